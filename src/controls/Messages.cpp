@@ -1,0 +1,84 @@
+#include "controls/Messages.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace ui {
+
+namespace {
+Messages::Responder& responder() {
+    static Messages::Responder r;
+    return r;
+}
+std::vector<MessageRecord>& records() {
+    static std::vector<MessageRecord> h;
+    return h;
+}
+}  // namespace
+
+QString Messages::title(MsgType type) {
+    switch (type) {
+        case MsgType::Warning: return QStringLiteral("Atentie");
+        case MsgType::Error: return QStringLiteral("Eroare");
+        case MsgType::Information: return QStringLiteral("Informatie");
+        case MsgType::Confirmation: return QStringLiteral("Confirmare");
+    }
+    return {};
+}
+
+int Messages::show(MsgType type, const QString& text, int buttons, QWidget* parent) {
+    MessageRecord rec{type, text, buttons, 0};
+    if (responder()) {
+        rec.answer = responder()(rec);
+        records().push_back(rec);
+        return rec.answer;
+    }
+    QMessageBox::Icon icon = type == MsgType::Warning       ? QMessageBox::Warning
+                             : type == MsgType::Error       ? QMessageBox::Critical
+                             : type == MsgType::Information ? QMessageBox::Information
+                                                            : QMessageBox::Question;
+    QMessageBox box(icon, title(type), text, QMessageBox::NoButton, parent ? parent : QApplication::activeWindow());
+    struct B { int ours; QMessageBox::StandardButton qt; const char* caption; };
+    const B all[] = {{Yes, QMessageBox::Yes, "&Da"}, {No, QMessageBox::No, "&Nu"},
+                     {Ok, QMessageBox::Ok, "OK"}, {Cancel, QMessageBox::Cancel, "Renunta"}};
+    for (const auto& b : all)
+        if (buttons & b.ours) box.addButton(b.qt)->setText(QString::fromUtf8(b.caption));
+    int r = box.exec();
+    rec.answer = Cancel;
+    for (const auto& b : all)
+        if (r == b.qt) rec.answer = b.ours;
+    if (rec.answer == Cancel && !(buttons & Cancel)) rec.answer = (buttons & No) ? No : Ok;
+    records().push_back(rec);
+    return rec.answer;
+}
+
+bool Messages::askYesNo(const QString& text, MsgType type, QWidget* parent) {
+    return show(type, text, Yes | No, parent) == Yes;
+}
+
+bool Messages::inputBox(const QString& caption, const QString& prompt, QString& value, QWidget* parent) {
+    MessageRecord rec{MsgType::Information, caption + "\n" + prompt, Ok | Cancel, 0, true, value};
+    if (responder()) {
+        rec.answer = responder()(rec);
+        records().push_back(rec);
+        if (rec.answer != Ok) return false;
+        value = rec.input;
+        return true;
+    }
+    bool ok = false;
+    QString v = QInputDialog::getText(parent ? parent : QApplication::activeWindow(), caption, prompt,
+                                      QLineEdit::Normal, value, &ok);
+    rec.answer = ok ? Ok : Cancel;
+    rec.input = v;
+    records().push_back(rec);
+    if (ok) value = v;
+    return ok;
+}
+
+void Messages::setResponder(Responder r) { responder() = std::move(r); }
+const std::vector<MessageRecord>& Messages::history() { return records(); }
+void Messages::clearHistory() { records().clear(); }
+QString Messages::lastText() { return records().empty() ? QString() : records().back().text; }
+
+}  // namespace ui

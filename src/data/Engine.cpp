@@ -1,0 +1,368 @@
+#include "data/Engine.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "data/AppDir.h"
+#include "data/Errors.h"
+#include "data/Format.h"
+#include "data/Schema.h"
+#include "data/SqlTranslate.h"
+
+namespace fs = std::filesystem;
+
+namespace data {
+
+std::string withSlash(const std::string& dir) {
+    if (dir.empty()) return AppDir();
+    return dir.back() == '/' ? dir : dir + "/";
+}
+
+std::string canonicalPath(const std::string& path) {
+    std::error_code ec;
+    auto p = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    return ec ? path : p.string();
+}
+
+// Finds `name` among the entries of `dir`, letter case ignored.
+static std::string findEntry(const std::string& dir, const std::string& name) {
+    struct stat st {};
+    if (::stat((dir + name).c_str(), &st) == 0) return name;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir.empty() ? "." : dir, ec)) {
+        std::string n = e.path().filename().string();
+        if (iequals(n, name)) return n;
+    }
+    return {};
+}
+
+std::string resolveTableFile(const std::string& dirIn, const std::string& nameIn) {
+    std::string name = nameIn;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    std::string dir = name.starts_with("/") ? std::string("/") : withSlash(dirIn);
+    if (name.starts_with("/")) name = name.substr(1);
+    // directories first, each matched without regard to case
+    size_t pos;
+    while ((pos = name.find('/')) != std::string::npos) {
+        std::string part = name.substr(0, pos);
+        name = name.substr(pos + 1);
+        if (part.empty() || part == ".") continue;
+        std::string found = findEntry(dir, part);
+        if (found.empty()) return {};
+        dir += found + "/";
+    }
+    for (const std::string& candidate : {name, name + ".DB"}) {
+        std::string found = findEntry(dir, candidate);
+        if (found.empty()) continue;
+        struct stat st {};
+        if (::stat((dir + found).c_str(), &st) == 0 && S_ISREG(st.st_mode)) return dir + found;
+    }
+    return {};
+}
+
+void throwSqlite(sqlite3* db, const std::string& context) {
+    int code = db ? sqlite3_extended_errcode(db) : SQLITE_ERROR;
+    std::string msg = db ? sqlite3_errmsg(db) : "unknown error";
+    if ((code & 0xff) == SQLITE_CONSTRAINT) msg = "Key violation";
+    if ((code & 0xff) == SQLITE_NOTADB) msg = "file is not a table of this program (not a database)";
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED) msg = "Table is busy";
+    throw EngineError(context.empty() ? msg : msg + ". File: " + context);
+}
+
+void execSql(sqlite3* db, const char* sql, const std::string& context) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) throwSqlite(db, context);
+}
+
+sqlite3* openTableConnection(const std::string& path, bool readOnly) {
+    sqlite3* db = nullptr;
+    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    if (!readOnly && ::access(path.c_str(), W_OK) != 0) flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        std::string msg = db ? sqlite3_errmsg(db) : "cannot open";
+        sqlite3_close(db);
+        throw EngineError("Table does not exist or cannot be opened (" + msg + "). File: " + path);
+    }
+    sqlite3_busy_timeout(db, 2000);
+    // Reading the schema proves that the file is one of our tables.
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        try {
+            throwSqlite(db, path);
+        } catch (...) {
+            sqlite3_close(db);
+            throw;
+        }
+    }
+    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    return db;
+}
+
+std::string tableNameInFile(sqlite3* db, const std::string& path) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
+                           "ESCAPE '\\' ORDER BY rowid LIMIT 1",
+                           -1, &st, nullptr) != SQLITE_OK)
+        throwSqlite(db, path);
+    std::string name;
+    if (sqlite3_step(st) == SQLITE_ROW) name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    if (name.empty()) throw EngineError("The file holds no table. File: " + path);
+    return name;
+}
+
+void bindValue(sqlite3_stmt* st, int i, const Value& v) {
+    const auto& s = v.storage();
+    if (v.isNull()) sqlite3_bind_null(st, i);
+    else if (v.isInt()) sqlite3_bind_int64(st, i, std::get<long long>(s));
+    else if (v.isFloat()) sqlite3_bind_double(st, i, std::get<double>(s));
+    else if (v.isBool()) sqlite3_bind_int(st, i, std::get<bool>(s) ? 1 : 0);
+    else if (v.isDate()) {
+        std::string iso = std::get<Date>(s).iso();
+        sqlite3_bind_text(st, i, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+    } else {
+        const auto& t = std::get<std::string>(s);
+        sqlite3_bind_text(st, i, t.c_str(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    }
+}
+
+Value columnValue(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+        case SQLITE_NULL: return {};
+        case SQLITE_INTEGER: return Value(static_cast<long long>(sqlite3_column_int64(st, col)));
+        case SQLITE_FLOAT: return Value(sqlite3_column_double(st, col));
+        default: {
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+            return Value(std::string(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(st, col))));
+        }
+    }
+}
+
+// ---------------------------------------------------------------- open files
+
+namespace {
+struct OpenState { int shared = 0; bool exclusive = false; };
+std::map<std::string, OpenState>& openMap() {
+    static std::map<std::string, OpenState> m;
+    return m;
+}
+}  // namespace
+
+OpenFiles& OpenFiles::instance() {
+    static OpenFiles f;
+    return f;
+}
+
+void OpenFiles::acquire(const std::string& c, bool exclusive) {
+    auto& s = openMap()[c];
+    if (s.exclusive || (exclusive && s.shared > 0)) {
+        if (s.shared == 0 && !s.exclusive) openMap().erase(c);
+        throw EngineError("Table is busy. File: " + c);
+    }
+    if (exclusive) {
+        s.exclusive = true;
+        SqlSession::releaseEverywhere(c);
+    } else {
+        ++s.shared;
+    }
+}
+
+void OpenFiles::release(const std::string& c, bool exclusive) {
+    auto it = openMap().find(c);
+    if (it == openMap().end()) return;
+    if (exclusive) it->second.exclusive = false;
+    else if (it->second.shared > 0) --it->second.shared;
+    if (!it->second.exclusive && it->second.shared == 0) openMap().erase(it);
+}
+
+bool OpenFiles::isOpen(const std::string& c) const { return openMap().count(c) > 0; }
+
+bool OpenFiles::isExclusive(const std::string& c) const {
+    auto it = openMap().find(c);
+    return it != openMap().end() && it->second.exclusive;
+}
+
+// ---------------------------------------------------------------- SQL session
+
+namespace {
+std::map<std::string, std::unique_ptr<SqlSession>>& sessions() {
+    static std::map<std::string, std::unique_ptr<SqlSession>> m;
+    return m;
+}
+}  // namespace
+
+SqlSession& SqlSession::forDirectory(const std::string& dir) {
+    std::string key = canonicalPath(withSlash(dir));
+    auto& slot = sessions()[key];
+    if (!slot) slot.reset(new SqlSession(withSlash(dir)));
+    return *slot;
+}
+
+SqlSession::SqlSession(std::string dir) : dir_(std::move(dir)) {
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        throw EngineError("Cannot start the SQL engine");
+    sqlite3_busy_timeout(db_, 2000);
+}
+
+SqlSession::~SqlSession() { sqlite3_close_v2(db_); }
+
+void SqlSession::releaseFile(const std::string& c) {
+    for (size_t i = 0; i < attached_.size(); ++i) {
+        if (attached_[i].path != c) continue;
+        std::string sql = "DETACH DATABASE \"" + attached_[i].alias + "\"";
+        sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+        attached_.erase(attached_.begin() + static_cast<long>(i));
+        return;
+    }
+}
+
+void SqlSession::releaseEverywhere(const std::string& c) {
+    for (auto& [k, s] : sessions()) s->releaseFile(c);
+}
+
+struct SqlSessionAccess {
+    // Attaches the files a statement names and rewrites its table references.
+    static std::string translate(SqlSession& s, const std::string& sql) {
+        auto refs = findTableRefs(sql);
+        struct Resolved { const TableRef* ref; std::string path; };
+        std::vector<Resolved> resolved;
+        std::vector<std::string> needed;
+        for (const auto& r : refs) {
+            std::string file = resolveTableFile(s.dir_, r.name);
+            if (file.empty()) {
+                // only quoted file names are certainly tables; other words may be columns
+                bool looksLikeFile = r.name.size() > 3 && iequals(r.name.substr(r.name.size() - 3), ".db");
+                if (looksLikeFile && !r.qualifier)
+                    throw EngineError("Table does not exist. File: " + withSlash(s.dir_) + r.name);
+                continue;
+            }
+            std::string c = canonicalPath(file);
+            resolved.push_back({&r, c});
+            if (std::find(needed.begin(), needed.end(), c) == needed.end()) needed.push_back(c);
+        }
+        int limit = sqlite3_limit(s.db_, SQLITE_LIMIT_ATTACHED, -1);
+        if (static_cast<int>(needed.size()) > limit)
+            throw EngineError("Too many tables in one statement (at most " + std::to_string(limit) + ")");
+        std::map<std::string, std::string> target;  // path -> alias."table"
+        for (const auto& c : needed) {
+            if (OpenFiles::instance().isExclusive(c)) throw EngineError("Table is busy. File: " + c);
+            auto it = std::find_if(s.attached_.begin(), s.attached_.end(), [&](const auto& a) { return a.path == c; });
+            if (it == s.attached_.end()) {
+                while (static_cast<int>(s.attached_.size()) >= limit) {
+                    // detach the least recently used file this statement does not need
+                    auto victim = s.attached_.end();
+                    for (auto a = s.attached_.begin(); a != s.attached_.end(); ++a)
+                        if (std::find(needed.begin(), needed.end(), a->path) == needed.end() &&
+                            (victim == s.attached_.end() || a->lastUse < victim->lastUse))
+                            victim = a;
+                    s.releaseFile(victim->path);
+                }
+                std::string alias = "t" + std::to_string(++s.aliasCounter_);
+                sqlite3_stmt* st = nullptr;
+                sqlite3_prepare_v2(s.db_, "ATTACH DATABASE ? AS ?", -1, &st, nullptr);
+                sqlite3_bind_text(st, 1, c.c_str(), -1, SQLITE_TRANSIENT);
+                sqlite3_bind_text(st, 2, alias.c_str(), -1, SQLITE_TRANSIENT);
+                int rc = sqlite3_step(st);
+                sqlite3_finalize(st);
+                if (rc != SQLITE_DONE) throwSqlite(s.db_, c);
+                std::string tableName;
+                try {
+                    sqlite3_stmt* q = nullptr;
+                    std::string sqlName = "SELECT name FROM \"" + alias +
+                                          "\".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
+                                          "ESCAPE '\\' ORDER BY rowid LIMIT 1";
+                    if (sqlite3_prepare_v2(s.db_, sqlName.c_str(), -1, &q, nullptr) != SQLITE_OK) throwSqlite(s.db_, c);
+                    if (sqlite3_step(q) == SQLITE_ROW) tableName = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
+                    sqlite3_finalize(q);
+                    if (tableName.empty()) throw EngineError("The file holds no table. File: " + c);
+                    std::string pragma = "PRAGMA \"" + alias + "\".synchronous=FULL";
+                    sqlite3_exec(s.db_, pragma.c_str(), nullptr, nullptr, nullptr);
+                } catch (...) {
+                    std::string d = "DETACH DATABASE \"" + alias + "\"";
+                    sqlite3_exec(s.db_, d.c_str(), nullptr, nullptr, nullptr);
+                    throw;
+                }
+                s.attached_.push_back({c, alias, tableName, 0});
+                it = s.attached_.end() - 1;
+            }
+            target[c] = "\"" + it->alias + "\".\"" + it->table + "\"";
+            it->lastUse = ++s.clock_;
+        }
+        // rewrite from the end so that offsets stay valid
+        std::string out = sql;
+        for (auto r = resolved.rbegin(); r != resolved.rend(); ++r) {
+            const TableRef& ref = *r->ref;
+            std::string base = tableBaseName(ref.name);
+            std::string repl = ref.qualifier ? "\"" + base + "\"" : target[r->path];
+            if (ref.canAlias && !ref.hasAlias) repl += " AS \"" + base + "\"";
+            out.replace(ref.offset, ref.length, repl);
+        }
+        return out;
+    }
+};
+
+sqlite3_stmt* SqlSession::prepare(const std::string& sql, const std::vector<Param>& params) {
+    std::string translated = SqlSessionAccess::translate(*this, sql);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, translated.c_str(), -1, &st, nullptr) != SQLITE_OK) throwSqlite(db_);
+    int n = sqlite3_bind_parameter_count(st);
+    for (int i = 1; i <= n; ++i) {
+        const char* raw = sqlite3_bind_parameter_name(st, i);
+        std::string pname = raw ? raw + 1 : "";
+        auto it = std::find_if(params.begin(), params.end(), [&](const Param& p) { return iequals(p.name, pname); });
+        if (it == params.end()) {
+            sqlite3_finalize(st);
+            throw EngineError("No value for parameter '" + pname + "'");
+        }
+        bindValue(st, i, it->value);
+    }
+    return st;
+}
+
+ResultSet SqlSession::select(const std::string& sql, const std::vector<Param>& params) {
+    sqlite3_stmt* st = prepare(sql, params);
+    ResultSet rs;
+    int cols = sqlite3_column_count(st);
+    for (int c = 0; c < cols; ++c) {
+        rs.columns.push_back(sqlite3_column_name(st, c));
+        const char* d = sqlite3_column_decltype(st, c);
+        rs.declaredTypes.push_back(d ? d : "");
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::vector<Value> row(static_cast<size_t>(cols));
+        for (int c = 0; c < cols; ++c) row[static_cast<size_t>(c)] = columnValue(st, c);
+        rs.rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_finalize(st);
+        throwSqlite(db_);
+    }
+    sqlite3_finalize(st);
+    return rs;
+}
+
+long long SqlSession::execute(const std::string& sql, const std::vector<Param>& params) {
+    sqlite3_stmt* st = prepare(sql, params);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        std::string ctx;
+        try {
+            throwSqlite(db_);
+        } catch (...) {
+            sqlite3_finalize(st);
+            throw;
+        }
+    }
+    sqlite3_finalize(st);
+    return sqlite3_changes64(db_);
+}
+
+}  // namespace data

@@ -1,0 +1,87 @@
+// The engine session: resolves bare table names in a directory (letter case
+// ignored), keeps track of which table files are open (shared or exclusive),
+// and runs SQL statements over the table files it attaches.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/Value.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace data {
+
+// Finds the file of a table named `name` ("Venituri.DB", "venituri", "PAROHII\Bilant.DB")
+// in `dir`, letter case ignored; tries the name as given, then with ".DB".
+// Returns an empty string when there is no such file.
+std::string resolveTableFile(const std::string& dir, const std::string& name);
+// Directory with a trailing separator.
+std::string withSlash(const std::string& dir);
+// Canonical absolute path used as the identity of a file.
+std::string canonicalPath(const std::string& path);
+
+// Opens a table file as an SQLite connection, checking that it is one. Throws
+// EngineError naming the file otherwise. Never creates the file.
+sqlite3* openTableConnection(const std::string& path, bool readOnly = false);
+// Name of the one table held in a table file.
+std::string tableNameInFile(sqlite3* db, const std::string& path);
+[[noreturn]] void throwSqlite(sqlite3* db, const std::string& context = {});
+void execSql(sqlite3* db, const char* sql, const std::string& context = {});
+// Binds a value to a statement parameter in storage form (dates as ISO text).
+void bindValue(sqlite3_stmt* st, int index, const Value& v);
+// Reads a column; `declared` picks the type (DATE columns become dates).
+Value columnValue(sqlite3_stmt* st, int col);
+
+// Registry of open table files within this process.
+class OpenFiles {
+public:
+    static OpenFiles& instance();
+    // Throws EngineError "Table is busy" when the request conflicts.
+    void acquire(const std::string& canonical, bool exclusive);
+    void release(const std::string& canonical, bool exclusive);
+    bool isOpen(const std::string& canonical) const;
+    bool isExclusive(const std::string& canonical) const;
+};
+
+// Result of a SELECT: column names, declared types and rows.
+struct ResultSet {
+    std::vector<std::string> columns;
+    std::vector<std::string> declaredTypes;
+    std::vector<std::vector<Value>> rows;
+};
+
+struct Param {
+    std::string name;  // without the colon
+    Value value;
+};
+
+// Runs SQL statements of the program's dialect over the table files of one directory.
+class SqlSession {
+public:
+    static SqlSession& forDirectory(const std::string& dir);
+    ~SqlSession();
+
+    ResultSet select(const std::string& sql, const std::vector<Param>& params = {});
+    // INSERT / UPDATE / DELETE / ALTER TABLE; returns the number of rows changed.
+    long long execute(const std::string& sql, const std::vector<Param>& params = {});
+    // Detaches a file so that it can be replaced or deleted.
+    void releaseFile(const std::string& canonical);
+    static void releaseEverywhere(const std::string& canonical);
+
+    const std::string& directory() const { return dir_; }
+
+private:
+    explicit SqlSession(std::string dir);
+    sqlite3_stmt* prepare(const std::string& sql, const std::vector<Param>& params);
+    std::string dir_;
+    sqlite3* db_ = nullptr;
+    struct Attached { std::string path, alias, table; unsigned long long lastUse; };
+    std::vector<Attached> attached_;
+    unsigned long long clock_ = 0;
+    int aliasCounter_ = 0;
+    friend struct SqlSessionAccess;
+};
+
+}  // namespace data

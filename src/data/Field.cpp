@@ -1,0 +1,171 @@
+#include "data/Field.h"
+
+#include <cmath>
+
+#include "data/DataSet.h"
+#include "data/Errors.h"
+#include "data/Format.h"
+
+namespace data {
+
+Field::Field(DataSet* ds, std::string name, FieldType type, int size, FieldKind kind, int index)
+    : ds_(ds), name_(std::move(name)), type_(type), size_(size), kind_(kind), index_(index) {}
+
+bool Field::isNumeric() const {
+    return type_ == FieldType::SmallInt || type_ == FieldType::Integer || type_ == FieldType::Float ||
+           type_ == FieldType::AutoInc;
+}
+
+Value Field::value() const { return ds_->bufferValue(index_); }
+
+std::string Field::asString() const {
+    Value v = value();
+    if (v.isNull()) return {};
+    switch (type_) {
+        case FieldType::Float: return formatGeneral(v.toDouble());
+        case FieldType::Date: return formatShortDate(v.toDate());
+        case FieldType::Boolean: return v.toBool() ? "True" : "False";
+        case FieldType::String: return v.toString();
+        default: return std::to_string(v.toInt());
+    }
+}
+
+double Field::asFloat() const { return value().toDouble(); }
+long long Field::asInteger() const { return value().toInt(); }
+Date Field::asDate() const { return value().toDate(); }
+bool Field::asBoolean() const { return value().toBool(); }
+
+void Field::setValue(const Value& v) { ds_->setFieldValue(*this, coerce(v)); }
+
+void Field::setAsString(const std::string& s) { setValue(parseText(s)); }
+
+Value Field::parseText(const std::string& s) const {
+    switch (type_) {
+        case FieldType::String:
+            return s.empty() ? Value() : Value(s);
+        case FieldType::SmallInt:
+        case FieldType::Integer:
+        case FieldType::AutoInc: {
+            if (trim(s).empty()) return {};
+            auto v = parseInteger(s);
+            if (!v) throw EngineError("'" + s + "' is not a valid integer value");
+            return Value(*v);
+        }
+        case FieldType::Float: {
+            if (trim(s).empty()) return {};
+            auto v = parseFloat(s);
+            if (!v) throw EngineError("'" + s + "' is not a valid floating point value");
+            return Value(*v);
+        }
+        case FieldType::Date: {
+            std::string t = trim(s);
+            bool blank = true;
+            for (char c : t)
+                if (c >= '0' && c <= '9') blank = false;
+            if (blank) return {};
+            auto d = parseDate(t);
+            if (!d) throw EngineError("'" + s + "' is not a valid date");
+            return Value(*d);
+        }
+        case FieldType::Boolean: {
+            if (trim(s).empty()) return {};
+            if (iequals(s, "true") || iequals(s, "da") || s == "1") return Value(true);
+            if (iequals(s, "false") || iequals(s, "nu") || s == "0") return Value(false);
+            throw EngineError("'" + s + "' is not a valid boolean value for field '" + displayName() + "'");
+        }
+    }
+    return {};
+}
+
+Value Field::coerce(const Value& v) const {
+    if (v.isNull()) return v;
+    switch (type_) {
+        case FieldType::String: {
+            std::string s = trimRight(v.toString());
+            if (s.empty()) return {};
+            if (size_ > 0 && static_cast<int>(s.size()) > size_) s.resize(static_cast<size_t>(size_));
+            return Value(s);
+        }
+        case FieldType::SmallInt:
+        case FieldType::Integer:
+        case FieldType::AutoInc: {
+            long long x;
+            if (v.isString()) {
+                auto p = parseInteger(v.toString());
+                if (!p) throw EngineError("'" + v.toString() + "' is not a valid integer value");
+                x = *p;
+            } else {
+                x = v.toInt();
+            }
+            long long lo = type_ == FieldType::SmallInt ? -32768 : -2147483648LL;
+            long long hi = type_ == FieldType::SmallInt ? 32767 : 2147483647LL;
+            if (x < lo || x > hi)
+                throw EngineError(std::to_string(x) + " is not a valid value for field '" + displayName() +
+                                  "'. The allowed range is " + std::to_string(lo) + " to " + std::to_string(hi));
+            return Value(x);
+        }
+        case FieldType::Float: {
+            if (v.isString()) {
+                auto p = parseFloat(v.toString());
+                if (!p) throw EngineError("'" + v.toString() + "' is not a valid floating point value");
+                return Value(*p);
+            }
+            return Value(v.toDouble());
+        }
+        case FieldType::Date: {
+            if (v.isDate()) {
+                if (!v.toDate().valid()) throw EngineError("Invalid date");
+                return v;
+            }
+            if (v.isString()) {
+                auto d = Date::parseIso(v.toString());
+                if (!d) d = parseDate(v.toString());
+                if (!d) throw EngineError("'" + v.toString() + "' is not a valid date");
+                return Value(*d);
+            }
+            throw EngineError("Invalid date value for field '" + displayName() + "'");
+        }
+        case FieldType::Boolean:
+            return Value(v.toBool());
+    }
+    return v;
+}
+
+std::string Field::displayTextOf(const Value& v) const {
+    if (v.isNull()) return {};
+    switch (type_) {
+        case FieldType::Float:
+            return displayFormat.empty() ? formatGeneral(v.toDouble()) : formatFloat(displayFormat, v.toDouble());
+        case FieldType::SmallInt:
+        case FieldType::Integer:
+        case FieldType::AutoInc:
+            return displayFormat.empty() ? std::to_string(v.toInt())
+                                         : formatFloat(displayFormat, static_cast<double>(v.toInt()));
+        case FieldType::Date:
+            return displayFormat.empty() ? formatShortDate(v.toDate()) : formatDate(displayFormat, v.toDate());
+        case FieldType::Boolean: {
+            if (!displayFormat.empty()) {
+                auto semi = displayFormat.find(';');
+                std::string t = displayFormat.substr(0, semi);
+                std::string f = semi == std::string::npos ? std::string() : displayFormat.substr(semi + 1);
+                return v.toBool() ? t : f;
+            }
+            return v.toBool() ? "True" : "False";
+        }
+        case FieldType::String:
+            return v.toString();
+    }
+    return v.toString();
+}
+
+std::string Field::editTextOf(const Value& v) const {
+    if (v.isNull()) return {};
+    if (type_ == FieldType::Float)
+        return editFormat.empty() ? formatGeneral(v.toDouble()) : formatFloat(editFormat, v.toDouble());
+    if (type_ == FieldType::Date) return formatShortDate(v.toDate());
+    if (type_ == FieldType::Boolean) return v.toBool() ? "True" : "False";
+    if (type_ == FieldType::String) return v.toString();
+    return std::to_string(v.toInt());
+}
+
+}  // namespace data

@@ -1,0 +1,80 @@
+// A field of a data set: typed access to the current record's value, display
+// and edit formats, validation and change events.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "data/Value.h"
+
+namespace data {
+
+class DataSet;
+
+enum class FieldType { String, SmallInt, Integer, Float, Date, Boolean, AutoInc };
+enum class FieldKind { Data, Calculated };
+
+class Field {
+public:
+    Field(DataSet* ds, std::string name, FieldType type, int size, FieldKind kind, int index);
+
+    const std::string& fieldName() const { return name_; }
+    FieldType dataType() const { return type_; }
+    int size() const { return size_; }
+    FieldKind kind() const { return kind_; }
+    bool calculated() const { return kind_ == FieldKind::Calculated; }
+    bool isNumeric() const;
+    int index() const { return index_; }
+    DataSet* dataSet() const { return ds_; }
+
+    // Presentation and rules; set by the window that owns the data set.
+    std::string displayLabel;   // caption in grids and messages; empty = field name
+    std::string displayFormat;  // "#,##0.00", "dd.mm.yyyy", "Da;Nu"
+    std::string editFormat;     // "0.00"
+    std::string editMask;       // "!99/99/0000;1;_"
+    bool required = false;
+    bool readOnly = false;
+    bool visible = true;
+    int displayWidth = 0;
+    std::function<void(Field&)> onValidate;  // may throw to refuse the assignment
+    std::function<void(Field&)> onChange;
+
+    std::string displayName() const { return displayLabel.empty() ? name_ : displayLabel; }
+
+    Value value() const;
+    bool isNull() const { return value().isNull(); }
+    std::string asString() const;
+    double asFloat() const;
+    long long asInteger() const;
+    Date asDate() const;
+    bool asBoolean() const;
+
+    void setValue(const Value& v);
+    void setAsString(const std::string& s);  // parses by the field's type
+    void setAsFloat(double v) { setValue(Value(v)); }
+    void setAsInteger(long long v) { setValue(Value(v)); }
+    void setAsDate(const Date& d) { setValue(Value(d)); }
+    void setAsBoolean(bool b) { setValue(Value(b)); }
+    void clear() { setValue(Value()); }
+
+    // Text for display (display format) and for editing (edit format).
+    std::string displayText() const { return displayTextOf(value()); }
+    std::string editText() const { return editTextOf(value()); }
+    std::string displayTextOf(const Value& v) const;
+    std::string editTextOf(const Value& v) const;
+    // Assigns a text typed by the user: empty text clears the field.
+    void setText(const std::string& s) { setValue(parseText(s)); }
+    // Converts text to this field's type, raising the conversion error.
+    Value parseText(const std::string& s) const;
+    // Brings a value to the field's storage type (truncating text, range-checking integers).
+    Value coerce(const Value& v) const;
+
+private:
+    DataSet* ds_;
+    std::string name_;
+    FieldType type_;
+    int size_;
+    FieldKind kind_;
+    int index_;
+};
+
+}  // namespace data

@@ -1,0 +1,584 @@
+#include "data/Table.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+#include "data/AppDir.h"
+#include "data/Engine.h"
+#include "data/Format.h"
+#include "data/Schema.h"
+
+namespace data {
+
+namespace {
+std::string quoteIdent(const std::string& s) {
+    std::string r = "\"";
+    for (char c : s) r += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return r + "\"";
+}
+
+std::vector<std::string> splitFields(const std::string& s) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start <= s.size()) {
+        size_t semi = s.find(';', start);
+        std::string part = trim(s.substr(start, semi == std::string::npos ? std::string::npos : semi - start));
+        if (!part.empty()) out.push_back(part);
+        if (semi == std::string::npos) break;
+        start = semi + 1;
+    }
+    return out;
+}
+
+// A value read from the table file, brought to the field's type.
+Value fromStorage(const Value& v, FieldType t) {
+    if (v.isNull()) return v;
+    switch (t) {
+        case FieldType::Date:
+            if (v.isString()) {
+                auto d = Date::parseIso(v.toString());
+                return d ? Value(*d) : Value();
+            }
+            return v;
+        case FieldType::Boolean: return Value(v.toBool());
+        case FieldType::String: {
+            std::string s = trimRight(v.isString() ? v.toString() : v.toString());
+            return s.empty() ? Value() : Value(s);
+        }
+        case FieldType::Float: return Value(v.toDouble());
+        default: return v.isFloat() ? Value(v.toInt()) : (v.isString() ? Value(v.toInt()) : v);
+    }
+}
+}  // namespace
+
+class Table::MasterLink : public DataLink {
+public:
+    explicit MasterLink(Table* t) : t_(t) {}
+    void activeChanged() override { t_->masterChanged(); }
+    void dataSetChanged() override { t_->masterChanged(); }
+    void dataSetScrolled(int) override { t_->masterChanged(); }
+    void recordChanged(Field* f) override {
+        if (!f) return;
+        for (const auto& m : t_->masterFields_)
+            if (iequals(m, f->fieldName()) && !dataSet()->editing()) t_->masterChanged();
+    }
+
+private:
+    Table* t_;
+};
+
+Table::Table() = default;
+
+Table::~Table() {
+    close();
+    masterLink_.reset();
+}
+
+std::string Table::filePath() const {
+    if (!path_.empty()) return path_;
+    std::string dir = dir_.empty() ? AppDir() : dir_;
+    std::string p = resolveTableFile(dir, tableName_);
+    return p.empty() ? withSlash(dir) + tableName_ : p;
+}
+
+[[noreturn]] void Table::raise(const std::string& context) { throwSqlite(db_, context.empty() ? path_ : context); }
+
+std::vector<FieldDef> Table::backendOpen() {
+    std::string dir = dir_.empty() ? AppDir() : dir_;
+    path_ = resolveTableFile(dir, tableName_);
+    if (path_.empty()) throw EngineError("Table does not exist. File: " + withSlash(dir) + tableName_);
+    canonical_ = canonicalPath(path_);
+    OpenFiles::instance().acquire(canonical_, exclusive_);
+    acquired_ = true;
+    try {
+        db_ = openTableConnection(path_);
+        fileReadOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+        sqlName_ = tableNameInFile(db_, path_);
+        // stored fields and the primary key
+        stored_.clear();
+        indexes_.clear();
+        std::vector<std::pair<int, std::string>> pk;
+        sqlite3_stmt* st = nullptr;
+        std::string sql = "PRAGMA table_info(" + quoteIdent(sqlName_) + ")";
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            std::string n = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+            stored_.push_back(fieldDefFromDeclared(n, t ? t : ""));
+            if (int k = sqlite3_column_int(st, 5); k > 0) pk.emplace_back(k, n);
+        }
+        sqlite3_finalize(st);
+        if (!pk.empty()) {
+            std::sort(pk.begin(), pk.end());
+            IndexDef d{"", {}, true, true, false};
+            for (auto& [k, n] : pk) d.fields.push_back(n);
+            indexes_.push_back(d);
+        }
+        // secondary indexes made with CREATE INDEX
+        sql = "PRAGMA index_list(" + quoteIdent(sqlName_) + ")";
+        std::vector<IndexDef> sec;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            std::string origin = reinterpret_cast<const char*>(sqlite3_column_text(st, 3));
+            if (origin != "c") continue;
+            IndexDef d;
+            d.name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+            d.unique = sqlite3_column_int(st, 2) != 0;
+            sec.push_back(d);
+        }
+        sqlite3_finalize(st);
+        for (auto& d : sec) {
+            sql = "PRAGMA index_xinfo(" + quoteIdent(d.name) + ")";
+            if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                if (sqlite3_column_int(st, 5) == 0 || sqlite3_column_type(st, 2) == SQLITE_NULL) continue;
+                d.fields.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+                const char* coll = reinterpret_cast<const char*>(sqlite3_column_text(st, 4));
+                if (coll && iequals(coll, "NOCASE")) d.caseInsensitive = true;
+            }
+            sqlite3_finalize(st);
+            indexes_.push_back(d);
+        }
+        if (!indexName_.empty() &&
+            std::none_of(indexes_.begin(), indexes_.end(), [&](const IndexDef& d) { return iequals(d.name, indexName_); }))
+            throw EngineError("Index does not exist: " + indexName_ + ". File: " + path_);
+        std::string cols;
+        for (size_t i = 0; i < stored_.size(); ++i) cols += (i ? ", " : "") + quoteIdent(stored_[i].name);
+        sql = "SELECT " + cols + " FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?";
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &rowStmt_, nullptr) != SQLITE_OK) raise({});
+        loadRowids();
+    } catch (...) {
+        backendClose();
+        throw;
+    }
+    return stored_;
+}
+
+void Table::backendClose() {
+    if (rowStmt_) sqlite3_finalize(rowStmt_);
+    rowStmt_ = nullptr;
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+    if (acquired_) OpenFiles::instance().release(canonical_, exclusive_);
+    acquired_ = false;
+    rowids_.clear();
+    path_.clear();
+}
+
+// ---------------------------------------------------------------- order and filter
+
+std::vector<std::string> Table::orderFields() const {
+    if (!indexFieldNames_.empty()) return splitFields(indexFieldNames_);
+    for (const auto& d : indexes_)
+        if (indexName_.empty() ? d.primary : iequals(d.name, indexName_)) return d.fields;
+    return {};
+}
+
+std::string Table::orderClause() const {
+    auto fields = orderFields();
+    bool ci = false;
+    for (const auto& d : indexes_) {
+        bool match = indexFieldNames_.empty() ? (indexName_.empty() ? d.primary : iequals(d.name, indexName_))
+                                              : d.fields.size() == fields.size() &&
+                                                    std::equal(d.fields.begin(), d.fields.end(), fields.begin(),
+                                                               [](auto& a, auto& b) { return iequals(a, b); });
+        if (match) {
+            ci = d.caseInsensitive;
+            break;
+        }
+    }
+    std::string s = " ORDER BY ";
+    for (const auto& f : fields) s += quoteIdent(f) + (ci ? " COLLATE NOCASE, " : ", ");
+    return s + "rowid";
+}
+
+std::vector<Value> Table::masterValues() const {
+    std::vector<Value> v;
+    DataSet* m = master_ ? master_->dataSet() : nullptr;
+    for (const auto& f : masterFields_) v.push_back(m && m->active() && !m->isEmpty() ? m->fieldByName(f).value() : Value());
+    return v;
+}
+
+std::string Table::whereClause() const {
+    if (!master_ || masterFields_.empty()) return {};
+    DataSet* m = master_->dataSet();
+    if (!m || !m->active() || m->isEmpty()) return " WHERE 0";
+    auto order = orderFields();
+    std::string s = " WHERE ";
+    for (size_t i = 0; i < masterFields_.size(); ++i) {
+        std::string detail = i < order.size() ? order[i] : masterFields_[i];
+        s += (i ? " AND " : "") + quoteIdent(detail) + " IS ?";
+    }
+    return s;
+}
+
+void Table::bindWhere(sqlite3_stmt* st, int first) const {
+    if (!master_ || masterFields_.empty()) return;
+    auto vals = masterValues();
+    for (size_t i = 0; i < vals.size(); ++i) bindValue(st, first + static_cast<int>(i), vals[i]);
+}
+
+void Table::loadRowids() {
+    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + whereClause() + orderClause();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+    bindWhere(st, 1);
+    rowids_.clear();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) rowids_.push_back(sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) raise({});
+}
+
+int Table::indexOfRowid(long long rowid) const {
+    auto it = std::find(rowids_.begin(), rowids_.end(), rowid);
+    return it == rowids_.end() ? -1 : static_cast<int>(it - rowids_.begin());
+}
+
+void Table::reorder() {
+    if (!active()) return;
+    checkBrowseMode();
+    long long keep = currentIndex() >= 0 && currentIndex() < static_cast<int>(rowids_.size()) ? rowids_[currentIndex()] : -1;
+    loadRowids();
+    int idx = indexOfRowid(keep);
+    resyncTo(idx < 0 ? 0 : idx);
+    notify(DataEvent::LayoutChanged);
+}
+
+void Table::setIndexName(const std::string& n) {
+    if (active() && !n.empty() &&
+        std::none_of(indexes_.begin(), indexes_.end(), [&](const IndexDef& d) { return iequals(d.name, n); }))
+        throw EngineError("Index does not exist: " + n + ". File: " + path_);
+    indexName_ = n;
+    indexFieldNames_.clear();
+    reorder();
+}
+
+void Table::setIndexFieldNames(const std::string& f) {
+    indexFieldNames_ = f;
+    indexName_.clear();
+    reorder();
+}
+
+std::vector<IndexDef> Table::indexDefs() const { return indexes_; }
+
+void Table::addIndex(const std::string& n, const std::string& fields, bool caseInsensitive, bool unique) {
+    bool wasActive = active();
+    if (!wasActive) open();
+    auto list = splitFields(fields);
+    std::string sql = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteIdent(n) + " ON " +
+                      quoteIdent(sqlName_) + " (";
+    for (size_t i = 0; i < list.size(); ++i) sql += (i ? ", " : "") + quoteIdent(list[i]) + (caseInsensitive ? " COLLATE NOCASE" : "");
+    sql += ")";
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) raise({});
+    indexes_.push_back({n, list, false, unique, caseInsensitive});
+    if (!wasActive) close();
+}
+
+// ---------------------------------------------------------------- searches
+
+bool Table::findKey(const std::vector<Value>& key) {
+    checkBrowseMode();
+    auto fields = orderFields();
+    if (fields.empty() || key.empty() || key.size() > fields.size())
+        throw EngineError("No index for the key search. File: " + path_);
+    std::string where = whereClause();
+    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ");
+    std::vector<Value> vals;
+    bool ci = orderClause().find("NOCASE") != std::string::npos;
+    for (size_t i = 0; i < key.size(); ++i) {
+        sql += (i ? " AND " : "") + quoteIdent(fields[i]) + " = ?" + (ci ? " COLLATE NOCASE" : "");
+        vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
+    }
+    sql += orderClause() + " LIMIT 1";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+    int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
+    bindWhere(st, 1);
+    for (size_t i = 0; i < vals.size(); ++i) bindValue(st, n + 1 + static_cast<int>(i), vals[i]);
+    long long rowid = -1;
+    if (sqlite3_step(st) == SQLITE_ROW) rowid = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    int idx = indexOfRowid(rowid);
+    if (idx < 0) return false;
+    setRecNo(idx + 1);
+    return true;
+}
+
+void Table::findNearest(const std::vector<Value>& key) {
+    checkBrowseMode();
+    auto fields = orderFields();
+    if (fields.empty() || key.empty() || key.size() > fields.size())
+        throw EngineError("No index for the key search. File: " + path_);
+    bool ci = orderClause().find("NOCASE") != std::string::npos;
+    std::string where = whereClause();
+    std::string lhs = "(", rhs = "(";
+    std::vector<Value> vals;
+    for (size_t i = 0; i < key.size(); ++i) {
+        lhs += (i ? ", " : "") + quoteIdent(fields[i]) + (ci ? " COLLATE NOCASE" : "");
+        rhs += i ? ", ?" : "?";
+        vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
+    }
+    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") +
+                      lhs + ") >= " + rhs + ")" + orderClause() + " LIMIT 1";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+    int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
+    bindWhere(st, 1);
+    for (size_t i = 0; i < vals.size(); ++i) bindValue(st, n + 1 + static_cast<int>(i), vals[i]);
+    long long rowid = -1;
+    if (sqlite3_step(st) == SQLITE_ROW) rowid = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    int idx = indexOfRowid(rowid);
+    if (idx < 0) {
+        last();
+        return;
+    }
+    setRecNo(idx + 1);
+}
+
+bool Table::locate(const std::string& field, const Value& value, LocateOptions opts) {
+    checkBrowseMode();
+    Field& f = fieldByName(field);
+    std::string where = whereClause();
+    std::string cond;
+    Value v = value;
+    if (opts.partialKey && !value.isNull()) {
+        cond = "substr(" + quoteIdent(f.fieldName()) + ", 1, length(?)) = ?" + (opts.caseInsensitive ? " COLLATE NOCASE" : "");
+        v = Value(value.toString());
+    } else if (value.isNull()) {
+        cond = quoteIdent(f.fieldName()) + " IS NULL";
+    } else {
+        v = f.coerce(value);
+        cond = quoteIdent(f.fieldName()) + " = ?" + (opts.caseInsensitive ? " COLLATE NOCASE" : "");
+    }
+    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") + cond +
+                      orderClause() + " LIMIT 1";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+    int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
+    bindWhere(st, 1);
+    if (opts.partialKey && !value.isNull()) {
+        bindValue(st, n + 1, v);
+        bindValue(st, n + 2, v);
+    } else if (!value.isNull()) {
+        bindValue(st, n + 1, v);
+    }
+    long long rowid = -1;
+    if (sqlite3_step(st) == SQLITE_ROW) rowid = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    int idx = indexOfRowid(rowid);
+    if (idx < 0) return false;
+    setRecNo(idx + 1);
+    return true;
+}
+
+// ---------------------------------------------------------------- master-detail
+
+void Table::setMasterSource(DataSource* m) {
+    master_ = m;
+    if (!masterLink_) masterLink_ = std::make_unique<MasterLink>(this);
+    masterLink_->setDataSource(m);
+}
+
+void Table::setMasterFields(const std::string& f) {
+    masterFieldsText_ = f;
+    masterFields_ = splitFields(f);
+    masterChanged();
+}
+
+void Table::masterChanged() {
+    if (!active() || !db_) return;
+    if (editing()) {
+        try {
+            checkBrowseMode();
+        } catch (...) {
+            cancel();
+        }
+    }
+    loadRowids();
+    resyncTo(0);
+}
+
+void Table::initNewRecord() {
+    if (!master_ || masterFields_.empty()) return;
+    auto vals = masterValues();
+    auto order = orderFields();
+    for (size_t i = 0; i < masterFields_.size(); ++i)
+        assignStored(i < order.size() ? order[i] : masterFields_[i], vals[i]);
+}
+
+// ---------------------------------------------------------------- fields
+
+std::vector<FieldDef> Table::fieldDefs() {
+    if (active()) return stored_;
+    bool ex = exclusive_;
+    open();
+    auto defs = stored_;
+    close();
+    exclusive_ = ex;
+    return defs;
+}
+
+bool Table::hasField(const std::string& n) {
+    auto defs = fieldDefs();
+    return std::any_of(defs.begin(), defs.end(), [&](const FieldDef& d) { return iequals(d.name, n); });
+}
+
+// ---------------------------------------------------------------- rows
+
+void Table::backendLoadRow(int index, std::vector<Value>& values) {
+    values.assign(stored_.size(), Value());
+    if (index < 0 || index >= static_cast<int>(rowids_.size())) return;
+    sqlite3_reset(rowStmt_);
+    sqlite3_bind_int64(rowStmt_, 1, rowids_[static_cast<size_t>(index)]);
+    int rc = sqlite3_step(rowStmt_);
+    if (rc == SQLITE_ROW) {
+        for (size_t c = 0; c < stored_.size(); ++c)
+            values[c] = fromStorage(columnValue(rowStmt_, static_cast<int>(c)), stored_[c].type);
+    } else if (rc != SQLITE_DONE) {
+        sqlite3_reset(rowStmt_);
+        raise({});
+    }
+    sqlite3_reset(rowStmt_);
+}
+
+void Table::beginTx() {
+    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) raise({});
+}
+
+void Table::commitTx() {
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::string msg = sqlite3_errmsg(db_);
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw EngineError(msg + ". File: " + path_);
+    }
+}
+
+void Table::rollbackTx() { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
+
+int Table::backendInsert(const std::vector<Value>& values, const std::vector<bool>& assigned) {
+    std::vector<Value> row = values;
+    std::string cols, marks;
+    std::vector<size_t> used;
+    beginTx();
+    try {
+        for (size_t c = 0; c < stored_.size(); ++c) {
+            if (stored_[c].type == FieldType::AutoInc && row[c].isNull()) {
+                // autoincrement: one more than the largest value, given on post
+                std::string q = "SELECT COALESCE(MAX(" + quoteIdent(stored_[c].name) + "), 0) + 1 FROM " + quoteIdent(sqlName_);
+                sqlite3_stmt* st = nullptr;
+                if (sqlite3_prepare_v2(db_, q.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+                if (sqlite3_step(st) == SQLITE_ROW) row[c] = Value(static_cast<long long>(sqlite3_column_int64(st, 0)));
+                sqlite3_finalize(st);
+            } else if (!assigned[c] || row[c].isNull()) {
+                continue;
+            }
+            cols += (used.empty() ? "" : ", ") + quoteIdent(stored_[c].name);
+            marks += used.empty() ? "?" : ", ?";
+            used.push_back(c);
+        }
+        std::string sql = used.empty() ? "INSERT INTO " + quoteIdent(sqlName_) + " DEFAULT VALUES"
+                                       : "INSERT INTO " + quoteIdent(sqlName_) + " (" + cols + ") VALUES (" + marks + ")";
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+        for (size_t i = 0; i < used.size(); ++i) bindValue(st, static_cast<int>(i + 1), row[used[i]]);
+        int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) raise({});
+        commitTx();
+    } catch (...) {
+        rollbackTx();
+        throw;
+    }
+    long long rowid = sqlite3_last_insert_rowid(db_);
+    bool entryOrder = orderFields().empty() && (!master_ || masterFields_.empty());
+    if (entryOrder && (rowids_.empty() || rowid > rowids_.back())) {
+        rowids_.push_back(rowid);
+        return static_cast<int>(rowids_.size()) - 1;
+    }
+    loadRowids();
+    int idx = indexOfRowid(rowid);
+    return idx < 0 ? 0 : idx;
+}
+
+int Table::backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed) {
+    long long rowid = rowids_[static_cast<size_t>(index)];
+    std::string set;
+    std::vector<size_t> used;
+    bool moves = false;
+    auto order = orderFields();
+    for (size_t c = 0; c < stored_.size(); ++c) {
+        if (!changed[c]) continue;
+        set += (used.empty() ? "" : ", ") + quoteIdent(stored_[c].name) + " = ?";
+        used.push_back(c);
+        for (const auto& o : order)
+            if (iequals(o, stored_[c].name)) moves = true;
+        for (const auto& o : masterFields_)
+            if (iequals(o, stored_[c].name)) moves = true;
+    }
+    if (used.empty()) return index;
+    beginTx();
+    try {
+        std::string sql = "UPDATE " + quoteIdent(sqlName_) + " SET " + set + " WHERE rowid = ?";
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+        for (size_t i = 0; i < used.size(); ++i) bindValue(st, static_cast<int>(i + 1), values[used[i]]);
+        sqlite3_bind_int64(st, static_cast<int>(used.size() + 1), rowid);
+        int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) raise({});
+        commitTx();
+    } catch (...) {
+        rollbackTx();
+        throw;
+    }
+    if (!moves) return index;
+    loadRowids();
+    int idx = indexOfRowid(rowid);
+    return idx < 0 ? std::min(index, static_cast<int>(rowids_.size()) - 1) : idx;
+}
+
+void Table::backendDelete(int index) {
+    long long rowid = rowids_[static_cast<size_t>(index)];
+    beginTx();
+    try {
+        std::string sql = "DELETE FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?";
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+        sqlite3_bind_int64(st, 1, rowid);
+        int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) raise({});
+        commitTx();
+    } catch (...) {
+        rollbackTx();
+        throw;
+    }
+    rowids_.erase(rowids_.begin() + index);
+}
+
+int Table::backendRefresh(int keepIndex) {
+    long long keep = keepIndex >= 0 && keepIndex < static_cast<int>(rowids_.size()) ? rowids_[static_cast<size_t>(keepIndex)] : -1;
+    loadRowids();
+    return indexOfRowid(keep);
+}
+
+void Table::emptyTable() {
+    bool wasActive = active();
+    if (!wasActive) open();
+    checkBrowseMode();
+    beginTx();
+    std::string sql = "DELETE FROM " + quoteIdent(sqlName_);
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        rollbackTx();
+        raise({});
+    }
+    commitTx();
+    loadRowids();
+    resyncTo(0);
+    if (!wasActive) close();
+}
+
+}  // namespace data

@@ -1,0 +1,105 @@
+// A table data set over one table file, with orders, key searches,
+// locate and master-detail.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "data/DataSet.h"
+#include "data/DataSource.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace data {
+
+struct IndexDef {
+    std::string name;  // "" for the primary key
+    std::vector<std::string> fields;
+    bool primary = false, unique = false, caseInsensitive = false;
+};
+
+struct LocateOptions {
+    bool caseInsensitive = false;
+    bool partialKey = false;  // the field starts with the text
+};
+
+class Table : public DataSet {
+public:
+    Table();
+    ~Table() override;
+
+    // Directory of the table ("" = AppDir) and its bare file name.
+    void setDatabaseName(const std::string& dir) { dir_ = dir; }
+    const std::string& databaseName() const { return dir_; }
+    void setTableName(const std::string& name) { tableName_ = name; }
+    const std::string& tableName() const { return tableName_; }
+    void setExclusive(bool e) { exclusive_ = e; }
+    std::string name() const override { return tableName_; }
+    // Full path of the table file (resolved when opened).
+    std::string filePath() const;
+
+    // --- orders; switching keeps the current record
+    void setIndexName(const std::string& name);  // "" = primary key (or entry order)
+    const std::string& indexName() const { return indexName_; }
+    void setIndexFieldNames(const std::string& fields);  // "Denumire;Cod"
+    const std::string& indexFieldNames() const { return indexFieldNames_; }
+    std::vector<IndexDef> indexDefs() const;
+    void addIndex(const std::string& name, const std::string& fields, bool caseInsensitive, bool unique = false);
+    // Fields of the current order.
+    std::vector<std::string> orderFields() const;
+
+    // --- searches on the current order's fields
+    bool findKey(const std::vector<Value>& key);
+    void findNearest(const std::vector<Value>& key);
+    bool locate(const std::string& field, const Value& value, LocateOptions opts = {});
+
+    // --- master-detail: rows whose detail fields equal the master's current values
+    void setMasterSource(DataSource* master);
+    void setMasterFields(const std::string& fields);  // "Cod_enorias"
+
+    // --- stored fields
+    std::vector<FieldDef> fieldDefs();  // opens the file if needed
+    bool hasField(const std::string& name);
+    void emptyTable();
+
+protected:
+    std::vector<FieldDef> backendOpen() override;
+    void backendClose() override;
+    int backendRowCount() const override { return static_cast<int>(rowids_.size()); }
+    void backendLoadRow(int index, std::vector<Value>& values) override;
+    bool backendCanModify() const override { return !fileReadOnly_; }
+    int backendInsert(const std::vector<Value>& values, const std::vector<bool>& assigned) override;
+    int backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed) override;
+    void backendDelete(int index) override;
+    int backendRefresh(int keepIndex) override;
+    void initNewRecord() override;
+
+private:
+    class MasterLink;
+    void loadRowids();
+    int indexOfRowid(long long rowid) const;
+    std::string orderClause() const;
+    std::string whereClause() const;
+    void bindWhere(sqlite3_stmt* st, int first) const;
+    void reorder();
+    void masterChanged();
+    void beginTx();
+    void commitTx();
+    void rollbackTx();
+    [[noreturn]] void raise(const std::string& context);
+    std::vector<Value> masterValues() const;
+
+    std::string dir_, tableName_, indexName_, indexFieldNames_, masterFieldsText_;
+    std::string path_, canonical_, sqlName_;
+    bool exclusive_ = false, acquired_ = false, fileReadOnly_ = false;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* rowStmt_ = nullptr;
+    std::vector<FieldDef> stored_;
+    std::vector<IndexDef> indexes_;
+    std::vector<long long> rowids_;
+    DataSource* master_ = nullptr;
+    std::unique_ptr<MasterLink> masterLink_;
+    std::vector<std::string> masterFields_;
+};
+
+}  // namespace data
