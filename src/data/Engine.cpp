@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,8 +147,12 @@ Value columnValue(sqlite3_stmt* st, int col) {
 
 // ---------------------------------------------------------------- open files
 
+// Exclusive use keeps out other programs, not a second table object of this
+// program (a catalog open for exclusive use is still read by the document
+// windows). Between processes it is an advisory lock on the table file: shared
+// while only shared opens exist here, exclusive while any exclusive one does.
 namespace {
-struct OpenState { int shared = 0; bool exclusive = false; };
+struct OpenState { int shared = 0, exclusive = 0, fd = -1; bool lockedExclusive = false; };
 std::map<std::string, OpenState>& openMap() {
     static std::map<std::string, OpenState> m;
     return m;
@@ -159,32 +165,51 @@ OpenFiles& OpenFiles::instance() {
 }
 
 void OpenFiles::acquire(const std::string& c, bool exclusive) {
-    auto& s = openMap()[c];
-    if (s.exclusive || (exclusive && s.shared > 0)) {
-        if (s.shared == 0 && !s.exclusive) openMap().erase(c);
-        throw EngineError("Table is busy. File: " + c);
+    auto it = openMap().find(c);
+    if (it == openMap().end()) {
+        int fd = ::open(c.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) throw EngineError("Table does not exist. File: " + c);
+        if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            ::close(fd);
+            throw EngineError("Table is busy. File: " + c);
+        }
+        it = openMap().emplace(c, OpenState{0, 0, fd, exclusive}).first;
+    } else if (exclusive && !it->second.lockedExclusive) {
+        if (::flock(it->second.fd, LOCK_EX | LOCK_NB) != 0) throw EngineError("Table is busy. File: " + c);
+        it->second.lockedExclusive = true;
     }
-    if (exclusive) {
-        s.exclusive = true;
-        SqlSession::releaseEverywhere(c);
-    } else {
-        ++s.shared;
-    }
+    (exclusive ? it->second.exclusive : it->second.shared)++;
 }
 
 void OpenFiles::release(const std::string& c, bool exclusive) {
     auto it = openMap().find(c);
     if (it == openMap().end()) return;
-    if (exclusive) it->second.exclusive = false;
-    else if (it->second.shared > 0) --it->second.shared;
-    if (!it->second.exclusive && it->second.shared == 0) openMap().erase(it);
+    auto& s = it->second;
+    int& n = exclusive ? s.exclusive : s.shared;
+    if (n > 0) --n;
+    if (s.exclusive == 0 && s.shared == 0) {
+        ::close(s.fd);  // drops the lock
+        openMap().erase(it);
+    } else if (s.exclusive == 0 && s.lockedExclusive) {
+        ::flock(s.fd, LOCK_SH | LOCK_NB);
+        s.lockedExclusive = false;
+    }
 }
 
 bool OpenFiles::isOpen(const std::string& c) const { return openMap().count(c) > 0; }
 
 bool OpenFiles::isExclusive(const std::string& c) const {
     auto it = openMap().find(c);
-    return it != openMap().end() && it->second.exclusive;
+    return it != openMap().end() && it->second.exclusive > 0;
+}
+
+bool OpenFiles::heldByAnotherProgram(const std::string& c) const {
+    if (isOpen(c)) return false;
+    int fd = ::open(c.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool busy = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return busy;
 }
 
 // ---------------------------------------------------------------- SQL session
@@ -250,7 +275,7 @@ struct SqlSessionAccess {
             throw EngineError("Too many tables in one statement (at most " + std::to_string(limit) + ")");
         std::map<std::string, std::string> target;  // path -> alias."table"
         for (const auto& c : needed) {
-            if (OpenFiles::instance().isExclusive(c)) throw EngineError("Table is busy. File: " + c);
+            if (OpenFiles::instance().heldByAnotherProgram(c)) throw EngineError("Table is busy. File: " + c);
             auto it = std::find_if(s.attached_.begin(), s.attached_.end(), [&](const auto& a) { return a.path == c; });
             if (it == s.attached_.end()) {
                 while (static_cast<int>(s.attached_.size()) >= limit) {

@@ -34,15 +34,18 @@ void bindValue(sqlite3_stmt* st, int index, const Value& v);
 // Reads a column; `declared` picks the type (DATE columns become dates).
 Value columnValue(sqlite3_stmt* st, int col);
 
-// Registry of open table files within this process.
+// Table files open in this process, and their use by other programs.
 class OpenFiles {
 public:
     static OpenFiles& instance();
-    // Throws EngineError "Table is busy" when the request conflicts.
+    // Throws EngineError "Table is busy" when another program holds the file
+    // exclusively, or holds it at all and `exclusive` is asked.
     void acquire(const std::string& canonical, bool exclusive);
     void release(const std::string& canonical, bool exclusive);
     bool isOpen(const std::string& canonical) const;
     bool isExclusive(const std::string& canonical) const;
+    // Whether another program has the file open for exclusive use.
+    bool heldByAnotherProgram(const std::string& canonical) const;
 };
 
 // Result of a SELECT: column names, declared types and rows.

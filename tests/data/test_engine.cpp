@@ -318,18 +318,55 @@ TEST(TableEngine, MissingForeignAndIncompleteTablesGiveErrorsNamingTheFile) {
     } catch (const EngineError& e) {
         EXPECT_EQ(std::string(e.what()), "Venituri.DB: Field 'Den_venit' not found");
     }
-    // a table held exclusively cannot be opened again
-    Table ex, other;
+}
+
+TEST(TableEngine, ExclusiveUseKeepsOutOtherProgramsOnly) {
+    TempDir dir;
+    createTableFile(dir.file("Venituri.DB"), venituriSpec());
+    Table ex, same;
     ex.setDatabaseName(dir.path());
     ex.setTableName("Venituri.DB");
     ex.setExclusive(true);
     ex.open();
-    other.setDatabaseName(dir.path());
-    other.setTableName("venituri.db");
-    EXPECT_THROW(other.open(), EngineError);
-    EXPECT_THROW(sumOf(dir.path(), "SELECT SUM(Valoarea) as Suma FROM \"Venituri.DB\""), EngineError);
+    same.setDatabaseName(dir.path());
+    same.setTableName("venituri.db");
+    same.open();  // a second table object of this program still reads it
+    EXPECT_EQ(sumOf(dir.path(), "SELECT SUM(Valoarea) as Suma FROM \"Venituri.DB\""), 0.0);
+    same.close();
     ex.close();
-    other.open();
+
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {  // another program holding the table exclusively
+        Table t;
+        t.setDatabaseName(dir.path());
+        t.setTableName("Venituri.DB");
+        t.setExclusive(true);
+        t.open();
+        char c = 1;
+        (void)!write(ready[1], &c, 1);
+        pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    Table other;
+    other.setDatabaseName(dir.path());
+    other.setTableName("Venituri.DB");
+    try {
+        other.open();
+        ADD_FAILURE() << "opened a table another program holds exclusively";
+    } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("Table is busy"), std::string::npos);
+    }
+    EXPECT_THROW(sumOf(dir.path(), "SELECT SUM(Valoarea) as Suma FROM Venituri"), EngineError);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    other.open();  // the lock went with the other program
     EXPECT_TRUE(other.active());
 }
 
