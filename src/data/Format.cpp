@@ -178,7 +178,9 @@ std::string formatFloat(std::string_view mask, double value) {
     if (value == 0 && parts.size() >= 3 && !parts[2].empty()) return applySection(parseSection(parts[2]), 0);
     if (negative) {
         if (parts.size() >= 2 && !parts[1].empty()) return applySection(parseSection(parts[1]), value);
-        return "-" + applySection(pos, value);
+        std::string r = applySection(pos, value);
+        r.insert(r.begin(), '-');
+        return r;
     }
     return applySection(pos, value);
 }
