@@ -48,7 +48,8 @@ void CalcFormula(const std::string& formula, const std::string& dir, int rand) {
     auto terms = parseFormula(formula);
     if (!terms)
         throw data::EngineError("Formula randului " + std::to_string(rand) + " nu este corecta: \"" + formula + "\"");
-    std::optional<double> p = 0.0, e = 0.0;
+    double p = 0, e = 0;
+    bool pBlank = false, eBlank = false;
     data::Query sums;
     sums.setDatabaseName(dir);
     for (const char* l : kLineSums) sums.sql.emplace_back(l);
@@ -58,17 +59,17 @@ void CalcFormula(const std::string& formula, const std::string& dir, int rand) {
         const data::Field& fp = sums.fieldByName("P");
         const data::Field& fe = sums.fieldByName("E");
         // a blank term makes the whole result blank, as a NULL sum would in SQL
-        if (fp.isNull()) p.reset();
-        else if (p) *p += t.sign * fp.asFloat();
-        if (fe.isNull()) e.reset();
-        else if (e) *e += t.sign * fe.asFloat();
+        pBlank = pBlank || fp.isNull();
+        eBlank = eBlank || fe.isNull();
+        p += t.sign * fp.asFloat();
+        e += t.sign * fe.asFloat();
         sums.close();
     }
     data::Query store;
     store.setDatabaseName(dir);
     for (const char* l : kStoreResult) store.sql.emplace_back(l);
-    store.setParam("P", p ? data::Value(*p) : data::Value());
-    store.setParam("E", e ? data::Value(*e) : data::Value());
+    store.setParam("P", pBlank ? data::Value() : data::Value(p));
+    store.setParam("E", eBlank ? data::Value() : data::Value(e));
     store.setParam("Rand", rand);
     store.execSql();
 }
