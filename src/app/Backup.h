@@ -1,0 +1,30 @@
+// The daily copy of the database directory.
+#pragma once
+#include <string>
+
+#include "data/Value.h"
+
+namespace app {
+
+// The base path start-up passes to BackupDaily.
+inline constexpr const char* kBackupBasePath = "D:\\Corvalinde";
+
+// Directory of this system that stands for a drive root such as "D:\": every
+// drive root is the user's home directory. Throws std::runtime_error when
+// there is no home directory.
+std::string driveRootDirectory(const std::string& root);
+// No drive of this system is a CD-ROM drive.
+bool isCdRomDrive(const std::string& root);
+
+// The directory of the day's copy for a base path such as "D:\Corvalinde":
+// <root>/SalvariQuillmar/<yyyymmdd>/<base path after the drive root>.
+std::string backupDirectory(const std::string& basePath, const data::Date& day);
+
+// Copies every ordinary file of AppDir (no sub-directories, no hidden files,
+// no names containing "Corvalinde") into today's backup directory, unless the
+// backup switch is off or the directory already exists. Table files are
+// copied while a read lock keeps them unchanged, so no copy is torn. Throws
+// std::runtime_error "Nu pot salva baza de date in directorul <dir>".
+void BackupDaily(const std::string& basePath);
+
+}  // namespace app

@@ -1,0 +1,292 @@
+#include "app/MainFrm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/Application.h"
+#include "app/Backup.h"
+#include "app/HintTracker.h"
+#include "app/JpegImage.h"
+#include "app/Pictures.h"
+#include "app/Settings.h"
+#include "app/Shortcuts.h"
+#include "app/Version.h"
+#include "data/AppDir.h"
+#include "reports/Workmsg.h"
+
+namespace app {
+
+namespace {
+
+TMainFrm* g_mainFrm = nullptr;
+
+const char* const kCaption = "Evidenta veniturilor si cheltuielilor";
+const char* const kBannerText =
+    "Corvalinde - evidenta veniturilor si cheltuielilor pentru parohii, manastiri si protopopiate";
+const char* const kMainHint = "Corvalinde - evidenta contabila a unitatilor de cult";
+const char* const kSchemaMessage = "Se actualizeaza structura bazei de date...";
+const char* const kHintIn = " Introducere si modificare de documente de intrare in gestiunea de stocuri";
+const char* const kHintOut = " Introducere si modificare de documente de iesire din gestiunea de stocuri";
+
+}  // namespace
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
+    QLabel::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
+}
+
+TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), commands_(MenuCommands::standard()) {
+    g_mainFrm = this;
+    setObjectName(QStringLiteral("MainFrm"));
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setStatusTip(QString::fromUtf8(kMainHint));
+    urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    buildClientArea();
+    buildMenu();
+    shortcuts_ = new ShortcutRouter(menuBar(), this);
+    FormCreate();
+}
+
+TMainFrm::~TMainFrm() {
+    if (ui::statusLine() == StatusLine) ui::setStatusLine(nullptr);
+    if (g_mainFrm == this) g_mainFrm = nullptr;
+}
+
+TMainFrm* TMainFrm::instance() { return g_mainFrm; }
+
+void TMainFrm::buildClientArea() {
+    auto* central = new QWidget(this);
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+
+    Banner = new QLabel(QString::fromUtf8(kBannerText), central);
+    Banner->setObjectName(QStringLiteral("Banner"));
+    Banner->setAlignment(Qt::AlignCenter);
+    Banner->setWordWrap(true);
+    Banner->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Banner->setMargin(6);
+    QFont bf = Banner->font();
+    bf.setBold(true);
+    Banner->setFont(bf);
+    v->addWidget(Banner);
+
+    MyPhoto = new QLabel(central);
+    MyPhoto->setObjectName(QStringLiteral("MyPhoto"));
+    MyPhoto->setAlignment(Qt::AlignCenter);
+    // A large picture is cut at the edges, never scaled, and never enlarges the window.
+    MyPhoto->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    v->addWidget(MyPhoto, 1);
+
+    auto* bar = new QFrame(central);
+    bar->setObjectName(QStringLiteral("ButtonBar"));
+    bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* h = new QHBoxLayout(bar);
+    h->setContentsMargins(4, 2, 4, 2);
+    h->setSpacing(4);
+    auto button = [&](const char* name, const char* caption, const char* hint, const QPixmap& glyph, Command c) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(QString::fromUtf8(caption));
+        b->setStatusTip(QString::fromUtf8(hint));
+        b->setIcon(QIcon(glyph));
+        b->setIconSize(glyph.size());
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setCursor(Qt::PointingHandCursor);
+        b->setMinimumWidth(96);
+        connect(b, &QToolButton::clicked, this, [this, c] { runCommand(c); });
+        h->addWidget(b);
+        return b;
+    };
+    SpeedDocIn = button("SpeedDocIn", "Venituri", kHintIn, pictures::receiptsGlyph(), Command::Venituri);
+    SpeedButton1 = button("SpeedButton1", "Depuneri cont", kHintIn, pictures::depositsGlyph(), Command::Depuneri);
+    SpeedButton2 = button("SpeedButton2", "Ridicari cont", kHintIn, pictures::withdrawalsGlyph(), Command::Ridicari);
+    SpeedDocOut = button("SpeedDocOut", "Cheltuieli", kHintOut, pictures::paymentsGlyph(), Command::Cheltuieli);
+    h->addStretch(1);
+    auto picture = [&](const char* name, const QPixmap& pm, bool link) {
+        auto* l = new ClickLabel(bar);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setPixmap(pm);
+        if (link) l->setCursor(Qt::PointingHandCursor);
+        h->addWidget(l);
+        return l;
+    };
+    Image3 = picture("Image3", pictures::churchPicture(), true);
+    Image1 = picture("Image1", pictures::ledgerPicture(), false);
+    Image2 = picture("Image2", pictures::vendorPicture(), true);
+    connect(Image3, &ClickLabel::clicked, this, [this] { openWebSite(QString::fromLatin1(kChurchSiteHost)); });
+    connect(Image2, &ClickLabel::clicked, this, [this] { openWebSite(QString::fromLatin1(kVendorSiteHost)); });
+    v->addWidget(bar);
+
+    StatusLine = new QLabel(central);
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StatusLine->setMargin(2);
+    StatusLine->setMinimumHeight(StatusLine->fontMetrics().height() + 8);
+    StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    v->addWidget(StatusLine);
+
+    setCentralWidget(central);
+    resize(900, 640);
+}
+
+QAction* TMainFrm::addItem(QMenu* menu, const char* name, const char* caption, Command c,
+                           const QKeySequence& shortcut) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    connect(a, &QAction::triggered, this, [this, c] { runCommand(c); });
+    actions_.try_emplace(c, a);
+    return a;
+}
+
+void TMainFrm::buildMenu() {
+    QMenuBar* mb = menuBar();
+    auto menu = [&](QMenu* parent, const char* name, const char* title) {
+        QMenu* m = parent ? parent->addMenu(QString::fromUtf8(title)) : mb->addMenu(QString::fromUtf8(title));
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
+        return m;
+    };
+    auto hiddenSeparator = [](QMenu* m) { m->addSeparator()->setVisible(false); };
+
+    QMenu* sistem = menu(nullptr, "Sistem1", "Sistem");
+    addItem(sistem, "Enoriasi1", "Enoriasi", Command::Enoriasi, QKeySequence(Qt::CTRL | Qt::Key_E))->setVisible(false);
+    addItem(sistem, "Dateleunitatii1", "Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
+    sistem->addSeparator();
+    addItem(sistem, "Iesire1", "Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
+
+    QMenu* setari = menu(nullptr, "Setari1", "Setari");
+    addItem(setari, "Parametriaplicatiei1", "Parametri aplicatiei", Command::ParametriAplicatiei);
+    hiddenSeparator(setari);
+    addItem(setari, "Tipuridevenit1", "Tipuri de venit", Command::TipuriVenit);
+    addItem(setari, "Tipuridecheltuiala1", "Tipuri de cheltuiala", Command::TipuriCheltuiala);
+    addItem(setari, "Configurarebilant1", "Configurare bilant", Command::ConfigurareBilant);
+    QAction* anNou = addItem(setari, "Trecerealaannou1", "Trecerea la an nou", Command::TrecereaAnNou);
+    anNou->setVisible(false);
+    anNou->setEnabled(false);
+
+    QMenu* actualizari = menu(nullptr, "Actualizari1", "Actualizari");
+    addItem(actualizari, "Venituri1", "Venituri", Command::Venituri, QKeySequence(Qt::CTRL | Qt::Key_V));
+    addItem(actualizari, "Cheltuieli1", "Cheltuieli", Command::Cheltuieli, QKeySequence(Qt::CTRL | Qt::Key_C));
+    addItem(actualizari, "Depuneri1", "Depuneri", Command::Depuneri, QKeySequence(Qt::CTRL | Qt::Key_D));
+    addItem(actualizari, "Ridicari1", "Ridicari", Command::Ridicari, QKeySequence(Qt::CTRL | Qt::Key_R));
+    actualizari->addSeparator();
+    addItem(actualizari, "Fisaenoriasului1", "Fisa enoriasului", Command::FisaEnoriasului)->setVisible(false);
+    addItem(actualizari, "Stocuri1", "Stocuri", Command::Stocuri);
+    actualizari->addSeparator();
+    QMenu* pangar = menu(actualizari, "Registrupangar1", "Registru pangar");
+    pangar->menuAction()->setVisible(false);
+    addItem(pangar, "Intrari1", "Intrari", Command::PangarIntrari);
+    addItem(pangar, "Iesiri1", "Iesiri", Command::PangarIesiri);
+    hiddenSeparator(actualizari);
+    addItem(actualizari, "Bilant1", "Bilant", Command::Bilant, QKeySequence(Qt::CTRL | Qt::Key_B));
+    addItem(actualizari, "Bilantcentralizat1", "Bilant centralizat", Command::BilantCentralizat);
+
+    QMenu* listari = menu(nullptr, "Listari1", "Listari");
+    QMenu* registre = menu(listari, "Registre1", "Registre");
+    addItem(registre, "Incasarisiplati1", "Incasari si plati", Command::RegistruIncasariPlati);
+    addItem(registre, "Casa1", "Casa", Command::RegistruCasa);
+    addItem(registre, "Banca1", "Banca", Command::RegistruBanca);
+    registre->addSeparator();
+    addItem(registre, "Partizivenituri1", "Partizi venituri", Command::PartiziVenituri);
+    addItem(registre, "Partizicheltuieli1", "Partizi cheltuieli", Command::PartiziCheltuieli);
+    addItem(listari, "Listastocurilor1", "Lista stocurilor", Command::ListaStocurilor);
+    listari->addSeparator();
+    addItem(listari, "Bilant2", "Bilant", Command::Bilant);
+    addItem(listari, "Bilantcentralizat2", "Bilant centralizat", Command::BilantCentralizat);
+
+    QMenu* ajutor = menu(nullptr, "Ajutor1", "Ajutor");
+    addItem(ajutor, "Actualizareonline1", "Actualizare online", Command::ActualizareOnline);
+}
+
+QAction* TMainFrm::menuAction(Command c) const {
+    auto it = actions_.find(c);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void TMainFrm::runCommand(Command c) {
+    runGuarded([&] { commands_.run(c, *this); });
+}
+
+void TMainFrm::openWebSite(const QString& host) {
+    // The desktop's URL service; an address it cannot open is ignored.
+    runGuarded([&] {
+        if (urlOpener_) urlOpener_(QUrl(QStringLiteral("http://") + host));
+    });
+}
+
+// The start-up steps. A step that fails is reported and the later steps still run.
+void TMainFrm::FormCreate() {
+    runGuarded([] { readSettings(settingsPath()); });
+    runGuarded([] { BackupDaily(kBackupBasePath); });
+    runGuarded([this] {
+        hints_ = new HintTracker(this);
+        connect(hints_, &HintTracker::hintChanged, StatusLine, &QLabel::setText);
+    });
+    runGuarded([this] { ui::setStatusLine(StatusLine); });
+    runGuarded([this] { loadPicture(); });
+    runGuarded([this] { upgradeSchema(); });
+}
+
+void TMainFrm::loadPicture() {
+    const std::string path = data::AppDir() + "poza.jpg";
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return;
+    QImage img = loadJpegFile(path);
+    MyPhoto->setPixmap(QPixmap::fromImage(img));
+    MyPhoto->repaint();
+}
+
+void TMainFrm::upgradeSchema() {
+    bool busy = false;
+    auto restore = [&busy] {
+        if (busy) QApplication::restoreOverrideCursor();
+        busy = false;
+    };
+    try {
+        data::EnsureField(
+            data::AppDir(), "Parohia.DB", "Felmarosta", "BOOLEAN",
+            [this, &busy] {
+                ui::ShowWorkMessage(this, QString::fromUtf8(kSchemaMessage));
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                busy = true;
+            },
+            restore);
+    } catch (...) {
+        restore();
+        throw;
+    }
+}
+
+void TMainFrm::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        runGuarded([this] { FormShow(); });
+    }
+}
+
+// First showing: the version goes into the main window's hint.
+void TMainFrm::FormShow() {
+    setStatusTip(statusTip() + QStringLiteral(" - Versiunea ") + QString::fromStdString(currentVersionText()));
+}
+
+void TMainFrm::closeEvent(QCloseEvent* e) {
+    e->accept();
+    emit closed();
+}
+
+}  // namespace app

@@ -1,0 +1,54 @@
+#include "app/MenuCommands.h"
+
+#include "app/MainFrm.h"
+
+namespace app {
+
+bool MenuCommands::filled(Command c) const {
+    auto it = handlers_.find(c);
+    return it != handlers_.end() && it->second;
+}
+
+void MenuCommands::run(Command c, TMainFrm& owner) const {
+    auto it = handlers_.find(c);
+    if (it != handlers_.end() && it->second) it->second(owner);
+}
+
+// One line per command. The windows that are not built yet have an empty
+// handler here; each gets its line when its window exists.
+MenuCommands MenuCommands::standard() {
+    MenuCommands c;
+    // Sistem
+    c.set(Command::Enoriasi, {});        // parishioner catalog, browse mode, single instance
+    c.set(Command::DateleUnitatii, {});  // unit data dialog, modal
+    c.set(Command::Iesire, [](TMainFrm& m) { m.close(); });
+    // Setari
+    c.set(Command::ParametriAplicatiei, {});  // settings dialog, modal
+    c.set(Command::TipuriVenit, {});          // income-type catalog, browse mode, single instance
+    c.set(Command::TipuriCheltuiala, {});     // expense-type catalog, browse mode, single instance
+    c.set(Command::ConfigurareBilant, {});    // budget-lines catalog, browse mode, single instance
+    c.set(Command::TrecereaAnNou, {});        // no command (the item is hidden and disabled)
+    // Actualizari
+    c.set(Command::Venituri, {});           // receipts window, single instance
+    c.set(Command::Cheltuieli, {});         // payments window, single instance
+    c.set(Command::Depuneri, {});           // deposits window, single instance
+    c.set(Command::Ridicari, {});           // withdrawals window, single instance
+    c.set(Command::FisaEnoriasului, {});    // parishioner file, modal
+    c.set(Command::Stocuri, {});            // stock window, modal
+    c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance
+    c.set(Command::PangarIesiri, {});       // no command
+    c.set(Command::Bilant, {});             // budget as of today, then the budget window, modal
+    c.set(Command::BilantCentralizat, {});  // centralised budget window, modal
+    // Listari
+    c.set(Command::RegistruIncasariPlati, {});  // register rebuild, receipts-and-payments register
+    c.set(Command::RegistruCasa, {});           // register rebuild, cash register
+    c.set(Command::RegistruBanca, {});          // register rebuild, bank register
+    c.set(Command::PartiziVenituri, {});        // income-type choice, income ledger
+    c.set(Command::PartiziCheltuieli, {});      // expense-type choice, register of the type, expense ledger
+    c.set(Command::ListaStocurilor, {});        // date choice, stock list
+    // Ajutor
+    c.set(Command::ActualizareOnline, {});  // manual version check
+    return c;
+}
+
+}  // namespace app

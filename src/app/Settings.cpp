@@ -1,0 +1,71 @@
+#include "app/Settings.h"
+
+// Plain 8-bit text: the file holds ASCII keys and values.
+#define SI_NO_CONVERSION
+#include <SimpleIni.h>
+
+#include <charconv>
+#include <stdexcept>
+
+#include "data/AppDir.h"
+
+namespace app {
+
+namespace {
+const char* const kSection = "Options";
+const char* const kVersionKey = "Check for new version";
+const char* const kBackupKey = "Backup BD zilnic";
+
+bool readBool(const CSimpleIniA& ini, const char* key, bool fallback) {
+    const char* v = ini.GetValue(kSection, key, nullptr);
+    long n = 0;
+    if (!v || !parseSettingInteger(v, n)) return fallback;
+    return n != 0;
+}
+}  // namespace
+
+Switches& switches() {
+    static Switches s;
+    return s;
+}
+
+std::string settingsPath() { return data::AppDir() + "Configurari.ini"; }
+
+bool parseSettingInteger(const std::string& text, long& value) {
+    size_t b = text.find_first_not_of(" \t\r\n");
+    size_t e = text.find_last_not_of(" \t\r\n");
+    if (b == std::string::npos) return false;
+    const char* p = text.data() + b;
+    const char* end = text.data() + e + 1;
+    if (*p == '+') ++p;
+    if (p == end) return false;
+    int parsed = 0;  // the settings hold 32-bit integers
+    auto [next, ec] = std::from_chars(p, end, parsed);
+    if (ec != std::errc() || next != end) return false;
+    value = parsed;
+    return true;
+}
+
+void readSettings(const std::string& path) {
+    CSimpleIniA ini;
+    ini.SetUnicode(false);
+    ini.SetMultiKey(false);
+    if (ini.LoadFile(path.c_str()) < 0) {
+        // No readable file: the defaults.
+        switches().backup = true;
+        return;
+    }
+    switches().versionCheck = readBool(ini, kVersionKey, switches().versionCheck);
+    switches().backup = readBool(ini, kBackupKey, true);
+}
+
+void writeSettings(const std::string& path) {
+    CSimpleIniA ini;
+    ini.SetUnicode(false);
+    ini.LoadFile(path.c_str());  // keeps other sections and keys when the file exists
+    ini.SetValue(kSection, kVersionKey, switches().versionCheck ? "1" : "0");
+    ini.SetValue(kSection, kBackupKey, switches().backup ? "1" : "0");
+    if (ini.SaveFile(path.c_str(), false) < 0) throw std::runtime_error("Nu pot scrie fisierul " + path);
+}
+
+}  // namespace app

@@ -1,0 +1,29 @@
+// The settings file "Configurari.ini" and the two switches it holds.
+#pragma once
+#include <string>
+
+namespace app {
+
+// Shared for the whole run; both on until the file has been read.
+struct Switches {
+    bool versionCheck = true;  // ask the update server at start-up
+    bool backup = true;        // copy the database directory once a day
+};
+Switches& switches();
+
+// AppDir + "Configurari.ini".
+std::string settingsPath();
+
+// Sets the switches from the file (section "Options"). A missing file, key or
+// a value that is not an integer leaves the default: the version check keeps
+// its current value, the backup becomes on. Any integer other than 0 is on.
+void readSettings(const std::string& path);
+// Writes both switches as "1"/"0", keeping the rest of the file. Throws
+// std::runtime_error when the file cannot be written.
+void writeSettings(const std::string& path);
+
+// Parses an integer as the settings file holds it (optional sign, decimal
+// digits, surrounding blanks allowed); false when it is not one.
+bool parseSettingInteger(const std::string& text, long& value);
+
+}  // namespace app

@@ -1,0 +1,69 @@
+#include "app/Shortcuts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+namespace app {
+
+namespace {
+
+QAction* findAction(const QList<QAction*>& actions, const QKeySequence& key) {
+    for (QAction* a : actions) {
+        if (!a->isEnabled() || a->isSeparator()) continue;
+        if (QMenu* m = a->menu()) {
+            if (QAction* found = findAction(m->actions(), key)) return found;
+            continue;
+        }
+        for (const QKeySequence& s : a->shortcuts())
+            if (s == key) return a;
+    }
+    return nullptr;
+}
+
+bool isModifierKey(int key) {
+    return key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr || key == 0 || key == Qt::Key_unknown;
+}
+
+}  // namespace
+
+ShortcutRouter::ShortcutRouter(QMenuBar* menuBar, QObject* parent) : QObject(parent), menuBar_(menuBar) {
+    qApp->installEventFilter(this);
+}
+
+ShortcutRouter::~ShortcutRouter() {
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+QAction* ShortcutRouter::actionFor(const QKeyEvent& key) const {
+    if (!menuBar_ || isModifierKey(key.key())) return nullptr;
+    const Qt::KeyboardModifiers mods =
+        key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const QKeySequence pressed(QKeyCombination(mods, static_cast<Qt::Key>(key.key())));
+    return findAction(menuBar_->actions(), pressed);
+}
+
+bool ShortcutRouter::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
+    // Key events reach the window object and then the widget; act once, at the widget.
+    if (!watched->isWidgetType()) return false;
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    QAction* action = actionFor(*key);
+    if (!action) return false;
+    if (type == QEvent::ShortcutOverride) {
+        // Claim the key, so neither the control nor another shortcut takes it;
+        // the key press that follows runs the command.
+        event->accept();
+        return true;
+    }
+    action->trigger();
+    return true;
+}
+
+}  // namespace app

@@ -1,0 +1,33 @@
+// Main-menu shortcuts for every window of the program: a shortcut key runs its
+// menu command from any modeless window and wins over the focused control's
+// own use of the key (Ctrl+C opens the payments window instead of copying).
+// Hidden items still answer their keys; disabled items do not. While a modal
+// dialog (or a popup menu) is open the key goes to it as usual.
+#pragma once
+#include <QKeySequence>
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+class QKeyEvent;
+class QMenuBar;
+
+namespace app {
+
+class ShortcutRouter : public QObject {
+public:
+    // Watches the application's key events for the actions of `menuBar`.
+    explicit ShortcutRouter(QMenuBar* menuBar, QObject* parent = nullptr);
+    ~ShortcutRouter() override;
+
+    // The enabled menu action whose shortcut is this key, hidden ones included.
+    QAction* actionFor(const QKeyEvent& key) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QMenuBar> menuBar_;
+};
+
+}  // namespace app

@@ -1,0 +1,68 @@
+// Common set-up for the start-up tests: a database directory and a home
+// directory in temp dirs, today fixed at 12 May 2014, the settings switches at
+// their defaults, and every message box answered and recorded.
+#pragma once
+#include <QApplication>
+#include <QString>
+#include <QStringList>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+#include "app/Settings.h"
+#include "app/Version.h"
+#include "controls/Messages.h"
+#include "data/AppDir.h"
+#include "data/Clock.h"
+#include "data/Install.h"
+#include "support/TempDir.h"
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* h = std::getenv("HOME")) oldHome_ = h;
+        ::setenv("HOME", home.path().c_str(), 1);
+        data::setAppDir(db.path());
+        data::setToday(data::Date{2014, 5, 12});
+        app::switches() = app::Switches{};
+        app::setBuildVersion("");
+        ui::Messages::clearHistory();
+        ui::Messages::setResponder([](ui::MessageRecord& r) { return r.buttons & ui::Ok ? int(ui::Ok) : int(ui::No); });
+    }
+    void TearDown() override {
+        ui::Messages::clearResponder();
+        ui::Messages::clearHistory();
+        data::setToday(std::nullopt);
+        if (oldHome_)
+            ::setenv("HOME", oldHome_->c_str(), 1);
+        else
+            ::unsetenv("HOME");
+        QApplication::processEvents();
+    }
+
+    void install() { data::createInstallation(db.path()); }
+
+    static void writeFile(const std::string& path, const std::string& content) {
+        std::ofstream out(path, std::ios::binary);
+        out << content;
+    }
+    static std::string readFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // Texts of the message boxes shown so far.
+    static QStringList messages() {
+        QStringList l;
+        for (const auto& r : ui::Messages::history()) l << r.text;
+        return l;
+    }
+
+    TempDir db;
+    TempDir home;
+
+private:
+    std::optional<std::string> oldHome_;
+};

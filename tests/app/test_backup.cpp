@@ -1,0 +1,213 @@
+// The settings file and the daily backup, on real files.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+
+#include "AppFixture.h"
+#include "app/Backup.h"
+#include "app/MainFrm.h"
+#include "app/Settings.h"
+#include "data/Table.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> filesIn(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+    return names;
+}
+
+}  // namespace
+
+class SettingsTest : public AppFixture {
+protected:
+    void readWith(const std::string& content) {
+        writeFile(db.file("Configurari.ini"), content);
+        app::readSettings(db.file("Configurari.ini"));
+    }
+};
+
+TEST_F(SettingsTest, MissingFileOrKeysMeanBothSwitchesOn) {
+    app::readSettings(db.file("Configurari.ini"));
+    EXPECT_TRUE(app::switches().versionCheck);
+    EXPECT_TRUE(app::switches().backup);
+    readWith("[Options]\n");
+    EXPECT_TRUE(app::switches().versionCheck);
+    EXPECT_TRUE(app::switches().backup);
+    readWith("[Altceva]\nBackup BD zilnic=0\n");
+    EXPECT_TRUE(app::switches().backup);
+}
+
+TEST_F(SettingsTest, ValuesAreIntegersAndOtherTextCountsAsMissing) {
+    readWith("[Options]\nCheck for new version=0\nBackup BD zilnic=0\n");
+    EXPECT_FALSE(app::switches().versionCheck);
+    EXPECT_FALSE(app::switches().backup);
+    readWith("[Options]\nCheck for new version=1\nBackup BD zilnic=1\n");
+    EXPECT_TRUE(app::switches().versionCheck);
+    EXPECT_TRUE(app::switches().backup);
+    // Any integer other than 0 is on.
+    readWith("[Options]\nCheck for new version=-3\nBackup BD zilnic=17\n");
+    EXPECT_TRUE(app::switches().versionCheck);
+    EXPECT_TRUE(app::switches().backup);
+    // Not an integer: the defaults.
+    readWith("[Options]\nCheck for new version=nu\nBackup BD zilnic=0x\n");
+    EXPECT_TRUE(app::switches().versionCheck);
+    EXPECT_TRUE(app::switches().backup);
+    readWith("[Options]\nBackup BD zilnic=\n");
+    EXPECT_TRUE(app::switches().backup);
+    readWith("[Options]\nBackup BD zilnic = 0 \n");
+    EXPECT_FALSE(app::switches().backup);
+    readWith("[Options]\nBackup BD zilnic=99999999999\n");  // beyond a 32-bit integer
+    EXPECT_TRUE(app::switches().backup);
+}
+
+TEST_F(SettingsTest, VersionCheckKeepsItsValueWhenTheKeyIsMissing) {
+    app::switches().versionCheck = false;
+    app::switches().backup = false;
+    readWith("[Options]\n");
+    EXPECT_FALSE(app::switches().versionCheck);
+    EXPECT_TRUE(app::switches().backup);
+}
+
+TEST_F(SettingsTest, WritingKeepsTheRestOfTheFile) {
+    writeFile(db.file("Configurari.ini"), "[Altele]\nCheie=valoare\n[Options]\nBackup BD zilnic=7\n");
+    app::switches() = {false, true};
+    app::writeSettings(db.file("Configurari.ini"));
+    const std::string text = readFile(db.file("Configurari.ini"));
+    EXPECT_NE(text.find("Check for new version = 0"), std::string::npos) << text;
+    EXPECT_NE(text.find("Backup BD zilnic = 1"), std::string::npos) << text;
+    EXPECT_NE(text.find("Cheie = valoare"), std::string::npos) << text;
+    app::switches() = {true, false};
+    app::readSettings(db.file("Configurari.ini"));
+    EXPECT_FALSE(app::switches().versionCheck);
+    EXPECT_TRUE(app::switches().backup);
+}
+
+class BackupTest : public AppFixture {
+protected:
+    std::string dayDir(const char* day = "20140512") { return home.path() + "SalvariQuillmar/" + day + "/Corvalinde"; }
+};
+
+TEST_F(BackupTest, DirectoryOfTheDay) {
+    EXPECT_EQ(app::backupDirectory(app::kBackupBasePath, {2014, 5, 12}), dayDir());
+    EXPECT_EQ(app::backupDirectory(app::kBackupBasePath, {2015, 3, 1}), dayDir("20150301"));
+    EXPECT_EQ(app::backupDirectory("E:\\Date\\Parohie", {2020, 12, 31}),
+              home.path() + "SalvariQuillmar/20201231/Date/Parohie");
+}
+
+TEST_F(BackupTest, FirstStartOfTheDayCopiesTheOrdinaryFiles) {
+    install();
+    writeFile(db.file("note.txt"), "nota");
+    writeFile(db.file("Corvalinde"), "program");
+    writeFile(db.file("Corvalinde.log"), "jurnal");
+    writeFile(db.file("Vechi_Corvalinde_2.txt"), "x");
+    writeFile(db.file("corvalinde.txt"), "litere mici");
+    writeFile(db.file("CORVALINDE.cfg"), "majuscule");
+    writeFile(db.file(".ascuns"), "ascuns");
+    fs::create_directories(db.file("PRIV"));
+    writeFile(db.file("PRIV/temp.db"), "temp");
+
+    app::BackupDaily(app::kBackupBasePath);
+
+    const std::string b = dayDir();
+    ASSERT_TRUE(fs::is_directory(b));
+    std::set<std::string> expected;
+    for (const auto& e : fs::directory_iterator(db.path())) {
+        const std::string n = e.path().filename().string();
+        if (e.is_regular_file() && n[0] != '.' && n.find("Corvalinde") == std::string::npos) expected.insert(n);
+    }
+    EXPECT_EQ(filesIn(b), expected);
+    EXPECT_TRUE(expected.count("corvalinde.txt"));
+    EXPECT_TRUE(expected.count("CORVALINDE.cfg"));
+    EXPECT_TRUE(expected.count("Parohia.DB"));
+    EXPECT_FALSE(expected.count("PAROHII/"));  // group directories are not copied
+    for (const std::string& n : expected) EXPECT_EQ(readFile(b + "/" + n), readFile(db.file(n))) << n;
+
+    // The copied tables open as tables.
+    data::Table t;
+    t.setDatabaseName(b + "/");
+    t.setTableName("Tip_doc.db");
+    t.open();
+    EXPECT_GT(t.recordCount(), 0);
+}
+
+TEST_F(BackupTest, SecondStartTheSameDayCopiesNothing) {
+    install();
+    app::BackupDaily(app::kBackupBasePath);
+    writeFile(db.file("nou.txt"), "adaugat dupa");
+    app::BackupDaily(app::kBackupBasePath);
+    EXPECT_FALSE(fs::exists(dayDir() + "/nou.txt"));
+    // The next day gets its own copy.
+    data::setToday(data::Date{2014, 5, 13});
+    app::BackupDaily(app::kBackupBasePath);
+    EXPECT_TRUE(fs::exists(dayDir("20140513") + "/nou.txt"));
+}
+
+TEST_F(BackupTest, StartUpMakesTheBackupUnlessTheSettingsSwitchItOff) {
+    install();
+    {
+        app::TMainFrm frm;
+        EXPECT_TRUE(fs::exists(dayDir() + "/Parohia.DB"));
+    }
+    fs::remove_all(home.path() + "SalvariQuillmar");
+    writeFile(db.file("Configurari.ini"), "[Options]\nBackup BD zilnic=0\n");
+    app::TMainFrm frm;
+    EXPECT_FALSE(fs::exists(home.path() + "SalvariQuillmar"));
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+TEST_F(BackupTest, FailureNamesTheDirectoryAndStartUpGoesOn) {
+    install();
+    writeFile(home.file("SalvariQuillmar"), "un fisier, nu un director");
+    EXPECT_THROW(
+        {
+            try {
+                app::BackupDaily(app::kBackupBasePath);
+            } catch (const std::runtime_error& e) {
+                EXPECT_EQ(std::string(e.what()), "Nu pot salva baza de date in directorul " + dayDir());
+                throw;
+            }
+        },
+        std::runtime_error);
+
+    app::TMainFrm frm;
+    ASSERT_EQ(messages(), QStringList{QString::fromStdString("Nu pot salva baza de date in directorul " + dayDir())});
+    EXPECT_EQ(ui::Messages::history()[0].type, ui::MsgType::Error);
+    ui::StatusMessage("dupa");  // the later start-up steps ran
+    EXPECT_EQ(frm.StatusLine->text(), "dupa");
+}
+
+TEST_F(BackupTest, ACopyThatFailsStillMarksTheDayDone) {
+    install();
+    // Another program is writing this file: it holds a write lock on it.
+    writeFile(db.file("ocupat.txt"), "in lucru");
+    int fd = ::open(db.file("ocupat.txt").c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
+    EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
+    ::close(fd);
+    EXPECT_TRUE(fs::is_directory(dayDir()));
+    EXPECT_NO_THROW(app::BackupDaily(app::kBackupBasePath));
+    EXPECT_FALSE(fs::exists(dayDir() + "/ocupat.txt"));
+}
+
+TEST_F(BackupTest, ATableBeingWrittenIsNeverCopiedHalfWay) {
+    install();
+    // Another connection holds the table in the middle of a write.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.file("Tip_doc.db").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
+    EXPECT_FALSE(fs::exists(dayDir() + "/Tip_doc.db"));
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}

@@ -1,0 +1,105 @@
+// The executable's command line, parsed and run for real.
+#include <QProcess>
+#include <filesystem>
+#include <sstream>
+
+#include "AppFixture.h"
+#include "app/CommandLine.h"
+#include "app/Version.h"
+
+using app::CommandLine;
+using Mode = CommandLine::Mode;
+
+TEST(CommandLineTest, Parsing) {
+    EXPECT_EQ(app::parseCommandLine({}).mode, Mode::Run);
+    EXPECT_TRUE(app::parseCommandLine({}).dir.empty());
+    auto dir = app::parseCommandLine({"--dir", "/srv/parohie"});
+    EXPECT_EQ(dir.mode, Mode::Run);
+    EXPECT_EQ(dir.dir, "/srv/parohie");
+    EXPECT_EQ(app::parseCommandLine({"--dir=/a b"}).dir, "/a b");
+    auto init = app::parseCommandLine({"--init-db", "nou"});
+    EXPECT_EQ(init.mode, Mode::InitDb);
+    EXPECT_EQ(init.dir, "nou");
+    EXPECT_EQ(app::parseCommandLine({"--help"}).mode, Mode::Help);
+    EXPECT_EQ(app::parseCommandLine({"--version"}).mode, Mode::Version);
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"--dir"}, {"--init-db"}, {"--dir="}, {"--bogus"}, {"extra"}, {"--dir", "a", "--init-db", "b"},
+             {"--help", "--version"}}) {
+        auto cl = app::parseCommandLine(bad);
+        EXPECT_EQ(cl.mode, Mode::Invalid) << bad[0];
+        EXPECT_FALSE(cl.error.empty());
+    }
+    EXPECT_TRUE(app::runsWithoutWindows({"--init-db", "x"}));
+    EXPECT_TRUE(app::runsWithoutWindows({"--version"}));
+    EXPECT_FALSE(app::runsWithoutWindows({"--dir", "x"}));
+}
+
+TEST(CommandLineTest, InitDbCreatesOnceAndThenRefuses) {
+    TempDir dir;
+    const std::string target = dir.file("parohie");  // made when missing
+    std::ostringstream out, err;
+    ASSERT_EQ(app::runInitDb(target, out, err), 0) << err.str();
+    EXPECT_TRUE(err.str().empty());
+    EXPECT_NE(out.str().find("Parohia.DB\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Venituri.DB\n"), std::string::npos) << out.str();
+    EXPECT_TRUE(std::filesystem::exists(target + "/Parohia.DB"));
+
+    const auto before = std::filesystem::last_write_time(target + "/Tip_doc.db");
+    const auto size = std::filesystem::file_size(target + "/Tip_doc.db");
+    std::ostringstream out2, err2;
+    EXPECT_EQ(app::runInitDb(target, out2, err2), 1);
+    EXPECT_TRUE(out2.str().empty());
+    EXPECT_FALSE(err2.str().empty());
+    EXPECT_EQ(std::filesystem::last_write_time(target + "/Tip_doc.db"), before);
+    EXPECT_EQ(std::filesystem::file_size(target + "/Tip_doc.db"), size);
+}
+
+// The real executable, as a user or the start script runs it.
+class ExecutableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin = qEnvironmentVariable("CORVALINDE_BIN");
+        if (bin.isEmpty() || !QFile::exists(bin)) GTEST_SKIP() << "CORVALINDE_BIN not set";
+    }
+    int run(const QStringList& args, QString* out = nullptr, QString* err = nullptr) {
+        QProcess p;
+        p.start(bin, args);
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        if (out) *out = QString::fromUtf8(p.readAllStandardOutput());
+        if (err) *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    QString bin;
+};
+
+TEST_F(ExecutableTest, VersionAndHelp) {
+    QString out;
+    EXPECT_EQ(run({"--version"}, &out), 0);
+    EXPECT_EQ(out, "Corvalinde 1.0.0.0\n");
+    EXPECT_EQ(run({"--help"}, &out), 0);
+    EXPECT_TRUE(out.contains("--init-db"));
+    QString err;
+    EXPECT_EQ(run({"--bogus"}, &out, &err), 2);
+    EXPECT_TRUE(err.contains("--bogus"));
+}
+
+TEST_F(ExecutableTest, InitDbTwiceInTheSameDirectory) {
+    TempDir dir;
+    QString out, err;
+    ASSERT_EQ(run({"--init-db", QString::fromStdString(dir.path())}, &out, &err), 0) << err.toStdString();
+    EXPECT_TRUE(out.split('\n').contains("Parohia.DB")) << out.toStdString();
+    EXPECT_EQ(run({"--init-db", QString::fromStdString(dir.path())}, &out, &err), 1);
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_FALSE(err.isEmpty());
+}
+
+TEST_F(ExecutableTest, MissingDatabaseDirectoryIsRefused) {
+    TempDir dir;
+    QString err;
+    EXPECT_EQ(run({"-platform", "offscreen", "--dir", QString::fromStdString(dir.file("nu-exista"))}, nullptr, &err), 1);
+    EXPECT_TRUE(err.contains("nu-exista"));
+}
