@@ -437,7 +437,7 @@ TEST(SqlStatements, BalancesNextNumbersAndUpdates) {
 TEST(SqlStatements, ManyTablesStayWithinTheAttachmentLimit) {
     TempDir dir;
     for (int i = 0; i < 14; ++i) {
-        std::string n = "T" + std::to_string(i) + ".DB";
+        std::string n = std::string("T").append(std::to_string(i)).append(".DB");
         createTableFile(dir.file(n), {n, {{"Suma", FieldType::Float}}, {}, {}});
         insertRows(dir.file(n), {"Suma"}, {{static_cast<double>(i)}});
     }
@@ -519,4 +519,37 @@ TEST(Formats, NumbersAndDatesShowAsTheWindowsExpect) {
     EXPECT_FALSE(parseDate("12/13/2015"));
     EXPECT_FALSE(parseFloat("12a"));
     EXPECT_EQ(*parseFloat(" 350.40 "), 350.40);
+}
+
+TEST(TableEngine, CalculatedAndAutoincrementFieldsAndOtherRows) {
+    TempDir dir;
+    createTableFile(dir.file("ItemIn.DB"), {"ItemIn.DB",
+                                            {{"Nr", FieldType::AutoInc},
+                                             {"Cantitate", FieldType::Float},
+                                             {"Pret", FieldType::Float},
+                                             {"Primit", FieldType::Boolean}},
+                                            {},
+                                            {}});
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName("ItemIn.DB");
+    t.addCalculatedField("Valoare", FieldType::Float);
+    t.setup("Valoare").displayFormat = "#,##0.00";
+    t.onCalcFields = [](DataSet& d) { d["Valoare"].setAsFloat(d["Cantitate"].asFloat() * d["Pret"].asFloat()); };
+    t.open();
+    for (double q : {2.0, 1500.0}) {
+        t.append();
+        t["Cantitate"].setAsFloat(q);
+        t["Pret"].setAsFloat(1.5);
+        t["Primit"].setAsBoolean(true);
+        t.post();
+    }
+    EXPECT_EQ(t["Nr"].asInteger(), 2);  // numbered on post
+    EXPECT_EQ(t["Valoare"].displayText(), "2,250.00");
+    auto first = t.rowValues(0);  // another row, without moving
+    EXPECT_EQ(first[0].toInt(), 1);
+    EXPECT_DOUBLE_EQ(first[4].toDouble(), 3.0);
+    EXPECT_EQ(t.recNo(), 2);
+    EXPECT_TRUE(t["Primit"].asBoolean());
+    EXPECT_THROW(t["Cantitate"].setAsFloat(1), EngineError);  // browse: not editing
 }
