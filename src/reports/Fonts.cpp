@@ -1,0 +1,115 @@
+#include "reports/Fonts.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <cmath>
+#include <memory>
+
+namespace reports {
+
+QString resolveFontFamily(const QString& name) {
+    const QString n = name.trimmed().toLower();
+    if (n.isEmpty() || n == QLatin1String("arial") || n == QLatin1String("helvetica") ||
+        n == QLatin1String("ms sans serif") || n == QLatin1String("sans"))
+        return QStringLiteral("Liberation Sans");
+    if (n == QLatin1String("times new roman") || n == QLatin1String("times") || n == QLatin1String("serif"))
+        return QStringLiteral("Liberation Serif");
+    if (n == QLatin1String("courier new") || n == QLatin1String("courier") || n == QLatin1String("monospace"))
+        return QStringLiteral("Liberation Mono");
+    return name.trimmed();
+}
+
+namespace {
+
+struct FontEntry {
+    QFont font;
+    std::unique_ptr<QFontMetricsF> metrics;
+    double ascentMm = 0, lineSpacingMm = 0;
+};
+
+QString keyOf(const FontSpec& s) {
+    return s.family + QLatin1Char('|') + QString::number(s.size, 'g', 6) + QLatin1Char('|') +
+           QLatin1Char(s.bold ? 'b' : '-') + QLatin1Char(s.italic ? 'i' : '-') + QLatin1Char(s.underline ? 'u' : '-') +
+           QString::number(static_cast<int>(s.pitch));
+}
+
+FontEntry& entryFor(const FontSpec& spec) {
+    static QHash<QString, FontEntry*> cache;  // lives for the program run
+    static FontSpec lastSpec;
+    static FontEntry* last = nullptr;
+    if (last && lastSpec == spec) return *last;
+    const QString key = keyOf(spec);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        auto* e = new FontEntry;
+        QFont f(resolveFontFamily(spec.family));
+        f.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.size * kRefDpi / 72.0))));
+        f.setBold(spec.bold);
+        f.setItalic(spec.italic);
+        f.setUnderline(spec.underline);
+        if (spec.pitch == Pitch::Fixed) f.setFixedPitch(true);
+        f.setHintingPreference(QFont::PreferNoHinting);
+        f.setStyleStrategy(QFont::PreferOutline);
+        e->font = f;
+        e->metrics = std::make_unique<QFontMetricsF>(f);
+        e->ascentMm = e->metrics->ascent() / kUnitsPerMm;
+        e->lineSpacingMm = e->metrics->lineSpacing() / kUnitsPerMm;
+        it = cache.insert(key, e);
+    }
+    lastSpec = spec;
+    last = it.value();
+    return *last;
+}
+
+}  // namespace
+
+const QFont& reportQFont(const FontSpec& spec) { return entryFor(spec).font; }
+
+double textWidthMm(const FontSpec& spec, const QString& text) {
+    if (text.isEmpty()) return 0;
+    return entryFor(spec).metrics->horizontalAdvance(text) / kUnitsPerMm;
+}
+
+double lineSpacingMm(const FontSpec& spec) { return entryFor(spec).lineSpacingMm; }
+double ascentMm(const FontSpec& spec) { return entryFor(spec).ascentMm; }
+
+QStringList wrapText(const FontSpec& spec, const QString& text, double widthMm) {
+    QStringList out;
+    const double limit = widthMm + 1e-6;
+    const QStringList paragraphs = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
+    for (const QString& para : paragraphs) {
+        const QStringList words = para.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.isEmpty()) {
+            out << QString();
+            continue;
+        }
+        QString line;
+        for (const QString& word : words) {
+            QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (textWidthMm(spec, candidate) <= limit) {
+                line = candidate;
+                continue;
+            }
+            if (!line.isEmpty()) out << line;
+            line = word;
+            // a word wider than the box is cut where it no longer fits
+            while (line.size() > 1 && textWidthMm(spec, line) > limit) {
+                int n = static_cast<int>(line.size()) - 1;
+                while (n > 1 && textWidthMm(spec, line.left(n)) > limit) --n;
+                out << line.left(n);
+                line = line.mid(n);
+            }
+        }
+        out << line;
+    }
+    return out;
+}
+
+QStringList elementLines(const PageElement& e) {
+    if (e.wordWrap) return wrapText(e.font, e.text, e.box.width());
+    QString t = e.text;
+    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return {t};
+}
+
+}  // namespace reports

@@ -1,0 +1,95 @@
+// The prepared report: pages holding every text, line and rectangle with its
+// position in millimetres. Rendering, printing, exports and the saved-report
+// file all work from this model, so tests can read exactly what would print.
+#pragma once
+#include <QColor>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace reports {
+
+enum class HAlign { Left, Center, Right };
+enum class Orientation { Portrait, Landscape };
+enum class Pitch { Default, Variable, Fixed };
+
+// A report font as the layouts name it; "Arial" and "Times New Roman" are
+// resolved to metric-compatible faces when drawn (see Fonts.h).
+struct FontSpec {
+    QString family = QStringLiteral("Arial");
+    double size = 10;  // points
+    bool bold = false, italic = false, underline = false;
+    Pitch pitch = Pitch::Default;
+
+    bool operator==(const FontSpec&) const = default;
+};
+
+struct PageElement {
+    enum class Kind { Text, Line, Rect };
+    Kind kind = Kind::Text;
+    // Text and rectangles: the box. Lines: from box.topLeft() to box.bottomRight().
+    QRectF box;
+    QString text;
+    FontSpec font;
+    HAlign align = HAlign::Left;
+    bool wordWrap = false;
+    bool clip = true;              // text never leaves its box
+    QColor color = Qt::black;      // text or pen
+    QColor background;             // invalid: transparent (texts), not filled (rectangles)
+    double penWidth = 0.2;         // mm, lines and rectangles
+    QString name;                  // the report item that produced it
+
+    bool operator==(const PageElement&) const = default;
+};
+
+// Where a band was placed on its page (for tests and exports).
+struct BandPlacement {
+    QString name;
+    double top = 0, height = 0;
+    bool operator==(const BandPlacement&) const = default;
+};
+
+struct Page {
+    double width = 210, height = 297;  // mm
+    std::vector<PageElement> elements;  // in drawing order
+    std::vector<BandPlacement> bands;
+
+    // Texts printed by the item `name`, top to bottom as placed.
+    QStringList textsOf(const QString& name) const;
+    // The first text of item `name`, or an empty string.
+    QString textOf(const QString& name) const;
+    // Every text of the page in drawing order.
+    QStringList allTexts() const;
+    bool containsText(const QString& text) const;
+    const PageElement* findElement(const QString& name) const;
+    // Placements of band `name` on this page.
+    std::vector<BandPlacement> bandsNamed(const QString& name) const;
+
+    bool operator==(const Page&) const = default;
+};
+
+struct PreparedReport {
+    QString title;
+    std::vector<Page> pages;
+
+    int pageCount() const { return static_cast<int>(pages.size()); }
+    bool operator==(const PreparedReport&) const = default;
+
+    // The program's own saved-report file.
+    bool save(const QString& path, QString* error = nullptr) const;
+    static std::optional<PreparedReport> load(const QString& path, QString* error = nullptr);
+};
+
+// One line of text as drawn: used by the plain-text, CSV and HTML exports.
+struct TextFragment {
+    double left = 0, top = 0, width = 0, height = 0;  // the line's own box, mm
+    double boxLeft = 0, boxWidth = 0;                  // the item's box, mm
+    QString text;
+    HAlign align = HAlign::Left;
+    const PageElement* element = nullptr;
+};
+std::vector<TextFragment> textFragments(const Page& page);
+
+}  // namespace reports

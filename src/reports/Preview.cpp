@@ -1,0 +1,308 @@
+#include "reports/Preview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "controls/Messages.h"
+#include "reports/Printer.h"
+#include "reports/Render.h"
+
+namespace reports {
+
+// The page as drawn on screen.
+class PreviewPage : public QWidget {
+public:
+    explicit PreviewPage(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+    const Page* page = nullptr;
+    double pxPerMm = 1;
+
+    void updateSize() {
+        if (!page) {
+            resize(10, 10);
+            return;
+        }
+        resize(static_cast<int>(std::ceil(page->width * pxPerMm)) + 2 * kBorder,
+               static_cast<int>(std::ceil(page->height * pxPerMm)) + 2 * kBorder);
+        update();
+    }
+
+    static constexpr int kBorder = 8;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), palette().color(QPalette::Dark));
+        if (!page) return;
+        const QRectF paper(kBorder, kBorder, page->width * pxPerMm, page->height * pxPerMm);
+        p.fillRect(paper.translated(3, 3), QColor(60, 60, 60));
+        p.fillRect(paper, Qt::white);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.translate(paper.topLeft());
+        paintPage(p, *page, pxPerMm);
+    }
+};
+
+namespace {
+
+QToolButton* makeButton(QWidget* parent, const QString& hint, const QString& text, QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
+    auto* b = new QToolButton(parent);
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    b->setAutoRaise(true);
+    b->setText(text);
+    if (icon != QStyle::SP_CustomBase) {
+        b->setIcon(parent->style()->standardIcon(icon));
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    return b;
+}
+
+}  // namespace
+
+TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : QDialog(parent), report_(std::move(report)) {
+    setWindowTitle(report_.title.isEmpty() ? QStringLiteral("Previzualizare raport")
+                                           : QStringLiteral("Previzualizare - ") + report_.title);
+    setModal(true);
+    setSizeGripEnabled(true);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+
+    auto* bar = new QWidget(this);
+    auto* bl = new QHBoxLayout(bar);
+    bl->setContentsMargins(4, 2, 4, 2);
+    bl->setSpacing(2);
+
+    auto add = [&](QToolButton* b, auto slot) {
+        connect(b, &QToolButton::clicked, this, slot);
+        bl->addWidget(b);
+        return b;
+    };
+    add(makeButton(this, QStringLiteral("Ajusteaza sa încapa"), QStringLiteral("Pag")), &TQRPreview::zoomToFit);
+    add(makeButton(this, QStringLiteral("Zoom 100%"), QStringLiteral("100%")), &TQRPreview::zoom100);
+    add(makeButton(this, QStringLiteral("Ajusteaza sa încapa pe latime"), QStringLiteral("Lat")), &TQRPreview::zoomToWidth);
+    zoomSpin_ = new QSpinBox(this);
+    zoomSpin_->setRange(10, 500);
+    zoomSpin_->setSingleStep(10);
+    zoomSpin_->setSuffix(QStringLiteral(" %"));
+    zoomSpin_->setToolTip(QStringLiteral("% Zoom"));
+    bl->addWidget(zoomSpin_);
+    connect(zoomSpin_, &QSpinBox::valueChanged, this, [this](int v) {
+        if (!updating_) setZoomPercent(v);
+    });
+    bl->addSpacing(8);
+    add(makeButton(this, QStringLiteral("Prima pagina"), QStringLiteral("|<"), QStyle::SP_MediaSkipBackward), &TQRPreview::firstPage);
+    add(makeButton(this, QStringLiteral("Pagina anterioara"), QStringLiteral("<"), QStyle::SP_MediaSeekBackward), &TQRPreview::priorPage);
+    add(makeButton(this, QStringLiteral("Pagina urmatoare"), QStringLiteral(">"), QStyle::SP_MediaSeekForward), &TQRPreview::nextPage);
+    add(makeButton(this, QStringLiteral("Ultima pagina"), QStringLiteral(">|"), QStyle::SP_MediaSkipForward), &TQRPreview::lastPage);
+    pageSpin_ = new QSpinBox(this);
+    pageSpin_->setToolTip(QStringLiteral("Pagina no."));
+    pageSpin_->setRange(0, 0);
+    bl->addWidget(pageSpin_);
+    connect(pageSpin_, &QSpinBox::valueChanged, this, [this](int v) {
+        if (!updating_) showPage(v);
+    });
+    bl->addSpacing(8);
+    add(makeButton(this, QStringLiteral("Configurare imprimanta"), QStringLiteral("Imprimanta"), QStyle::SP_FileDialogDetailedView),
+        &TQRPreview::printerSetup);
+    add(makeButton(this, QStringLiteral("Listeaza la imprimanta"), QStringLiteral("Listeaza")), &TQRPreview::printReport);
+    add(makeButton(this, QStringLiteral("Salveaza raportul"), QStringLiteral("Salveaza"), QStyle::SP_DialogSaveButton),
+        &TQRPreview::saveReport);
+    add(makeButton(this, QStringLiteral("Incarca un raport"), QStringLiteral("Incarca"), QStyle::SP_DialogOpenButton),
+        &TQRPreview::loadReport);
+    bl->addStretch(1);
+    closeBtn_ = new QPushButton(QStringLiteral("&Inchide"), this);
+    closeBtn_->setAutoDefault(false);
+    connect(closeBtn_, &QPushButton::clicked, this, &QDialog::accept);
+    bl->addWidget(closeBtn_);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    scroll_->setBackgroundRole(QPalette::Dark);
+    view_ = new PreviewPage(scroll_);
+    scroll_->setWidget(view_);
+    scroll_->setWidgetResizable(false);
+
+    status_ = new QLabel(this);
+
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
+    main->addWidget(bar);
+    main->addWidget(scroll_, 1);
+    main->addWidget(status_);
+
+    resize(900, 700);
+    page_ = pageCount() > 0 ? 1 : 0;
+    applyFitZoom();
+    refresh();
+}
+
+void TQRPreview::setPrintOptions(int copies, int firstPage, int lastPage) {
+    copies_ = copies;
+    firstPage_ = firstPage;
+    lastPage_ = lastPage;
+}
+
+QToolButton* TQRPreview::button(const QString& hint) const {
+    for (QToolButton* b : findChildren<QToolButton*>())
+        if (b->toolTip() == hint) return b;
+    return nullptr;
+}
+
+double TQRPreview::pixelsPerMm(int percent) const { return percent / 100.0 * logicalDpiX() / 25.4; }
+
+void TQRPreview::applyFitZoom() {
+    if (mode_ == ZoomMode::Percent || pageCount() == 0) return;
+    const Page& p = report_.pages[static_cast<size_t>(std::max(page_, 1) - 1)];
+    const QSize vp = scroll_->viewport()->size() - QSize(2 * PreviewPage::kBorder + 4, 2 * PreviewPage::kBorder + 4);
+    const double base = logicalDpiX() / 25.4;
+    double z = vp.width() / (p.width * base);
+    if (mode_ == ZoomMode::FitPage) z = std::min(z, vp.height() / (p.height * base));
+    zoom_ = std::clamp(static_cast<int>(z * 100), 10, 500);
+}
+
+void TQRPreview::zoomToFit() {
+    mode_ = ZoomMode::FitPage;
+    applyFitZoom();
+    refresh();
+}
+
+void TQRPreview::zoomToWidth() {
+    mode_ = ZoomMode::FitWidth;
+    applyFitZoom();
+    refresh();
+}
+
+void TQRPreview::setZoomPercent(int percent) {
+    mode_ = ZoomMode::Percent;
+    zoom_ = std::clamp(percent, 10, 500);
+    refresh();
+}
+
+void TQRPreview::showPage(int n) {
+    if (pageCount() == 0) return;
+    page_ = std::clamp(n, 1, pageCount());
+    applyFitZoom();
+    refresh();
+    scroll_->verticalScrollBar()->setValue(0);
+}
+
+void TQRPreview::refresh() {
+    updating_ = true;
+    const int n = pageCount();
+    pageSpin_->setRange(n > 0 ? 1 : 0, n);
+    pageSpin_->setValue(page_);
+    zoomSpin_->setValue(zoom_);
+    updating_ = false;
+    view_->page = page_ > 0 ? &report_.pages[static_cast<size_t>(page_ - 1)] : nullptr;
+    view_->pxPerMm = pixelsPerMm(zoom_);
+    view_->updateSize();
+    status_->setText(n > 0 ? QStringLiteral("  Pagina %1 din %2").arg(page_).arg(n) : QStringLiteral("  Raportul nu are pagini"));
+    if (QToolButton* b = button(QStringLiteral("Prima pagina"))) b->setEnabled(page_ > 1);
+    if (QToolButton* b = button(QStringLiteral("Pagina anterioara"))) b->setEnabled(page_ > 1);
+    if (QToolButton* b = button(QStringLiteral("Pagina urmatoare"))) b->setEnabled(page_ < n);
+    if (QToolButton* b = button(QStringLiteral("Ultima pagina"))) b->setEnabled(page_ < n);
+    if (QToolButton* b = button(QStringLiteral("Listeaza la imprimanta"))) b->setEnabled(n > 0);
+    if (QToolButton* b = button(QStringLiteral("Salveaza raportul"))) b->setEnabled(n > 0);
+}
+
+void TQRPreview::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    if (mode_ != ZoomMode::Percent) {
+        applyFitZoom();
+        refresh();
+    }
+}
+
+void TQRPreview::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+        case Qt::Key_PageDown: nextPage(); return;
+        case Qt::Key_PageUp: priorPage(); return;
+        case Qt::Key_Home:
+            if (e->modifiers() & Qt::ControlModifier) {
+                firstPage();
+                return;
+            }
+            break;
+        case Qt::Key_End:
+            if (e->modifiers() & Qt::ControlModifier) {
+                lastPage();
+                return;
+            }
+            break;
+        default: break;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void TQRPreview::printerSetup() { currentPrinter().setupDialog(this); }
+
+void TQRPreview::printReport() { printPrepared(report_, copies_, firstPage_, lastPage_, this); }
+
+bool TQRPreview::saveTo(const QString& path) {
+    QString error;
+    if (!writeReportFile(report_, path, &error)) {
+        ui::Messages::error(QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!").arg(path),
+                            this);
+        return false;
+    }
+    return true;
+}
+
+bool TQRPreview::loadFrom(const QString& path) {
+    QString error;
+    auto loaded = PreparedReport::load(path, &error);
+    if (!loaded) {
+        ui::Messages::error(QStringLiteral("Fisierul %1 nu este un raport salvat!").arg(path), this);
+        return false;
+    }
+    report_ = std::move(*loaded);
+    setWindowTitle(report_.title.isEmpty() ? QStringLiteral("Previzualizare raport")
+                                           : QStringLiteral("Previzualizare - ") + report_.title);
+    page_ = pageCount() > 0 ? 1 : 0;
+    applyFitZoom();
+    refresh();
+    return true;
+}
+
+void TQRPreview::saveReport() {
+    const QString saved = QStringLiteral("Raport salvat (*.qrp)");
+    const QString pdf = QStringLiteral("Document PDF (*.pdf)");
+    const QString txt = QStringLiteral("Text (*.txt)");
+    const QString csv = QStringLiteral("Valori separate prin virgula (*.csv)");
+    const QString html = QStringLiteral("Pagina HTML (*.html)");
+    QString filter = saved;
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"), QDir::homePath(),
+                                                QStringList{saved, pdf, txt, csv, html}.join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) {
+        if (filter == pdf) path += QStringLiteral(".pdf");
+        else if (filter == txt) path += QStringLiteral(".txt");
+        else if (filter == csv) path += QStringLiteral(".csv");
+        else if (filter == html) path += QStringLiteral(".html");
+        else path += QStringLiteral(".qrp");
+    }
+    saveTo(path);
+}
+
+void TQRPreview::loadReport() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Incarca un raport"), QDir::homePath(),
+                                                      QStringLiteral("Raport salvat (*.qrp);;Toate fisierele (*)"));
+    if (!path.isEmpty()) loadFrom(path);
+}
+
+}  // namespace reports

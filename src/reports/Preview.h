@@ -1,0 +1,82 @@
+// The modal preview window of a prepared report: zoom, page navigation,
+// printer set-up, printing, saving (own format or exports) and loading a
+// saved report.
+#pragma once
+#include <QDialog>
+
+#include "reports/PageModel.h"
+
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QSpinBox;
+class QToolButton;
+
+namespace reports {
+
+class PreviewPage;
+
+class TQRPreview : public QDialog {
+    Q_OBJECT
+public:
+    explicit TQRPreview(PreparedReport report, QWidget* parent = nullptr);
+
+    // Copies and page range used by "Listeaza la imprimanta".
+    void setPrintOptions(int copies, int firstPage, int lastPage);
+
+    const PreparedReport& prepared() const { return report_; }
+    int pageCount() const { return report_.pageCount(); }
+    int currentPage() const { return page_; }  // 1-based; 0 without pages
+    int zoomPercent() const { return zoom_; }
+    enum class ZoomMode { FitPage, FitWidth, Percent };
+    ZoomMode zoomMode() const { return mode_; }
+
+    void showPage(int n);
+    void firstPage() { showPage(1); }
+    void priorPage() { showPage(page_ - 1); }
+    void nextPage() { showPage(page_ + 1); }
+    void lastPage() { showPage(pageCount()); }
+    void zoomToFit();
+    void zoom100() { setZoomPercent(100); }
+    void zoomToWidth();
+    void setZoomPercent(int percent);
+
+    // What the save and load buttons do once the file is chosen; errors are shown.
+    bool saveTo(const QString& path);
+    bool loadFrom(const QString& path);
+
+    // The tool button with this hint.
+    QToolButton* button(const QString& hint) const;
+    QPushButton* closeButton() const { return closeBtn_; }
+    QSpinBox* pageSpin() const { return pageSpin_; }
+    QSpinBox* zoomSpin() const { return zoomSpin_; }
+    QLabel* statusLabel() const { return status_; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void printerSetup();
+    void printReport();
+    void saveReport();
+    void loadReport();
+    void refresh();
+    double pixelsPerMm(int percent) const;
+    void applyFitZoom();
+
+    PreparedReport report_;
+    int page_ = 0;
+    int zoom_ = 100;
+    ZoomMode mode_ = ZoomMode::FitWidth;
+    int copies_ = 1, firstPage_ = 0, lastPage_ = 0;
+    bool updating_ = false;
+    PreviewPage* view_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QSpinBox* pageSpin_ = nullptr;
+    QSpinBox* zoomSpin_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* closeBtn_ = nullptr;
+};
+
+}  // namespace reports

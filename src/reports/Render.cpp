@@ -1,0 +1,279 @@
+#include "reports/Render.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+#include "reports/Fonts.h"
+
+namespace reports {
+
+namespace {
+
+constexpr double kEps = 0.01;  // mm
+
+QRectF toUnits(const QRectF& r) {
+    return QRectF(r.x() * kUnitsPerMm, r.y() * kUnitsPerMm, r.width() * kUnitsPerMm, r.height() * kUnitsPerMm);
+}
+
+QPointF toUnits(const QPointF& p) { return QPointF(p.x() * kUnitsPerMm, p.y() * kUnitsPerMm); }
+
+QPen penFor(const PageElement& e, double minPen) {
+    QPen pen(e.color.isValid() ? e.color : QColor(Qt::black));
+    pen.setWidthF(std::max(e.penWidth * kUnitsPerMm, minPen));
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+void paintText(QPainter& p, const PageElement& e) {
+    if (e.background.isValid() && e.box.width() > 0 && e.box.height() > 0) p.fillRect(toUnits(e.box), e.background);
+    if (e.text.isEmpty() || e.box.width() <= 0) return;
+    const QStringList lines = elementLines(e);
+    const double ls = lineSpacingMm(e.font);
+    const double asc = ascentMm(e.font);
+    p.setFont(reportQFont(e.font));
+    p.setPen(e.color.isValid() ? e.color : QColor(Qt::black));
+    bool clipped = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (e.clip && i > 0 && i * ls >= e.box.height() - kEps) break;
+        const QString& line = lines[i];
+        if (line.isEmpty()) continue;
+        const double w = textWidthMm(e.font, line);
+        const bool overflow = w > e.box.width() + kEps || (i > 0 && (i + 1) * ls > e.box.height() + kEps);
+        if (e.clip && overflow && !clipped) {
+            p.save();
+            p.setClipRect(toUnits(e.box), Qt::IntersectClip);
+            clipped = true;
+        }
+        double x = e.box.left();
+        if (e.align == HAlign::Right) x = e.box.right() - w;
+        else if (e.align == HAlign::Center) x = e.box.left() + (e.box.width() - w) / 2;
+        p.drawText(toUnits(QPointF(x, e.box.top() + asc + i * ls)), line);
+    }
+    if (clipped) p.restore();
+}
+
+QPageLayout layoutFor(const Page& page) {
+    const bool landscape = page.width > page.height;
+    const QSizeF portrait = landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+// Fragments of a page grouped into printed lines, each sorted left to right.
+std::vector<std::vector<TextFragment>> lineGroups(const Page& page) {
+    std::vector<TextFragment> frags = textFragments(page);
+    std::stable_sort(frags.begin(), frags.end(), [](const TextFragment& a, const TextFragment& b) { return a.top < b.top; });
+    std::vector<std::vector<TextFragment>> lines;
+    double lineTop = -1e9;
+    for (TextFragment& f : frags) {
+        if (lines.empty() || f.top - lineTop > std::min(1.2, f.height * 0.5)) {
+            lines.emplace_back();
+            lineTop = f.top;
+        }
+        lines.back().push_back(std::move(f));
+    }
+    for (auto& l : lines)
+        std::stable_sort(l.begin(), l.end(), [](const TextFragment& a, const TextFragment& b) { return a.left < b.left; });
+    return lines;
+}
+
+QString csvField(const QString& s) {
+    if (s.contains(QLatin1Char(',')) || s.contains(QLatin1Char('"')) || s.contains(QLatin1Char('\n'))) {
+        QString q = s;
+        q.replace(QLatin1String("\""), QLatin1String("\"\""));
+        return QLatin1Char('"') + q + QLatin1Char('"');
+    }
+    return s;
+}
+
+QString mm(double v) { return QString::number(v, 'f', 2) + QLatin1String("mm"); }
+
+QString cssFont(const FontSpec& f) {
+    QString family = f.family;
+    family.remove(QLatin1Char('\''));
+    return QStringLiteral("font-family:'%1','%2';font-size:%3pt;%4%5%6")
+        .arg(family, resolveFontFamily(f.family))
+        .arg(f.size)
+        .arg(f.bold ? QStringLiteral("font-weight:bold;") : QString())
+        .arg(f.italic ? QStringLiteral("font-style:italic;") : QString())
+        .arg(f.underline ? QStringLiteral("text-decoration:underline;") : QString());
+}
+
+bool writeText(const QString& path, const QString& text, QString* error) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error) *error = f.errorString();
+        return false;
+    }
+    f.write(text.toUtf8());
+    if (!f.commit()) {
+        if (error) *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void paintPage(QPainter& p, const Page& page, double pixelsPerMm) {
+    p.save();
+    const double scale = pixelsPerMm / kUnitsPerMm;
+    p.scale(scale, scale);
+    const double minPen = 1.0 / scale;  // one device pixel
+    p.setBrush(Qt::NoBrush);
+    for (const PageElement& e : page.elements) {
+        switch (e.kind) {
+            case PageElement::Kind::Text: paintText(p, e); break;
+            case PageElement::Kind::Line:
+                p.setPen(penFor(e, minPen));
+                p.drawLine(toUnits(e.box.topLeft()), toUnits(e.box.bottomRight()));
+                break;
+            case PageElement::Kind::Rect:
+                if (e.background.isValid()) p.fillRect(toUnits(e.box), e.background);
+                p.setPen(penFor(e, minPen));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(toUnits(e.box));
+                break;
+        }
+    }
+    p.restore();
+}
+
+PageRange clampRange(int pageCount, int first, int last) {
+    PageRange r;
+    r.first = first <= 0 ? 1 : first;
+    r.last = last <= 0 || last > pageCount ? pageCount : last;
+    return r;
+}
+
+bool exportPdf(const PreparedReport& report, const QString& path, int firstPage, int lastPage, QString* error) {
+    const PageRange range = clampRange(report.pageCount(), firstPage, lastPage);
+    QPdfWriter writer(path);
+    writer.setResolution(static_cast<int>(kRefDpi));
+    writer.setTitle(report.title);
+    writer.setCreator(QStringLiteral("Corvalinde"));
+    if (range.first <= range.last) writer.setPageLayout(layoutFor(report.pages[static_cast<size_t>(range.first - 1)]));
+    QPainter p;
+    if (!p.begin(&writer)) {
+        if (error) *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    for (int i = range.first; i <= range.last; ++i) {
+        const Page& page = report.pages[static_cast<size_t>(i - 1)];
+        if (i > range.first) {
+            writer.setPageLayout(layoutFor(page));
+            writer.newPage();
+        }
+        paintPage(p, page, kRefDpi / 25.4);
+    }
+    if (!p.end()) {
+        if (error) *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+QString exportPlainText(const PreparedReport& report) {
+    constexpr double kCharMm = 2.0;  // width of one character cell
+    QString out;
+    for (size_t pi = 0; pi < report.pages.size(); ++pi) {
+        if (pi > 0) out += QLatin1String("\f\n");
+        for (const auto& line : lineGroups(report.pages[pi])) {
+            QString row;
+            for (const TextFragment& f : line) {
+                int col = static_cast<int>(std::lround(f.left / kCharMm));
+                if (f.align == HAlign::Right)
+                    col = static_cast<int>(std::lround((f.left + f.width) / kCharMm)) - static_cast<int>(f.text.size());
+                const int minCol = row.isEmpty() ? 0 : static_cast<int>(row.size()) + 1;
+                col = std::max(col, minCol);
+                row += QString(col - row.size(), QLatin1Char(' '));
+                row += f.text;
+            }
+            out += row + QLatin1Char('\n');
+        }
+    }
+    return out;
+}
+
+QString exportCsv(const PreparedReport& report) {
+    QString out;
+    for (const Page& page : report.pages) {
+        for (const auto& line : lineGroups(page)) {
+            QStringList fields;
+            for (const TextFragment& f : line) fields << csvField(f.text);
+            out += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
+        }
+    }
+    return out;
+}
+
+QString exportHtml(const PreparedReport& report) {
+    QString out;
+    out += QStringLiteral(
+               "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>\n<style>\n"
+               "body{background:#888;margin:0;padding:8px}\n"
+               ".page{position:relative;background:#fff;margin:8px auto;overflow:hidden}\n"
+               ".t{position:absolute;white-space:pre;overflow:hidden;line-height:1.15}\n"
+               ".l{position:absolute;box-sizing:border-box}\n"
+               "</style></head><body>\n")
+               .arg(report.title.toHtmlEscaped());
+    for (const Page& page : report.pages) {
+        out += QStringLiteral("<div class=\"page\" style=\"width:%1;height:%2\">\n").arg(mm(page.width), mm(page.height));
+        for (const PageElement& e : page.elements) {
+            if (e.kind == PageElement::Kind::Line) {
+                const QRectF r = e.box.normalized();
+                const bool horizontal = r.height() < r.width();
+                out += QStringLiteral("<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border-%5:%6 solid %7\"></div>\n")
+                           .arg(mm(r.left()), mm(r.top()), mm(horizontal ? r.width() : 0), mm(horizontal ? 0 : r.height()),
+                                horizontal ? QStringLiteral("top") : QStringLiteral("left"), mm(e.penWidth), e.color.name());
+            } else if (e.kind == PageElement::Kind::Rect) {
+                out += QStringLiteral("<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border:%5 solid %6%7\"></div>\n")
+                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()), mm(e.penWidth),
+                                e.color.name(),
+                                e.background.isValid() ? QStringLiteral(";background:") + e.background.name() : QString());
+            } else if (e.background.isValid() && e.box.width() > 0) {
+                out += QStringLiteral("<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;background:%5\"></div>\n")
+                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()), e.background.name());
+            }
+        }
+        for (const TextFragment& f : textFragments(page)) {
+            const char* align = f.align == HAlign::Right ? "right" : f.align == HAlign::Center ? "center" : "left";
+            out += QStringLiteral("<div class=\"t\" style=\"left:%1;top:%2;width:%3;text-align:%4;%5\">%6</div>\n")
+                       .arg(mm(f.boxLeft), mm(f.top), mm(f.boxWidth), QLatin1String(align), cssFont(f.element->font),
+                            f.text.toHtmlEscaped());
+        }
+        out += QLatin1String("</div>\n");
+    }
+    out += QLatin1String("</body></html>\n");
+    return out;
+}
+
+FileFormat formatForPath(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == QLatin1String("pdf")) return FileFormat::Pdf;
+    if (ext == QLatin1String("txt")) return FileFormat::Text;
+    if (ext == QLatin1String("csv")) return FileFormat::Csv;
+    if (ext == QLatin1String("htm") || ext == QLatin1String("html")) return FileFormat::Html;
+    return FileFormat::Saved;
+}
+
+bool writeReportFile(const PreparedReport& report, const QString& path, QString* error) {
+    switch (formatForPath(path)) {
+        case FileFormat::Pdf: return exportPdf(report, path, 0, 0, error);
+        case FileFormat::Text: return writeText(path, exportPlainText(report), error);
+        case FileFormat::Csv: return writeText(path, exportCsv(report), error);
+        case FileFormat::Html: return writeText(path, exportHtml(report), error);
+        case FileFormat::Saved: break;
+    }
+    return report.save(path, error);
+}
+
+}  // namespace reports

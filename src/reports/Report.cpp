@@ -1,0 +1,550 @@
+#include "reports/Report.h"
+
+#include <QTime>
+#include <algorithm>
+#include <set>
+
+#include "data/Clock.h"
+#include "data/DataSet.h"
+#include "data/Field.h"
+#include "data/Format.h"
+#include "reports/Expression.h"
+#include "reports/Fonts.h"
+
+namespace reports {
+
+namespace {
+constexpr double kEps = 0.005;  // mm
+}
+
+// ------------------------------------------------------------------ items
+
+Item::Item(Band* band, ItemKind kind, QString name) : band_(band), kind_(kind), name_(std::move(name)) {}
+Item::~Item() = default;
+
+FontSpec Item::effectiveFont() const { return font ? *font : band_->report().font; }
+
+// ------------------------------------------------------------------ bands
+
+Band::Band(Report* report, BandType type, QString name, double h)
+    : height(h), report_(report), type_(type), name_(std::move(name)) {}
+Band::~Band() = default;
+
+Item& Band::add(ItemKind kind, const QString& name) {
+    items_.push_back(std::make_unique<Item>(this, kind, name));
+    return *items_.back();
+}
+
+Item& Band::addLabel(const QString& name, double l, double t, double w, double h, const QString& text) {
+    Item& it = add(ItemKind::Label, name);
+    it.left = l, it.top = t, it.width = w, it.height = h;
+    it.caption = text;
+    return it;
+}
+
+Item& Band::addField(const QString& name, double l, double t, double w, double h, const QString& field) {
+    Item& it = add(ItemKind::Field, name);
+    it.left = l, it.top = t, it.width = w, it.height = h;
+    it.expression = field;
+    return it;
+}
+
+Item& Band::addExpression(const QString& name, double l, double t, double w, double h, const QString& expr,
+                          const QString& mask) {
+    Item& it = add(ItemKind::Expression, name);
+    it.left = l, it.top = t, it.width = w, it.height = h;
+    it.expression = expr;
+    it.mask = mask;
+    return it;
+}
+
+Item& Band::addSysData(const QString& name, double l, double t, double w, double h, SysDataKind kind,
+                       const QString& prefix) {
+    Item& it = add(ItemKind::SysData, name);
+    it.left = l, it.top = t, it.width = w, it.height = h;
+    it.sysData = kind;
+    it.caption = prefix;
+    return it;
+}
+
+Item& Band::addHLine(double l, double t, double w, double pen, const QString& name) {
+    Item& it = add(ItemKind::HLine, name);
+    it.left = l, it.top = t, it.width = w;
+    it.penWidth = pen;
+    return it;
+}
+
+Item& Band::addVLine(double l, double t, double h, double pen, const QString& name) {
+    Item& it = add(ItemKind::VLine, name);
+    it.left = l, it.top = t, it.height = h;
+    it.penWidth = pen;
+    return it;
+}
+
+Item& Band::addRect(double l, double t, double w, double h, double pen, const QString& name) {
+    Item& it = add(ItemKind::Rectangle, name);
+    it.left = l, it.top = t, it.width = w, it.height = h;
+    it.penWidth = pen;
+    return it;
+}
+
+void Band::addVLines(double t, double h, const std::vector<double>& xs, double pen) {
+    for (double x : xs) addVLine(x, t, h, pen);
+}
+
+Item* Band::findItem(const QString& name) const {
+    for (const auto& it : items_)
+        if (it->name().compare(name, Qt::CaseInsensitive) == 0) return it.get();
+    return nullptr;
+}
+
+Item& Band::item(const QString& name) const {
+    if (Item* it = findItem(name)) return *it;
+    throw ReportError("Report item not found: " + name.toStdString());
+}
+
+// ------------------------------------------------------------------ report
+
+Report::Report() = default;
+Report::~Report() = default;
+
+void Report::setDataSet(data::DataSet* ds, const QString& name) {
+    ds_ = ds;
+    dsName_ = name;
+}
+
+void Report::addDataSet(const QString& name, data::DataSet* ds) {
+    for (auto& p : others_)
+        if (p.first.compare(name, Qt::CaseInsensitive) == 0) {
+            p.second = ds;
+            return;
+        }
+    others_.emplace_back(name, ds);
+}
+
+Band& Report::addBand(BandType type, const QString& name, double height) {
+    bands_.push_back(std::make_unique<Band>(this, type, name, height));
+    return *bands_.back();
+}
+
+Band* Report::findBand(const QString& name) const {
+    for (const auto& b : bands_)
+        if (b->name().compare(name, Qt::CaseInsensitive) == 0) return b.get();
+    return nullptr;
+}
+
+Band& Report::band(const QString& name) const {
+    if (Band* b = findBand(name)) return *b;
+    throw ReportError("Report band not found: " + name.toStdString());
+}
+
+Item* Report::findItem(const QString& name) const {
+    for (const auto& b : bands_)
+        if (Item* it = b->findItem(name)) return it;
+    return nullptr;
+}
+
+Item& Report::item(const QString& name) const {
+    if (Item* it = findItem(name)) return *it;
+    throw ReportError("Report item not found: " + name.toStdString());
+}
+
+QSizeF Report::pageSizeMm() const { return paperSizeMm(paperSize, orientation); }
+
+data::Field* Report::resolveField(const QString& qualifier, const QString& name) const {
+    data::DataSet* ds = nullptr;
+    if (qualifier.isEmpty() || qualifier.compare(dsName_, Qt::CaseInsensitive) == 0) {
+        ds = ds_;
+    } else {
+        for (const auto& p : others_)
+            if (p.first.compare(qualifier, Qt::CaseInsensitive) == 0) ds = p.second;
+    }
+    if (!ds || !ds->active()) return nullptr;
+    return ds->findField(name.toStdString());
+}
+
+// ------------------------------------------------------------------ generation
+
+struct ItemLayout {
+    Item* item;
+    QString text;
+    double left, top, width, height;
+};
+
+struct BandLayout {
+    Band* band;
+    double height;
+    std::vector<ItemLayout> items;
+};
+
+class Generator {
+public:
+    explicit Generator(Report& r) : r_(r) {}
+
+    void run() {
+        data::DataSet& ds = *r_.ds_;
+        page_ = r_.pageSizeMm();
+        for (const auto& b : r_.bands_) {
+            switch (b->type()) {
+                case BandType::Title: title_ = pick(title_, b.get()); break;
+                case BandType::PageHeader: pageHeader_ = pick(pageHeader_, b.get()); break;
+                case BandType::ColumnHeader: columnHeader_ = pick(columnHeader_, b.get()); break;
+                case BandType::GroupHeader: groups_.push_back(b.get()); break;
+                case BandType::Detail: detail_ = pick(detail_, b.get()); break;
+                case BandType::Summary: summary_ = pick(summary_, b.get()); break;
+                case BandType::PageFooter: pageFooter_ = pick(pageFooter_, b.get()); break;
+                default: break;
+            }
+        }
+        for (Band* d = detail_; d; d = d->child) {
+            if (!rowBands_.insert(d).second) break;  // a child chain that loops
+        }
+        bind();
+
+        ds.first();
+        if (ds.eof()) return;  // nothing is produced for an empty data set
+
+        startPage();
+        std::vector<data::Value> groupValues(groups_.size());
+        bool firstRow = true;
+        while (!ds.eof()) {
+            rowPending_ = true;
+            // group headers: from the outermost group whose value changes
+            size_t from = groups_.size();
+            std::vector<data::Value> current(groups_.size());
+            for (size_t g = 0; g < groups_.size(); ++g) {
+                current[g] = groupExpr_[g]->value();
+                if (from == groups_.size() && (firstRow || !(current[g] == groupValues[g]))) from = g;
+            }
+            for (size_t g = from; g < groups_.size(); ++g) {
+                groupValues[g] = current[g];
+                printBand(*groups_[g]);
+            }
+            if (detail_) printBand(*detail_);
+            commitRow();
+            // group footers, innermost first, while this row is still current
+            if (!groups_.empty()) {
+                size_t endFrom = groups_.size();
+                const int next = ds.currentIndex() + 1;
+                if (next >= ds.recordCount()) {
+                    endFrom = 0;
+                } else {
+                    const std::vector<data::Value> row = ds.rowValues(next);
+                    EvalContext ctx;
+                    ctx.row = &row;
+                    ctx.rowOwner = &ds;
+                    for (size_t g = 0; g < groups_.size(); ++g)
+                        if (!(groupExpr_[g]->value(ctx) == groupValues[g])) {
+                            endFrom = g;
+                            break;
+                        }
+                }
+                for (size_t g = groups_.size(); g-- > endFrom;)
+                    if (groups_[g]->groupFooter) printBand(*groups_[g]->groupFooter);
+            }
+            firstRow = false;
+            ds.next();
+        }
+        if (summary_) printBand(*summary_);
+        finishPage(true);
+    }
+
+private:
+    static Band* pick(Band* have, Band* b) { return have ? have : b; }
+
+    void bind() {
+        auto resolver = [this](const QString& q, const QString& n) { return r_.resolveField(q, n); };
+        aggregates_.clear();
+        for (const auto& b : r_.bands_) {
+            for (const auto& it : b->items()) {
+                it->lastPrinted_.clear();
+                if (it->kind() != ItemKind::Field && it->kind() != ItemKind::Expression) {
+                    it->compiled_.reset();
+                    continue;
+                }
+                if (!it->compiled_ || it->compiled_->text() != it->expression)
+                    it->compiled_ = std::make_unique<Expression>(it->expression);
+                it->compiled_->bind(resolver);
+                it->compiled_->reset();
+                if (it->kind() == ItemKind::Field && !it->compiled_->soleField())
+                    throw ReportError("Report item " + it->name().toStdString() + " does not name a field");
+                if (it->compiled_->hasAggregates()) aggregates_.push_back(it->compiled_.get());
+            }
+        }
+        groupExpr_.clear();
+        for (Band* g : groups_) {
+            if (g->expression.trimmed().isEmpty())
+                throw ReportError("Group band " + g->name().toStdString() + " has no expression");
+            groupExpr_.push_back(std::make_unique<Expression>(g->expression));
+            groupExpr_.back()->bind(resolver);
+        }
+    }
+
+    void commitRow() {
+        for (Expression* e : aggregates_) e->accumulate();
+        rowPending_ = false;
+    }
+
+    double bodyBottom() const {
+        return page_.height() - r_.bottomMargin - (pageFooter_ && pageFooter_->enabled ? pageFooter_->height : 0);
+    }
+
+    Page& page() { return r_.prepared_.pages.back(); }
+
+    void startPage() {
+        Page p;
+        p.width = page_.width();
+        p.height = page_.height();
+        r_.prepared_.pages.push_back(std::move(p));
+        r_.pageNumber_ = static_cast<int>(r_.prepared_.pages.size());
+        y_ = r_.topMargin;
+        pageHasBody_ = false;
+        if (pageHeader_ && (r_.pageNumber_ > 1 || pageHeader_->printOnFirstPage)) printFixed(*pageHeader_, false);
+        if (r_.pageNumber_ == 1 && title_) printBand(*title_);
+        if (columnHeader_) printFixed(*columnHeader_, false);
+    }
+
+    void finishPage(bool last) {
+        if (pageFooter_ && (!last || pageFooter_->printOnLastPage)) printFixed(*pageFooter_, true);
+    }
+
+    void newPage() {
+        finishPage(false);
+        startPage();
+    }
+
+    // Page header, column header and page footer: never break the page.
+    void printFixed(Band& b, bool atBottom) {
+        if (!b.enabled) return;
+        bool print = true;
+        if (b.beforePrint) b.beforePrint(b, print);
+        if (!print) {
+            if (b.afterPrint) b.afterPrint(b, false);
+            return;
+        }
+        BandLayout lay = layout(b, false);
+        double top = atBottom ? page_.height() - r_.bottomMargin - lay.height : y_;
+        place(lay, top);
+        if (!atBottom) y_ += lay.height;
+        if (b.afterPrint) b.afterPrint(b, true);
+        if (b.child && b.child != &b) printFixed(*b.child, atBottom);
+    }
+
+    bool printBand(Band& b, int depth = 0) {
+        if (!b.enabled || depth > 32) return false;
+        const bool force = b.forceNewPage;
+        bool print = true;
+        if (b.beforePrint) b.beforePrint(b, print);
+        if (!print) {
+            if (b.afterPrint) b.afterPrint(b, false);
+            return false;
+        }
+        if (force && pageHasBody_) newPage();
+        if (b.type() == BandType::Detail) ++r_.detailNumber_;
+        BandLayout lay = layout(b, rowPending_ && rowBands_.count(&b) > 0);
+        if (pageHasBody_ && y_ + lay.height > bodyBottom() + kEps) newPage();
+        place(lay, y_);
+        y_ += lay.height;
+        pageHasBody_ = true;
+        if (b.afterPrint) b.afterPrint(b, true);
+        if (b.child) printBand(*b.child, depth + 1);
+        return true;
+    }
+
+    QString textOf(Item& it, bool includeRow) {
+        switch (it.kind()) {
+            case ItemKind::Label: return it.caption;
+            case ItemKind::Field: {
+                data::Field* f = it.compiled_->soleField();
+                if (it.mask.isEmpty()) return QString::fromStdString(f->displayText());
+                return formatValue(f->value(), it.mask);
+            }
+            case ItemKind::Expression: {
+                EvalContext ctx;
+                ctx.includeCurrentRow = includeRow;
+                return formatValue(it.compiled_->value(ctx), it.mask);
+            }
+            case ItemKind::SysData: {
+                QString v;
+                switch (it.sysData) {
+                    case SysDataKind::Date: v = QString::fromStdString(data::formatShortDate(data::today())); break;
+                    case SysDataKind::Time: v = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")); break;
+                    case SysDataKind::DateTime:
+                        v = QString::fromStdString(data::formatShortDate(data::today())) + QLatin1Char(' ') +
+                            QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+                        break;
+                    case SysDataKind::PageNumber: v = QString::number(r_.pageNumber_); break;
+                    case SysDataKind::DetailNumber: v = QString::number(r_.detailNumber_); break;
+                    case SysDataKind::ReportTitle: v = r_.title; break;
+                }
+                return it.caption + v;
+            }
+            default: return {};
+        }
+    }
+
+    BandLayout layout(Band& b, bool includeRow) {
+        BandLayout lay{&b, b.height, {}};
+        lay.items.reserve(b.items().size());
+        double grownBottom = b.height;
+        for (const auto& ptr : b.items()) {
+            Item& it = *ptr;
+            if (!it.enabled) continue;
+            ItemLayout il{&it, {}, it.left, it.top, it.width, it.height};
+            if (it.isText()) {
+                QString text = textOf(it, includeRow);
+                if (it.onPrint) it.onPrint(it, text);
+                il.width = it.width;  // the hook may have changed it
+                il.left = it.left;
+                const FontSpec f = it.effectiveFont();
+                if (it.autoSize && !it.wordWrap) {
+                    const double w = textWidthMm(f, text);
+                    if (it.alignment == HAlign::Right) il.left = it.left + it.width - w;
+                    else if (it.alignment == HAlign::Center) il.left = it.left + (it.width - w) / 2;
+                    il.width = w;
+                }
+                if (it.wordWrap && it.autoStretch && il.width > 0) {
+                    const double needed = wrapText(f, text, il.width).size() * lineSpacingMm(f);
+                    if (needed > il.height + kEps) {
+                        const double below = std::max(0.0, b.height - (it.top + it.height));
+                        il.height = needed;
+                        grownBottom = std::max(grownBottom, it.top + needed + below);
+                    }
+                }
+                il.text = std::move(text);
+            }
+            lay.items.push_back(std::move(il));
+        }
+        lay.height = grownBottom;
+        // rules reaching the band's bottom follow it when the band grew
+        if (lay.height > b.height + kEps) {
+            const double grow = lay.height - b.height;
+            for (ItemLayout& il : lay.items) {
+                const Item& it = *il.item;
+                if (it.kind() == ItemKind::HLine && it.top >= b.height - kEps) il.top += grow;
+                else if ((it.kind() == ItemKind::VLine || it.kind() == ItemKind::Rectangle) &&
+                         it.top + it.height >= b.height - kEps)
+                    il.height += grow;
+            }
+        }
+        return lay;
+    }
+
+    void place(BandLayout& lay, double top) {
+        Page& p = page();
+        const double x0 = r_.leftMargin;
+        const double width = r_.bandWidth();
+        p.bands.push_back({lay.band->name(), top, lay.height});
+        const Frame& fr = lay.band->frame;
+        addFrame(p, fr, QRectF(x0, top, width, lay.height), lay.band->name());
+        for (ItemLayout& il : lay.items) {
+            Item& it = *il.item;
+            const QRectF box(x0 + il.left, top + il.top, il.width, il.height);
+            PageElement e;
+            e.name = it.name();
+            switch (it.kind()) {
+                case ItemKind::HLine:
+                    e.kind = PageElement::Kind::Line;
+                    e.box = QRectF(QPointF(box.left(), box.top()), QPointF(box.left() + il.width, box.top()));
+                    e.penWidth = it.penWidth;
+                    e.color = it.textColor;
+                    p.elements.push_back(std::move(e));
+                    break;
+                case ItemKind::VLine:
+                    e.kind = PageElement::Kind::Line;
+                    e.box = QRectF(QPointF(box.left(), box.top()), QPointF(box.left(), box.top() + il.height));
+                    e.penWidth = it.penWidth;
+                    e.color = it.textColor;
+                    p.elements.push_back(std::move(e));
+                    break;
+                case ItemKind::Rectangle:
+                    e.kind = PageElement::Kind::Rect;
+                    e.box = box;
+                    e.penWidth = it.penWidth;
+                    e.color = it.textColor;
+                    e.background = it.fillColor;
+                    p.elements.push_back(std::move(e));
+                    break;
+                default:
+                    e.kind = PageElement::Kind::Text;
+                    e.box = box;
+                    e.text = il.text;
+                    e.font = it.effectiveFont();
+                    e.align = it.alignment;
+                    e.wordWrap = it.wordWrap;
+                    e.clip = true;
+                    e.color = it.textColor;
+                    if (!it.transparent) e.background = it.color;
+                    p.elements.push_back(std::move(e));
+                    if (it.frame.any()) addFrame(p, it.frame, box, it.name());
+                    it.lastPrinted_ = il.text;
+                    if (it.resetAfterPrint && it.compiled_) it.compiled_->reset();
+                    break;
+            }
+        }
+    }
+
+    static void addFrame(Page& p, const Frame& fr, const QRectF& r, const QString& name) {
+        if (!fr.any()) return;
+        auto line = [&](QPointF a, QPointF b) {
+            PageElement e;
+            e.kind = PageElement::Kind::Line;
+            e.box = QRectF(a, b);
+            e.penWidth = fr.width;
+            e.name = name;
+            p.elements.push_back(std::move(e));
+        };
+        if (fr.top && fr.bottom && fr.left && fr.right) {
+            PageElement e;
+            e.kind = PageElement::Kind::Rect;
+            e.box = r;
+            e.penWidth = fr.width;
+            e.name = name;
+            p.elements.push_back(std::move(e));
+            return;
+        }
+        if (fr.top) line(r.topLeft(), QPointF(r.right(), r.top()));
+        if (fr.bottom) line(QPointF(r.left(), r.bottom()), r.bottomRight());
+        if (fr.left) line(r.topLeft(), QPointF(r.left(), r.bottom()));
+        if (fr.right) line(QPointF(r.right(), r.top()), r.bottomRight());
+    }
+
+    Report& r_;
+    QSizeF page_;
+    Band *title_ = nullptr, *pageHeader_ = nullptr, *columnHeader_ = nullptr, *detail_ = nullptr,
+         *summary_ = nullptr, *pageFooter_ = nullptr;
+    std::vector<Band*> groups_;
+    std::vector<std::unique_ptr<Expression>> groupExpr_;
+    std::set<const Band*> rowBands_;  // the detail band and its children
+    std::vector<Expression*> aggregates_;
+    double y_ = 0;
+    bool pageHasBody_ = false;
+    bool rowPending_ = false;
+};
+
+int Report::prepare() {
+    if (running_) throw ReportError("Report " + name.toStdString() + " is already running");
+    prepared_ = PreparedReport{};
+    prepared_.title = title;
+    pageNumber_ = detailNumber_ = 0;
+    if (!ds_) throw ReportError("Report " + name.toStdString() + " has no data set");
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(running_);
+    bool print = true;
+    if (beforePrint) beforePrint(*this, print);
+    if (!print) return 0;
+    if (!ds_->active()) ds_->open();
+    try {
+        Generator(*this).run();
+    } catch (...) {
+        prepared_ = PreparedReport{};
+        prepared_.title = title;
+        throw;
+    }
+    return pageCount();
+}
+
+}  // namespace reports
