@@ -47,8 +47,17 @@ static std::string findEntry(const std::string& dir, const std::string& name) {
 std::string resolveTableFile(const std::string& dirIn, const std::string& nameIn) {
     std::string name = nameIn;
     std::replace(name.begin(), name.end(), '\\', '/');
-    std::string dir = name.starts_with("/") ? std::string("/") : withSlash(dirIn);
-    if (name.starts_with("/")) name = name.substr(1);
+    std::string dir = withSlash(dirIn);
+    struct stat dst {};
+    if (!name.starts_with("/") && ::stat(dir.c_str(), &dst) != 0 && dir.starts_with("/")) {
+        // a directory named in another letter case ("Parohii" for PAROHII)
+        name = dir.substr(1) + name;
+        dir = "/";
+    }
+    if (name.starts_with("/")) {
+        dir = "/";
+        name = name.substr(1);
+    }
     // directories first, each matched without regard to case
     size_t pos;
     while ((pos = name.find('/')) != std::string::npos) {

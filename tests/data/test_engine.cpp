@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -552,4 +553,16 @@ TEST(TableEngine, CalculatedAndAutoincrementFieldsAndOtherRows) {
     EXPECT_EQ(t.recNo(), 2);
     EXPECT_TRUE(t["Primit"].asBoolean());
     EXPECT_THROW(t["Cantitate"].setAsFloat(1), EngineError);  // browse: not editing
+}
+
+TEST(TableEngine, TableNamesAndDirectoriesMatchWithoutRegardToCase) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("PAROHII"));
+    createTableFile(dir.file("PAROHII/Bilant.DB"), {"Bilant.DB", {{"Nr_rand", FieldType::SmallInt}}, {}, {}});
+    createTableFile(dir.file("Depuneri.db"), {"Depuneri.db", {{"Suma", FieldType::Float}}, {}, {}});
+    EXPECT_EQ(resolveTableFile(dir.path(), "Depuneri.DB"), dir.file("Depuneri.db"));
+    EXPECT_EQ(resolveTableFile(dir.path(), "DEPUNERI"), dir.file("Depuneri.db"));
+    EXPECT_EQ(resolveTableFile(dir.path(), "Parohii\\bilant.db"), dir.file("PAROHII/Bilant.DB"));
+    EXPECT_EQ(resolveTableFile(dir.file("Parohii"), "Bilant.DB"), dir.file("PAROHII/Bilant.DB"));
+    EXPECT_EQ(resolveTableFile(dir.path(), "Ridicari.DB"), "");
 }
