@@ -1,0 +1,300 @@
+#include "controls/ControlSupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QWidget>
+
+#include "controls/Messages.h"
+#include "data/Errors.h"
+#include "data/Format.h"
+
+namespace ui {
+
+// ---------------------------------------------------------------- keys
+
+Qt::KeyboardModifiers keyMods(const QKeyEvent* e) {
+    return e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+}
+
+bool isModifierKey(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr || key == Qt::Key_CapsLock;
+}
+
+int keyChar(const QKeyEvent* e) {
+    int key = e->key();
+    if (isModifierKey(key)) return 0;
+    Qt::KeyboardModifiers m = keyMods(e);
+    bool ctrl = m & Qt::ControlModifier, alt = m & Qt::AltModifier;
+    if (isEnterKey(key)) return ctrl ? 10 : 13;
+    if (ctrl && !alt) {
+        if (key >= Qt::Key_A && key <= Qt::Key_Z) return key - Qt::Key_A + 1;
+        return 0;
+    }
+    if (alt) return 0;
+    switch (key) {
+        case Qt::Key_Backspace: return 8;
+        case Qt::Key_Escape: return 27;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: return 9;
+        default: break;
+    }
+    const QString t = e->text();
+    if (t.isEmpty()) return 0;
+    return t.at(0).unicode();
+}
+
+// ---------------------------------------------------------------- focus
+
+namespace {
+// Reaches the window's protected tab-order walk (the same one Tab uses).
+struct FocusAccess : QWidget {
+    static bool move(QWidget* w, bool next) {
+        bool (QWidget::*fn)(bool) = &FocusAccess::focusNextPrevChild;
+        return (w->*fn)(next);
+    }
+};
+
+void postFocusMove(QWidget* from, bool next) {
+    if (!from) return;
+    QWidget* win = from->window();
+    if (!win) return;
+    QPointer<QWidget> target(win);
+    QMetaObject::invokeMethod(
+        win, [target, next] {
+            if (target && target->isVisible()) FocusAccess::move(target, next);
+        },
+        Qt::QueuedConnection);
+}
+}  // namespace
+
+void focusNextControl(QWidget* from) { postFocusMove(from, true); }
+void focusPriorControl(QWidget* from) { postFocusMove(from, false); }
+
+// ---------------------------------------------------------------- actions
+
+void reportError(QWidget* parent, std::exception_ptr p) {
+    QWidget* owner = parent ? parent->window() : nullptr;
+    try {
+        std::rethrow_exception(p);
+    } catch (const data::Abort&) {
+    } catch (const std::exception& e) {
+        Messages::error(QString::fromStdString(e.what()), owner);
+    } catch (...) {
+        Messages::error(QStringLiteral("Unknown error"), owner);
+    }
+}
+
+bool runDataAction(QWidget* parent, const std::function<void()>& fn) {
+    try {
+        fn();
+        return true;
+    } catch (...) {
+        reportError(parent, std::current_exception());
+        return false;
+    }
+}
+
+void actionInsert(QWidget* w, data::DataSet* ds) {
+    if (ds) runDataAction(w, [ds] { ds->insert(); });
+}
+
+void actionCancelOrDelete(QWidget* w, data::DataSet* ds) {
+    if (!ds) return;
+    runDataAction(w, [ds] {
+        if (ds->state() == data::DataSetState::Insert) ds->cancel();
+        else ds->del();
+    });
+}
+
+void actionRefresh(QWidget* w, data::DataSet* ds) {
+    if (ds) runDataAction(w, [ds] { ds->refresh(); });
+}
+
+void actionCancel(QWidget* w, data::DataSet* ds) {
+    if (ds) runDataAction(w, [ds] { ds->cancel(); });
+}
+
+void actionPrior(QWidget* w, data::DataSet* ds) {
+    if (ds) runDataAction(w, [ds] { ds->prior(); });
+}
+
+void actionNext(QWidget* w, data::DataSet* ds) {
+    if (ds) runDataAction(w, [ds] { ds->next(); });
+}
+
+namespace {
+int& beeps() {
+    static int n = 0;
+    return n;
+}
+}  // namespace
+
+void errorBeep() {
+    ++beeps();
+    QApplication::beep();
+}
+
+int beepCount() { return beeps(); }
+
+// ---------------------------------------------------------------- fields
+
+bool isValidFieldChar(const data::Field* f, QChar c) {
+    if (!f) return true;
+    switch (f->dataType()) {
+        case data::FieldType::SmallInt:
+        case data::FieldType::Integer:
+        case data::FieldType::AutoInc:
+            return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
+        case data::FieldType::Float:
+            return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('e') ||
+                   c == QLatin1Char('E') || c == QLatin1Char(data::formatSettings().decimalSeparator);
+        default:
+            return true;
+    }
+}
+
+bool fieldAlignsRight(const data::Field* f) { return f && f->isNumeric(); }
+
+EditMask EditMask::parse(const std::string& text) {
+    EditMask r;
+    const QString m = QString::fromStdString(text);
+    if (m.isEmpty()) return r;
+    // The mask part ends at the first unescaped ';'.
+    int end = 0;
+    while (end < m.size() && m[end] != QLatin1Char(';')) end += m[end] == QLatin1Char('\\') ? 2 : 1;
+    end = std::min<int>(end, static_cast<int>(m.size()));
+    const QStringList rest = m.mid(end + 1).split(QLatin1Char(';'));
+    if (end < m.size()) {
+        if (!rest.isEmpty() && rest[0].trimmed() == QLatin1String("0")) r.saveLiterals = false;
+        if (rest.size() > 1 && !rest[1].isEmpty()) r.blank = rest[1][0];
+    }
+    static const QString qtSpecial = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\;");
+    QString out;
+    auto literal = [&](QChar c) {
+        if (qtSpecial.contains(c)) out += QLatin1Char('\\');
+        out += c;
+        r.literals += c;
+    };
+    auto input = [&](char q) {
+        out += QLatin1Char(q);
+        r.literals += QChar(0);
+    };
+    for (int i = 0; i < end; ++i) {
+        QChar c = m[i];
+        switch (c.unicode()) {
+            case '\\':
+                if (i + 1 < end) literal(m[++i]);
+                break;
+            case '!': break;  // trimming of optional positions: nothing to do
+            case '>':
+                if (i + 1 < end && m[i + 1] == QLatin1Char('<')) out += QLatin1Char('!'), ++i;
+                else out += QLatin1Char('>');
+                break;
+            case '<':
+                if (i + 1 < end && m[i + 1] == QLatin1Char('>')) out += QLatin1Char('!'), ++i;
+                else out += QLatin1Char('<');
+                break;
+            case 'L': input('A'); break;
+            case 'l': input('a'); break;
+            case 'A': input('N'); break;
+            case 'a': input('n'); break;
+            case 'C': input('X'); break;
+            case 'c': input('x'); break;
+            case '0': input('9'); break;
+            case '9': input('0'); break;
+            case '#': input('#'); break;
+            case '/': literal(QLatin1Char(data::formatSettings().dateSeparator)); break;
+            case '_': literal(QLatin1Char(' ')); break;
+            default: literal(c); break;
+        }
+    }
+    if (r.literals.isEmpty()) return EditMask{};
+    r.qtMask = out + QLatin1Char(';') + r.blank;
+    return r;
+}
+
+QString maskedText(const QLineEdit* edit, const EditMask& mask) {
+    if (mask.empty() || edit->inputMask().isEmpty()) return edit->text();
+    const QString t = edit->displayText();
+    QString out;
+    for (int i = 0; i < t.size(); ++i) {
+        bool lit = i < mask.literals.size() && !mask.literals[i].isNull();
+        if (lit) {
+            if (mask.saveLiterals) out += t[i];
+        } else {
+            out += t[i] == mask.blank ? QLatin1Char(' ') : t[i];
+        }
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- field link
+
+void FieldDataLink::setFieldName(const std::string& name) {
+    fieldName_ = name;
+    modified_ = false;
+    resolveField();
+}
+
+void FieldDataLink::resolveField() {
+    field_ = (active() && !fieldName_.empty()) ? dataSet()->findField(fieldName_) : nullptr;
+    updateEditing();
+    if (onActiveChange) onActiveChange();
+    if (onDataChange) onDataChange();
+}
+
+bool FieldDataLink::canModify() const {
+    if (readOnly_ || !field_ || !active()) return false;
+    return dataSet()->canModify() && !field_->readOnly && !field_->calculated();
+}
+
+void FieldDataLink::setReadOnly(bool r) {
+    readOnly_ = r;
+    updateEditing();
+    if (onEditingChange) onEditingChange();
+}
+
+void FieldDataLink::updateEditing() { editing_ = DataLink::editing() && canModify(); }
+
+bool FieldDataLink::edit() {
+    if (!canModify()) return false;
+    if (!editing_) {
+        runDataAction(control_, [this] { DataLink::edit(); });
+        updateEditing();
+    }
+    return editing_;
+}
+
+void FieldDataLink::reset() { recordChanged(nullptr); }
+
+void FieldDataLink::activeChanged() {
+    modified_ = false;
+    resolveField();
+}
+
+void FieldDataLink::dataSetChanged() {
+    modified_ = false;
+    updateEditing();
+    if (onDataChange) onDataChange();
+}
+
+void FieldDataLink::recordChanged(data::Field* f) {
+    if (f && f != field_) return;
+    modified_ = false;
+    if (onDataChange) onDataChange();
+}
+
+void FieldDataLink::editingChanged() {
+    updateEditing();
+    if (onEditingChange) onEditingChange();
+}
+
+void FieldDataLink::updateData() {
+    if (!modified_) return;
+    if (field_ && onUpdateData) onUpdateData();
+    modified_ = false;
+}
+
+}  // namespace ui

@@ -1,0 +1,141 @@
+// Pieces shared by the data-aware controls: the field data link, posted focus
+// moves, the guarded data-set actions, edit masks and key decoding.
+#pragma once
+#include <QChar>
+#include <QKeyEvent>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "data/DataSource.h"
+
+class QLineEdit;
+class QWidget;
+
+namespace ui {
+
+inline QString qs(const std::string& s) { return QString::fromStdString(s); }
+inline std::string ss(const QString& s) { return s.toStdString(); }
+
+// ---------------------------------------------------------------- keys
+
+// Shift, Ctrl and Alt of a key event (the keypad flag is not a modifier here).
+Qt::KeyboardModifiers keyMods(const QKeyEvent* e);
+inline bool noMods(const QKeyEvent* e) { return keyMods(e) == Qt::NoModifier; }
+inline bool ctrlAlone(const QKeyEvent* e) { return keyMods(e) == Qt::ControlModifier; }
+inline bool withCtrl(const QKeyEvent* e) { return keyMods(e) & Qt::ControlModifier; }
+inline bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+// A press of Shift, Ctrl, Alt or Meta alone.
+bool isModifierKey(int key);
+
+// The character a key produces, as a classic keyboard driver delivers it:
+// Ctrl+letter gives the control codes 1..26, Enter gives 13 (10 with Ctrl),
+// Backspace 8, Esc 27, Tab 9. Returns 0 when the key produces no character.
+int keyChar(const QKeyEvent* e);
+inline bool isPrintableChar(int c) { return c >= 32 && c != 127; }
+
+// ---------------------------------------------------------------- focus
+
+// Posts a request to the window holding `from` to move the focus to the next
+// (or previous) tab stop, wrapping at the end of the tab order. It runs after
+// the current event has been handled completely.
+void focusNextControl(QWidget* from);
+void focusPriorControl(QWidget* from);
+
+// ---------------------------------------------------------------- actions
+
+// Runs a data-set operation for a control: a silent abort is swallowed, any
+// other error is shown in an error box. Returns true when it completed.
+bool runDataAction(QWidget* parent, const std::function<void()>& fn);
+// Shows an error box for an exception caught elsewhere (silent for aborts).
+void reportError(QWidget* parent, std::exception_ptr e);
+
+// The record operations behind the keyboard conventions.
+void actionInsert(QWidget* w, data::DataSet* ds);
+// Ctrl+Delete: cancels a record being inserted, otherwise deletes the current one.
+void actionCancelOrDelete(QWidget* w, data::DataSet* ds);
+void actionRefresh(QWidget* w, data::DataSet* ds);
+void actionCancel(QWidget* w, data::DataSet* ds);
+void actionPrior(QWidget* w, data::DataSet* ds);
+void actionNext(QWidget* w, data::DataSet* ds);
+
+// The error beep; counted so that tests can see it.
+void errorBeep();
+int beepCount();
+
+// ---------------------------------------------------------------- fields
+
+// Whether a typed character can belong to the field's text (numbers only
+// take digits, signs and separators).
+bool isValidFieldChar(const data::Field* f, QChar c);
+// Numbers are shown right-aligned.
+bool fieldAlignsRight(const data::Field* f);
+
+// An edit mask in the program's notation ("!99/99/0000;1;_") translated to
+// the line edit's input mask, with the knowledge needed to read the text back.
+struct EditMask {
+    QString qtMask;        // for QLineEdit::setInputMask ("" = none)
+    bool saveLiterals = true;
+    QChar blank = QLatin1Char('_');
+    QString literals;      // per position: the literal char, or '\0' for an input position
+
+    static EditMask parse(const std::string& mask);
+    bool empty() const { return qtMask.isEmpty(); }
+};
+// The text of a masked line edit as the field should receive it: blanks as
+// spaces, literals dropped when the mask does not keep them.
+QString maskedText(const QLineEdit* edit, const EditMask& mask);
+
+// ---------------------------------------------------------------- field link
+
+// Binds a control to one field of the data set behind a data source and
+// tells the control when to show new data, when the record's editing state
+// changes and when to write its pending text into the field.
+class FieldDataLink : public data::DataLink {
+public:
+    std::function<void()> onDataChange;     // show the field's current value
+    std::function<void()> onEditingChange;  // read-only state may have changed
+    std::function<void()> onUpdateData;     // write the control's text into the field
+    std::function<void()> onActiveChange;   // field binding (re)established
+
+    // The control, parent of any error box the link shows.
+    void setControl(QWidget* w) { control_ = w; }
+    void setFieldName(const std::string& name);
+    const std::string& fieldName() const { return fieldName_; }
+    data::Field* field() const { return field_; }
+
+    // The control can change the field: active data set that can be modified,
+    // field present and writable, control not read-only.
+    bool canModify() const;
+    void setReadOnly(bool r);
+    bool readOnly() const { return readOnly_; }
+    // Record being edited and field modifiable.
+    bool editing() const { return editing_; }
+    // Puts the record into edit mode (auto-edit); true when the control may now type.
+    bool edit();
+    // The control's text differs from the field.
+    void modified() { modified_ = true; }
+    bool isModified() const { return modified_; }
+    // Throws away the control's pending text and shows the field again.
+    void reset();
+    // Writes the pending text into the field (may throw the field's error).
+    void updateRecord() { updateData(); }
+
+    void activeChanged() override;
+    void dataSetChanged() override;
+    void dataSetScrolled(int) override { dataSetChanged(); }
+    void recordChanged(data::Field* f) override;
+    void editingChanged() override;
+    void updateData() override;
+    void layoutChanged() override { activeChanged(); }
+
+private:
+    void resolveField();
+    void updateEditing();
+    std::string fieldName_;
+    QWidget* control_ = nullptr;
+    data::Field* field_ = nullptr;
+    bool readOnly_ = false, editing_ = false, modified_ = false;
+};
+
+}  // namespace ui

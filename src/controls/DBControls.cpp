@@ -1,0 +1,488 @@
+#include "controls/DBControls.h"
+
+#include <QAbstractItemView>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QPointer>
+
+#include "data/Format.h"
+
+namespace ui {
+
+namespace {
+
+bool isDataFocusReason(Qt::FocusReason r) {
+    // Switching windows or opening a pop-up does not leave the control.
+    return r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason;
+}
+
+// After a failed exit: the focus returns to the control with its text
+// selected, then the error is shown.
+template <class W, class Select>
+void refocusWithError(W* w, std::exception_ptr err, Select select) {
+    QPointer<W> self(w);
+    QMetaObject::invokeMethod(
+        w, [self, err, select] {
+            if (!self) return;
+            if (self->isVisible()) {
+                self->setFocus(Qt::OtherFocusReason);
+                select(self.data());
+            }
+            reportError(self, err);
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace
+
+// ================================================================ DBEdit
+
+DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
+    link_.setControl(this);
+    link_.onDataChange = [this] { dataChange(); };
+    link_.onEditingChange = [this] { editingChange(); };
+    link_.onActiveChange = [this] { editingChange(); };
+    link_.onUpdateData = [this] { updateData(); };
+    connect(this, &QLineEdit::textEdited, this, [this] { link_.modified(); });
+    QLineEdit::setReadOnly(true);
+}
+
+DBEdit::~DBEdit() {
+    link_.onDataChange = nullptr;
+    link_.onEditingChange = nullptr;
+    link_.onActiveChange = nullptr;
+    link_.onUpdateData = nullptr;
+    link_.setDataSource(nullptr);
+}
+
+void DBEdit::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
+
+void DBEdit::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
+
+void DBEdit::editingChange() { QLineEdit::setReadOnly(!link_.editing()); }
+
+void DBEdit::applyMask(const EditMask& m) {
+    if (inputMask() != m.qtMask) setInputMask(m.qtMask);
+    mask_ = m;
+}
+
+void DBEdit::dataChange() {
+    data::Field* f = link_.field();
+    if (!f) {
+        applyMask(EditMask{});
+        setText(QString());
+        return;
+    }
+    if (focused_ && link_.canModify()) {
+        applyMask(EditMask::parse(f->editMask));
+        setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        setText(qs(f->editText()));
+    } else {
+        applyMask(EditMask{});
+        setAlignment((fieldAlignsRight(f) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        setText(qs(f->displayText()));
+    }
+    if (mask_.empty())
+        setMaxLength(f->dataType() == data::FieldType::String && f->size() > 0 ? f->size() : 32767);
+}
+
+void DBEdit::updateData() {
+    if (data::Field* f = link_.field()) f->setText(ss(maskedText(this, mask_)));
+}
+
+void DBEdit::setTypedText(const QString& text) {
+    setText(text);
+    link_.modified();
+}
+
+bool DBEdit::handleKeyDown(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Delete || (e->key() == Qt::Key_Insert && (keyMods(e) & Qt::ShiftModifier)))
+        link_.edit();
+    return false;
+}
+
+bool DBEdit::handleChar(QKeyEvent*, int ch) {
+    if (isPrintableChar(ch) && link_.field() && !isValidFieldChar(link_.field(), QChar(ch))) {
+        errorBeep();
+        return true;
+    }
+    if (ch == 8 || ch == 22 || ch == 24 || isPrintableChar(ch)) {
+        link_.edit();
+        return false;
+    }
+    if (ch == 27) {
+        bool pending = link_.isModified();
+        link_.reset();
+        selectAll();
+        return pending;  // an unchanged control lets the window have Esc
+    }
+    return false;
+}
+
+void DBEdit::keyPressEvent(QKeyEvent* e) {
+    if (isModifierKey(e->key())) {
+        QLineEdit::keyPressEvent(e);
+        return;
+    }
+    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
+        e->accept();
+        return;
+    }
+    int ch = keyChar(e);
+    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void DBEdit::focusInEvent(QFocusEvent* e) {
+    if (!focused_) {
+        focused_ = true;
+        dataChange();
+    }
+    QLineEdit::focusInEvent(e);
+    if (e->reason() != Qt::MouseFocusReason && isDataFocusReason(e->reason())) {
+        if (autoSelect_) selectAll();
+        else deselect();
+    }
+}
+
+void DBEdit::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    if (!isDataFocusReason(e->reason()) || !focused_) return;
+    try {
+        link_.updateRecord();
+    } catch (...) {
+        refocusWithError(this, std::current_exception(), [](DBEdit* w) { w->selectAll(); });
+        return;
+    }
+    focused_ = false;
+    dataChange();
+}
+
+void DBEdit::mouseDoubleClickEvent(QMouseEvent* e) {
+    QLineEdit::mouseDoubleClickEvent(e);
+    emit doubleClicked();
+}
+
+// ================================================================ DBComboBox
+
+DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    link_.setControl(this);
+    link_.onDataChange = [this] { dataChange(); };
+    link_.onEditingChange = [this] { lineEdit()->setReadOnly(!link_.editing()); };
+    link_.onActiveChange = link_.onEditingChange;
+    link_.onUpdateData = [this] {
+        if (data::Field* f = link_.field()) f->setText(ss(currentText()));
+    };
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { link_.modified(); });
+    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int i) { chosen(i); });
+    lineEdit()->setReadOnly(true);
+}
+
+DBComboBox::~DBComboBox() {
+    link_.onDataChange = nullptr;
+    link_.onEditingChange = nullptr;
+    link_.onActiveChange = nullptr;
+    link_.onUpdateData = nullptr;
+    link_.setDataSource(nullptr);
+}
+
+void DBComboBox::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
+void DBComboBox::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
+
+void DBComboBox::setItems(const QStringList& items) {
+    loading_ = true;
+    QString t = currentText();
+    clear();
+    addItems(items);
+    setComboText(t);
+    loading_ = false;
+}
+
+void DBComboBox::setComboText(const QString& t) {
+    bool was = loading_;
+    loading_ = true;
+    setCurrentIndex(t.isEmpty() ? -1 : findText(t));
+    setEditText(t);
+    loading_ = was;
+}
+
+void DBComboBox::dataChange() {
+    data::Field* f = link_.field();
+    setComboText(f ? qs(f->editText()) : QString());
+}
+
+void DBComboBox::chosen(int) {
+    if (loading_) return;
+    if (!link_.edit()) {
+        dataChange();
+        return;
+    }
+    link_.modified();
+}
+
+bool DBComboBox::handleKeyDown(QKeyEvent* e) {
+    int k = e->key();
+    if (k == Qt::Key_Backspace || k == Qt::Key_Delete || k == Qt::Key_Up || k == Qt::Key_Down) {
+        if (!link_.edit() && (k == Qt::Key_Up || k == Qt::Key_Down) && !view()->isVisible()) return true;
+    }
+    return false;
+}
+
+bool DBComboBox::handleChar(QKeyEvent*, int ch) {
+    if (isPrintableChar(ch) && link_.field() && !isValidFieldChar(link_.field(), QChar(ch))) {
+        errorBeep();
+        return true;
+    }
+    if (ch == 8 || ch == 22 || ch == 24 || isPrintableChar(ch)) {
+        link_.edit();
+        return false;
+    }
+    if (ch == 27 && !view()->isVisible()) {
+        bool pending = link_.isModified();
+        link_.reset();
+        lineEdit()->selectAll();
+        return pending;
+    }
+    return false;
+}
+
+void DBComboBox::keyPressEvent(QKeyEvent* e) {
+    if (isModifierKey(e->key())) {
+        QComboBox::keyPressEvent(e);
+        return;
+    }
+    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
+        e->accept();
+        return;
+    }
+    int ch = keyChar(e);
+    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
+        e->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(e);
+}
+
+void DBComboBox::wheelEvent(QWheelEvent* e) {
+    if (!hasFocus() || !link_.edit()) {
+        e->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(e);
+}
+
+void DBComboBox::focusInEvent(QFocusEvent* e) {
+    focused_ = true;
+    QComboBox::focusInEvent(e);
+}
+
+void DBComboBox::focusOutEvent(QFocusEvent* e) {
+    QComboBox::focusOutEvent(e);
+    if (!isDataFocusReason(e->reason()) || !focused_) return;
+    try {
+        link_.updateRecord();
+    } catch (...) {
+        refocusWithError(this, std::current_exception(), [](DBComboBox* w) { w->lineEdit()->selectAll(); });
+        return;
+    }
+    focused_ = false;
+}
+
+// ================================================================ DBCheckBox
+
+DBCheckBox::DBCheckBox(QWidget* parent) : QCheckBox(parent) {
+    link_.setControl(this);
+    link_.onDataChange = [this] { dataChange(); };
+}
+
+DBCheckBox::~DBCheckBox() {
+    link_.onDataChange = nullptr;
+    link_.setDataSource(nullptr);
+}
+
+void DBCheckBox::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
+void DBCheckBox::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
+
+void DBCheckBox::dataChange() {
+    bool on = false;
+    if (data::Field* f = link_.field()) {
+        if (f->dataType() == data::FieldType::Boolean) on = !f->isNull() && f->asBoolean();
+        else on = !f->isNull() && QString::compare(qs(f->asString()), valueChecked, Qt::CaseInsensitive) == 0;
+    }
+    setChecked(on);
+}
+
+void DBCheckBox::nextCheckState() {
+    data::Field* f = link_.field();
+    if (!f || !link_.edit()) return;
+    bool on = !isChecked();
+    runDataAction(this, [&] {
+        if (f->dataType() == data::FieldType::Boolean) f->setAsBoolean(on);
+        else f->setText(ss(on ? valueChecked : valueUnchecked));
+    });
+    dataChange();
+}
+
+bool DBCheckBox::handleKeyDown(QKeyEvent*) { return false; }
+bool DBCheckBox::handleChar(QKeyEvent*, int) { return false; }
+
+void DBCheckBox::keyPressEvent(QKeyEvent* e) {
+    if (isModifierKey(e->key())) {
+        QCheckBox::keyPressEvent(e);
+        return;
+    }
+    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
+        e->accept();
+        return;
+    }
+    int ch = keyChar(e);
+    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
+        e->accept();
+        return;
+    }
+    QCheckBox::keyPressEvent(e);
+}
+
+// ================================================================ DBLookupComboBox
+
+class DBLookupComboBox::ListLink : public data::DataLink {
+public:
+    explicit ListLink(DBLookupComboBox* owner) : owner_(owner) {}
+    void activeChanged() override { owner_->rebuildList(); }
+    void dataSetChanged() override { owner_->rebuildList(); }
+    void dataSetScrolled(int) override {}  // the list does not follow the list's current row
+
+private:
+    DBLookupComboBox* owner_;
+};
+
+DBLookupComboBox::DBLookupComboBox(QWidget* parent) : QComboBox(parent), listLink_(std::make_unique<ListLink>(this)) {
+    setEditable(false);
+    link_.setControl(this);
+    link_.onDataChange = [this] { dataChange(); };
+    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int i) { chosen(i); });
+}
+
+DBLookupComboBox::~DBLookupComboBox() {
+    link_.onDataChange = nullptr;
+    link_.setDataSource(nullptr);
+    listLink_->setDataSource(nullptr);
+}
+
+void DBLookupComboBox::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
+void DBLookupComboBox::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
+void DBLookupComboBox::setListSource(data::DataSource* s) { listLink_->setDataSource(s); }
+data::DataSource* DBLookupComboBox::listSource() const { return listLink_->dataSource(); }
+
+void DBLookupComboBox::setKeyField(const QString& name) {
+    keyField_ = ss(name);
+    rebuildList();
+}
+
+void DBLookupComboBox::setListField(const QString& name) {
+    listField_ = ss(name.section(QLatin1Char(';'), 0, 0));
+    rebuildList();
+}
+
+void DBLookupComboBox::rebuildList() {
+    loading_ = true;
+    clear();
+    keys_.clear();
+    data::DataSet* ds = listLink_ ? listLink_->dataSet() : nullptr;
+    if (ds && ds->active() && !keyField_.empty()) {
+        data::Field* kf = ds->findField(keyField_);
+        data::Field* lf = ds->findField(listField_.empty() ? keyField_ : listField_);
+        if (kf && lf) {
+            int n = ds->recordCount();
+            for (int i = 0; i < n; ++i) {
+                std::vector<data::Value> row = ds->rowValues(i);
+                keys_.push_back(row[static_cast<size_t>(kf->index())]);
+                addItem(qs(lf->displayTextOf(row[static_cast<size_t>(lf->index())])));
+            }
+        }
+    }
+    loading_ = false;
+    dataChange();
+}
+
+void DBLookupComboBox::dataChange() {
+    int found = -1;
+    if (data::Field* f = link_.field()) {
+        data::Value v = f->value();
+        if (!v.isNull())
+            for (size_t i = 0; i < keys_.size(); ++i)
+                if (data::compareValues(keys_[i], v) == 0) {
+                    found = static_cast<int>(i);
+                    break;
+                }
+    }
+    bool was = loading_;
+    loading_ = true;
+    setCurrentIndex(found);
+    loading_ = was;
+}
+
+void DBLookupComboBox::chosen(int index) {
+    if (loading_) return;
+    data::Field* f = link_.field();
+    if (!f || index < 0 || index >= static_cast<int>(keys_.size()) || !link_.edit()) {
+        dataChange();
+        return;
+    }
+    data::Value key = keys_[static_cast<size_t>(index)];
+    runDataAction(this, [&] { f->setValue(key); });
+    dataChange();
+}
+
+bool DBLookupComboBox::handleKeyDown(QKeyEvent* e) {
+    if (view()->isVisible()) return false;
+    switch (e->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            if (keyMods(e) & Qt::AltModifier) return false;  // Alt+Down opens the list
+            return !link_.edit();
+        default: return false;
+    }
+}
+
+bool DBLookupComboBox::handleChar(QKeyEvent*, int ch) {
+    // Typing searches the list, which changes the field: the record must be editable.
+    if (isPrintableChar(ch) && !view()->isVisible()) return !link_.edit();
+    return false;
+}
+
+void DBLookupComboBox::keyPressEvent(QKeyEvent* e) {
+    if (isModifierKey(e->key())) {
+        QComboBox::keyPressEvent(e);
+        return;
+    }
+    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
+        e->accept();
+        return;
+    }
+    int ch = keyChar(e);
+    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
+        e->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(e);
+}
+
+void DBLookupComboBox::wheelEvent(QWheelEvent* e) {
+    if (!hasFocus() || !link_.edit()) {
+        e->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(e);
+}
+
+}  // namespace ui
