@@ -34,6 +34,12 @@ bool isModifierKey(int key);
 int keyChar(const QKeyEvent* e);
 inline bool isPrintableChar(int c) { return c >= 32 && c != 127; }
 
+// Key hooks the windows set: onKeyDown runs before the control's own key
+// handling, onKeyPress at the character stage (after the control's key-down
+// handling, before the base handling of the character). Return true to consume.
+using KeyDownHook = std::function<bool(QKeyEvent*)>;
+using KeyPressHook = std::function<bool(QKeyEvent*, int ch)>;
+
 // ---------------------------------------------------------------- focus
 
 // Posts a request to the window holding `from` to move the focus to the next

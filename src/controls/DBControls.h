@@ -16,12 +16,6 @@
 
 namespace ui {
 
-// Key hooks the windows set: onKeyDown runs before the control's own key
-// handling, onKeyPress at the character stage (after the control's key-down
-// handling, before the base handling of the character). Return true to consume.
-using KeyDownHook = std::function<bool(QKeyEvent*)>;
-using KeyPressHook = std::function<bool(QKeyEvent*, int ch)>;
-
 // ---------------------------------------------------------------- edit
 
 class DBEdit : public QLineEdit {
