@@ -1,0 +1,158 @@
+// Shared pieces of the report tests: a register-like table file with rows,
+// a day-grouped register layout with running sums, and a printer with given
+// device measures standing in for the platform's printer.
+#pragma once
+#include <QApplication>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <QSizeF>
+#include <string>
+#include <vector>
+
+#include "data/Format.h"
+#include "data/Schema.h"
+#include "data/Table.h"
+#include "reports/Printer.h"
+#include "reports/PrintSettings.h"
+
+namespace rt {
+
+struct Row {
+    data::Date date;
+    std::string text;
+    double in = 0, out = 0;
+};
+
+// Creates "Registru.DB" in `dir` with Nr, Data, Explicatii, Incasari, Plati, Sold
+// (the running balance) holding `rows` in order.
+inline void makeRegister(const std::string& dir, const std::vector<Row>& rows) {
+    using data::FieldType;
+    data::createTableFile(dir + "Registru.DB",
+                          {"Registru.DB",
+                           {{"Nr", FieldType::Integer},
+                            {"Data", FieldType::Date},
+                            {"Explicatii", FieldType::String, 250},
+                            {"Incasari", FieldType::Float},
+                            {"Plati", FieldType::Float},
+                            {"Sold", FieldType::Float}},
+                           {"Nr"},
+                           {}});
+    std::vector<std::vector<data::Value>> values;
+    double balance = 0;
+    int nr = 0;
+    for (const Row& r : rows) {
+        balance += r.in - r.out;
+        values.push_back({data::Value(++nr), data::Value(r.date), data::Value(r.text), data::Value(r.in),
+                          data::Value(r.out), data::Value(balance)});
+    }
+    data::insertRows(dir + "Registru.DB", {"Nr", "Data", "Explicatii", "Incasari", "Plati", "Sold"}, values);
+}
+
+// Opens the register with the amount display format "#,##0.00".
+inline std::unique_ptr<data::Table> openRegister(const std::string& dir) {
+    auto t = std::make_unique<data::Table>();
+    t->setDatabaseName(dir);
+    t->setTableName("Registru.DB");
+    for (const char* f : {"Incasari", "Plati", "Sold"}) t->setup(f).displayFormat = "#,##0.00";
+    t->open();
+    return t;
+}
+
+inline QString money(double v) { return QString::fromStdString(data::formatFloat("#,##0.00", v)); }
+
+// A day-by-day register: per day a heading with the totals carried forward,
+// the day's rows, a closing line with the totals to carry forward; a page
+// header "Report :" and a page footer "De reportat :" with the running sums.
+// Page body: 297 - 10 - 10 - 10 (footer) = 267 mm.
+inline const char* kRegisterLayout = R"LAYOUT(
+report title="Registru de test" paper=9 orientation=portrait margins=10,10,10,10 font="Arial" size=8
+band Antet pageheader 8 frame=bottom
+  label ReportLbl 60 1 30 5 "Report :"
+  expr ReportInc 120 1 25 5 "SUM(TRegistru.Incasari)" mask="#,##0.00" align=right
+  expr ReportPl 150 1 25 5 "SUM(TRegistru.Plati)" mask="#,##0.00" align=right
+  label ReportSold 175 1 15 5 "" align=right
+band Titlu title 20
+  label TitluLbl 40 2 120 8 "REGISTRU DE TEST" font="Times New Roman" size=12 bold
+band Zi groupheader 14 group="TRegistru.Data" footer=SfarsitZi frame=all
+  field ZiData 80 1 30 5 TRegistru.Data align=center size=10 bold
+  label ZiReport 2 7 60 5 "Sold ziua precedenta / Report :"
+  expr ZiInc 120 7 25 5 "SUM(TRegistru.Incasari)" mask="#,##0.00" align=right
+  expr ZiPl 150 7 25 5 "SUM(TRegistru.Plati)" mask="#,##0.00" align=right
+band Detaliu detail 18 frame=all
+  label NrCrt 0 1 10 5 "" align=center
+  field Expl 12 1 100 5 TRegistru.Explicatii stretch
+  field Inc 120 1 25 5 TRegistru.Incasari align=right
+  field Pl 150 1 25 5 TRegistru.Plati align=right
+  field Sold 175 1 15 5 TRegistru.Sold align=right
+  vlines 0 18 10 118 148 173
+band SfarsitZi groupfooter 8 frame=all
+  label ZiFinal 2 1 60 5 "Sold final / De reportat :"
+  expr FinInc 120 1 25 5 "SUM(TRegistru.Incasari)" mask="#,##0.00" align=right
+  expr FinPl 150 1 25 5 "SUM(TRegistru.Plati)" mask="#,##0.00" align=right
+band Subsol pagefooter 10 frame=top
+  label DeReportat 60 1 30 5 "De reportat :"
+  expr SubInc 120 1 25 5 "SUM(TRegistru.Incasari)" mask="#,##0.00" align=right
+  expr SubPl 150 1 25 5 "SUM(TRegistru.Plati)" mask="#,##0.00" align=right
+  sysdata PageNumberLabel 160 5 30 4 pagenumber text="Pag." align=right size=10
+)LAYOUT";
+
+// A printer with fixed measures: A4 at 600 dpi with a border of `borderMm`
+// on every side; its paper and orientation can be set like a real one.
+class FixedPrinter : public reports::PrinterDevice {
+public:
+    explicit FixedPrinter(double borderMm = 0, QString name = QStringLiteral("Imprimanta test"))
+        : border_(borderMm), name_(std::move(name)) {}
+    QString name() const override { return name_; }
+    bool isPdfFile() const override { return false; }
+    reports::Orientation orientation() const override { return orientation_; }
+    void setOrientation(reports::Orientation o) override { orientation_ = o; }
+    int paperCode() const override { return paper_; }
+    void setPaperCode(int code) override { paper_ = code; }
+    reports::DeviceMeasures measures() const override {
+        const QSizeF mm = reports::paperCodeSizeMm(paper_ == 0 ? 9 : paper_);
+        const bool land = orientation_ == reports::Orientation::Landscape;
+        auto dots = [](double v) { return static_cast<int>(v / 25.4 * 600 + 0.5); };
+        reports::DeviceMeasures m;
+        m.dpiX = m.dpiY = 600;
+        m.physicalWidth = dots(land ? mm.height() : mm.width());
+        m.physicalHeight = dots(land ? mm.width() : mm.height());
+        m.offsetX = m.offsetY = dots(border_);
+        m.printableWidth = m.physicalWidth - 2 * m.offsetX;
+        m.printableHeight = m.physicalHeight - 2 * m.offsetY;
+        return m;
+    }
+    bool setupDialog(QWidget*) override {
+        ++setupCalls;
+        if (onSetup) onSetup(*this);
+        return true;
+    }
+    QPrinter* printer() override { return nullptr; }  // output goes to a PDF file
+
+    int setupCalls = 0;
+    std::function<void(FixedPrinter&)> onSetup;
+
+private:
+    double border_;
+    QString name_;
+    reports::Orientation orientation_ = reports::Orientation::Portrait;
+    int paper_ = 9;
+};
+
+// Acts on the next modal window of type W once it shows (gives up after 10 s).
+template <class W>
+void onNextModal(std::function<void(W*)> act) {
+    auto* timer = new QTimer;
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, ticks] {
+        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+        if ((!w || !w->isVisible()) && ++*ticks < 1000) return;
+        timer->stop();
+        timer->deleteLater();
+        if (w && w->isVisible()) act(w);
+    });
+    timer->start(10);
+}
+
+}  // namespace rt
