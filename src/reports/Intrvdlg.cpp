@@ -12,29 +12,14 @@
 
 namespace reports {
 
-IntervalDateEdit::IntervalDateEdit(QWidget* parent) : QLineEdit(parent) {
-    setInputMask(QStringLiteral("99/99/9999;_"));
-    setMaxLength(10);
-}
-
-std::optional<data::Date> IntervalDateEdit::date() const {
-    auto d = data::parseDate(text().toStdString());
-    if (!d || !d->valid()) return std::nullopt;
-    return d;
-}
-
-void IntervalDateEdit::setDate(const data::Date& d) {
-    setText(QString::fromStdString(data::formatDate("dd/mm/yyyy", d)));
-}
-
 TIntervalDlg::TIntervalDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Setati intervalul dorit:"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(true);
 
-    FirstDateEdit = new IntervalDateEdit(this);
+    FirstDateEdit = new ui::TDateEdit(this);
     FirstDateEdit->setObjectName(QStringLiteral("FirstDateEdit"));
-    LastDateEdit = new IntervalDateEdit(this);
+    LastDateEdit = new ui::TDateEdit(this);
     LastDateEdit->setObjectName(QStringLiteral("LastDateEdit"));
     FirstLbl = new QLabel(QStringLiteral("&De la data de :"), this);
     FirstLbl->setBuddy(FirstDateEdit);
@@ -77,18 +62,13 @@ void TIntervalDlg::showEvent(QShowEvent* e) {
 }
 
 void TIntervalDlg::CheckInterval() {
-    const auto first = FirstDateEdit->date();
-    const auto last = LastDateEdit->date();
-    // an incomplete or impossible date would give a meaningless interval
-    if (!first || !last) {
-        ui::Messages::warning(QStringLiteral("Data introdusa nu este corecta!"), this);
-        (first ? LastDateEdit : FirstDateEdit)->setFocus();
-        return;
-    }
-    if (*first > *last) {
+    // reading a date edit puts back its last valid date over text that is not one
+    const data::Date first = FirstDateEdit->value();
+    const data::Date last = LastDateEdit->value();
+    if (first > last) {
         ui::Messages::warning(QStringLiteral("Intervalul de timp nu este corect! ") +
-                                  QString::fromStdString(data::formatDate("dd.mm.yyyy", *last)) + QStringLiteral(" < ") +
-                                  QString::fromStdString(data::formatDate("dd.mm.yyyy", *first)),
+                                  QString::fromStdString(data::formatDate("dd.mm.yyyy", last)) + QStringLiteral(" < ") +
+                                  QString::fromStdString(data::formatDate("dd.mm.yyyy", first)),
                               this);
         return;
     }
@@ -115,11 +95,11 @@ bool TIntervalDlg::eventFilter(QObject* watched, QEvent* event) {
 
 bool SelectInterval(QWidget* owner, data::Date& start, data::Date& end) {
     TIntervalDlg dlg(owner);
-    dlg.FirstDateEdit->setDate(start);
-    dlg.LastDateEdit->setDate(end);
+    dlg.FirstDateEdit->setValue(start);
+    dlg.LastDateEdit->setValue(end);
     if (dlg.exec() != QDialog::Accepted) return false;
-    start = *dlg.FirstDateEdit->date();
-    end = *dlg.LastDateEdit->date();
+    start = dlg.FirstDateEdit->value();
+    end = dlg.LastDateEdit->value();
     return true;
 }
 

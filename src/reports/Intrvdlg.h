@@ -1,9 +1,8 @@
 // The date-interval dialog of the report runs.
 #pragma once
 #include <QDialog>
-#include <QLineEdit>
-#include <optional>
 
+#include "controls/DateEdit.h"
 #include "data/Value.h"
 
 class QLabel;
@@ -11,26 +10,15 @@ class QPushButton;
 
 namespace reports {
 
-// The dialog's date edit: ten characters "dd/mm/yyyy" behind an input mask.
-// Kept behind this small class so the dialog does not depend on the
-// edit's implementation.
-class IntervalDateEdit : public QLineEdit {
-    Q_OBJECT
-public:
-    explicit IntervalDateEdit(QWidget* parent = nullptr);
-    std::optional<data::Date> date() const;  // nullopt for an incomplete or impossible date
-    void setDate(const data::Date& d);
-};
-
 class TIntervalDlg : public QDialog {
     Q_OBJECT
 public:
     explicit TIntervalDlg(QWidget* parent = nullptr);
 
     QLabel* FirstLbl;
-    IntervalDateEdit* FirstDateEdit;
+    ui::TDateEdit* FirstDateEdit;
     QLabel* LastLbl;
-    IntervalDateEdit* LastDateEdit;
+    ui::TDateEdit* LastDateEdit;
     QPushButton* CancelBtn;  // "&Inchide"
     QPushButton* OKBtn;      // "&Deschide"
 

@@ -21,6 +21,12 @@
 //    row that starts the new page enters the sums.
 // The data set's beforeScroll event is the notification before the report's
 // cursor leaves a row: the engine moves only with first() and next().
+//
+// A band's hooks run once per print: beforePrint, then (after a forced new
+// page) the item hooks, which settle the band's height; when the band does not
+// fit, the page footer and the next page's header print, then the band is
+// placed and afterPrint runs. lastPrinted() changes only when a band is placed,
+// so a page footer or header still reads the texts of the previous row.
 #pragma once
 #include <QColor>
 #include <QSizeF>

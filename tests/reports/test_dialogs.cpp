@@ -66,8 +66,8 @@ TEST_F(IntervalDialog, CaptionsAndEqualDatesAccepted) {
     EXPECT_EQ(dlg.CancelBtn->toolTip(), QStringLiteral("Renunt"));
     EXPECT_EQ(dlg.OKBtn->text(), QStringLiteral("&Deschide"));
     EXPECT_EQ(dlg.OKBtn->toolTip(), QStringLiteral("Sunt de acord"));
-    dlg.FirstDateEdit->setDate({2007, 3, 1});
-    dlg.LastDateEdit->setDate({2007, 3, 1});
+    dlg.FirstDateEdit->setValue({2007, 3, 1});
+    dlg.LastDateEdit->setValue({2007, 3, 1});
     dlg.show();
     dlg.OKBtn->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -76,8 +76,8 @@ TEST_F(IntervalDialog, CaptionsAndEqualDatesAccepted) {
 
 TEST_F(IntervalDialog, ReversedIntervalRefusedByButtonAndByEnter) {
     TIntervalDlg dlg;
-    dlg.FirstDateEdit->setDate({2007, 3, 2});
-    dlg.LastDateEdit->setDate({2007, 3, 1});
+    dlg.FirstDateEdit->setValue({2007, 3, 2});
+    dlg.LastDateEdit->setValue({2007, 3, 1});
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
     EXPECT_EQ(QApplication::focusWidget(), dlg.FirstDateEdit);
@@ -106,21 +106,23 @@ TEST_F(IntervalDialog, ReversedIntervalRefusedByButtonAndByEnter) {
     EXPECT_EQ(shown().size(), 2);
 }
 
-TEST_F(IntervalDialog, IncompleteDateIsNotConfirmed) {
+TEST_F(IntervalDialog, TextThatIsNoDateFallsBackToTheLastDate) {
     TIntervalDlg dlg;
-    dlg.FirstDateEdit->setDate({2007, 3, 2});
+    dlg.FirstDateEdit->setValue({2007, 3, 2});
+    dlg.LastDateEdit->setValue({2007, 3, 1});
     dlg.LastDateEdit->setText(QStringLiteral("31/02/2007"));
     dlg.show();
     dlg.OKBtn->click();
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(shown(), QStringList{QStringLiteral("Data introdusa nu este corecta!")});
+    EXPECT_EQ(dlg.LastDateEdit->text(), QStringLiteral("01/03/2007"));
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("Intervalul de timp nu este corect! 01.03.2007 < 02.03.2007")});
 }
 
 TEST_F(IntervalDialog, SelectIntervalWritesBackOnlyOnConfirmation) {
     data::Date start{2007, 1, 15}, end{2007, 1, 31};
     rt::onNextModal<TIntervalDlg>([](TIntervalDlg* d) {
         EXPECT_EQ(d->FirstDateEdit->text(), QStringLiteral("15/01/2007"));
-        d->FirstDateEdit->setDate({2007, 1, 20});
+        d->FirstDateEdit->setValue({2007, 1, 20});
         d->OKBtn->click();
     });
     ASSERT_TRUE(SelectInterval(nullptr, start, end));
@@ -128,7 +130,7 @@ TEST_F(IntervalDialog, SelectIntervalWritesBackOnlyOnConfirmation) {
     EXPECT_EQ(end, (data::Date{2007, 1, 31}));
 
     rt::onNextModal<TIntervalDlg>([](TIntervalDlg* d) {
-        d->FirstDateEdit->setDate({2006, 1, 1});
+        d->FirstDateEdit->setValue({2006, 1, 1});
         d->CancelBtn->click();
     });
     EXPECT_FALSE(SelectInterval(nullptr, start, end));
