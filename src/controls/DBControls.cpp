@@ -137,12 +137,14 @@ void DBEdit::keyPressEvent(QKeyEvent* e) {
 }
 
 void DBEdit::focusInEvent(QFocusEvent* e) {
-    if (!focused_) {
+    // Coming back from another window or a pop-up is not entering the control.
+    const bool entering = !focused_;
+    if (entering) {
         focused_ = true;
         dataChange();
     }
     QLineEdit::focusInEvent(e);
-    if (e->reason() != Qt::MouseFocusReason && isDataFocusReason(e->reason())) {
+    if (entering && e->reason() != Qt::MouseFocusReason) {
         if (autoSelect_) selectAll();
         else deselect();
     }

@@ -859,9 +859,10 @@ void TNormalDBGrid::loadEditor(bool enter) {
 void TNormalDBGrid::updateEditor() {
     if (!canEditShow()) {
         if (editor_ && !editor_->isHidden()) {
-            bool had = editor_->hasFocus();
+            // The grid takes the focus first: hiding a focused widget would
+            // pass the focus on to the next control.
+            if (editor_->hasFocus()) setFocus(Qt::OtherFocusReason);
             editor_->hide();
-            if (had) setFocus(Qt::OtherFocusReason);
         }
         return;
     }
@@ -931,6 +932,8 @@ void TNormalDBGrid::linkRecordChanged(data::Field* f) {
 }
 
 void TNormalDBGrid::linkEditingChanged() {
+    // Starting or ending an insert adds or removes a row.
+    if (model_->rowCount() != modelRows(dataSet())) model_->refresh();
     indicator_->viewport()->update();
     updateEditor();
 }
