@@ -22,8 +22,10 @@ std::string backupDirectory(const std::string& basePath, const data::Date& day);
 
 // Copies every ordinary file of AppDir (no sub-directories, no hidden files,
 // no names containing "Corvalinde") into today's backup directory, unless the
-// backup switch is off or the directory already exists. Table files are
-// copied while a read lock keeps them unchanged, so no copy is torn. Throws
+// backup switch is off or the directory already exists. Each file is copied
+// under a read lock that keeps writers of any process out, so no copy is torn;
+// a table with a journal beside it is first brought to its last committed
+// state and copied without the journal. Compressed files are expanded. Throws
 // std::runtime_error "Nu pot salva baza de date in directorul <dir>".
 void BackupDaily(const std::string& basePath);
 

@@ -176,7 +176,7 @@ void TMainFrm::buildMenu() {
     addItem(setari, "Configurarebilant1", "Configurare bilant", Command::ConfigurareBilant);
     QAction* anNou = addItem(setari, "Trecerealaannou1", "Trecerea la an nou", Command::TrecereaAnNou);
     anNou->setVisible(false);
-    anNou->setEnabled(false);
+    setItemDisabled(anNou, true);
 
     QMenu* actualizari = menu(nullptr, "Actualizari1", "Actualizari");
     addItem(actualizari, "Venituri1", "Venituri", Command::Venituri, QKeySequence(Qt::CTRL | Qt::Key_V));

@@ -1,6 +1,8 @@
 #include "app/Settings.h"
 
-// Plain 8-bit text: the file holds ASCII keys and values.
+// Header-only use (this is the one file that includes it); plain 8-bit text,
+// the file holds ASCII keys and values.
+#define SI_IMPLEMENTATION
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 

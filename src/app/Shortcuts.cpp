@@ -11,9 +11,11 @@ namespace app {
 
 namespace {
 
+const char* const kDisabledProperty = "cvItemDisabled";
+
 QAction* findAction(const QList<QAction*>& actions, const QKeySequence& key) {
     for (QAction* a : actions) {
-        if (!a->isEnabled() || a->isSeparator()) continue;
+        if (a->isSeparator() || !itemEnabled(a)) continue;
         if (QMenu* m = a->menu()) {
             if (QAction* found = findAction(m->actions(), key)) return found;
             continue;
@@ -30,6 +32,16 @@ bool isModifierKey(int key) {
 }
 
 }  // namespace
+
+void setItemDisabled(QAction* item, bool disabled) {
+    item->setProperty(kDisabledProperty, disabled);
+    item->setEnabled(!disabled);
+}
+
+bool itemEnabled(const QAction* item) {
+    if (item->property(kDisabledProperty).toBool()) return false;
+    return item->isVisible() ? item->isEnabled() : true;
+}
 
 ShortcutRouter::ShortcutRouter(QMenuBar* menuBar, QObject* parent) : QObject(parent), menuBar_(menuBar) {
     qApp->installEventFilter(this);

@@ -14,6 +14,12 @@ class QMenuBar;
 
 namespace app {
 
+// The toolkit switches a hidden item off as well, but a hidden item still
+// answers its key; whether an item is disabled is therefore kept apart.
+void setItemDisabled(QAction* item, bool disabled);
+// Whether the item's command may run (hidden items included).
+bool itemEnabled(const QAction* item);
+
 class ShortcutRouter : public QObject {
 public:
     // Watches the application's key events for the actions of `menuBar`.

@@ -71,6 +71,8 @@ public:
         MsgPanel = new QLabel(panel);
         MsgPanel->setObjectName(QStringLiteral("MsgPanel"));
         MsgPanel->setAlignment(Qt::AlignCenter);
+        // The window's width is set from the text below, not by the label.
+        MsgPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         MsgPanel->setAutoFillBackground(true);
         QFont bold = MsgPanel->font();
         bold.setBold(true);

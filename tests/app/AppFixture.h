@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
@@ -42,7 +43,15 @@ protected:
         QApplication::processEvents();
     }
 
-    void install() { data::createInstallation(db.path()); }
+    // A new installation, copied from one made once per test run (making one
+    // takes a while: every table file is written durably).
+    void install() { install(db.path()); }
+    static void install(const std::string& dir) {
+        static TempDir made;
+        static bool done = (data::createInstallation(made.path()), true);
+        (void)done;
+        std::filesystem::copy(made.path(), dir, std::filesystem::copy_options::recursive);
+    }
 
     static void writeFile(const std::string& path, const std::string& content) {
         std::ofstream out(path, std::ios::binary);

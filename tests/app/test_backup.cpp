@@ -1,6 +1,7 @@
 // The settings file and the daily backup, on real files.
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "app/MainFrm.h"
 #include "app/Settings.h"
 #include "data/Table.h"
+#include "reports/Workmsg.h"
 
 namespace fs = std::filesystem;
 
@@ -199,15 +201,72 @@ TEST_F(BackupTest, ACopyThatFailsStillMarksTheDayDone) {
     EXPECT_FALSE(fs::exists(dayDir() + "/ocupat.txt"));
 }
 
-TEST_F(BackupTest, ATableBeingWrittenIsNeverCopiedHalfWay) {
+TEST_F(BackupTest, ATableBeingWrittenByAnotherProgramIsNeverCopiedHalfWay) {
     install();
-    // Another connection holds the table in the middle of a write.
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(db.file("Tip_doc.db").c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    // Another process holds the table in the middle of a write.
+    int ready[2], done[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(done), 0);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        sqlite3* other = nullptr;
+        char c = 0;
+        bool ok = sqlite3_open(db.file("Tip_doc.db").c_str(), &other) == SQLITE_OK &&
+                  sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        c = ok ? 'y' : 'n';
+        if (::write(ready[1], &c, 1) != 1) ::_exit(1);
+        if (::read(done[0], &c, 1) != 1) ::_exit(1);
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
     EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
     EXPECT_FALSE(fs::exists(dayDir() + "/Tip_doc.db"));
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    ::write(done[1], "x", 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
+}
+
+TEST_F(BackupTest, ATableLeftHalfWrittenByACrashIsCopiedAsCommitted) {
+    install();
+    const std::string path = db.file("Crash.DB");
+    sqlite3* conn = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &conn), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(conn,
+                           "CREATE TABLE t(x TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                           "WHERE i<3000) INSERT INTO t SELECT printf('rand %05d ........................', i) FROM n",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(conn);
+    const std::string committed = readFile(path);
+
+    // A process writes with a tiny cache, so changed pages reach the file
+    // before the commit, and dies in the middle of the transaction.
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        sqlite3* c = nullptr;
+        sqlite3_open(path.c_str(), &c);
+        sqlite3_exec(c, "PRAGMA cache_size=2; BEGIN; UPDATE t SET x = 'half written'", nullptr, nullptr, nullptr);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(fs::exists(path + "-journal"));
+    ASSERT_NE(readFile(path), committed);  // the file holds uncommitted pages
+
+    app::BackupDaily(app::kBackupBasePath);
+    EXPECT_FALSE(fs::exists(dayDir() + "/Crash.DB-journal"));
+    sqlite3* copy = nullptr;
+    ASSERT_EQ(sqlite3_open_v2((dayDir() + "/Crash.DB").c_str(), &copy, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(copy, "SELECT count(*), sum(x = 'half written') FROM t", -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(st, 0), 3000);
+    EXPECT_EQ(sqlite3_column_int(st, 1), 0);
+    sqlite3_finalize(st);
+    sqlite3_close(copy);
 }

@@ -1,4 +1,5 @@
 // The executable's command line, parsed and run for real.
+#include <QFile>
 #include <QProcess>
 #include <filesystem>
 #include <sstream>

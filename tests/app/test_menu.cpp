@@ -15,6 +15,7 @@
 
 #include "AppFixture.h"
 #include "app/MainFrm.h"
+#include "app/Shortcuts.h"
 #include "app/WindowSlots.h"
 #include "data/Errors.h"
 #include "data/Table.h"
@@ -26,17 +27,17 @@ namespace {
 
 // "Caption[shortcut](hidden)(disabled)" for each item, "-" for separators,
 // "Caption>{...}" for submenus.
-QString describe(QMenu* m) {
-    QStringList items;
+std::string describe(QMenu* m) {
+    std::string items;
     for (QAction* a : m->actions()) {
-        QString s = a->isSeparator() ? QStringLiteral("-") : a->text();
-        if (!a->shortcut().isEmpty()) s += "[" + a->shortcut().toString(QKeySequence::PortableText) + "]";
+        std::string s = a->isSeparator() ? "-" : a->text().toStdString();
+        if (!a->shortcut().isEmpty()) s += "[" + a->shortcut().toString(QKeySequence::PortableText).toStdString() + "]";
         if (!a->isVisible()) s += "(hidden)";
-        if (!a->isEnabled()) s += "(disabled)";
+        if (!app::itemEnabled(a)) s += "(disabled)";
         if (a->menu()) s += ">{" + describe(a->menu()) + "}";
-        items << s;
+        items += (items.empty() ? "" : " | ") + s;
     }
-    return items.join(" | ");
+    return items;
 }
 
 // A modeless window with an edit field, like a document window.
@@ -225,7 +226,7 @@ TEST_F(MenuTest, DisabledItemsDoNotAnswerTheirKeys) {
     recordCommands(frm);
     QAction* anNou = frm.menuAction(Command::TrecereaAnNou);
     ASSERT_NE(anNou, nullptr);
-    ASSERT_FALSE(anNou->isEnabled());
+    ASSERT_FALSE(app::itemEnabled(anNou));
     anNou->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     auto* doc = app::OpenSingleWindow<DocWindow>(&frm);
     focusEdit(doc, doc->edit);

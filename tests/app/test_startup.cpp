@@ -171,7 +171,7 @@ TEST_F(StartupTest, BadPicturesGiveAnErrorAndStartUpGoesOn) {
         SCOPED_TRACE(what);
         TempDir dir;
         data::setAppDir(dir.path());
-        data::createInstallation(dir.path());
+        install(dir.path());
         writeOldParohia(dir.path());
         writeFile(dir.file("poza.jpg"), bytes);
         ui::Messages::clearHistory();
