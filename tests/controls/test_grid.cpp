@@ -7,6 +7,7 @@
 
 #include "ControlsFixture.h"
 #include "controls/DBGNorm.h"
+#include "data/Query.h"
 
 using namespace ui;
 using data::DataSetState;
@@ -344,4 +345,100 @@ TEST_F(GridTest, ClickingACellMakesItsRecordAndColumnCurrent) {
     QObject::connect(grid, &TNormalDBGrid::dblClick, [&] { ++clicks; });
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(GridTest, EnterInASingleColumnGridGoesToTheNextRecordNotTheFirst) {
+    grid->setColumns({TColumn("Nume")});
+    table->setRecNo(3);
+    pump();
+    key(Qt::Key_Return);
+    EXPECT_EQ(table->recNo(), 4);
+    EXPECT_EQ(grid->selectedIndex(), 0);
+    editor()->home(false);
+    key(Qt::Key_Left);  // to the record above, not to the last record
+    EXPECT_EQ(table->recNo(), 3);
+}
+
+TEST_F(GridTest, TabAndShiftTabCrossRecordsAtTheEdges) {
+    table->setRecNo(2);
+    grid->setSelectedIndex(2);
+    pump();
+    key(Qt::Key_Tab);
+    EXPECT_EQ(table->recNo(), 3);
+    EXPECT_EQ(grid->selectedIndex(), 0);
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(table->recNo(), 2);
+    EXPECT_EQ(grid->selectedIndex(), 2);
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid->selectedIndex(), 1);
+    EXPECT_TRUE(grid->isAncestorOf(focused()));
+}
+
+TEST_F(GridTest, WithoutTabsTheTabKeyLeavesTheGrid) {
+    grid->setOptions(grid->options() & ~dgTabs);
+    pump();
+    key(Qt::Key_Tab);
+    EXPECT_EQ(focused(), other);
+    EXPECT_EQ(grid->selectedIndex(), 0);
+}
+
+TEST(PlainGrid, EnterAndF2ToggleTheEditorAndTypingOpensIt) {
+    TempDir dir;
+    data::createTableFile(dir.file("P.DB"), {"P.DB", {{"Id", FieldType::Integer}, {"Nume", FieldType::String, 20}}, {"Id"}, {}});
+    data::insertRows(dir.file("P.DB"), {"Id", "Nume"}, {{1, "Ana"}, {2, "Dan"}});
+    data::Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName("P.DB");
+    t.open();
+    data::DataSource ds(&t);
+    QWidget w;
+    auto* grid = new TNormalDBGrid(&w);
+    grid->setGeometry(0, 0, 300, 200);
+    grid->setDataSource(&ds);
+    grid->setSelectedIndex(1);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    grid->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(grid->editorMode());
+    QTest::keyClick(grid, Qt::Key_F2);
+    ASSERT_TRUE(grid->editorMode());
+    EXPECT_EQ(QApplication::focusWidget(), grid->inplaceEditor());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // hides it again
+    EXPECT_FALSE(grid->editorMode());
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    QTest::keyClick(grid, Qt::Key_Z);  // typing opens the editor with the letter
+    ASSERT_TRUE(grid->editorMode());
+    EXPECT_EQ(grid->inplaceEditor()->text(), "z");
+    EXPECT_EQ(t.state(), DataSetState::Edit);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(t.recNo(), 2);
+    t.first();
+    EXPECT_EQ(t.fieldByName("Nume").asString(), "z");
+}
+
+TEST_F(GridTest, AQueryIsShownButNeitherEditedNorAppendedTo) {
+    data::Query q;
+    q.setDatabaseName(dir.path());
+    q.setSql("SELECT Nume, Suma FROM \"T.DB\" ORDER BY Id");
+    q.open();
+    data::DataSource qs(&q);
+    grid->setColumns({});
+    grid->setDataSource(&qs);
+    pump();
+    EXPECT_EQ(grid->model()->rowCount(), 8);
+    EXPECT_EQ(grid->model()->index(7, 0).data().toString(), "Nume 8");
+    grid->setFocus();
+    pump();
+    type("x");
+    q.last();
+    pump();
+    key(Qt::Key_Down);
+    key(Qt::Key_Insert);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(q.state(), DataSetState::Browse);
+    EXPECT_EQ(q.recordCount(), 8);
+    EXPECT_EQ(messageCount(), 0u);
+    grid->setDataSource(nullptr);
 }
