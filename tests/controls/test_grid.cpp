@@ -357,6 +357,12 @@ TEST_F(GridTest, EnterInASingleColumnGridGoesToTheNextRecordNotTheFirst) {
     editor()->home(false);
     key(Qt::Key_Left);  // to the record above, not to the last record
     EXPECT_EQ(table->recNo(), 3);
+    // whole-row selection: the grid itself takes Enter
+    grid->setOptions(grid->options() | dgRowSelect);
+    pump();
+    ASSERT_EQ(focused(), grid);
+    key(Qt::Key_Return);
+    EXPECT_EQ(table->recNo(), 4);
 }
 
 TEST_F(GridTest, TabAndShiftTabCrossRecordsAtTheEdges) {
