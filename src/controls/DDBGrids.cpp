@@ -611,15 +611,15 @@ void TNormalDBGrid::rebuildColumns() {
         int w = col.width;
         if (w <= 0) {
             data::Field* f = columnField(c);
-            int chars = 10;
+            int text = fm.averageCharWidth() * 10;
             if (f) {
-                if (f->displayWidth > 0) chars = f->displayWidth;
-                else if (f->dataType() == data::FieldType::String) chars = std::clamp(f->size(), 4, 30);
-                else if (f->dataType() == data::FieldType::Date) chars = 10;
-                else if (f->dataType() == data::FieldType::Boolean) chars = 5;
-                else chars = 12;
+                if (f->displayWidth > 0) text = fm.averageCharWidth() * f->displayWidth;
+                else if (f->dataType() == data::FieldType::String) text = fm.averageCharWidth() * std::clamp(f->size(), 4, 30);
+                else if (f->dataType() == data::FieldType::Date) text = fm.horizontalAdvance(QStringLiteral("00.00.0000"));
+                else if (f->dataType() == data::FieldType::Boolean) text = fm.horizontalAdvance(QStringLiteral("False"));
+                else text = fm.horizontalAdvance(QStringLiteral("000,000.00"));
             }
-            w = std::max(fm.horizontalAdvance(columnTitle(c)) + 12, fm.averageCharWidth() * chars + 12);
+            w = std::max(fm.horizontalAdvance(columnTitle(c)), text) + 14;
         }
         setColumnWidth(c, w);
     }
@@ -850,6 +850,7 @@ void TNormalDBGrid::loadEditor(bool enter) {
         rows = columns_[static_cast<size_t>(selCol_)].dropDownRows;
     }
     editor_->loadCell(f ? qs(f->editText()) : QString(), f ? EditMask::parse(f->editMask) : EditMask{}, pick, rows);
+    editor_->setAlignment(model_->index(std::max(row, 0), std::max(selCol_, 0)).data(Qt::TextAlignmentRole).value<Qt::Alignment>());
     editModified_ = false;
     loadedRow_ = row;
     loadedCol_ = selCol_;
