@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ui {
 
@@ -28,7 +29,7 @@ QString Messages::title(MsgType type) {
 }
 
 int Messages::show(MsgType type, const QString& text, int buttons, QWidget* parent) {
-    MessageRecord rec{type, text, buttons, 0};
+    MessageRecord rec{type, text, buttons, 0, false, {}};
     if (responder()) {
         rec.answer = responder()(rec);
         records().push_back(rec);
