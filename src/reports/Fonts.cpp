@@ -25,6 +25,7 @@ struct FontEntry {
     QFont font;
     std::unique_ptr<QFontMetricsF> metrics;
     double ascentMm = 0, lineSpacingMm = 0;
+    QHash<QString, double> widths;  // texts measured before, in mm
 };
 
 QString keyOf(const FontSpec& s) {
@@ -67,7 +68,14 @@ const QFont& reportQFont(const FontSpec& spec) { return entryFor(spec).font; }
 
 double textWidthMm(const FontSpec& spec, const QString& text) {
     if (text.isEmpty()) return 0;
-    return entryFor(spec).metrics->horizontalAdvance(text) / kUnitsPerMm;
+    FontEntry& e = entryFor(spec);
+    // reports repeat most of their texts (captions, zero amounts, kinds)
+    auto it = e.widths.constFind(text);
+    if (it != e.widths.constEnd()) return it.value();
+    if (e.widths.size() > 200000) e.widths.clear();
+    const double w = e.metrics->horizontalAdvance(text) / kUnitsPerMm;
+    e.widths.insert(text, w);
+    return w;
 }
 
 double lineSpacingMm(const FontSpec& spec) { return entryFor(spec).lineSpacingMm; }

@@ -32,14 +32,37 @@ QPen penFor(const PageElement& e, double minPen) {
     return pen;
 }
 
-void paintText(QPainter& p, const PageElement& e) {
+// Painter state set only when it changes: every change becomes drawing
+// operators in a PDF file.
+struct PaintState {
+    QPainter& p;
+    double minPen;
+    const FontSpec* font = nullptr;
+    QPen pen;
+    bool penSet = false;
+
+    void setFont(const FontSpec& f) {
+        if (font && *font == f) return;
+        p.setFont(reportQFont(f));
+        font = &f;
+    }
+    void setPen(const QPen& pn) {
+        if (penSet && pen == pn) return;
+        p.setPen(pn);
+        pen = pn;
+        penSet = true;
+    }
+};
+
+void paintText(PaintState& st, const PageElement& e) {
+    QPainter& p = st.p;
     if (e.background.isValid() && e.box.width() > 0 && e.box.height() > 0) p.fillRect(toUnits(e.box), e.background);
     if (e.text.isEmpty() || e.box.width() <= 0) return;
     const QStringList lines = elementLines(e);
     const double ls = lineSpacingMm(e.font);
     const double asc = ascentMm(e.font);
-    p.setFont(reportQFont(e.font));
-    p.setPen(e.color.isValid() ? e.color : QColor(Qt::black));
+    st.setFont(e.font);
+    st.setPen(QPen(e.color.isValid() ? e.color : QColor(Qt::black)));
     bool clipped = false;
     for (int i = 0; i < lines.size(); ++i) {
         if (e.clip && i > 0 && i * ls >= e.box.height() - kEps) break;
@@ -57,7 +80,11 @@ void paintText(QPainter& p, const PageElement& e) {
         else if (e.align == HAlign::Center) x = e.box.left() + (e.box.width() - w) / 2;
         p.drawText(toUnits(QPointF(x, e.box.top() + asc + i * ls)), line);
     }
-    if (clipped) p.restore();
+    if (clipped) {
+        p.restore();
+        st.font = nullptr;  // restore() brought back the state saved before
+        st.penSet = false;
+    }
 }
 
 QPageLayout layoutFor(const Page& page) {
@@ -127,19 +154,30 @@ void paintPage(QPainter& p, const Page& page, double pixelsPerMm) {
     p.save();
     const double scale = pixelsPerMm / kUnitsPerMm;
     p.scale(scale, scale);
-    const double minPen = 1.0 / scale;  // one device pixel
+    PaintState st{p, 1.0 / scale, nullptr, QPen(), false};  // pens at least one device pixel wide
     p.setBrush(Qt::NoBrush);
-    for (const PageElement& e : page.elements) {
+    std::vector<QLineF> lines;  // consecutive lines with one pen go out together
+    const auto& els = page.elements;
+    for (size_t i = 0; i < els.size(); ++i) {
+        const PageElement& e = els[i];
         switch (e.kind) {
-            case PageElement::Kind::Text: paintText(p, e); break;
-            case PageElement::Kind::Line:
-                p.setPen(penFor(e, minPen));
-                p.drawLine(toUnits(e.box.topLeft()), toUnits(e.box.bottomRight()));
+            case PageElement::Kind::Text: paintText(st, e); break;
+            case PageElement::Kind::Line: {
+                const QPen pen = penFor(e, st.minPen);
+                lines.clear();
+                lines.emplace_back(toUnits(e.box.topLeft()), toUnits(e.box.bottomRight()));
+                while (i + 1 < els.size() && els[i + 1].kind == PageElement::Kind::Line && els[i + 1].penWidth == e.penWidth &&
+                       els[i + 1].color == e.color) {
+                    ++i;
+                    lines.emplace_back(toUnits(els[i].box.topLeft()), toUnits(els[i].box.bottomRight()));
+                }
+                st.setPen(pen);
+                p.drawLines(lines.data(), static_cast<int>(lines.size()));
                 break;
+            }
             case PageElement::Kind::Rect:
                 if (e.background.isValid()) p.fillRect(toUnits(e.box), e.background);
-                p.setPen(penFor(e, minPen));
-                p.setBrush(Qt::NoBrush);
+                st.setPen(penFor(e, st.minPen));
                 p.drawRect(toUnits(e.box));
                 break;
         }

@@ -222,7 +222,7 @@ public:
     int pageNumber() const { return pageNumber_; }
     int detailNumber() const { return detailNumber_; }
 
-    // Prepares and shows the modal preview.
+    // Prepares and shows the modal preview (no window when no page was produced).
     void preview(QWidget* parent = nullptr);
     // Prepares and prints on the current printer with copies and page range;
     // false when cancelled or failed.

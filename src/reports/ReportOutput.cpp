@@ -9,7 +9,8 @@
 namespace reports {
 
 void Report::preview(QWidget* parent) {
-    prepare();
+    // an empty data set produces no page: there is nothing to show
+    if (prepare() == 0) return;
     TQRPreview dlg(prepared_, parent ? parent : QApplication::activeWindow());
     dlg.setPrintOptions(copies, firstPage, lastPage);
     dlg.exec();
