@@ -1,0 +1,40 @@
+// The payment order ("ORDIN DE PLATA") of a stored payment: the unit's
+// identification, number and date, payee, purpose, the amount in figures and
+// in words, printed from the first stored payment line with the given date,
+// number and expense code.
+#pragma once
+#include <QString>
+
+#include "data/Query.h"
+#include "data/Table.h"
+#include "reports/ReportRun.h"
+
+class QWidget;
+
+namespace documents {
+
+// The report window of one payment-order run, caption "Raport ordin de plata".
+class TRepOPFrm : public reports::TReportForm {
+public:
+    TRepOPFrm(QWidget* owner, int CodChelt, double Nr, const data::Date& Data);
+    ~TRepOPFrm() override;
+
+    static const QString caption;
+
+    data::Query Q;          // the payment lines with that date, number and code
+    data::Table TParohia;   // the unit's identification
+
+    void openData() override;
+    void closeData() override;
+
+private:
+    int codChelt_;
+    double nr_;
+    data::Date data_;
+};
+
+// Runs the payment-order print for the payment stored with this date, number
+// and expense code (an invalid date matches nothing). Failures are shown.
+void RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data);
+
+}  // namespace documents

@@ -1,0 +1,106 @@
+#include "entry/CashDocFrm.h"
+
+#include "controls/DBGNorm.h"
+#include "controls/Messages.h"
+#include "data/Clock.h"
+#include "data/Errors.h"
+#include "reports/ReportRun.h"
+
+namespace entry {
+
+TCashDocFrm::TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDocSpec& cash, const FormLayout& layout)
+    : TDocumentFrm(owner, spec, layout), cash_(cash), select_(cash.select) {
+    TTipCatalog.setTableName(cash.catalogTable);
+    Docs.setup(cash.codeField).onValidate = [this](data::Field& f) { codeValidate(f); };
+    Docs.setup("Data").onValidate = [this](data::Field& f) { dateValidate(f); };
+
+    DBEditNormal4 = findChild<TDocEdit*>(QStringLiteral("DBEditNormal4"));
+    DBText2 = findChild<TDBText*>(QStringLiteral("DBText2"));
+    DBComboNormal1 = findChild<ui::TDBComboNormal*>(QStringLiteral("DBComboNormal1"));
+    DBEditNormal3 = findChild<TDocEdit*>(QStringLiteral("DBEditNormal3"));
+
+    DBEditNormal4->setAutoSelect(false);
+    DBEditNormal4->onKeyPress = [this](QKeyEvent*, int ch) {
+        if (ch != 10) return false;  // Ctrl+Enter
+        chooseType();
+        return true;
+    };
+    connect(DBEditNormal4, &ui::DBEdit::doubleClicked, this, [this] { chooseType(); });
+    connect(DBEditNormal4, &TDocEdit::entered, this,
+            [this] { reports::StatusMessage(QString::fromUtf8(cash_.statusHint)); });
+    connect(DBEditNormal2, &TDocEdit::exited, this, [this] { fillExplanation(); });
+}
+
+void TCashDocFrm::newRecord() {
+    TDocumentFrm::newRecord();
+    const data::Date today = data::today();
+    Docs["Data"].setAsDate(today);
+    Docs["Data_registru"].setAsDate(today);
+    Docs["Cont"].setAsString("Casa");
+}
+
+void TCashDocFrm::codeValidate(data::Field& code) {
+    data::Field& name = Docs[cash_.nameField];
+    if (code.isNull()) {
+        name.clear();
+        return;
+    }
+    {
+        OpenedFor open(TTipCatalog);
+        if (TTipCatalog.findKey({code.value()})) {
+            name.setValue(TTipCatalog["Denumire"].value());
+            return;
+        }
+    }
+    ui::Messages::warning(QString::fromUtf8(cash_.codeWarning) + QString::fromStdString(code.asString()) +
+                              QStringLiteral("> nu figureaza în catalog. ") +
+                              QStringLiteral("Apasati Ctrl-Enter pentru a selecta din catalog !"),
+                          this);
+    data::abortSilently();
+}
+
+void TCashDocFrm::dateValidate(data::Field& date) {
+    const int year = yearOfDate(date);
+    const int an = workingYear();
+    if (year != an) ui::Messages::warning(yearWarning(spec().yearText, year, an), this);
+}
+
+void TCashDocFrm::chooseType() {
+    data::Field* code = Docs.findField(cash_.codeField);
+    if (!code) return;
+    short chosen = code->isNull() ? 0 : static_cast<short>(code->asInteger());
+    if (!select_ || !select_(this, chosen)) return;
+    if (!ui::runDataAction(this, [&] {
+            Docs.edit();
+            Docs[cash_.codeField].setAsInteger(chosen);
+        }))
+        return;
+    if (QWidget* next = findChild<QWidget*>(QString::fromUtf8(cash_.focusAfterChoice))) next->setFocus();
+}
+
+void TCashDocFrm::fillExplanation() {
+    if (!Docs.editing()) return;
+    ui::runDataAction(this, [this] {
+        data::Field& explanation = Docs["Explicatie"];
+        const data::Field& code = Docs[cash_.codeField];
+        if (code.isNull()) {
+            explanation.clear();
+            return;
+        }
+        std::string text;
+        bool found;
+        {
+            OpenedFor open(TTipCatalog);
+            found = TTipCatalog.findKey({code.value()});
+            if (found) text = TTipCatalog[cash_.catalogExplanation].asString();
+        }
+        if (!found) {
+            explanation.clear();
+            return;
+        }
+        if (cash_.explanationWithParishioner) text += " " + Docs["Den_enorias"].asString();
+        explanation.setValue(data::Value(text));
+    });
+}
+
+}  // namespace entry

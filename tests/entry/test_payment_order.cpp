@@ -1,0 +1,144 @@
+// The payment order printed from stored payments, read from the page model
+// shown in the preview.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "EntryFixture.h"
+#include "documents/AmountInWords.h"
+#include "documents/print/RepOPUnt.h"
+#include "entry/CheltuieliUnt.h"
+#include "reports/Preview.h"
+#include "reports/PrintSettings.h"
+#include "reports/Qprndlg.h"
+#include "reports/ReportTestSupport.h"
+
+using reports::Page;
+
+namespace {
+
+class PaymentOrder : public EntryFixture {
+protected:
+    void SetUp() override {
+        EntryFixture::SetUp();
+        reports::ResetPrintSettings();
+        reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
+    }
+    void TearDown() override {
+        reports::setCurrentPrinter(nullptr);
+        reports::ResetPrintSettings();
+        EntryFixture::TearDown();
+    }
+
+    // Confirms the print dialog with "Afisare pe ecran" and keeps the pages the
+    // preview shows; `run` starts the print.
+    std::vector<Page> preview(const std::function<void()>& run) {
+        std::vector<Page> pages;
+        bool previewed = false;
+        onModal([&](QWidget* m) {
+            auto* dlg = qobject_cast<reports::TQRPrnDlg*>(m);
+            ASSERT_NE(dlg, nullptr);
+            fontLabel = dlg->FontLbl->text();
+            dlg->CBPrev->setChecked(true);
+            onModal([&](QWidget* p) {
+                auto* pv = qobject_cast<reports::TQRPreview*>(p);
+                ASSERT_NE(pv, nullptr);
+                previewed = true;
+                pages = pv->prepared().pages;
+                pv->closeButton()->click();
+            });
+            dlg->OKBtn->click();
+        });
+        run();
+        EXPECT_TRUE(previewed);
+        return pages;
+    }
+
+    void storePayment(double nr, const data::Date& d, int code, double amount, const char* explanation,
+                      const char* payee) {
+        add("Cheltuieli.DB", {"Nr_act", "Data", "Cod_cheltuiala", "Valoarea", "Explicatie", "Beneficiar", "Cont"},
+            {{nr, d, code, amount, explanation, payee, "Casa"}});
+    }
+
+    QString fontLabel;
+};
+
+}  // namespace
+
+TEST_F(PaymentOrder, AmountInFiguresAndWordsWithTheUnitAndTheRunTexts) {
+    storePayment(5, data::Date{2014, 5, 10}, 16, 125.50, "Salariu luna aprilie", "Ion Popescu");
+    auto pages = preview([] { documents::RunOrdinPlata(nullptr, 16, 5, data::Date{2014, 5, 10}); });
+    ASSERT_EQ(pages.size(), 1u);
+    const Page& p = pages[0];
+    EXPECT_EQ(p.textOf("QRDBText1"), QStringLiteral("Arhiepiscopia Test"));
+    EXPECT_EQ(p.textOf("QRDBText3"), QStringLiteral("Parohia Sf. Test"));
+    EXPECT_EQ(p.textOf("QRLabel1"), QStringLiteral("ORDIN DE PLATA"));
+    EXPECT_EQ(p.findElement("QRLabel1")->font.family, QStringLiteral("Times New Roman"));
+    EXPECT_EQ(p.textOf("QRDBText4"), QStringLiteral("5"));
+    EXPECT_EQ(p.textOf("QRDBText6"), QStringLiteral("Ion Popescu"));
+    EXPECT_EQ(p.textOf("QRDBText7"), QStringLiteral("Salariu luna aprilie"));
+    EXPECT_EQ(p.textOf("QRDBText8"), QStringLiteral("125.50"));
+    EXPECT_TRUE(p.containsText(QStringLiteral("lei, adica")));
+    EXPECT_EQ(p.textOf("QRLabel48"), QString::fromStdString(documents::AmountInWords(125.50)));
+    EXPECT_EQ(p.textOf("QRLabel48"), QStringLiteral("osutadouazecisicinci de lei si cincizecide bani"));
+    // the words take the report font: Arial in the size of the print settings
+    EXPECT_EQ(p.findElement("QRLabel48")->font.family, QStringLiteral("Arial"));
+    EXPECT_EQ(p.findElement("QRLabel48")->font.size, 10);
+    EXPECT_EQ(fontLabel, QStringLiteral("Arial   10"));
+    EXPECT_EQ(status, (QStringList{"Parametrii de listare impliciti: Arial, 8, A4, Portret", " Listez...", " OK."}));
+}
+
+TEST_F(PaymentOrder, OnlyTheFirstLineInQueryOrderPrints) {
+    storePayment(8, data::Date{2014, 5, 11}, 18, 40, "b factura gaz", "Distrigaz");
+    storePayment(8, data::Date{2014, 5, 11}, 18, 60, "a factura curent", "Enel");
+    storePayment(8, data::Date{2014, 5, 11}, 19, 70, "alt tip", "Altcineva");
+    auto pages = preview([] { documents::RunOrdinPlata(nullptr, 18, 8, data::Date{2014, 5, 11}); });
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].textsOf("QRDBText7"), QStringList{"a factura curent"});
+    EXPECT_EQ(pages[0].textOf("QRDBText8"), QStringLiteral("60.00"));
+}
+
+TEST_F(PaymentOrder, LongAmountInWordsWrapsAndGrowsTheBand) {
+    storePayment(9, data::Date{2014, 5, 12}, 30, 87654321987.65, "Pictura", "Atelier");
+    auto pages = preview([] { documents::RunOrdinPlata(nullptr, 30, 9, data::Date{2014, 5, 12}); });
+    ASSERT_EQ(pages.size(), 1u);
+    const Page& p = pages[0];
+    const reports::PageElement* words = p.findElement("QRLabel48");
+    ASSERT_NE(words, nullptr);
+    EXPECT_EQ(words->text, QString::fromStdString(documents::AmountInWords(87654321987.65)));
+    EXPECT_TRUE(words->wordWrap);
+    EXPECT_GT(words->box.height(), 8.0);  // two lines at least
+    ASSERT_EQ(p.bandsNamed("TitleBand").size(), 1u);
+    EXPECT_GT(p.bandsNamed("TitleBand")[0].height, 105.8);
+    // the amount in figures is never cut: it grows to the left
+    EXPECT_EQ(p.textOf("QRDBText8"), QStringLiteral("87,654,321,987.65"));
+    EXPECT_GT(p.findElement("QRDBText8")->box.width(), 15.1);
+}
+
+TEST_F(PaymentOrder, PrintingAnUnsavedPaymentPrintsTheStoredOne) {
+    storePayment(1, data::Date{2014, 5, 12}, 16, 125.50, "Salariu", "Ion Popescu");
+    auto* w = open<entry::TCheltuieliFrm>();
+    key(Qt::Key_PageUp);  // the stored payment
+    ASSERT_EQ(w->TCheltuieli["Nr_act"].asFloat(), 1.0);
+    focus(w->DBEditNormal2);
+    w->DBEditNormal2->selectAll();
+    type(QStringLiteral("999"));
+    focus(w->DBEditNormal3);
+    ASSERT_EQ(w->TCheltuieli.state(), data::DataSetState::Edit);
+    auto pages = preview([&] { w->PrintBtn->click(); });
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].textOf("QRDBText8"), QStringLiteral("125.50"));
+    // the payment being edited stays as it was, unsaved
+    EXPECT_EQ(w->TCheltuieli.state(), data::DataSetState::Edit);
+    EXPECT_EQ(w->TCheltuieli["Valoarea"].asFloat(), 999.0);
+    auto stored = data::SqlSession::forDirectory(db.path()).select("SELECT Valoarea FROM Cheltuieli");
+    EXPECT_EQ(stored.rows.at(0).at(0).toDouble(), 125.50);
+}
+
+TEST_F(PaymentOrder, CancelledPrintDialogEndsWithOk) {
+    storePayment(1, data::Date{2014, 5, 12}, 16, 10, "x", "y");
+    onModal([](QWidget* m) { qobject_cast<reports::TQRPrnDlg*>(m)->CancelBtn->click(); });
+    documents::RunOrdinPlata(nullptr, 16, 1, data::Date{2014, 5, 12});
+    EXPECT_EQ(status, (QStringList{"Parametrii de listare impliciti: Arial, 8, A4, Portret", " OK."}));
+    EXPECT_EQ(reports::PrintSettings.FontSize, 10);
+}
