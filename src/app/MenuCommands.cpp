@@ -1,6 +1,11 @@
 #include "app/MenuCommands.h"
 
 #include "app/MainFrm.h"
+#include "app/WindowSlots.h"
+#include "entry/CheltuieliUnt.h"
+#include "entry/DepuneriUnt.h"
+#include "entry/RidicariUnt.h"
+#include "entry/VenituriUnt.h"
 
 namespace app {
 
@@ -29,10 +34,10 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::ConfigurareBilant, {});    // budget-lines catalog, browse mode, single instance
     c.set(Command::TrecereaAnNou, {});        // no command (the item is hidden and disabled)
     // Actualizari
-    c.set(Command::Venituri, {});           // receipts window, single instance
-    c.set(Command::Cheltuieli, {});         // payments window, single instance
-    c.set(Command::Depuneri, {});           // deposits window, single instance
-    c.set(Command::Ridicari, {});           // withdrawals window, single instance
+    c.set(Command::Venituri, [](TMainFrm& m) { OpenSingleWindow<entry::TVenituriFrm>(&m); });      // receipts window
+    c.set(Command::Cheltuieli, [](TMainFrm& m) { OpenSingleWindow<entry::TCheltuieliFrm>(&m); });  // payments window
+    c.set(Command::Depuneri, [](TMainFrm& m) { OpenSingleWindow<entry::TDepuneriFrm>(&m); });      // deposits window
+    c.set(Command::Ridicari, [](TMainFrm& m) { OpenSingleWindow<entry::TRidicariFrm>(&m); });      // withdrawals window
     c.set(Command::FisaEnoriasului, {});    // parishioner file, modal
     c.set(Command::Stocuri, {});            // stock window, modal
     c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance
