@@ -220,11 +220,50 @@ TEST_F(Receipts, LeavingTheAmountOverwritesTheExplanation) {
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal3"));
     EXPECT_EQ(w->DBEditNormal3->text(), QStringLiteral("Vanzare lumanari"));
 
-    // without a code the explanation is emptied; browsing changes nothing
+    // without a code the explanation is emptied
     w->TVenituri["Cod_venit"].clear();
     focus(w->DBEditNormal2);
     key(Qt::Key_Return);
     EXPECT_TRUE(w->TVenituri["Explicatie"].isNull());
+}
+
+TEST_F(Receipts, ExplanationEndsWithTheParishionerOfAStoredReceipt) {
+    add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Den_venit", "Den_enorias", "Valoarea", "Cont"},
+        {{3.0, data::Date{2014, 5, 2}, 2, "Contributia enoriasilor", "Ion Pop", 20.0, "Casa"}});
+    auto* w = open<TVenituriFrm>();
+    key(Qt::Key_PageUp);
+    focus(w->DBEditNormal2);
+    key(Qt::Key_Return);  // leaving the amount of a receipt only browsed changes nothing
+    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
+    EXPECT_TRUE(w->TVenituri["Explicatie"].isNull());
+    focus(w->DBEditNormal2);
+    type(QStringLiteral("5"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(w->TVenituri["Explicatie"].asString(), "Contributia anuala a enoriasului Ion Pop");
+    EXPECT_EQ(w->TVenituri["Den_enorias"].asString(), "Ion Pop");  // never written by the window
+}
+
+TEST_F(Receipts, KeysWalkTheFieldsAndStartOrDropDocuments) {
+    add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"}, {{5.0, data::Date{2014, 5, 2}, 2, 30.0, "Casa"}});
+    auto* w = open<TVenituriFrm>();
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    key(Qt::Key_Return);
+    EXPECT_EQ(focusName(), QStringLiteral("DBDateEdit1"));
+    key(Qt::Key_Return);
+    key(Qt::Key_Return);
+    EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal4"));
+    key(Qt::Key_Up);
+    EXPECT_EQ(focusName(), QStringLiteral("DBLookupComboBox1"));
+    focus(w->DBEditNormal3);
+    key(Qt::Key_Delete, Qt::ControlModifier);  // drops the new document, deletes nothing
+    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
+    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 5.0);
+    EXPECT_TRUE(messages().isEmpty());
+    key(Qt::Key_Insert);
+    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Insert);
+    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 6.0);
+    EXPECT_EQ(count("Venituri.DB"), 1);
 }
 
 TEST_F(Receipts, IncompleteReceiptIsNotSaved) {

@@ -142,3 +142,13 @@ TEST_F(PaymentOrder, CancelledPrintDialogEndsWithOk) {
     EXPECT_EQ(status, (QStringList{"Parametrii de listare impliciti: Arial, 8, A4, Portret", " OK."}));
     EXPECT_EQ(reports::PrintSettings.FontSize, 10);
 }
+
+TEST_F(PaymentOrder, APaymentNotStoredIsToldAndNothingRuns) {
+    storePayment(1, data::Date{2014, 5, 12}, 16, 10, "x", "y");
+    auto* w = open<entry::TCheltuieliFrm>();  // on a new payment, number 2
+    w->PrintBtn->click();
+    EXPECT_EQ(messages(), QStringList{documents::kNotStored});
+    EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
+    EXPECT_TRUE(status.isEmpty());  // no print dialog was opened
+    EXPECT_EQ(w->TCheltuieli.state(), data::DataSetState::Insert);
+}

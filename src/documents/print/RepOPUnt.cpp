@@ -1,5 +1,7 @@
 #include "documents/print/RepOPUnt.h"
 
+#include "controls/Messages.h"
+#include "data/Errors.h"
 #include "documents/AmountInWords.h"
 
 namespace documents {
@@ -66,7 +68,29 @@ void TRepOPFrm::closeData() {
     TParohia.close();
 }
 
+const QString kNotStored =
+    QStringLiteral("Nu exista o plata salvata cu acest numar, aceasta data si acest cod de cheltuiala!");
+
+bool TRepOPFrm::hasData() { return Q.active() && !Q.isEmpty(); }
+
 void RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data) {
+    // A payment not stored under these values would print an empty page and
+    // report success: the user is told instead, before any print dialog.
+    {
+        TRepOPFrm probe(owner, CodChelt, Nr, Data);
+        try {
+            probe.openData();
+        } catch (const data::EngineError& e) {
+            reports::ShowAccessError(e.what(), owner);
+            return;
+        }
+        const bool stored = probe.hasData();
+        probe.closeData();
+        if (!stored) {
+            ui::Messages::warning(kNotStored, owner);
+            return;
+        }
+    }
     reports::ReportRunOptions options;
     options.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret");
     options.fontSize = 10;

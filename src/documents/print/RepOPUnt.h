@@ -26,6 +26,8 @@ public:
 
     void openData() override;
     void closeData() override;
+    // Whether a stored payment line matches (after openData).
+    bool hasData() override;
 
 private:
     int codChelt_;
@@ -33,8 +35,12 @@ private:
     data::Date data_;
 };
 
+// Text shown when no payment is stored with the date, number and code asked for.
+extern const QString kNotStored;
+
 // Runs the payment-order print for the payment stored with this date, number
-// and expense code (an invalid date matches nothing). Failures are shown.
+// and expense code (an invalid date matches nothing). Failures are shown; so
+// is a payment that is not stored, and nothing is printed for it.
 void RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data);
 
 }  // namespace documents
