@@ -86,7 +86,7 @@ band Detaliu detail 18 frame=all
   field Inc 120 1 25 5 TRegistru.Incasari align=right
   field Pl 150 1 25 5 TRegistru.Plati align=right
   field Sold 175 1 15 5 TRegistru.Sold align=right
-  vlines 0 18 10 118 148 173
+  vlines 0 18 10 116 147 176
 band SfarsitZi groupfooter 8 frame=all
   label ZiFinal 2 1 60 5 "Sold final / De reportat :"
   expr FinInc 120 1 25 5 "SUM(TRegistru.Incasari)" mask="#,##0.00" align=right
