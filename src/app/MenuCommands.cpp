@@ -6,6 +6,8 @@
 #include "entry/DepuneriUnt.h"
 #include "entry/RidicariUnt.h"
 #include "entry/VenituriUnt.h"
+#include "catalogs/BrowseCatalog.h"
+#include "catalogs/FirmDataDlg.h"
 
 namespace app {
 
@@ -24,14 +26,16 @@ void MenuCommands::run(Command c, TMainFrm& owner) const {
 MenuCommands MenuCommands::standard() {
     MenuCommands c;
     // Sistem
-    c.set(Command::Enoriasi, {});        // parishioner catalog, browse mode, single instance
-    c.set(Command::DateleUnitatii, {});  // unit data dialog, modal
+    c.set(Command::Enoriasi, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TEnoriasiFrm>(&m); });
+    c.set(Command::DateleUnitatii, [](TMainFrm& m) {
+        RunModalDialog<catalogs::TFirmDataDlg>(&m, catalogs::kParohiaAccessError);
+    });
     c.set(Command::Iesire, [](TMainFrm& m) { m.close(); });
     // Setari
     c.set(Command::ParametriAplicatiei, {});  // settings dialog, modal
-    c.set(Command::TipuriVenit, {});          // income-type catalog, browse mode, single instance
-    c.set(Command::TipuriCheltuiala, {});     // expense-type catalog, browse mode, single instance
-    c.set(Command::ConfigurareBilant, {});    // budget-lines catalog, browse mode, single instance
+    c.set(Command::TipuriVenit, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TTipVenitFrm>(&m); });
+    c.set(Command::TipuriCheltuiala, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TTipCheltuialaFrm>(&m); });
+    c.set(Command::ConfigurareBilant, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TNomenclatorBilantFrm>(&m); });
     c.set(Command::TrecereaAnNou, {});        // no command (the item is hidden and disabled)
     // Actualizari
     c.set(Command::Venituri, [](TMainFrm& m) { OpenSingleWindow<entry::TVenituriFrm>(&m); });      // receipts window
