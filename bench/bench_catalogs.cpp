@@ -1,0 +1,216 @@
+// Catalog windows and balances on a large database: an income-type catalog of
+// 2,000 types, 100,000 receipts and 100,000 payments (plus 10,000 deposits and
+// withdrawals).
+//
+// Targets: opening the catalog window and switching it to name order (adding
+// the "Den" index) under 100 ms; switching the order of an open window under
+// 100 ms; computing both balances and showing them in their labels under 50 ms.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QKeyEvent>
+#include <QWindow>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "catalogs/CatalogFrm.h"
+#include "controls/Messages.h"
+#include "data/AppDir.h"
+#include "data/Install.h"
+#include "data/Schema.h"
+#include "data/Table.h"
+#include "entry/Balances.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string g_db;
+
+std::string makeTempDir() {
+    std::string t = (fs::temp_directory_path() / "cvbench-catalogs-XXXXXX").string();
+    if (!mkdtemp(t.data())) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return t + "/";
+}
+
+void fillDatabase() {
+    data::createInstallation(g_db);
+    data::setAppDir(g_db);
+    {
+        data::Table t;
+        t.setTableName("Tip_venituri.DB");
+        t.emptyTable();
+    }
+    const char* words[] = {"Donatii", "chirii", "Taxe", "ajutoare", "Sponsorizari", "dobanzi", "Vanzari", "Colecte"};
+    std::vector<std::vector<data::Value>> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.push_back({i + 1, std::string(words[(i * 7) % 8]) + " " + std::to_string((i * 7919) % 2000),
+                        "Explicatie implicita"});
+    data::insertRows(g_db + "Tip_venituri.DB", {"Cod_venit", "Denumire", "Explicatie_venit"}, rows);
+
+    const data::Date start{2014, 1, 1};
+    auto docs = [&](const char* table, const std::vector<std::string>& cols, int n, auto row) {
+        rows.clear();
+        rows.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) rows.push_back(row(i));
+        data::insertRows(g_db + table, cols, rows);
+    };
+    docs("Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, 1,
+         [](int) { return std::vector<data::Value>{1500.0, 20000.0}; });
+    docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, 100000,
+         [&](int i) {
+             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Chitanta", 2, "Donatii",
+                                             "Donatie pentru reparatii", 10.0 + i % 500, i % 3 ? "Casa" : "Banca"};
+         });
+    docs("Cheltuieli.DB",
+         {"Nr_act", "Data", "Fel", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Explicatie", "Valoarea", "Cont"},
+         100000, [&](int i) {
+             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Factura", 20, "Materiale",
+                                             "SC Furnizor SRL", "Lumanari si tamaie", 5.0 + i % 300,
+                                             i % 4 ? "Casa" : "Banca"};
+         });
+    for (const char* t : {"Depuneri.db", "Ridicari.db"})
+        docs(t, {"Nr_doc", "Data", "Suma", "Fel"}, 10000, [&](int i) {
+            return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), 100.0 + i % 50, "Chitanta"};
+        });
+}
+
+// Removes the name index, so that the next switch to name order adds it again.
+void dropNameIndex() {
+    sqlite3* db = nullptr;
+    if (sqlite3_open((g_db + "Tip_venituri.DB").c_str(), &db) == SQLITE_OK)
+        sqlite3_exec(db, "DROP INDEX IF EXISTS \"Den\"", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+// A key pressed and released on a control, as the keyboard delivers it.
+void pressKey(QWidget* w, Qt::Key k) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+void waitExposed(QWidget* w) {
+    while (!w->windowHandle() || !w->windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+}
+
+// Opening the browse window on the catalog, shown, then "dupa Denumire" chosen
+// as the user does it; the index is missing each time.
+void BM_CatalogOpenAndNameOrder(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        dropNameIndex();
+        state.ResumeTiming();
+        auto* w = new catalogs::TTipVenitFrm(nullptr);
+        w->show();
+        waitExposed(w);
+        pressKey(w->IndexComboBox, Qt::Key_Down);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(w->Catalog.recNo());
+        state.PauseTiming();
+        if (w->Catalog.indexName() != "Den" || w->Catalog.recordCount() != 2000) state.SkipWithError("wrong order");
+        delete w;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_CatalogOpenAndNameOrder)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+
+// An open window going from code order to name order and back (index present).
+void BM_CatalogSwitchOrder(benchmark::State& state) {
+    auto* w = new catalogs::TTipVenitFrm(nullptr);
+    w->show();
+    waitExposed(w);
+    for (auto _ : state) {
+        pressKey(w->IndexComboBox, Qt::Key_Down);
+        QCoreApplication::processEvents();
+        pressKey(w->IndexComboBox, Qt::Key_Up);
+        QCoreApplication::processEvents();
+    }
+    if (!w->Catalog.indexName().empty()) state.SkipWithError("wrong order");
+    delete w;
+}
+BENCHMARK(BM_CatalogSwitchOrder)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+
+// Both balances computed and shown in their value labels, painted at once.
+void BM_BalancesShown(benchmark::State& state) {
+    QWidget window;
+    auto* casa = new QLabel(&window);
+    auto* banca = new QLabel(&window);
+    banca->move(0, 30);
+    window.resize(300, 80);
+    window.show();
+    waitExposed(&window);
+    for (auto _ : state) {
+        casa->setText(QString::fromStdString(entry::balanceText(entry::CalcSoldCasa())));
+        banca->setText(QString::fromStdString(entry::balanceText(entry::CalcSoldBanca())));
+        casa->repaint();
+        banca->repaint();
+    }
+    state.SetLabel((casa->text() + " / " + banca->text()).toStdString());
+}
+BENCHMARK(BM_BalancesShown)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+
+// The engine part alone, for comparison.
+void BM_BalancesComputed(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(entry::CalcSoldCasa());
+        benchmark::DoNotOptimize(entry::CalcSoldBanca());
+    }
+}
+BENCHMARK(BM_BalancesComputed)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+
+// Keeps the mean real time of every benchmark for the summary.
+class Recorder : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration) ms[r.run_name.function_name] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> ms;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    g_db = makeTempDir();
+    std::printf("Filling the database in %s ...\n", g_db.c_str());
+    fillDatabase();
+    ui::Messages::setResponder([](ui::MessageRecord& r) {
+        std::fprintf(stderr, "message: %s\n", r.text.toUtf8().constData());
+        return int(ui::Ok);
+    });
+
+    Recorder rec;
+    benchmark::RunSpecifiedBenchmarks(&rec);
+
+    auto report = [&](const char* name, const char* what, double target) {
+        if (!rec.ms.count(name)) return;
+        const double v = rec.ms[name];
+        std::printf("%s: %.1f ms (target < %.0f ms) %s\n", what, v, target, v < target ? "OK" : "TOO SLOW");
+    };
+    report("BM_CatalogOpenAndNameOrder", "Catalog of 2,000 types opened and put in name order", 100);
+    report("BM_CatalogSwitchOrder", "Order switched twice (name, code) in an open catalog", 100);
+    report("BM_BalancesShown", "Both balances computed and shown", 50);
+
+    fs::remove_all(g_db);
+    benchmark::Shutdown();
+    return 0;
+}
