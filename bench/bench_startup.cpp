@@ -104,7 +104,7 @@ void BM_Backup(benchmark::State& state) {
         app::BackupDaily(app::kBackupBasePath);
     }
 }
-BENCHMARK(BM_Backup)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_Backup)->Unit(benchmark::kMillisecond)->Iterations(30)->UseRealTime();
 
 // The same files copied plainly into a fresh directory.
 void BM_PlainCopy(benchmark::State& state) {
@@ -121,7 +121,7 @@ void BM_PlainCopy(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->Iterations(30)->UseRealTime();
 
 // Keeps the mean real time of every benchmark for the summary.
 class Recorder : public benchmark::ConsoleReporter {

@@ -20,6 +20,15 @@
 #include "data/Install.h"
 #include "support/TempDir.h"
 
+// A new installation, copied from one made once per test run (making one
+// takes a while: every table file is written durably).
+inline void installInto(const std::string& dir) {
+    static TempDir made;
+    static bool done = (data::createInstallation(made.path()), true);
+    (void)done;
+    std::filesystem::copy(made.path(), dir, std::filesystem::copy_options::recursive);
+}
+
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -43,15 +52,8 @@ protected:
         QApplication::processEvents();
     }
 
-    // A new installation, copied from one made once per test run (making one
-    // takes a while: every table file is written durably).
-    void install() { install(db.path()); }
-    static void install(const std::string& dir) {
-        static TempDir made;
-        static bool done = (data::createInstallation(made.path()), true);
-        (void)done;
-        std::filesystem::copy(made.path(), dir, std::filesystem::copy_options::recursive);
-    }
+    void install() { installInto(db.path()); }
+    static void install(const std::string& dir) { installInto(dir); }
 
     static void writeFile(const std::string& path, const std::string& content) {
         std::ofstream out(path, std::ios::binary);

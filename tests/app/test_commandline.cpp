@@ -104,3 +104,23 @@ TEST_F(ExecutableTest, MissingDatabaseDirectoryIsRefused) {
     EXPECT_EQ(run({"-platform", "offscreen", "--dir", QString::fromStdString(dir.file("nu-exista"))}, nullptr, &err), 1);
     EXPECT_TRUE(err.contains("nu-exista"));
 }
+
+TEST_F(ExecutableTest, StartsOnTheGivenDatabaseDirectory) {
+    TempDir dir, home;
+    installInto(dir.path());
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", QString::fromStdString(home.path()));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(bin, {"--dir", QString::fromStdString(dir.path())});
+    ASSERT_TRUE(p.waitForStarted());
+    // Still running after start-up, and today's copy was made from that directory.
+    EXPECT_FALSE(p.waitForFinished(2000)) << p.readAllStandardError().toStdString();
+    bool copied = false;
+    for (const auto& day : std::filesystem::directory_iterator(home.path() + "SalvariQuillmar"))
+        copied = copied || std::filesystem::exists(day.path() / "Corvalinde" / "Parohia.DB");
+    EXPECT_TRUE(copied);
+    p.kill();
+    p.waitForFinished();
+}
