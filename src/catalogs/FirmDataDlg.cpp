@@ -118,7 +118,7 @@ TFirmDataDlg::TFirmDataDlg(QWidget* owner) : QDialog(owner), ui_(std::make_uniqu
         MitropCBox->setCheckState(Qt::Unchecked);
     });
     connect(MitropCBox, &QAbstractButton::released, this, [this] { showCheckState(); });
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFirmDataDlg::BitBtn1Click);
     MitropCBoxClick();
     DBEditNormal1->setFocus();
 }
@@ -145,6 +145,13 @@ void TFirmDataDlg::showCheckState() {
     MitropCBox->setCheckState(TParohiaFelmarosta->isNull()       ? Qt::PartiallyChecked
                               : TParohiaFelmarosta->asBoolean() ? Qt::Checked
                                                                 : Qt::Unchecked);
+}
+
+void TFirmDataDlg::BitBtn1Click() {
+    // A record the table refuses is reported and stays in the dialog, rather
+    // than being dropped unseen when the dialog closes.
+    if (TParohia.active() && !ui::runDataAction(this, [this] { TParohia.checkBrowseMode(); })) return;
+    accept();
 }
 
 void TFirmDataDlg::MitropCBoxClick() {

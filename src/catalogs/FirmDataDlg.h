@@ -1,8 +1,9 @@
 // The unit data dialog "Datele unitatii": the single record of "Parohia.DB"
 // (who the unit is, its address, head, accountant, bank account, working year
 // and whether the program runs at a metropolitan see). Run modally through
-// app::RunModalDialog, which opens the table, posts on "&Valideaza" and drops
-// the changes when the dialog is closed otherwise.
+// app::RunModalDialog, which opens the table and drops the changes when the
+// dialog is closed with its close box. "&Valideaza" stores the record and
+// closes the dialog; a record the table refuses keeps the dialog open.
 #pragma once
 #include <QDialog>
 #include <memory>
@@ -76,6 +77,8 @@ public:
     // The five captions in the parish or the metropolis wording, after the
     // check box (undetermined counts as not checked).
     void MitropCBoxClick();
+    // "&Valideaza": stores the record, then closes the dialog with OK.
+    void BitBtn1Click();
 
 protected:
     void showEvent(QShowEvent* e) override;

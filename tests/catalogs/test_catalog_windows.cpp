@@ -209,34 +209,36 @@ TEST_F(CatalogWindows, NameOrderWorksTwiceInARowAndAfterReopening) {
     EXPECT_TRUE(messages().isEmpty());
 }
 
-TEST_F(CatalogWindows, SearchFindsTheNearestNameIgnoringCaseAndAnEmptyTextStays) {
+TEST_F(CatalogWindows, SearchGoesToTheNearestKeyOfTheCurrentOrder) {
     auto* w = catalogs::BrowseCatalog<TTipVenitFrm>(nullptr);
     showActive(w);
-    QTest::keyClick(w->IndexComboBox, Qt::Key_Down);
-    QTest::keyClicks(w->SearchEdit, "ch");
-    EXPECT_EQ(currentName(w), "Chirii");
-    QTest::keyClicks(w->SearchEdit, "x");  // "chx": the first name after it
-    EXPECT_EQ(currentName(w), "Dobanzi bancare");
-    QTest::keyClick(w->SearchEdit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(w->SearchEdit, Qt::Key_Delete);
-    EXPECT_TRUE(w->SearchEdit->text().isEmpty());
-    EXPECT_EQ(currentName(w), "Dobanzi bancare");
-    QTest::keyClicks(w->SearchEdit, "zz");  // past every name: the last one
-    EXPECT_EQ(currentName(w), "Zilieri");
-    EXPECT_TRUE(messages().isEmpty());
-}
-
-TEST_F(CatalogWindows, SearchInNumericCodeOrderRefusesTextAndStays) {
-    auto* w = catalogs::BrowseCatalog<TTipVenitFrm>(nullptr);
-    showActive(w);
+    auto clear = [w] {
+        QTest::keyClick(w->SearchEdit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w->SearchEdit, Qt::Key_Delete);
+    };
+    // Code order: numbers; a text that is not one is refused and nothing moves.
     QTest::keyClicks(w->SearchEdit, "13");
     EXPECT_EQ(currentCode(w), 15);
-    QTest::keyClick(w->SearchEdit, Qt::Key_A, Qt::ControlModifier);
+    clear();
     QTest::keyClicks(w->SearchEdit, "x");
     EXPECT_EQ(currentCode(w), 15);
     ASSERT_EQ(ui::Messages::history().size(), 1u);
     EXPECT_EQ(ui::Messages::history()[0].type, ui::MsgType::Error);
     EXPECT_TRUE(messages()[0].contains("'x'"));
+    ui::Messages::clearHistory();
+    clear();
+
+    // Name order: letter case does not count.
+    QTest::keyClick(w->IndexComboBox, Qt::Key_Down);
+    QTest::keyClicks(w->SearchEdit, "ch");
+    EXPECT_EQ(currentName(w), "Chirii");
+    QTest::keyClicks(w->SearchEdit, "x");  // "chx": the first name after it
+    EXPECT_EQ(currentName(w), "Dobanzi bancare");
+    clear();  // an empty text leaves the cursor where it is
+    EXPECT_EQ(currentName(w), "Dobanzi bancare");
+    QTest::keyClicks(w->SearchEdit, "zz");  // past every name: the last one
+    EXPECT_EQ(currentName(w), "Zilieri");
+    EXPECT_TRUE(messages().isEmpty());
 }
 
 // ---------------------------------------------------------------- browse mode
@@ -343,53 +345,51 @@ TEST_F(CatalogWindows, ClosingWithAnIncompleteRowIsRefusedUntilEscDropsIt) {
     EXPECT_EQ(column("Tip_venituri.DB", "Cod_venit").size(), 6u);
 }
 
-TEST_F(CatalogWindows, ADuplicateCodeIsRefusedByTheEngineAndTheRowStaysOpen) {
-    auto* w = catalogs::BrowseCatalog<TTipVenitFrm>(nullptr);
-    showActive(w);
+TEST_F(CatalogWindows, RowsTheCatalogsRefuseStayBeingEdited) {
+    fill("Bilant.DB", {"Nr_rand", "Denumire"}, {});
+    // A code already present: the engine's key violation.
+    auto* venit = catalogs::BrowseCatalog<TTipVenitFrm>(nullptr);
+    showActive(venit);
     key(Qt::Key_Insert);
     type("12");
     key(Qt::Key_Return);
     type("Dublura");
-    w->close();
+    venit->close();
     ASSERT_EQ(ui::Messages::history().size(), 1u);
     EXPECT_EQ(ui::Messages::history()[0].type, ui::MsgType::Error);
     EXPECT_NE(messages()[0], kIncomplete);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->Catalog.state(), data::DataSetState::Insert);
+    EXPECT_TRUE(venit->isVisible());
+    EXPECT_EQ(venit->Catalog.state(), data::DataSetState::Insert);
     EXPECT_EQ(column("Tip_venituri.DB", "Cod_venit").size(), 6u);
-}
+    ui::Messages::clearHistory();
 
-TEST_F(CatalogWindows, ACodeOfZeroCountsAsPresent) {
-    fill("Bilant.DB", {"Nr_rand", "Denumire"}, {});
-    auto* w = catalogs::BrowseCatalog<TNomenclatorBilantFrm>(nullptr);
-    showActive(w);
-    w->CatGrid->setFocus();
+    // A parishioner needs a contribution type, which the grid does not show.
+    auto* enoriasi = catalogs::BrowseCatalog<TEnoriasiFrm>(nullptr);
+    showActive(enoriasi);
+    key(Qt::Key_Insert);
+    type("E7");
+    key(Qt::Key_Return);
+    type("Ionescu Maria");
+    enoriasi->close();
+    EXPECT_EQ(messages(), QStringList{"Informatie incompleta, introduceti atat codul, numele enoriasului cat si tipul "
+                                      "contributiei!"});
+    EXPECT_TRUE(enoriasi->isVisible());
+    EXPECT_TRUE(column("Enoriasi.DB", "Cod_enorias").empty());
+    ui::Messages::clearHistory();
+
+    // Line number 0 counts as present.
+    auto* bilant = catalogs::BrowseCatalog<TNomenclatorBilantFrm>(nullptr);
+    showActive(bilant);
+    bilant->CatGrid->setFocus();
     QApplication::processEvents();
     key(Qt::Key_Insert);
     type("0");
     key(Qt::Key_Return);
     type("Rand zero");
-    w->close();
+    bilant->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
     EXPECT_EQ(column("Bilant.DB", "Nr_rand"), std::vector<data::Value>{data::Value(0)});
-}
-
-TEST_F(CatalogWindows, AParishionerNeedsCodeNameAndContributionType) {
-    auto* w = catalogs::BrowseCatalog<TEnoriasiFrm>(nullptr);
-    showActive(w);
-    key(Qt::Key_Insert);
-    type("E7");
-    key(Qt::Key_Return);
-    type("Ionescu Maria");
-    w->close();
-    EXPECT_EQ(messages(), QStringList{"Informatie incompleta, introduceti atat codul, numele enoriasului cat si tipul "
-                                      "contributiei!"});
-    EXPECT_TRUE(w->isVisible());
-    key(Qt::Key_Escape);
-    w->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(column("Enoriasi.DB", "Cod_enorias").empty());
 }
 
 }  // namespace

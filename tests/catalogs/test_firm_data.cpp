@@ -58,38 +58,32 @@ protected:
 };
 
 TEST_F(FirmData, CaptionsFollowTheMetropolisCheckBoxBothWays) {
-    oneRecord(true);
-    TFirmDataDlg d(nullptr);
-    d.TParohia.open();
-    showActive(&d);
-    EXPECT_EQ(d.MitropCBox->checkState(), Qt::Checked);
-    EXPECT_EQ(captions(d), kMetropolis);
+    struct Case {
+        data::Value stored;
+        Qt::CheckState shown;
+        QStringList captions;
+        bool afterToggle;
+    };
+    // NULL shows undetermined and counts as unchecked: a toggle writes true.
+    for (const Case& c : {Case{true, Qt::Checked, kMetropolis, false}, Case{false, Qt::Unchecked, kParish, true},
+                          Case{data::Value(), Qt::PartiallyChecked, kParish, true}}) {
+        SCOPED_TRACE(c.stored.isNull() ? "NULL" : c.stored.toString());
+        oneRecord(c.stored);
+        TFirmDataDlg d(nullptr);
+        d.TParohia.open();
+        showActive(&d);
+        EXPECT_EQ(d.MitropCBox->checkState(), c.shown);
+        EXPECT_EQ(captions(d), c.captions);
 
-    QTest::keyClick(d.MitropCBox, Qt::Key_Space);
-    EXPECT_EQ(d.MitropCBox->checkState(), Qt::Unchecked);
-    EXPECT_EQ(captions(d), kParish);
-    EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(false));
+        QTest::keyClick(d.MitropCBox, Qt::Key_Space);
+        EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(c.afterToggle));
+        EXPECT_EQ(d.MitropCBox->checkState(), c.afterToggle ? Qt::Checked : Qt::Unchecked);
+        EXPECT_EQ(captions(d), c.afterToggle ? kMetropolis : kParish);
 
-    QTest::keyClick(d.MitropCBox, Qt::Key_Space);
-    EXPECT_EQ(captions(d), kMetropolis);
-    EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(true));
-}
-
-TEST_F(FirmData, AnUndeterminedBoxCountsAsUncheckedAndToggleNeverWritesNull) {
-    oneRecord(data::Value());
-    TFirmDataDlg d(nullptr);
-    d.TParohia.open();
-    showActive(&d);
-    EXPECT_EQ(d.MitropCBox->checkState(), Qt::PartiallyChecked);
-    EXPECT_EQ(captions(d), kParish);
-
-    QTest::keyClick(d.MitropCBox, Qt::Key_Space);
-    EXPECT_EQ(d.MitropCBox->checkState(), Qt::Checked);
-    EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(true));
-    EXPECT_EQ(captions(d), kMetropolis);
-    QTest::keyClick(d.MitropCBox, Qt::Key_Space);
-    EXPECT_EQ(d.MitropCBox->checkState(), Qt::Unchecked);
-    EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(false));
+        QTest::keyClick(d.MitropCBox, Qt::Key_Space);
+        EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(!c.afterToggle));
+        EXPECT_EQ(captions(d), !c.afterToggle ? kMetropolis : kParish);
+    }
 }
 
 TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
@@ -159,6 +153,25 @@ TEST_F(FirmData, TheYearComesFromTheListOrIsTyped) {
         QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
     }));
     EXPECT_EQ(column("Parohia.DB", "An_lucru"), std::vector<data::Value>{data::Value(2005)});
+}
+
+TEST_F(FirmData, ARecordTheTableRefusesIsReportedAndTheDialogStaysOpen) {
+    oneRecord(false);
+    EXPECT_TRUE(run([](TFirmDataDlg* d) {
+        d->DBComboNormal1->setFocus();
+        QApplication::processEvents();
+        key(Qt::Key_A, Qt::ControlModifier);
+        type("20-5");
+        d->BitBtn1->click();
+        QApplication::processEvents();
+        EXPECT_TRUE(d->isVisible());
+        ASSERT_EQ(messages().size(), 1);
+        EXPECT_TRUE(messages()[0].contains("20-5"));
+        key(Qt::Key_A, Qt::ControlModifier);
+        type("2015");
+        d->BitBtn1->click();
+    }));
+    EXPECT_EQ(column("Parohia.DB", "An_lucru"), std::vector<data::Value>{data::Value(2015)});
 }
 
 TEST_F(FirmData, AMissingTableGivesTheAccessErrorAndNoDialog) {
