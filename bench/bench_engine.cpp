@@ -87,7 +87,10 @@ void setUp() {
     makeMoves("Depuneri.db", 10000);
     makeMoves("Ridicari.db", 10000);
     createTableFile(dbDir() + "Contor.DB", {"Contor.DB", {{"Count_venit", FieldType::Float}, {"Count_chelt", FieldType::Float}, {"Sold_init_casa", FieldType::Float}, {"Sold_init_banca", FieldType::Float}}, {}, {}});
-    insertRows(dbDir() + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{100.0, 1000.0}});
+    std::vector<Value> opening;
+    opening.emplace_back(100.0);
+    opening.emplace_back(1000.0);
+    insertRows(dbDir() + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {opening});
 }
 
 double engineBalances() {
