@@ -63,7 +63,7 @@ void makeDocuments(const std::string& file, const std::string& codeField, int n)
                                       {"Data_registru", FieldType::Date},
                                       {"Nr_registru", FieldType::Float}},
                                      {},
-                                     {}});
+                                     {{"Cont", {"Cont", "Valoarea"}, false, false}}});
     std::vector<std::vector<Value>> rows;
     for (int i = 0; i < n; ++i)
         rows.push_back({static_cast<double>(i + 1), Date{2014, 1 + i % 12, 1 + i % 28}, "chitanta", 10 + i % 20,
