@@ -1,6 +1,7 @@
 // The receipts, payments, deposits and withdrawals windows over real tables,
 // driven by keys as the user drives them.
 #include <QComboBox>
+#include <filesystem>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include "EntryFixture.h"
 #include "controls/DBDate.h"
 #include "controls/DBGNorm.h"
+#include "data/Errors.h"
 #include "entry/CheltuieliUnt.h"
 #include "entry/DBNavigator.h"
 #include "entry/DepuneriUnt.h"
@@ -341,6 +343,12 @@ TEST_F(Receipts, ClosingDropsTheUnsavedDocumentAndFreesTheTable) {
     w->close();
     EXPECT_FALSE(w->TVenituri.editing());
     EXPECT_EQ(count("Venituri.DB"), 0);
+}
+
+TEST_F(Receipts, MissingTableEndsTheOpeningWithTheEngineError) {
+    std::filesystem::remove(db.file("Venituri.DB"));
+    EXPECT_THROW(TVenituriFrm w(nullptr), data::EngineError);
+    EXPECT_TRUE(messages().isEmpty());  // reported by the command's error report, not here
 }
 
 using Payments = EntryFixture;
