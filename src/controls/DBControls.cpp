@@ -311,18 +311,21 @@ void DBCheckBox::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
 void DBCheckBox::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
 
 void DBCheckBox::dataChange() {
-    bool on = false;
+    // NULL shows undetermined; the user's toggles only ever give true or false.
+    Qt::CheckState st = Qt::Unchecked;
     if (data::Field* f = link_.field()) {
-        if (f->dataType() == data::FieldType::Boolean) on = !f->isNull() && f->asBoolean();
-        else on = !f->isNull() && QString::compare(qs(f->asString()), valueChecked, Qt::CaseInsensitive) == 0;
+        if (f->isNull()) st = Qt::PartiallyChecked;
+        else if (f->dataType() == data::FieldType::Boolean) st = f->asBoolean() ? Qt::Checked : Qt::Unchecked;
+        else st = QString::compare(qs(f->asString()), valueChecked, Qt::CaseInsensitive) == 0 ? Qt::Checked : Qt::Unchecked;
     }
-    setChecked(on);
+    setTristate(st == Qt::PartiallyChecked);
+    setCheckState(st);
 }
 
 void DBCheckBox::nextCheckState() {
     data::Field* f = link_.field();
     if (!f || !link_.edit()) return;
-    bool on = !isChecked();
+    bool on = checkState() != Qt::Checked;  // undetermined counts as unchecked
     runDataAction(this, [&] {
         if (f->dataType() == data::FieldType::Boolean) f->setAsBoolean(on);
         else f->setText(ss(on ? valueChecked : valueUnchecked));
