@@ -8,6 +8,7 @@
 #include "data/Errors.h"
 #include "reports/PrintSettings.h"
 #include "reports/Qprndlg.h"
+#include "reports/Workmsg.h"
 
 namespace reports {
 
@@ -20,7 +21,9 @@ StatusHandler& statusHandler() {
 
 void setStatusMessageHandler(StatusHandler handler) { statusHandler() = std::move(handler); }
 
+// The text goes to the main window's status line; a handler (tests) sees it too.
 void StatusMessage(const QString& text) {
+    ui::StatusMessage(text);
     if (statusHandler()) statusHandler()(text);
 }
 
