@@ -278,20 +278,10 @@ void Table::addIndex(const std::string& n, const std::string& fields, bool caseI
 
 // ---------------------------------------------------------------- searches
 
-bool Table::findKey(const std::vector<Value>& key) {
-    checkBrowseMode();
-    auto fields = orderFields();
-    if (fields.empty() || key.empty() || key.size() > fields.size())
-        throw EngineError("No index for the key search. File: " + path_);
+long long Table::firstMatch(const std::string& cond, const std::vector<Value>& vals) {
     std::string where = whereClause();
-    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ");
-    std::vector<Value> vals;
-    bool ci = orderClause().find("NOCASE") != std::string::npos;
-    for (size_t i = 0; i < key.size(); ++i) {
-        sql += (i ? " AND " : "") + quoteIdent(fields[i]) + " = ?" + (ci ? " COLLATE NOCASE" : "");
-        vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
-    }
-    sql += orderClause() + " LIMIT 1";
+    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") + cond +
+                      orderClause() + " LIMIT 1";
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
     int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
@@ -300,7 +290,28 @@ bool Table::findKey(const std::vector<Value>& key) {
     long long rowid = -1;
     if (sqlite3_step(st) == SQLITE_ROW) rowid = sqlite3_column_int64(st, 0);
     sqlite3_finalize(st);
-    int idx = indexOfRowid(rowid);
+    return rowid;
+}
+
+// The key's values brought to the types of the current order's fields; the
+// conversion error (text in a numeric order) is raised before anything moves.
+std::vector<Value> Table::keyValues(const std::vector<Value>& key, std::vector<std::string>& fields) {
+    fields = orderFields();
+    if (fields.empty() || key.empty() || key.size() > fields.size())
+        throw EngineError("No index for the key search. File: " + path_);
+    std::vector<Value> vals;
+    for (size_t i = 0; i < key.size(); ++i) vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
+    return vals;
+}
+
+bool Table::findKey(const std::vector<Value>& key) {
+    checkBrowseMode();
+    std::vector<std::string> fields;
+    auto vals = keyValues(key, fields);
+    bool ci = orderClause().find("NOCASE") != std::string::npos;
+    std::string cond;
+    for (size_t i = 0; i < vals.size(); ++i) cond += (i ? " AND " : "") + quoteIdent(fields[i]) + " = ?" + (ci ? " COLLATE NOCASE" : "");
+    int idx = indexOfRowid(firstMatch(cond, vals));
     if (idx < 0) return false;
     setRecNo(idx + 1);
     return true;
@@ -308,31 +319,17 @@ bool Table::findKey(const std::vector<Value>& key) {
 
 void Table::findNearest(const std::vector<Value>& key) {
     checkBrowseMode();
-    auto fields = orderFields();
-    if (fields.empty() || key.empty() || key.size() > fields.size())
-        throw EngineError("No index for the key search. File: " + path_);
+    std::vector<std::string> fields;
+    auto vals = keyValues(key, fields);
     bool ci = orderClause().find("NOCASE") != std::string::npos;
-    std::string where = whereClause();
     std::string lhs = "(", rhs = "(";
-    std::vector<Value> vals;
-    for (size_t i = 0; i < key.size(); ++i) {
+    for (size_t i = 0; i < vals.size(); ++i) {
         lhs += (i ? ", " : "") + quoteIdent(fields[i]) + (ci ? " COLLATE NOCASE" : "");
         rhs += i ? ", ?" : "?";
-        vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
     }
-    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") +
-                      lhs + ") >= " + rhs + ")" + orderClause() + " LIMIT 1";
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-    int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
-    bindWhere(st, 1);
-    for (size_t i = 0; i < vals.size(); ++i) bindValue(st, n + 1 + static_cast<int>(i), vals[i]);
-    long long rowid = -1;
-    if (sqlite3_step(st) == SQLITE_ROW) rowid = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    int idx = indexOfRowid(rowid);
+    int idx = indexOfRowid(firstMatch(lhs + ") >= " + rhs + ")", vals));
     if (idx < 0) {
-        last();
+        last();  // nothing at or after the key: the end of the table
         return;
     }
     setRecNo(idx + 1);
@@ -341,33 +338,17 @@ void Table::findNearest(const std::vector<Value>& key) {
 bool Table::locate(const std::string& field, const Value& value, LocateOptions opts) {
     checkBrowseMode();
     Field& f = fieldByName(field);
-    std::string where = whereClause();
-    std::string cond;
-    Value v = value;
-    if (opts.partialKey && !value.isNull()) {
-        cond = "substr(" + quoteIdent(f.fieldName()) + ", 1, length(?)) = ?" + (opts.caseInsensitive ? " COLLATE NOCASE" : "");
-        v = Value(value.toString());
-    } else if (value.isNull()) {
-        cond = quoteIdent(f.fieldName()) + " IS NULL";
+    std::string col = quoteIdent(f.fieldName());
+    std::string coll = opts.caseInsensitive ? " COLLATE NOCASE" : "";
+    long long rowid;
+    if (value.isNull()) {
+        rowid = firstMatch(col + " IS NULL", {});
+    } else if (opts.partialKey) {
+        Value text(value.toString());
+        rowid = firstMatch("substr(" + col + ", 1, length(?)) = ?" + coll, {text, text});
     } else {
-        v = f.coerce(value);
-        cond = quoteIdent(f.fieldName()) + " = ?" + (opts.caseInsensitive ? " COLLATE NOCASE" : "");
+        rowid = firstMatch(col + " = ?" + coll, {f.coerce(value)});
     }
-    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") + cond +
-                      orderClause() + " LIMIT 1";
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-    int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
-    bindWhere(st, 1);
-    if (opts.partialKey && !value.isNull()) {
-        bindValue(st, n + 1, v);
-        bindValue(st, n + 2, v);
-    } else if (!value.isNull()) {
-        bindValue(st, n + 1, v);
-    }
-    long long rowid = -1;
-    if (sqlite3_step(st) == SQLITE_ROW) rowid = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
     int idx = indexOfRowid(rowid);
     if (idx < 0) return false;
     setRecNo(idx + 1);

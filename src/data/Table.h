@@ -88,6 +88,9 @@ private:
     void rollbackTx();
     [[noreturn]] void raise(const std::string& context);
     std::vector<Value> masterValues() const;
+    // Rowid of the first row in the current order (and master filter) meeting `cond`; -1 if none.
+    long long firstMatch(const std::string& cond, const std::vector<Value>& vals);
+    std::vector<Value> keyValues(const std::vector<Value>& key, std::vector<std::string>& fields);
 
     std::string dir_, tableName_, indexName_, indexFieldNames_, masterFieldsText_;
     std::string path_, canonical_, sqlName_;
