@@ -21,6 +21,7 @@
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/FileCopy.h"
+#include "data/FileHandle.h"
 
 namespace fs = std::filesystem;
 
@@ -54,24 +55,7 @@ bool isCompanionOf(const std::string& name, std::string& base) {
     return false;
 }
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
+using data::Fd;
 
 [[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
 

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "data/Engine.h"
+#include "data/FileHandle.h"
 
 namespace data {
 namespace {
@@ -39,29 +40,6 @@ std::string quoted(const std::string& path) { return "\"" + path + "\""; }
     throw FileError("Error copying file " + quoted(source));
 }
 
-// Owns a file descriptor and closes it on every path.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    // Closes and reports whether the close succeeded (late write errors show here).
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Removes the temporary file unless the copy was committed.
 class TempFile {
