@@ -297,4 +297,19 @@ void FieldDataLink::updateData() {
     modified_ = false;
 }
 
+bool dispatchKey(QKeyEvent* e, const KeyDownHook& onKeyDown, const KeyPressHook& onKeyPress,
+                 const KeyDownHook& ownKeyDown, const KeyPressHook& ownChar) {
+    if (isModifierKey(e->key())) return false;
+    if ((onKeyDown && onKeyDown(e)) || ownKeyDown(e)) {
+        e->accept();
+        return true;
+    }
+    int ch = keyChar(e);
+    if (ch && ((onKeyPress && onKeyPress(e, ch)) || ownChar(e, ch))) {
+        e->accept();
+        return true;
+    }
+    return false;
+}
+
 }  // namespace ui

@@ -40,6 +40,12 @@ inline bool isPrintableChar(int c) { return c >= 32 && c != 127; }
 using KeyDownHook = std::function<bool(QKeyEvent*)>;
 using KeyPressHook = std::function<bool(QKeyEvent*, int ch)>;
 
+// The key dispatch every data control shares: the window's hooks first, then
+// the control's own key table. True when the key was consumed (and accepted);
+// modifier keys alone never are.
+bool dispatchKey(QKeyEvent* e, const KeyDownHook& onKeyDown, const KeyPressHook& onKeyPress,
+                 const KeyDownHook& ownKeyDown, const KeyPressHook& ownChar);
+
 // ---------------------------------------------------------------- focus
 
 // Posts a request to the window holding `from` to move the focus to the next

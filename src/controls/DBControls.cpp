@@ -120,20 +120,9 @@ bool DBEdit::handleChar(QKeyEvent*, int ch) {
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* e) {
-    if (isModifierKey(e->key())) {
+    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
+                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
         QLineEdit::keyPressEvent(e);
-        return;
-    }
-    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
-        e->accept();
-        return;
-    }
-    int ch = keyChar(e);
-    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
-        e->accept();
-        return;
-    }
-    QLineEdit::keyPressEvent(e);
 }
 
 void DBEdit::focusInEvent(QFocusEvent* e) {
@@ -254,20 +243,9 @@ bool DBComboBox::handleChar(QKeyEvent*, int ch) {
 }
 
 void DBComboBox::keyPressEvent(QKeyEvent* e) {
-    if (isModifierKey(e->key())) {
+    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
+                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
         QComboBox::keyPressEvent(e);
-        return;
-    }
-    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
-        e->accept();
-        return;
-    }
-    int ch = keyChar(e);
-    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
-        e->accept();
-        return;
-    }
-    QComboBox::keyPressEvent(e);
 }
 
 void DBComboBox::wheelEvent(QWheelEvent* e) {
@@ -337,20 +315,9 @@ bool DBCheckBox::handleKeyDown(QKeyEvent*) { return false; }
 bool DBCheckBox::handleChar(QKeyEvent*, int) { return false; }
 
 void DBCheckBox::keyPressEvent(QKeyEvent* e) {
-    if (isModifierKey(e->key())) {
+    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
+                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
         QCheckBox::keyPressEvent(e);
-        return;
-    }
-    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
-        e->accept();
-        return;
-    }
-    int ch = keyChar(e);
-    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
-        e->accept();
-        return;
-    }
-    QCheckBox::keyPressEvent(e);
 }
 
 // ================================================================ DBLookupComboBox
@@ -466,20 +433,9 @@ bool DBLookupComboBox::handleChar(QKeyEvent*, int ch) {
 }
 
 void DBLookupComboBox::keyPressEvent(QKeyEvent* e) {
-    if (isModifierKey(e->key())) {
+    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
+                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
         QComboBox::keyPressEvent(e);
-        return;
-    }
-    if ((onKeyDown && onKeyDown(e)) || handleKeyDown(e)) {
-        e->accept();
-        return;
-    }
-    int ch = keyChar(e);
-    if (ch && ((onKeyPress && onKeyPress(e, ch)) || handleChar(e, ch))) {
-        e->accept();
-        return;
-    }
-    QComboBox::keyPressEvent(e);
 }
 
 void DBLookupComboBox::wheelEvent(QWheelEvent* e) {
