@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "catalogs/CatalogFrm.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Install.h"
 #include "data/Schema.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/Install.h"

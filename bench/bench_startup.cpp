@@ -19,7 +19,7 @@
 #include "app/Backup.h"
 #include "app/MainFrm.h"
 #include "app/Settings.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/Install.h"

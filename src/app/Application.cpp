@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Errors.h"
 #include "data/Format.h"
 

@@ -23,6 +23,7 @@
 #include "app/Version.h"
 #include "data/AppDir.h"
 #include "reports/Workmsg.h"
+#include "shell/StatusLine.h"
 
 namespace app {
 

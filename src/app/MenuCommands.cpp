@@ -1,7 +1,7 @@
 #include "app/MenuCommands.h"
 
 #include "app/MainFrm.h"
-#include "app/WindowSlots.h"
+#include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
 #include "entry/DepuneriUnt.h"
 #include "entry/RidicariUnt.h"
@@ -28,7 +28,7 @@ MenuCommands MenuCommands::standard() {
     // Sistem
     c.set(Command::Enoriasi, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TEnoriasiFrm>(&m); });
     c.set(Command::DateleUnitatii, [](TMainFrm& m) {
-        RunModalDialog<catalogs::TFirmDataDlg>(&m, catalogs::kParohiaAccessError);
+        shell::RunModalDialog<catalogs::TFirmDataDlg>(&m, catalogs::kParohiaAccessError);
     });
     c.set(Command::Iesire, [](TMainFrm& m) { m.close(); });
     // Setari
@@ -38,10 +38,10 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::ConfigurareBilant, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TNomenclatorBilantFrm>(&m); });
     c.set(Command::TrecereaAnNou, {});        // no command (the item is hidden and disabled)
     // Actualizari
-    c.set(Command::Venituri, [](TMainFrm& m) { OpenSingleWindow<entry::TVenituriFrm>(&m); });      // receipts window
-    c.set(Command::Cheltuieli, [](TMainFrm& m) { OpenSingleWindow<entry::TCheltuieliFrm>(&m); });  // payments window
-    c.set(Command::Depuneri, [](TMainFrm& m) { OpenSingleWindow<entry::TDepuneriFrm>(&m); });      // deposits window
-    c.set(Command::Ridicari, [](TMainFrm& m) { OpenSingleWindow<entry::TRidicariFrm>(&m); });      // withdrawals window
+    c.set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TVenituriFrm>(&m); });      // receipts window
+    c.set(Command::Cheltuieli, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TCheltuieliFrm>(&m); });  // payments window
+    c.set(Command::Depuneri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TDepuneriFrm>(&m); });      // deposits window
+    c.set(Command::Ridicari, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TRidicariFrm>(&m); });      // withdrawals window
     c.set(Command::FisaEnoriasului, {});    // parishioner file, modal
     c.set(Command::Stocuri, {});            // stock window, modal
     c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance

@@ -3,14 +3,14 @@
 //
 //     catalogs::BrowseCatalog<catalogs::TTipVenitFrm>(mainWindow);
 #pragma once
-#include "app/WindowSlots.h"
+#include "shell/WindowSlots.h"
 #include "catalogs/CatalogFrm.h"
 
 namespace catalogs {
 
 template <class W>
 W* BrowseCatalog(QWidget* owner) {
-    return app::OpenSingleWindow<W>(owner, CatalogMode::Browse);
+    return shell::OpenSingleWindow<W>(owner, CatalogMode::Browse);
 }
 
 }  // namespace catalogs

@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "controls/DBGNorm.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "ui_CatalogFrm.h"
 
 namespace catalogs {

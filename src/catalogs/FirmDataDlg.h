@@ -1,7 +1,7 @@
 // The unit data dialog "Datele unitatii": the single record of "Parohia.DB"
 // (who the unit is, its address, head, accountant, bank account, working year
 // and whether the program runs at a metropolitan see). Run modally through
-// app::RunModalDialog, which opens the table and drops the changes when the
+// shell::RunModalDialog, which opens the table and drops the changes when the
 // dialog is closed with its close box. "&Valideaza" stores the record and
 // closes the dialog; a record the table refuses keeps the dialog open.
 #pragma once

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Errors.h"
 #include "data/Format.h"
 

@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "controls/PickDate.h"
 #include "data/Clock.h"
 #include "data/Format.h"

@@ -11,7 +11,7 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 
 #include <cmath>
 

@@ -1,33 +1,32 @@
 #include "entry/CashDocFrm.h"
 
 #include "controls/DBGNorm.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Clock.h"
 #include "data/Errors.h"
 #include "reports/ReportRun.h"
 
 namespace entry {
 
-TCashDocFrm::TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDocSpec& cash, const FormLayout& layout)
-    : TDocumentFrm(owner, spec, layout), cash_(cash), select_(cash.select) {
-    TTipCatalog.setTableName(cash.catalogTable);
+namespace {
+constexpr int kCtrlEnterChar = 10;  // the character Ctrl+Enter produces
+}  // namespace
+
+TCashDocFrm::TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDocSpec& cash)
+    : TDocumentFrm(owner, spec), TTipCatalog(table(cash.catalogTable, false)), cash_(cash), select_(cash.select) {
     Docs.setup(cash.codeField).onValidate = [this](data::Field& f) { codeValidate(f); };
     Docs.setup("Data").onValidate = [this](data::Field& f) { dateValidate(f); };
 
-    DBEditNormal4 = findChild<TDocEdit*>(QStringLiteral("DBEditNormal4"));
-    DBText2 = findChild<TDBText*>(QStringLiteral("DBText2"));
-    DBComboNormal1 = findChild<ui::TDBComboNormal*>(QStringLiteral("DBComboNormal1"));
-    DBEditNormal3 = findChild<TDocEdit*>(QStringLiteral("DBEditNormal3"));
-
-    DBEditNormal4->setAutoSelect(false);
-    DBEditNormal4->onKeyPress = [this](QKeyEvent*, int ch) {
-        if (ch != 10) return false;  // Ctrl+Enter
+    auto* code = ui::child<TDocEdit>(this, "DBEditNormal4");
+    code->setAutoSelect(false);
+    code->onKeyPress = [this](QKeyEvent*, int ch) {
+        if (ch != kCtrlEnterChar) return false;
         chooseType();
         return true;
     };
-    connect(DBEditNormal4, &ui::DBEdit::doubleClicked, this, [this] { chooseType(); });
-    connect(DBEditNormal4, &TDocEdit::entered, this,
-            [this] { reports::StatusMessage(QString::fromUtf8(cash_.statusHint)); });
+    connect(code, &ui::DBEdit::doubleClicked, this, [this] { chooseType(); });
+    connect(code, &TDocEdit::entered, this,
+            [this] { ui::StatusMessage(QString::fromUtf8(cash_.statusHint)); });
     connect(DBEditNormal2, &TDocEdit::exited, this, [this] { fillExplanation(); });
 }
 
@@ -75,7 +74,7 @@ void TCashDocFrm::chooseType() {
             Docs[cash_.codeField].setAsInteger(chosen);
         }))
         return;
-    if (QWidget* next = findChild<QWidget*>(QString::fromUtf8(cash_.focusAfterChoice))) next->setFocus();
+    ui::namedWidget(this, cash_.focusAfterChoice)->setFocus();
 }
 
 void TCashDocFrm::fillExplanation() {

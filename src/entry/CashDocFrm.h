@@ -26,13 +26,16 @@ struct CashDocSpec {
 class TCashDocFrm : public TDocumentFrm {
     Q_OBJECT
 public:
-    data::Table TTipCatalog;  // the type catalog, opened around each look-up
+    // Replaces the catalog choice (tests).
+    void setSelectType(SelectType select) { select_ = select; }
 
-    TDocEdit* DBEditNormal4 = nullptr;  // type code
-    TDBText* DBText2 = nullptr;         // type name
-    ui::TDBComboNormal* DBComboNormal1 = nullptr;  // account
-    TDocEdit* DBEditNormal3 = nullptr;  // explanation
+protected:
+    TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDocSpec& cash);
+    void newRecord() override;
 
+    data::Table& TTipCatalog;  // the type catalog, opened around each look-up
+
+private:
     // Ctrl+Enter and double-click on the code field: the type chosen in the
     // catalog goes into the code (the record is put into editing first) and
     // the focus moves on; a cancelled choice changes nothing.
@@ -41,13 +44,6 @@ public:
     // explanation becomes the type's default explanation.
     void fillExplanation();
 
-    // Replaces the catalog choice (tests).
-    void setSelectType(SelectType select) { select_ = select; }
-
-protected:
-    TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDocSpec& cash, const FormLayout& layout);
-    void newRecord() override;
-
     // The code rule: a code found in the catalog brings its name; an empty
     // code empties the name; a code the catalog lacks is refused with a
     // warning and the record keeps its code and that code's name.
@@ -55,7 +51,6 @@ protected:
     // The date rule: a warning while typing a date outside the working year.
     void dateValidate(data::Field& date);
 
-private:
     const CashDocSpec& cash_;
     SelectType select_;
 };

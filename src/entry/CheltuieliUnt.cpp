@@ -1,5 +1,7 @@
 #include "entry/CheltuieliUnt.h"
 
+#include "ui_CheltuieliUnt.h"
+
 #include "catalogs/CatalogSelect.h"
 #include "documents/print/RepOPUnt.h"
 
@@ -8,61 +10,34 @@ namespace entry {
 namespace {
 
 const DocumentSpec kSpec{
-    "Cheltuieli.DB",
-    "Nr_act",
-    "Valoarea",
-    "select max(Nr_act)  from Cheltuieli",
-    "Atentie anul ales pentru inregistrarea platii ",
-    "Completati toate datele referitoare la plata pe care doriti sa o efectuati!",
-    "Sigur doriti anularea acestei plati ?",
-    {"Cod_cheltuiala", "Nr_act", "Cont", "Valoarea"},
-    true,
-    true,
+    .table = "Cheltuieli.DB",
+    .numberField = "Nr_act",
+    .amountField = "Valoarea",
+    .counterSql = "select max(Nr_act)  from Cheltuieli",
+    .yearText = "Atentie anul ales pentru inregistrarea platii ",
+    .incompleteText = "Completati toate datele referitoare la plata pe care doriti sa o efectuati!",
+    .deleteText = "Sigur doriti anularea acestei plati ?",
+    .required = {"Cod_cheltuiala", "Nr_act", "Cont", "Valoarea"},
+    .form = &ui::setupForm<Ui_TCheltuieliFrm>,
+    .showsCash = true,
+    .showsBank = true,
 };
 
 const CashDocSpec kCash{
-    "Cod_cheltuiala",
-    "Den_cheltuiala",
-    "Tip_cheltuieli.DB",
-    "Explicatie_cheltuiala",
-    false,
-    "Codul de cheltuiala <",
-    "Apsati <Ctrl-Enter> pentru a selecta tipul de cheltuiala din catalog!",
-    "DBEditNormal5",
-    &catalogs::SelectTipCheltuiala,
-};
-
-const FormLayout kLayout{
-    "Plati",
-    {
-        {nullptr, {{CtlKind::Pos, "DBPos1"}}},
-        {"Inregistrare (ordin plata)",
-         {
-             {CtlKind::Edit, "DBEditNormal1", "Numar :", "Nr_act"},
-             {CtlKind::Date, "DBDateEdit1", "Data :", "Data"},
-             {CtlKind::Lookup, "DBLookupComboBox1", "Felul :", "Fel"},
-             {CtlKind::Edit, "DBEditNormal4", "Cod cheltuiala :", "Cod_cheltuiala"},
-             {CtlKind::Text, "DBText2", "Denumire :", "Den_cheltuiala"},
-             {CtlKind::Edit, "DBEditNormal5", "Beneficiar :", "Beneficiar"},
-             {CtlKind::Balance, "SoldCasaLbl", "SOLD CURENT CASA :"},
-             {CtlKind::Balance, "SoldBancaLbl", "SOLD CURENT BANCA : "},
-         }},
-        {"Valoare",
-         {
-             {CtlKind::Combo, "DBComboNormal1", "Plata se face prin :", "Cont", nullptr, "Casa|Banca"},
-             {CtlKind::Edit, "DBEditNormal2", "Suma platita :", "Valoarea"},
-             {CtlKind::Edit, "DBEditNormal3", "Explicatie :", "Explicatie"},
-             {CtlKind::Navigator, "DocInNavigator"},
-             {CtlKind::Button, "AplyBtn", "&Salveaza", nullptr, "Salveaza operatiunea"},
-             {CtlKind::Button, "PrintBtn", "&Printeaza", nullptr, "Sunt de acord"},
-         }},
-    },
+    .codeField = "Cod_cheltuiala",
+    .nameField = "Den_cheltuiala",
+    .catalogTable = "Tip_cheltuieli.DB",
+    .catalogExplanation = "Explicatie_cheltuiala",
+    .explanationWithParishioner = false,
+    .codeWarning = "Codul de cheltuiala <",
+    .statusHint = "Apsati <Ctrl-Enter> pentru a selecta tipul de cheltuiala din catalog!",
+    .focusAfterChoice = "DBEditNormal5",
+    .select = &catalogs::SelectTipCheltuiala,
 };
 
 }  // namespace
 
-TCheltuieliFrm::TCheltuieliFrm(QWidget* owner) : TCashDocFrm(owner, kSpec, kCash, kLayout) {
-    DBEditNormal5 = findChild<TDocEdit*>(QStringLiteral("DBEditNormal5"));
+TCheltuieliFrm::TCheltuieliFrm(QWidget* owner) : TCashDocFrm(owner, kSpec, kCash) {
     create();
 }
 

@@ -10,15 +10,14 @@ class TCheltuieliFrm : public TCashDocFrm {
 public:
     explicit TCheltuieliFrm(QWidget* owner);
 
-    data::Table& TCheltuieli = Docs;
-    data::DataSource& DSCheltuieli = DSDocs;
-    data::Table& TTipCheltuieli = TTipCatalog;
-
-    TDocEdit* DBEditNormal5 = nullptr;  // payee
-
+private:
     // Prints the payment order stored under the current document's date,
     // number and expense code; the document is not saved first.
     void PrintBtnClick() override;
+
+    data::Table& TCheltuieli = Docs;
+    data::DataSource& DSCheltuieli = DSDocs;
+    data::Table& TTipCheltuieli = TTipCatalog;
 };
 
 }  // namespace entry

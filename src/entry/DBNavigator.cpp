@@ -6,7 +6,7 @@
 #include <QToolButton>
 
 #include "controls/ControlSupport.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 
 namespace entry {
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/DataBound.h"
 #include "data/DataSource.h"
 
 class QToolButton;
@@ -17,14 +18,14 @@ namespace entry {
 enum class NavBtn { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh };
 inline constexpr int kNavButtonCount = 10;
 
-class TDBNavigator : public QWidget {
+class TDBNavigator : public QWidget, public ui::DataBound {
     Q_OBJECT
 public:
     explicit TDBNavigator(QWidget* parent = nullptr);
     ~TDBNavigator() override;
 
-    void setDataSource(data::DataSource* s);
-    data::DataSource* dataSource() const;
+    void setDataSource(data::DataSource* s) override;
+    data::DataSource* dataSource() const override;
 
     // The buttons shown, in the fixed order of NavBtn.
     void setVisibleButtons(const std::vector<NavBtn>& buttons);

@@ -1,42 +1,27 @@
 #include "entry/DepuneriUnt.h"
 
+#include "ui_DepuneriUnt.h"
+
 namespace entry {
 
 namespace {
 
 const DocumentSpec kSpec{
-    "Depuneri.db",
-    "Nr_doc",
-    "Suma",
-    "select max(Nr_doc)  from Depuneri",
-    "Atentie anul ales pentru inregistrarea depunerii ",
-    "Completati toate datele referitoare la depunerea pe care doriti sa o efectuati!",
-    "Sigur doriti anularea acestei depuneri in cont?",
-    {"Nr_doc", "Suma"},
-    true,
-    false,
-};
-
-const FormLayout kLayout{
-    "Depuneri in banca",
-    {
-        {nullptr, {{CtlKind::Pos, "DBPos1"}}},
-        {"Inregistrare depunere in contul de banca",
-         {
-             {CtlKind::Edit, "DBEditNormal1", "Numar :", "Nr_doc"},
-             {CtlKind::Date, "DBDateEdit1", "Data :", "Data"},
-             {CtlKind::Lookup, "DBLookupComboBox1", "Felul :", "Fel"},
-             {CtlKind::Edit, "DBEditNormal2", "Suma depusa :", "Suma"},
-             {CtlKind::Balance, "SoldCasaLbl", "SOLD CURENT CASA :"},
-             {CtlKind::Navigator, "DocInNavigator"},
-             {CtlKind::Button, "AplyBtn", "&Salveaza", nullptr, "Salveaza operatiunea"},
-             {CtlKind::Button, "PrintBtn", "&Printeaza", nullptr, "Printeaza chitanta"},
-         }},
-    },
+    .table = "Depuneri.db",
+    .numberField = "Nr_doc",
+    .amountField = "Suma",
+    .counterSql = "select max(Nr_doc)  from Depuneri",
+    .yearText = "Atentie anul ales pentru inregistrarea depunerii ",
+    .incompleteText = "Completati toate datele referitoare la depunerea pe care doriti sa o efectuati!",
+    .deleteText = "Sigur doriti anularea acestei depuneri in cont?",
+    .required = {"Nr_doc", "Suma"},
+    .form = &ui::setupForm<Ui_TDepuneriFrm>,
+    .showsCash = true,
+    .showsBank = false,
 };
 
 }  // namespace
 
-TDepuneriFrm::TDepuneriFrm(QWidget* owner) : TTransferFrm(owner, kSpec, kLayout) { create(); }
+TDepuneriFrm::TDepuneriFrm(QWidget* owner) : TTransferFrm(owner, kSpec) { create(); }
 
 }  // namespace entry

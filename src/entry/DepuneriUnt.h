@@ -10,6 +10,7 @@ class TDepuneriFrm : public TTransferFrm {
 public:
     explicit TDepuneriFrm(QWidget* owner);
 
+private:
     data::Table& TDepuneri = Docs;
     data::DataSource& DSDepuneri = DSDocs;
 };

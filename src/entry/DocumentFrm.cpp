@@ -1,31 +1,30 @@
 #include "entry/DocumentFrm.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 #include "controls/DBDate.h"
 #include "controls/DBPos.h"
-#include "controls/Messages.h"
 #include "data/Errors.h"
 #include "entry/Balances.h"
 #include "entry/DBNavigator.h"
+#include "shell/Messages.h"
 
 namespace entry {
 
 namespace {
+
+constexpr ui::WindowSpec kWindow{.modeless = true, .minimizable = true};
 
 const QStringList kNavigatorHints = {
     QStringLiteral("Primul document"),   QStringLiteral("Precedentul document"), QStringLiteral("Urmatorul document"),
     QStringLiteral("Ultimul document"),  QStringLiteral("Document nou"),         QStringLiteral("Sterge document"),
     QStringLiteral("Salveaza document"), QStringLiteral("Anuleaza modificarile"), QStringLiteral("Actualizeaza datele")};
 
-
-bool isEmptyValue(const data::Field& f) {
-    const data::Value v = f.value();
-    return v.isNull() || (v.isString() && v.toString().empty());
+// A balance label the window's layout has, or nullptr.
+QLabel* optionalLabel(QWidget* form, const char* name) {
+    return form->findChild<QLabel*>(QString::fromUtf8(name));
 }
 
 }  // namespace
@@ -41,17 +40,15 @@ QString yearWarning(const char* yearText, int year, int workingYear) {
            QString::number(workingYear) + QStringLiteral(" ! Introduceti o data valida.");
 }
 
-TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec, const FormLayout& layout)
-    : QWidget(owner, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      spec_(spec) {
-    Docs.setTableName(spec.table);
-    DSDocs.setDataSet(&Docs);
-    TTipDoc.setTableName("Tip_doc.db");
-    DSTipDoc.setDataSet(&TTipDoc);
-    QContor.setSql(spec.counterSql);
-    TParohia.setTableName("Parohia.DB");
-
+TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
+    : DataWindow(owner, kWindow),
+      spec_(spec),
+      Docs(table(spec.table)),
+      DSDocs(source(Docs)),
+      TTipDoc(table("Tip_doc.db")),
+      DSTipDoc(source(TTipDoc)),
+      QContor(query(spec.counterSql)),
+      TParohia(table("Parohia.DB", false)) {
     Docs.onNewRecord = [this](data::DataSet&) { newRecord(); };
     Docs.beforePost = [this](data::DataSet&) { beforePost(); };
     Docs.afterPost = [this](data::DataSet&) { afterPost(); };
@@ -59,88 +56,39 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec, const FormL
     Docs.afterDelete = [this](data::DataSet&) { afterDelete(); };
     Docs.setup("Data").editMask = "!99/99/0000;1;_";
 
-    buildForm(this, layout);
-    // every control of the layout that shows a field is bound to the documents
-    for (const GroupSpec& g : layout.groups)
-        for (const CtlSpec& c : g.controls) {
-            QWidget* w = findChild<QWidget*>(QString::fromUtf8(c.name));
-            const QString field = c.field ? QString::fromUtf8(c.field) : QString();
-            switch (c.kind) {
-                case CtlKind::Pos: static_cast<ui::TDBPos*>(w)->setDataSource(&DSDocs); break;
-                case CtlKind::Edit:
-                case CtlKind::Date: {
-                    auto* e = static_cast<ui::DBEdit*>(w);
-                    e->setDataSource(&DSDocs);
-                    e->setDataField(field);
-                    break;
-                }
-                case CtlKind::Lookup: {
-                    auto* l = static_cast<ui::TDBLookupComboBoxNormal*>(w);
-                    l->setDataSource(&DSDocs);
-                    l->setDataField(field);
-                    l->setListSource(&DSTipDoc);
-                    l->setKeyField(QStringLiteral("Denumire"));
-                    l->setListField(QStringLiteral("Denumire"));
-                    break;
-                }
-                case CtlKind::Combo: {
-                    auto* cb = static_cast<ui::TDBComboNormal*>(w);
-                    cb->setDataSource(&DSDocs);
-                    cb->setDataField(field);
-                    break;
-                }
-                case CtlKind::Text: {
-                    auto* t = static_cast<TDBText*>(w);
-                    t->setDataSource(&DSDocs);
-                    t->setDataField(field);
-                    break;
-                }
-                case CtlKind::Navigator: {
-                    auto* n = static_cast<TDBNavigator*>(w);
-                    n->setDataSource(&DSDocs);
-                    n->setVisibleButtons({NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert,
-                                          NavBtn::Delete, NavBtn::Post, NavBtn::Cancel, NavBtn::Refresh});
-                    n->setHints(kNavigatorHints);
-                    n->confirmDelete = false;  // the table's delete rule asks
-                    break;
-                }
-                case CtlKind::Balance:
-                case CtlKind::Button: break;
-            }
-        }
-    DBPos1 = findChild<ui::TDBPos*>(QStringLiteral("DBPos1"));
-    DBEditNormal1 = findChild<TDocEdit*>(QStringLiteral("DBEditNormal1"));
-    DBDateEdit1 = findChild<ui::TDBDateEdit*>(QStringLiteral("DBDateEdit1"));
-    DBLookupComboBox1 = findChild<ui::TDBLookupComboBoxNormal*>(QStringLiteral("DBLookupComboBox1"));
-    DBEditNormal2 = findChild<TDocEdit*>(QStringLiteral("DBEditNormal2"));
-    SoldCasaLbl = findChild<QLabel*>(QStringLiteral("SoldCasaLbl"));
-    SoldBancaLbl = findChild<QLabel*>(QStringLiteral("SoldBancaLbl"));
-    DocInNavigator = findChild<TDBNavigator*>(QStringLiteral("DocInNavigator"));
-    AplyBtn = findChild<QPushButton*>(QStringLiteral("AplyBtn"));
-    PrintBtn = findChild<QPushButton*>(QStringLiteral("PrintBtn"));
-    connect(AplyBtn, &QPushButton::clicked, this, [this] { AplyBtnClick(); });
+    spec.form(this);
+    ui::bindControls(this, {{"", &DSDocs}, {"DSTipDoc", &DSTipDoc}});
+
+    auto* pos = ui::child<ui::TDBPos>(this, "DBPos1");
+    pos->setKind(ui::gkHorizontalBar);
+    pos->setForeColor(palette().color(QPalette::Button).darker(140));
+    pos->setBackColor(palette().color(QPalette::Base));
+    pos->setColor(palette().color(QPalette::Highlight));
+
+    auto* nav = ui::child<TDBNavigator>(this, "DocInNavigator");
+    nav->setVisibleButtons({NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert, NavBtn::Delete,
+                            NavBtn::Post, NavBtn::Cancel, NavBtn::Refresh});
+    nav->setHints(kNavigatorHints);
+    nav->confirmDelete = false;  // the table's delete rule asks
+
+    DBEditNormal1 = ui::child<TDocEdit>(this, "DBEditNormal1");
+    DBEditNormal2 = ui::child<TDocEdit>(this, "DBEditNormal2");
+    SoldCasaLbl = optionalLabel(this, "SoldCasaLbl");
+    SoldBancaLbl = optionalLabel(this, "SoldBancaLbl");
+    PrintBtn = ui::child<QPushButton>(this, "PrintBtn");
+    connect(ui::child<QPushButton>(this, "AplyBtn"), &QPushButton::clicked, this, [this] { AplyBtnClick(); });
     connect(PrintBtn, &QPushButton::clicked, this, [this] { PrintBtnClick(); });
 
-    adjustSize();
-    setFixedSize(size());
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen) move(screen->availableGeometry().center() - rect().center());
+    finishLayout();
 }
 
-TDocumentFrm::~TDocumentFrm() {
-    // the controls go first: they are bound to the data sources below
-    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
-    try {
-        Docs.close();
-        TTipDoc.close();
-    } catch (...) {
-    }
-}
+TDocumentFrm::~TDocumentFrm() = default;
 
 void TDocumentFrm::create() {
     showBalances();
     TTipDoc.open();
     Docs.open();
+    ui::checkBindings(this);
     if (!Docs.isEmpty()) Docs.last();
     Docs.insert();
 }
@@ -174,11 +122,7 @@ void TDocumentFrm::checkYear() {
 
 void TDocumentFrm::beforePost() {
     checkYear();
-    for (const char* name : spec_.required)
-        if (isEmptyValue(Docs[name])) {
-            ui::Messages::warning(QString::fromUtf8(spec_.incompleteText), this);
-            data::abortSilently();
-        }
+    requireFields(Docs, spec_.required, QString::fromUtf8(spec_.incompleteText), this);
 }
 
 void TDocumentFrm::beforeDelete() {

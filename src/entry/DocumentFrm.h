@@ -3,16 +3,15 @@
 // the next-number query, the balance labels, the navigator and the two
 // buttons; the creation sequence, the working-year and completeness checks of
 // a save, the delete confirmation and the balances recomputed after every post
-// and delete (and at no other moment).
+// and delete (and at no other moment). Each window is its `.ui` layout and a
+// DocumentSpec.
 #pragma once
 #include <QWidget>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "data/DataSource.h"
-#include "data/Query.h"
-#include "data/Table.h"
+#include "controls/Binding.h"
+#include "controls/DataWindow.h"
 #include "entry/DocumentLayout.h"
 
 class QLabel;
@@ -31,14 +30,15 @@ class TDBNavigator;
 
 // The data that tells one document window from another.
 struct DocumentSpec {
-    const char* table;         // "Venituri.DB"
-    const char* numberField;   // "Nr_act" or "Nr_doc"
-    const char* amountField;   // "Valoarea" or "Suma"
-    const char* counterSql;    // the next-number query
-    const char* yearText;      // year refusal, up to the year: "Atentie anul ales pentru inregistrarea incasarii "
-    const char* incompleteText;
-    const char* deleteText;
-    std::vector<const char*> required;  // fields that must not be empty at save
+    const char* table;           // "Venituri.DB"
+    const char* numberField;     // "Nr_act" or "Nr_doc"
+    const char* amountField;     // "Valoarea" or "Suma"
+    const char* counterSql;      // the next-number query
+    const char* yearText;        // year refusal, up to the year: "Atentie anul ales pentru inregistrarea incasarii "
+    const char* incompleteText;  // a required field is blank
+    const char* deleteText;      // delete confirmation
+    std::vector<const char*> required;  // fields that must not be blank at save
+    ui::SetupForm form;          // the window's `.ui` layout
     bool showsCash = false, showsBank = false;
 };
 
@@ -64,43 +64,13 @@ int yearOfDate(const data::Field& f);
 // The warning of a year that is not the working year.
 QString yearWarning(const char* yearText, int year, int workingYear);
 
-class TDocumentFrm : public QWidget {
+class TDocumentFrm : public ui::DataWindow<QWidget> {
     Q_OBJECT
 public:
     ~TDocumentFrm() override;
 
-    // --- tables
-    data::Table Docs;          // the documents, open while the window is open
-    data::DataSource DSDocs;
-    data::Table TTipDoc;       // document kinds, open while the window is open
-    data::DataSource DSTipDoc;
-    data::Query QContor;       // the largest document number
-    data::Table TParohia;      // opened around each working-year check
-
-    // --- controls (names as in the layouts)
-    ui::TDBPos* DBPos1 = nullptr;
-    TDocEdit* DBEditNormal1 = nullptr;  // number
-    ui::TDBDateEdit* DBDateEdit1 = nullptr;
-    ui::TDBLookupComboBoxNormal* DBLookupComboBox1 = nullptr;
-    TDocEdit* DBEditNormal2 = nullptr;  // amount
-    QLabel* SoldCasaLbl = nullptr;      // only in windows that show the cash balance
-    QLabel* SoldBancaLbl = nullptr;     // only in windows that show the bank balance
-    TDBNavigator* DocInNavigator = nullptr;
-    QPushButton* AplyBtn = nullptr;
-    QPushButton* PrintBtn = nullptr;
-
-    // "&Salveaza": posts a document being entered or edited (a refused save
-    // ends here), moves to the last document and focuses "&Printeaza".
-    void AplyBtnClick();
-    virtual void PrintBtnClick() = 0;
-
-    // The working year An_lucru of the unit (0 when the unit has none).
-    int workingYear();
-    // Recomputes the balances this window shows and writes them into their labels.
-    void showBalances();
-
 protected:
-    TDocumentFrm(QWidget* owner, const DocumentSpec& spec, const FormLayout& layout);
+    TDocumentFrm(QWidget* owner, const DocumentSpec& spec);
 
     // The creation sequence, run by each window's constructor once it is
     // complete: balances, the document kinds, the documents, then a new
@@ -114,7 +84,13 @@ protected:
     virtual void afterPost() { showBalances(); }
     virtual void beforeDelete();
     virtual void afterDelete() { showBalances(); }
+    // "&Printeaza".
+    virtual void PrintBtnClick() = 0;
 
+    // The working year An_lucru of the unit (0 when the unit has none).
+    int workingYear();
+    // Recomputes the balances this window shows and writes them into their labels.
+    void showBalances();
     // Next document number: the largest stored number + 1.
     double nextNumber();
     // Shows the warning and refuses (data::Abort) when the document's date is
@@ -125,8 +101,25 @@ protected:
 
     const DocumentSpec& spec() const { return spec_; }
 
-private:
     const DocumentSpec& spec_;
+    data::Table& Docs;         // the documents, open while the window is open
+    data::DataSource& DSDocs;
+    data::Table& TTipDoc;      // document kinds, open while the window is open
+    data::DataSource& DSTipDoc;
+    data::Query& QContor;      // the largest document number
+    data::Table& TParohia;     // opened around each working-year check
+
+    // controls (names as in the layouts)
+    TDocEdit* DBEditNormal1;   // number
+    TDocEdit* DBEditNormal2;   // amount
+    QLabel* SoldCasaLbl;       // only in windows that show the cash balance
+    QLabel* SoldBancaLbl;      // only in windows that show the bank balance
+    QPushButton* PrintBtn;
+
+private:
+    // "&Salveaza": posts a document being entered or edited (a refused save
+    // ends here), moves to the last document and focuses "&Printeaza".
+    void AplyBtnClick();
 };
 
 }  // namespace entry

@@ -10,6 +10,7 @@ class TRidicariFrm : public TTransferFrm {
 public:
     explicit TRidicariFrm(QWidget* owner);
 
+private:
     data::Table& TRidicari = Docs;
     data::DataSource& DSRidicari = DSDocs;
 };

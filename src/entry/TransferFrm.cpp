@@ -7,8 +7,7 @@
 
 namespace entry {
 
-TTransferFrm::TTransferFrm(QWidget* owner, const DocumentSpec& spec, const FormLayout& layout)
-    : TDocumentFrm(owner, spec, layout) {}
+TTransferFrm::TTransferFrm(QWidget* owner, const DocumentSpec& spec) : TDocumentFrm(owner, spec) {}
 
 QLabel* TTransferFrm::balanceLabel() const { return spec().showsCash ? SoldCasaLbl : SoldBancaLbl; }
 

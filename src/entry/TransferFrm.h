@@ -8,12 +8,10 @@ namespace entry {
 
 class TTransferFrm : public TDocumentFrm {
     Q_OBJECT
-public:
+protected:
+    TTransferFrm(QWidget* owner, const DocumentSpec& spec);
     // "&Printeaza" has no action in these windows.
     void PrintBtnClick() override {}
-
-protected:
-    TTransferFrm(QWidget* owner, const DocumentSpec& spec, const FormLayout& layout);
     // Number, the amount read back from the balance label, today's date.
     void newRecord() override;
     // The label of the balance this window draws on.

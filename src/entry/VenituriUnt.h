@@ -9,13 +9,14 @@ class TVenituriFrm : public TCashDocFrm {
 public:
     explicit TVenituriFrm(QWidget* owner);
 
-    data::Table& TVenituri = Docs;
-    data::DataSource& DSVenituri = DSDocs;
-    data::Table& TTipVenituri = TTipCatalog;
-
+private:
     // Starts the next receipt, as the navigator's insert button does, and
     // puts the focus on the number. No receipt is printed.
     void PrintBtnClick() override;
+
+    data::Table& TVenituri = Docs;
+    data::DataSource& DSVenituri = DSDocs;
+    data::Table& TTipVenituri = TTipCatalog;
 };
 
 }  // namespace entry

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Format.h"
 
 namespace reports {

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "reports/Printer.h"
 #include "reports/Render.h"
 

@@ -11,7 +11,7 @@
 #include <QPrinterInfo>
 #include <QProgressDialog>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "reports/Render.h"
 
 namespace reports {

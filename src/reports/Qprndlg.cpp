@@ -15,7 +15,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "reports/Fonts.h"
 #include "reports/Printer.h"
 

@@ -4,28 +4,13 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Errors.h"
 #include "reports/PrintSettings.h"
 #include "reports/Qprndlg.h"
 #include "reports/Workmsg.h"
 
 namespace reports {
-
-namespace {
-StatusHandler& statusHandler() {
-    static StatusHandler h;
-    return h;
-}
-}  // namespace
-
-void setStatusMessageHandler(StatusHandler handler) { statusHandler() = std::move(handler); }
-
-// The text goes to the main window's status line; a handler (tests) sees it too.
-void StatusMessage(const QString& text) {
-    ui::StatusMessage(text);
-    if (statusHandler()) statusHandler()(text);
-}
 
 WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
@@ -77,10 +62,10 @@ TReportForm::~TReportForm() = default;
 
 RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
                     const std::function<std::unique_ptr<TReportForm>(QWidget*)>& createForm) {
-    StatusMessage(options.statusText);
+    ui::StatusMessage(options.statusText);
     SetReportDefaults(options.fontSize, options.orientation);
     if (!ExecutePrintDialog(owner)) {
-        StatusMessage(kStatusOk);
+        ui::StatusMessage(kStatusOk);
         return RunResult::Cancelled;
     }
     std::unique_ptr<TReportForm> form = createForm(owner);
@@ -96,7 +81,7 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
         }
     } closer{form.get()};
     if (owner) owner->repaint();
-    StatusMessage(kStatusListing);
+    ui::StatusMessage(kStatusListing);
     WaitCursor wait;
     try {
         form->openData();
@@ -121,7 +106,7 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     closer.f = nullptr;
     form->closeData();
     form.reset();
-    StatusMessage(kStatusOk);
+    ui::StatusMessage(kStatusOk);
     return RunResult::Done;
 }
 

@@ -9,16 +9,11 @@
 #include <string>
 
 #include "reports/Report.h"
+#include "shell/StatusLine.h"
 
 class QWidget;
 
 namespace reports {
-
-// The main window's status line: the application installs the handler;
-// without one the texts go nowhere.
-using StatusHandler = std::function<void(const QString& text)>;
-void setStatusMessageHandler(StatusHandler handler);
-void StatusMessage(const QString& text);
 
 inline const QString kStatusListing = QStringLiteral(" Listez...");
 inline const QString kStatusOk = QStringLiteral(" OK.");

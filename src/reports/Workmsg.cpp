@@ -15,11 +15,6 @@ namespace ui {
 
 namespace {
 
-QPointer<QLabel>& statusTarget() {
-    static QPointer<QLabel> p;
-    return p;
-}
-
 constexpr int kDesignedWidth = 330;
 constexpr int kDesignedHeight = 56;
 constexpr int kPictureWidth = 40;
@@ -129,17 +124,6 @@ QPointer<TMessageForm>& messageForm() {
 }
 
 }  // namespace
-
-void setStatusLine(QLabel* line) { statusTarget() = line; }
-
-QLabel* statusLine() { return statusTarget(); }
-
-void StatusMessage(const QString& text) {
-    QLabel* line = statusTarget();
-    if (!line) return;
-    line->setText(text);
-    if (line->isVisible()) line->repaint();
-}
 
 void ShowWorkMessage(QWidget* owner, const QString& text) {
     QPointer<TMessageForm>& form = messageForm();

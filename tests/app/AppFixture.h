@@ -14,7 +14,7 @@
 
 #include "app/Settings.h"
 #include "app/Version.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/Install.h"

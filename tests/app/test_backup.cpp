@@ -13,6 +13,7 @@
 #include "app/Settings.h"
 #include "data/Table.h"
 #include "reports/Workmsg.h"
+#include "shell/StatusLine.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 
 #include "AppFixture.h"
 #include "app/MainFrm.h"
-#include "app/WindowSlots.h"
+#include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
 #include "entry/DocumentFrm.h"
 #include "entry/VenituriUnt.h"
@@ -18,7 +18,7 @@ TEST_F(AppFixture, CtrlCInTheReceiptsWindowOpensThePaymentsWindow) {
     TMainFrm frm;
     frm.show();
     frm.commands().run(Command::Venituri, frm);
-    auto* receipts = app::openWindow<entry::TVenituriFrm>();
+    auto* receipts = shell::openWindow<entry::TVenituriFrm>();
     ASSERT_NE(receipts, nullptr);
     QWidget* number = receipts->DBEditNormal1;
     receipts->activateWindow();
@@ -26,13 +26,13 @@ TEST_F(AppFixture, CtrlCInTheReceiptsWindowOpensThePaymentsWindow) {
     number->setFocus();
     QApplication::processEvents();
     const QString before = static_cast<QLineEdit*>(number)->text();
-    EXPECT_EQ(app::openWindow<entry::TCheltuieliFrm>(), nullptr);
+    EXPECT_EQ(shell::openWindow<entry::TCheltuieliFrm>(), nullptr);
 
     QTest::keyClick(number, Qt::Key_C, Qt::ControlModifier);
     QApplication::processEvents();
-    EXPECT_NE(app::openWindow<entry::TCheltuieliFrm>(), nullptr);
+    EXPECT_NE(shell::openWindow<entry::TCheltuieliFrm>(), nullptr);
     EXPECT_EQ(static_cast<QLineEdit*>(number)->text(), before);  // nothing typed into the number
     // Ctrl+V from there brings the receipts window back: still one of it
-    QTest::keyClick(app::openWindow<entry::TCheltuieliFrm>(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(app::openWindow<entry::TVenituriFrm>(), receipts);
+    QTest::keyClick(shell::openWindow<entry::TCheltuieliFrm>(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(shell::openWindow<entry::TVenituriFrm>(), receipts);
 }

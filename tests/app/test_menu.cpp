@@ -16,7 +16,7 @@
 #include "AppFixture.h"
 #include "app/MainFrm.h"
 #include "app/Shortcuts.h"
-#include "app/WindowSlots.h"
+#include "shell/WindowSlots.h"
 #include "data/Errors.h"
 #include "data/Table.h"
 
@@ -181,7 +181,7 @@ TEST_F(MenuTest, ShortcutsFromAnotherWindowWinOverTheFocusedEdit) {
     TMainFrm frm;
     frm.show();
     recordCommands(frm);
-    auto* doc = app::OpenSingleWindow<DocWindow>(&frm);
+    auto* doc = shell::OpenSingleWindow<DocWindow>(&frm);
     doc->edit->setText("text de copiat");
     doc->edit->selectAll();
     focusEdit(doc, doc->edit);
@@ -230,7 +230,7 @@ TEST_F(MenuTest, DisabledItemsDoNotAnswerTheirKeys) {
     ASSERT_NE(anNou, nullptr);
     ASSERT_FALSE(app::itemEnabled(anNou));
     anNou->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    auto* doc = app::OpenSingleWindow<DocWindow>(&frm);
+    auto* doc = shell::OpenSingleWindow<DocWindow>(&frm);
     focusEdit(doc, doc->edit);
     QTest::keyClick(doc->edit, Qt::Key_T, Qt::ControlModifier);
     EXPECT_TRUE(ran.empty());
@@ -266,12 +266,12 @@ TEST_F(MenuTest, ShortcutsDoNothingWhileAModalDialogIsOpen) {
 TEST_F(MenuTest, SingleWindowOpensOnceAndComesBackToTheFront) {
     TMainFrm frm;
     frm.show();
-    frm.commands().set(Command::Venituri, [](TMainFrm& m) { app::OpenSingleWindow<DocWindow>(&m); });
+    frm.commands().set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<DocWindow>(&m); });
     const int before = DocWindow::created;
     frm.findChild<QAction*>("Venituri1")->trigger();
     QTest::mouseClick(frm.SpeedDocIn, Qt::LeftButton);
     EXPECT_EQ(DocWindow::created, before + 1);
-    DocWindow* w = app::openWindow<DocWindow>();
+    DocWindow* w = shell::openWindow<DocWindow>();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isWindow());
     EXPECT_EQ(w->parentWidget(), &frm);  // owned by the main window
@@ -286,15 +286,15 @@ TEST_F(MenuTest, SingleWindowOpensOnceAndComesBackToTheFront) {
     // Closing frees the window and empties the slot; the next opening makes a new one.
     const int destroyedBefore = DocWindow::destroyed;
     w->close();
-    EXPECT_EQ(app::openWindow<DocWindow>(), nullptr);
+    EXPECT_EQ(shell::openWindow<DocWindow>(), nullptr);
     frm.runCommand(Command::Venituri);
     EXPECT_EQ(DocWindow::created, before + 2);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(DocWindow::destroyed, destroyedBefore + 1);
-    EXPECT_NE(app::openWindow<DocWindow>(), nullptr);
+    EXPECT_NE(shell::openWindow<DocWindow>(), nullptr);
 
     // A window made without the window flag still becomes a top-level window.
-    auto* o = app::OpenSingleWindow<OtherWindow>(&frm);
+    auto* o = shell::OpenSingleWindow<OtherWindow>(&frm);
     EXPECT_TRUE(o->isWindow());
     EXPECT_EQ(o->parentWidget(), &frm);
 }
@@ -304,13 +304,13 @@ TEST_F(MenuTest, ClosingTheMainWindowDiscardsOpenWindows) {
     {
         TMainFrm frm;
         frm.show();
-        auto* doc = app::OpenSingleWindow<DocWindow>(&frm);
+        auto* doc = shell::OpenSingleWindow<DocWindow>(&frm);
         doc->edit->setText("nesalvat");
         frm.close();
     }
     EXPECT_EQ(DocWindow::destroyed, destroyedBefore + 1);
     EXPECT_TRUE(messages().isEmpty());
-    EXPECT_EQ(app::openWindow<DocWindow>(), nullptr);
+    EXPECT_EQ(shell::openWindow<DocWindow>(), nullptr);
 }
 
 // ---- RunModalDialog
@@ -344,7 +344,7 @@ TEST_F(MenuTest, ModalDialogPostsPendingEditsOnOk) {
         d->TContor["Sold_init_casa"].setAsFloat(1234.5);
         d->accept();
     });
-    EXPECT_TRUE(app::RunModalDialog<ContorDlg>(&frm, "Eroare de acces la baza de date!", db.path(), "Contor.DB"));
+    EXPECT_TRUE(shell::RunModalDialog<ContorDlg>(&frm, "Eroare de acces la baza de date!", db.path(), "Contor.DB"));
     EXPECT_TRUE(shown);
     EXPECT_EQ(ContorDlg::alive, 0);  // freed
     data::Table t;
@@ -364,7 +364,7 @@ TEST_F(MenuTest, ModalDialogCancelledKeepsNothing) {
         d->TContor["Sold_init_casa"].setAsFloat(99);
         d->reject();
     });
-    EXPECT_FALSE(app::RunModalDialog<ContorDlg>(&frm, "Eroare de acces la baza de date!", db.path(), "Contor.DB"));
+    EXPECT_FALSE(shell::RunModalDialog<ContorDlg>(&frm, "Eroare de acces la baza de date!", db.path(), "Contor.DB"));
     EXPECT_EQ(ContorDlg::alive, 0);
     data::Table t;
     t.setDatabaseName(db.path());
@@ -382,7 +382,7 @@ TEST_F(MenuTest, ModalDialogOverAMissingTableShowsTheAccessError) {
             static_cast<QDialog*>(d)->reject();
         }
     });
-    EXPECT_FALSE(app::RunModalDialog<ContorDlg>(&frm, "Eroare de acces la baza de date!", db.path(), "Lipsa.DB"));
+    EXPECT_FALSE(shell::RunModalDialog<ContorDlg>(&frm, "Eroare de acces la baza de date!", db.path(), "Lipsa.DB"));
     QApplication::processEvents();
     EXPECT_FALSE(shown);
     EXPECT_EQ(ContorDlg::alive, 0);

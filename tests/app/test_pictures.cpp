@@ -8,6 +8,7 @@
 #include "app/JpegImage.h"
 #include "app/Version.h"
 #include "reports/Workmsg.h"
+#include "shell/StatusLine.h"
 
 namespace {
 QImage decode(const std::string& bytes) {

@@ -11,6 +11,7 @@
 #include "data/Schema.h"
 #include "data/Table.h"
 #include "reports/Workmsg.h"
+#include "shell/StatusLine.h"
 
 using app::TMainFrm;
 

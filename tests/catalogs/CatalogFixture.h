@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Install.h"
 #include "data/Schema.h"

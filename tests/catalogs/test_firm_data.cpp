@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "CatalogFixture.h"
-#include "app/WindowSlots.h"
+#include "shell/WindowSlots.h"
 #include "catalogs/FirmDataDlg.h"
 #include "controls/DBGNorm.h"
 
@@ -53,7 +53,7 @@ protected:
                 d->close();
             }
         });
-        return app::RunModalDialog<TFirmDataDlg>(nullptr, catalogs::kParohiaAccessError);
+        return shell::RunModalDialog<TFirmDataDlg>(nullptr, catalogs::kParohiaAccessError);
     }
 };
 
@@ -178,7 +178,7 @@ TEST_F(FirmData, AMissingTableGivesTheAccessErrorAndNoDialog) {
     std::remove(db.file("Parohia.DB").c_str());
     bool shown = false;
     QTimer::singleShot(0, [&shown] { shown = QApplication::activeModalWidget() != nullptr; });
-    EXPECT_FALSE(app::RunModalDialog<TFirmDataDlg>(nullptr, catalogs::kParohiaAccessError));
+    EXPECT_FALSE(shell::RunModalDialog<TFirmDataDlg>(nullptr, catalogs::kParohiaAccessError));
     QApplication::processEvents();
     EXPECT_FALSE(shown);
     ASSERT_EQ(ui::Messages::history().size(), 1u);

@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Clock.h"
 #include "data/DataSource.h"
 #include "data/Format.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/Install.h"
@@ -38,12 +38,12 @@ protected:
             if (r.buttons & ui::Yes) return int(answerYes ? ui::Yes : ui::No);
             return int(ui::Ok);
         });
-        reports::setStatusMessageHandler([this](const QString& s) { status << s; });
+        ui::setStatusObserver([this](const QString& s) { status << s; });
     }
     void TearDown() override {
         windows.clear();
         QApplication::processEvents();
-        reports::setStatusMessageHandler(nullptr);
+        ui::setStatusObserver(nullptr);
         ui::Messages::clearResponder();
         ui::Messages::clearHistory();
         data::setToday(std::nullopt);

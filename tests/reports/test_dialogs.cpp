@@ -14,7 +14,7 @@
 #include <QtTest/QTest>
 
 #include "ReportTestSupport.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Errors.h"
 #include "reports/Intrvdlg.h"
 #include "reports/Preview.h"
@@ -508,13 +508,13 @@ class RunSequence : public PrintDialog {
 protected:
     void SetUp() override {
         PrintDialog::SetUp();
-        setStatusMessageHandler([this](const QString& s) { log.status << s; });
+        ui::setStatusObserver([this](const QString& s) { log.status << s; });
         std::vector<rt::Row> rows;
         for (int i = 1; i <= 24; ++i) rows.push_back({data::Date{2007, 3, (i + 2) / 3}, "r", 100.0 * i, 0});
         rt::makeRegister(dir.path(), rows);
     }
     void TearDown() override {
-        setStatusMessageHandler(nullptr);
+        ui::setStatusObserver(nullptr);
         PrintDialog::TearDown();
     }
     RunResult runWith(bool fail, bool empty, ReportRunOptions opt = {}) {

@@ -16,7 +16,7 @@
 #include <QtTest/QTest>
 
 #include "ReportTestSupport.h"
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "reports/Preview.h"
 #include "reports/Printer.h"
 #include "reports/Render.h"

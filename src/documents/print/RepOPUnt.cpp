@@ -1,6 +1,6 @@
 #include "documents/print/RepOPUnt.h"
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Errors.h"
 #include "documents/AmountInWords.h"
 

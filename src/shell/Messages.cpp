@@ -1,4 +1,4 @@
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 
 #include <QApplication>
 #include <QInputDialog>

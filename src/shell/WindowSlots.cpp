@@ -1,9 +1,9 @@
-#include "app/WindowSlots.h"
+#include "shell/WindowSlots.h"
 
-#include "controls/Messages.h"
+#include "shell/Messages.h"
 #include "data/Errors.h"
 
-namespace app {
+namespace shell {
 
 void bringToFront(QWidget* w) {
     if (w->isMinimized()) w->showNormal();
@@ -68,4 +68,4 @@ bool runModalDialog(QWidget* owner, const QString& accessError, const ModalHooks
     return ok;
 }
 
-}  // namespace app
+}  // namespace shell

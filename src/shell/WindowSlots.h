@@ -27,7 +27,7 @@
 
 #include "data/DataSet.h"
 
-namespace app {
+namespace shell {
 
 // Shows an existing window again: restored when minimised, raised, activated.
 void bringToFront(QWidget* w);
@@ -76,4 +76,4 @@ bool RunModalDialog(QWidget* owner, const QString& accessError, Args&&... args) 
     return runModalDialog(owner, accessError, hooks);
 }
 
-}  // namespace app
+}  // namespace shell

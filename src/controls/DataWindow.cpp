@@ -1,0 +1,105 @@
+#include "controls/DataWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include "data/Errors.h"
+#include "shell/Messages.h"
+
+namespace ui {
+
+DataWindowCore::~DataWindowCore() { closeTables(); }
+
+data::Table& DataWindowCore::table(const std::string& fileName, bool openWithWindow) {
+    auto t = std::make_unique<data::Table>();
+    t->setTableName(fileName);
+    data::Table& ref = *t;
+    sets_.push_back(std::move(t));
+    openWith_.push_back(openWithWindow);
+    return ref;
+}
+
+data::Query& DataWindowCore::query(const std::string& sql, bool openWithWindow) {
+    auto q = std::make_unique<data::Query>();
+    q->setSql(sql);
+    data::Query& ref = *q;
+    sets_.push_back(std::move(q));
+    openWith_.push_back(openWithWindow);
+    return ref;
+}
+
+data::DataSource& DataWindowCore::source(data::DataSet& ds) {
+    sources_.emplace_back();
+    sources_.back().setDataSet(&ds);
+    return sources_.back();
+}
+
+std::vector<data::DataSet*> DataWindowCore::tables() const {
+    std::vector<data::DataSet*> out;
+    for (size_t i = 0; i < sets_.size(); ++i)
+        if (openWith_[i]) out.push_back(sets_[i].get());
+    return out;
+}
+
+bool DataWindowCore::openTables(QWidget* parent) {
+    try {
+        for (data::DataSet* ds : tables()) ds->open();
+    } catch (const data::EngineError& e) {
+        Messages::error(QString::fromUtf8(spec_.accessError) + "\n" + QString::fromUtf8(e.what()) + "!", parent);
+        return false;
+    }
+    return true;
+}
+
+void DataWindowCore::closeTables() noexcept {
+    for (auto& ds : sets_) {
+        try {
+            ds->close();
+        } catch (...) {
+        }
+    }
+}
+
+bool DataWindowCore::isBlank(const data::Field& f) {
+    const data::Value v = f.value();
+    if (v.isNull()) return true;
+    if (!v.isString()) return false;
+    return v.toString().find_first_not_of(' ') == std::string::npos;
+}
+
+void DataWindowCore::requireFields(data::DataSet& ds, const std::vector<const char*>& fields, const QString& message,
+                                   QWidget* parent) {
+    for (const char* name : fields)
+        if (isBlank(ds.fieldByName(name))) {
+            Messages::warning(message, parent);
+            data::abortSilently();
+        }
+}
+
+void applyWindowFlags(QWidget* w, QWidget* owner, const WindowSpec& spec) {
+    // A dialog-type window is transient for its owner: it stays above the
+    // main window, also when the main window is clicked or maximised.
+    Qt::WindowFlags f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint;
+    if (spec.minimizable) f |= Qt::WindowMinimizeButtonHint;
+    if (spec.maximizable) f |= Qt::WindowMaximizeButtonHint;
+    w->setWindowFlags(f);
+    if (spec.modeless) w->setWindowModality(Qt::NonModal);
+    (void)owner;
+}
+
+void finishWindowLayout(QWidget* w, QWidget* owner, const WindowSpec& spec) {
+    if (spec.fixedSize) {
+        w->adjustSize();
+        w->setFixedSize(w->size());
+    }
+    if (spec.centred) {
+        QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        if (screen) w->move(screen->availableGeometry().center() - w->rect().center());
+    }
+}
+
+void destroyControls(QWidget* w) { qDeleteAll(w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)); }
+
+}  // namespace ui

@@ -1,0 +1,115 @@
+// The one base of the program's windows. It owns the window's data sets and
+// sources (so that they outlive the controls bound to them: the controls are
+// destroyed first), sets the window flags, centres the window, opens the
+// tables with the window's access-error text, and holds the required-fields
+// check. A window:
+//
+//     class TXFrm : public ui::DataWindow<QDialog> {
+//         Q_OBJECT
+//     public:
+//         explicit TXFrm(QWidget* owner);
+//     private:
+//         data::Table& TX = table("X.DB");
+//         data::DataSource& DSX = source(TX);
+//     };
+//
+//     TXFrm::TXFrm(QWidget* owner) : DataWindow(owner, kWindow) {
+//         ui::setupForm<Ui_TXFrm>(this);
+//         ui::bindControls(this, {{"", &DSX}});
+//         finishLayout();
+//     }
+#pragma once
+#include <QDialog>
+#include <QString>
+#include <QWidget>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/DataSource.h"
+#include "data/Query.h"
+#include "data/Table.h"
+
+namespace ui {
+
+// How a window sits on the screen. Written with designated initialisers:
+//     constexpr WindowSpec kWindow{.modeless = true, .minimizable = true};
+struct WindowSpec {
+    bool modeless = false;      // a separate window beside the main window (not a modal dialog)
+    bool minimizable = false;
+    bool maximizable = false;
+    bool fixedSize = true;      // the layout's size, not resizable
+    bool centred = true;        // centred on the owner's screen
+    const char* accessError = "Eroare de acces la baza de date!";
+};
+
+// The part of the base that is not a widget.
+class DataWindowCore {
+public:
+    DataWindowCore(const DataWindowCore&) = delete;
+    DataWindowCore& operator=(const DataWindowCore&) = delete;
+
+    // Opens the data sets marked to open with the window, in the order they
+    // were made. An engine error shows the access-error text, a line break,
+    // the engine's message and "!", and returns false (the command ends).
+    bool openTables(QWidget* parent);
+    // Closes every data set, errors ignored.
+    void closeTables() noexcept;
+
+    // NULL, empty or only spaces.
+    static bool isBlank(const data::Field& f);
+    // When one of `fields` is blank: the warning `message`, then a silent
+    // abort (the record stays in editing).
+    static void requireFields(data::DataSet& ds, const std::vector<const char*>& fields, const QString& message,
+                              QWidget* parent);
+
+protected:
+    explicit DataWindowCore(const WindowSpec& spec) : spec_(spec) {}
+    ~DataWindowCore();
+
+    // A table of the window; `openWithWindow` false for tables the window
+    // opens around one look-up.
+    data::Table& table(const std::string& fileName, bool openWithWindow = true);
+    data::Query& query(const std::string& sql, bool openWithWindow = false);
+    data::DataSource& source(data::DataSet& ds);
+
+    const WindowSpec& windowSpec() const { return spec_; }
+    // The data sets the window opens with it, in order.
+    std::vector<data::DataSet*> tables() const;
+
+private:
+    WindowSpec spec_;
+    std::deque<std::unique_ptr<data::DataSet>> sets_;
+    std::vector<bool> openWith_;
+    std::deque<data::DataSource> sources_;
+};
+
+// Window flags, transient ownership and centring, shared by every base kind.
+void applyWindowFlags(QWidget* w, QWidget* owner, const WindowSpec& spec);
+void finishWindowLayout(QWidget* w, QWidget* owner, const WindowSpec& spec);
+// Destroys the child widgets of `w` (before the data sets they are bound to).
+void destroyControls(QWidget* w);
+
+template <class QtBase>
+class DataWindow : public QtBase, public DataWindowCore {
+public:
+    ~DataWindow() override {
+        destroyControls(this);
+        closeTables();
+    }
+
+    using DataWindowCore::tables;
+
+protected:
+    DataWindow(QWidget* owner, const WindowSpec& spec) : QtBase(owner), DataWindowCore(spec), owner_(owner) {
+        applyWindowFlags(this, owner, spec);
+    }
+    // After the layout is built: fixed size and centring as the spec says.
+    void finishLayout() { finishWindowLayout(this, owner_, windowSpec()); }
+
+private:
+    QWidget* owner_;
+};
+
+}  // namespace ui
