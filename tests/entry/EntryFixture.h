@@ -22,9 +22,9 @@
 #include "data/Schema.h"
 #include "reports/ReportRun.h"
 #include "support/TempDir.h"
+#include "controls/DBPos.h"
+#include "support/GuiDriver.h"
 
-// Readable failure output for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 class EntryFixture : public ::testing::Test {
 protected:
@@ -33,19 +33,10 @@ protected:
         data::setAppDir(db.path());
         data::setToday(data::Date{2014, 5, 12});
         setWorkingYear(2014);
-        ui::Messages::clearHistory();
-        ui::Messages::setResponder([this](ui::MessageRecord& r) {
-            if (r.buttons & ui::Yes) return int(answerYes ? ui::Yes : ui::No);
-            return int(ui::Ok);
-        });
-        ui::setStatusObserver([this](const QString& s) { status << s; });
     }
     void TearDown() override {
         windows.clear();
         QApplication::processEvents();
-        ui::setStatusObserver(nullptr);
-        ui::Messages::clearResponder();
-        ui::Messages::clearHistory();
         data::setToday(std::nullopt);
     }
 
@@ -79,67 +70,41 @@ protected:
     // Carries out what the last key posted (focus moves, a refused field
     // taking the focus back), and brings the window back after a dialog.
     void settle() {
-        for (int i = 0; i < 5; ++i) QApplication::processEvents();
-        if (!QApplication::activeWindow() && !windows.empty() && windows.back()->isVisible()) {
-            windows.back()->activateWindow();
-            (void)QTest::qWaitForWindowActive(windows.back().get());
-            for (int i = 0; i < 5; ++i) QApplication::processEvents();
-        }
+        gui::settle();
+        if (!QApplication::activeWindow() && !windows.empty()) gui::reactivate(windows.back().get());
     }
-    QWidget* focused() const {
-        if (QWidget* w = QApplication::focusWidget()) return w;
-        return windows.empty() ? nullptr : windows.back()->focusWidget();
-    }
-    // Keys go to the focused control.
+    QWidget* focused() const { return gui::focused(windows.empty() ? nullptr : windows.back().get()); }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-        QWidget* w = focused();
-        ASSERT_NE(w, nullptr);
-        QTest::keyClick(w, static_cast<Qt::Key>(k), m);
+        gui::key(k, m);
         settle();
     }
     void type(const QString& text) {
-        QWidget* w = focused();
-        ASSERT_NE(w, nullptr);
-        QTest::keyClicks(w, text);
+        gui::type(text);
         settle();
     }
     void focus(QWidget* w) {
-        w->setFocus(Qt::TabFocusReason);
+        gui::focus(w);
         settle();
     }
     QString focusName() const {
         QWidget* w = focused();
         return w ? w->objectName() : QString();
     }
+    static void onModal(std::function<void(QWidget*)> act) { gui::onModal(std::move(act)); }
+    static void keyInModal(QWidget* modal, int k) { gui::keyIn(modal, k); }
+    static QStringList messages() { return gui::Recorder::messages(); }
 
-    // Acts on the next modal dialog once it shows (a catalog choice, the print
-    // dialog, the preview).
-    static void onModal(std::function<void(QWidget*)> act) {
-        auto* timer = new QTimer;
-        auto ticks = std::make_shared<int>(0);
-        QObject::connect(timer, &QTimer::timeout, [timer, act, ticks] {
-            QWidget* w = QApplication::activeModalWidget();
-            if ((!w || !w->isVisible()) && ++*ticks < 1000) return;
-            timer->stop();
-            timer->deleteLater();
-            if (w && w->isVisible()) act(w);
-        });
-        timer->start(10);
+    // A control of a window, by its name in the layout.
+    template <class T>
+    static T* ctl(QWidget* w, const char* name) {
+        return gui::control<T>(w, QString::fromUtf8(name));
     }
-    // Sends a key to the focused control of a modal dialog.
-    static void keyInModal(QWidget* modal, int k) {
-        QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
-        QTest::keyClick(target, static_cast<Qt::Key>(k));
-    }
-
-    static QStringList messages() {
-        QStringList l;
-        for (const auto& r : ui::Messages::history()) l << r.text;
-        return l;
-    }
+    // The documents of a document window, through its record-position bar.
+    static data::DataSet& docs(QWidget* w) { return *ctl<ui::TDBPos>(w, "DBPos1")->dataSource()->dataSet(); }
 
     TempDir db;
-    bool answerYes = true;
-    QStringList status;
+    gui::Recorder recorder;  // message boxes answered and recorded, status texts recorded
+    bool& answerYes = recorder.answerYes;
+    QStringList& status = recorder.status;
     std::vector<std::unique_ptr<QWidget>> windows;
 };

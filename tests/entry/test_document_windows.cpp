@@ -52,48 +52,48 @@ using Receipts = EntryFixture;
 TEST_F(Receipts, FirstUseOpensOnReceiptOneDatedTodayInCash) {
     auto* w = open<TVenituriFrm>();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Incasari"));
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Insert);
-    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 1.0);
-    EXPECT_EQ(w->TVenituri["Data"].asDate(), (data::Date{2014, 5, 12}));
-    EXPECT_EQ(w->TVenituri["Data_registru"].asDate(), (data::Date{2014, 5, 12}));
-    EXPECT_EQ(w->TVenituri["Cont"].asString(), "Casa");
-    EXPECT_TRUE(w->TVenituri["Cod_enorias"].isNull());
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("0.00"));
-    EXPECT_EQ(w->SoldBancaLbl->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
+    EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 1.0);
+    EXPECT_EQ(docs(w)["Data"].asDate(), (data::Date{2014, 5, 12}));
+    EXPECT_EQ(docs(w)["Data_registru"].asDate(), (data::Date{2014, 5, 12}));
+    EXPECT_EQ(docs(w)["Cont"].asString(), "Casa");
+    EXPECT_TRUE(docs(w)["Cod_enorias"].isNull());
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("0.00"));
     EXPECT_TRUE(messages().isEmpty());  // the year is the working year
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal1"));
 
     EXPECT_EQ(groupCaptions(w), (QStringList{"Inregistrare (chitanta incasata)", "Valoare"}));
-    EXPECT_EQ(tabOrder(w->DBEditNormal1),
+    EXPECT_EQ(tabOrder(ctl<TDocEdit>(w, "DBEditNormal1")),
               (QStringList{"DBEditNormal1", "DBDateEdit1", "DBLookupComboBox1", "DBEditNormal4", "DBComboNormal1",
                            "DBEditNormal2", "DBEditNormal3", "AplyBtn", "PrintBtn"}));
-    EXPECT_EQ(w->DBEditNormal4->toolTip(), QStringLiteral("Click aici si apasati Ctrl-Enter pentru a selecta din catalog !"));
-    EXPECT_EQ(w->AplyBtn->text(), QStringLiteral("&Salveaza"));
-    EXPECT_EQ(w->AplyBtn->toolTip(), QStringLiteral("Salveaza operatiunea"));
-    EXPECT_EQ(w->PrintBtn->toolTip(), QStringLiteral("Printeaza chitanta"));
+    EXPECT_EQ(ctl<TDocEdit>(w, "DBEditNormal4")->toolTip(), QStringLiteral("Click aici si apasati Ctrl-Enter pentru a selecta din catalog !"));
+    EXPECT_EQ(ctl<QPushButton>(w, "AplyBtn")->text(), QStringLiteral("&Salveaza"));
+    EXPECT_EQ(ctl<QPushButton>(w, "AplyBtn")->toolTip(), QStringLiteral("Salveaza operatiunea"));
+    EXPECT_EQ(ctl<QPushButton>(w, "PrintBtn")->toolTip(), QStringLiteral("Printeaza chitanta"));
     EXPECT_EQ(w->findChild<QLabel*>("SoldBancaLblCaption")->text(), QStringLiteral("SOLD CURENT BANCA : "));
     QStringList hints;
     for (NavBtn b : {NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert, NavBtn::Delete,
                      NavBtn::Post, NavBtn::Cancel, NavBtn::Refresh})
-        hints << w->DocInNavigator->button(b)->toolTip();
+        hints << ctl<TDBNavigator>(w, "DocInNavigator")->button(b)->toolTip();
     EXPECT_EQ(hints, (QStringList{"Primul document", "Precedentul document", "Urmatorul document", "Ultimul document",
                                   "Document nou", "Sterge document", "Salveaza document", "Anuleaza modificarile",
                                   "Actualizeaza datele"}));
-    EXPECT_FALSE(w->DocInNavigator->isButtonVisible(NavBtn::Edit));
+    EXPECT_FALSE(ctl<TDBNavigator>(w, "DocInNavigator")->isButtonVisible(NavBtn::Edit));
     // the document kinds are offered by name
-    EXPECT_EQ(w->DBLookupComboBox1->itemText(0), QStringLiteral("Chitanta"));
+    EXPECT_EQ(ctl<ui::TDBLookupComboBoxNormal>(w, "DBLookupComboBox1")->itemText(0), QStringLiteral("Chitanta"));
 }
 
 TEST_F(Receipts, OpensOnANewDocumentAfterTheLastOne) {
     add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"},
         {{7.0, data::Date{2014, 1, 3}, 2, 10.0, "Casa"}, {41.0, data::Date{2014, 1, 4}, 3, 5.0, "Banca"}});
     auto* w = open<TVenituriFrm>();
-    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 42.0);
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("10.00"));
-    EXPECT_EQ(w->SoldBancaLbl->text(), QStringLiteral("5.00"));
+    EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 42.0);
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("10.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("5.00"));
     key(Qt::Key_PageDown);  // leaving the untouched new document drops it
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
-    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 41.0);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Browse);
+    EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 41.0);
     EXPECT_EQ(count("Venituri.DB"), 2);
 }
 
@@ -103,18 +103,18 @@ TEST_F(Receipts, WorkingYearOtherThanTodaysYearWarnsOnOpeningAndRefusesTheSave) 
     EXPECT_EQ(messages(), QStringList{kYearReceipt2014vs2013});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
     ui::Messages::clearHistory();
-    w->TVenituri["Cod_venit"].setAsInteger(2);
-    w->TVenituri["Valoarea"].setAsFloat(50);
-    w->AplyBtn->click();
+    docs(w)["Cod_venit"].setAsInteger(2);
+    docs(w)["Valoarea"].setAsFloat(50);
+    ctl<QPushButton>(w, "AplyBtn")->click();
     EXPECT_EQ(messages(), QStringList{kYearReceipt2014vs2013});
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Insert);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
     EXPECT_EQ(count("Venituri.DB"), 0);
 
     // an empty date counts as 1899
     ui::Messages::clearHistory();
-    w->TVenituri["Data"].clear();
+    docs(w)["Data"].clear();
     ui::Messages::clearHistory();
-    w->AplyBtn->click();
+    ctl<QPushButton>(w, "AplyBtn")->click();
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Atentie anul ales pentru inregistrarea incasarii 1899 difera de "
                                                      "anul de lucru 2013 ! Introduceti o data valida.")});
     EXPECT_EQ(count("Venituri.DB"), 0);
@@ -122,52 +122,52 @@ TEST_F(Receipts, WorkingYearOtherThanTodaysYearWarnsOnOpeningAndRefusesTheSave) 
 
 TEST_F(Receipts, DateTypedOutsideTheWorkingYearIsWarnedButKept) {
     auto* w = open<TVenituriFrm>();
-    focus(w->DBDateEdit1);
-    w->DBDateEdit1->selectAll();
+    focus(ctl<ui::TDBDateEdit>(w, "DBDateEdit1"));
+    ctl<ui::TDBDateEdit>(w, "DBDateEdit1")->selectAll();
     type(QStringLiteral("03022013"));
     key(Qt::Key_Return);
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Atentie anul ales pentru inregistrarea incasarii 2013 difera de "
                                                      "anul de lucru 2014 ! Introduceti o data valida.")});
-    EXPECT_EQ(w->TVenituri["Data"].asDate(), (data::Date{2013, 2, 3}));
+    EXPECT_EQ(docs(w)["Data"].asDate(), (data::Date{2013, 2, 3}));
     EXPECT_EQ(focusName(), QStringLiteral("DBLookupComboBox1"));
 }
 
 TEST_F(Receipts, CodeMissingFromTheCatalogIsRefused) {
     auto* w = open<TVenituriFrm>();
-    focus(w->DBEditNormal4);
+    focus(ctl<TDocEdit>(w, "DBEditNormal4"));
     EXPECT_EQ(status.last(), QStringLiteral("Apsati <Ctrl-Enter> pentru a selecta tipul de venit din catalog!"));
     type(QStringLiteral("999"));
     key(Qt::Key_Return);
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Codul de venit <999> nu figureaza în catalog. Apasati Ctrl-Enter "
                                                      "pentru a selecta din catalog !")});
-    EXPECT_TRUE(w->TVenituri["Cod_venit"].isNull());
-    EXPECT_TRUE(w->TVenituri["Den_venit"].isNull());
-    EXPECT_TRUE(w->DBText2->text().isEmpty());
+    EXPECT_TRUE(docs(w)["Cod_venit"].isNull());
+    EXPECT_TRUE(docs(w)["Den_venit"].isNull());
+    EXPECT_TRUE(ctl<TDBText>(w, "DBText2")->text().isEmpty());
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal4"));
 
     // a known code brings its name
     ui::Messages::clearHistory();
-    w->DBEditNormal4->selectAll();
+    ctl<TDocEdit>(w, "DBEditNormal4")->selectAll();
     type(QStringLiteral("4"));
     key(Qt::Key_Return);
     EXPECT_TRUE(messages().isEmpty());
-    EXPECT_EQ(w->TVenituri["Cod_venit"].asInteger(), 4);
-    EXPECT_EQ(w->DBText2->text(), QStringLiteral("Venituri din vanzarea lumanarilor"));
+    EXPECT_EQ(docs(w)["Cod_venit"].asInteger(), 4);
+    EXPECT_EQ(ctl<TDBText>(w, "DBText2")->text(), QStringLiteral("Venituri din vanzarea lumanarilor"));
     EXPECT_EQ(focusName(), QStringLiteral("DBComboNormal1"));
 
     // a refused code leaves the code and its name together
-    focus(w->DBEditNormal4);
-    w->DBEditNormal4->selectAll();
+    focus(ctl<TDocEdit>(w, "DBEditNormal4"));
+    ctl<TDocEdit>(w, "DBEditNormal4")->selectAll();
     type(QStringLiteral("999"));
     key(Qt::Key_Return);
     EXPECT_EQ(messages().size(), 1);
-    EXPECT_EQ(w->TVenituri["Cod_venit"].asInteger(), 4);
-    EXPECT_EQ(w->TVenituri["Den_venit"].asString(), "Venituri din vanzarea lumanarilor");
+    EXPECT_EQ(docs(w)["Cod_venit"].asInteger(), 4);
+    EXPECT_EQ(docs(w)["Den_venit"].asString(), "Venituri din vanzarea lumanarilor");
 }
 
 TEST_F(Receipts, CtrlEnterOnAnEmptyCodeChoosesTheFirstType) {
     auto* w = open<TVenituriFrm>();
-    focus(w->DBEditNormal4);
+    focus(ctl<TDocEdit>(w, "DBEditNormal4"));
     QString caption;
     onModal([&](QWidget* m) {
         caption = m->windowTitle();
@@ -175,9 +175,9 @@ TEST_F(Receipts, CtrlEnterOnAnEmptyCodeChoosesTheFirstType) {
     });
     key(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(caption, QStringLiteral("Selectie tip venit"));
-    EXPECT_EQ(w->TVenituri["Cod_venit"].asInteger(), 2);
-    EXPECT_EQ(w->DBText2->text(), QStringLiteral("Contributia enoriasilor"));
-    EXPECT_EQ(w->DBEditNormal4->text(), QStringLiteral("2"));
+    EXPECT_EQ(docs(w)["Cod_venit"].asInteger(), 2);
+    EXPECT_EQ(ctl<TDBText>(w, "DBText2")->text(), QStringLiteral("Contributia enoriasilor"));
+    EXPECT_EQ(ctl<TDocEdit>(w, "DBEditNormal4")->text(), QStringLiteral("2"));
     EXPECT_EQ(focusName(), QStringLiteral("DBComboNormal1"));
     EXPECT_TRUE(messages().isEmpty());
 }
@@ -187,13 +187,13 @@ TEST_F(Receipts, CancelledChoiceChangesNothingAndTypesNothing) {
         {{1.0, data::Date{2014, 5, 2}, 3, "Donatii si ofrande", 20.0, "Casa"}});
     auto* w = open<TVenituriFrm>();
     key(Qt::Key_PageUp);  // to the stored receipt
-    ASSERT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
-    focus(w->DBEditNormal4);
+    ASSERT_EQ(docs(w).state(), data::DataSetState::Browse);
+    focus(ctl<TDocEdit>(w, "DBEditNormal4"));
     onModal([&](QWidget* m) { keyInModal(m, Qt::Key_Escape); });
     key(Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
-    EXPECT_EQ(w->TVenituri["Cod_venit"].asInteger(), 3);
-    EXPECT_EQ(w->DBEditNormal4->text(), QStringLiteral("3"));
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Browse);
+    EXPECT_EQ(docs(w)["Cod_venit"].asInteger(), 3);
+    EXPECT_EQ(ctl<TDocEdit>(w, "DBEditNormal4")->text(), QStringLiteral("3"));
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal4"));
 
     // a double-click opens the same choice; the second type moves into the stored receipt
@@ -201,32 +201,32 @@ TEST_F(Receipts, CancelledChoiceChangesNothingAndTypesNothing) {
         keyInModal(m, Qt::Key_Down);
         keyInModal(m, Qt::Key_Return);
     });
-    QTest::mouseDClick(w->DBEditNormal4, Qt::LeftButton);
+    QTest::mouseDClick(ctl<TDocEdit>(w, "DBEditNormal4"), Qt::LeftButton);
     QApplication::processEvents();
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Edit);
-    EXPECT_EQ(w->TVenituri["Cod_venit"].asInteger(), 4);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Edit);
+    EXPECT_EQ(docs(w)["Cod_venit"].asInteger(), 4);
     EXPECT_EQ(focusName(), QStringLiteral("DBComboNormal1"));
 }
 
 TEST_F(Receipts, LeavingTheAmountOverwritesTheExplanation) {
     auto* w = open<TVenituriFrm>();
-    w->TVenituri["Cod_venit"].setAsInteger(4);
-    focus(w->DBEditNormal3);
+    docs(w)["Cod_venit"].setAsInteger(4);
+    focus(ctl<TDocEdit>(w, "DBEditNormal3"));
     type(QStringLiteral("scris de mine"));
-    focus(w->DBEditNormal2);
+    focus(ctl<TDocEdit>(w, "DBEditNormal2"));
     type(QStringLiteral("100"));
     key(Qt::Key_Return);
     // the type's text and a blank, which the table drops as it drops every trailing blank
-    EXPECT_EQ(w->TVenituri["Explicatie"].asString(), "Vanzare lumanari");
-    EXPECT_EQ(w->TVenituri["Valoarea"].asFloat(), 100.0);
+    EXPECT_EQ(docs(w)["Explicatie"].asString(), "Vanzare lumanari");
+    EXPECT_EQ(docs(w)["Valoarea"].asFloat(), 100.0);
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal3"));
-    EXPECT_EQ(w->DBEditNormal3->text(), QStringLiteral("Vanzare lumanari"));
+    EXPECT_EQ(ctl<TDocEdit>(w, "DBEditNormal3")->text(), QStringLiteral("Vanzare lumanari"));
 
     // without a code the explanation is emptied
-    w->TVenituri["Cod_venit"].clear();
-    focus(w->DBEditNormal2);
+    docs(w)["Cod_venit"].clear();
+    focus(ctl<TDocEdit>(w, "DBEditNormal2"));
     key(Qt::Key_Return);
-    EXPECT_TRUE(w->TVenituri["Explicatie"].isNull());
+    EXPECT_TRUE(docs(w)["Explicatie"].isNull());
 }
 
 TEST_F(Receipts, ExplanationEndsWithTheParishionerOfAStoredReceipt) {
@@ -234,15 +234,15 @@ TEST_F(Receipts, ExplanationEndsWithTheParishionerOfAStoredReceipt) {
         {{3.0, data::Date{2014, 5, 2}, 2, "Contributia enoriasilor", "Ion Pop", 20.0, "Casa"}});
     auto* w = open<TVenituriFrm>();
     key(Qt::Key_PageUp);
-    focus(w->DBEditNormal2);
+    focus(ctl<TDocEdit>(w, "DBEditNormal2"));
     key(Qt::Key_Return);  // leaving the amount of a receipt only browsed changes nothing
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
-    EXPECT_TRUE(w->TVenituri["Explicatie"].isNull());
-    focus(w->DBEditNormal2);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Browse);
+    EXPECT_TRUE(docs(w)["Explicatie"].isNull());
+    focus(ctl<TDocEdit>(w, "DBEditNormal2"));
     type(QStringLiteral("5"));
     key(Qt::Key_Return);
-    EXPECT_EQ(w->TVenituri["Explicatie"].asString(), "Contributia anuala a enoriasului Ion Pop");
-    EXPECT_EQ(w->TVenituri["Den_enorias"].asString(), "Ion Pop");  // never written by the window
+    EXPECT_EQ(docs(w)["Explicatie"].asString(), "Contributia anuala a enoriasului Ion Pop");
+    EXPECT_EQ(docs(w)["Den_enorias"].asString(), "Ion Pop");  // never written by the window
 }
 
 TEST_F(Receipts, KeysWalkTheFieldsAndStartOrDropDocuments) {
@@ -257,26 +257,26 @@ TEST_F(Receipts, KeysWalkTheFieldsAndStartOrDropDocuments) {
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal4"));
     key(Qt::Key_Up);
     EXPECT_EQ(focusName(), QStringLiteral("DBLookupComboBox1"));
-    focus(w->DBEditNormal3);
+    focus(ctl<TDocEdit>(w, "DBEditNormal3"));
     key(Qt::Key_Delete, Qt::ControlModifier);  // drops the new document, deletes nothing
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
-    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 5.0);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Browse);
+    EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 5.0);
     EXPECT_TRUE(messages().isEmpty());
     key(Qt::Key_Insert);
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Insert);
-    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 6.0);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
+    EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 6.0);
     EXPECT_EQ(count("Venituri.DB"), 1);
 }
 
 TEST_F(Receipts, IncompleteReceiptIsNotSaved) {
     auto* w = open<TVenituriFrm>();
-    w->TVenituri["Cod_venit"].setAsInteger(2);
-    focus(w->DBEditNormal3);
-    w->AplyBtn->setFocus();
+    docs(w)["Cod_venit"].setAsInteger(2);
+    focus(ctl<TDocEdit>(w, "DBEditNormal3"));
+    ctl<QPushButton>(w, "AplyBtn")->setFocus();
     QApplication::processEvents();
     key(Qt::Key_Return);  // Enter on the focused button clicks it
     EXPECT_EQ(messages(), QStringList{kIncompleteReceipt});
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Insert);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
     EXPECT_EQ(focusName(), QStringLiteral("AplyBtn"));
     EXPECT_EQ(count("Venituri.DB"), 0);
 }
@@ -284,8 +284,8 @@ TEST_F(Receipts, IncompleteReceiptIsNotSaved) {
 TEST_F(Receipts, CashReceiptRaisesTheCashBalanceAndEnterStartsTheNext) {
     add("Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{20.0, 500.0}});
     auto* w = open<TVenituriFrm>();
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("20.00"));
-    focus(w->DBEditNormal4);
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("20.00"));
+    focus(ctl<TDocEdit>(w, "DBEditNormal4"));
     type(QStringLiteral("2"));
     key(Qt::Key_Return);          // code -> account
     key(Qt::Key_Return);          // account "Casa" -> amount
@@ -296,9 +296,9 @@ TEST_F(Receipts, CashReceiptRaisesTheCashBalanceAndEnterStartsTheNext) {
     key(Qt::Key_Return);          // save
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
     EXPECT_EQ(count("Venituri.DB"), 1);
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("120.00"));
-    EXPECT_EQ(w->SoldBancaLbl->text(), QStringLiteral("500.00"));
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Browse);
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("120.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("500.00"));
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Browse);
     EXPECT_EQ(focusName(), QStringLiteral("PrintBtn"));
     auto stored = data::SqlSession::forDirectory(db.path())
                       .select("SELECT Nr_act, Cod_venit, Den_venit, Valoarea, Cont, Explicatie FROM Venituri");
@@ -306,16 +306,16 @@ TEST_F(Receipts, CashReceiptRaisesTheCashBalanceAndEnterStartsTheNext) {
     EXPECT_EQ(stored.rows.at(0).at(5).toString(), "Contributia anuala a enoriasului");
 
     key(Qt::Key_Return);  // "&Printeaza": the next receipt
-    EXPECT_EQ(w->TVenituri.state(), data::DataSetState::Insert);
-    EXPECT_EQ(w->TVenituri["Nr_act"].asFloat(), 2.0);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
+    EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 2.0);
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal1"));
 
     // a receipt stored by someone else shows only at the next post or delete
     add("Venituri.DB", {"Nr_act", "Valoarea", "Cont"}, {{9.0, 1000.0, "Casa"}});
     key(Qt::Key_Escape);
-    w->DocInNavigator->BtnClick(NavBtn::Cancel);
-    w->DocInNavigator->BtnClick(NavBtn::Refresh);
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("120.00"));
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Cancel);
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Refresh);
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("120.00"));
 }
 
 TEST_F(Receipts, DeleteAskedAndNoKeepsTheReceiptAndBalances) {
@@ -327,21 +327,21 @@ TEST_F(Receipts, DeleteAskedAndNoKeepsTheReceiptAndBalances) {
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Sigur doriti anularea incasarii (chitantei)?")});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
     EXPECT_EQ(count("Venituri.DB"), 1);
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("30.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("30.00"));
 
     answerYes = true;
-    w->DocInNavigator->BtnClick(NavBtn::Delete);  // the navigator asks nothing of its own
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Delete);  // the navigator asks nothing of its own
     EXPECT_EQ(messages().size(), 2);
     EXPECT_EQ(count("Venituri.DB"), 0);
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("0.00"));
 }
 
 TEST_F(Receipts, ClosingDropsTheUnsavedDocumentAndFreesTheTable) {
     auto* w = open<TVenituriFrm>();
-    w->TVenituri["Cod_venit"].setAsInteger(2);
-    w->TVenituri["Valoarea"].setAsFloat(5);
+    docs(w)["Cod_venit"].setAsInteger(2);
+    docs(w)["Valoarea"].setAsFloat(5);
     w->close();
-    EXPECT_FALSE(w->TVenituri.editing());
+    EXPECT_FALSE(docs(w).editing());
     EXPECT_EQ(count("Venituri.DB"), 0);
 }
 
@@ -357,9 +357,9 @@ TEST_F(Payments, ChoiceMovesToThePayeeAndTextsAreThePaymentOnes) {
     auto* w = open<TCheltuieliFrm>();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Plati"));
     EXPECT_EQ(groupCaptions(w), (QStringList{"Inregistrare (ordin plata)", "Valoare"}));
-    EXPECT_TRUE(w->DBEditNormal4->toolTip().isEmpty());
-    EXPECT_EQ(w->PrintBtn->toolTip(), QStringLiteral("Sunt de acord"));
-    focus(w->DBEditNormal4);
+    EXPECT_TRUE(ctl<TDocEdit>(w, "DBEditNormal4")->toolTip().isEmpty());
+    EXPECT_EQ(ctl<QPushButton>(w, "PrintBtn")->toolTip(), QStringLiteral("Sunt de acord"));
+    focus(ctl<TDocEdit>(w, "DBEditNormal4"));
     EXPECT_EQ(status.last(), QStringLiteral("Apsati <Ctrl-Enter> pentru a selecta tipul de cheltuiala din catalog!"));
     QString caption;
     onModal([&](QWidget* m) {
@@ -368,25 +368,25 @@ TEST_F(Payments, ChoiceMovesToThePayeeAndTextsAreThePaymentOnes) {
     });
     key(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(caption, QStringLiteral("Selectie tip cheltuiala"));
-    EXPECT_EQ(w->TCheltuieli["Cod_cheltuiala"].asInteger(), 16);
+    EXPECT_EQ(docs(w)["Cod_cheltuiala"].asInteger(), 16);
     EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal5"));
     type(QStringLiteral("Ion Popescu"));
     key(Qt::Key_Return);
     key(Qt::Key_Return);
     type(QStringLiteral("75.5"));
-    focus(w->DBEditNormal3);
-    EXPECT_EQ(w->TCheltuieli["Explicatie"].asString(), "Plata salarii");  // the type's text alone
+    focus(ctl<TDocEdit>(w, "DBEditNormal3"));
+    EXPECT_EQ(docs(w)["Explicatie"].asString(), "Plata salarii");  // the type's text alone
 
-    focus(w->DBEditNormal4);
-    w->DBEditNormal4->selectAll();
+    focus(ctl<TDocEdit>(w, "DBEditNormal4"));
+    ctl<TDocEdit>(w, "DBEditNormal4")->selectAll();
     type(QStringLiteral("999"));
     key(Qt::Key_Return);
-    EXPECT_EQ(w->TCheltuieli["Cod_cheltuiala"].asInteger(), 16);
+    EXPECT_EQ(docs(w)["Cod_cheltuiala"].asInteger(), 16);
     key(Qt::Key_Escape);  // back to the code held
-    w->TCheltuieli["Valoarea"].clear();
-    w->AplyBtnClick();
-    w->TCheltuieli["Data"].setAsDate(data::Date{2015, 1, 1});
-    w->AplyBtnClick();
+    docs(w)["Valoarea"].clear();
+    ctl<QPushButton>(w, "AplyBtn")->click();
+    docs(w)["Data"].setAsDate(data::Date{2015, 1, 1});
+    ctl<QPushButton>(w, "AplyBtn")->click();
     EXPECT_EQ(messages(),
               (QStringList{"Codul de cheltuiala <999> nu figureaza în catalog. Apasati Ctrl-Enter pentru a selecta din catalog !",
                            "Completati toate datele referitoare la plata pe care doriti sa o efectuati!",
@@ -397,21 +397,21 @@ TEST_F(Payments, ChoiceMovesToThePayeeAndTextsAreThePaymentOnes) {
 TEST_F(Payments, BankPaymentLowersTheBankBalanceOnlyAndMayExceedTheCash) {
     add("Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{10.0, 300.0}});
     auto* w = open<TCheltuieliFrm>();
-    w->TCheltuieli["Cod_cheltuiala"].setAsInteger(18);
-    w->TCheltuieli["Cont"].setAsString("Banca");
-    w->TCheltuieli["Valoarea"].setAsFloat(120);
-    w->AplyBtnClick();
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("10.00"));
-    EXPECT_EQ(w->SoldBancaLbl->text(), QStringLiteral("180.00"));
-    w->DocInNavigator->BtnClick(NavBtn::Insert);
-    EXPECT_EQ(w->TCheltuieli["Nr_act"].asFloat(), 2.0);
-    w->TCheltuieli["Cod_cheltuiala"].setAsInteger(18);
-    w->TCheltuieli["Valoarea"].setAsFloat(25);
-    w->DocInNavigator->BtnClick(NavBtn::Post);
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("-15.00"));
+    docs(w)["Cod_cheltuiala"].setAsInteger(18);
+    docs(w)["Cont"].setAsString("Banca");
+    docs(w)["Valoarea"].setAsFloat(120);
+    ctl<QPushButton>(w, "AplyBtn")->click();
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("10.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("180.00"));
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Insert);
+    EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 2.0);
+    docs(w)["Cod_cheltuiala"].setAsInteger(18);
+    docs(w)["Valoarea"].setAsFloat(25);
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Post);
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("-15.00"));
     EXPECT_TRUE(messages().isEmpty());
     answerYes = false;
-    w->DocInNavigator->BtnClick(NavBtn::Delete);
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Delete);
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Sigur doriti anularea acestei plati ?")});
 }
 
@@ -422,59 +422,59 @@ TEST_F(Transfers, DepositProposesTheCashInHandAndEmptiesIt) {
     auto* w = open<TDepuneriFrm>();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Depuneri in banca"));
     EXPECT_EQ(groupCaptions(w), QStringList{"Inregistrare depunere in contul de banca"});
-    EXPECT_EQ(w->SoldBancaLbl, nullptr);
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("350.40"));
-    EXPECT_EQ(w->TDepuneri["Nr_doc"].asFloat(), 1.0);
-    EXPECT_DOUBLE_EQ(w->TDepuneri["Suma"].asFloat(), 350.40);
-    EXPECT_EQ(w->TDepuneri["Data"].asDate(), (data::Date{2014, 5, 12}));
-    EXPECT_TRUE(w->TDepuneri["Fel"].isNull());
+    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl"), nullptr);
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("350.40"));
+    EXPECT_EQ(docs(w)["Nr_doc"].asFloat(), 1.0);
+    EXPECT_DOUBLE_EQ(docs(w)["Suma"].asFloat(), 350.40);
+    EXPECT_EQ(docs(w)["Data"].asDate(), (data::Date{2014, 5, 12}));
+    EXPECT_TRUE(docs(w)["Fel"].isNull());
     EXPECT_EQ(w->findChild<QLabel*>("DBEditNormal2Lbl")->text(), QStringLiteral("Suma depusa :"));
-    focus(w->DBEditNormal2);
+    focus(ctl<TDocEdit>(w, "DBEditNormal2"));
     key(Qt::Key_Return);
     key(Qt::Key_Return);
     EXPECT_EQ(focusName(), QStringLiteral("PrintBtn"));
-    EXPECT_EQ(w->SoldCasaLbl->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("0.00"));
     EXPECT_EQ(count("Depuneri.db"), 1);
     key(Qt::Key_Return);  // "&Printeaza" does nothing
-    EXPECT_EQ(w->TDepuneri.state(), data::DataSetState::Browse);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Browse);
 
     auto* r = open<TRidicariFrm>();
-    EXPECT_EQ(r->SoldBancaLbl->text(), QStringLiteral("350.40"));
-    EXPECT_EQ(r->SoldCasaLbl, nullptr);
+    EXPECT_EQ(ctl<QLabel>(r, "SoldBancaLbl")->text(), QStringLiteral("350.40"));
+    EXPECT_EQ(ctl<QLabel>(r, "SoldCasaLbl"), nullptr);
 }
 
 TEST_F(Transfers, WithdrawalOfANegativeBankBalanceIsAccepted) {
     add("Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{0.0, -12.0}});
     auto* w = open<TRidicariFrm>();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Ridicari din cont"));
-    EXPECT_EQ(w->SoldBancaLbl->text(), QStringLiteral("-12.00"));
-    EXPECT_DOUBLE_EQ(w->TRidicari["Suma"].asFloat(), -12.0);
-    w->AplyBtn->click();
+    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("-12.00"));
+    EXPECT_DOUBLE_EQ(docs(w)["Suma"].asFloat(), -12.0);
+    ctl<QPushButton>(w, "AplyBtn")->click();
     EXPECT_TRUE(messages().isEmpty());
     EXPECT_EQ(count("Ridicari.db"), 1);
-    EXPECT_EQ(w->SoldBancaLbl->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("0.00"));
 }
 
 TEST_F(Transfers, OtherYearRefusedOnlyAtSaveAndEmptyAmountIsIncomplete) {
     auto* w = open<TDepuneriFrm>();
-    focus(w->DBDateEdit1);
-    w->DBDateEdit1->selectAll();
+    focus(ctl<ui::TDBDateEdit>(w, "DBDateEdit1"));
+    ctl<ui::TDBDateEdit>(w, "DBDateEdit1")->selectAll();
     type(QStringLiteral("01012013"));
     key(Qt::Key_Return);
     EXPECT_TRUE(messages().isEmpty());  // no warning while typing
-    w->AplyBtnClick();
+    ctl<QPushButton>(w, "AplyBtn")->click();
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Atentie anul ales pentru inregistrarea depunerii 2013 difera de "
                                                      "anul de lucru 2014 ! Introduceti o data valida.")});
-    w->TDepuneri["Data"].setAsDate(data::Date{2014, 2, 1});
-    w->TDepuneri["Suma"].clear();
-    w->AplyBtnClick();
+    docs(w)["Data"].setAsDate(data::Date{2014, 2, 1});
+    docs(w)["Suma"].clear();
+    ctl<QPushButton>(w, "AplyBtn")->click();
     EXPECT_EQ(messages().last(),
               QStringLiteral("Completati toate datele referitoare la depunerea pe care doriti sa o efectuati!"));
     EXPECT_EQ(count("Depuneri.db"), 0);
 
     auto* r = open<TRidicariFrm>();
-    r->TRidicari["Suma"].clear();
-    r->AplyBtnClick();
+    docs(r)["Suma"].clear();
+    ctl<QPushButton>(r, "AplyBtn")->click();
     EXPECT_EQ(messages().last(),
               QStringLiteral("Completati toate datele referitoare la ridicarea pe care doriti sa o efectuati!"));
 }

@@ -119,18 +119,18 @@ TEST_F(PaymentOrder, PrintingAnUnsavedPaymentPrintsTheStoredOne) {
     storePayment(1, data::Date{2014, 5, 12}, 16, 125.50, "Salariu", "Ion Popescu");
     auto* w = open<entry::TCheltuieliFrm>();
     key(Qt::Key_PageUp);  // the stored payment
-    ASSERT_EQ(w->TCheltuieli["Nr_act"].asFloat(), 1.0);
-    focus(w->DBEditNormal2);
-    w->DBEditNormal2->selectAll();
+    ASSERT_EQ(docs(w)["Nr_act"].asFloat(), 1.0);
+    focus(ctl<entry::TDocEdit>(w, "DBEditNormal2"));
+    ctl<entry::TDocEdit>(w, "DBEditNormal2")->selectAll();
     type(QStringLiteral("999"));
-    focus(w->DBEditNormal3);
-    ASSERT_EQ(w->TCheltuieli.state(), data::DataSetState::Edit);
-    auto pages = preview([&] { w->PrintBtn->click(); });
+    focus(ctl<entry::TDocEdit>(w, "DBEditNormal3"));
+    ASSERT_EQ(docs(w).state(), data::DataSetState::Edit);
+    auto pages = preview([&] { ctl<QPushButton>(w, "PrintBtn")->click(); });
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0].textOf("QRDBText8"), QStringLiteral("125.50"));
     // the payment being edited stays as it was, unsaved
-    EXPECT_EQ(w->TCheltuieli.state(), data::DataSetState::Edit);
-    EXPECT_EQ(w->TCheltuieli["Valoarea"].asFloat(), 999.0);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Edit);
+    EXPECT_EQ(docs(w)["Valoarea"].asFloat(), 999.0);
     auto stored = data::SqlSession::forDirectory(db.path()).select("SELECT Valoarea FROM Cheltuieli");
     EXPECT_EQ(stored.rows.at(0).at(0).toDouble(), 125.50);
 }
@@ -146,9 +146,9 @@ TEST_F(PaymentOrder, CancelledPrintDialogEndsWithOk) {
 TEST_F(PaymentOrder, APaymentNotStoredIsToldAndNothingRuns) {
     storePayment(1, data::Date{2014, 5, 12}, 16, 10, "x", "y");
     auto* w = open<entry::TCheltuieliFrm>();  // on a new payment, number 2
-    w->PrintBtn->click();
+    ctl<QPushButton>(w, "PrintBtn")->click();
     EXPECT_EQ(messages(), QStringList{documents::kNotStored});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
     EXPECT_TRUE(status.isEmpty());  // no print dialog was opened
-    EXPECT_EQ(w->TCheltuieli.state(), data::DataSetState::Insert);
+    EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
 }
