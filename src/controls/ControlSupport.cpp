@@ -297,6 +297,26 @@ void FieldDataLink::updateData() {
     modified_ = false;
 }
 
+void FieldDataLink::detach() {
+    onDataChange = nullptr;
+    onEditingChange = nullptr;
+    onUpdateData = nullptr;
+    onActiveChange = nullptr;
+    control_ = nullptr;
+    setDataSource(nullptr);
+}
+
+void RecordDataLink::detach() {
+    onActiveChanged = nullptr;
+    onDataSetChanged = nullptr;
+    onEditingChanged = nullptr;
+    onUpdateData = nullptr;
+    onCheckBrowseMode = nullptr;
+    onScrolled = nullptr;
+    onRecordChanged = nullptr;
+    setDataSource(nullptr);
+}
+
 bool dispatchKey(QKeyEvent* e, const KeyDownHook& onKeyDown, const KeyPressHook& onKeyPress,
                  const KeyDownHook& ownKeyDown, const KeyPressHook& ownChar) {
     if (isModifierKey(e->key())) return false;

@@ -132,6 +132,8 @@ public:
     void reset();
     // Writes the pending text into the field (may throw the field's error).
     void updateRecord() { updateData(); }
+    // Drops the callbacks, then the data source (the control is going away).
+    void detach();
 
     void activeChanged() override;
     void dataSetChanged() override;
@@ -148,6 +150,16 @@ private:
     QWidget* control_ = nullptr;
     data::Field* field_ = nullptr;
     bool readOnly_ = false, editing_ = false, modified_ = false;
+};
+
+// Binds a record-level control (grid, position bar) to a data source: every
+// notification calls the control back; a change of the data set's fields
+// counts as a re-activation.
+class RecordDataLink : public data::CallbackDataLink {
+public:
+    void layoutChanged() override { activeChanged(); }
+    // Drops the callbacks, then the data source (the control is going away).
+    void detach();
 };
 
 }  // namespace ui
