@@ -422,7 +422,7 @@ TEST_F(Transfers, DepositProposesTheCashInHandAndEmptiesIt) {
     auto* w = open<TDepuneriFrm>();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Depuneri in banca"));
     EXPECT_EQ(groupCaptions(w), QStringList{"Inregistrare depunere in contul de banca"});
-    EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl"), nullptr);
+    EXPECT_EQ(w->findChild<QLabel*>("SoldBancaLbl"), nullptr);
     EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("350.40"));
     EXPECT_EQ(docs(w)["Nr_doc"].asFloat(), 1.0);
     EXPECT_DOUBLE_EQ(docs(w)["Suma"].asFloat(), 350.40);
@@ -440,7 +440,7 @@ TEST_F(Transfers, DepositProposesTheCashInHandAndEmptiesIt) {
 
     auto* r = open<TRidicariFrm>();
     EXPECT_EQ(ctl<QLabel>(r, "SoldBancaLbl")->text(), QStringLiteral("350.40"));
-    EXPECT_EQ(ctl<QLabel>(r, "SoldCasaLbl"), nullptr);
+    EXPECT_EQ(r->findChild<QLabel*>("SoldCasaLbl"), nullptr);
 }
 
 TEST_F(Transfers, WithdrawalOfANegativeBankBalanceIsAccepted) {
