@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -300,6 +301,24 @@ TEST_F(CalcRegistruTest, BalancesAreExactToTheBanOverAYearOfDocuments) {
     // a second rebuild starts from the empty template
     CalcRegistru(db.path());
     EXPECT_EQ(registru().size(), expected.size() + 2);
+}
+
+TEST_F(CalcRegistruTest, TheTemplateIsFoundWhateverItsLetterCaseWithItsIndexFileWhenThereIsOne) {
+    std::filesystem::rename(db.file("RegGol.DB"), db.file("reggol.db"));
+    {
+        std::FILE* px = std::fopen(db.file("RegGol.PX").c_str(), "wb");
+        std::fputs("index", px);
+        std::fclose(px);
+    }
+    receipt(day(1, 6), 1, "Colecta", 40.0, "Casa");
+    CalcRegistru(db.path());
+    EXPECT_EQ(registru().size(), 3u);
+    std::FILE* px = std::fopen(db.file("Registru.PX").c_str(), "rb");
+    ASSERT_NE(px, nullptr);
+    char buf[16] = {};
+    EXPECT_EQ(std::fread(buf, 1, sizeof buf, px), 5u);
+    std::fclose(px);
+    EXPECT_STREQ(buf, "index");
 }
 
 TEST_F(CalcRegistruTest, ProgressIsToldAfterEveryStep) {
