@@ -321,18 +321,6 @@ TEST_F(CalcRegistruTest, TheTemplateIsFoundWhateverItsLetterCaseWithItsIndexFile
     EXPECT_STREQ(buf, "index");
 }
 
-TEST_F(CalcRegistruTest, ProgressIsToldAfterEveryStep) {
-    receipt(day(1, 6), 1, "Colecta", 40.0, "Casa");
-    std::vector<std::pair<int, int>> calls;
-    CalcRegistru(db.path(), [&](int done, int total) { calls.emplace_back(done, total); });
-    ASSERT_FALSE(calls.empty());
-    for (size_t i = 0; i < calls.size(); ++i) {
-        EXPECT_EQ(calls[i].first, static_cast<int>(i + 1));
-        EXPECT_EQ(calls[i].second, calls.back().second);
-    }
-    EXPECT_EQ(calls.back().first, calls.back().second);
-}
-
 TEST_F(CalcRegistruTest, AWorkTableHeldOpenIsNotReplaced) {
     receipt(day(1, 6), 1, "Colecta", 40.0, "Casa");
     CalcRegistru(db.path());
