@@ -1,0 +1,288 @@
+#include "registers/CalcRegistru.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "data/AppDir.h"
+#include "data/Engine.h"
+#include "data/Errors.h"
+#include "data/FileCopy.h"
+#include "data/Query.h"
+#include "data/Table.h"
+
+namespace registers {
+
+namespace {
+
+// A stored statement, line by line.
+struct Statement {
+    const char* name;
+    std::vector<const char*> lines;
+};
+
+// Opening balances as receipts dated 1 January of the working year. The third
+// line is replaced before the statement runs: its date becomes the working
+// year's (kOpeningDate* around the ISO date).
+const Statement QInsSoldC{"QInsSoldC",
+                          {"INSERT INTO \"Registru.DB\"", "(Data, Nr_doc,Fel, Explicatii, IncasariC)",
+                           "SELECT '2007-01-01' as Data, 0 as Nr_act,'CHIT' as Fel, 'Sold in casa la inceputul anului' as "
+                           "Explicatie, Sold_init_casa",
+                           "FROM \"Contor.DB\""}};
+const Statement QInsSoldB{"QInsSoldB",
+                          {"INSERT INTO \"Registru.DB\"", "(Data, Nr_doc,Fel, Explicatii, IncasariB)",
+                           "SELECT '2007-01-01' as Data, 0 as Nr_act,'EXT' as Fel, 'Sold in cont la inceputul anului' as "
+                           "Explicatie, Sold_init_banca",
+                           "FROM \"Contor.DB\""}};
+constexpr int kOpeningSelectLine = 2;
+const char* const kSoldCSelect[2] = {
+    "SELECT '", "' as Data, 0 as Nr_act,'CHIT' as Fel, 'Sold in casa la inceputul anului' as Explicatie, Sold_init_casa"};
+const char* const kSoldBSelect[2] = {
+    "SELECT '", "' as Data, 0 as Nr_act,'EXT' as Fel, 'Sold in cont la inceputul anului' as Explicatie, Sold_init_banca"};
+
+// One row per movement, in this order, the documents of each table in the
+// order they were entered. Every stored document gives its own row: two
+// documents alike in every selected column are still two movements.
+const Statement kMovements[] = {
+    {"QIncasariC",
+     {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariC)",
+      "SELECT Data, Nr_act,Fel, Explicatie, Valoarea FROM \"Venituri.DB\"", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
+    {"QIncasariB",
+     {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariB)",
+      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Venituri.DB\"", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
+    {"QRidicari",
+     {"INSERT INTO \"Registru.DB\" (Data, Nr_doc, Fel, Explicatii, RidicariC, RidicariB)",
+      "SELECT Data, Nr_doc, Fel,'Retragere numerar' as Expl, Suma, Suma FROM \"Ridicari.DB\"", "ORDER BY rowid"}},
+    {"QDepuneri",
+     {"INSERT INTO \"Registru.DB\" (Data, Nr_doc, Fel, Explicatii, DepuneriC, DepuneriB)",
+      "SELECT Data, Nr_doc, Fel ,'Depunere numerar' as Expl, Suma, Suma FROM \"Depuneri.DB\"", "ORDER BY rowid"}},
+    {"QPlatiC",
+     {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, PlatiC)",
+      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Cheltuieli.DB\"", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
+    {"QPlatiB",
+     {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, PlatiB)",
+      "SELECT Data, Nr_act, Fel,Explicatie, Valoarea FROM \"Cheltuieli.DB\"", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
+};
+
+// The reports compare the movement columns with 0.0: no NULL may stay.
+const Statement kZeroes[] = {
+    {"QUpdIncasariC", {"UPDATE \"Registru.DB\" SET IncasariC = 0.0 WHERE (IncasariC IS NULL)"}},
+    {"QUpdPlatiC", {"UPDATE \"Registru.DB\" SET PlatiC = 0.0 WHERE (PlatiC IS NULL)"}},
+    {"QUpdRidicariC", {"UPDATE \"Registru.DB\" SET RidicariC = 0.0 WHERE (RidicariC IS NULL)"}},
+    {"QUpdDepuneriC", {"UPDATE \"Registru.DB\" SET DepuneriC = 0.0 WHERE (DepuneriC IS NULL)"}},
+    {"QUpdSoldC", {"UPDATE \"Registru.DB\" SET SoldC = 0.0 WHERE (SoldC IS NULL)"}},
+    {"QUpdIncasariB", {"UPDATE \"Registru.DB\" SET IncasariB = 0.0 WHERE (IncasariB IS NULL)"}},
+    {"QUpdPlatiB", {"UPDATE \"Registru.DB\" SET PlatiB = 0.0 WHERE (PlatiB IS NULL)"}},
+    {"QUpdRidicariB", {"UPDATE \"Registru.DB\" SET RidicariB = 0.0 WHERE (RidicariB IS NULL)"}},
+    {"QUpdDepuneriB", {"UPDATE \"Registru.DB\" SET DepuneriB = 0.0 WHERE (DepuneriB IS NULL)"}},
+    {"QUpdSoldB", {"UPDATE \"Registru.DB\" SET SoldB = 0.0 WHERE (SoldB IS NULL)"}},
+    {"QUpdSoldT", {"UPDATE \"Registru.DB\" SET SoldT = 0.0 WHERE (SoldT IS NULL)"}},
+};
+
+// The row identity the engine gives on insert, where it has not given one:
+// numbered in insertion order, which keeps the table's order as it is.
+const Statement QIdRegistru{"QIdRegistru", {"UPDATE \"Registru.DB\" SET Id = rowid WHERE (Id IS NULL)"}};
+
+// Running balances in the table's order (ascending date, then insertion
+// order): each row's balance is the previous row's plus its own movement, the
+// amounts added and subtracted in the order of the columns below.
+const Statement QSolduri{
+    "QSolduri",
+    {"UPDATE \"Registru.DB\"",
+     "SET SoldC = S.SoldC, SoldB = S.SoldB, SoldT = S.SoldB + S.SoldC",
+     "FROM (SELECT rowid AS Rand,",
+     "  SUM(IncasariC + RidicariC - PlatiC - DepuneriC) OVER Ordine AS SoldC,",
+     "  SUM(IncasariB + DepuneriB - PlatiB - RidicariB) OVER Ordine AS SoldB",
+     "  FROM \"Registru.DB\"",
+     "  WINDOW Ordine AS (ORDER BY Data, Id ROWS UNBOUNDED PRECEDING)) AS S",
+     "WHERE (Registru.rowid = S.Rand)"}};
+
+const Statement QDelErrors{"QDelErrors", {"DELETE FROM \"Registru.DB\" WHERE (Data IS NULL)"}};
+
+// The expense ledger: the payments of one type, from both accounts.
+const Statement QPl{"QPl",
+                    {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, PlatiC)",
+                     "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Cheltuieli.DB\"",
+                     "WHERE (Cod_cheltuiala = :Cod)", "ORDER BY rowid"}};
+
+std::string databaseDir(const std::string& dir) { return data::withSlash(dir.empty() ? data::AppDir() : dir); }
+
+void prepare(data::Query& q, const Statement& s, const std::string& dir) {
+    q.queryName = s.name;
+    q.setDatabaseName(dir);
+    q.sql.assign(s.lines.begin(), s.lines.end());
+}
+
+void execute(const Statement& s, const std::string& dir) {
+    data::Query q;
+    prepare(q, s, dir);
+    q.execSql();
+}
+
+[[noreturn]] void accessError(const std::exception& e) {
+    throw RegistruError(RegistruError::Kind::TableAccess, std::string(kRegistruAccessError) + "\n" + e.what() + "!");
+}
+
+// The path of a table file in `dir` whatever its letter case; `dir` + `name`
+// when there is none.
+std::string tableFile(const std::string& dir, const std::string& name) {
+    std::string found = data::resolveTableFile(dir, name);
+    return found.empty() ? dir + name : found;
+}
+
+// Whether another program has the table file open. The file copy sees only
+// the locks of a program in the middle of a transaction, not a table merely
+// open there; replacing the file would leave that program on the old one.
+bool heldByAnotherProgram(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return false;
+    const std::string canonical = data::canonicalPath(path);
+    auto& files = data::OpenFiles::instance();
+    if (files.isOpen(canonical)) return false;  // ours: the copy refuses it itself
+    try {
+        files.acquire(canonical, true);
+    } catch (const data::EngineError&) {
+        return true;
+    }
+    files.release(canonical, true);
+    return false;
+}
+
+// Empties the work table: the template's files over the work table's. A
+// template file that does not exist has nothing to copy (tables without a
+// primary-index file).
+void copyTemplate(const std::string& dir) {
+    try {
+        const std::string work = tableFile(dir, "Registru.DB");
+        if (heldByAnotherProgram(work)) throw data::FileError("Error opening destination file \"" + work + "\"");
+        data::CopyWholeFile(tableFile(dir, "RegGol.DB"), work);
+        std::string index = data::resolveTableFile(dir, "RegGol.PX");
+        if (!index.empty()) data::CopyWholeFile(index, tableFile(dir, "Registru.PX"));
+    } catch (const data::FileError&) {
+        throw RegistruError(RegistruError::Kind::TemplateCopy,
+                            "Nu pot crea fisierul :" + dir + "Registru. Inchideti fisierele aferente si repetati operatia!");
+    }
+}
+
+// The working year, An_lucru of the unit's first record.
+int workingYear(const std::string& dir) {
+    data::Table parohia;
+    parohia.setDatabaseName(dir);
+    parohia.setTableName("Parohia.DB");
+    parohia.setDeclaredFields({"An_lucru"});
+    parohia.open();
+    parohia.first();
+    long long year = parohia.isEmpty() ? 0 : parohia["An_lucru"].asInteger();
+    parohia.close();
+    // without a working year there is no date for the opening rows
+    if (year < 1 || year > 9999)
+        throw data::EngineError("Anul de lucru (An_lucru) lipseste din datele unitatii (Parohia.DB)");
+    return static_cast<int>(year);
+}
+
+void insertOpening(const Statement& s, const char* const select[2], const std::string& date, const std::string& dir) {
+    data::Query q;
+    prepare(q, s, dir);
+    q.sql[kOpeningSelectLine] = std::string(select[0]) + date + select[1];
+    q.execSql();
+}
+
+// Names every table a rebuild reads or writes, so that the SQL session has
+// them all at hand before the transaction starts (it lets go of other tables
+// only outside a transaction).
+const Statement QTabele{"QTabele",
+                        {"SELECT 0 FROM \"Registru.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Depuneri.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Ridicari.DB\" WHERE 0"}};
+const Statement QTabelePl{"QTabelePl",
+                          {"SELECT 0 FROM \"Registru.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0"}};
+
+// The statements of one rebuild run in one transaction of the engine's SQL
+// session: the work table is rebuilt whole or, on an error, left empty.
+class Transaction {
+public:
+    Transaction(const std::string& dir, const Statement& tables) : session_(data::SqlSession::forDirectory(dir)) {
+        data::Query q;
+        prepare(q, tables, dir);
+        q.open();
+        q.close();
+        session_.execute("BEGIN");
+    }
+    ~Transaction() {
+        if (open_) {
+            try {
+                session_.execute("ROLLBACK");
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        session_.execute("COMMIT");
+        open_ = false;
+    }
+
+private:
+    data::SqlSession& session_;
+    bool open_ = true;
+};
+
+}  // namespace
+
+void CalcRegistru(const std::string& dirIn, const Progress& progress) {
+    const std::string dir = databaseDir(dirIn);
+    const int total = 1 + 2 + static_cast<int>(std::size(kMovements)) + static_cast<int>(std::size(kZeroes)) + 3;
+    int done = 0;
+    auto step = [&] {
+        if (progress) progress(++done, total);
+    };
+
+    copyTemplate(dir);
+    step();
+    try {
+        const std::string opening = data::Date{workingYear(dir), 1, 1}.iso();
+        Transaction tx(dir, QTabele);
+        insertOpening(QInsSoldC, kSoldCSelect, opening, dir);
+        step();
+        insertOpening(QInsSoldB, kSoldBSelect, opening, dir);
+        step();
+        for (const Statement& s : kMovements) {
+            execute(s, dir);
+            step();
+        }
+        for (const Statement& s : kZeroes) {
+            execute(s, dir);
+            step();
+        }
+        execute(QIdRegistru, dir);
+        step();
+        execute(QSolduri, dir);
+        step();
+        execute(QDelErrors, dir);
+        tx.commit();
+        step();
+    } catch (const data::EngineError& e) {
+        accessError(e);
+    }
+}
+
+void CalcRegistruCheltuiala(int cod, const std::string& dirIn) {
+    const std::string dir = databaseDir(dirIn);
+    copyTemplate(dir);
+    try {
+        Transaction tx(dir, QTabelePl);
+        data::Query q;
+        prepare(q, QPl, dir);
+        q.setParam("Cod", cod);
+        q.execSql();
+        execute(QIdRegistru, dir);
+        execute(QDelErrors, dir);
+        tx.commit();
+    } catch (const data::EngineError& e) {
+        accessError(e);
+    }
+}
+
+}  // namespace registers
