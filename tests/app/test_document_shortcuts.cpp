@@ -1,10 +1,12 @@
 // Main-menu shortcuts typed in a real document window reach the menu, not
 // the focused field.
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "AppFixture.h"
+#include "support/GuiDriver.h"
 #include "app/MainFrm.h"
 #include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
@@ -20,18 +22,19 @@ TEST_F(AppFixture, CtrlCInTheReceiptsWindowOpensThePaymentsWindow) {
     frm.commands().run(Command::Venituri, frm);
     auto* receipts = shell::openWindow<entry::TVenituriFrm>();
     ASSERT_NE(receipts, nullptr);
-    QWidget* number = receipts->DBEditNormal1;
+    auto* number = gui::control<QLineEdit>(receipts, "DBEditNormal1");
+    ASSERT_NE(number, nullptr);
     receipts->activateWindow();
     QApplication::setActiveWindow(receipts);
     number->setFocus();
     QApplication::processEvents();
-    const QString before = static_cast<QLineEdit*>(number)->text();
+    const QString before = number->text();
     EXPECT_EQ(shell::openWindow<entry::TCheltuieliFrm>(), nullptr);
 
     QTest::keyClick(number, Qt::Key_C, Qt::ControlModifier);
     QApplication::processEvents();
     EXPECT_NE(shell::openWindow<entry::TCheltuieliFrm>(), nullptr);
-    EXPECT_EQ(static_cast<QLineEdit*>(number)->text(), before);  // nothing typed into the number
+    EXPECT_EQ(number->text(), before);  // nothing typed into the number
     // Ctrl+V from there brings the receipts window back: still one of it
     QTest::keyClick(shell::openWindow<entry::TCheltuieliFrm>(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(shell::openWindow<entry::TVenituriFrm>(), receipts);
