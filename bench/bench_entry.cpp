@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+#include <QPushButton>
+
+#include "controls/Binding.h"
+#include "controls/DBPos.h"
+#include "entry/Balances.h"
 #include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Clock.h"
@@ -58,6 +63,9 @@ void fill() {
     data::insertRows(dir + "Ridicari.db", {"Nr_doc", "Data", "Suma"}, transfers);
 }
 
+// The documents of a window, through its record-position bar.
+data::DataSet& documents(QWidget* w) { return *ui::child<ui::TDBPos>(w, "DBPos1")->dataSource()->dataSet(); }
+
 template <class W>
 void BM_OpenWindow(benchmark::State& state) {
     for (auto _ : state) {
@@ -77,30 +85,35 @@ void BM_SaveReceipt(benchmark::State& state) {
     entry::TVenituriFrm w(nullptr);
     w.show();
     QApplication::processEvents();
+    data::DataSet& docs = documents(&w);
+    auto* save = ui::child<QPushButton>(&w, "AplyBtn");
     for (auto _ : state) {
         state.PauseTiming();
-        if (!w.TVenituri.editing()) w.TVenituri.insert();
-        w.TVenituri["Cod_venit"].setAsInteger(4);
-        w.TVenituri["Valoarea"].setAsFloat(12.5);
+        if (!docs.editing()) docs.insert();
+        docs["Cod_venit"].setAsInteger(4);
+        docs["Valoarea"].setAsFloat(12.5);
         state.ResumeTiming();
-        w.AplyBtnClick();
-        if (w.TVenituri.editing()) state.SkipWithError("the receipt was not saved");
+        save->click();
+        if (docs.editing()) state.SkipWithError("the receipt was not saved");
     }
 }
 BENCHMARK(BM_SaveReceipt)->Unit(benchmark::kMillisecond);
 
 // The parts of the two figures above.
 void BM_BalanceRefresh(benchmark::State& state) {
-    entry::TVenituriFrm w(nullptr);
-    for (auto _ : state) w.showBalances();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(entry::balanceText(entry::CalcSoldCasa()));
+        benchmark::DoNotOptimize(entry::balanceText(entry::CalcSoldBanca()));
+    }
 }
 BENCHMARK(BM_BalanceRefresh)->Unit(benchmark::kMillisecond);
 
 void BM_NewDocument(benchmark::State& state) {
     entry::TVenituriFrm w(nullptr);
+    data::DataSet& docs = documents(&w);
     for (auto _ : state) {
-        w.TVenituri.cancel();
-        w.TVenituri.insert();
+        docs.cancel();
+        docs.insert();
     }
 }
 BENCHMARK(BM_NewDocument)->Unit(benchmark::kMillisecond);
