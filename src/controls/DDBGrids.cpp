@@ -353,15 +353,13 @@ bool TDBGridInplaceEdit::handleChar(QKeyEvent*, int ch) {
         errorBeep();
         return true;
     }
-    switch (ch) {
-        case 9: return true;
-        case 13: selectAll(); return true;
-        case 8:
-        case 22:
-        case 24: return !grid_->canEditModify();
-        default: break;
+    if (ch == kCharTab) return true;
+    if (ch == kCharEnter) {
+        selectAll();
+        return true;
     }
-    if (isPrintableChar(ch)) return !grid_->canEditModify();
+    // Typing changes the field: the record must be editable.
+    if (isEditingChar(ch)) return !grid_->canEditModify();
     return false;
 }
 
@@ -450,7 +448,7 @@ void PickList::keyPressEvent(QKeyEvent* e) {
         choose();
         return;
     }
-    if (ch == 8) {
+    if (ch == kCharBackspace) {
         search_.clear();
         return;
     }
@@ -1014,7 +1012,7 @@ bool TNormalDBGrid::gridKeyDown(int key, Qt::KeyboardModifiers mods) {
 
 bool TNormalDBGrid::gridKeyChar(int ch) {
     bool editable = hasOption(dgEditing) && !hasOption(dgRowSelect) && !readOnly_;
-    if (ch == 13) {
+    if (ch == kCharEnter) {
         if (hasOption(dgAlwaysShowEditor) || !editable) return false;
         if (editorMode()) {
             if (!commitEditor()) return true;
@@ -1065,7 +1063,7 @@ void TNormalDBGrid::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Backtab) mods |= Qt::ShiftModifier;
     bool used = gridKeyDown(e->key(), mods);
     int ch = keyChar(e);
-    if (ch && (!used || ch == 13)) used = gridKeyChar(ch) || used;
+    if (ch && (!used || ch == kCharEnter)) used = gridKeyChar(ch) || used;
     if (used) e->accept();
     else e->ignore();
 }
