@@ -93,11 +93,11 @@ bool DBEdit::handleChar(QKeyEvent*, int ch) {
         errorBeep();
         return true;
     }
-    if (ch == 8 || ch == 22 || ch == 24 || isPrintableChar(ch)) {
+    if (isEditingChar(ch)) {
         link_.edit();
         return false;
     }
-    if (ch == 27) {
+    if (ch == kCharEscape) {
         bool pending = link_.isModified();
         link_.reset();
         selectAll();
@@ -198,11 +198,11 @@ bool DBComboBox::handleChar(QKeyEvent*, int ch) {
         errorBeep();
         return true;
     }
-    if (ch == 8 || ch == 22 || ch == 24 || isPrintableChar(ch)) {
+    if (isEditingChar(ch)) {
         link_.edit();
         return false;
     }
-    if (ch == 27 && !view()->isVisible()) {
+    if (ch == kCharEscape && !view()->isVisible()) {
         bool pending = link_.isModified();
         link_.reset();
         lineEdit()->selectAll();

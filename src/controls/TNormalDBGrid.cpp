@@ -1,19 +1,17 @@
-#include "controls/DDBGrids.h"
+#include "controls/TNormalDBGrid.h"
 
 #include <QApplication>
-#include <QDateTime>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-#include <QToolButton>
-
-#include "shell/Messages.h"
-
 #include <cmath>
+
+#include "controls/GridModel.h"
+#include "shell/Messages.h"
 
 namespace ui {
 
@@ -106,381 +104,7 @@ private:
     TNormalDBGrid* grid_;
 };
 
-int modelRows(data::DataSet* ds) {
-    if (!ds || !ds->active()) return 0;
-    return ds->recordCount() + (ds->state() == DataSetState::Insert ? 1 : 0);
-}
-
 }  // namespace
-
-// ================================================================ model
-
-GridModel::GridModel(TNormalDBGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
-
-int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
-
-void GridModel::refresh() {
-    int r = modelRows(grid_->dataSet());
-    int c = grid_->columnCount();
-    cache_.clear();
-    if (r != rows_ || c != cols_) {
-        beginResetModel();
-        rows_ = r;
-        cols_ = c;
-        endResetModel();
-    } else if (rows_ > 0 && cols_ > 0) {
-        emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
-    }
-    refreshHeaders();
-}
-
-void GridModel::refreshRow(int row) {
-    if (row < 0 || row >= rows_ || cols_ == 0) return;
-    emit dataChanged(index(row, 0), index(row, cols_ - 1));
-}
-
-void GridModel::refreshHeaders() {
-    if (rows_ > 0) emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
-    if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
-}
-
-std::vector<data::Value> GridModel::rowValues(int row) const {
-    data::DataSet* ds = grid_->dataSet();
-    if (!ds || !ds->active() || row < 0 || row >= rows_) return {};
-    int cur = ds->currentIndex();
-    if (row == cur) {
-        std::vector<data::Value> v;
-        v.reserve(ds->fields().size());
-        for (const auto& f : ds->fields()) v.push_back(f->value());
-        return v;
-    }
-    int rec = (ds->state() == DataSetState::Insert && row > cur) ? row - 1 : row;
-    if (rec < 0 || rec >= ds->recordCount()) return {};
-    auto it = cache_.find(rec);
-    if (it != cache_.end()) return it->second;
-    std::vector<data::Value> v;
-    try {
-        v = ds->rowValues(rec);
-    } catch (const std::exception&) {
-        return {};
-    }
-    if (cache_.size() > 2000) cache_.clear();
-    cache_[rec] = v;
-    return v;
-}
-
-QVariant GridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.column() >= grid_->columnCount()) return {};
-    const TColumn& col = grid_->columns()[static_cast<size_t>(index.column())];
-    data::Field* f = grid_->columnField(index.column());
-    switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole: {
-            if (!f) return QString();
-            auto vals = rowValues(index.row());
-            if (static_cast<size_t>(f->index()) >= vals.size()) return QString();
-            return qs(f->displayTextOf(vals[static_cast<size_t>(f->index())]));
-        }
-        case Qt::TextAlignmentRole: {
-            Qt::Alignment a = col.alignment ? *col.alignment : (fieldAlignsRight(f) ? Qt::AlignRight : Qt::AlignLeft);
-            return QVariant::fromValue(a | Qt::AlignVCenter);
-        }
-        default: return {};
-    }
-}
-
-QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
-    if (role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, o, role);
-    if (o == Qt::Vertical) return QString();
-    return grid_->columnTitle(section);
-}
-
-// ================================================================ cell editor
-
-TDBGridInplaceEdit::TDBGridInplaceEdit(TNormalDBGrid* grid) : QLineEdit(grid->viewport()), grid_(grid) {
-    setFrame(false);
-    hide();
-    connect(this, &QLineEdit::textEdited, this, [this] { grid_->editModified_ = true; });
-    button_ = new QToolButton(this);
-    button_->setArrowType(Qt::DownArrow);
-    button_->setFocusPolicy(Qt::NoFocus);
-    button_->setCursor(Qt::ArrowCursor);
-    button_->hide();
-    connect(button_, &QToolButton::clicked, this, [this] { dropDown(); });
-}
-
-TDBGridInplaceEdit::~TDBGridInplaceEdit() = default;
-
-void TDBGridInplaceEdit::loadCell(const QString& text, const EditMask& mask, const QStringList& pickList,
-                                  int dropDownRows) {
-    if (inputMask() != mask.qtMask) setInputMask(mask.qtMask);
-    mask_ = mask;
-    setText(text);
-    pickList_ = pickList;
-    dropDownRows_ = dropDownRows > 0 ? dropDownRows : 7;
-    button_->setVisible(!pickList_.isEmpty());
-    QResizeEvent re(size(), size());
-    resizeEvent(&re);
-}
-
-void TDBGridInplaceEdit::resizeEvent(QResizeEvent* e) {
-    QLineEdit::resizeEvent(e);
-    int bw = std::min(height(), 18);
-    button_->setGeometry(width() - bw, 0, bw, height());
-    setTextMargins(0, 0, button_->isVisibleTo(this) ? bw : 0, 0);
-}
-
-bool TDBGridInplaceEdit::listVisible() const { return list_ && list_->isVisible(); }
-QListWidget* TDBGridInplaceEdit::pickListWidget() const { return list_; }
-
-void TDBGridInplaceEdit::dropDown() {
-    if (pickList_.isEmpty()) return;
-    if (!list_) list_ = new PickList(this);
-    list_->clear();
-    list_->addItems(pickList_);
-    QString current;
-    if (data::Field* f = grid_->columnField(grid_->loadedCol_)) current = qs(f->editText());
-    int sel = pickList_.indexOf(current);
-    list_->setCurrentRow(sel);
-    int rows = std::min<int>(dropDownRows_, static_cast<int>(pickList_.size()));
-    int rh = std::max(list_->sizeHintForRow(0), fontMetrics().height() + 2);
-    int frame = list_->frameWidth() * 2;
-    int h = rows * rh + frame;
-    int w = std::max(width(), list_->sizeHintForColumn(0) + frame +
-                                  (rows < pickList_.size() ? list_->verticalScrollBar()->sizeHint().width() : 0));
-    QPoint below = mapToGlobal(QPoint(0, height()));
-    QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 100000, 100000);
-    QPoint pos = below;
-    if (below.y() + h > avail.bottom()) pos = mapToGlobal(QPoint(0, 0 - h));
-    list_->setGeometry(pos.x(), pos.y(), w, h);
-    list_->show();
-    list_->setFocus(Qt::PopupFocusReason);
-}
-
-void TDBGridInplaceEdit::listChosen(const QString& item) {
-    if (list_) list_->hide();
-    setFocus(Qt::PopupFocusReason);
-    if (!grid_->canEditModify()) return;
-    data::Field* f = grid_->columnField(grid_->loadedCol_);
-    if (!f) return;
-    grid_->editModified_ = false;
-    if (!runDataAction(grid_, [&] { f->setText(ss(item)); })) grid_->loadEditor(false);
-}
-
-bool TDBGridInplaceEdit::leftSide() const {
-    int len = static_cast<int>(displayText().size());
-    int start = hasSelectedText() ? selectionStart() : cursorPosition();
-    int end = hasSelectedText() ? selectionEnd() : cursorPosition();
-    return start == 0 && (end == 0 || end == len);
-}
-
-bool TDBGridInplaceEdit::rightSide() const {
-    int len = static_cast<int>(displayText().size());
-    int start = hasSelectedText() ? selectionStart() : cursorPosition();
-    int end = hasSelectedText() ? selectionEnd() : cursorPosition();
-    return (start == 0 || end == start) && end == len;
-}
-
-void TDBGridInplaceEdit::sendToGrid(int key, Qt::KeyboardModifiers mods) { grid_->gridKeyDown(key, mods); }
-
-void TDBGridInplaceEdit::baseKey(int key, Qt::KeyboardModifiers mods) {
-    QKeyEvent ev(QEvent::KeyPress, key, mods);
-    QLineEdit::keyPressEvent(&ev);
-}
-
-bool TDBGridInplaceEdit::handleKeyDown(QKeyEvent*, int key, Qt::KeyboardModifiers mods) {
-    bool ctrl = mods & Qt::ControlModifier, alt = mods & Qt::AltModifier;
-    bool forward = grid_->hasOption(dgAlwaysShowEditor);
-    switch (key) {
-        case Qt::Key_Down:
-            if (alt && hasPickList()) {
-                dropDown();
-                return true;
-            }
-            sendToGrid(key, mods);
-            return true;
-        case Qt::Key_Up:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            sendToGrid(key, mods);
-            return true;
-        case Qt::Key_Escape:
-            // Left to the window when the grid has nothing to undo.
-            return grid_->gridKeyDown(key, mods);
-        case Qt::Key_Insert:
-            if (mods == Qt::NoModifier) {
-                sendToGrid(key, mods);
-                return true;
-            }
-            return mods == Qt::ShiftModifier && !grid_->canEditModify();
-        case Qt::Key_Left:
-        case Qt::Key_Home:
-            if (forward && (ctrl || leftSide())) {
-                sendToGrid(key, mods);
-                return true;
-            }
-            return false;
-        case Qt::Key_Right:
-        case Qt::Key_End:
-            if (forward && (ctrl || rightSide())) {
-                sendToGrid(key, mods);
-                return true;
-            }
-            return false;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            if (alt) return false;
-            sendToGrid(key, mods);
-            return true;
-        case Qt::Key_Delete:
-            if (ctrl) {
-                sendToGrid(key, mods);
-                return true;
-            }
-            return !grid_->canEditModify();
-        case Qt::Key_F2:
-            deselect();
-            setCursorPosition(static_cast<int>(displayText().size()));
-            return true;
-        default: return false;
-    }
-}
-
-bool TDBGridInplaceEdit::handleChar(QKeyEvent*, int ch) {
-    if (grid_->gridKeyChar(ch)) return true;
-    if (isPrintableChar(ch) && !isValidFieldChar(grid_->columnField(grid_->loadedCol_), QChar(ch))) {
-        errorBeep();
-        return true;
-    }
-    switch (ch) {
-        case 9: return true;
-        case 13: selectAll(); return true;
-        case 8:
-        case 22:
-        case 24: return !grid_->canEditModify();
-        default: break;
-    }
-    if (isPrintableChar(ch)) return !grid_->canEditModify();
-    return false;
-}
-
-bool TDBGridInplaceEdit::event(QEvent* e) {
-    if (e->type() == QEvent::KeyPress) {
-        auto* ke = static_cast<QKeyEvent*>(e);
-        if ((ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) &&
-            !(keyMods(ke) & (Qt::ControlModifier | Qt::AltModifier)) && grid_->hasOption(dgTabs)) {
-            keyPressEvent(ke);
-            return true;
-        }
-    }
-    return QLineEdit::event(e);
-}
-
-void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* e) {
-    if (isModifierKey(e->key())) {
-        QLineEdit::keyPressEvent(e);
-        return;
-    }
-    QPointer<TDBGridInplaceEdit> self(this);
-    if (grid_->onKeyDown && grid_->onKeyDown(e)) {
-        e->accept();
-        return;
-    }
-    int key = e->key();
-    Qt::KeyboardModifiers mods = keyMods(e);
-    if (key == Qt::Key_Backtab) mods |= Qt::ShiftModifier;
-    if (handleKeyDown(e, key, mods)) {
-        e->accept();
-        return;
-    }
-    int ch = keyChar(e);
-    if (ch && handleChar(e, ch)) {
-        e->accept();
-        return;
-    }
-    if (self) QLineEdit::keyPressEvent(e);
-}
-
-void TDBGridInplaceEdit::enterCell() {
-    if (autoSelect_) selectAll();
-}
-
-void TDBGridInplaceEdit::focusInEvent(QFocusEvent* e) {
-    QLineEdit::focusInEvent(e);
-    if (e->reason() == Qt::MouseFocusReason || e->reason() == Qt::PopupFocusReason ||
-        e->reason() == Qt::ActiveWindowFocusReason)
-        return;
-    if (autoSelect_) selectAll();
-    else deselect();
-}
-
-void TDBGridInplaceEdit::mouseDoubleClickEvent(QMouseEvent* e) {
-    QLineEdit::mouseDoubleClickEvent(e);
-    emit grid_->dblClick();
-}
-
-// ================================================================ pick list
-
-PickList::PickList(TDBGridInplaceEdit* editor) : QListWidget(editor), editor_(editor) {
-    setWindowFlags(Qt::Popup);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
-    setFocusPolicy(Qt::StrongFocus);
-}
-
-void PickList::choose() {
-    QListWidgetItem* it = currentItem();
-    QString text = it ? it->text() : QString();
-    hide();
-    if (it) editor_->listChosen(text);
-}
-
-void PickList::keyPressEvent(QKeyEvent* e) {
-    int key = e->key();
-    if (isModifierKey(key)) return;
-    int ch = keyChar(e);
-    if (key == Qt::Key_Escape) {
-        search_.clear();
-        hide();
-        editor_->setFocus(Qt::PopupFocusReason);
-        return;
-    }
-    if (isEnterKey(key)) {
-        choose();
-        return;
-    }
-    if (ch == 8) {
-        search_.clear();
-        return;
-    }
-    if (isPrintableChar(ch)) {
-        qint64 now = QDateTime::currentMSecsSinceEpoch();
-        if (now - lastKey_ > 2000) search_.clear();
-        lastKey_ = now;
-        if (search_.size() < 32) search_ += QChar(ch);
-        for (int i = 0; i < count(); ++i)
-            if (item(i)->text().startsWith(search_, Qt::CaseInsensitive)) {
-                setCurrentRow(i);
-                break;
-            }
-        return;
-    }
-    QListWidget::keyPressEvent(e);
-}
-
-void PickList::mouseReleaseEvent(QMouseEvent* e) {
-    QListWidget::mouseReleaseEvent(e);
-    if (QListWidgetItem* it = itemAt(e->position().toPoint())) {
-        setCurrentItem(it);
-        choose();
-    }
-}
-
-void PickList::hideEvent(QHideEvent* e) {
-    search_.clear();
-    QListWidget::hideEvent(e);
-}
 
 // ================================================================ grid
 
@@ -908,7 +532,7 @@ void TNormalDBGrid::linkRecordChanged(data::Field* f) {
 
 void TNormalDBGrid::linkEditingChanged() {
     // Starting or ending an insert adds or removes a row.
-    if (model_->rowCount() != modelRows(dataSet())) model_->refresh();
+    if (model_->rowCount() != GridModel::rowsFor(dataSet())) model_->refresh();
     indicator_->viewport()->update();
     updateEditor();
 }
@@ -1014,7 +638,7 @@ bool TNormalDBGrid::gridKeyDown(int key, Qt::KeyboardModifiers mods) {
 
 bool TNormalDBGrid::gridKeyChar(int ch) {
     bool editable = hasOption(dgEditing) && !hasOption(dgRowSelect) && !readOnly_;
-    if (ch == 13) {
+    if (ch == kCharEnter) {
         if (hasOption(dgAlwaysShowEditor) || !editable) return false;
         if (editorMode()) {
             if (!commitEditor()) return true;
@@ -1065,7 +689,7 @@ void TNormalDBGrid::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Backtab) mods |= Qt::ShiftModifier;
     bool used = gridKeyDown(e->key(), mods);
     int ch = keyChar(e);
-    if (ch && (!used || ch == 13)) used = gridKeyChar(ch) || used;
+    if (ch && (!used || ch == kCharEnter)) used = gridKeyChar(ch) || used;
     if (used) e->accept();
     else e->ignore();
 }
