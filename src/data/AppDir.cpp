@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "data/Engine.h"
+#include "data/SqliteHandle.h"
 #include "data/Table.h"
 
 namespace data {
@@ -43,14 +44,11 @@ void EnsureField(const std::string& dir, const std::string& tableName, const std
     t.close();
     if (has) return;
     if (beforeAlter) beforeAlter();
-    try {
-        SqlSession::forDirectory(dir.empty() ? AppDir() : dir)
-            .execute("Alter Table \"" + tableName + "\" ADD " + field + " " + type);
-    } catch (...) {
+    UndoUnlessDone after([&] {
         if (afterAlter) afterAlter();
-        throw;
-    }
-    if (afterAlter) afterAlter();
+    });
+    SqlSession::forDirectory(dir.empty() ? AppDir() : dir)
+        .execute("Alter Table \"" + tableName + "\" ADD " + field + " " + type);
 }
 
 }  // namespace data

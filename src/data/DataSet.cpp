@@ -4,6 +4,7 @@
 
 #include "data/DataSource.h"
 #include "data/Format.h"
+#include "data/SqliteHandle.h"
 
 namespace data {
 
@@ -47,7 +48,8 @@ void DataSet::open() {
     if (active()) return;
     if (beforeOpen) beforeOpen(*this);
     std::vector<FieldDef> stored = backendOpen();
-    try {
+    UndoUnlessDone closeOnFailure([this] { backendClose(); });
+    {
         std::vector<FieldDef> wanted;
         std::vector<int> index;
         if (declared_.empty()) {
@@ -91,10 +93,8 @@ void DataSet::open() {
         storedDefs_ = stored;
         storedIndex_ = index;
         dataFieldCount_ = wanted.size();
-    } catch (...) {
-        backendClose();
-        throw;
     }
+    closeOnFailure.done();
     buffer_.assign(fields_.size(), Value());
     state_ = DataSetState::Browse;
     modified_ = false;
@@ -144,15 +144,11 @@ void DataSet::calcFields(std::vector<Value>& rec) {
     DataSetState prev = state_;
     std::swap(buffer_, rec);
     state_ = DataSetState::CalcFields;
-    try {
-        onCalcFields(*this);
-    } catch (...) {
+    UndoUnlessDone restore([&] {
         state_ = prev;
         std::swap(buffer_, rec);
-        throw;
-    }
-    state_ = prev;
-    std::swap(buffer_, rec);
+    });
+    onCalcFields(*this);
 }
 
 void DataSet::loadCurrent() {
@@ -196,11 +192,10 @@ void DataSet::setFieldValue(Field& f, const Value& v) {
     if (f.readOnly && !f.calculated()) throw EngineError("Field '" + f.displayName() + "' cannot be modified");
     Value old = buffer_[static_cast<size_t>(i)];
     buffer_[static_cast<size_t>(i)] = v;
-    try {
-        if (f.onValidate) f.onValidate(f);
-    } catch (...) {
-        buffer_[static_cast<size_t>(i)] = old;
-        throw;
+    if (f.onValidate) {
+        UndoUnlessDone keepOld([&] { buffer_[static_cast<size_t>(i)] = old; });
+        f.onValidate(f);
+        keepOld.done();
     }
     if (static_cast<size_t>(i) < assigned_.size()) assigned_[static_cast<size_t>(i)] = true;
     modified_ = true;
@@ -348,15 +343,16 @@ void DataSet::beginInsert(bool atEnd) {
     oldBuffer_ = buffer_;
     assigned_.assign(fields_.size(), false);
     state_ = DataSetState::Insert;
-    try {
+    {
+        UndoUnlessDone backToBrowse([this] {
+            state_ = DataSetState::Browse;
+            cur_ = savedCur_;
+            loadCurrent();
+            notify(DataEvent::DataSetChanged);
+        });
         initNewRecord();
         if (onNewRecord) onNewRecord(*this);
-    } catch (...) {
-        state_ = DataSetState::Browse;
-        cur_ = savedCur_;
-        loadCurrent();
-        notify(DataEvent::DataSetChanged);
-        throw;
+        backToBrowse.done();
     }
     modified_ = false;
     bof_ = eof_ = false;

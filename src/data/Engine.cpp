@@ -90,39 +90,31 @@ void execSql(sqlite3* db, const char* sql, const std::string& context) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) throwSqlite(db, context);
 }
 
-sqlite3* openTableConnection(const std::string& path, bool readOnly) {
-    sqlite3* db = nullptr;
+Connection openTableConnection(const std::string& path, bool readOnly) {
+    sqlite3* raw = nullptr;
     int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (!readOnly && ::access(path.c_str(), W_OK) != 0) flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-        std::string msg = db ? sqlite3_errmsg(db) : "cannot open";
-        sqlite3_close(db);
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    Connection db(raw);
+    if (rc != SQLITE_OK) {
+        std::string msg = db ? sqlite3_errmsg(db.get()) : "cannot open";
         throw EngineError("Table does not exist or cannot be opened (" + msg + "). File: " + path);
     }
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_timeout(db.get(), 2000);
     // Reading the schema proves that the file is one of our tables.
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        try {
-            throwSqlite(db, path);
-        } catch (...) {
-            sqlite3_close(db);
-            throw;
-        }
-    }
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    if (sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throwSqlite(db.get(), path);
+    sqlite3_exec(db.get(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     return db;
 }
 
 std::string tableNameInFile(sqlite3* db, const std::string& path) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
-                           "ESCAPE '\\' ORDER BY rowid LIMIT 1",
-                           -1, &st, nullptr) != SQLITE_OK)
-        throwSqlite(db, path);
+    Statement st = prepareStatement(db,
+                                    "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
+                                    "ESCAPE '\\' ORDER BY rowid LIMIT 1",
+                                    path);
     std::string name;
-    if (sqlite3_step(st) == SQLITE_ROW) name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
+    if (sqlite3_step(st.get()) == SQLITE_ROW) name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
     if (name.empty()) throw EngineError("The file holds no table. File: " + path);
     return name;
 }
@@ -238,18 +230,20 @@ SqlSession& SqlSession::forDirectory(const std::string& dir) {
 }
 
 SqlSession::SqlSession(std::string dir) : dir_(std::move(dir)) {
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
-        throw EngineError("Cannot start the SQL engine");
-    sqlite3_busy_timeout(db_, 2000);
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    db_.reset(raw);
+    if (rc != SQLITE_OK) throw EngineError("Cannot start the SQL engine");
+    sqlite3_busy_timeout(db_.get(), 2000);
 }
 
-SqlSession::~SqlSession() { sqlite3_close_v2(db_); }
+SqlSession::~SqlSession() = default;
 
 void SqlSession::releaseFile(const std::string& c) {
     for (size_t i = 0; i < attached_.size(); ++i) {
         if (attached_[i].path != c) continue;
         std::string sql = "DETACH DATABASE \"" + attached_[i].alias + "\"";
-        sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+        sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr);
         attached_.erase(attached_.begin() + static_cast<long>(i));
         return;
     }
@@ -279,7 +273,7 @@ struct SqlSessionAccess {
             resolved.push_back({&r, c});
             if (std::find(needed.begin(), needed.end(), c) == needed.end()) needed.push_back(c);
         }
-        int limit = sqlite3_limit(s.db_, SQLITE_LIMIT_ATTACHED, -1);
+        int limit = sqlite3_limit(s.db_.get(), SQLITE_LIMIT_ATTACHED, -1);
         if (static_cast<int>(needed.size()) > limit)
             throw EngineError("Too many tables in one statement (at most " + std::to_string(limit) + ")");
         std::map<std::string, std::string> target;  // path -> alias."table"
@@ -297,30 +291,29 @@ struct SqlSessionAccess {
                     s.releaseFile(victim->path);
                 }
                 std::string alias = "t" + std::to_string(++s.aliasCounter_);
-                sqlite3_stmt* st = nullptr;
-                sqlite3_prepare_v2(s.db_, "ATTACH DATABASE ? AS ?", -1, &st, nullptr);
-                sqlite3_bind_text(st, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(st, 2, alias.c_str(), -1, SQLITE_TRANSIENT);
-                int rc = sqlite3_step(st);
-                sqlite3_finalize(st);
-                if (rc != SQLITE_DONE) throwSqlite(s.db_, c);
+                {
+                    Statement st = prepareStatement(s.db_.get(), "ATTACH DATABASE ? AS ?", c);
+                    sqlite3_bind_text(st.get(), 1, c.c_str(), -1, SQLITE_TRANSIENT);
+                    sqlite3_bind_text(st.get(), 2, alias.c_str(), -1, SQLITE_TRANSIENT);
+                    if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(s.db_.get(), c);
+                }
+                UndoUnlessDone detach([&] {
+                    std::string d = "DETACH DATABASE \"" + alias + "\"";
+                    sqlite3_exec(s.db_.get(), d.c_str(), nullptr, nullptr, nullptr);
+                });
                 std::string tableName;
-                try {
-                    sqlite3_stmt* q = nullptr;
+                {
                     std::string sqlName = "SELECT name FROM \"" + alias +
                                           "\".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
                                           "ESCAPE '\\' ORDER BY rowid LIMIT 1";
-                    if (sqlite3_prepare_v2(s.db_, sqlName.c_str(), -1, &q, nullptr) != SQLITE_OK) throwSqlite(s.db_, c);
-                    if (sqlite3_step(q) == SQLITE_ROW) tableName = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
-                    sqlite3_finalize(q);
-                    if (tableName.empty()) throw EngineError("The file holds no table. File: " + c);
-                    std::string pragma = "PRAGMA \"" + alias + "\".synchronous=FULL";
-                    sqlite3_exec(s.db_, pragma.c_str(), nullptr, nullptr, nullptr);
-                } catch (...) {
-                    std::string d = "DETACH DATABASE \"" + alias + "\"";
-                    sqlite3_exec(s.db_, d.c_str(), nullptr, nullptr, nullptr);
-                    throw;
+                    Statement q = prepareStatement(s.db_.get(), sqlName, c);
+                    if (sqlite3_step(q.get()) == SQLITE_ROW)
+                        tableName = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
                 }
+                if (tableName.empty()) throw EngineError("The file holds no table. File: " + c);
+                std::string pragma = "PRAGMA \"" + alias + "\".synchronous=FULL";
+                sqlite3_exec(s.db_.get(), pragma.c_str(), nullptr, nullptr, nullptr);
+                detach.done();
                 s.attached_.push_back({c, alias, tableName, 0});
                 it = s.attached_.end() - 1;
             }
@@ -340,63 +333,46 @@ struct SqlSessionAccess {
     }
 };
 
-sqlite3_stmt* SqlSession::prepare(const std::string& sql, const std::vector<Param>& params) {
+Statement SqlSession::prepare(const std::string& sql, const std::vector<Param>& params) {
     std::string translated = SqlSessionAccess::translate(*this, sql);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, translated.c_str(), -1, &st, nullptr) != SQLITE_OK) throwSqlite(db_);
-    int n = sqlite3_bind_parameter_count(st);
+    Statement st = prepareStatement(db_.get(), translated);
+    int n = sqlite3_bind_parameter_count(st.get());
     for (int i = 1; i <= n; ++i) {
-        const char* raw = sqlite3_bind_parameter_name(st, i);
+        const char* raw = sqlite3_bind_parameter_name(st.get(), i);
         std::string pname = raw ? raw + 1 : "";
         auto it = std::find_if(params.begin(), params.end(), [&](const Param& p) { return iequals(p.name, pname); });
-        if (it == params.end()) {
-            sqlite3_finalize(st);
-            throw EngineError("No value for parameter '" + pname + "'");
-        }
-        bindValue(st, i, it->value);
+        if (it == params.end()) throw EngineError("No value for parameter '" + pname + "'");
+        bindValue(st.get(), i, it->value);
     }
     return st;
 }
 
 ResultSet SqlSession::select(const std::string& sql, const std::vector<Param>& params) {
-    sqlite3_stmt* st = prepare(sql, params);
+    Statement st = prepare(sql, params);
     ResultSet rs;
-    int cols = sqlite3_column_count(st);
+    int cols = sqlite3_column_count(st.get());
     for (int c = 0; c < cols; ++c) {
-        rs.columns.push_back(sqlite3_column_name(st, c));
-        const char* d = sqlite3_column_decltype(st, c);
+        rs.columns.push_back(sqlite3_column_name(st.get(), c));
+        const char* d = sqlite3_column_decltype(st.get(), c);
         rs.declaredTypes.push_back(d ? d : "");
     }
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         std::vector<Value> row(static_cast<size_t>(cols));
-        for (int c = 0; c < cols; ++c) row[static_cast<size_t>(c)] = columnValue(st, c);
+        for (int c = 0; c < cols; ++c) row[static_cast<size_t>(c)] = columnValue(st.get(), c);
         rs.rows.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE) {
-        sqlite3_finalize(st);
-        throwSqlite(db_);
-    }
-    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) throwSqlite(db_.get());
     return rs;
 }
 
 long long SqlSession::execute(const std::string& sql, const std::vector<Param>& params) {
-    sqlite3_stmt* st = prepare(sql, params);
+    Statement st = prepare(sql, params);
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
     }
-    if (rc != SQLITE_DONE) {
-        std::string ctx;
-        try {
-            throwSqlite(db_);
-        } catch (...) {
-            sqlite3_finalize(st);
-            throw;
-        }
-    }
-    sqlite3_finalize(st);
-    return sqlite3_changes64(db_);
+    if (rc != SQLITE_DONE) throwSqlite(db_.get());
+    return sqlite3_changes64(db_.get());
 }
 
 }  // namespace data

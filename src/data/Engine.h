@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/SqliteHandle.h"
 #include "data/Value.h"
 
 struct sqlite3;
@@ -24,7 +25,7 @@ std::string canonicalPath(const std::string& path);
 
 // Opens a table file as an SQLite connection, checking that it is one. Throws
 // EngineError naming the file otherwise. Never creates the file.
-sqlite3* openTableConnection(const std::string& path, bool readOnly = false);
+Connection openTableConnection(const std::string& path, bool readOnly = false);
 // Name of the one table held in a table file.
 std::string tableNameInFile(sqlite3* db, const std::string& path);
 [[noreturn]] void throwSqlite(sqlite3* db, const std::string& context = {});
@@ -77,9 +78,9 @@ public:
 
 private:
     explicit SqlSession(std::string dir);
-    sqlite3_stmt* prepare(const std::string& sql, const std::vector<Param>& params);
+    Statement prepare(const std::string& sql, const std::vector<Param>& params);
     std::string dir_;
-    sqlite3* db_ = nullptr;
+    Connection db_;
     struct Attached { std::string path, alias, table; unsigned long long lastUse; };
     std::vector<Attached> attached_;
     unsigned long long clock_ = 0;

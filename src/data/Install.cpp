@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "data/Errors.h"
+#include "data/SqliteHandle.h"
 
 namespace fs = std::filesystem;
 
@@ -362,11 +363,11 @@ std::vector<std::string> createInstallation(const std::string& dir) {
 
     std::vector<fs::path> made;  // created so far, removed again on failure
     std::vector<std::string> names;
-    auto undo = [&made] {
+    UndoUnlessDone undo([&made] {
         std::error_code ec;
         for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, ec);
-    };
-    try {
+    });
+    {
         std::error_code ec;
         if (!fs::is_directory(root, ec)) {
             // create the missing levels, remembering them for the undo
@@ -398,10 +399,8 @@ std::vector<std::string> createInstallation(const std::string& dir) {
             }
             names.push_back(target.lexically_relative(root).generic_string());
         }
-    } catch (...) {
-        undo();
-        throw;
     }
+    undo.done();
     return names;
 }
 

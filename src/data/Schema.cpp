@@ -54,10 +54,11 @@ static std::string quoteIdent(const std::string& s) {
 void createTableFile(const std::string& path, const TableSpec& spec) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) throw EngineError("Table already exists. File: " + path);
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        std::string msg = db ? sqlite3_errmsg(db) : "cannot create";
-        sqlite3_close(db);
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Connection db(raw);
+    if (rc != SQLITE_OK) {
+        std::string msg = db ? sqlite3_errmsg(db.get()) : "cannot create";
         throw EngineError("Cannot create table (" + msg + "). File: " + path);
     }
     std::string table = tableBaseName(spec.fileName.empty() ? path : spec.fileName);
@@ -81,50 +82,35 @@ void createTableFile(const std::string& path, const TableSpec& spec) {
     }
     sql += "COMMIT;";
     char* err = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::string msg = err ? err : "error";
         sqlite3_free(err);
-        sqlite3_close(db);
+        db.reset();
         std::remove(path.c_str());
         throw EngineError("Cannot create table (" + msg + "). File: " + path);
     }
-    sqlite3_close(db);
 }
 
 void insertRows(const std::string& path, const std::vector<std::string>& columns,
                 const std::vector<std::vector<Value>>& rows) {
-    sqlite3* db = openTableConnection(path);
-    try {
-        std::string table = tableNameInFile(db, path);
-        std::string sql = "INSERT INTO " + quoteIdent(table) + " (";
-        std::string marks;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            sql += (i ? ", " : "") + quoteIdent(columns[i]);
-            marks += i ? ", ?" : "?";
-        }
-        sql += ") VALUES (" + marks + ")";
-        execSql(db, "BEGIN IMMEDIATE", path);
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            throwSqlite(db, path);
-        }
-        for (const auto& row : rows) {
-            sqlite3_reset(st);
-            for (size_t i = 0; i < columns.size(); ++i) bindValue(st, static_cast<int>(i + 1), i < row.size() ? row[i] : Value());
-            if (sqlite3_step(st) != SQLITE_DONE) {
-                sqlite3_finalize(st);
-                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-                throwSqlite(db, path);
-            }
-        }
-        sqlite3_finalize(st);
-        execSql(db, "COMMIT", path);
-    } catch (...) {
-        sqlite3_close(db);
-        throw;
+    Connection conn = openTableConnection(path);
+    sqlite3* db = conn.get();
+    std::string table = tableNameInFile(db, path);
+    std::string sql = "INSERT INTO " + quoteIdent(table) + " (";
+    std::string marks;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        sql += (i ? ", " : "") + quoteIdent(columns[i]);
+        marks += i ? ", ?" : "?";
     }
-    sqlite3_close(db);
+    sql += ") VALUES (" + marks + ")";
+    Transaction tx(db, path);
+    Statement st = prepareStatement(db, sql, path);
+    for (const auto& row : rows) {
+        sqlite3_reset(st.get());
+        for (size_t i = 0; i < columns.size(); ++i) bindValue(st.get(), static_cast<int>(i + 1), i < row.size() ? row[i] : Value());
+        if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, path);
+    }
+    tx.commit();
 }
 
 }  // namespace data

@@ -6,6 +6,7 @@
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "data/SqliteHandle.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -83,9 +84,6 @@ private:
     void bindWhere(sqlite3_stmt* st, int first) const;
     void reorder();
     void masterChanged();
-    void beginTx();
-    void commitTx();
-    void rollbackTx();
     [[noreturn]] void raise(const std::string& context);
     std::vector<Value> masterValues() const;
     // Rowid of the first row in the current order (and master filter) meeting `cond`; -1 if none.
@@ -95,8 +93,8 @@ private:
     std::string dir_, tableName_, indexName_, indexFieldNames_, masterFieldsText_;
     std::string path_, canonical_, sqlName_;
     bool exclusive_ = false, acquired_ = false, fileReadOnly_ = false;
-    sqlite3* db_ = nullptr;
-    sqlite3_stmt* rowStmt_ = nullptr;
+    Connection db_;
+    Statement rowStmt_;
     std::vector<FieldDef> stored_;
     std::vector<IndexDef> indexes_;
     std::vector<long long> rowids_;
