@@ -6,17 +6,13 @@
 
 #include "data/AppDir.h"
 #include "data/Engine.h"
+#include "data/Errors.h"
 #include "data/Format.h"
 #include "data/Schema.h"
 
 namespace data {
 
 namespace {
-std::string quoteIdent(const std::string& s) {
-    std::string r = "\"";
-    for (char c : s) r += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return r + "\"";
-}
 
 std::vector<std::string> splitFields(const std::string& s) {
     std::vector<std::string> out;
@@ -82,12 +78,16 @@ std::string Table::filePath() const {
     return p.empty() ? withSlash(dir) + tableName_ : p;
 }
 
+std::string Table::sourceText() const {
+    return path_.empty() ? tableName_ : "Tabela " + tableName_ + " (fisierul " + path_ + ")";
+}
+
 [[noreturn]] void Table::raise(const std::string& context) { throwSqlite(db_.get(), context.empty() ? path_ : context); }
 
 std::vector<FieldDef> Table::backendOpen() {
     std::string dir = dir_.empty() ? AppDir() : dir_;
     path_ = resolveTableFile(dir, tableName_);
-    if (path_.empty()) throw EngineError("Table does not exist. File: " + withSlash(dir) + tableName_);
+    if (path_.empty()) throw EngineError("Tabela nu exista. Fisierul: " + withSlash(dir) + tableName_);
     canonical_ = canonicalPath(path_);
     OpenFiles::instance().acquire(canonical_, exclusive_);
     acquired_ = true;
@@ -95,20 +95,27 @@ std::vector<FieldDef> Table::backendOpen() {
     db_ = openTableConnection(path_);
     sqlite3* db = db_.get();
     fileReadOnly_ = sqlite3_db_readonly(db, "main") == 1;
-    sqlName_ = tableNameInFile(db, path_);
+    writesPrepared_ = false;
+    sqlName_ = findTableInFile(db, "main", path_);
+    checkRequiredColumns(db, "main", sqlName_, path_);
     // stored fields and the primary key
     stored_.clear();
     indexes_.clear();
     std::vector<std::pair<int, std::string>> pk;
+    rowidIsKey_ = false;
     {
         Statement st = prepareStatement(db, "PRAGMA table_info(" + quoteIdent(sqlName_) + ")", path_);
         while (sqlite3_step(st.get()) == SQLITE_ROW) {
             std::string n = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
             const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2));
             stored_.push_back(fieldDefFromDeclared(n, t ? t : ""));
-            if (int k = sqlite3_column_int(st.get(), 5); k > 0) pk.emplace_back(k, n);
+            if (int k = sqlite3_column_int(st.get(), 5); k > 0) {
+                pk.emplace_back(k, n);
+                rowidIsKey_ = iequals(t ? t : "", "INTEGER");
+            }
         }
     }
+    if (pk.size() != 1) rowidIsKey_ = false;  // an INTEGER PRIMARY KEY field is the row identity itself
     if (!pk.empty()) {
         std::sort(pk.begin(), pk.end());
         IndexDef d{"", {}, true, true, false};
@@ -140,7 +147,7 @@ std::vector<FieldDef> Table::backendOpen() {
     }
     if (!indexName_.empty() &&
         std::none_of(indexes_.begin(), indexes_.end(), [&](const IndexDef& d) { return iequals(d.name, indexName_); }))
-        throw EngineError("Index does not exist: " + indexName_ + ". File: " + path_);
+        throw EngineError("Indexul " + indexName_ + " nu exista. Fisierul: " + path_);
     std::string cols;
     for (size_t i = 0; i < stored_.size(); ++i) cols += (i ? ", " : "") + quoteIdent(stored_[i].name);
     rowStmt_ = prepareStatement(db, "SELECT " + cols + " FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?", path_);
@@ -238,7 +245,7 @@ void Table::reorder() {
 void Table::setIndexName(const std::string& n) {
     if (active() && !n.empty() &&
         std::none_of(indexes_.begin(), indexes_.end(), [&](const IndexDef& d) { return iequals(d.name, n); }))
-        throw EngineError("Index does not exist: " + n + ". File: " + path_);
+        throw EngineError("Indexul " + n + " nu exista. Fisierul: " + path_);
     indexName_ = n;
     indexFieldNames_.clear();
     reorder();
@@ -285,7 +292,7 @@ long long Table::firstMatch(const std::string& cond, const std::vector<Value>& v
 std::vector<Value> Table::keyValues(const std::vector<Value>& key, std::vector<std::string>& fields) {
     fields = orderFields();
     if (fields.empty() || key.empty() || key.size() > fields.size())
-        throw EngineError("No index for the key search. File: " + path_);
+        throw EngineError("Nu exista index pentru cautarea dupa cheie. Fisierul: " + path_);
     std::vector<Value> vals;
     for (size_t i = 0; i < key.size(); ++i) vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
     return vals;
@@ -396,12 +403,11 @@ bool Table::hasField(const std::string& n) {
 
 // ---------------------------------------------------------------- rows
 
-void Table::backendLoadRow(int index, std::vector<Value>& values) {
+bool Table::readRow(long long rowid, std::vector<Value>& values) {
     values.assign(stored_.size(), Value());
-    if (index < 0 || index >= static_cast<int>(rowids_.size())) return;
     sqlite3_stmt* st = rowStmt_.get();
     sqlite3_reset(st);
-    sqlite3_bind_int64(st, 1, rowids_[static_cast<size_t>(index)]);
+    sqlite3_bind_int64(st, 1, rowid);
     int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
         for (size_t c = 0; c < stored_.size(); ++c) values[c] = fromStorage(columnValue(st, static_cast<int>(c)), stored_[c].type);
@@ -410,37 +416,110 @@ void Table::backendLoadRow(int index, std::vector<Value>& values) {
         raise({});
     }
     sqlite3_reset(st);
+    return rc == SQLITE_ROW;
+}
+
+bool Table::backendLoadRow(int index, std::vector<Value>& values) {
+    if (index < 0 || index >= static_cast<int>(rowids_.size())) {
+        values.assign(stored_.size(), Value());
+        return false;
+    }
+    return readRow(rowids_[static_cast<size_t>(index)], values);
+}
+
+// ---------------------------------------------------------------- writing
+
+void Table::beginWrite() {
+    if (fileReadOnly_) throw EngineError(writeProtectedMessage(path_));
+}
+
+// Inside the write transaction: the file's identity bookkeeping (older files
+// get it at their first write).
+void Table::prepareWrites() {
+    if (writesPrepared_) return;
+    prepareForWrites(db_.get(), "main", sqlName_, path_);
+    writesPrepared_ = true;
+}
+
+// A key holds blanks as values: a second record with the same key, blanks
+// included, is refused as a key violation. (SQLite's own unique indexes take
+// every NULL as distinct, so they refuse only keys without blanks.)
+void Table::checkBlankKeys(const std::vector<Value>& row, long long ownRowid) {
+    for (const auto& ix : indexes_) {
+        if (!ix.unique || ix.fields.empty()) continue;
+        std::vector<size_t> cols;
+        bool blank = false, numbered = false;
+        for (const auto& f : ix.fields) {
+            auto it = std::find_if(stored_.begin(), stored_.end(), [&](const FieldDef& d) { return iequals(d.name, f); });
+            if (it == stored_.end()) break;
+            size_t c = static_cast<size_t>(it - stored_.begin());
+            cols.push_back(c);
+            if (row[c].isNull()) {
+                blank = true;
+                if (it->type == FieldType::AutoInc) numbered = true;  // numbered on insert: a new value
+            }
+        }
+        if (!blank || numbered || cols.size() != ix.fields.size()) continue;
+        std::string sql = "SELECT 1 FROM " + quoteIdent(sqlName_) + " WHERE rowid IS NOT ?";
+        for (size_t c : cols)
+            sql += " AND " + quoteIdent(stored_[c].name) + " IS ?" + (ix.caseInsensitive ? " COLLATE NOCASE" : "");
+        Statement st = prepareStatement(db_.get(), sql + " LIMIT 1", path_);
+        if (ownRowid >= 0) sqlite3_bind_int64(st.get(), 1, ownRowid);
+        for (size_t i = 0; i < cols.size(); ++i) bindValue(st.get(), static_cast<int>(i + 2), row[cols[i]]);
+        if (sqlite3_step(st.get()) == SQLITE_ROW)
+            throw EngineError("Violare de cheie: exista deja o inregistrare cu aceeasi cheie. Fisierul: " + path_);
+    }
+}
+
+// Inside the write transaction: the stored row must still be the one the data
+// set read, with the values it read. Returns the row as stored.
+std::vector<Value> Table::checkUnchanged(long long rowid, const RecordImage& original) {
+    std::vector<Value> now;
+    if (!readRow(rowid, now)) throw StaleRecordError();
+    for (size_t c = 0; c < now.size() && c < original.read.size(); ++c)
+        if (original.read[c] && !(now[c] == original.values[c])) throw StaleRecordError();
+    return now;
 }
 
 int Table::backendInsert(const std::vector<Value>& values, const std::vector<bool>& assigned) {
-    std::vector<Value> row = values;
+    beginWrite();
     std::string cols, marks;
     std::vector<size_t> used;
+    long long rowid = -1;
     {
         Transaction tx(db_.get(), path_);
+        prepareWrites();
+        checkBlankKeys(values, -1);
+        // autoincrement fields left blank are numbered by the file itself
         for (size_t c = 0; c < stored_.size(); ++c) {
-            if (stored_[c].type == FieldType::AutoInc && row[c].isNull()) {
-                // autoincrement: one more than the largest value, given on post
-                Statement st = prepareStatement(db_.get(),
-                                                "SELECT COALESCE(MAX(" + quoteIdent(stored_[c].name) + "), 0) + 1 FROM " +
-                                                    quoteIdent(sqlName_),
-                                                path_);
-                if (sqlite3_step(st.get()) == SQLITE_ROW) row[c] = Value(static_cast<long long>(sqlite3_column_int64(st.get(), 0)));
-            } else if (!assigned[c] || row[c].isNull()) {
-                continue;
-            }
-            cols += (used.empty() ? "" : ", ") + quoteIdent(stored_[c].name);
-            marks += used.empty() ? "?" : ", ?";
+            if (!assigned[c] || values[c].isNull()) continue;
+            cols += ", " + quoteIdent(stored_[c].name);
+            marks += ", ?";
             used.push_back(c);
         }
-        std::string sql = used.empty() ? "INSERT INTO " + quoteIdent(sqlName_) + " DEFAULT VALUES"
-                                       : "INSERT INTO " + quoteIdent(sqlName_) + " (" + cols + ") VALUES (" + marks + ")";
+        std::string sql;
+        if (rowidIsKey_) {
+            sql = used.empty() ? "INSERT INTO " + quoteIdent(sqlName_) + " DEFAULT VALUES"
+                               : "INSERT INTO " + quoteIdent(sqlName_) + " (" + cols.substr(2) + ") VALUES (" + marks.substr(2) + ")";
+        } else {
+            // a new identity, above every one the file ever gave
+            Statement next = prepareStatement(db_.get(),
+                                              "SELECT MAX(COALESCE((SELECT seq FROM " + quoteIdent(kSequenceTable) +
+                                                  " WHERE name = " + quoteText(kRowidSequence) + "), 0), COALESCE((SELECT MAX(rowid) FROM " +
+                                                  quoteIdent(sqlName_) + "), 0)) + 1",
+                                              path_);
+            if (sqlite3_step(next.get()) != SQLITE_ROW) raise({});
+            rowid = sqlite3_column_int64(next.get(), 0);
+            sql = "INSERT INTO " + quoteIdent(sqlName_) + " (rowid" + cols + ") VALUES (?" + marks + ")";
+        }
         Statement st = prepareStatement(db_.get(), sql, path_);
-        for (size_t i = 0; i < used.size(); ++i) bindValue(st.get(), static_cast<int>(i + 1), row[used[i]]);
+        int k = 1;
+        if (!rowidIsKey_) sqlite3_bind_int64(st.get(), k++, rowid);
+        for (size_t c : used) bindValue(st.get(), k++, values[c]);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
+        if (rowidIsKey_) rowid = sqlite3_last_insert_rowid(db_.get());
         tx.commit();
     }
-    long long rowid = sqlite3_last_insert_rowid(db_.get());
     bool entryOrder = orderFields().empty() && (!master_ || masterFields_.empty());
     if (entryOrder && (rowids_.empty() || rowid > rowids_.back())) {
         rowids_.push_back(rowid);
@@ -451,7 +530,8 @@ int Table::backendInsert(const std::vector<Value>& values, const std::vector<boo
     return idx < 0 ? 0 : idx;
 }
 
-int Table::backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed) {
+int Table::backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed,
+                         const RecordImage& original) {
     long long rowid = rowids_[static_cast<size_t>(index)];
     std::string set;
     std::vector<size_t> used;
@@ -467,12 +547,18 @@ int Table::backendUpdate(int index, const std::vector<Value>& values, const std:
             if (iequals(o, stored_[c].name)) moves = true;
     }
     if (used.empty()) return index;
+    beginWrite();
     {
         Transaction tx(db_.get(), path_);
+        prepareWrites();
+        std::vector<Value> row = checkUnchanged(rowid, original);
+        for (size_t c : used) row[c] = values[c];
+        checkBlankKeys(row, rowid);
         Statement st = prepareStatement(db_.get(), "UPDATE " + quoteIdent(sqlName_) + " SET " + set + " WHERE rowid = ?", path_);
         for (size_t i = 0; i < used.size(); ++i) bindValue(st.get(), static_cast<int>(i + 1), values[used[i]]);
         sqlite3_bind_int64(st.get(), static_cast<int>(used.size() + 1), rowid);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
+        if (sqlite3_changes(db_.get()) != 1) throw StaleRecordError();
         tx.commit();
     }
     if (!moves) return index;
@@ -481,13 +567,17 @@ int Table::backendUpdate(int index, const std::vector<Value>& values, const std:
     return idx < 0 ? std::min(index, static_cast<int>(rowids_.size()) - 1) : idx;
 }
 
-void Table::backendDelete(int index) {
+void Table::backendDelete(int index, const RecordImage& original) {
     long long rowid = rowids_[static_cast<size_t>(index)];
+    beginWrite();
     {
         Transaction tx(db_.get(), path_);
+        prepareWrites();  // the high-water mark is kept before the last row goes
+        checkUnchanged(rowid, original);
         Statement st = prepareStatement(db_.get(), "DELETE FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?", path_);
         sqlite3_bind_int64(st.get(), 1, rowid);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
+        if (sqlite3_changes(db_.get()) != 1) throw StaleRecordError();
         tx.commit();
     }
     rowids_.erase(rowids_.begin() + index);
@@ -503,8 +593,10 @@ void Table::emptyTable() {
     bool wasActive = active();
     if (!wasActive) open();
     checkBrowseMode();
+    beginWrite();
     {
         Transaction tx(db_.get(), path_);
+        prepareWrites();
         execSql(db_.get(), ("DELETE FROM " + quoteIdent(sqlName_)).c_str(), path_);
         tx.commit();
     }

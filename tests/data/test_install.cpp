@@ -168,7 +168,7 @@ TEST(Install, CreatesEveryTableWithItsFieldsAndKeys) {
                 }
             }
         }
-        static const std::set<std::string> filled = {"Tip_doc.db",        "Tip_venituri.DB",   "Tip_cheltuieli.DB",
+        static const std::set<std::string> filled = {"Parohia.DB", "Tip_doc.db",        "Tip_venituri.DB",   "Tip_cheltuieli.DB",
                                                      "Bilant.DB",         "BilantCentral.DB",  "BilantParohGol.DB",
                                                      "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB"};
         EXPECT_EQ(rows.empty(), !filled.count(spec.fileName));
