@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -312,7 +314,7 @@ SqlSession& SqlSession::forDirectory(const std::string& dir) {
 
 SqlSession::SqlSession(std::string dir) : dir_(std::move(dir)) {
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK) throw EngineError("Motorul SQL nu poate porni");
     sqlite3_busy_timeout(db_.get(), 2000);
@@ -398,8 +400,20 @@ struct SqlSessionAccess {
     static void attach(SqlSession& s, const std::string& c, const std::string& alias) {
         sqlite3* db = s.db_.get();
         {
+            // by URI, so that a write-protected file is attached for reading only
+            std::string uri = "file:";
+            for (unsigned char ch : c) {
+                if (std::isalnum(ch) || ch == '/' || ch == '.' || ch == '_' || ch == '-') {
+                    uri += static_cast<char>(ch);
+                } else {
+                    char hex[4];
+                    std::snprintf(hex, sizeof hex, "%%%02X", ch);
+                    uri += hex;
+                }
+            }
+            if (fileWriteProtected(c)) uri += "?mode=ro";
             Statement st = prepareStatement(db, "ATTACH DATABASE ? AS ?", c);
-            sqlite3_bind_text(st.get(), 1, c.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st.get(), 1, uri.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(st.get(), 2, alias.c_str(), -1, SQLITE_TRANSIENT);
             if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, c);
         }
