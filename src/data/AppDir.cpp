@@ -1,10 +1,14 @@
 #include "data/AppDir.h"
 
 #include <limits.h>
+#include <algorithm>
+#include <cctype>
 #include <unistd.h>
 
 #include "data/Engine.h"
-#include "data/Table.h"
+#include "data/Errors.h"
+#include "data/Format.h"
+#include "data/SqliteHandle.h"
 
 namespace data {
 
@@ -35,22 +39,28 @@ void setAppDir(const std::string& dir) {
 void EnsureField(const std::string& dir, const std::string& tableName, const std::string& field,
                  const std::string& type, const std::function<void()>& beforeAlter,
                  const std::function<void()>& afterAlter) {
-    Table t;
-    t.setDatabaseName(dir);
-    t.setTableName(tableName);
-    t.open();
-    bool has = t.hasField(field);
-    t.close();
-    if (has) return;
+    std::string d = dir.empty() ? AppDir() : dir;
+    std::string path = resolveTableFile(d, tableName);
+    if (path.empty()) throw EngineError("Tabela nu exista. Fisierul: " + withSlash(d) + tableName);
+    if (type.empty() || !std::all_of(type.begin(), type.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ' ' || c == '(' || c == ')' || c == ',';
+        }))
+        throw EngineError("Tip de camp nevalid: " + type);
+    std::string canonical = canonicalPath(path);
+    OpenFiles::instance().acquire(canonical, false);  // refused while another program holds it
+    UndoUnlessDone release([&] { OpenFiles::instance().release(canonical, false); });
+    Connection db = openTableConnection(path);
+    // Only the table itself is altered: a file of another table copied over it is refused.
+    std::string table = findTableInFile(db.get(), "main", path);
+    auto columns = tableColumns(db.get(), "main", table);
+    if (std::any_of(columns.begin(), columns.end(), [&](const std::string& c) { return iequals(c, field); })) return;
     if (beforeAlter) beforeAlter();
-    try {
-        SqlSession::forDirectory(dir.empty() ? AppDir() : dir)
-            .execute("Alter Table \"" + tableName + "\" ADD " + field + " " + type);
-    } catch (...) {
+    UndoUnlessDone after([&] {
         if (afterAlter) afterAlter();
-        throw;
-    }
-    if (afterAlter) afterAlter();
+    });
+    Transaction tx(db.get(), path);
+    execSql(db.get(), ("ALTER TABLE " + quoteIdent(table) + " ADD COLUMN " + quoteIdent(field) + " " + type).c_str(), path);
+    tx.commit();
 }
 
 }  // namespace data

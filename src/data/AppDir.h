@@ -12,9 +12,11 @@ void setAppDir(const std::string& dir);
 // Directory of the running executable.
 std::string programDirectory();
 
-// Adds a field to a table file when it lacks it, by the statement
-// "Alter Table "<table>" ADD <field> <type>". `beforeAlter` runs first (the
-// work message and the hourglass); nothing runs when the field exists.
+// Adds a field to a table file when it lacks it ("ALTER TABLE ... ADD <field>
+// <type>"). `beforeAlter` runs first (the work message and the hourglass);
+// nothing runs when the field exists. A file that holds another table than the
+// one named (a table copied over it) is refused with the file's name and left
+// as it is.
 void EnsureField(const std::string& dir, const std::string& tableName, const std::string& field,
                  const std::string& type, const std::function<void()>& beforeAlter = {},
                  const std::function<void()>& afterAlter = {});

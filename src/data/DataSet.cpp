@@ -4,6 +4,7 @@
 
 #include "data/DataSource.h"
 #include "data/Format.h"
+#include "data/SqliteHandle.h"
 
 namespace data {
 
@@ -14,12 +15,12 @@ DataSet::~DataSet() {
 }
 
 void DataSet::setDeclaredFields(std::vector<std::string> names) {
-    if (active()) throw EngineError(name() + ": Cannot perform this operation on an open dataset");
+    if (active()) throw EngineError(name() + ": operatia nu este permisa pe un set de date deschis");
     declared_ = std::move(names);
 }
 
 void DataSet::addCalculatedField(const std::string& n, FieldType type, int size) {
-    if (active()) throw EngineError(name() + ": Cannot perform this operation on an open dataset");
+    if (active()) throw EngineError(name() + ": operatia nu este permisa pe un set de date deschis");
     calcDefs_.push_back({n, type, size});
 }
 
@@ -38,7 +39,7 @@ Field* DataSet::findField(const std::string& n) const {
 
 Field& DataSet::fieldByName(const std::string& n) const {
     if (auto* f = findField(n)) return *f;
-    throw EngineError(name() + ": Field '" + n + "' not found");
+    throw EngineError(sourceText() + ": campul '" + n + "' nu exista");
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -47,7 +48,8 @@ void DataSet::open() {
     if (active()) return;
     if (beforeOpen) beforeOpen(*this);
     std::vector<FieldDef> stored = backendOpen();
-    try {
+    UndoUnlessDone closeOnFailure([this] { backendClose(); });
+    {
         std::vector<FieldDef> wanted;
         std::vector<int> index;
         if (declared_.empty()) {
@@ -56,7 +58,7 @@ void DataSet::open() {
         } else {
             for (const auto& n : declared_) {
                 auto it = std::find_if(stored.begin(), stored.end(), [&](const FieldDef& d) { return iequals(d.name, n); });
-                if (it == stored.end()) throw EngineError(name() + ": Field '" + n + "' not found");
+                if (it == stored.end()) throw EngineError(sourceText() + ": lipseste campul '" + n + "'");
                 wanted.push_back(*it);
                 index.push_back(static_cast<int>(it - stored.begin()));
             }
@@ -91,10 +93,8 @@ void DataSet::open() {
         storedDefs_ = stored;
         storedIndex_ = index;
         dataFieldCount_ = wanted.size();
-    } catch (...) {
-        backendClose();
-        throw;
     }
+    closeOnFailure.done();
     buffer_.assign(fields_.size(), Value());
     state_ = DataSetState::Browse;
     modified_ = false;
@@ -144,28 +144,47 @@ void DataSet::calcFields(std::vector<Value>& rec) {
     DataSetState prev = state_;
     std::swap(buffer_, rec);
     state_ = DataSetState::CalcFields;
-    try {
-        onCalcFields(*this);
-    } catch (...) {
+    UndoUnlessDone restore([&] {
         state_ = prev;
         std::swap(buffer_, rec);
-        throw;
-    }
-    state_ = prev;
-    std::swap(buffer_, rec);
+    });
+    onCalcFields(*this);
 }
 
-void DataSet::loadCurrent() {
+bool DataSet::loadCurrent() {
     if (cur_ < 0 || cur_ >= backendRowCount()) {
         buffer_.assign(fields_.size(), Value());
-        return;
+        return false;
     }
     std::vector<Value> stored(storedDefs_.size());
-    backendLoadRow(cur_, stored);
+    bool found = backendLoadRow(cur_, stored);
     std::vector<Value> rec;
     fromStored(stored, rec);
     calcFields(rec);
     buffer_ = std::move(rec);
+    return found;
+}
+
+RecordImage DataSet::imageOf(const std::vector<Value>& rec) const {
+    RecordImage image{std::vector<Value>(storedDefs_.size()), std::vector<bool>(storedDefs_.size(), false)};
+    for (size_t i = 0; i < dataFieldCount_; ++i) {
+        size_t c = static_cast<size_t>(storedIndex_[i]);
+        image.values[c] = rec[i];
+        image.read[c] = true;
+    }
+    return image;
+}
+
+void DataSet::showStoredAfterConflict() {
+    state_ = DataSetState::Browse;
+    modified_ = false;
+    int idx = backendRefresh(cur_);
+    int n = backendRowCount();
+    cur_ = n == 0 ? -1 : (idx >= 0 ? idx : std::clamp(cur_, 0, n - 1));
+    bof_ = eof_ = n == 0;
+    loadCurrent();
+    notify(DataEvent::StateChanged);
+    notify(DataEvent::DataSetChanged);
 }
 
 std::vector<Value> DataSet::rowValues(int index) {
@@ -192,15 +211,14 @@ void DataSet::setFieldValue(Field& f, const Value& v) {
         if (f.calculated()) buffer_[static_cast<size_t>(i)] = v;
         return;
     }
-    if (!editing()) throw EngineError(name() + ": Dataset not in edit or insert mode");
-    if (f.readOnly && !f.calculated()) throw EngineError("Field '" + f.displayName() + "' cannot be modified");
+    if (!editing()) throw EngineError(name() + ": setul de date nu este in modificare sau adaugare");
+    if (f.readOnly && !f.calculated()) throw EngineError("Campul '" + f.displayName() + "' nu poate fi modificat");
     Value old = buffer_[static_cast<size_t>(i)];
     buffer_[static_cast<size_t>(i)] = v;
-    try {
-        if (f.onValidate) f.onValidate(f);
-    } catch (...) {
-        buffer_[static_cast<size_t>(i)] = old;
-        throw;
+    if (f.onValidate) {
+        UndoUnlessDone keepOld([&] { buffer_[static_cast<size_t>(i)] = old; });
+        f.onValidate(f);
+        keepOld.done();
     }
     if (static_cast<size_t>(i) < assigned_.size()) assigned_[static_cast<size_t>(i)] = true;
     modified_ = true;
@@ -221,7 +239,7 @@ int DataSet::recNo() const {
 }
 
 void DataSet::requireBrowse() {
-    if (!active()) throw EngineError(name() + ": Cannot perform this operation on a closed dataset");
+    if (!active()) throw EngineError(name() + ": operatia nu este permisa pe un set de date inchis");
     checkBrowseMode();
 }
 
@@ -315,14 +333,17 @@ void DataSet::resyncTo(int index) {
 
 void DataSet::edit() {
     if (editing()) return;
-    if (!active()) throw EngineError(name() + ": Cannot perform this operation on a closed dataset");
-    if (!canModify()) throw EngineError(name() + ": Cannot modify a read-only dataset");
+    if (!active()) throw EngineError(name() + ": operatia nu este permisa pe un set de date inchis");
+    if (!canModify()) throw EngineError(name() + ": setul de date este doar pentru citire");
     if (backendRowCount() == 0) {
         insert();
         return;
     }
     if (beforeEdit) beforeEdit(*this);
-    loadCurrent();  // edit the record as stored now
+    if (!loadCurrent()) {  // edit the record as stored now: gone meanwhile
+        showStoredAfterConflict();
+        throw StaleRecordError();
+    }
     oldBuffer_ = buffer_;
     assigned_.assign(fields_.size(), false);
     state_ = DataSetState::Edit;
@@ -335,9 +356,9 @@ void DataSet::insert() { beginInsert(false); }
 void DataSet::append() { beginInsert(true); }
 
 void DataSet::beginInsert(bool atEnd) {
-    if (!active()) throw EngineError(name() + ": Cannot perform this operation on a closed dataset");
+    if (!active()) throw EngineError(name() + ": operatia nu este permisa pe un set de date inchis");
     checkBrowseMode();
-    if (!canModify()) throw EngineError(name() + ": Cannot modify a read-only dataset");
+    if (!canModify()) throw EngineError(name() + ": setul de date este doar pentru citire");
     if (beforeInsert) beforeInsert(*this);
     if (beforeScroll) beforeScroll(*this);
     int n = backendRowCount();
@@ -348,15 +369,16 @@ void DataSet::beginInsert(bool atEnd) {
     oldBuffer_ = buffer_;
     assigned_.assign(fields_.size(), false);
     state_ = DataSetState::Insert;
-    try {
+    {
+        UndoUnlessDone backToBrowse([this] {
+            state_ = DataSetState::Browse;
+            cur_ = savedCur_;
+            loadCurrent();
+            notify(DataEvent::DataSetChanged);
+        });
         initNewRecord();
         if (onNewRecord) onNewRecord(*this);
-    } catch (...) {
-        state_ = DataSetState::Browse;
-        cur_ = savedCur_;
-        loadCurrent();
-        notify(DataEvent::DataSetChanged);
-        throw;
+        backToBrowse.done();
     }
     modified_ = false;
     bof_ = eof_ = false;
@@ -389,7 +411,12 @@ void DataSet::post() {
     } else {
         toStored(stored, flags, true);
         bool any = std::find(flags.begin(), flags.end(), true) != flags.end();
-        idx = any ? backendUpdate(cur_, stored, flags) : cur_;
+        try {
+            idx = any ? backendUpdate(cur_, stored, flags, imageOf(oldBuffer_)) : cur_;
+        } catch (const StaleRecordError&) {
+            showStoredAfterConflict();
+            throw;
+        }
     }
     state_ = DataSetState::Browse;
     modified_ = false;
@@ -420,20 +447,26 @@ void DataSet::cancel() {
 }
 
 void DataSet::del() {
-    if (!active()) throw EngineError(name() + ": Cannot perform this operation on a closed dataset");
+    if (!active()) throw EngineError(name() + ": operatia nu este permisa pe un set de date inchis");
     if (state_ == DataSetState::Insert) {
         cancel();
         return;
     }
-    if (backendRowCount() == 0) throw EngineError(name() + ": Cannot perform this operation on an empty dataset");
-    if (!canModify()) throw EngineError(name() + ": Cannot modify a read-only dataset");
+    if (backendRowCount() == 0) throw EngineError(name() + ": operatia nu este permisa pe un set de date gol");
+    if (!canModify()) throw EngineError(name() + ": setul de date este doar pentru citire");
     if (beforeDelete) beforeDelete(*this);
+    RecordImage original = imageOf(state_ == DataSetState::Edit ? oldBuffer_ : buffer_);
     if (state_ == DataSetState::Edit) {
         state_ = DataSetState::Browse;
         modified_ = false;
         notify(DataEvent::StateChanged);
     }
-    backendDelete(cur_);
+    try {
+        backendDelete(cur_, original);
+    } catch (const StaleRecordError&) {
+        showStoredAfterConflict();
+        throw;
+    }
     int n = backendRowCount();
     cur_ = n == 0 ? -1 : std::min(cur_, n - 1);
     bof_ = eof_ = n == 0;
@@ -451,12 +484,12 @@ void DataSet::checkBrowseMode() {
 }
 
 int DataSet::backendInsert(const std::vector<Value>&, const std::vector<bool>&) {
-    throw EngineError(name() + ": Cannot modify a read-only dataset");
+    throw EngineError(name() + ": setul de date este doar pentru citire");
 }
-int DataSet::backendUpdate(int, const std::vector<Value>&, const std::vector<bool>&) {
-    throw EngineError(name() + ": Cannot modify a read-only dataset");
+int DataSet::backendUpdate(int, const std::vector<Value>&, const std::vector<bool>&, const RecordImage&) {
+    throw EngineError(name() + ": setul de date este doar pentru citire");
 }
-void DataSet::backendDelete(int) { throw EngineError(name() + ": Cannot modify a read-only dataset"); }
+void DataSet::backendDelete(int, const RecordImage&) { throw EngineError(name() + ": setul de date este doar pentru citire"); }
 
 // ---------------------------------------------------------------- observers
 

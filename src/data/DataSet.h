@@ -35,6 +35,14 @@ struct FieldDef {
     int size = 0;
 };
 
+// A record as the data set read it: values in the order of the stored fields,
+// and which of them it read (the fields it declares). A post or delete writes
+// the stored record only while these values are still there.
+struct RecordImage {
+    std::vector<Value> values;
+    std::vector<bool> read;
+};
+
 class DataSet {
 public:
     DataSet();
@@ -49,6 +57,8 @@ public:
     void setActive(bool a) { a ? open() : close(); }
     DataSetState state() const { return state_; }
     virtual std::string name() const = 0;  // used in messages
+    // The data set's source for messages: the table and its file.
+    virtual std::string sourceText() const { return name(); }
 
     // --- fields
     // Declares the fields the owner uses (its persistent field list). Opening
@@ -135,14 +145,18 @@ protected:
     virtual std::vector<FieldDef> backendOpen() = 0;  // returns the stored fields
     virtual void backendClose() = 0;
     virtual int backendRowCount() const = 0;
-    // Fills `stored` with the row's values in the order of the stored fields.
-    virtual void backendLoadRow(int index, std::vector<Value>& stored) = 0;
+    // Fills `stored` with the row's values in the order of the stored fields;
+    // false when the row is no longer stored (deleted by another program).
+    virtual bool backendLoadRow(int index, std::vector<Value>& stored) = 0;
     virtual bool backendCanModify() const { return false; }
     // Inserts the record (values in stored order); returns the new row's index.
     virtual int backendInsert(const std::vector<Value>& stored, const std::vector<bool>& assigned);
-    // Updates the row; returns its index afterwards (the order may move it).
-    virtual int backendUpdate(int index, const std::vector<Value>& stored, const std::vector<bool>& changed);
-    virtual void backendDelete(int index);
+    // Updates the row, which must still hold `original`; returns its index
+    // afterwards (the order may move it). Throws StaleRecordError otherwise.
+    virtual int backendUpdate(int index, const std::vector<Value>& stored, const std::vector<bool>& changed,
+                              const RecordImage& original);
+    // Deletes the row, which must still hold `original` (else StaleRecordError).
+    virtual void backendDelete(int index, const RecordImage& original);
     // Re-reads the rows; returns the index of the row that was at `keepIndex`, or -1.
     virtual int backendRefresh(int keepIndex) = 0;
     // Hook for master-detail: values assigned to a new record before onNewRecord.
@@ -155,7 +169,7 @@ protected:
     void assignStored(const std::string& fieldName, const Value& v);
 
 private:
-    void loadCurrent();
+    bool loadCurrent();
     void calcFields(std::vector<Value>& rec);
     void moveTo(int index, bool fireScroll);
     void beginInsert(bool atEnd);
@@ -163,6 +177,10 @@ private:
     void requireBrowse();
 
     void toStored(std::vector<Value>& stored, std::vector<bool>& flags, bool onlyChanged) const;
+    RecordImage imageOf(const std::vector<Value>& rec) const;
+    // After a post or delete found its record changed by another program:
+    // back to browsing, the rows read again, the record shown as stored now.
+    void showStoredAfterConflict();
     void fromStored(const std::vector<Value>& stored, std::vector<Value>& rec) const;
 
     std::vector<std::unique_ptr<Field>> fields_;

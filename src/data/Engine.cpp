@@ -3,6 +3,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -14,6 +17,7 @@
 #include "data/AppDir.h"
 #include "data/Errors.h"
 #include "data/Format.h"
+#include "data/Install.h"
 #include "data/Schema.h"
 #include "data/SqlTranslate.h"
 
@@ -77,67 +81,138 @@ std::string resolveTableFile(const std::string& dirIn, const std::string& nameIn
     return {};
 }
 
+std::string quoteIdent(const std::string& name) {
+    std::string r = "\"";
+    for (char c : name) r += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return r + "\"";
+}
+
+std::string quoteText(const std::string& text) {
+    std::string r = "'";
+    for (char c : text) r += c == '\'' ? std::string("''") : std::string(1, c);
+    return r + "'";
+}
+
+namespace {
+
+std::string inFile(const std::string& path) { return path.empty() ? "" : ". Fisierul: " + path; }
+
+// A name read from a file, fit for a message: printable and short.
+std::string shownName(const std::string& name) {
+    std::string out;
+    for (char c : name) out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    return out.size() > 60 ? out.substr(0, 60) + "..." : out;
+}
+
+}  // namespace
+
+std::string writeProtectedMessage(const std::string& path) {
+    return "Tabela este protejata la scriere; modificarile nu pot fi salvate" + inFile(path);
+}
+
 void throwSqlite(sqlite3* db, const std::string& context) {
     int code = db ? sqlite3_extended_errcode(db) : SQLITE_ERROR;
-    std::string msg = db ? sqlite3_errmsg(db) : "unknown error";
-    if ((code & 0xff) == SQLITE_CONSTRAINT) msg = "Key violation";
-    if ((code & 0xff) == SQLITE_NOTADB) msg = "file is not a table of this program (not a database)";
-    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED) msg = "Table is busy";
-    throw EngineError(context.empty() ? msg : msg + ". File: " + context);
+    std::string raw = db ? sqlite3_errmsg(db) : "eroare necunoscuta";
+    std::string msg;
+    switch (code & 0xff) {
+        case SQLITE_CONSTRAINT: msg = "Violare de cheie: exista deja o inregistrare cu aceeasi cheie"; break;
+        case SQLITE_NOTADB: msg = "Fisierul nu este o tabela a programului (nu este o baza de date)"; break;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: msg = "Tabela este folosita de alt program"; break;
+        case SQLITE_READONLY: throw EngineError(writeProtectedMessage(context));
+        case SQLITE_CORRUPT: msg = "Tabela este deteriorata"; break;
+        case SQLITE_CANTOPEN: msg = "Tabela nu poate fi deschisa"; break;
+        case SQLITE_FULL: msg = "Discul este plin"; break;
+        case SQLITE_IOERR: msg = "Eroare la citirea sau scrierea tabelei (" + raw + ")"; break;
+        default: msg = "Eroare a motorului de date (" + raw + ")"; break;
+    }
+    throw EngineError(msg + inFile(context));
 }
 
 void execSql(sqlite3* db, const char* sql, const std::string& context) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) throwSqlite(db, context);
 }
 
-sqlite3* openTableConnection(const std::string& path, bool readOnly) {
-    sqlite3* db = nullptr;
+bool fileWriteProtected(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+    return ::access(path.c_str(), W_OK) != 0;
+}
+
+Connection openTableConnection(const std::string& path, bool readOnly) {
+    sqlite3* raw = nullptr;
+    if (!readOnly && fileWriteProtected(path)) readOnly = true;
     int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    if (!readOnly && ::access(path.c_str(), W_OK) != 0) flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-        std::string msg = db ? sqlite3_errmsg(db) : "cannot open";
-        sqlite3_close(db);
-        throw EngineError("Table does not exist or cannot be opened (" + msg + "). File: " + path);
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    Connection db(raw);
+    if (rc != SQLITE_OK) {
+        std::string msg = db ? sqlite3_errmsg(db.get()) : "nu poate fi deschis";
+        throw EngineError("Tabela nu exista sau nu poate fi deschisa (" + msg + ")" + inFile(path));
     }
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_timeout(db.get(), 2000);
     // Reading the schema proves that the file is one of our tables.
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        try {
-            throwSqlite(db, path);
-        } catch (...) {
-            sqlite3_close(db);
-            throw;
-        }
-    }
-    sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    if (sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throwSqlite(db.get(), path);
+    sqlite3_exec(db.get(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     return db;
 }
 
-std::string tableNameInFile(sqlite3* db, const std::string& path) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
-                           "ESCAPE '\\' ORDER BY rowid LIMIT 1",
-                           -1, &st, nullptr) != SQLITE_OK)
-        throwSqlite(db, path);
-    std::string name;
-    if (sqlite3_step(st) == SQLITE_ROW) name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
-    if (name.empty()) throw EngineError("The file holds no table. File: " + path);
-    return name;
+std::string findTableInFile(sqlite3* db, const std::string& schema, const std::string& path) {
+    std::string expected = tableBaseName(path);
+    std::vector<std::string> tables;
+    {
+        Statement st = prepareStatement(db,
+                                        "SELECT name FROM " + quoteIdent(schema) +
+                                            ".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
+                                            "ESCAPE '\\' AND name <> " + quoteText(kSequenceTable) + " ORDER BY rowid",
+                                        path);
+        while (sqlite3_step(st.get()) == SQLITE_ROW)
+            tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+    }
+    for (const auto& t : tables)
+        if (iequals(t, expected)) return t;
+    if (tables.empty()) throw EngineError("Fisierul nu contine nicio tabela" + inFile(path));
+    // a template copied over the table holds a table of the same layout under its own name
+    if (tables.size() == 1 && sameLayout(tables[0], expected)) return tables[0];
+    throw EngineError("Fisierul nu contine tabela " + expected + ", ci tabela " + shownName(tables[0]) + inFile(path));
 }
 
+std::vector<std::string> tableColumns(sqlite3* db, const std::string& schema, const std::string& table) {
+    std::vector<std::string> cols;
+    Statement st = prepareStatement(db, "PRAGMA " + quoteIdent(schema) + ".table_info(" + quoteIdent(table) + ")");
+    while (sqlite3_step(st.get()) == SQLITE_ROW) cols.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+    return cols;
+}
+
+void checkRequiredColumns(sqlite3* db, const std::string& schema, const std::string& table, const std::string& path) {
+    std::vector<std::string> required = requiredColumns(tableBaseName(path));
+    if (required.empty()) return;
+    std::vector<std::string> have = tableColumns(db, schema, table);
+    std::vector<std::string> missing;
+    for (const auto& r : required)
+        if (std::none_of(have.begin(), have.end(), [&](const std::string& h) { return iequals(h, r); })) missing.push_back(r);
+    if (missing.empty()) return;
+    std::string list;
+    for (size_t i = 0; i < missing.size(); ++i) list += (i ? ", " : "") + missing[i];
+    throw EngineError((missing.size() == 1 ? "Tabela nu are campul " : "Tabela nu are campurile ") + list + inFile(path));
+}
+
+// Nothing that is not a finite number or well-formed UTF-8 text reaches a file.
 void bindValue(sqlite3_stmt* st, int i, const Value& v) {
     const auto& s = v.storage();
     if (v.isNull()) sqlite3_bind_null(st, i);
     else if (v.isInt()) sqlite3_bind_int64(st, i, std::get<long long>(s));
-    else if (v.isFloat()) sqlite3_bind_double(st, i, std::get<double>(s));
+    else if (v.isFloat()) {
+        if (!std::isfinite(std::get<double>(s))) throw EngineError("Valoare numerica nevalida: " + v.toString());
+        sqlite3_bind_double(st, i, std::get<double>(s));
+    }
     else if (v.isBool()) sqlite3_bind_int(st, i, std::get<bool>(s) ? 1 : 0);
     else if (v.isDate()) {
         std::string iso = std::get<Date>(s).iso();
         sqlite3_bind_text(st, i, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
     } else {
         const auto& t = std::get<std::string>(s);
+        if (!isValidUtf8(t)) throw EngineError("Textul contine caractere nevalide (nu este text UTF-8)");
         sqlite3_bind_text(st, i, t.c_str(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
     }
 }
@@ -177,14 +252,14 @@ void OpenFiles::acquire(const std::string& c, bool exclusive) {
     auto it = openMap().find(c);
     if (it == openMap().end()) {
         int fd = ::open(c.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) throw EngineError("Table does not exist. File: " + c);
+        if (fd < 0) throw EngineError("Tabela nu exista" + inFile(c));
         if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
             ::close(fd);
-            throw EngineError("Table is busy. File: " + c);
+            throw EngineError("Tabela este folosita de alt program" + inFile(c));
         }
         it = openMap().emplace(c, OpenState{0, 0, fd, exclusive}).first;
     } else if (exclusive && !it->second.lockedExclusive) {
-        if (::flock(it->second.fd, LOCK_EX | LOCK_NB) != 0) throw EngineError("Table is busy. File: " + c);
+        if (::flock(it->second.fd, LOCK_EX | LOCK_NB) != 0) throw EngineError("Tabela este folosita de alt program" + inFile(c));
         it->second.lockedExclusive = true;
     }
     (exclusive ? it->second.exclusive : it->second.shared)++;
@@ -238,18 +313,19 @@ SqlSession& SqlSession::forDirectory(const std::string& dir) {
 }
 
 SqlSession::SqlSession(std::string dir) : dir_(std::move(dir)) {
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
-        throw EngineError("Cannot start the SQL engine");
-    sqlite3_busy_timeout(db_, 2000);
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
+    db_.reset(raw);
+    if (rc != SQLITE_OK) throw EngineError("Motorul SQL nu poate porni");
+    sqlite3_busy_timeout(db_.get(), 2000);
 }
 
-SqlSession::~SqlSession() { sqlite3_close_v2(db_); }
+SqlSession::~SqlSession() = default;
 
 void SqlSession::releaseFile(const std::string& c) {
     for (size_t i = 0; i < attached_.size(); ++i) {
         if (attached_[i].path != c) continue;
-        std::string sql = "DETACH DATABASE \"" + attached_[i].alias + "\"";
-        sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+        sqlite3_exec(db_.get(), ("DETACH DATABASE " + quoteIdent(attached_[i].alias)).c_str(), nullptr, nullptr, nullptr);
         attached_.erase(attached_.begin() + static_cast<long>(i));
         return;
     }
@@ -260,31 +336,34 @@ void SqlSession::releaseEverywhere(const std::string& c) {
 }
 
 struct SqlSessionAccess {
-    // Attaches the files a statement names and rewrites its table references.
-    static std::string translate(SqlSession& s, const std::string& sql) {
+    // Attaches the files a statement names and rewrites its table references;
+    // `targets` receives the files it reaches.
+    static std::string translate(SqlSession& s, const std::string& sql, std::vector<SqlSession::Target>& targets) {
         auto refs = findTableRefs(sql);
         struct Resolved { const TableRef* ref; std::string path; };
         std::vector<Resolved> resolved;
-        std::vector<std::string> needed;
+        std::vector<std::string> needed, inserted;
+        bool isInsert = istartsWith(trim(sql), "insert");
         for (const auto& r : refs) {
             std::string file = resolveTableFile(s.dir_, r.name);
             if (file.empty()) {
                 // only quoted file names are certainly tables; other words may be columns
                 bool looksLikeFile = r.name.size() > 3 && iequals(r.name.substr(r.name.size() - 3), ".db");
                 if (looksLikeFile && !r.qualifier)
-                    throw EngineError("Table does not exist. File: " + withSlash(s.dir_) + r.name);
+                    throw EngineError("Tabela nu exista" + inFile(withSlash(s.dir_) + r.name));
                 continue;
             }
             std::string c = canonicalPath(file);
             resolved.push_back({&r, c});
             if (std::find(needed.begin(), needed.end(), c) == needed.end()) needed.push_back(c);
+            if (isInsert && !r.canAlias && !r.qualifier) inserted.push_back(c);
         }
-        int limit = sqlite3_limit(s.db_, SQLITE_LIMIT_ATTACHED, -1);
+        int limit = sqlite3_limit(s.db_.get(), SQLITE_LIMIT_ATTACHED, -1);
         if (static_cast<int>(needed.size()) > limit)
-            throw EngineError("Too many tables in one statement (at most " + std::to_string(limit) + ")");
+            throw EngineError("Prea multe tabele intr-o instructiune SQL (cel mult " + std::to_string(limit) + ")");
         std::map<std::string, std::string> target;  // path -> alias."table"
         for (const auto& c : needed) {
-            if (OpenFiles::instance().heldByAnotherProgram(c)) throw EngineError("Table is busy. File: " + c);
+            if (OpenFiles::instance().heldByAnotherProgram(c)) throw EngineError("Tabela este folosita de alt program" + inFile(c));
             auto it = std::find_if(s.attached_.begin(), s.attached_.end(), [&](const auto& a) { return a.path == c; });
             if (it == s.attached_.end()) {
                 while (static_cast<int>(s.attached_.size()) >= limit) {
@@ -297,34 +376,12 @@ struct SqlSessionAccess {
                     s.releaseFile(victim->path);
                 }
                 std::string alias = "t" + std::to_string(++s.aliasCounter_);
-                sqlite3_stmt* st = nullptr;
-                sqlite3_prepare_v2(s.db_, "ATTACH DATABASE ? AS ?", -1, &st, nullptr);
-                sqlite3_bind_text(st, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(st, 2, alias.c_str(), -1, SQLITE_TRANSIENT);
-                int rc = sqlite3_step(st);
-                sqlite3_finalize(st);
-                if (rc != SQLITE_DONE) throwSqlite(s.db_, c);
-                std::string tableName;
-                try {
-                    sqlite3_stmt* q = nullptr;
-                    std::string sqlName = "SELECT name FROM \"" + alias +
-                                          "\".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
-                                          "ESCAPE '\\' ORDER BY rowid LIMIT 1";
-                    if (sqlite3_prepare_v2(s.db_, sqlName.c_str(), -1, &q, nullptr) != SQLITE_OK) throwSqlite(s.db_, c);
-                    if (sqlite3_step(q) == SQLITE_ROW) tableName = reinterpret_cast<const char*>(sqlite3_column_text(q, 0));
-                    sqlite3_finalize(q);
-                    if (tableName.empty()) throw EngineError("The file holds no table. File: " + c);
-                    std::string pragma = "PRAGMA \"" + alias + "\".synchronous=FULL";
-                    sqlite3_exec(s.db_, pragma.c_str(), nullptr, nullptr, nullptr);
-                } catch (...) {
-                    std::string d = "DETACH DATABASE \"" + alias + "\"";
-                    sqlite3_exec(s.db_, d.c_str(), nullptr, nullptr, nullptr);
-                    throw;
-                }
-                s.attached_.push_back({c, alias, tableName, 0});
+                attach(s, c, alias);
                 it = s.attached_.end() - 1;
             }
-            target[c] = "\"" + it->alias + "\".\"" + it->table + "\"";
+            if (std::find(inserted.begin(), inserted.end(), c) != inserted.end()) prepareInsertTarget(s, *it);
+            target[c] = quoteIdent(it->alias) + "." + quoteIdent(it->table);
+            targets.push_back({it->path, it->alias, it->table});
             it->lastUse = ++s.clock_;
         }
         // rewrite from the end so that offsets stay valid
@@ -332,71 +389,128 @@ struct SqlSessionAccess {
         for (auto r = resolved.rbegin(); r != resolved.rend(); ++r) {
             const TableRef& ref = *r->ref;
             std::string base = tableBaseName(ref.name);
-            std::string repl = ref.qualifier ? "\"" + base + "\"" : target[r->path];
-            if (ref.canAlias && !ref.hasAlias) repl += " AS \"" + base + "\"";
+            std::string repl = ref.qualifier ? quoteIdent(base) : target[r->path];
+            if (ref.canAlias && !ref.hasAlias) repl += " AS " + quoteIdent(base);
             out.replace(ref.offset, ref.length, repl);
         }
         return out;
     }
+
+    // Attaches file `c` as `alias` once it is known to hold the expected table.
+    static void attach(SqlSession& s, const std::string& c, const std::string& alias) {
+        sqlite3* db = s.db_.get();
+        {
+            // by URI, so that a write-protected file is attached for reading only
+            std::string uri = "file:";
+            for (unsigned char ch : c) {
+                if (std::isalnum(ch) || ch == '/' || ch == '.' || ch == '_' || ch == '-') {
+                    uri += static_cast<char>(ch);
+                } else {
+                    char hex[4];
+                    std::snprintf(hex, sizeof hex, "%%%02X", ch);
+                    uri += hex;
+                }
+            }
+            if (fileWriteProtected(c)) uri += "?mode=ro";
+            Statement st = prepareStatement(db, "ATTACH DATABASE ? AS ?", c);
+            sqlite3_bind_text(st.get(), 1, uri.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st.get(), 2, alias.c_str(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, c);
+        }
+        UndoUnlessDone detach([&] { sqlite3_exec(db, ("DETACH DATABASE " + quoteIdent(alias)).c_str(), nullptr, nullptr, nullptr); });
+        std::string tableName = findTableInFile(db, alias, c);
+        checkRequiredColumns(db, alias, tableName, c);
+        sqlite3_exec(db, ("PRAGMA " + quoteIdent(alias) + ".synchronous=FULL").c_str(), nullptr, nullptr, nullptr);
+        detach.done();
+        s.attached_.push_back({c, alias, tableName, 0});
+    }
+
+    // An INSERT fills autoincrement fields and never reuses a row identity: an
+    // older file gets the bookkeeping for it first.
+    static void prepareInsertTarget(SqlSession& s, const SqlSession::Attached& a) {
+        if (fileWriteProtected(a.path) || writesPrepared(s.db_.get(), a.alias)) return;
+        sqlite3* db = s.db_.get();
+        execSql(db, "SAVEPOINT cv_prepare", a.path);
+        UndoUnlessDone rollback([db] {
+            sqlite3_exec(db, "ROLLBACK TO cv_prepare", nullptr, nullptr, nullptr);
+            sqlite3_exec(db, "RELEASE cv_prepare", nullptr, nullptr, nullptr);
+        });
+        prepareForWrites(db, a.alias, a.table, a.path);
+        execSql(db, "RELEASE cv_prepare", a.path);
+        rollback.done();
+    }
 };
 
-sqlite3_stmt* SqlSession::prepare(const std::string& sql, const std::vector<Param>& params) {
-    std::string translated = SqlSessionAccess::translate(*this, sql);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, translated.c_str(), -1, &st, nullptr) != SQLITE_OK) throwSqlite(db_);
-    int n = sqlite3_bind_parameter_count(st);
+Statement SqlSession::prepare(const std::string& sql, const std::vector<Param>& params) {
+    lastTargets_.clear();
+    std::string translated = SqlSessionAccess::translate(*this, sql, lastTargets_);
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db_.get(), translated.c_str(), static_cast<int>(translated.size()), &raw, nullptr);
+    Statement st(raw);
+    if (rc != SQLITE_OK) fail(lastTargets_);
+    int n = sqlite3_bind_parameter_count(st.get());
     for (int i = 1; i <= n; ++i) {
-        const char* raw = sqlite3_bind_parameter_name(st, i);
-        std::string pname = raw ? raw + 1 : "";
+        const char* name = sqlite3_bind_parameter_name(st.get(), i);
+        std::string pname = name ? name + 1 : "";
         auto it = std::find_if(params.begin(), params.end(), [&](const Param& p) { return iequals(p.name, pname); });
-        if (it == params.end()) {
-            sqlite3_finalize(st);
-            throw EngineError("No value for parameter '" + pname + "'");
-        }
-        bindValue(st, i, it->value);
+        if (it == params.end()) throw EngineError("Lipseste valoarea parametrului '" + pname + "'");
+        bindValue(st.get(), i, it->value);
     }
     return st;
 }
 
+// The engine's error for a statement, naming the files it reached: a missing
+// field names the files whose tables lack it.
+void SqlSession::fail(const std::vector<Target>& targets) {
+    sqlite3* db = db_.get();
+    std::string raw = sqlite3_errmsg(db);
+    int code = sqlite3_extended_errcode(db) & 0xff;
+    std::string files;
+    for (const auto& t : targets) files += (files.empty() ? "" : ", ") + t.path;
+    const std::string noColumn = "no such column: ", noTable = "no such table: ";
+    if (raw.starts_with(noColumn)) {
+        std::string field = raw.substr(noColumn.size());
+        if (auto dot = field.rfind('.'); dot != std::string::npos) field = field.substr(dot + 1);
+        std::string lacking;
+        for (const auto& t : targets) {
+            auto cols = tableColumns(db, t.alias, t.table);
+            if (std::none_of(cols.begin(), cols.end(), [&](const std::string& c) { return iequals(c, field); }))
+                lacking += (lacking.empty() ? "" : ", ") + t.path;
+        }
+        throw EngineError("Campul " + field + " nu exista in tabela" + inFile(lacking.empty() ? files : lacking));
+    }
+    if (raw.starts_with(noTable))
+        throw EngineError("Tabela " + raw.substr(noTable.size()) + " nu exista in directorul " + dir_);
+    if (code == SQLITE_ERROR) throw EngineError("Instructiune SQL gresita (" + raw + ")" + inFile(files));
+    throwSqlite(db, files);
+}
+
 ResultSet SqlSession::select(const std::string& sql, const std::vector<Param>& params) {
-    sqlite3_stmt* st = prepare(sql, params);
+    Statement st = prepare(sql, params);
     ResultSet rs;
-    int cols = sqlite3_column_count(st);
+    int cols = sqlite3_column_count(st.get());
     for (int c = 0; c < cols; ++c) {
-        rs.columns.push_back(sqlite3_column_name(st, c));
-        const char* d = sqlite3_column_decltype(st, c);
+        rs.columns.push_back(sqlite3_column_name(st.get(), c));
+        const char* d = sqlite3_column_decltype(st.get(), c);
         rs.declaredTypes.push_back(d ? d : "");
     }
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         std::vector<Value> row(static_cast<size_t>(cols));
-        for (int c = 0; c < cols; ++c) row[static_cast<size_t>(c)] = columnValue(st, c);
+        for (int c = 0; c < cols; ++c) row[static_cast<size_t>(c)] = columnValue(st.get(), c);
         rs.rows.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE) {
-        sqlite3_finalize(st);
-        throwSqlite(db_);
-    }
-    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) fail(lastTargets_);
     return rs;
 }
 
 long long SqlSession::execute(const std::string& sql, const std::vector<Param>& params) {
-    sqlite3_stmt* st = prepare(sql, params);
+    Statement st = prepare(sql, params);
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
     }
-    if (rc != SQLITE_DONE) {
-        std::string ctx;
-        try {
-            throwSqlite(db_);
-        } catch (...) {
-            sqlite3_finalize(st);
-            throw;
-        }
-    }
-    sqlite3_finalize(st);
-    return sqlite3_changes64(db_);
+    if (rc != SQLITE_DONE) fail(lastTargets_);
+    return sqlite3_changes64(db_.get());
 }
 
 }  // namespace data

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/SqliteHandle.h"
 #include "data/Value.h"
 
 struct sqlite3;
@@ -22,11 +23,31 @@ std::string withSlash(const std::string& dir);
 // Canonical absolute path used as the identity of a file.
 std::string canonicalPath(const std::string& path);
 
+// An identifier between double quotes, inner quotes doubled: the one way every
+// table, field, index and schema name enters an SQL text.
+std::string quoteIdent(const std::string& name);
+// A text literal between single quotes, inner quotes doubled.
+std::string quoteText(const std::string& text);
+
+// Whether the file is write-protected: not writable by this process, or
+// marked read-only (no write permission for anyone).
+bool fileWriteProtected(const std::string& path);
 // Opens a table file as an SQLite connection, checking that it is one. Throws
-// EngineError naming the file otherwise. Never creates the file.
-sqlite3* openTableConnection(const std::string& path, bool readOnly = false);
-// Name of the one table held in a table file.
-std::string tableNameInFile(sqlite3* db, const std::string& path);
+// EngineError naming the file otherwise. Never creates the file. A
+// write-protected file is opened for reading.
+Connection openTableConnection(const std::string& path, bool readOnly = false);
+// The name of the table a table file holds: the table named after the file
+// ("Venituri" in "Venituri.DB"), or the one table of a template copied over it
+// (same layout). Throws EngineError naming the file when it holds another table.
+// `schema` is "main" or the name of an attached file.
+std::string findTableInFile(sqlite3* db, const std::string& schema, const std::string& path);
+// Stored field names of a table, in order.
+std::vector<std::string> tableColumns(sqlite3* db, const std::string& schema, const std::string& table);
+// Refuses, naming the file and the fields, a file of a core table that lacks
+// fields of the table's layout.
+void checkRequiredColumns(sqlite3* db, const std::string& schema, const std::string& table, const std::string& path);
+// Message for a write-protected table file.
+std::string writeProtectedMessage(const std::string& path);
 [[noreturn]] void throwSqlite(sqlite3* db, const std::string& context = {});
 void execSql(sqlite3* db, const char* sql, const std::string& context = {});
 // Binds a value to a statement parameter in storage form (dates as ISO text).
@@ -77,11 +98,14 @@ public:
 
 private:
     explicit SqlSession(std::string dir);
-    sqlite3_stmt* prepare(const std::string& sql, const std::vector<Param>& params);
+    struct Target { std::string path, alias, table; };
+    Statement prepare(const std::string& sql, const std::vector<Param>& params);
+    [[noreturn]] void fail(const std::vector<Target>& targets);
     std::string dir_;
-    sqlite3* db_ = nullptr;
+    Connection db_;
     struct Attached { std::string path, alias, table; unsigned long long lastUse; };
     std::vector<Attached> attached_;
+    std::vector<Target> lastTargets_;
     unsigned long long clock_ = 0;
     int aliasCounter_ = 0;
     friend struct SqlSessionAccess;

@@ -14,10 +14,18 @@ public:
     explicit EngineError(const std::string& msg) : std::runtime_error(msg) {}
 };
 
+// A post or delete found that its record was changed or deleted by another
+// user (another program on the same files) since the data set read it. Nothing
+// was written; the data set shows the record as it is now.
+class StaleRecordError : public EngineError {
+public:
+    StaleRecordError() : EngineError("Inregistrarea a fost modificata sau stearsa de alt utilizator!") {}
+};
+
 // Cancels the current operation without any message (raised by event handlers).
 class Abort : public std::exception {
 public:
-    const char* what() const noexcept override { return "Operation aborted"; }
+    const char* what() const noexcept override { return "Operatie abandonata"; }
 };
 
 [[noreturn]] inline void abortSilently() { throw Abort(); }

@@ -8,6 +8,22 @@
 
 namespace data {
 
+namespace {
+
+// Amounts: at most 99,999,999,999,999.99 either way (sixteen digits, two of
+// them decimals), and always a finite number.
+constexpr double kMaxAmount = 99999999999999.99;
+
+[[noreturn]] void outOfRange(const std::string& value, const Field& f, const std::string& lo, const std::string& hi) {
+    throw EngineError(value + " nu este o valoare permisa pentru campul '" + f.displayName() + "'. Domeniul permis este de la " +
+                      lo + " la " + hi);
+}
+
+[[noreturn]] void notInteger(const std::string& s) { throw EngineError("'" + s + "' nu este un numar intreg valid"); }
+[[noreturn]] void notNumber(const std::string& s) { throw EngineError("'" + s + "' nu este un numar valid"); }
+
+}  // namespace
+
 Field::Field(DataSet* ds, std::string name, FieldType type, int size, FieldKind kind, int index)
     : ds_(ds), name_(std::move(name)), type_(type), size_(size), kind_(kind), index_(index) {}
 
@@ -48,13 +64,13 @@ Value Field::parseText(const std::string& s) const {
         case FieldType::AutoInc: {
             if (trim(s).empty()) return {};
             auto v = parseInteger(s);
-            if (!v) throw EngineError("'" + s + "' is not a valid integer value");
+            if (!v) notInteger(s);
             return Value(*v);
         }
         case FieldType::Float: {
             if (trim(s).empty()) return {};
             auto v = parseFloat(s);
-            if (!v) throw EngineError("'" + s + "' is not a valid floating point value");
+            if (!v) notNumber(s);
             return Value(*v);
         }
         case FieldType::Date: {
@@ -71,7 +87,7 @@ Value Field::parseText(const std::string& s) const {
             if (trim(s).empty()) return {};
             if (iequals(s, "true") || iequals(s, "da") || s == "1") return Value(true);
             if (iequals(s, "false") || iequals(s, "nu") || s == "0") return Value(false);
-            throw EngineError("'" + s + "' is not a valid boolean value for field '" + displayName() + "'");
+            throw EngineError("'" + s + "' nu este o valoare logica valida pentru campul '" + displayName() + "'");
         }
     }
     return {};
@@ -82,8 +98,11 @@ Value Field::coerce(const Value& v) const {
     switch (type_) {
         case FieldType::String: {
             std::string s = trimRight(v.toString());
+            if (!isValidUtf8(s))
+                throw EngineError("Textul dat campului '" + displayName() + "' contine caractere nevalide (nu este text UTF-8)");
             if (s.empty()) return {};
-            if (size_ > 0 && static_cast<int>(s.size()) > size_) s.resize(static_cast<size_t>(size_));
+            // the size counts characters, not bytes
+            if (size_ > 0 && utf8Length(s) > static_cast<size_t>(size_)) s = utf8Prefix(s, static_cast<size_t>(size_));
             return Value(s);
         }
         case FieldType::SmallInt:
@@ -92,29 +111,32 @@ Value Field::coerce(const Value& v) const {
             long long x;
             if (v.isString()) {
                 auto p = parseInteger(v.toString());
-                if (!p) throw EngineError("'" + v.toString() + "' is not a valid integer value");
+                if (!p) notInteger(v.toString());
                 x = *p;
             } else {
                 x = v.toInt();
             }
             long long lo = type_ == FieldType::SmallInt ? -32768 : -2147483648LL;
             long long hi = type_ == FieldType::SmallInt ? 32767 : 2147483647LL;
-            if (x < lo || x > hi)
-                throw EngineError(std::to_string(x) + " is not a valid value for field '" + displayName() +
-                                  "'. The allowed range is " + std::to_string(lo) + " to " + std::to_string(hi));
+            if (x < lo || x > hi) outOfRange(std::to_string(x), *this, std::to_string(lo), std::to_string(hi));
             return Value(x);
         }
         case FieldType::Float: {
+            double x;
             if (v.isString()) {
                 auto p = parseFloat(v.toString());
-                if (!p) throw EngineError("'" + v.toString() + "' is not a valid floating point value");
-                return Value(*p);
+                if (!p) notNumber(v.toString());
+                x = *p;
+            } else {
+                x = v.toDouble();
             }
-            return Value(v.toDouble());
+            if (!std::isfinite(x) || std::fabs(x) > kMaxAmount)
+                outOfRange(Value(x).toString(), *this, "-99999999999999.99", "99999999999999.99");
+            return Value(x);
         }
         case FieldType::Date: {
             if (v.isDate()) {
-                if (!v.toDate().valid()) throw EngineError("Invalid date");
+                if (!v.toDate().valid()) throw EngineError("Data nu este valida pentru campul '" + displayName() + "'");
                 return v;
             }
             if (v.isString()) {
@@ -123,7 +145,7 @@ Value Field::coerce(const Value& v) const {
                 if (!d) throw EngineError("'" + v.toString() + "' is not a valid date");
                 return Value(*d);
             }
-            throw EngineError("Invalid date value for field '" + displayName() + "'");
+            throw EngineError("Valoare nevalida pentru campul de tip data '" + displayName() + "'");
         }
         case FieldType::Boolean:
             return Value(v.toBool());

@@ -44,6 +44,52 @@ bool istartsWith(std::string_view s, std::string_view p) {
     return s.size() >= p.size() && iequals(s.substr(0, p.size()), p);
 }
 
+// Length of the well-formed UTF-8 sequence at s[i], or 0 when it is not one.
+static size_t utf8SequenceAt(std::string_view s, size_t i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char b = byte(i);
+    if (b < 0x80) return 1;
+    size_t n;
+    unsigned cp;
+    if (b >= 0xC2 && b <= 0xDF) n = 2, cp = b & 0x1Fu;
+    else if (b >= 0xE0 && b <= 0xEF) n = 3, cp = b & 0x0Fu;
+    else if (b >= 0xF0 && b <= 0xF4) n = 4, cp = b & 0x07u;
+    else return 0;
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3Fu);
+    }
+    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+        return 0;
+    return n;
+}
+
+bool isValidUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        size_t n = utf8SequenceAt(s, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+size_t utf8Length(std::string_view s) {
+    size_t count = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+std::string utf8Prefix(std::string_view s, size_t n) {
+    size_t i = 0;
+    for (size_t chars = 0; i < s.size() && chars < n; ++chars) {
+        size_t len = utf8SequenceAt(s, i);
+        i += len ? len : 1;
+    }
+    return std::string(s.substr(0, i));
+}
+
 std::string formatMessage(std::string_view tmpl, std::string_view arg) {
     std::string r(tmpl);
     auto pos = r.find("%s");

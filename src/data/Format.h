@@ -41,6 +41,13 @@ std::string toLower(std::string_view s);
 bool iequals(std::string_view a, std::string_view b);
 bool istartsWith(std::string_view s, std::string_view prefix);
 
+// UTF-8 text: whether it is well formed (no stray bytes, overlong forms or
+// surrogates), its length in characters (code points), and its first `n`
+// characters (never a character cut in two).
+bool isValidUtf8(std::string_view s);
+size_t utf8Length(std::string_view s);
+std::string utf8Prefix(std::string_view s, size_t n);
+
 // printf-style replacement of the first "%s" in a message template.
 std::string formatMessage(std::string_view tmpl, std::string_view arg);
 

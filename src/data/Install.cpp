@@ -8,7 +8,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "data/Clock.h"
 #include "data/Errors.h"
+#include "data/SqlTranslate.h"
+#include "data/SqliteHandle.h"
 
 namespace fs = std::filesystem;
 
@@ -235,7 +238,11 @@ void initialContents(const std::string& path, const TableSpec& spec) {
         for (const ColumnDef& c : spec.columns) names.push_back(c.name);
         return names;
     };
-    if (base == "Tip_doc.db") {
+    if (base == "Parohia.DB") {
+        // The unit record: a document is saved only in the working year, so the
+        // first one is the current year; the rest is typed in the unit dialog.
+        insertRows(path, {"An_lucru"}, {{today().year}});
+    } else if (base == "Tip_doc.db") {
         std::vector<std::vector<Value>> rows;
         for (const char* k : kDocumentKinds) rows.push_back({k});
         insertRows(path, columns(), rows);
@@ -339,6 +346,56 @@ std::vector<TableSpec> installationTables() {
     return t;
 }
 
+namespace {
+
+// Tables the program knows besides those of a new installation.
+std::vector<TableSpec> knownTables() {
+    std::vector<TableSpec> t = installationTables();
+    t.push_back(budgetTable("Bilant1.DB"));  // the period copy of the budget
+    return t;
+}
+
+// Core tables: every window relies on all their fields.
+const char* const kCoreTables[] = {"Parohia",    "Contor",   "Tip_doc",  "Tip_venituri", "Tip_cheltuieli",
+                                   "Venituri",   "Cheltuieli", "Depuneri", "Ridicari",     "Enoriasi"};
+
+// Fields added to older files by the start-up upgrade, so not yet present when it runs.
+const std::pair<const char*, const char*> kUpgradeFields[] = {{"Parohia", "Felmarosta"}};
+
+}  // namespace
+
+const TableSpec* knownTable(const std::string& name) {
+    static const std::vector<TableSpec> known = knownTables();
+    std::string base = tableBaseName(name);
+    for (const TableSpec& t : known)
+        if (sameNameNoCase(tableBaseName(t.fileName), base)) return &t;
+    return nullptr;
+}
+
+bool sameLayout(const std::string& a, const std::string& b) {
+    const TableSpec* x = knownTable(a);
+    const TableSpec* y = knownTable(b);
+    if (!x || !y || x->columns.size() != y->columns.size()) return false;
+    for (size_t i = 0; i < x->columns.size(); ++i)
+        if (!sameNameNoCase(x->columns[i].name, y->columns[i].name) || x->columns[i].type != y->columns[i].type)
+            return false;
+    return true;
+}
+
+std::vector<std::string> requiredColumns(const std::string& name) {
+    std::string base = tableBaseName(name);
+    if (std::none_of(std::begin(kCoreTables), std::end(kCoreTables), [&](const char* c) { return sameNameNoCase(c, base); }))
+        return {};
+    std::vector<std::string> out;
+    for (const ColumnDef& c : knownTable(base)->columns) {
+        bool upgraded = std::any_of(std::begin(kUpgradeFields), std::end(kUpgradeFields), [&](const auto& u) {
+            return sameNameNoCase(u.first, base) && sameNameNoCase(u.second, c.name);
+        });
+        if (!upgraded) out.push_back(c.name);
+    }
+    return out;
+}
+
 std::string builtInTreeText() { return "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\tMANASTIRI\r\n"; }
 
 std::vector<std::string> createInstallation(const std::string& dir) {
@@ -362,11 +419,11 @@ std::vector<std::string> createInstallation(const std::string& dir) {
 
     std::vector<fs::path> made;  // created so far, removed again on failure
     std::vector<std::string> names;
-    auto undo = [&made] {
+    UndoUnlessDone undo([&made] {
         std::error_code ec;
         for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, ec);
-    };
-    try {
+    });
+    {
         std::error_code ec;
         if (!fs::is_directory(root, ec)) {
             // create the missing levels, remembering them for the undo
@@ -398,10 +455,8 @@ std::vector<std::string> createInstallation(const std::string& dir) {
             }
             names.push_back(target.lexically_relative(root).generic_string());
         }
-    } catch (...) {
-        undo();
-        throw;
     }
+    undo.done();
     return names;
 }
 

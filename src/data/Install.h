@@ -12,6 +12,16 @@ namespace data {
 // Every table file a new installation has, with fields, types, keys and indexes.
 std::vector<TableSpec> installationTables();
 
+// The layout of a table of this program, by the base name of its file
+// ("Venituri", "PAROHII/Bilant.DB" gives "Bilant"); null for other tables.
+const TableSpec* knownTable(const std::string& name);
+// Whether two tables share one layout: a template ("RegGol") holds the table it
+// is copied over ("Registru"), the period copy "Bilant1" holds "Bilant".
+bool sameLayout(const std::string& a, const std::string& b);
+// Fields a file of this table must hold when it is opened: every field of the
+// core tables, except those a start-up upgrade adds; none for other tables.
+std::vector<std::string> requiredColumns(const std::string& name);
+
 // Creates a new installation in `dir`: every table (empty unless it has initial
 // contents), the group directories and "arbore.txt". Refuses, creating nothing at
 // all, when any of the files it would create already exists (names compared without

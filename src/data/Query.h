@@ -34,7 +34,10 @@ protected:
     std::vector<FieldDef> backendOpen() override;
     void backendClose() override { rows_.clear(); }
     int backendRowCount() const override { return static_cast<int>(rows_.size()); }
-    void backendLoadRow(int index, std::vector<Value>& values) override { values = rows_[index]; }
+    bool backendLoadRow(int index, std::vector<Value>& values) override {
+        values = rows_[index];
+        return true;
+    }
     int backendRefresh(int keepIndex) override;
 
 private:

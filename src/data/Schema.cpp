@@ -9,6 +9,7 @@
 #include "data/Engine.h"
 #include "data/Format.h"
 #include "data/SqlTranslate.h"
+#include "data/SqliteHandle.h"
 
 namespace data {
 
@@ -45,21 +46,76 @@ FieldDef fieldDefFromDeclared(const std::string& name, const std::string& declar
     return f;
 }
 
-static std::string quoteIdent(const std::string& s) {
-    std::string r = "\"";
-    for (char c : s) r += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return r + "\"";
+bool writesPrepared(sqlite3* db, const std::string& schema) {
+    Statement st = prepareStatement(db, "SELECT 1 FROM " + quoteIdent(schema) + ".sqlite_master WHERE type='table' AND name = " +
+                                            quoteText(kSequenceTable));
+    return sqlite3_step(st.get()) == SQLITE_ROW;
+}
+
+void prepareForWrites(sqlite3* db, const std::string& schema, const std::string& table, const std::string& path) {
+    if (writesPrepared(db, schema)) return;
+    // Which fields are autoincrement, and whether the row identity is the key
+    // itself (an INTEGER PRIMARY KEY field: its values are the user's).
+    std::vector<std::string> autoinc;
+    int keyFields = 0;
+    bool integerKey = false;
+    {
+        Statement st = prepareStatement(db, "PRAGMA " + quoteIdent(schema) + ".table_info(" + quoteIdent(table) + ")", path);
+        while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2));
+            std::string type = t ? t : "";
+            if (fieldDefFromDeclared(name, type).type == FieldType::AutoInc) autoinc.push_back(name);
+            if (sqlite3_column_int(st.get(), 5) > 0) {
+                ++keyFields;
+                integerKey = iequals(type, "INTEGER");
+            }
+        }
+    }
+    bool rowidIsKey = keyFields == 1 && integerKey;
+    const std::string S = quoteIdent(schema) + ".", T = quoteIdent(table), Q = S + quoteIdent(kSequenceTable);
+    std::string sql = "CREATE TABLE " + Q + " (name TEXT PRIMARY KEY, seq INTEGER NOT NULL);";
+    if (!rowidIsKey)
+        sql += "INSERT INTO " + Q + " VALUES (" + quoteText(kRowidSequence) + ", (SELECT COALESCE(MAX(rowid), 0) FROM " + S + T + "));";
+    for (const auto& f : autoinc)
+        sql += "INSERT INTO " + Q + " VALUES (" + quoteText(f) + ", (SELECT COALESCE(MAX(" + quoteIdent(f) + "), 0) FROM " + S + T +
+               "));";
+    // Inside the trigger, names are those of the trigger's own file.
+    const std::string seqOf = "(SELECT seq FROM " + quoteIdent(kSequenceTable) + " WHERE name = ";
+    std::string body;
+    for (const auto& f : autoinc) {
+        const std::string F = quoteIdent(f), name = quoteText(f), stored = "(SELECT " + F + " FROM " + T + " WHERE rowid = NEW.rowid)";
+        body += "UPDATE " + T + " SET " + F + " = " + seqOf + name + ") + 1 WHERE rowid = NEW.rowid AND NEW." + F + " IS NULL;";
+        body += "UPDATE " + quoteIdent(kSequenceTable) + " SET seq = " + stored + " WHERE name = " + name + " AND seq < " + stored + ";";
+    }
+    if (!rowidIsKey) {
+        const std::string name = quoteText(kRowidSequence), top = "(SELECT MAX(rowid) FROM " + T + ")";
+        body += "UPDATE " + T + " SET rowid = " + seqOf + name + ") + 1 WHERE rowid = NEW.rowid AND NEW.rowid <= " + seqOf + name +
+                ");";
+        body += "UPDATE " + quoteIdent(kSequenceTable) + " SET seq = " + top + " WHERE name = " + name + " AND seq < " + top + ";";
+    }
+    if (!body.empty()) sql += "CREATE TRIGGER " + S + "\"cv_identity\" AFTER INSERT ON " + T + " BEGIN " + body + " END;";
+    char* err = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        sqlite3_free(err);
+        throwSqlite(db, path);
+    }
 }
 
 void createTableFile(const std::string& path, const TableSpec& spec) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) throw EngineError("Table already exists. File: " + path);
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        std::string msg = db ? sqlite3_errmsg(db) : "cannot create";
-        sqlite3_close(db);
-        throw EngineError("Cannot create table (" + msg + "). File: " + path);
+    if (::stat(path.c_str(), &st) == 0) throw EngineError("Tabela exista deja. Fisierul: " + path);
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    Connection db(raw);
+    if (rc != SQLITE_OK) {
+        std::string msg = db ? sqlite3_errmsg(db.get()) : "cannot create";
+        throw EngineError("Tabela nu poate fi creata (" + msg + "). Fisierul: " + path);
     }
+    UndoUnlessDone removeFile([&] {
+        db.reset();
+        std::remove(path.c_str());
+    });
     std::string table = tableBaseName(spec.fileName.empty() ? path : spec.fileName);
     std::string sql = "BEGIN; CREATE TABLE " + quoteIdent(table) + " (";
     for (size_t i = 0; i < spec.columns.size(); ++i) {
@@ -79,52 +135,38 @@ void createTableFile(const std::string& path, const TableSpec& spec) {
             sql += (i ? ", " : "") + quoteIdent(ix.fields[i]) + (ix.caseInsensitive ? " COLLATE NOCASE" : "");
         sql += ");";
     }
-    sql += "COMMIT;";
     char* err = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string msg = err ? err : "error";
+    if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : "eroare";
         sqlite3_free(err);
-        sqlite3_close(db);
-        std::remove(path.c_str());
-        throw EngineError("Cannot create table (" + msg + "). File: " + path);
+        throw EngineError("Tabela nu poate fi creata (" + msg + "). Fisierul: " + path);
     }
-    sqlite3_close(db);
+    prepareForWrites(db.get(), "main", table, path);
+    execSql(db.get(), "COMMIT", path);
+    removeFile.done();
 }
 
 void insertRows(const std::string& path, const std::vector<std::string>& columns,
                 const std::vector<std::vector<Value>>& rows) {
-    sqlite3* db = openTableConnection(path);
-    try {
-        std::string table = tableNameInFile(db, path);
-        std::string sql = "INSERT INTO " + quoteIdent(table) + " (";
-        std::string marks;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            sql += (i ? ", " : "") + quoteIdent(columns[i]);
-            marks += i ? ", ?" : "?";
-        }
-        sql += ") VALUES (" + marks + ")";
-        execSql(db, "BEGIN IMMEDIATE", path);
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            throwSqlite(db, path);
-        }
-        for (const auto& row : rows) {
-            sqlite3_reset(st);
-            for (size_t i = 0; i < columns.size(); ++i) bindValue(st, static_cast<int>(i + 1), i < row.size() ? row[i] : Value());
-            if (sqlite3_step(st) != SQLITE_DONE) {
-                sqlite3_finalize(st);
-                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-                throwSqlite(db, path);
-            }
-        }
-        sqlite3_finalize(st);
-        execSql(db, "COMMIT", path);
-    } catch (...) {
-        sqlite3_close(db);
-        throw;
+    Connection conn = openTableConnection(path);
+    sqlite3* db = conn.get();
+    std::string table = findTableInFile(db, "main", path);
+    std::string sql = "INSERT INTO " + quoteIdent(table) + " (";
+    std::string marks;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        sql += (i ? ", " : "") + quoteIdent(columns[i]);
+        marks += i ? ", ?" : "?";
     }
-    sqlite3_close(db);
+    sql += ") VALUES (" + marks + ")";
+    Transaction tx(db, path);
+    prepareForWrites(db, "main", table, path);
+    Statement st = prepareStatement(db, sql, path);
+    for (const auto& row : rows) {
+        sqlite3_reset(st.get());
+        for (size_t i = 0; i < columns.size(); ++i) bindValue(st.get(), static_cast<int>(i + 1), i < row.size() ? row[i] : Value());
+        if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, path);
+    }
+    tx.commit();
 }
 
 }  // namespace data

@@ -6,17 +6,13 @@
 
 #include "data/AppDir.h"
 #include "data/Engine.h"
+#include "data/Errors.h"
 #include "data/Format.h"
 #include "data/Schema.h"
 
 namespace data {
 
 namespace {
-std::string quoteIdent(const std::string& s) {
-    std::string r = "\"";
-    for (char c : s) r += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return r + "\"";
-}
 
 std::vector<std::string> splitFields(const std::string& s) {
     std::vector<std::string> out;
@@ -82,84 +78,87 @@ std::string Table::filePath() const {
     return p.empty() ? withSlash(dir) + tableName_ : p;
 }
 
-[[noreturn]] void Table::raise(const std::string& context) { throwSqlite(db_, context.empty() ? path_ : context); }
+std::string Table::sourceText() const {
+    return path_.empty() ? tableName_ : "Tabela " + tableName_ + " (fisierul " + path_ + ")";
+}
+
+[[noreturn]] void Table::raise(const std::string& context) { throwSqlite(db_.get(), context.empty() ? path_ : context); }
 
 std::vector<FieldDef> Table::backendOpen() {
     std::string dir = dir_.empty() ? AppDir() : dir_;
     path_ = resolveTableFile(dir, tableName_);
-    if (path_.empty()) throw EngineError("Table does not exist. File: " + withSlash(dir) + tableName_);
+    if (path_.empty()) throw EngineError("Tabela nu exista. Fisierul: " + withSlash(dir) + tableName_);
     canonical_ = canonicalPath(path_);
     OpenFiles::instance().acquire(canonical_, exclusive_);
     acquired_ = true;
-    try {
-        db_ = openTableConnection(path_);
-        fileReadOnly_ = sqlite3_db_readonly(db_, "main") == 1;
-        sqlName_ = tableNameInFile(db_, path_);
-        // stored fields and the primary key
-        stored_.clear();
-        indexes_.clear();
-        std::vector<std::pair<int, std::string>> pk;
-        sqlite3_stmt* st = nullptr;
-        std::string sql = "PRAGMA table_info(" + quoteIdent(sqlName_) + ")";
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::string n = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+    UndoUnlessDone closeOnFailure([this] { backendClose(); });
+    db_ = openTableConnection(path_);
+    sqlite3* db = db_.get();
+    fileReadOnly_ = sqlite3_db_readonly(db, "main") == 1;
+    writesPrepared_ = false;
+    sqlName_ = findTableInFile(db, "main", path_);
+    checkRequiredColumns(db, "main", sqlName_, path_);
+    // stored fields and the primary key
+    stored_.clear();
+    indexes_.clear();
+    std::vector<std::pair<int, std::string>> pk;
+    rowidIsKey_ = false;
+    {
+        Statement st = prepareStatement(db, "PRAGMA table_info(" + quoteIdent(sqlName_) + ")", path_);
+        while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            std::string n = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+            const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2));
             stored_.push_back(fieldDefFromDeclared(n, t ? t : ""));
-            if (int k = sqlite3_column_int(st, 5); k > 0) pk.emplace_back(k, n);
+            if (int k = sqlite3_column_int(st.get(), 5); k > 0) {
+                pk.emplace_back(k, n);
+                rowidIsKey_ = iequals(t ? t : "", "INTEGER");
+            }
         }
-        sqlite3_finalize(st);
-        if (!pk.empty()) {
-            std::sort(pk.begin(), pk.end());
-            IndexDef d{"", {}, true, true, false};
-            for (auto& [k, n] : pk) d.fields.push_back(n);
-            indexes_.push_back(d);
-        }
-        // secondary indexes made with CREATE INDEX
-        sql = "PRAGMA index_list(" + quoteIdent(sqlName_) + ")";
-        std::vector<IndexDef> sec;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::string origin = reinterpret_cast<const char*>(sqlite3_column_text(st, 3));
+    }
+    if (pk.size() != 1) rowidIsKey_ = false;  // an INTEGER PRIMARY KEY field is the row identity itself
+    if (!pk.empty()) {
+        std::sort(pk.begin(), pk.end());
+        IndexDef d{"", {}, true, true, false};
+        for (auto& [k, n] : pk) d.fields.push_back(n);
+        indexes_.push_back(d);
+    }
+    // secondary indexes made with CREATE INDEX
+    std::vector<IndexDef> sec;
+    {
+        Statement st = prepareStatement(db, "PRAGMA index_list(" + quoteIdent(sqlName_) + ")", path_);
+        while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            std::string origin = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 3));
             if (origin != "c") continue;
             IndexDef d;
-            d.name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-            d.unique = sqlite3_column_int(st, 2) != 0;
+            d.name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+            d.unique = sqlite3_column_int(st.get(), 2) != 0;
             sec.push_back(d);
         }
-        sqlite3_finalize(st);
-        for (auto& d : sec) {
-            sql = "PRAGMA index_xinfo(" + quoteIdent(d.name) + ")";
-            if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-            while (sqlite3_step(st) == SQLITE_ROW) {
-                if (sqlite3_column_int(st, 5) == 0 || sqlite3_column_type(st, 2) == SQLITE_NULL) continue;
-                d.fields.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
-                const char* coll = reinterpret_cast<const char*>(sqlite3_column_text(st, 4));
-                if (coll && iequals(coll, "NOCASE")) d.caseInsensitive = true;
-            }
-            sqlite3_finalize(st);
-            indexes_.push_back(d);
-        }
-        if (!indexName_.empty() &&
-            std::none_of(indexes_.begin(), indexes_.end(), [&](const IndexDef& d) { return iequals(d.name, indexName_); }))
-            throw EngineError("Index does not exist: " + indexName_ + ". File: " + path_);
-        std::string cols;
-        for (size_t i = 0; i < stored_.size(); ++i) cols += (i ? ", " : "") + quoteIdent(stored_[i].name);
-        sql = "SELECT " + cols + " FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?";
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &rowStmt_, nullptr) != SQLITE_OK) raise({});
-        loadRowids();
-    } catch (...) {
-        backendClose();
-        throw;
     }
+    for (auto& d : sec) {
+        Statement st = prepareStatement(db, "PRAGMA index_xinfo(" + quoteIdent(d.name) + ")", path_);
+        while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            if (sqlite3_column_int(st.get(), 5) == 0 || sqlite3_column_type(st.get(), 2) == SQLITE_NULL) continue;
+            d.fields.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
+            const char* coll = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 4));
+            if (coll && iequals(coll, "NOCASE")) d.caseInsensitive = true;
+        }
+        indexes_.push_back(d);
+    }
+    if (!indexName_.empty() &&
+        std::none_of(indexes_.begin(), indexes_.end(), [&](const IndexDef& d) { return iequals(d.name, indexName_); }))
+        throw EngineError("Indexul " + indexName_ + " nu exista. Fisierul: " + path_);
+    std::string cols;
+    for (size_t i = 0; i < stored_.size(); ++i) cols += (i ? ", " : "") + quoteIdent(stored_[i].name);
+    rowStmt_ = prepareStatement(db, "SELECT " + cols + " FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?", path_);
+    loadRowids();
+    closeOnFailure.done();
     return stored_;
 }
 
 void Table::backendClose() {
-    if (rowStmt_) sqlite3_finalize(rowStmt_);
-    rowStmt_ = nullptr;
-    if (db_) sqlite3_close_v2(db_);
-    db_ = nullptr;
+    rowStmt_.reset();
+    db_.reset();
     if (acquired_) OpenFiles::instance().release(canonical_, exclusive_);
     acquired_ = false;
     rowids_.clear();
@@ -220,14 +219,11 @@ void Table::bindWhere(sqlite3_stmt* st, int first) const {
 }
 
 void Table::loadRowids() {
-    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + whereClause() + orderClause();
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-    bindWhere(st, 1);
+    Statement st = prepareStatement(db_.get(), "SELECT rowid FROM " + quoteIdent(sqlName_) + whereClause() + orderClause(), path_);
+    bindWhere(st.get(), 1);
     rowids_.clear();
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) rowids_.push_back(sqlite3_column_int64(st, 0));
-    sqlite3_finalize(st);
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) rowids_.push_back(sqlite3_column_int64(st.get(), 0));
     if (rc != SQLITE_DONE) raise({});
 }
 
@@ -249,7 +245,7 @@ void Table::reorder() {
 void Table::setIndexName(const std::string& n) {
     if (active() && !n.empty() &&
         std::none_of(indexes_.begin(), indexes_.end(), [&](const IndexDef& d) { return iequals(d.name, n); }))
-        throw EngineError("Index does not exist: " + n + ". File: " + path_);
+        throw EngineError("Indexul " + n + " nu exista. Fisierul: " + path_);
     indexName_ = n;
     indexFieldNames_.clear();
     reorder();
@@ -271,7 +267,7 @@ void Table::addIndex(const std::string& n, const std::string& fields, bool caseI
                       quoteIdent(sqlName_) + " (";
     for (size_t i = 0; i < list.size(); ++i) sql += (i ? ", " : "") + quoteIdent(list[i]) + (caseInsensitive ? " COLLATE NOCASE" : "");
     sql += ")";
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) raise({});
+    execSql(db_.get(), sql.c_str(), path_);
     indexes_.push_back({n, list, false, unique, caseInsensitive});
     if (!wasActive) close();
 }
@@ -282,14 +278,12 @@ long long Table::firstMatch(const std::string& cond, const std::vector<Value>& v
     std::string where = whereClause();
     std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") + cond +
                       orderClause() + " LIMIT 1";
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
+    Statement st = prepareStatement(db_.get(), sql, path_);
     int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
-    bindWhere(st, 1);
-    for (size_t i = 0; i < vals.size(); ++i) bindValue(st, n + 1 + static_cast<int>(i), vals[i]);
+    bindWhere(st.get(), 1);
+    for (size_t i = 0; i < vals.size(); ++i) bindValue(st.get(), n + 1 + static_cast<int>(i), vals[i]);
     long long rowid = -1;
-    if (sqlite3_step(st) == SQLITE_ROW) rowid = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
+    if (sqlite3_step(st.get()) == SQLITE_ROW) rowid = sqlite3_column_int64(st.get(), 0);
     return rowid;
 }
 
@@ -298,7 +292,7 @@ long long Table::firstMatch(const std::string& cond, const std::vector<Value>& v
 std::vector<Value> Table::keyValues(const std::vector<Value>& key, std::vector<std::string>& fields) {
     fields = orderFields();
     if (fields.empty() || key.empty() || key.size() > fields.size())
-        throw EngineError("No index for the key search. File: " + path_);
+        throw EngineError("Nu exista index pentru cautarea dupa cheie. Fisierul: " + path_);
     std::vector<Value> vals;
     for (size_t i = 0; i < key.size(); ++i) vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
     return vals;
@@ -409,71 +403,123 @@ bool Table::hasField(const std::string& n) {
 
 // ---------------------------------------------------------------- rows
 
-void Table::backendLoadRow(int index, std::vector<Value>& values) {
+bool Table::readRow(long long rowid, std::vector<Value>& values) {
     values.assign(stored_.size(), Value());
-    if (index < 0 || index >= static_cast<int>(rowids_.size())) return;
-    sqlite3_reset(rowStmt_);
-    sqlite3_bind_int64(rowStmt_, 1, rowids_[static_cast<size_t>(index)]);
-    int rc = sqlite3_step(rowStmt_);
+    sqlite3_stmt* st = rowStmt_.get();
+    sqlite3_reset(st);
+    sqlite3_bind_int64(st, 1, rowid);
+    int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
-        for (size_t c = 0; c < stored_.size(); ++c)
-            values[c] = fromStorage(columnValue(rowStmt_, static_cast<int>(c)), stored_[c].type);
+        for (size_t c = 0; c < stored_.size(); ++c) values[c] = fromStorage(columnValue(st, static_cast<int>(c)), stored_[c].type);
     } else if (rc != SQLITE_DONE) {
-        sqlite3_reset(rowStmt_);
+        sqlite3_reset(st);
         raise({});
     }
-    sqlite3_reset(rowStmt_);
+    sqlite3_reset(st);
+    return rc == SQLITE_ROW;
 }
 
-void Table::beginTx() {
-    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) raise({});
+bool Table::backendLoadRow(int index, std::vector<Value>& values) {
+    if (index < 0 || index >= static_cast<int>(rowids_.size())) {
+        values.assign(stored_.size(), Value());
+        return false;
+    }
+    return readRow(rowids_[static_cast<size_t>(index)], values);
 }
 
-void Table::commitTx() {
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::string msg = sqlite3_errmsg(db_);
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw EngineError(msg + ". File: " + path_);
+// ---------------------------------------------------------------- writing
+
+void Table::beginWrite() {
+    if (fileReadOnly_) throw EngineError(writeProtectedMessage(path_));
+}
+
+// Inside the write transaction: the file's identity bookkeeping (older files
+// get it at their first write).
+void Table::prepareWrites() {
+    if (writesPrepared_) return;
+    prepareForWrites(db_.get(), "main", sqlName_, path_);
+    writesPrepared_ = true;
+}
+
+// A key holds blanks as values: a second record with the same key, blanks
+// included, is refused as a key violation. (SQLite's own unique indexes take
+// every NULL as distinct, so they refuse only keys without blanks.)
+void Table::checkBlankKeys(const std::vector<Value>& row, long long ownRowid) {
+    for (const auto& ix : indexes_) {
+        if (!ix.unique || ix.fields.empty()) continue;
+        std::vector<size_t> cols;
+        bool blank = false, numbered = false;
+        for (const auto& f : ix.fields) {
+            auto it = std::find_if(stored_.begin(), stored_.end(), [&](const FieldDef& d) { return iequals(d.name, f); });
+            if (it == stored_.end()) break;
+            size_t c = static_cast<size_t>(it - stored_.begin());
+            cols.push_back(c);
+            if (row[c].isNull()) {
+                blank = true;
+                if (it->type == FieldType::AutoInc) numbered = true;  // numbered on insert: a new value
+            }
+        }
+        if (!blank || numbered || cols.size() != ix.fields.size()) continue;
+        std::string sql = "SELECT 1 FROM " + quoteIdent(sqlName_) + " WHERE rowid IS NOT ?";
+        for (size_t c : cols)
+            sql += " AND " + quoteIdent(stored_[c].name) + " IS ?" + (ix.caseInsensitive ? " COLLATE NOCASE" : "");
+        Statement st = prepareStatement(db_.get(), sql + " LIMIT 1", path_);
+        if (ownRowid >= 0) sqlite3_bind_int64(st.get(), 1, ownRowid);
+        for (size_t i = 0; i < cols.size(); ++i) bindValue(st.get(), static_cast<int>(i + 2), row[cols[i]]);
+        if (sqlite3_step(st.get()) == SQLITE_ROW)
+            throw EngineError("Violare de cheie: exista deja o inregistrare cu aceeasi cheie. Fisierul: " + path_);
     }
 }
 
-void Table::rollbackTx() { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
+// Inside the write transaction: the stored row must still be the one the data
+// set read, with the values it read. Returns the row as stored.
+std::vector<Value> Table::checkUnchanged(long long rowid, const RecordImage& original) {
+    std::vector<Value> now;
+    if (!readRow(rowid, now)) throw StaleRecordError();
+    for (size_t c = 0; c < now.size() && c < original.read.size(); ++c)
+        if (original.read[c] && !(now[c] == original.values[c])) throw StaleRecordError();
+    return now;
+}
 
 int Table::backendInsert(const std::vector<Value>& values, const std::vector<bool>& assigned) {
-    std::vector<Value> row = values;
+    beginWrite();
     std::string cols, marks;
     std::vector<size_t> used;
-    beginTx();
-    try {
+    long long rowid = -1;
+    {
+        Transaction tx(db_.get(), path_);
+        prepareWrites();
+        checkBlankKeys(values, -1);
+        // autoincrement fields left blank are numbered by the file itself
         for (size_t c = 0; c < stored_.size(); ++c) {
-            if (stored_[c].type == FieldType::AutoInc && row[c].isNull()) {
-                // autoincrement: one more than the largest value, given on post
-                std::string q = "SELECT COALESCE(MAX(" + quoteIdent(stored_[c].name) + "), 0) + 1 FROM " + quoteIdent(sqlName_);
-                sqlite3_stmt* st = nullptr;
-                if (sqlite3_prepare_v2(db_, q.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-                if (sqlite3_step(st) == SQLITE_ROW) row[c] = Value(static_cast<long long>(sqlite3_column_int64(st, 0)));
-                sqlite3_finalize(st);
-            } else if (!assigned[c] || row[c].isNull()) {
-                continue;
-            }
-            cols += (used.empty() ? "" : ", ") + quoteIdent(stored_[c].name);
-            marks += used.empty() ? "?" : ", ?";
+            if (!assigned[c] || values[c].isNull()) continue;
+            cols += ", " + quoteIdent(stored_[c].name);
+            marks += ", ?";
             used.push_back(c);
         }
-        std::string sql = used.empty() ? "INSERT INTO " + quoteIdent(sqlName_) + " DEFAULT VALUES"
-                                       : "INSERT INTO " + quoteIdent(sqlName_) + " (" + cols + ") VALUES (" + marks + ")";
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-        for (size_t i = 0; i < used.size(); ++i) bindValue(st, static_cast<int>(i + 1), row[used[i]]);
-        int rc = sqlite3_step(st);
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE) raise({});
-        commitTx();
-    } catch (...) {
-        rollbackTx();
-        throw;
+        std::string sql;
+        if (rowidIsKey_) {
+            sql = used.empty() ? "INSERT INTO " + quoteIdent(sqlName_) + " DEFAULT VALUES"
+                               : "INSERT INTO " + quoteIdent(sqlName_) + " (" + cols.substr(2) + ") VALUES (" + marks.substr(2) + ")";
+        } else {
+            // a new identity, above every one the file ever gave
+            Statement next = prepareStatement(db_.get(),
+                                              "SELECT MAX(COALESCE((SELECT seq FROM " + quoteIdent(kSequenceTable) +
+                                                  " WHERE name = " + quoteText(kRowidSequence) + "), 0), COALESCE((SELECT MAX(rowid) FROM " +
+                                                  quoteIdent(sqlName_) + "), 0)) + 1",
+                                              path_);
+            if (sqlite3_step(next.get()) != SQLITE_ROW) raise({});
+            rowid = sqlite3_column_int64(next.get(), 0);
+            sql = "INSERT INTO " + quoteIdent(sqlName_) + " (rowid" + cols + ") VALUES (?" + marks + ")";
+        }
+        Statement st = prepareStatement(db_.get(), sql, path_);
+        int k = 1;
+        if (!rowidIsKey_) sqlite3_bind_int64(st.get(), k++, rowid);
+        for (size_t c : used) bindValue(st.get(), k++, values[c]);
+        if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
+        if (rowidIsKey_) rowid = sqlite3_last_insert_rowid(db_.get());
+        tx.commit();
     }
-    long long rowid = sqlite3_last_insert_rowid(db_);
     bool entryOrder = orderFields().empty() && (!master_ || masterFields_.empty());
     if (entryOrder && (rowids_.empty() || rowid > rowids_.back())) {
         rowids_.push_back(rowid);
@@ -484,7 +530,8 @@ int Table::backendInsert(const std::vector<Value>& values, const std::vector<boo
     return idx < 0 ? 0 : idx;
 }
 
-int Table::backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed) {
+int Table::backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed,
+                         const RecordImage& original) {
     long long rowid = rowids_[static_cast<size_t>(index)];
     std::string set;
     std::vector<size_t> used;
@@ -500,20 +547,19 @@ int Table::backendUpdate(int index, const std::vector<Value>& values, const std:
             if (iequals(o, stored_[c].name)) moves = true;
     }
     if (used.empty()) return index;
-    beginTx();
-    try {
-        std::string sql = "UPDATE " + quoteIdent(sqlName_) + " SET " + set + " WHERE rowid = ?";
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-        for (size_t i = 0; i < used.size(); ++i) bindValue(st, static_cast<int>(i + 1), values[used[i]]);
-        sqlite3_bind_int64(st, static_cast<int>(used.size() + 1), rowid);
-        int rc = sqlite3_step(st);
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE) raise({});
-        commitTx();
-    } catch (...) {
-        rollbackTx();
-        throw;
+    beginWrite();
+    {
+        Transaction tx(db_.get(), path_);
+        prepareWrites();
+        std::vector<Value> row = checkUnchanged(rowid, original);
+        for (size_t c : used) row[c] = values[c];
+        checkBlankKeys(row, rowid);
+        Statement st = prepareStatement(db_.get(), "UPDATE " + quoteIdent(sqlName_) + " SET " + set + " WHERE rowid = ?", path_);
+        for (size_t i = 0; i < used.size(); ++i) bindValue(st.get(), static_cast<int>(i + 1), values[used[i]]);
+        sqlite3_bind_int64(st.get(), static_cast<int>(used.size() + 1), rowid);
+        if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
+        if (sqlite3_changes(db_.get()) != 1) throw StaleRecordError();
+        tx.commit();
     }
     if (!moves) return index;
     loadRowids();
@@ -521,21 +567,18 @@ int Table::backendUpdate(int index, const std::vector<Value>& values, const std:
     return idx < 0 ? std::min(index, static_cast<int>(rowids_.size()) - 1) : idx;
 }
 
-void Table::backendDelete(int index) {
+void Table::backendDelete(int index, const RecordImage& original) {
     long long rowid = rowids_[static_cast<size_t>(index)];
-    beginTx();
-    try {
-        std::string sql = "DELETE FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?";
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) raise({});
-        sqlite3_bind_int64(st, 1, rowid);
-        int rc = sqlite3_step(st);
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE) raise({});
-        commitTx();
-    } catch (...) {
-        rollbackTx();
-        throw;
+    beginWrite();
+    {
+        Transaction tx(db_.get(), path_);
+        prepareWrites();  // the high-water mark is kept before the last row goes
+        checkUnchanged(rowid, original);
+        Statement st = prepareStatement(db_.get(), "DELETE FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?", path_);
+        sqlite3_bind_int64(st.get(), 1, rowid);
+        if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
+        if (sqlite3_changes(db_.get()) != 1) throw StaleRecordError();
+        tx.commit();
     }
     rowids_.erase(rowids_.begin() + index);
 }
@@ -550,13 +593,13 @@ void Table::emptyTable() {
     bool wasActive = active();
     if (!wasActive) open();
     checkBrowseMode();
-    beginTx();
-    std::string sql = "DELETE FROM " + quoteIdent(sqlName_);
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        rollbackTx();
-        raise({});
+    beginWrite();
+    {
+        Transaction tx(db_.get(), path_);
+        prepareWrites();
+        execSql(db_.get(), ("DELETE FROM " + quoteIdent(sqlName_)).c_str(), path_);
+        tx.commit();
     }
-    commitTx();
     loadRowids();
     resyncTo(0);
     if (!wasActive) close();

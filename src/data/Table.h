@@ -6,6 +6,7 @@
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "data/SqliteHandle.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -35,8 +36,11 @@ public:
     const std::string& tableName() const { return tableName_; }
     void setExclusive(bool e) { exclusive_ = e; }
     std::string name() const override { return tableName_; }
+    std::string sourceText() const override;
     // Full path of the table file (resolved when opened).
     std::string filePath() const;
+    // Whether the file is write-protected: it opens for reading, a post says so.
+    bool writeProtected() const { return fileReadOnly_; }
 
     // --- orders; switching keeps the current record
     void setIndexName(const std::string& name);  // "" = primary key (or entry order)
@@ -66,26 +70,30 @@ protected:
     std::vector<FieldDef> backendOpen() override;
     void backendClose() override;
     int backendRowCount() const override { return static_cast<int>(rowids_.size()); }
-    void backendLoadRow(int index, std::vector<Value>& values) override;
-    bool backendCanModify() const override { return !fileReadOnly_; }
+    bool backendLoadRow(int index, std::vector<Value>& values) override;
+    // A write-protected file opens and edits; posting says it is write-protected.
+    bool backendCanModify() const override { return true; }
     int backendInsert(const std::vector<Value>& values, const std::vector<bool>& assigned) override;
-    int backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed) override;
-    void backendDelete(int index) override;
+    int backendUpdate(int index, const std::vector<Value>& values, const std::vector<bool>& changed,
+                      const RecordImage& original) override;
+    void backendDelete(int index, const RecordImage& original) override;
     int backendRefresh(int keepIndex) override;
     void initNewRecord() override;
 
 private:
     class MasterLink;
     void loadRowids();
+    bool readRow(long long rowid, std::vector<Value>& values);
+    void beginWrite();
+    void prepareWrites();
+    void checkBlankKeys(const std::vector<Value>& row, long long ownRowid);
+    std::vector<Value> checkUnchanged(long long rowid, const RecordImage& original);
     int indexOfRowid(long long rowid) const;
     std::string orderClause() const;
     std::string whereClause() const;
     void bindWhere(sqlite3_stmt* st, int first) const;
     void reorder();
     void masterChanged();
-    void beginTx();
-    void commitTx();
-    void rollbackTx();
     [[noreturn]] void raise(const std::string& context);
     std::vector<Value> masterValues() const;
     // Rowid of the first row in the current order (and master filter) meeting `cond`; -1 if none.
@@ -95,8 +103,9 @@ private:
     std::string dir_, tableName_, indexName_, indexFieldNames_, masterFieldsText_;
     std::string path_, canonical_, sqlName_;
     bool exclusive_ = false, acquired_ = false, fileReadOnly_ = false;
-    sqlite3* db_ = nullptr;
-    sqlite3_stmt* rowStmt_ = nullptr;
+    bool writesPrepared_ = false, rowidIsKey_ = false;
+    Connection db_;
+    Statement rowStmt_;
     std::vector<FieldDef> stored_;
     std::vector<IndexDef> indexes_;
     std::vector<long long> rowids_;

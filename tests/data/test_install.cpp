@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "data/Clock.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
 #include "data/Install.h"
@@ -168,7 +169,7 @@ TEST(Install, CreatesEveryTableWithItsFieldsAndKeys) {
                 }
             }
         }
-        static const std::set<std::string> filled = {"Tip_doc.db",        "Tip_venituri.DB",   "Tip_cheltuieli.DB",
+        static const std::set<std::string> filled = {"Parohia.DB", "Tip_doc.db",        "Tip_venituri.DB",   "Tip_cheltuieli.DB",
                                                      "Bilant.DB",         "BilantCentral.DB",  "BilantParohGol.DB",
                                                      "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB"};
         EXPECT_EQ(rows.empty(), !filled.count(spec.fileName));
@@ -340,4 +341,16 @@ TEST(Install, ReusesGroupDirectoryOfAnyCaseAndCreatesMissingDirectory) {
     EXPECT_EQ(std::count(created.begin(), created.end(), "Parohii/Bilant.DB"), 1);
     EXPECT_EQ(std::count(created.begin(), created.end(), "Parohii"), 0);
     EXPECT_FALSE(fs::exists(tmp.file("PAROHII")));
+}
+
+TEST(Install, TheUnitRecordHoldsTheCurrentYearAsWorkingYear) {
+    TempDir tmp;
+    setToday(Date{2031, 3, 4});
+    createInstallation(tmp.path());
+    setToday(std::nullopt);
+    std::vector<Row> unit = readTable(tmp.path(), "Parohia.DB");
+    ASSERT_EQ(unit.size(), 1u);  // the one unit record, its data typed in later
+    EXPECT_EQ(unit[0]["An_lucru"], Value(2031));
+    EXPECT_TRUE(unit[0]["Parohia"].isNull());
+    EXPECT_FALSE(unit[0]["Felmarosta"].toBool());
 }
