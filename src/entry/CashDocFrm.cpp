@@ -8,10 +8,6 @@
 
 namespace entry {
 
-namespace {
-constexpr int kCtrlEnterChar = 10;  // the character Ctrl+Enter produces
-}  // namespace
-
 TCashDocFrm::TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDocSpec& cash)
     : TDocumentFrm(owner, spec), TTipCatalog(table(cash.catalogTable, false)), cash_(cash), select_(cash.select) {
     Docs.setup(cash.codeField).onValidate = [this](data::Field& f) { codeValidate(f); };
@@ -20,7 +16,7 @@ TCashDocFrm::TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDoc
     auto* code = ui::child<TDocEdit>(this, "DBEditNormal4");
     code->setAutoSelect(false);
     code->onKeyPress = [this](QKeyEvent*, int ch) {
-        if (ch != kCtrlEnterChar) return false;
+        if (ch != ui::kCharCtrlEnter) return false;
         chooseType();
         return true;
     };
