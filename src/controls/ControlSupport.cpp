@@ -24,24 +24,24 @@ bool isModifierKey(int key) {
 
 int keyChar(const QKeyEvent* e) {
     int key = e->key();
-    if (isModifierKey(key)) return 0;
+    if (isModifierKey(key)) return kCharNone;
     Qt::KeyboardModifiers m = keyMods(e);
     bool ctrl = m & Qt::ControlModifier, alt = m & Qt::AltModifier;
-    if (isEnterKey(key)) return ctrl ? 10 : 13;
+    if (isEnterKey(key)) return ctrl ? kCharCtrlEnter : kCharEnter;
     if (ctrl && !alt) {
-        if (key >= Qt::Key_A && key <= Qt::Key_Z) return key - Qt::Key_A + 1;
-        return 0;
+        if (key >= Qt::Key_A && key <= Qt::Key_Z) return ctrlChar('A') + (key - Qt::Key_A);
+        return kCharNone;
     }
-    if (alt) return 0;
+    if (alt) return kCharNone;
     switch (key) {
-        case Qt::Key_Backspace: return 8;
-        case Qt::Key_Escape: return 27;
+        case Qt::Key_Backspace: return kCharBackspace;
+        case Qt::Key_Escape: return kCharEscape;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: return 9;
+        case Qt::Key_Backtab: return kCharTab;
         default: break;
     }
     const QString t = e->text();
-    if (t.isEmpty()) return 0;
+    if (t.isEmpty()) return kCharNone;
     return t.at(0).unicode();
 }
 
@@ -295,6 +295,26 @@ void FieldDataLink::updateData() {
     if (!modified_) return;
     if (field_ && onUpdateData) onUpdateData();
     modified_ = false;
+}
+
+void FieldDataLink::detach() {
+    onDataChange = nullptr;
+    onEditingChange = nullptr;
+    onUpdateData = nullptr;
+    onActiveChange = nullptr;
+    control_ = nullptr;
+    setDataSource(nullptr);
+}
+
+void RecordDataLink::detach() {
+    onActiveChanged = nullptr;
+    onDataSetChanged = nullptr;
+    onEditingChanged = nullptr;
+    onUpdateData = nullptr;
+    onCheckBrowseMode = nullptr;
+    onScrolled = nullptr;
+    onRecordChanged = nullptr;
+    setDataSource(nullptr);
 }
 
 bool dispatchKey(QKeyEvent* e, const KeyDownHook& onKeyDown, const KeyPressHook& onKeyPress,

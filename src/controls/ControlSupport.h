@@ -28,11 +28,30 @@ inline bool isEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key
 // A press of Shift, Ctrl, Alt or Meta alone.
 bool isModifierKey(int key);
 
-// The character a key produces, as a classic keyboard driver delivers it:
-// Ctrl+letter gives the control codes 1..26, Enter gives 13 (10 with Ctrl),
-// Backspace 8, Esc 27, Tab 9. Returns 0 when the key produces no character.
+// The characters keys produce, as a classic keyboard driver delivers them.
+constexpr int kCharNone = 0;
+constexpr int kCharBackspace = 8;
+constexpr int kCharTab = 9;
+constexpr int kCharCtrlEnter = 10;  // line feed: Enter with Ctrl
+constexpr int kCharEnter = 13;      // carriage return
+constexpr int kCharEscape = 27;
+constexpr int kCharFirstPrintable = 32;  // space
+constexpr int kCharDelete = 127;
+// Ctrl+letter gives the letter's control code, Ctrl+A 1 to Ctrl+Z 26.
+constexpr int ctrlChar(char upperLetter) { return upperLetter - 'A' + 1; }
+constexpr int kCharCtrlR = ctrlChar('R');  // 18: refresh
+constexpr int kCharCtrlU = ctrlChar('U');  // 21: cancel
+constexpr int kCharCtrlV = ctrlChar('V');  // 22: paste
+constexpr int kCharCtrlX = ctrlChar('X');  // 24: cut
+
+// The character a key produces (see the constants above); kCharNone when
+// the key produces none.
 int keyChar(const QKeyEvent* e);
-inline bool isPrintableChar(int c) { return c >= 32 && c != 127; }
+inline bool isPrintableChar(int c) { return c >= kCharFirstPrintable && c != kCharDelete; }
+// A character that changes an edit's text: printable, Backspace, paste or cut.
+inline bool isEditingChar(int c) {
+    return isPrintableChar(c) || c == kCharBackspace || c == kCharCtrlV || c == kCharCtrlX;
+}
 
 // Key hooks the windows set: onKeyDown runs before the control's own key
 // handling, onKeyPress at the character stage (after the control's key-down
@@ -132,6 +151,8 @@ public:
     void reset();
     // Writes the pending text into the field (may throw the field's error).
     void updateRecord() { updateData(); }
+    // Drops the callbacks, then the data source (the control is going away).
+    void detach();
 
     void activeChanged() override;
     void dataSetChanged() override;
@@ -148,6 +169,16 @@ private:
     QWidget* control_ = nullptr;
     data::Field* field_ = nullptr;
     bool readOnly_ = false, editing_ = false, modified_ = false;
+};
+
+// Binds a record-level control (grid, position bar) to a data source: every
+// notification calls the control back; a change of the data set's fields
+// counts as a re-activation.
+class RecordDataLink : public data::CallbackDataLink {
+public:
+    void layoutChanged() override { activeChanged(); }
+    // Drops the callbacks, then the data source (the control is going away).
+    void detach();
 };
 
 }  // namespace ui

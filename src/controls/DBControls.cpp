@@ -37,8 +37,7 @@ void refocusWithError(W* w, std::exception_ptr err, Select select) {
 
 // ================================================================ DBEdit
 
-DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
-    link_.setControl(this);
+DBEdit::DBEdit(QWidget* parent) : FieldControl(parent) {
     link_.onDataChange = [this] { dataChange(); };
     link_.onEditingChange = [this] { editingChange(); };
     link_.onActiveChange = [this] { editingChange(); };
@@ -46,18 +45,6 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textEdited, this, [this] { link_.modified(); });
     QLineEdit::setReadOnly(true);
 }
-
-DBEdit::~DBEdit() {
-    link_.onDataChange = nullptr;
-    link_.onEditingChange = nullptr;
-    link_.onActiveChange = nullptr;
-    link_.onUpdateData = nullptr;
-    link_.setDataSource(nullptr);
-}
-
-void DBEdit::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
-
-void DBEdit::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
 
 void DBEdit::editingChange() { QLineEdit::setReadOnly(!link_.editing()); }
 
@@ -106,23 +93,17 @@ bool DBEdit::handleChar(QKeyEvent*, int ch) {
         errorBeep();
         return true;
     }
-    if (ch == 8 || ch == 22 || ch == 24 || isPrintableChar(ch)) {
+    if (isEditingChar(ch)) {
         link_.edit();
         return false;
     }
-    if (ch == 27) {
+    if (ch == kCharEscape) {
         bool pending = link_.isModified();
         link_.reset();
         selectAll();
         return pending;  // an unchanged control lets the window have Esc
     }
     return false;
-}
-
-void DBEdit::keyPressEvent(QKeyEvent* e) {
-    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
-                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
-        QLineEdit::keyPressEvent(e);
 }
 
 void DBEdit::focusInEvent(QFocusEvent* e) {
@@ -159,10 +140,9 @@ void DBEdit::mouseDoubleClickEvent(QMouseEvent* e) {
 
 // ================================================================ DBComboBox
 
-DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent) {
+DBComboBox::DBComboBox(QWidget* parent) : FieldControl(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    link_.setControl(this);
     link_.onDataChange = [this] { dataChange(); };
     link_.onEditingChange = [this] { lineEdit()->setReadOnly(!link_.editing()); };
     link_.onActiveChange = link_.onEditingChange;
@@ -173,17 +153,6 @@ DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent) {
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int i) { chosen(i); });
     lineEdit()->setReadOnly(true);
 }
-
-DBComboBox::~DBComboBox() {
-    link_.onDataChange = nullptr;
-    link_.onEditingChange = nullptr;
-    link_.onActiveChange = nullptr;
-    link_.onUpdateData = nullptr;
-    link_.setDataSource(nullptr);
-}
-
-void DBComboBox::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
-void DBComboBox::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
 
 void DBComboBox::setItems(const QStringList& items) {
     loading_ = true;
@@ -229,23 +198,17 @@ bool DBComboBox::handleChar(QKeyEvent*, int ch) {
         errorBeep();
         return true;
     }
-    if (ch == 8 || ch == 22 || ch == 24 || isPrintableChar(ch)) {
+    if (isEditingChar(ch)) {
         link_.edit();
         return false;
     }
-    if (ch == 27 && !view()->isVisible()) {
+    if (ch == kCharEscape && !view()->isVisible()) {
         bool pending = link_.isModified();
         link_.reset();
         lineEdit()->selectAll();
         return pending;
     }
     return false;
-}
-
-void DBComboBox::keyPressEvent(QKeyEvent* e) {
-    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
-                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
-        QComboBox::keyPressEvent(e);
 }
 
 void DBComboBox::wheelEvent(QWheelEvent* e) {
@@ -275,18 +238,9 @@ void DBComboBox::focusOutEvent(QFocusEvent* e) {
 
 // ================================================================ DBCheckBox
 
-DBCheckBox::DBCheckBox(QWidget* parent) : QCheckBox(parent) {
-    link_.setControl(this);
+DBCheckBox::DBCheckBox(QWidget* parent) : FieldControl(parent) {
     link_.onDataChange = [this] { dataChange(); };
 }
-
-DBCheckBox::~DBCheckBox() {
-    link_.onDataChange = nullptr;
-    link_.setDataSource(nullptr);
-}
-
-void DBCheckBox::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
-void DBCheckBox::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
 
 void DBCheckBox::dataChange() {
     // NULL shows undetermined; the user's toggles only ever give true or false.
@@ -311,15 +265,6 @@ void DBCheckBox::nextCheckState() {
     dataChange();
 }
 
-bool DBCheckBox::handleKeyDown(QKeyEvent*) { return false; }
-bool DBCheckBox::handleChar(QKeyEvent*, int) { return false; }
-
-void DBCheckBox::keyPressEvent(QKeyEvent* e) {
-    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
-                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
-        QCheckBox::keyPressEvent(e);
-}
-
 // ================================================================ DBLookupComboBox
 
 class DBLookupComboBox::ListLink : public data::DataLink {
@@ -333,21 +278,15 @@ private:
     DBLookupComboBox* owner_;
 };
 
-DBLookupComboBox::DBLookupComboBox(QWidget* parent) : QComboBox(parent), listLink_(std::make_unique<ListLink>(this)) {
+DBLookupComboBox::DBLookupComboBox(QWidget* parent)
+    : FieldControl(parent), listLink_(std::make_unique<ListLink>(this)) {
     setEditable(false);
-    link_.setControl(this);
     link_.onDataChange = [this] { dataChange(); };
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int i) { chosen(i); });
 }
 
-DBLookupComboBox::~DBLookupComboBox() {
-    link_.onDataChange = nullptr;
-    link_.setDataSource(nullptr);
-    listLink_->setDataSource(nullptr);
-}
+DBLookupComboBox::~DBLookupComboBox() { listLink_->setDataSource(nullptr); }
 
-void DBLookupComboBox::setDataSource(data::DataSource* s) { link_.setDataSource(s); }
-void DBLookupComboBox::setDataField(const QString& name) { link_.setFieldName(ss(name)); }
 void DBLookupComboBox::setListSource(data::DataSource* s) { listLink_->setDataSource(s); }
 data::DataSource* DBLookupComboBox::listSource() const { return listLink_->dataSource(); }
 
@@ -430,12 +369,6 @@ bool DBLookupComboBox::handleChar(QKeyEvent*, int ch) {
     // Typing searches the list, which changes the field: the record must be editable.
     if (isPrintableChar(ch) && !view()->isVisible()) return !link_.edit();
     return false;
-}
-
-void DBLookupComboBox::keyPressEvent(QKeyEvent* e) {
-    if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
-                     [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
-        QComboBox::keyPressEvent(e);
 }
 
 void DBLookupComboBox::wheelEvent(QWheelEvent* e) {

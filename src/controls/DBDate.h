@@ -14,8 +14,8 @@ public:
 
     // Binding to a field that is not a date field is refused with an error
     // box ("<name>" is not a date field!) and not made.
-    void setDataSource(data::DataSource* s);
-    void setDataField(const QString& name);
+    void setDataSource(data::DataSource* s) override;
+    void setDataField(const QString& name) override;
     TDateEditBtn* dateButton() const { return button_; }
 
     // Opens the calendar on the field's date (today when empty); a confirmed

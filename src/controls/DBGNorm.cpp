@@ -40,7 +40,7 @@ bool TDBEditNormal::handleKeyDown(QKeyEvent* e) {
 }
 
 bool TDBEditNormal::handleChar(QKeyEvent* e, int ch) {
-    if (ch == 13 || ch == 18 || ch == 21) return true;
+    if (ch == kCharEnter || ch == kCharCtrlR || ch == kCharCtrlU) return true;
     return DBEdit::handleChar(e, ch);
 }
 
@@ -77,9 +77,9 @@ bool TDBComboNormal::handleKeyDown(QKeyEvent* e) {
 
 bool TDBComboNormal::handleChar(QKeyEvent* e, int ch) {
     switch (ch) {
-        case 13: return true;
-        case 18: actionRefresh(this, dataSet()); return true;
-        case 21: actionCancel(this, dataSet()); return true;
+        case kCharEnter: return true;
+        case kCharCtrlR: actionRefresh(this, dataSet()); return true;
+        case kCharCtrlU: actionCancel(this, dataSet()); return true;
         default: return DBComboBox::handleChar(e, ch);
     }
 }
@@ -90,7 +90,7 @@ bool TDBLookupComboBoxNormal::handleKeyDown(QKeyEvent* e) {
 }
 
 bool TDBLookupComboBoxNormal::handleChar(QKeyEvent* e, int ch) {
-    if (ch == 13) return true;
+    if (ch == kCharEnter) return true;
     return DBLookupComboBox::handleChar(e, ch);
 }
 
@@ -102,7 +102,7 @@ bool TDBCheckBoxNormal::handleKeyDown(QKeyEvent* e) {
 }
 
 bool TDBCheckBoxNormal::handleChar(QKeyEvent* e, int ch) {
-    if (ch == 13) return true;
+    if (ch == kCharEnter) return true;
     return DBCheckBox::handleChar(e, ch);
 }
 
@@ -128,7 +128,7 @@ bool TXInPlaceEdit::handleKeyDown(QKeyEvent* e, int key, Qt::KeyboardModifiers m
 }
 
 bool TXInPlaceEdit::handleChar(QKeyEvent* e, int ch) {
-    if (ch == 13) return true;
+    if (ch == kCharEnter) return true;
     return TDBGridInplaceEdit::handleChar(e, ch);
 }
 

@@ -6,37 +6,21 @@
 
 namespace ui {
 
-class TDBPos::Link : public data::DataLink {
-public:
-    explicit Link(TDBPos* p) : pos(p) {}
-    void activeChanged() override {
-        if (pos) pos->dataChanged();
-    }
-    void dataSetChanged() override {
-        if (pos) pos->dataChanged();
-    }
-    void dataSetScrolled(int) override { dataSetChanged(); }
-    void recordChanged(data::Field*) override { dataSetChanged(); }
-    void editingChanged() override { dataSetChanged(); }
-    TDBPos* pos;
-};
-
-TDBPos::TDBPos(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link>(this)) {
+TDBPos::TDBPos(QWidget* parent) : RecordControl<QWidget>(parent) {
     setFocusPolicy(Qt::NoFocus);
     color_ = palette().color(QPalette::Window);
     resize(100, 100);
+    // Any change of the data set (opened, scrolled, refreshed, a record
+    // changed or its state) may move the position or the count.
+    auto changed = [this] { dataChanged(); };
+    link_.onActiveChanged = changed;
+    link_.onDataSetChanged = changed;
+    link_.onEditingChanged = changed;
+    link_.onRecordChanged = [this](data::Field*) { dataChanged(); };
 }
-
-TDBPos::~TDBPos() {
-    link_->pos = nullptr;
-    link_->setDataSource(nullptr);
-}
-
-void TDBPos::setDataSource(data::DataSource* s) { link_->setDataSource(s); }
-data::DataSource* TDBPos::dataSource() const { return link_->dataSource(); }
 
 void TDBPos::dataChanged() {
-    data::DataSet* ds = link_->dataSet();
+    data::DataSet* ds = link_.dataSet();
     bool active = ds && ds->active();
     setMaxValue(active ? ds->recordCount() : 0);
     setMinValue(0);

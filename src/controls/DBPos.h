@@ -5,9 +5,8 @@
 #include <QColor>
 #include <QImage>
 #include <QWidget>
-#include <memory>
 
-#include "data/DataSource.h"
+#include "controls/DataControl.h"
 
 namespace ui {
 
@@ -22,14 +21,10 @@ public:
     void MakeLike(const QSize& size) { *static_cast<QImage*>(this) = QImage(size, QImage::Format_ARGB32_Premultiplied); }
 };
 
-class TDBPos : public QWidget {
+class TDBPos : public RecordControl<QWidget> {
     Q_OBJECT
 public:
     explicit TDBPos(QWidget* parent = nullptr);
-    ~TDBPos() override;
-
-    void setDataSource(data::DataSource* s);
-    data::DataSource* dataSource() const;
 
     TGaugeKind kind() const { return kind_; }
     void setKind(TGaugeKind k);
@@ -63,9 +58,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    class Link;
     void dataChanged();
-    std::unique_ptr<Link> link_;
     TGaugeKind kind_ = gkHorizontalBar;
     bool showText_ = true;
     TBorderStyle border_ = bsSingle;

@@ -19,33 +19,6 @@ namespace ui {
 
 using data::DataSetState;
 
-// ================================================================ data link
-
-class TNormalDBGrid::Link : public data::DataLink {
-public:
-    explicit Link(TNormalDBGrid* g) : grid(g) {}
-    void activeChanged() override {
-        if (grid) grid->linkActiveChanged();
-    }
-    void dataSetChanged() override {
-        if (grid) grid->linkDataSetChanged();
-    }
-    void dataSetScrolled(int) override {
-        if (grid) grid->linkScrolled();
-    }
-    void recordChanged(data::Field* f) override {
-        if (grid) grid->linkRecordChanged(f);
-    }
-    void editingChanged() override {
-        if (grid) grid->linkEditingChanged();
-    }
-    void updateData() override {
-        if (grid) grid->linkUpdateData();
-    }
-    void layoutChanged() override { activeChanged(); }
-    TNormalDBGrid* grid;
-};
-
 // ================================================================ indicator column
 
 class TNormalDBGrid::Indicator : public QHeaderView {
@@ -380,15 +353,13 @@ bool TDBGridInplaceEdit::handleChar(QKeyEvent*, int ch) {
         errorBeep();
         return true;
     }
-    switch (ch) {
-        case 9: return true;
-        case 13: selectAll(); return true;
-        case 8:
-        case 22:
-        case 24: return !grid_->canEditModify();
-        default: break;
+    if (ch == kCharTab) return true;
+    if (ch == kCharEnter) {
+        selectAll();
+        return true;
     }
-    if (isPrintableChar(ch)) return !grid_->canEditModify();
+    // Typing changes the field: the record must be editable.
+    if (isEditingChar(ch)) return !grid_->canEditModify();
     return false;
 }
 
@@ -477,7 +448,7 @@ void PickList::keyPressEvent(QKeyEvent* e) {
         choose();
         return;
     }
-    if (ch == 8) {
+    if (ch == kCharBackspace) {
         search_.clear();
         return;
     }
@@ -511,7 +482,13 @@ void PickList::hideEvent(QHideEvent* e) {
 
 // ================================================================ grid
 
-TNormalDBGrid::TNormalDBGrid(QWidget* parent) : QTableView(parent), link_(std::make_unique<Link>(this)) {
+TNormalDBGrid::TNormalDBGrid(QWidget* parent) : RecordControl<QTableView>(parent) {
+    link_.onActiveChanged = [this] { linkActiveChanged(); };
+    link_.onDataSetChanged = [this] { linkDataSetChanged(); };
+    link_.onScrolled = [this](int) { linkScrolled(); };
+    link_.onRecordChanged = [this](data::Field* f) { linkRecordChanged(f); };
+    link_.onEditingChanged = [this] { linkEditingChanged(); };
+    link_.onUpdateData = [this] { linkUpdateData(); };
     model_ = new GridModel(this);
     indicator_ = new Indicator(this);
     setVerticalHeader(indicator_);
@@ -541,13 +518,8 @@ TNormalDBGrid::TNormalDBGrid(QWidget* parent) : QTableView(parent), link_(std::m
 
 TNormalDBGrid::~TNormalDBGrid() {
     disconnect(qApp, &QApplication::focusChanged, this, &TNormalDBGrid::appFocusChanged);
-    link_->grid = nullptr;
-    link_->setDataSource(nullptr);
+    link_.detach();
 }
-
-void TNormalDBGrid::setDataSource(data::DataSource* s) { link_->setDataSource(s); }
-data::DataSource* TNormalDBGrid::dataSource() const { return link_->dataSource(); }
-data::DataSet* TNormalDBGrid::dataSet() const { return link_->dataSet(); }
 
 void TNormalDBGrid::setOptions(GridOptions o) {
     if (o & dgRowSelect) o &= ~(dgEditing | dgAlwaysShowEditor);
@@ -835,7 +807,7 @@ bool TNormalDBGrid::canEditModify() {
     int col = editor_ && loadedCol_ >= 0 ? loadedCol_ : selCol_;
     data::Field* f = columnField(col);
     if (!f || columns_[static_cast<size_t>(col)].readOnly || f->readOnly || f->calculated()) return false;
-    if (!ds->editing()) runDataAction(this, [this] { link_->edit(); });
+    if (!ds->editing()) runDataAction(this, [this] { link_.edit(); });
     return ds->editing();
 }
 
@@ -1040,7 +1012,7 @@ bool TNormalDBGrid::gridKeyDown(int key, Qt::KeyboardModifiers mods) {
 
 bool TNormalDBGrid::gridKeyChar(int ch) {
     bool editable = hasOption(dgEditing) && !hasOption(dgRowSelect) && !readOnly_;
-    if (ch == 13) {
+    if (ch == kCharEnter) {
         if (hasOption(dgAlwaysShowEditor) || !editable) return false;
         if (editorMode()) {
             if (!commitEditor()) return true;
@@ -1091,7 +1063,7 @@ void TNormalDBGrid::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Backtab) mods |= Qt::ShiftModifier;
     bool used = gridKeyDown(e->key(), mods);
     int ch = keyChar(e);
-    if (ch && (!used || ch == 13)) used = gridKeyChar(ch) || used;
+    if (ch && (!used || ch == kCharEnter)) used = gridKeyChar(ch) || used;
     if (used) e->accept();
     else e->ignore();
 }

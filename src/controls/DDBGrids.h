@@ -16,7 +16,7 @@
 #include <set>
 #include <vector>
 
-#include "controls/ControlSupport.h"
+#include "controls/DataControl.h"
 
 class QToolButton;
 
@@ -167,15 +167,11 @@ private:
 
 // ---------------------------------------------------------------- grid
 
-class TNormalDBGrid : public QTableView {
+class TNormalDBGrid : public RecordControl<QTableView> {
     Q_OBJECT
 public:
     explicit TNormalDBGrid(QWidget* parent = nullptr);
     ~TNormalDBGrid() override;
-
-    void setDataSource(data::DataSource* s);
-    data::DataSource* dataSource() const;
-    data::DataSet* dataSet() const;
 
     GridOptions options() const { return options_; }
     // With dgRowSelect the options lose dgEditing and dgAlwaysShowEditor.
@@ -261,7 +257,6 @@ protected:
 private:
     friend class GridModel;
     friend class TDBGridInplaceEdit;
-    class Link;
     class Indicator;
 
     void linkActiveChanged();
@@ -284,7 +279,6 @@ private:
     void appFocusChanged(QWidget* old, QWidget* now);
     bool commitEditor();
 
-    std::unique_ptr<Link> link_;
     GridModel* model_;
     Indicator* indicator_;
     std::vector<TColumn> columns_;

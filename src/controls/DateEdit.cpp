@@ -151,7 +151,7 @@ void TDateEdit::keyPressEvent(QKeyEvent* e) {
     }
     if (!editorEnabled_) {
         int ch = keyChar(e);
-        if (ch == 8 || isPrintableChar(ch) || key == Qt::Key_Delete) {
+        if (ch == kCharBackspace || isPrintableChar(ch) || key == Qt::Key_Delete) {
             e->accept();
             return;
         }
