@@ -2,96 +2,85 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 
+#include "controls/Binding.h"
 #include "controls/DBGNorm.h"
-#include "shell/Messages.h"
 #include "ui_CatalogFrm.h"
 
 namespace catalogs {
 
 namespace {
 
-const char* const kIncompleteCodeName = "Informatie incompleta, introduceti atat codul, cat si denumirea!";
-
-// The four catalogs, one row each.
+// The four catalogs.
 const CatalogSpec kTipVenit{
-    "Tip_venituri.DB",
-    {"Cod_venit", "Denumire", "Explicatie_venit"},
-    {{"Cod_venit", "Cod venit"}, {"Denumire", "Denumire"}, {"Explicatie_venit", "Explicatie_venit"}},
-    "Cod_venit",
-    "Denumire",
-    "dupa Cod",
-    {"Cod_venit", "Denumire"},
-    kIncompleteCodeName,
-    "Selectie tip venit",
-    "Catalog tipuri de venit",
-    false,
-    true,
-    false,
+    .tableName = "Tip_venituri.DB",
+    .fields = {"Cod_venit", "Denumire", "Explicatie_venit"},
+    .columns = {{"Cod_venit", "Cod venit"}, {"Denumire", "Denumire"}, {"Explicatie_venit", "Explicatie_venit"}},
+    .codeField = "Cod_venit",
+    .nameField = "Denumire",
+    .required = {"Cod_venit", "Denumire"},
+    .selectCaption = "Selectie tip venit",
+    .browseCaption = "Catalog tipuri de venit",
 };
 
 const CatalogSpec kTipCheltuiala{
-    "Tip_cheltuieli.DB",
-    {"Cod_cheltuiala", "Denumire", "Explicatie_cheltuiala"},
-    {{"Cod_cheltuiala", "Cod cheltuiala"}, {"Denumire", "Denumire"}, {"Explicatie_cheltuiala", "Explicatie_cheltuiala"}},
-    "Cod_cheltuiala",
-    "Denumire",
-    "dupa Cod",
-    {"Cod_cheltuiala", "Denumire"},
-    kIncompleteCodeName,
-    "Selectie tip cheltuiala",
-    "Catalog tipuri de Cheltuiala",
-    false,
-    true,
-    false,
+    .tableName = "Tip_cheltuieli.DB",
+    .fields = {"Cod_cheltuiala", "Denumire", "Explicatie_cheltuiala"},
+    .columns = {{"Cod_cheltuiala", "Cod cheltuiala"},
+                {"Denumire", "Denumire"},
+                {"Explicatie_cheltuiala", "Explicatie_cheltuiala"}},
+    .codeField = "Cod_cheltuiala",
+    .nameField = "Denumire",
+    .required = {"Cod_cheltuiala", "Denumire"},
+    .selectCaption = "Selectie tip cheltuiala",
+    .browseCaption = "Catalog tipuri de Cheltuiala",
 };
 
 const CatalogSpec kEnoriasi{
-    "Enoriasi.DB",
-    {"Cod_enorias", "Nume_prenume", "Strada", "Nr", "Tip_contributie"},
-    {{"Cod_enorias", "Cod enorias"}, {"Nume_prenume", "Nume si prenume"}, {"Strada", "Strada"}, {"Nr", "Numar"}},
-    "Cod_enorias",
-    "Nume_prenume",
-    "dupa Cod",
-    {"Cod_enorias", "Nume_prenume", "Tip_contributie"},
-    "Informatie incompleta, introduceti atat codul, numele enoriasului cat si tipul contributiei!",
-    "Catalog enoriasi",
-    "Catalog enoriasi",
-    false,
-    false,
-    true,
+    .tableName = "Enoriasi.DB",
+    .fields = {"Cod_enorias", "Nume_prenume", "Strada", "Nr", "Tip_contributie"},
+    .columns = {{"Cod_enorias", "Cod enorias"}, {"Nume_prenume", "Nume si prenume"}, {"Strada", "Strada"},
+                {"Nr", "Numar"}},
+    .codeField = "Cod_enorias",
+    .nameField = "Nume_prenume",
+    .required = {"Cod_enorias", "Nume_prenume", "Tip_contributie"},
+    .incompleteMessage =
+        "Informatie incompleta, introduceti atat codul, numele enoriasului cat si tipul contributiei!",
+    .browseCaption = "Catalog enoriasi",
+    .browseMaximizable = false,
+    .browseCentred = true,
 };
 
 const CatalogSpec kNomenclatorBilant{
-    "Bilant.DB",
-    {"Nr_rand", "Denumire", "Formula"},
-    {{"Nr_rand", "Nr rand"}, {"Denumire", "Denumire"}, {"Formula", "Formula"}},
-    "Nr_rand",
-    "Denumire",
-    "dupa Nr rand",
-    {"Nr_rand", "Denumire"},
-    kIncompleteCodeName,
-    "Nomenclator bilant",
-    "Nomenclator bilant",
-    true,
-    true,
-    false,
+    .tableName = "Bilant.DB",
+    .fields = {"Nr_rand", "Denumire", "Formula"},
+    .columns = {{"Nr_rand", "Nr rand"}, {"Denumire", "Denumire"}, {"Formula", "Formula"}},
+    .codeField = "Nr_rand",
+    .nameField = "Denumire",
+    .codeOrderItem = "dupa Nr rand",
+    .required = {"Nr_rand", "Denumire"},
+    .browseCaption = "Nomenclator bilant",
+    .focusOrderList = true,
 };
 
 const char* const kNameOrderItem = "dupa Denumire";
 const char* const kNameIndex = "Den";
 
-bool isBlank(const data::Field& f) {
-    if (f.isNull()) return true;
-    if (f.dataType() != data::FieldType::String) return false;
-    return QString::fromStdString(f.asString()).trimmed().isEmpty();
+// A catalog window can be resized in both modes. A table that cannot be
+// opened shows the engine's own error, and the window opens without data.
+ui::WindowSpec catalogWindow(const CatalogSpec& spec, CatalogMode mode) {
+    if (mode == CatalogMode::Select) return {.fixedSize = false, .centred = true, .accessError = nullptr};
+    return {.modeless = true,
+            .minimizable = true,
+            .maximizable = spec.browseMaximizable,
+            .fixedSize = false,
+            .centred = spec.browseCentred,
+            .accessError = nullptr};
 }
 
 }  // namespace
@@ -102,17 +91,22 @@ const CatalogSpec& enoriasiSpec() { return kEnoriasi; }
 const CatalogSpec& nomenclatorBilantSpec() { return kNomenclatorBilant; }
 
 TCatalogFrm::TCatalogFrm(QWidget* owner, const CatalogSpec& spec, CatalogMode mode)
-    : QDialog(owner), spec_(spec), mode_(mode), ui_(std::make_unique<Ui_TCatalogFrm>()) {
-    ui_->setupUi(this);
-    Label1 = ui_->Label1;
-    IndexComboBox = ui_->IndexComboBox;
-    SearchLabel = ui_->SearchLabel;
-    SearchEdit = ui_->SearchEdit;
-    CatGrid = ui_->CatGrid;
-    ButtonOK = ui_->ButtonOK;
-    ButtonCancel = ui_->ButtonCancel;
+    : DataWindow(owner, catalogWindow(spec, mode)), spec_(spec), mode_(mode) {
+    Catalog.setExclusive(true);
+    Catalog.setDeclaredFields(std::vector<std::string>(spec_.fields.begin(), spec_.fields.end()));
+    Catalog.beforePost = [this](data::DataSet& ds) { CatalogBeforePost(ds); };
+    Catalog.onNewRecord = [this](data::DataSet& ds) { CatalogNewRecord(ds); };
 
-    setWindowTitle(QString::fromUtf8(spec_.layoutCaption));
+    ui::setupForm<Ui_TCatalogFrm>(this);
+    ui::bindControls(this, {{"", &CatDataSource}});
+    IndexComboBox = ui::child<QComboBox>(this, "IndexComboBox");
+    SearchEdit = ui::child<QLineEdit>(this, "SearchEdit");
+    CatGrid = ui::child<ui::TDBGridNormal>(this, "CatGrid");
+    ButtonOK = ui::child<QPushButton>(this, "ButtonOK");
+    auto* buttonCancel = ui::child<QPushButton>(this, "ButtonCancel");
+
+    setWindowTitle(QString::fromUtf8(mode_ == CatalogMode::Select && *spec_.selectCaption ? spec_.selectCaption
+                                                                                           : spec_.browseCaption));
     IndexComboBox->addItems({QString::fromUtf8(spec_.codeOrderItem), QString::fromUtf8(kNameOrderItem)});
 
     // The grid as laid out: read-only, whole rows, confirmation before deleting.
@@ -122,7 +116,6 @@ TCatalogFrm::TCatalogFrm(QWidget* owner, const CatalogSpec& spec, CatalogMode mo
     CatGrid->setNoEditSelection(true);
     CatGrid->setOptions(ui::kDefaultGridOptions | ui::dgRowSelect | ui::dgAlwaysShowSelection);
     CatGrid->setReadOnly(true);
-    CatGrid->setDataSource(&CatDataSource);
     CatGrid->setColumns(std::move(cols));
     // Enter in the grid confirms the selection while "OK" can be pressed.
     CatGrid->onKeyDown = [this](QKeyEvent* e) {
@@ -136,53 +129,33 @@ TCatalogFrm::TCatalogFrm(QWidget* owner, const CatalogSpec& spec, CatalogMode mo
     connect(SearchEdit, &QLineEdit::textChanged, this, &TCatalogFrm::SearchEditChange);
     connect(CatGrid, &ui::TNormalDBGrid::dblClick, this, &TCatalogFrm::CatGridDblClick);
     connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    formCreate();
-    if (mode_ == CatalogMode::Browse) setBrowseMode();
+    // The window opens without data when the table cannot be opened.
+    if (openTables(this)) ui::checkBindings(this);
+    IndexComboBox->setCurrentIndex(0);
+    if (Catalog.isEmpty()) ButtonOK->setEnabled(false);
+
+    if (mode_ == CatalogMode::Browse) {
+        ButtonOK->hide();
+        buttonCancel->hide();
+        // Cell editing: Enter walks from cell to cell, Insert and Down at the end add a row.
+        CatGrid->setOptions((CatGrid->options() & ~ui::dgRowSelect) | ui::dgEditing | ui::dgAlwaysShowEditor);
+        CatGrid->setReadOnly(false);
+    }
+    stretchNameColumn();
     if (spec_.focusOrderList)
         IndexComboBox->setFocus();
     else
         CatGrid->setFocus();
+    finishLayout();
 }
 
-TCatalogFrm::~TCatalogFrm() {
-    // The grid lets go of the data source before the table closes under it.
-    CatGrid->setDataSource(nullptr);
-    Catalog.close();
-}
-
-void TCatalogFrm::formCreate() {
-    Catalog.setTableName(spec_.tableName);
-    Catalog.setExclusive(true);
-    std::vector<std::string> fields(spec_.fields.begin(), spec_.fields.end());
-    Catalog.setDeclaredFields(std::move(fields));
-    Catalog.beforePost = [this](data::DataSet& ds) { CatalogBeforePost(ds); };
-    Catalog.onNewRecord = [this](data::DataSet& ds) { CatalogNewRecord(ds); };
-    CatDataSource.setDataSet(&Catalog);
-    try {
-        Catalog.open();
-    } catch (...) {
-        // The window still opens, without data.
-        ui::reportError(this, std::current_exception());
-    }
-    IndexComboBox->setCurrentIndex(0);
-    if (Catalog.isEmpty()) ButtonOK->setEnabled(false);
-}
-
-void TCatalogFrm::setBrowseMode() {
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-    if (spec_.browseMaximizable) flags |= Qt::WindowMaximizeButtonHint;
-    setWindowFlags(flags);
-    setModal(false);
-    setWindowTitle(QString::fromUtf8(spec_.browseCaption));
-    IndexComboBox->setCurrentIndex(0);
-    ButtonOK->hide();
-    ButtonCancel->hide();
-    // Cell editing: Enter walks from cell to cell, Insert and Down at the end add a row.
-    CatGrid->setOptions((CatGrid->options() & ~ui::dgRowSelect) | ui::dgEditing | ui::dgAlwaysShowEditor);
-    CatGrid->setReadOnly(false);
+void TCatalogFrm::stretchNameColumn() {
+    // The other columns keep their widths (and can still be resized by hand).
+    for (int c = 0; c < CatGrid->columnCount(); ++c)
+        if (QString::fromUtf8(spec_.columns[static_cast<size_t>(c)].field) == QLatin1String(spec_.nameField))
+            CatGrid->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
 }
 
 void TCatalogFrm::showCurrentOrder() { IndexComboBox->setCurrentIndex(Catalog.indexName().empty() ? 0 : 1); }
@@ -191,6 +164,16 @@ bool TCatalogFrm::positionOnCode(const data::Value& code) {
     Catalog.setIndexName("");
     showCurrentOrder();
     return Catalog.findKey({code});
+}
+
+bool TCatalogFrm::runSelection(short& code) {
+    // A catalog that could not be opened has already said so.
+    if (!Catalog.active()) return false;
+    if (!ui::runDataAction(this, [&] { positionOnCode(data::Value(static_cast<int>(code))); })) return false;
+    if (exec() != QDialog::Accepted || Catalog.isEmpty()) return false;
+    code = static_cast<short>(Catalog[spec_.codeField].asInteger());
+    Catalog.close();
+    return true;
 }
 
 void TCatalogFrm::IndexComboBoxChange(int item) {
@@ -222,12 +205,7 @@ void TCatalogFrm::CatGridDblClick() {
 }
 
 void TCatalogFrm::CatalogBeforePost(data::DataSet& ds) {
-    for (const char* name : spec_.required) {
-        data::Field* f = ds.findField(name);
-        if (f && !isBlank(*f)) continue;
-        ui::Messages::warning(QString::fromUtf8(spec_.incompleteMessage), this);
-        data::abortSilently();
-    }
+    requireFields(ds, spec_.required, QString::fromUtf8(spec_.incompleteMessage), this);
 }
 
 void TCatalogFrm::CatalogNewRecord(data::DataSet&) { CatGrid->setSelectedIndex(0); }
@@ -251,15 +229,6 @@ void TCatalogFrm::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QDialog::keyPressEvent(e);
-}
-
-void TCatalogFrm::showEvent(QShowEvent* e) {
-    if (!centred_ && (mode_ == CatalogMode::Select || spec_.browseCentred)) {
-        centred_ = true;
-        QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-        if (screen) move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    }
-    QDialog::showEvent(e);
 }
 
 }  // namespace catalogs

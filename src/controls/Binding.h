@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <initializer_list>
 #include <stdexcept>
+#include <type_traits>
 #include <typeinfo>
 
 namespace data {
@@ -50,13 +51,21 @@ void bindControls(QWidget* form, std::initializer_list<NamedSource> sources);
 // data set has. Throws LayoutError naming the control and the field.
 void checkBindings(QWidget* form);
 
-// Runs a layout's setupUi on `form` (a `.ui` file's class Ui_X). Windows that
-// share a base keep this function in their data.
+// The widget kind a layout's setupUi builds on (QWidget, QDialog, ...).
+template <class Ui, class Form>
+Form* layoutFormKind(void (Ui::*)(Form*));
+
+// Runs a layout's setupUi on `form` (a `.ui` file's class Ui_X); throws
+// LayoutError when `form` is not of the kind the layout's top widget is.
+// Windows that share a base keep this function in their data.
 using SetupForm = void (*)(QWidget* form);
 template <class Ui>
 void setupForm(QWidget* form) {
+    using Form = std::remove_pointer_t<decltype(layoutFormKind(&Ui::setupUi))>;
+    Form* f = qobject_cast<Form*>(form);
+    if (!f) throwWrongKind(form, Form::staticMetaObject.className());
     Ui u;
-    u.setupUi(form);
+    u.setupUi(f);
 }
 
 }  // namespace ui

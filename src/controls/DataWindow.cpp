@@ -46,7 +46,10 @@ bool DataWindowCore::openTables(QWidget* parent) {
     try {
         for (data::DataSet* ds : tables()) ds->open();
     } catch (const data::EngineError& e) {
-        Messages::error(QString::fromUtf8(spec_.accessError) + "\n" + QString::fromUtf8(e.what()) + "!", parent);
+        if (spec_.accessError)
+            Messages::error(QString::fromUtf8(spec_.accessError) + "\n" + QString::fromUtf8(e.what()) + "!", parent);
+        else
+            Messages::error(QString::fromUtf8(e.what()), parent);
         return false;
     }
     return true;
@@ -58,6 +61,22 @@ void DataWindowCore::closeTables() noexcept {
             ds->close();
         } catch (...) {
         }
+    }
+}
+
+void DataWindowCore::dropHandlers() noexcept {
+    for (auto& ds : sets_) {
+        for (data::DataSet::Handler* h :
+             {&ds->beforeOpen, &ds->afterOpen, &ds->beforeClose, &ds->afterClose, &ds->beforeInsert, &ds->onNewRecord,
+              &ds->afterInsert, &ds->beforeEdit, &ds->afterEdit, &ds->beforePost, &ds->afterPost, &ds->beforeCancel,
+              &ds->afterCancel, &ds->beforeDelete, &ds->afterDelete, &ds->beforeScroll, &ds->afterScroll,
+              &ds->onCalcFields})
+            *h = nullptr;
+    }
+    for (data::DataSource& s : sources_) {
+        s.onDataChange = nullptr;
+        s.onStateChange = nullptr;
+        s.onUpdateData = nullptr;
     }
 }
 

@@ -41,6 +41,7 @@ struct WindowSpec {
     bool maximizable = false;
     bool fixedSize = true;      // the layout's size, not resizable
     bool centred = true;        // centred on the owner's screen
+    // nullptr: the engine's message alone (windows that open without data)
     const char* accessError = "Eroare de acces la baza de date!";
 };
 
@@ -56,6 +57,9 @@ public:
     bool openTables(QWidget* parent);
     // Closes every data set, errors ignored.
     void closeTables() noexcept;
+    // Drops the event handlers of the data sets and sources: they call into
+    // the window, which is being torn down.
+    void dropHandlers() noexcept;
 
     // NULL, empty or only spaces.
     static bool isBlank(const data::Field& f);
@@ -95,6 +99,7 @@ template <class QtBase>
 class DataWindow : public QtBase, public DataWindowCore {
 public:
     ~DataWindow() override {
+        dropHandlers();
         destroyControls(this);
         closeTables();
     }

@@ -5,14 +5,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
 
 #include "CatalogFixture.h"
-#include "shell/WindowSlots.h"
 #include "catalogs/FirmDataDlg.h"
 #include "controls/DBGNorm.h"
+#include "shell/WindowSlots.h"
 
 using catalogs::TFirmDataDlg;
 
@@ -32,21 +33,26 @@ protected:
              {{"Arhiepiscopia Sibiului", "Protopopiatul Sibiu", "Parohia Sibiu I", "Str. Mare", 2014, felmarosta}});
     }
 
-    static QStringList captions(TFirmDataDlg& d) {
-        return {d.Label2->text(), d.Label3->text(), d.Label4->text(), d.Label9->text(), d.Label15->text()};
+    static QStringList captions(QWidget* d) {
+        QStringList out;
+        for (const char* name : {"Label2", "Label3", "Label4", "Label9", "Label15"})
+            out << gui::control<QLabel>(d, name)->text();
+        return out;
+    }
+
+    static void click(QWidget* d, const char* button) {
+        QTest::mouseClick(gui::control<QPushButton>(d, button), Qt::LeftButton);
     }
 
     // Runs the dialog as the menu command does; `drive` acts on it once shown.
-    bool run(std::function<void(TFirmDataDlg*)> drive) {
-        QTimer::singleShot(0, [drive] {
-            auto* d = qobject_cast<TFirmDataDlg*>(QApplication::activeModalWidget());
-            if (!d) {
+    static bool run(std::function<void(QWidget*)> drive) {
+        gui::onModal([drive](QWidget* d) {
+            if (!qobject_cast<TFirmDataDlg*>(d)) {
                 ADD_FAILURE() << "the dialog is not shown";
+                d->close();
                 return;
             }
-            d->activateWindow();
-            (void)QTest::qWaitForWindowActive(d);
-            QApplication::processEvents();
+            gui::showActive(d);
             drive(d);
             if (QApplication::activeModalWidget() == d) {
                 ADD_FAILURE() << "the dialog is still open";
@@ -70,39 +76,40 @@ TEST_F(FirmData, CaptionsFollowTheMetropolisCheckBoxBothWays) {
         SCOPED_TRACE(c.stored.isNull() ? "NULL" : c.stored.toString());
         oneRecord(c.stored);
         TFirmDataDlg d(nullptr);
-        d.TParohia.open();
-        showActive(&d);
-        EXPECT_EQ(d.MitropCBox->checkState(), c.shown);
-        EXPECT_EQ(captions(d), c.captions);
+        for (data::DataSet* t : d.tables()) t->open();
+        gui::showActive(&d);
+        auto* box = gui::control<ui::TDBCheckBoxNormal>(&d, "MitropCBox");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->checkState(), c.shown);
+        EXPECT_EQ(captions(&d), c.captions);
 
-        QTest::keyClick(d.MitropCBox, Qt::Key_Space);
-        EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(c.afterToggle));
-        EXPECT_EQ(d.MitropCBox->checkState(), c.afterToggle ? Qt::Checked : Qt::Unchecked);
-        EXPECT_EQ(captions(d), c.afterToggle ? kMetropolis : kParish);
+        QTest::keyClick(box, Qt::Key_Space);
+        EXPECT_EQ(box->field()->value(), data::Value(c.afterToggle));
+        EXPECT_EQ(box->checkState(), c.afterToggle ? Qt::Checked : Qt::Unchecked);
+        EXPECT_EQ(captions(&d), c.afterToggle ? kMetropolis : kParish);
 
-        QTest::keyClick(d.MitropCBox, Qt::Key_Space);
-        EXPECT_EQ(d.TParohiaFelmarosta->value(), data::Value(!c.afterToggle));
-        EXPECT_EQ(captions(d), !c.afterToggle ? kMetropolis : kParish);
+        QTest::keyClick(box, Qt::Key_Space);
+        EXPECT_EQ(box->field()->value(), data::Value(!c.afterToggle));
+        EXPECT_EQ(captions(&d), !c.afterToggle ? kMetropolis : kParish);
     }
 }
 
 TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
     EXPECT_TRUE(column("Parohia.DB", "Parohia").empty());
-    bool ok = run([](TFirmDataDlg* d) {
+    bool ok = run([](QWidget* d) {
         EXPECT_EQ(d->windowTitle(), "Datele unitatii");
-        EXPECT_EQ(d->BitBtn1->text(), "&Valideaza");
-        EXPECT_EQ(d->BitBtn1->statusTip(), "Sunt de acord");
-        EXPECT_EQ(QApplication::focusWidget(), d->DBEditNormal1);
-        type("Arhiepiscopia Clujului");
+        EXPECT_EQ(gui::control<QPushButton>(d, "BitBtn1")->text(), "&Valideaza");
+        EXPECT_EQ(gui::control<QPushButton>(d, "BitBtn1")->statusTip(), "Sunt de acord");
+        EXPECT_EQ(gui::focusName(d), "DBEditNormal1");
+        gui::type("Arhiepiscopia Clujului");
         // Enter walks the tab order: the ten further fields, then the button.
-        const std::vector<QWidget*> order{d->DBEditNormal2, d->DBEditNormal3, d->DBEditNormal4, d->DBEditNormal5,
-                                          d->DBEditNormal6, d->DBEditNormal7, d->DBEditNormal8, d->DBEditNormal11,
-                                          d->DBEditNormal9, d->DBEditNormal10, d->BitBtn1};
-        for (QWidget* next : order) {
-            key(Qt::Key_Return);
-            EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+        for (const char* next : {"DBEditNormal2", "DBEditNormal3", "DBEditNormal4", "DBEditNormal5", "DBEditNormal6",
+                                 "DBEditNormal7", "DBEditNormal8", "DBEditNormal11", "DBEditNormal9", "DBEditNormal10",
+                                 "BitBtn1"}) {
+            gui::key(Qt::Key_Return);
+            EXPECT_EQ(gui::focusName(d), next);
         }
-        key(Qt::Key_Return);  // confirms
+        gui::key(Qt::Key_Return);  // confirms
     });
     EXPECT_TRUE(ok);
     EXPECT_EQ(column("Parohia.DB", "Arhiepiscopia"), std::vector<data::Value>{data::Value("Arhiepiscopia Clujului")});
@@ -111,65 +118,61 @@ TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
 
 TEST_F(FirmData, TheCloseBoxDiscardsAndValideazaStores) {
     oneRecord(false);
-    EXPECT_FALSE(run([](TFirmDataDlg* d) {
-        d->DBEditNormal4->setFocus();
-        QApplication::processEvents();
-        type("Str. Noua");
+    EXPECT_FALSE(run([](QWidget* d) {
+        gui::focus(gui::control<ui::TDBEditNormal>(d, "DBEditNormal4"));
+        gui::type("Str. Noua");
         d->close();
     }));
     EXPECT_EQ(column("Parohia.DB", "Strada"), std::vector<data::Value>{data::Value("Str. Mare")});
 
-    EXPECT_TRUE(run([](TFirmDataDlg* d) {
-        d->DBEditNormal4->setFocus();
-        QApplication::processEvents();
-        type("Str. Noua");
-        QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
+    EXPECT_TRUE(run([](QWidget* d) {
+        gui::focus(gui::control<ui::TDBEditNormal>(d, "DBEditNormal4"));
+        gui::type("Str. Noua");
+        click(d, "BitBtn1");
     }));
     EXPECT_EQ(column("Parohia.DB", "Strada"), std::vector<data::Value>{data::Value("Str. Noua")});
 }
 
 TEST_F(FirmData, TheYearComesFromTheListOrIsTyped) {
     oneRecord(false);
-    EXPECT_TRUE(run([](TFirmDataDlg* d) {
-        EXPECT_EQ(d->DBComboNormal1->count(), 45);
-        EXPECT_EQ(d->DBComboNormal1->itemText(0), "2006");
-        EXPECT_EQ(d->DBComboNormal1->itemText(44), "2050");
-        d->DBComboNormal1->setFocus();
-        QApplication::processEvents();
+    EXPECT_TRUE(run([](QWidget* d) {
+        auto* year = gui::control<ui::TDBComboNormal>(d, "DBComboNormal1");
+        EXPECT_EQ(year->count(), 45);
+        EXPECT_EQ(year->itemText(0), "2006");
+        EXPECT_EQ(year->itemText(44), "2050");
+        gui::focus(year);
         // 2014 is item 8; eleven steps down reach 2025.
-        for (int i = 0; i < 11; ++i) key(Qt::Key_Down);
-        EXPECT_EQ(d->DBComboNormal1->currentText(), "2025");
-        key(Qt::Key_Return);
-        EXPECT_EQ(QApplication::focusWidget(), d->MitropCBox);
-        QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
+        for (int i = 0; i < 11; ++i) gui::key(Qt::Key_Down);
+        EXPECT_EQ(year->currentText(), "2025");
+        gui::key(Qt::Key_Return);
+        EXPECT_EQ(gui::focusName(d), "MitropCBox");
+        click(d, "BitBtn1");
     }));
     EXPECT_EQ(column("Parohia.DB", "An_lucru"), std::vector<data::Value>{data::Value(2025)});
 
-    EXPECT_TRUE(run([](TFirmDataDlg* d) {
-        d->DBComboNormal1->setFocus();
-        QApplication::processEvents();
-        key(Qt::Key_A, Qt::ControlModifier);
-        type("2005");
-        QTest::mouseClick(d->BitBtn1, Qt::LeftButton);
+    EXPECT_TRUE(run([](QWidget* d) {
+        gui::focus(gui::control<ui::TDBComboNormal>(d, "DBComboNormal1"));
+        gui::key(Qt::Key_A, Qt::ControlModifier);
+        gui::type("2005");
+        click(d, "BitBtn1");
     }));
     EXPECT_EQ(column("Parohia.DB", "An_lucru"), std::vector<data::Value>{data::Value(2005)});
 }
 
 TEST_F(FirmData, ARecordTheTableRefusesIsReportedAndTheDialogStaysOpen) {
     oneRecord(false);
-    EXPECT_TRUE(run([](TFirmDataDlg* d) {
-        d->DBComboNormal1->setFocus();
-        QApplication::processEvents();
-        key(Qt::Key_A, Qt::ControlModifier);
-        type("20-5");
-        d->BitBtn1->click();
-        QApplication::processEvents();
+    EXPECT_TRUE(run([](QWidget* d) {
+        gui::focus(gui::control<ui::TDBComboNormal>(d, "DBComboNormal1"));
+        gui::key(Qt::Key_A, Qt::ControlModifier);
+        gui::type("20-5");
+        gui::control<QPushButton>(d, "BitBtn1")->click();
+        gui::settle();
         EXPECT_TRUE(d->isVisible());
         ASSERT_EQ(messages().size(), 1);
         EXPECT_TRUE(messages()[0].contains("20-5"));
-        key(Qt::Key_A, Qt::ControlModifier);
-        type("2015");
-        d->BitBtn1->click();
+        gui::key(Qt::Key_A, Qt::ControlModifier);
+        gui::type("2015");
+        gui::control<QPushButton>(d, "BitBtn1")->click();
     }));
     EXPECT_EQ(column("Parohia.DB", "An_lucru"), std::vector<data::Value>{data::Value(2015)});
 }
@@ -179,7 +182,7 @@ TEST_F(FirmData, AMissingTableGivesTheAccessErrorAndNoDialog) {
     bool shown = false;
     QTimer::singleShot(0, [&shown] { shown = QApplication::activeModalWidget() != nullptr; });
     EXPECT_FALSE(shell::RunModalDialog<TFirmDataDlg>(nullptr, catalogs::kParohiaAccessError));
-    QApplication::processEvents();
+    gui::settle();
     EXPECT_FALSE(shown);
     ASSERT_EQ(ui::Messages::history().size(), 1u);
     const ui::MessageRecord& m = ui::Messages::history()[0];
