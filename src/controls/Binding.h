@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <initializer_list>
 #include <stdexcept>
+#include <type_traits>
 #include <typeinfo>
 
 namespace data {
@@ -50,13 +51,23 @@ void bindControls(QWidget* form, std::initializer_list<NamedSource> sources);
 // data set has. Throws LayoutError naming the control and the field.
 void checkBindings(QWidget* form);
 
+namespace detail {
+// The kind of the top widget a layout's setupUi builds on (QWidget, QDialog...).
+template <class Ui, class Top>
+Top* setupUiTop(void (Ui::*)(Top*));
+}  // namespace detail
+
 // Runs a layout's setupUi on `form` (a `.ui` file's class Ui_X). Windows that
-// share a base keep this function in their data.
+// share a base keep this function in their data. A layout drawn on a QDialog
+// needs a QDialog; another kind of form throws LayoutError.
 using SetupForm = void (*)(QWidget* form);
 template <class Ui>
 void setupForm(QWidget* form) {
+    using Top = std::remove_pointer_t<decltype(detail::setupUiTop(&Ui::setupUi))>;
+    auto* top = dynamic_cast<Top*>(form);
+    if (!top) throwWrongKind(form, typeid(Top).name());
     Ui u;
-    u.setupUi(form);
+    u.setupUi(top);
 }
 
 }  // namespace ui

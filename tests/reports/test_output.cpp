@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest/QTest>
 
