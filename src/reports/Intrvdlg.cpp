@@ -1,63 +1,46 @@
 #include "reports/Intrvdlg.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
-#include "shell/Messages.h"
+#include "ui_Intrvdlg.h"
+
+#include "controls/Binding.h"
+#include "controls/DateEdit.h"
 #include "data/Format.h"
+#include "shell/Messages.h"
 
 namespace reports {
 
-TIntervalDlg::TIntervalDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Setati intervalul dorit:"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setModal(true);
+namespace {
 
-    FirstDateEdit = new ui::TDateEdit(this);
-    FirstDateEdit->setObjectName(QStringLiteral("FirstDateEdit"));
-    LastDateEdit = new ui::TDateEdit(this);
-    LastDateEdit->setObjectName(QStringLiteral("LastDateEdit"));
-    FirstLbl = new QLabel(QStringLiteral("&De la data de :"), this);
-    FirstLbl->setBuddy(FirstDateEdit);
-    LastLbl = new QLabel(QStringLiteral("&pana în data:"), this);
-    LastLbl->setBuddy(LastDateEdit);
+constexpr ui::WindowSpec kDialog{};
 
-    CancelBtn = new QPushButton(QStringLiteral("&Inchide"), this);
-    CancelBtn->setToolTip(QStringLiteral("Renunt"));
-    CancelBtn->setAutoDefault(false);
-    OKBtn = new QPushButton(QStringLiteral("&Deschide"), this);
-    OKBtn->setToolTip(QStringLiteral("Sunt de acord"));
-    OKBtn->setAutoDefault(false);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(OKBtn, &QPushButton::clicked, this, &TIntervalDlg::CheckInterval);
+}  // namespace
 
-    auto* grid = new QGridLayout;
-    grid->addWidget(FirstLbl, 0, 0);
-    grid->addWidget(FirstDateEdit, 0, 1);
-    grid->addWidget(LastLbl, 1, 0);
-    grid->addWidget(LastDateEdit, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(OKBtn);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(grid);
-    main->addLayout(buttons);
-
+TIntervalDlg::TIntervalDlg(QWidget* parent) : DataWindow(parent, kDialog) {
+    ui::setupForm<Ui_TIntervalDlg>(this);
+    FirstDateEdit = ui::child<ui::TDateEdit>(this, "FirstDateEdit");
+    LastDateEdit = ui::child<ui::TDateEdit>(this, "LastDateEdit");
+    connect(ui::child<QPushButton>(this, "CancelBtn"), &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui::child<QPushButton>(this, "OKBtn"), &QPushButton::clicked, this, &TIntervalDlg::CheckInterval);
     FirstDateEdit->installEventFilter(this);
     LastDateEdit->installEventFilter(this);
-    setTabOrder(FirstDateEdit, LastDateEdit);
-    setTabOrder(LastDateEdit, CancelBtn);
-    setTabOrder(CancelBtn, OKBtn);
+    finishLayout();
     FirstDateEdit->setFocus();
 }
 
+void TIntervalDlg::setInterval(const data::Date& first, const data::Date& last) {
+    FirstDateEdit->setValue(first);
+    LastDateEdit->setValue(last);
+}
+
+data::Date TIntervalDlg::firstDate() const { return FirstDateEdit->value(); }
+
+data::Date TIntervalDlg::lastDate() const { return LastDateEdit->value(); }
+
 void TIntervalDlg::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
+    DataWindow::showEvent(e);
     FirstDateEdit->setFocus();
 }
 
@@ -90,16 +73,15 @@ bool TIntervalDlg::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return DataWindow::eventFilter(watched, event);
 }
 
 bool SelectInterval(QWidget* owner, data::Date& start, data::Date& end) {
     TIntervalDlg dlg(owner);
-    dlg.FirstDateEdit->setValue(start);
-    dlg.LastDateEdit->setValue(end);
+    dlg.setInterval(start, end);
     if (dlg.exec() != QDialog::Accepted) return false;
-    start = dlg.FirstDateEdit->value();
-    end = dlg.LastDateEdit->value();
+    start = dlg.firstDate();
+    end = dlg.lastDate();
     return true;
 }
 

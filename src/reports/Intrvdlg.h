@@ -1,35 +1,39 @@
-// The date-interval dialog of the report runs.
+// The date-interval dialog of the report runs; its layout is Intrvdlg.ui.
 #pragma once
 #include <QDialog>
 
-#include "controls/DateEdit.h"
+#include "controls/DataWindow.h"
 #include "data/Value.h"
 
-class QLabel;
 class QPushButton;
+
+namespace ui {
+class TDateEdit;
+}
 
 namespace reports {
 
-class TIntervalDlg : public QDialog {
+class TIntervalDlg : public ui::DataWindow<QDialog> {
     Q_OBJECT
 public:
     explicit TIntervalDlg(QWidget* parent = nullptr);
 
-    QLabel* FirstLbl;
-    ui::TDateEdit* FirstDateEdit;
-    QLabel* LastLbl;
-    ui::TDateEdit* LastDateEdit;
-    QPushButton* CancelBtn;  // "&Inchide"
-    QPushButton* OKBtn;      // "&Deschide"
-
-    // "&Deschide": closes with confirmation when the interval is correct,
-    // otherwise warns and stays open.
-    void CheckInterval();
+    void setInterval(const data::Date& first, const data::Date& last);
+    data::Date firstDate() const;
+    data::Date lastDate() const;
 
 protected:
     // Enter in the first date moves to the second; in the second it confirms.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* e) override;
+
+private:
+    // "&Deschide": closes with confirmation when the interval is correct,
+    // otherwise warns and stays open.
+    void CheckInterval();
+
+    ui::TDateEdit* FirstDateEdit;
+    ui::TDateEdit* LastDateEdit;
 };
 
 // Asks for an interval starting from `start` and `end`; on confirmation

@@ -3,6 +3,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
+#include <cmath>
 
 #include "reports/Fonts.h"
 
@@ -91,57 +92,106 @@ bool PreparedReport::save(const QString& path, QString* error) const {
     return true;
 }
 
-std::optional<PreparedReport> PreparedReport::load(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return std::nullopt;
+namespace {
+
+// The fewest bytes one page, element and band take in the file. A count is
+// checked against the bytes left before anything is reserved for it, so a
+// damaged count can never ask for more memory than the file could fill.
+constexpr qint64 kPageBytes = 8 + 8 + 4 + 4;  // width, height, two counts
+constexpr qint64 kElementBytes = 1 + 32 + 4 + (4 + 8 + 4) + 1 + 2 + 2 * 11 + 8 + 4;
+constexpr qint64 kBandBytes = 4 + 8 + 8;
+
+// Reads from a saved-report file; any inconsistency marks it damaged.
+class ReportReader {
+public:
+    explicit ReportReader(QFile& file) : file_(file), s_(&file) { s_.setVersion(QDataStream::Qt_6_0); }
+
+    QDataStream& stream() { return s_; }
+    bool ok() const { return ok_ && s_.status() == QDataStream::Ok; }
+    void fail() { ok_ = false; }
+
+    // A count of items of at least `itemBytes` each that the rest of the file can hold.
+    qint32 count(qint64 itemBytes) {
+        qint32 n = -1;
+        s_ >> n;
+        if (!ok() || n < 0 || n > (file_.size() - file_.pos()) / itemBytes) {
+            fail();
+            return 0;
+        }
+        return n;
     }
-    QDataStream s(&file);
-    s.setVersion(QDataStream::Qt_6_0);
+    // A measure in millimetres within `limit`.
+    double measure(double limit) {
+        double v = 0;
+        s_ >> v;
+        if (!std::isfinite(v) || std::fabs(v) > limit) fail();
+        return v;
+    }
+
+private:
+    QFile& file_;
+    QDataStream s_;
+    bool ok_ = true;
+};
+
+constexpr double kMaxMeasure = 100000;  // mm
+
+void readElement(ReportReader& in, PageElement& e) {
+    QDataStream& s = in.stream();
+    qint8 kind = 0, align = 0;
+    s >> kind;
+    const double x = in.measure(kMaxMeasure), y = in.measure(kMaxMeasure);
+    const double w = in.measure(kMaxMeasure), h = in.measure(kMaxMeasure);
+    e.box = QRectF(x, y, w, h);
+    s >> e.text;
+    readFont(s, e.font);
+    if (!std::isfinite(e.font.size) || e.font.size < 0 || e.font.size > 1000) in.fail();
+    s >> align >> e.wordWrap >> e.clip >> e.color >> e.background;
+    e.penWidth = in.measure(kMaxMeasure);
+    s >> e.name;
+    if (kind < 0 || kind > 2 || align < 0 || align > 2) in.fail();
+    e.kind = static_cast<PageElement::Kind>(kind);
+    e.align = static_cast<HAlign>(align);
+}
+
+bool readPage(ReportReader& in, Page& p) {
+    p.width = in.measure(kMaxMeasure);
+    p.height = in.measure(kMaxMeasure);
+    if (!(p.width > 0 && p.height > 0)) in.fail();
+    const qint32 elements = in.count(kElementBytes);
+    p.elements.reserve(static_cast<size_t>(elements));
+    for (qint32 k = 0; k < elements && in.ok(); ++k) readElement(in, p.elements.emplace_back());
+    const qint32 bands = in.count(kBandBytes);
+    p.bands.reserve(static_cast<size_t>(bands));
+    for (qint32 k = 0; k < bands && in.ok(); ++k) {
+        BandPlacement& b = p.bands.emplace_back();
+        in.stream() >> b.name;
+        b.top = in.measure(kMaxMeasure);
+        b.height = in.measure(kMaxMeasure);
+    }
+    return in.ok();
+}
+
+}  // namespace
+
+std::optional<PreparedReport> PreparedReport::load(const QString& path, QString* error) {
+    auto refuse = [&](const char* text) -> std::optional<PreparedReport> {
+        if (error) *error = QString::fromUtf8(text).arg(path);
+        return std::nullopt;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return refuse("Fisierul %1 nu este un raport salvat!");
+    ReportReader in(file);
     quint32 magic = 0;
     quint16 version = 0;
-    s >> magic >> version;
-    if (magic != kMagic || version != kVersion) {
-        if (error) *error = QStringLiteral("not a saved report");
-        return std::nullopt;
-    }
+    in.stream() >> magic >> version;
+    if (!in.ok() || magic != kMagic || version != kVersion) return refuse("Fisierul %1 nu este un raport salvat!");
     PreparedReport r;
-    qint32 pageCount = 0;
-    s >> r.title >> pageCount;
-    if (pageCount < 0 || pageCount > 1000000) {
-        if (error) *error = QStringLiteral("damaged file");
-        return std::nullopt;
-    }
-    for (qint32 i = 0; i < pageCount && s.status() == QDataStream::Ok; ++i) {
-        Page p;
-        qint32 n = 0;
-        s >> p.width >> p.height >> n;
-        if (n < 0 || n > 10000000) break;
-        p.elements.reserve(static_cast<size_t>(n));
-        for (qint32 k = 0; k < n && s.status() == QDataStream::Ok; ++k) {
-            PageElement e;
-            qint8 kind = 0, align = 0;
-            s >> kind >> e.box >> e.text;
-            readFont(s, e.font);
-            s >> align >> e.wordWrap >> e.clip >> e.color >> e.background >> e.penWidth >> e.name;
-            e.kind = static_cast<PageElement::Kind>(std::clamp<int>(kind, 0, 2));
-            e.align = static_cast<HAlign>(std::clamp<int>(align, 0, 2));
-            p.elements.push_back(std::move(e));
-        }
-        s >> n;
-        if (n < 0 || n > 10000000) break;
-        for (qint32 k = 0; k < n && s.status() == QDataStream::Ok; ++k) {
-            BandPlacement b;
-            s >> b.name >> b.top >> b.height;
-            p.bands.push_back(std::move(b));
-        }
-        r.pages.push_back(std::move(p));
-    }
-    if (s.status() != QDataStream::Ok || static_cast<qint32>(r.pages.size()) != pageCount) {
-        if (error) *error = QStringLiteral("damaged file");
-        return std::nullopt;
-    }
+    in.stream() >> r.title;
+    const qint32 pageCount = in.count(kPageBytes);
+    r.pages.reserve(static_cast<size_t>(pageCount));
+    for (qint32 i = 0; i < pageCount && in.ok(); ++i) readPage(in, r.pages.emplace_back());
+    if (!in.ok()) return refuse("Fisierul %1 este deteriorat!");
     return r;
 }
 

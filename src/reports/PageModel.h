@@ -79,6 +79,9 @@ struct PreparedReport {
 
     // The program's own saved-report file.
     bool save(const QString& path, QString* error = nullptr) const;
+    // Reads a saved report. A file that cannot be read or is of another kind,
+    // or one that is damaged (cut, or with counts or measures its size cannot
+    // hold), gives nullopt and, in `error`, the text to show the user.
     static std::optional<PreparedReport> load(const QString& path, QString* error = nullptr);
 };
 

@@ -145,10 +145,22 @@ TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : QDialog(parent)
     main->addWidget(scroll_, 1);
     main->addWidget(status_);
 
+    // Opens maximised with the page filling the width; the zoom follows the
+    // scroll area's size once it is laid out (see eventFilter).
     resize(900, 700);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    scroll_->installEventFilter(this);
     page_ = pageCount() > 0 ? 1 : 0;
     applyFitZoom();
     refresh();
+}
+
+bool TQRPreview::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == scroll_ && e->type() == QEvent::Resize && mode_ != ZoomMode::Percent) {
+        applyFitZoom();
+        refresh();
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 void TQRPreview::setPrintOptions(int copies, int firstPage, int lastPage) {
@@ -168,7 +180,11 @@ double TQRPreview::pixelsPerMm(int percent) const { return percent / 100.0 * log
 void TQRPreview::applyFitZoom() {
     if (mode_ == ZoomMode::Percent || pageCount() == 0) return;
     const Page& p = report_.pages[static_cast<size_t>(std::max(page_, 1) - 1)];
-    const QSize vp = scroll_->viewport()->size() - QSize(2 * PreviewPage::kBorder + 4, 2 * PreviewPage::kBorder + 4);
+    // The room inside the scroll area less a vertical scroll bar, whether one
+    // shows or not: the zoom does not depend on its own result.
+    const int bar = scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
+    const QSize room = scroll_->maximumViewportSize() - QSize(bar, 0);
+    const QSize vp = room - QSize(2 * PreviewPage::kBorder + 4, 2 * PreviewPage::kBorder + 4);
     const double base = logicalDpiX() / 25.4;
     double z = vp.width() / (p.width * base);
     if (mode_ == ZoomMode::FitPage) z = std::min(z, vp.height() / (p.height * base));
@@ -220,14 +236,6 @@ void TQRPreview::refresh() {
     if (QToolButton* b = button(QStringLiteral("Salveaza raportul"))) b->setEnabled(n > 0);
 }
 
-void TQRPreview::resizeEvent(QResizeEvent* e) {
-    QDialog::resizeEvent(e);
-    if (mode_ != ZoomMode::Percent) {
-        applyFitZoom();
-        refresh();
-    }
-}
-
 void TQRPreview::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
         case Qt::Key_PageDown: nextPage(); return;
@@ -267,7 +275,7 @@ bool TQRPreview::loadFrom(const QString& path) {
     QString error;
     auto loaded = PreparedReport::load(path, &error);
     if (!loaded) {
-        ui::Messages::error(QStringLiteral("Fisierul %1 nu este un raport salvat!").arg(path), this);
+        ui::Messages::error(error, this);
         return false;
     }
     report_ = std::move(*loaded);

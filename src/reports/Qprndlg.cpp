@@ -1,63 +1,56 @@
 #include "reports/Qprndlg.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QFontComboBox>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QVBoxLayout>
+#include <algorithm>
 
-#include "shell/Messages.h"
+#include "ui_Fontdlg.h"
+#include "ui_Qprndlg.h"
+
+#include "controls/Binding.h"
 #include "reports/Fonts.h"
 #include "reports/Printer.h"
+#include "shell/Messages.h"
 
 namespace reports {
 
+namespace {
+
+// Modal dialogs: centred, fixed size, a title bar with a close box.
+constexpr ui::WindowSpec kDialog{};
+
+}  // namespace
+
 // ------------------------------------------------------------------ font dialog
 
-TReportFontDlg::TReportFontDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Font"));
-    FontCombo = new QFontComboBox(this);
-    FontCombo->setFontFilters(QFontComboBox::ScalableFonts);
-    FontCombo->setEditable(false);
-    SizeSpin = new QSpinBox(this);
-    SizeSpin->setRange(5, 48);
-    Sample = new QLabel(QStringLiteral("AaBbCc ĂÂÎȘȚ 0123456789"), this);
-    Sample->setMinimumHeight(60);
-    Sample->setFrameShape(QFrame::StyledPanel);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Font:"), FontCombo);
-    form->addRow(QStringLiteral("&Marime:"), SizeSpin);
-    auto* box = new QDialogButtonBox(this);
-    box->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    box->addButton(QStringLiteral("&Renunta"), QDialogButtonBox::RejectRole);
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(form);
-    main->addWidget(Sample);
-    main->addWidget(box);
-    auto sample = [this] {
-        QFont f = FontCombo->currentFont();
-        f.setPointSize(SizeSpin->value());
-        Sample->setFont(f);
-    };
-    connect(FontCombo, &QFontComboBox::currentFontChanged, this, [this, sample] {
+TReportFontDlg::TReportFontDlg(QWidget* parent) : DataWindow(parent, kDialog) {
+    ui::setupForm<Ui_TReportFontDlg>(this);
+    FontCombo = ui::child<QFontComboBox>(this, "FontCombo");
+    SizeSpin = ui::child<QSpinBox>(this, "SizeSpin");
+    Sample = ui::child<QLabel>(this, "Sample");
+    connect(ui::child<QPushButton>(this, "OKBtn"), &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui::child<QPushButton>(this, "CancelBtn"), &QPushButton::clicked, this, &QDialog::reject);
+    connect(FontCombo, &QFontComboBox::currentFontChanged, this, [this] {
         if (!loading_) changed_ = true;
-        sample();
+        showSample();
     });
-    connect(SizeSpin, &QSpinBox::valueChanged, this, sample);
+    connect(SizeSpin, &QSpinBox::valueChanged, this, &TReportFontDlg::showSample);
+    finishLayout();
 }
 
-void TReportFontDlg::setFont(const QString& name, int size) {
+void TReportFontDlg::showSample() {
+    QFont f = FontCombo->currentFont();
+    f.setPointSize(SizeSpin->value());
+    Sample->setFont(f);
+}
+
+void TReportFontDlg::setReportFont(const QString& name, int size) {
     loading_ = true;
     original_ = name;
     changed_ = false;
@@ -103,132 +96,48 @@ QPixmap pagePicture(bool landscape, bool margins) {
     return pm;
 }
 
-QSpinBox* marginSpin(QWidget* parent) {
-    auto* s = new QSpinBox(parent);
-    s->setRange(0, 9999);
-    return s;
-}
-
 }  // namespace
 
-TQRPrnDlg::TQRPrnDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Setari pentru listarea rapoarte"));
-    setModal(true);
-
-    PageControl = new QTabWidget(this);
-
-    // --- "Listare "
-    ListareTab = new QWidget;
-    RBAll = new QRadioButton(QStringLiteral("&Listeaza tot"), ListareTab);
-    RBPartial = new QRadioButton(QStringLiteral("Listeaza &partial"), ListareTab);
-    RBAll->setChecked(true);
-    FirstPageSpin = new QSpinBox(ListareTab);
-    FirstPageSpin->setRange(1, 9999);
-    FirstPageSpin->setValue(1);
-    LastPageSpin = new QSpinBox(ListareTab);
-    LastPageSpin->setRange(1, 9999);
-    LastPageSpin->setValue(1);
-    FirstPageSpin->setEnabled(false);
-    LastPageSpin->setEnabled(false);
-    auto* firstLbl = new QLabel(QStringLiteral("&Prima pagina:"), ListareTab);
-    firstLbl->setBuddy(FirstPageSpin);
-    auto* lastLbl = new QLabel(QStringLiteral("Ultima p&agina:"), ListareTab);
-    lastLbl->setBuddy(LastPageSpin);
-    CopiesSpin = new QSpinBox(ListareTab);
-    CopiesSpin->setRange(1, 1000);
-    CopiesSpin->setValue(1);
-    auto* copiesLbl = new QLabel(QStringLiteral("&Exemplare:"), ListareTab);
-    copiesLbl->setBuddy(CopiesSpin);
-    CBPrev = new QCheckBox(QStringLiteral("&Afisare pe ecran"), ListareTab);
-    PrinterLbl = new QLabel(ListareTab);
-    PrinterLbl->setWordWrap(true);
-    FontLbl = new QLabel(ListareTab);
-
-    auto* rangeBox = new QGroupBox(QStringLiteral("Pagini"), ListareTab);
-    auto* rg = new QGridLayout(rangeBox);
-    rg->addWidget(RBAll, 0, 0, 1, 2);
-    rg->addWidget(RBPartial, 1, 0, 1, 2);
-    rg->addWidget(firstLbl, 2, 0);
-    rg->addWidget(FirstPageSpin, 2, 1);
-    rg->addWidget(lastLbl, 3, 0);
-    rg->addWidget(LastPageSpin, 3, 1);
-    auto* lg = new QGridLayout(ListareTab);
-    lg->addWidget(rangeBox, 0, 0, 3, 1);
-    lg->addWidget(copiesLbl, 0, 1);
-    lg->addWidget(CopiesSpin, 0, 2);
-    lg->addWidget(CBPrev, 1, 1, 1, 2);
-    auto* prnCaption = new QLabel(QStringLiteral("Imprimanta:"), ListareTab);
-    auto* fontCaption = new QLabel(QStringLiteral("Font:"), ListareTab);
-    lg->addWidget(prnCaption, 3, 0);
-    lg->addWidget(PrinterLbl, 3, 1, 1, 2);
-    lg->addWidget(fontCaption, 4, 0);
-    lg->addWidget(FontLbl, 4, 1, 1, 2);
-    PageControl->addTab(ListareTab, QStringLiteral("Listare "));
-
-    // --- "Pagina"
-    PaginaTab = new QWidget;
-    MarginsBox = new QGroupBox(QStringLiteral("Margini de pagina"), PaginaTab);
-    TopEdit = marginSpin(MarginsBox);
-    BottomEdit = marginSpin(MarginsBox);
-    LeftEdit = marginSpin(MarginsBox);
-    RightEdit = marginSpin(MarginsBox);
-    MarginImage = new QLabel(MarginsBox);
-    auto* mg = new QGridLayout(MarginsBox);
-    int row = 0;
-    for (auto [caption, edit] : {std::pair{"Sus:", TopEdit}, std::pair{"Jos:", BottomEdit}, std::pair{"Stînga:", LeftEdit},
-                                 std::pair{"Dreapta:", RightEdit}}) {
-        auto* l = new QLabel(QString::fromUtf8(caption), MarginsBox);
-        l->setBuddy(edit);
-        mg->addWidget(l, row, 0);
-        mg->addWidget(edit, row, 1);
-        mg->addWidget(new QLabel(QStringLiteral("mm"), MarginsBox), row, 2);
-        ++row;
-    }
-    mg->addWidget(MarginImage, 0, 3, 4, 1, Qt::AlignCenter);
-    OrientationBox = new QGroupBox(QStringLiteral("Orientare"), PaginaTab);
-    CBPortrait = new QRadioButton(QStringLiteral("&Portret"), OrientationBox);
-    CBLandscape = new QRadioButton(QStringLiteral("P&eisaj"), OrientationBox);
-    OrientationImage = new QLabel(OrientationBox);
-    auto* og = new QGridLayout(OrientationBox);
-    og->addWidget(CBPortrait, 0, 0);
-    og->addWidget(CBLandscape, 1, 0);
-    og->addWidget(OrientationImage, 0, 1, 2, 1, Qt::AlignCenter);
-    auto* pg = new QHBoxLayout(PaginaTab);
-    pg->addWidget(MarginsBox);
-    pg->addWidget(OrientationBox);
-    PageControl->addTab(PaginaTab, QStringLiteral("Pagina"));
-
-    // --- buttons
-    PrnBtn = new QPushButton(QStringLiteral("&Imprimanta"), this);
-    FntBtn = new QPushButton(QStringLiteral("&Font"), this);
-    CancelBtn = new QPushButton(QStringLiteral("&Inchide"), this);
-    CancelBtn->setToolTip(QStringLiteral("Renunt"));
-    OKBtn = new QPushButton(QStringLiteral("&Printeaza"), this);
-    OKBtn->setToolTip(QStringLiteral("Sunt de acord"));
-    for (QPushButton* b : {PrnBtn, FntBtn, CancelBtn, OKBtn}) b->setAutoDefault(false);
-    auto* bl = new QHBoxLayout;
-    bl->addWidget(PrnBtn);
-    bl->addWidget(FntBtn);
-    bl->addStretch(1);
-    bl->addWidget(CancelBtn);
-    bl->addWidget(OKBtn);
-    auto* main = new QVBoxLayout(this);
-    main->addWidget(PageControl);
-    main->addLayout(bl);
+TQRPrnDlg::TQRPrnDlg(QWidget* parent) : DataWindow(parent, kDialog) {
+    ui::setupForm<Ui_TQRPrnDlg>(this);
+    PageControl = ui::child<QTabWidget>(this, "PageControl");
+    ListareTab = ui::child<QWidget>(this, "ListareTab");
+    PaginaTab = ui::child<QWidget>(this, "PaginaTab");
+    RBAll = ui::child<QRadioButton>(this, "RBAll");
+    RBPartial = ui::child<QRadioButton>(this, "RBPartial");
+    FirstPageSpin = ui::child<QSpinBox>(this, "FirstPageSpin");
+    LastPageSpin = ui::child<QSpinBox>(this, "LastPageSpin");
+    CopiesSpin = ui::child<QSpinBox>(this, "CopiesSpin");
+    CBPrev = ui::child<QCheckBox>(this, "CBPrev");
+    PrinterLbl = ui::child<QLabel>(this, "PrinterLbl");
+    FontLbl = ui::child<QLabel>(this, "FontLbl");
+    TopEdit = ui::child<QSpinBox>(this, "TopEdit");
+    BottomEdit = ui::child<QSpinBox>(this, "BottomEdit");
+    LeftEdit = ui::child<QSpinBox>(this, "LeftEdit");
+    RightEdit = ui::child<QSpinBox>(this, "RightEdit");
+    MarginImage = ui::child<QLabel>(this, "MarginImage");
+    CBPortrait = ui::child<QRadioButton>(this, "CBPortrait");
+    CBLandscape = ui::child<QRadioButton>(this, "CBLandscape");
+    OrientationImage = ui::child<QLabel>(this, "OrientationImage");
+    PrnBtn = ui::child<QPushButton>(this, "PrnBtn");
+    FntBtn = ui::child<QPushButton>(this, "FntBtn");
+    CancelBtn = ui::child<QPushButton>(this, "CancelBtn");
+    OKBtn = ui::child<QPushButton>(this, "OKBtn");
 
     connect(RBAll, &QRadioButton::clicked, this, &TQRPrnDlg::RBAllClick);
     connect(RBPartial, &QRadioButton::clicked, this, &TQRPrnDlg::RBAllClick);
     connect(FirstPageSpin, &QSpinBox::valueChanged, this, &TQRPrnDlg::FirstPageSpinChange);
-    connect(TopEdit, &QSpinBox::valueChanged, this, &TQRPrnDlg::TopEditChange);
-    connect(BottomEdit, &QSpinBox::valueChanged, this, &TQRPrnDlg::BottomEditChange);
-    connect(LeftEdit, &QSpinBox::valueChanged, this, &TQRPrnDlg::LeftEditChange);
-    connect(RightEdit, &QSpinBox::valueChanged, this, &TQRPrnDlg::RightEditChange);
-    connect(CBPortrait, &QRadioButton::clicked, this, &TQRPrnDlg::CBPortraitClick);
-    connect(CBLandscape, &QRadioButton::clicked, this, &TQRPrnDlg::CBLandscapeClick);
+    connect(TopEdit, &QSpinBox::valueChanged, this, [this] { marginChanged(TopEdit, BottomEdit); });
+    connect(BottomEdit, &QSpinBox::valueChanged, this, [this] { marginChanged(BottomEdit, TopEdit); });
+    connect(LeftEdit, &QSpinBox::valueChanged, this, [this] { marginChanged(LeftEdit, RightEdit); });
+    connect(RightEdit, &QSpinBox::valueChanged, this, [this] { marginChanged(RightEdit, LeftEdit); });
+    connect(CBPortrait, &QRadioButton::clicked, this, [this] { orientationClicked(Orientation::Portrait); });
+    connect(CBLandscape, &QRadioButton::clicked, this, [this] { orientationClicked(Orientation::Landscape); });
     connect(PrnBtn, &QPushButton::clicked, this, &TQRPrnDlg::PrnBtnClick);
     connect(FntBtn, &QPushButton::clicked, this, &TQRPrnDlg::FntBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TQRPrnDlg::reject);
     connect(OKBtn, &QPushButton::clicked, this, &TQRPrnDlg::OKBtnClick);
+    finishLayout();
 }
 
 void TQRPrnDlg::loadSettings() {
@@ -236,9 +145,9 @@ void TQRPrnDlg::loadSettings() {
     PrinterDevice& printer = currentPrinter();
     // 1. preview choice, font, labels, first tab
     CBPrev->setChecked(s.Preview);
-    fontName = s.FontName;
-    fontSize = s.FontSize;
-    fontPitch = s.FontPitch;
+    fontName_ = s.FontName;
+    fontSize_ = s.FontSize;
+    fontPitch_ = s.FontPitch;
     refreshFontLabel();
     refreshPrinterLabel();
     PageControl->setCurrentWidget(ListareTab);
@@ -272,9 +181,9 @@ void TQRPrnDlg::loadSettings() {
 
 void TQRPrnDlg::storeSettings() {
     TPrintSettings& s = PrintSettings;
-    s.FontName = fontName.left(30);
-    s.FontSize = fontSize;
-    s.FontPitch = fontPitch;
+    s.FontName = fontName_.left(30);
+    s.FontSize = fontSize_;
+    s.FontPitch = fontPitch_;
     s.Preview = CBPrev->isChecked();
     s.Copies = CopiesSpin->value();
     if (RBAll->isChecked()) {
@@ -296,7 +205,7 @@ void TQRPrnDlg::refreshPrinterLabel() {
     PrinterLbl->setText(p.name());
 }
 
-void TQRPrnDlg::refreshFontLabel() { FontLbl->setText(fontName + QStringLiteral("   ") + QString::number(fontSize)); }
+void TQRPrnDlg::refreshFontLabel() { FontLbl->setText(fontName_ + QStringLiteral("   ") + QString::number(fontSize_)); }
 
 void TQRPrnDlg::refreshMaxima() {
     const PrintableArea a = GetPrintableArea(currentPrinter());
@@ -333,11 +242,6 @@ void TQRPrnDlg::marginChanged(QSpinBox* edit, QSpinBox* opposite) {
     }
 }
 
-void TQRPrnDlg::TopEditChange() { marginChanged(TopEdit, BottomEdit); }
-void TQRPrnDlg::BottomEditChange() { marginChanged(BottomEdit, TopEdit); }
-void TQRPrnDlg::LeftEditChange() { marginChanged(LeftEdit, RightEdit); }
-void TQRPrnDlg::RightEditChange() { marginChanged(RightEdit, LeftEdit); }
-
 void TQRPrnDlg::orientationClicked(Orientation o) {
     if (o != orientation_) {
         currentPrinter().setOrientation(o);
@@ -346,9 +250,6 @@ void TQRPrnDlg::orientationClicked(Orientation o) {
     }
     refreshPictures();
 }
-
-void TQRPrnDlg::CBPortraitClick() { orientationClicked(Orientation::Portrait); }
-void TQRPrnDlg::CBLandscapeClick() { orientationClicked(Orientation::Landscape); }
 
 void TQRPrnDlg::PrnBtnClick() {
     PrinterDevice& p = currentPrinter();
@@ -361,14 +262,14 @@ void TQRPrnDlg::PrnBtnClick() {
 }
 
 void TQRPrnDlg::FntBtnClick() {
-    QString name = fontName;
-    int size = fontSize;
+    QString name = fontName_;
+    int size = fontSize_;
     bool ok;
     if (fontChooser) {
         ok = fontChooser(this, name, size);
     } else {
         TReportFontDlg dlg(this);
-        dlg.setFont(name, size);
+        dlg.setReportFont(name, size);
         ok = dlg.exec() == QDialog::Accepted;
         if (ok) {
             name = dlg.fontName();
@@ -376,8 +277,8 @@ void TQRPrnDlg::FntBtnClick() {
         }
     }
     if (ok) {
-        fontName = name;
-        fontSize = std::clamp(size, 5, 48);
+        fontName_ = name;
+        fontSize_ = std::clamp(size, 5, 48);
     }
     refreshFontLabel();
 }
@@ -431,7 +332,7 @@ void TQRPrnDlg::OKBtnClick() {
 
 void TQRPrnDlg::reject() {
     currentPrinter().setOrientation(PrintSettings.Orientation);
-    QDialog::reject();
+    DataWindow::reject();
 }
 
 bool ExecutePrintDialog(QWidget* owner) {

@@ -1,14 +1,15 @@
 // The print dialog of the report runs: page range, copies, preview choice,
 // font, margins and orientation, checked against the printer's printable area.
+// Its layout is Qprndlg.ui; the report font dialog's is Fontdlg.ui.
 #pragma once
 #include <QDialog>
 #include <functional>
 
+#include "controls/DataWindow.h"
 #include "reports/PrintSettings.h"
 
 class QCheckBox;
 class QFontComboBox;
-class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -18,33 +19,54 @@ class QTabWidget;
 namespace reports {
 
 // Font choice for reports: scalable fonts, sizes 5 to 48.
-class TReportFontDlg : public QDialog {
+class TReportFontDlg : public ui::DataWindow<QDialog> {
     Q_OBJECT
 public:
     explicit TReportFontDlg(QWidget* parent = nullptr);
-    void setFont(const QString& name, int size);
+    void setReportFont(const QString& name, int size);
     QString fontName() const;
     int fontSize() const;
+
+private:
+    void showSample();
 
     QFontComboBox* FontCombo;
     QSpinBox* SizeSpin;
     QLabel* Sample;
-
-private:
     QString original_;  // kept unless the user picks another family
     bool changed_ = false, loading_ = false;
 };
 
-class TQRPrnDlg : public QDialog {
+class TQRPrnDlg : public ui::DataWindow<QDialog> {
     Q_OBJECT
 public:
     explicit TQRPrnDlg(QWidget* parent = nullptr);
 
-    // Steps before showing: controls from PrintSettings, the printer's
-    // orientation and paper, the printable area and the corrected margins.
+    // Before showing: controls from PrintSettings, the printer's orientation
+    // and paper, the printable area and the corrected margins.
     void loadSettings();
+
+    // Runs the font dialog; replaceable for tests (returns false on cancel).
+    static std::function<bool(QWidget* parent, QString& name, int& size)> fontChooser;
+
+protected:
+    // "&Inchide" and Esc: the printer's orientation goes back to the settings'.
+    void reject() override;
+
+private:
+    void RBAllClick();
+    void FirstPageSpinChange();
+    void marginChanged(QSpinBox* edit, QSpinBox* opposite);
+    void orientationClicked(Orientation o);
+    void PrnBtnClick();
+    void FntBtnClick();
+    void OKBtnClick();
     // The confirmed values into PrintSettings.
     void storeSettings();
+    void refreshPrinterLabel();
+    void refreshFontLabel();
+    void refreshMaxima();
+    void refreshPictures();
 
     QTabWidget* PageControl;
     QWidget* ListareTab;
@@ -57,13 +79,11 @@ public:
     QCheckBox* CBPrev;        // "&Afisare pe ecran"
     QLabel* PrinterLbl;
     QLabel* FontLbl;
-    QGroupBox* MarginsBox;
     QSpinBox* TopEdit;
     QSpinBox* BottomEdit;
     QSpinBox* LeftEdit;
     QSpinBox* RightEdit;
     QLabel* MarginImage;
-    QGroupBox* OrientationBox;
     QRadioButton* CBPortrait;
     QRadioButton* CBLandscape;
     QLabel* OrientationImage;
@@ -72,39 +92,12 @@ public:
     QPushButton* CancelBtn;  // "&Inchide"
     QPushButton* OKBtn;      // "&Printeaza"
 
-    // The font chosen in the dialog.
-    QString fontName;
-    int fontSize = 10;
-    reports::Pitch fontPitch = reports::Pitch::Default;
-    reports::Orientation currentOrientation() const { return orientation_; }
-
-    void RBAllClick();
-    void FirstPageSpinChange();
-    void TopEditChange();
-    void BottomEditChange();
-    void LeftEditChange();
-    void RightEditChange();
-    void CBPortraitClick();
-    void CBLandscapeClick();
-    void PrnBtnClick();
-    void FntBtnClick();
-    void OKBtnClick();
-
-    // Runs the font dialog; replaceable for tests (returns false on cancel).
-    static std::function<bool(QWidget* parent, QString& name, int& size)> fontChooser;
-
-protected:
-    void reject() override;
-
-private:
-    void marginChanged(QSpinBox* edit, QSpinBox* opposite);
-    void orientationClicked(reports::Orientation o);
-    void refreshPrinterLabel();
-    void refreshFontLabel();
-    void refreshMaxima();
-    void refreshPictures();
-
-    reports::Orientation orientation_ = reports::Orientation::Portrait;
+    // the font chosen in the dialog
+    QString fontName_;
+    int fontSize_ = 10;
+    Pitch fontPitch_ = Pitch::Default;
+    // the orientation the printer is set to while the dialog is open
+    Orientation orientation_ = Orientation::Portrait;
     bool adjusting_ = false;
 };
 

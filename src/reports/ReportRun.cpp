@@ -1,6 +1,7 @@
 #include "reports/ReportRun.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QWidget>
 #include <algorithm>
 
@@ -30,7 +31,6 @@ void ShowAccessError(const std::string& engineMessage, QWidget* parent, const QS
     ui::Messages::error(AccessErrorText(access, engineMessage), parent);
 }
 
-void ShowNoData(QWidget* parent) { ui::Messages::error(kNoDataText, parent); }
 
 void SetReportDefaults(std::optional<int> fontSize, Orientation orientation) {
     PrintSettings.FontName = QStringLiteral("Arial");
@@ -62,6 +62,19 @@ TReportForm::~TReportForm() = default;
 
 RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
                     const std::function<std::unique_ptr<TReportForm>(QWidget*)>& createForm) {
+    if (options.preCheck) {
+        QString refusal;
+        try {
+            refusal = options.preCheck(owner);
+        } catch (const data::EngineError& e) {
+            ShowAccessError(e.what(), owner);
+            return RunResult::AccessError;
+        }
+        if (!refusal.isEmpty()) {
+            ui::Messages::warning(refusal, owner);
+            return RunResult::Refused;
+        }
+    }
     ui::StatusMessage(options.statusText);
     SetReportDefaults(options.fontSize, options.orientation);
     if (!ExecutePrintDialog(owner)) {
@@ -70,16 +83,12 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     }
     std::unique_ptr<TReportForm> form = createForm(owner);
     // the report's data are closed however the run ends
-    struct Closer {
-        TReportForm* f;
-        ~Closer() {
-            if (!f) return;
-            try {
-                f->closeData();
-            } catch (...) {
-            }
+    auto closeData = qScopeGuard([&form] {
+        try {
+            form->closeData();
+        } catch (...) {
         }
-    } closer{form.get()};
+    });
     if (owner) owner->repaint();
     ui::StatusMessage(kStatusListing);
     WaitCursor wait;
@@ -92,7 +101,7 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     }
     if (options.emptyDataCheck && !form->hasData()) {
         wait.restore();
-        ShowNoData(owner);
+        ui::Messages::error(options.noDataText, owner);
         return RunResult::NoData;
     }
     wait.restore();
@@ -103,7 +112,7 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
         ShowAccessError(e.what(), owner, form->accessErrorText());
         return RunResult::AccessError;
     }
-    closer.f = nullptr;
+    closeData.dismiss();
     form->closeData();
     form.reset();
     ui::StatusMessage(kStatusOk);

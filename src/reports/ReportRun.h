@@ -37,7 +37,6 @@ private:
 QString AccessErrorText(const QString& access, const std::string& engineMessage);
 void ShowAccessError(const std::string& engineMessage, QWidget* parent = nullptr,
                      const QString& access = kDatabaseAccessError);
-void ShowNoData(QWidget* parent = nullptr);
 
 // A report run's defaults: Arial with the default pitch, A4, the orientation
 // and, unless nullopt, the font size; the other settings stay.
@@ -73,15 +72,57 @@ struct ReportRunOptions {
     QString statusText;            // shown before the print dialog
     std::optional<int> fontSize;   // nullopt: the size stays as the user left it
     Orientation orientation = Orientation::Portrait;
-    bool emptyDataCheck = false;   // "Nu exista date in aceasta perioada!" when hasData() is false
+    // Asked before anything else (status text, defaults, print dialog): an
+    // empty text lets the run go on; any other text refuses the run and is
+    // shown in a warning box. A data::EngineError it throws is shown as the
+    // access error. Unset: no check.
+    std::function<QString(QWidget* owner)> preCheck;
+    bool emptyDataCheck = false;   // noDataText when hasData() is false once the data are open
+    QString noDataText = kNoDataText;
     bool countPages = false;       // prepare once before output and keep the page count
 };
 
-enum class RunResult { Cancelled, AccessError, NoData, Done };
+enum class RunResult { Refused, Cancelled, AccessError, NoData, Done };
 
-// The common sequence from the status text on: defaults, print dialog (cancel:
-// " OK."), the report window, " Listez..." with the hourglass, its data, the
-// empty-data check, the page count, ApplyPrintSettings, closing and " OK.".
+// Runs one report; every printout of the program runs through here:
+//   1. `preCheck`, if set: a refusal is shown, the run ends (Refused);
+//   2. the status text and the report's defaults in PrintSettings;
+//   3. the print dialog; cancel shows " OK." and ends (Cancelled);
+//   4. `createForm(owner)` makes the report window, " Listez..." and the
+//      hourglass, then openData(); an engine error is shown as the access
+//      error and the status line keeps " Listez..." (AccessError);
+//   5. with `emptyDataCheck`, hasData() false shows `noDataText` (NoData);
+//   6. with `countPages`, one preparation without output sets pageCount;
+//   7. ApplyPrintSettings: preview or printing; then closeData(), the report
+//      window discarded and " OK." (Done). closeData() runs however the run ends.
+//
+// A new report is one report window and one function:
+//
+//     class TRepXFrm : public reports::TReportForm {   // copy RepOPUnt.{h,cpp}
+//     public:
+//         TRepXFrm(QWidget* owner, ...);  // Rep.loadLayout(kLayout), Rep.setDataSet(&Q, "Q"),
+//                                         // onPrint handlers on Rep.item("...")
+//         void openData() override;       // set the parameters, open Q and the unit table
+//         void closeData() override;      // close them
+//         bool hasData() override;        // only with emptyDataCheck
+//     private:
+//         data::Query Q;
+//         data::Table TParohia;
+//     };
+//
+//     void RunX(QWidget* owner, ...) {
+//         // (interval reports) if (!reports::SelectInterval(owner, from, to)) return;
+//         reports::RunReport(owner,
+//                            {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
+//                             .fontSize = 8,
+//                             .orientation = reports::Orientation::Portrait,
+//                             .emptyDataCheck = true,
+//                             .countPages = true},
+//                            [&](QWidget* o) { return std::make_unique<TRepXFrm>(o, ...); });
+//     }
+//
+// Every message, status text and cursor change of the run is RunReport's; the
+// report adds only its layout, its data and its print handlers.
 RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
                     const std::function<std::unique_ptr<TReportForm>(QWidget* owner)>& createForm);
 

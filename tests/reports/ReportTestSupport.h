@@ -1,13 +1,12 @@
 // Shared pieces of the report tests: a register-like table file with rows,
 // a day-grouped register layout with running sums, and a printer with given
-// device measures standing in for the platform's printer.
+// device measures standing in for the platform's printer. Windows are driven
+// through the shared GUI driver (support/GuiDriver.h).
 #pragma once
-#include <QApplication>
+#include <QSizeF>
 #include <QString>
-#include <QTimer>
 #include <functional>
 #include <memory>
-#include <QSizeF>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "data/Table.h"
 #include "reports/Printer.h"
 #include "reports/PrintSettings.h"
+#include "support/GuiDriver.h"
 
 namespace rt {
 
@@ -139,20 +139,5 @@ private:
     reports::Orientation orientation_ = reports::Orientation::Portrait;
     int paper_ = 9;
 };
-
-// Acts on the next modal window of type W once it shows (gives up after 10 s).
-template <class W>
-void onNextModal(std::function<void(W*)> act) {
-    auto* timer = new QTimer;
-    auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, ticks] {
-        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-        if ((!w || !w->isVisible()) && ++*ticks < 1000) return;
-        timer->stop();
-        timer->deleteLater();
-        if (w && w->isVisible()) act(w);
-    });
-    timer->start(10);
-}
 
 }  // namespace rt

@@ -1,5 +1,6 @@
 // The run conventions: interval dialog, print dialog and its margin rules,
 // printable area and paper numbers, applying the settings, the run sequence.
+// Dialog controls are reached by their names in the layouts.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,126 +15,126 @@
 #include <QtTest/QTest>
 
 #include "ReportTestSupport.h"
-#include "shell/Messages.h"
+#include "controls/DateEdit.h"
 #include "data/Errors.h"
 #include "reports/Intrvdlg.h"
 #include "reports/Preview.h"
 #include "reports/Qprndlg.h"
 #include "reports/ReportRun.h"
+#include "shell/Messages.h"
+#include "support/GuiDriver.h"
 #include "support/TempDir.h"
 
 using namespace reports;
+using gui::control;
 
 namespace {
 
+QSpinBox* spin(QWidget* dlg, const char* name) { return control<QSpinBox>(dlg, name); }
+QPushButton* button(QWidget* dlg, const char* name) { return control<QPushButton>(dlg, name); }
+QRadioButton* radio(QWidget* dlg, const char* name) { return control<QRadioButton>(dlg, name); }
+ui::TDateEdit* dateEdit(QWidget* dlg, const char* name) { return control<ui::TDateEdit>(dlg, name); }
+QString labelText(QWidget* dlg, const char* name) { return control<QLabel>(dlg, name)->text(); }
 
+// Replaces the text of a spin box or edit as typed keys, as a user does.
 void typeInto(QWidget* w, const QString& text) {
     w->setFocus();
-    if (auto* spin = qobject_cast<QSpinBox*>(w)) spin->selectAll();
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->selectAll();
-    }
+    if (auto* s = qobject_cast<QSpinBox*>(w)) s->selectAll();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
     QTest::keyClicks(w, text);
 }
-
-class MessagesAnswered : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ui::Messages::clearHistory();
-        ui::Messages::setResponder([this](ui::MessageRecord& m) { return answer(m); });
-    }
-    void TearDown() override { ui::Messages::clearResponder(); }
-    std::function<int(ui::MessageRecord&)> answer = [](ui::MessageRecord&) { return ui::Ok; };
-    static QStringList shown() {
-        QStringList out;
-        for (const auto& m : ui::Messages::history()) out << m.text;
-        return out;
-    }
-};
 
 }  // namespace
 
 // ------------------------------------------------------------------ interval dialog
 
-class IntervalDialog : public MessagesAnswered {};
+class IntervalDialog : public ::testing::Test {
+protected:
+    gui::Recorder rec;
+};
 
 TEST_F(IntervalDialog, CaptionsAndEqualDatesAccepted) {
     TIntervalDlg dlg;
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Setati intervalul dorit:"));
-    EXPECT_EQ(dlg.FirstLbl->text(), QStringLiteral("&De la data de :"));
-    EXPECT_EQ(dlg.LastLbl->text(), QStringLiteral("&pana în data:"));
-    EXPECT_EQ(dlg.CancelBtn->text(), QStringLiteral("&Inchide"));
-    EXPECT_EQ(dlg.CancelBtn->toolTip(), QStringLiteral("Renunt"));
-    EXPECT_EQ(dlg.OKBtn->text(), QStringLiteral("&Deschide"));
-    EXPECT_EQ(dlg.OKBtn->toolTip(), QStringLiteral("Sunt de acord"));
-    dlg.FirstDateEdit->setValue({2007, 3, 1});
-    dlg.LastDateEdit->setValue({2007, 3, 1});
+    EXPECT_EQ(labelText(&dlg, "FirstLbl"), QStringLiteral("&De la data de :"));
+    EXPECT_EQ(labelText(&dlg, "LastLbl"), QStringLiteral("&pana în data:"));
+    EXPECT_EQ(button(&dlg, "CancelBtn")->text(), QStringLiteral("&Inchide"));
+    EXPECT_EQ(button(&dlg, "CancelBtn")->toolTip(), QStringLiteral("Renunt"));
+    EXPECT_EQ(button(&dlg, "OKBtn")->text(), QStringLiteral("&Deschide"));
+    EXPECT_EQ(button(&dlg, "OKBtn")->toolTip(), QStringLiteral("Sunt de acord"));
+    dlg.setInterval({2007, 3, 1}, {2007, 3, 1});
     dlg.show();
-    dlg.OKBtn->click();
+    button(&dlg, "OKBtn")->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
 TEST_F(IntervalDialog, ReversedIntervalRefusedByButtonAndByEnter) {
     TIntervalDlg dlg;
-    dlg.FirstDateEdit->setValue({2007, 3, 2});
-    dlg.LastDateEdit->setValue({2007, 3, 1});
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-    EXPECT_EQ(QApplication::focusWidget(), dlg.FirstDateEdit);
+    dlg.setInterval({2007, 3, 2}, {2007, 3, 1});
+    gui::showActive(&dlg);
+    auto* first = dateEdit(&dlg, "FirstDateEdit");
+    auto* last = dateEdit(&dlg, "LastDateEdit");
+    EXPECT_EQ(gui::focusName(), QStringLiteral("FirstDateEdit"));
     const QString warning = QStringLiteral("Intervalul de timp nu este corect! 01.03.2007 < 02.03.2007");
 
-    dlg.OKBtn->click();
+    button(&dlg, "OKBtn")->click();
     EXPECT_TRUE(dlg.isVisible());
-    ASSERT_EQ(shown(), QStringList{warning});
+    ASSERT_EQ(gui::Recorder::messages(), QStringList{warning});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
 
     // Enter in the first date moves on; Enter in the second confirms, and is refused
-    QTest::keyClick(dlg.FirstDateEdit, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), dlg.LastDateEdit);
+    gui::key(Qt::Key_Return);
+    EXPECT_EQ(gui::focusName(), QStringLiteral("LastDateEdit"));
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(shown().size(), 1);
-    QTest::keyClick(dlg.LastDateEdit, Qt::Key_Return);
+    EXPECT_EQ(gui::Recorder::messages().size(), 1);
+    gui::key(Qt::Key_Return);
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(shown(), (QStringList{warning, warning}));
+    EXPECT_EQ(gui::Recorder::messages(), (QStringList{warning, warning}));
 
     // typing a correct first date and Enter in the second closes it
-    typeInto(dlg.FirstDateEdit, QStringLiteral("01032007"));
-    EXPECT_EQ(dlg.FirstDateEdit->text(), QStringLiteral("01/03/2007"));
-    QTest::keyClick(dlg.LastDateEdit, Qt::Key_Enter);
+    typeInto(first, QStringLiteral("01032007"));
+    EXPECT_EQ(first->text(), QStringLiteral("01/03/2007"));
+    QTest::keyClick(last, Qt::Key_Enter);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(shown().size(), 2);
+    EXPECT_EQ(gui::Recorder::messages().size(), 2);
 }
 
 TEST_F(IntervalDialog, TextThatIsNoDateFallsBackToTheLastDate) {
     TIntervalDlg dlg;
-    dlg.FirstDateEdit->setValue({2007, 3, 2});
-    dlg.LastDateEdit->setValue({2007, 3, 1});
-    dlg.LastDateEdit->setText(QStringLiteral("31/02/2007"));
+    dlg.setInterval({2007, 3, 2}, {2007, 3, 1});
+    dateEdit(&dlg, "LastDateEdit")->setText(QStringLiteral("31/02/2007"));
     dlg.show();
-    dlg.OKBtn->click();
+    button(&dlg, "OKBtn")->click();
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.LastDateEdit->text(), QStringLiteral("01/03/2007"));
-    EXPECT_EQ(shown(), QStringList{QStringLiteral("Intervalul de timp nu este corect! 01.03.2007 < 02.03.2007")});
+    EXPECT_EQ(dateEdit(&dlg, "LastDateEdit")->text(), QStringLiteral("01/03/2007"));
+    EXPECT_EQ(gui::Recorder::messages(),
+              QStringList{QStringLiteral("Intervalul de timp nu este corect! 01.03.2007 < 02.03.2007")});
 }
 
 TEST_F(IntervalDialog, SelectIntervalWritesBackOnlyOnConfirmation) {
     data::Date start{2007, 1, 15}, end{2007, 1, 31};
-    rt::onNextModal<TIntervalDlg>([](TIntervalDlg* d) {
-        EXPECT_EQ(d->FirstDateEdit->text(), QStringLiteral("15/01/2007"));
-        d->FirstDateEdit->setValue({2007, 1, 20});
-        d->OKBtn->click();
+    gui::onModal([](QWidget* d) {
+        EXPECT_EQ(dateEdit(d, "FirstDateEdit")->text(), QStringLiteral("15/01/2007"));
+        dateEdit(d, "FirstDateEdit")->setValue({2007, 1, 20});
+        button(d, "OKBtn")->click();
     });
     ASSERT_TRUE(SelectInterval(nullptr, start, end));
     EXPECT_EQ(start, (data::Date{2007, 1, 20}));
     EXPECT_EQ(end, (data::Date{2007, 1, 31}));
 
-    rt::onNextModal<TIntervalDlg>([](TIntervalDlg* d) {
-        d->FirstDateEdit->setValue({2006, 1, 1});
-        d->CancelBtn->click();
+    // Enter on the focused "&Inchide" cancels
+    bool closedByEnter = false;
+    gui::onModal([&](QWidget* d) {
+        dateEdit(d, "FirstDateEdit")->setValue({2006, 1, 1});
+        gui::focus(button(d, "CancelBtn"));
+        gui::keyIn(d, Qt::Key_Return);
+        closedByEnter = !d->isVisible();
+        if (!closedByEnter) d->close();
     });
     EXPECT_FALSE(SelectInterval(nullptr, start, end));
+    EXPECT_TRUE(closedByEnter);
     EXPECT_EQ(start, (data::Date{2007, 1, 20}));
 }
 
@@ -177,15 +178,13 @@ TEST(PrintableArea, PaperSizeNumbers) {
 
 // ------------------------------------------------------------------ print dialog
 
-class PrintDialog : public MessagesAnswered {
+class PrintDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        MessagesAnswered::SetUp();
         ResetPrintSettings();
         usePrinter(0);
     }
     void TearDown() override {
-        MessagesAnswered::TearDown();
         setCurrentPrinter(nullptr);
         TQRPrnDlg::fontChooser = nullptr;
         ResetPrintSettings();
@@ -196,6 +195,15 @@ protected:
         setCurrentPrinter(std::move(p));
         return printer;
     }
+    static QSpinBox* margin(QWidget* dlg, const char* name) { return spin(dlg, name); }
+    static QStringList margins(QWidget* dlg) {
+        QStringList l;
+        for (const char* n : {"TopEdit", "BottomEdit", "LeftEdit", "RightEdit"}) l << QString::number(spin(dlg, n)->value());
+        return l;
+    }
+    static QWidget* currentTab(QWidget* dlg) { return control<QTabWidget>(dlg, "PageControl")->currentWidget(); }
+
+    gui::Recorder rec;
     rt::FixedPrinter* printer = nullptr;
 };
 
@@ -204,30 +212,38 @@ TEST_F(PrintDialog, FirstRunShowsTheStartValues) {
     TQRPrnDlg dlg;
     dlg.loadSettings();
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Setari pentru listarea rapoarte"));
-    EXPECT_EQ(dlg.PageControl->tabText(0), QStringLiteral("Listare "));
-    EXPECT_EQ(dlg.PageControl->tabText(1), QStringLiteral("Pagina"));
-    EXPECT_EQ(dlg.PageControl->currentWidget(), dlg.ListareTab);
-    EXPECT_FALSE(dlg.CBPrev->isChecked());
-    EXPECT_EQ(dlg.CBPrev->text(), QStringLiteral("&Afisare pe ecran"));
-    EXPECT_TRUE(dlg.RBAll->isChecked());
-    EXPECT_FALSE(dlg.FirstPageSpin->isEnabled());
-    EXPECT_FALSE(dlg.LastPageSpin->isEnabled());
-    EXPECT_EQ(dlg.CopiesSpin->value(), 1);
-    EXPECT_EQ(dlg.CopiesSpin->maximum(), 1000);
-    EXPECT_EQ(dlg.FontLbl->text(), QStringLiteral("Arial   8"));
-    EXPECT_EQ(dlg.PrinterLbl->text(), QStringLiteral("Imprimanta test"));
-    for (QSpinBox* e : {dlg.TopEdit, dlg.BottomEdit, dlg.LeftEdit, dlg.RightEdit}) EXPECT_EQ(e->value(), 5);
-    EXPECT_EQ(dlg.LeftEdit->maximum(), 210);
-    EXPECT_EQ(dlg.TopEdit->maximum(), 297);
-    EXPECT_TRUE(dlg.CBPortrait->isChecked());
-    EXPECT_EQ(dlg.OKBtn->text(), QStringLiteral("&Printeaza"));
-    EXPECT_EQ(dlg.CancelBtn->toolTip(), QStringLiteral("Renunt"));
+    auto* tabs = control<QTabWidget>(&dlg, "PageControl");
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Listare "));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("Pagina"));
+    EXPECT_EQ(tabs->currentWidget(), control<QWidget>(&dlg, "ListareTab"));
+    EXPECT_FALSE(control<QCheckBox>(&dlg, "CBPrev")->isChecked());
+    EXPECT_EQ(control<QCheckBox>(&dlg, "CBPrev")->text(), QStringLiteral("&Afisare pe ecran"));
+    EXPECT_TRUE(radio(&dlg, "RBAll")->isChecked());
+    EXPECT_EQ(radio(&dlg, "RBAll")->text(), QStringLiteral("&Listeaza tot"));
+    EXPECT_EQ(radio(&dlg, "RBPartial")->text(), QStringLiteral("Listeaza &partial"));
+    EXPECT_FALSE(spin(&dlg, "FirstPageSpin")->isEnabled());
+    EXPECT_FALSE(spin(&dlg, "LastPageSpin")->isEnabled());
+    EXPECT_EQ(spin(&dlg, "CopiesSpin")->value(), 1);
+    EXPECT_EQ(spin(&dlg, "CopiesSpin")->maximum(), 1000);
+    EXPECT_EQ(labelText(&dlg, "FontLbl"), QStringLiteral("Arial   8"));
+    EXPECT_EQ(labelText(&dlg, "PrinterLbl"), QStringLiteral("Imprimanta test"));
+    EXPECT_EQ(margins(&dlg), (QStringList{"5", "5", "5", "5"}));
+    EXPECT_EQ(labelText(&dlg, "LeftLbl"), QStringLiteral("Stînga:"));
+    EXPECT_EQ(spin(&dlg, "LeftEdit")->maximum(), 210);
+    EXPECT_EQ(spin(&dlg, "TopEdit")->maximum(), 297);
+    EXPECT_TRUE(radio(&dlg, "CBPortrait")->isChecked());
+    EXPECT_EQ(radio(&dlg, "CBLandscape")->text(), QStringLiteral("P&eisaj"));
+    EXPECT_EQ(button(&dlg, "PrnBtn")->text(), QStringLiteral("&Imprimanta"));
+    EXPECT_EQ(button(&dlg, "FntBtn")->text(), QStringLiteral("&Font"));
+    EXPECT_EQ(button(&dlg, "OKBtn")->text(), QStringLiteral("&Printeaza"));
+    EXPECT_EQ(button(&dlg, "OKBtn")->toolTip(), QStringLiteral("Sunt de acord"));
+    EXPECT_EQ(button(&dlg, "CancelBtn")->toolTip(), QStringLiteral("Renunt"));
 
     // a printer with a wider border than the stored margins raises them
     usePrinter(7);
     TQRPrnDlg dlg7;
     dlg7.loadSettings();
-    for (QSpinBox* e : {dlg7.TopEdit, dlg7.BottomEdit, dlg7.LeftEdit, dlg7.RightEdit}) EXPECT_EQ(e->value(), 7);
+    EXPECT_EQ(margins(&dlg7), (QStringList{"7", "7", "7", "7"}));
     EXPECT_EQ(PrintSettings.MinLeft, 7);
 }
 
@@ -236,9 +252,9 @@ TEST_F(PrintDialog, PreviewChoiceStaysForLaterRuns) {
         TQRPrnDlg dlg;
         dlg.loadSettings();
         dlg.show();
-        dlg.CBPrev->click();
-        dlg.CopiesSpin->setValue(3);
-        dlg.OKBtn->click();
+        control<QCheckBox>(&dlg, "CBPrev")->click();
+        spin(&dlg, "CopiesSpin")->setValue(3);
+        button(&dlg, "OKBtn")->click();
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
     }
     EXPECT_TRUE(PrintSettings.Preview);
@@ -247,61 +263,88 @@ TEST_F(PrintDialog, PreviewChoiceStaysForLaterRuns) {
     EXPECT_EQ(PrintSettings.LastPage, 0);
     TQRPrnDlg again;
     again.loadSettings();
-    EXPECT_TRUE(again.CBPrev->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(&again, "CBPrev")->isChecked());
+}
+
+TEST_F(PrintDialog, EnterPressesTheFocusedButtonElseTheDefaultOne) {
+    // Enter on "&Imprimanta" opens the printer set-up and the dialog stays;
+    // Enter on "&Inchide" cancels
+    bool openAfterSetup = false, closedByEnter = false;
+    gui::onModal([&](QWidget* d) {
+        gui::focus(button(d, "PrnBtn"));
+        gui::keyIn(d, Qt::Key_Return);
+        openAfterSetup = d->isVisible();
+        gui::focus(button(d, "CancelBtn"));
+        gui::keyIn(d, Qt::Key_Return);
+        closedByEnter = !d->isVisible();
+        if (!closedByEnter) button(d, "CancelBtn")->click();
+    });
+    EXPECT_FALSE(ExecutePrintDialog(nullptr));
+    EXPECT_EQ(printer->setupCalls, 1);
+    EXPECT_TRUE(openAfterSetup);
+    EXPECT_TRUE(closedByEnter);
+
+    // Enter in a spin box presses "&Printeaza"
+    closedByEnter = false;
+    gui::onModal([&](QWidget* d) {
+        typeInto(spin(d, "CopiesSpin"), QStringLiteral("3"));
+        gui::keyIn(d, Qt::Key_Enter);
+        closedByEnter = !d->isVisible();
+        if (!closedByEnter) button(d, "CancelBtn")->click();
+    });
+    EXPECT_TRUE(ExecutePrintDialog(nullptr));
+    EXPECT_TRUE(closedByEnter);
+    EXPECT_EQ(PrintSettings.Copies, 3);
 }
 
 TEST_F(PrintDialog, MarginPairNeverExceedsThePage) {
     TQRPrnDlg dlg;
     dlg.loadSettings();
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-    dlg.PageControl->setCurrentWidget(dlg.PaginaTab);
-    typeInto(dlg.RightEdit, QStringLiteral("70"));
-    EXPECT_EQ(dlg.RightEdit->value(), 70);
-    typeInto(dlg.LeftEdit, QStringLiteral("150"));
-    EXPECT_EQ(dlg.LeftEdit->value(), 140);
-    EXPECT_EQ(dlg.RightEdit->value(), 70);
-    typeInto(dlg.TopEdit, QStringLiteral("295"));
-    EXPECT_EQ(dlg.TopEdit->value(), 292);  // 297 - 5
-    EXPECT_EQ(dlg.BottomEdit->value(), 5);
+    gui::showActive(&dlg);
+    control<QTabWidget>(&dlg, "PageControl")->setCurrentWidget(control<QWidget>(&dlg, "PaginaTab"));
+    typeInto(margin(&dlg, "RightEdit"), QStringLiteral("70"));
+    EXPECT_EQ(margin(&dlg, "RightEdit")->value(), 70);
+    typeInto(margin(&dlg, "LeftEdit"), QStringLiteral("150"));
+    EXPECT_EQ(margin(&dlg, "LeftEdit")->value(), 140);
+    EXPECT_EQ(margin(&dlg, "RightEdit")->value(), 70);
+    typeInto(margin(&dlg, "TopEdit"), QStringLiteral("295"));
+    EXPECT_EQ(margin(&dlg, "TopEdit")->value(), 292);  // 297 - 5
+    EXPECT_EQ(margin(&dlg, "BottomEdit")->value(), 5);
 }
 
 TEST_F(PrintDialog, MarginUnderTheBorderAnsweredYes) {
     usePrinter(4);
     TQRPrnDlg dlg;
     dlg.loadSettings();
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-    dlg.LeftEdit->setValue(0);
-    answer = [](ui::MessageRecord&) { return ui::Yes; };
-    dlg.OKBtn->click();
-    ASSERT_EQ(shown(), QStringList{QStringLiteral("Cel putin o margine este prea mica pentru a intra în zona imprimabila!\n"
-                                                  "Doriti ajustarea marginilor respective?")});
+    gui::showActive(&dlg);
+    margin(&dlg, "LeftEdit")->setValue(0);
+    rec.answerYes = true;
+    button(&dlg, "OKBtn")->click();
+    ASSERT_EQ(gui::Recorder::messages(),
+              QStringList{QStringLiteral("Cel putin o margine este prea mica pentru a intra în zona imprimabila!\n"
+                                         "Doriti ajustarea marginilor respective?")});
     EXPECT_EQ(ui::Messages::history().back().buttons, ui::Yes | ui::No);
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_NE(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.LeftEdit->value(), 4);
-    EXPECT_EQ(dlg.PageControl->currentWidget(), dlg.PaginaTab);
-    EXPECT_EQ(QApplication::focusWidget(), dlg.LeftEdit);
+    EXPECT_EQ(margin(&dlg, "LeftEdit")->value(), 4);
+    EXPECT_EQ(currentTab(&dlg), control<QWidget>(&dlg, "PaginaTab"));
+    EXPECT_EQ(gui::focusName(&dlg), QStringLiteral("LeftEdit"));
     // the margins are now inside the printable area
-    dlg.OKBtn->click();
+    button(&dlg, "OKBtn")->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(PrintSettings.LeftMargin, 4);
 
     // a pair filling the page falls back to both borders
     TQRPrnDlg pair;
     pair.loadSettings();
-    pair.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&pair));
-    pair.TopEdit->setValue(150);
-    pair.BottomEdit->setValue(147);
-    pair.RightEdit->setValue(2);
-    pair.OKBtn->click();
-    EXPECT_EQ(pair.RightEdit->value(), 4);
-    EXPECT_EQ(pair.TopEdit->value(), 4);
-    EXPECT_EQ(pair.BottomEdit->value(), 4);
-    EXPECT_EQ(QApplication::focusWidget(), pair.BottomEdit);
+    gui::showActive(&pair);
+    margin(&pair, "TopEdit")->setValue(150);
+    margin(&pair, "BottomEdit")->setValue(147);
+    margin(&pair, "RightEdit")->setValue(2);
+    button(&pair, "OKBtn")->click();
+    EXPECT_EQ(margins(&pair), (QStringList{"4", "4", "4", "4"}));
+    EXPECT_EQ(gui::focusName(&pair), QStringLiteral("BottomEdit"));
 }
 
 TEST_F(PrintDialog, MarginUnderTheBorderAnsweredNoStillReachesTheReportAtTheBorder) {
@@ -309,9 +352,9 @@ TEST_F(PrintDialog, MarginUnderTheBorderAnsweredNoStillReachesTheReportAtTheBord
     TQRPrnDlg dlg;
     dlg.loadSettings();
     dlg.show();
-    dlg.LeftEdit->setValue(0);
-    answer = [](ui::MessageRecord&) { return ui::No; };
-    dlg.OKBtn->click();
+    margin(&dlg, "LeftEdit")->setValue(0);
+    rec.answerYes = false;
+    button(&dlg, "OKBtn")->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(PrintSettings.LeftMargin, 0);
     EXPECT_EQ(PrintSettings.MinLeft, 4);
@@ -324,7 +367,7 @@ TEST_F(PrintDialog, MarginUnderTheBorderAnsweredNoStillReachesTheReportAtTheBord
     rep.addBand(BandType::Detail, QStringLiteral("D"), 5).addField(QStringLiteral("F"), 0, 0, 20, 5, QStringLiteral("Explicatii"));
     PrintSettings.Preview = true;
     double leftShown = -1;
-    rt::onNextModal<TQRPreview>([&](TQRPreview* pv) {
+    gui::onModal<TQRPreview>([&](TQRPreview* pv) {
         leftShown = pv->prepared().pages.at(0).findElement(QStringLiteral("F"))->box.left();
         pv->closeButton()->click();
     });
@@ -336,27 +379,28 @@ TEST_F(PrintDialog, MarginUnderTheBorderAnsweredNoStillReachesTheReportAtTheBord
 TEST_F(PrintDialog, PartialRangeFromPageThree) {
     TQRPrnDlg dlg;
     dlg.loadSettings();
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-    dlg.RBPartial->click();
-    EXPECT_TRUE(dlg.FirstPageSpin->isEnabled());
-    EXPECT_TRUE(dlg.LastPageSpin->isEnabled());
-    EXPECT_EQ(QApplication::focusWidget(), dlg.FirstPageSpin);
-    typeInto(dlg.FirstPageSpin, QStringLiteral("3"));
-    EXPECT_EQ(dlg.LastPageSpin->minimum(), 3);
-    EXPECT_EQ(dlg.LastPageSpin->value(), 3);
-    dlg.LastPageSpin->setValue(2);
-    EXPECT_EQ(dlg.LastPageSpin->value(), 3);
-    dlg.LastPageSpin->setValue(7);
-    dlg.OKBtn->click();
+    gui::showActive(&dlg);
+    auto* first = spin(&dlg, "FirstPageSpin");
+    auto* last = spin(&dlg, "LastPageSpin");
+    radio(&dlg, "RBPartial")->click();
+    EXPECT_TRUE(first->isEnabled());
+    EXPECT_TRUE(last->isEnabled());
+    EXPECT_EQ(gui::focusName(&dlg), QStringLiteral("FirstPageSpin"));
+    typeInto(first, QStringLiteral("3"));
+    EXPECT_EQ(last->minimum(), 3);
+    EXPECT_EQ(last->value(), 3);
+    last->setValue(2);
+    EXPECT_EQ(last->value(), 3);
+    last->setValue(7);
+    button(&dlg, "OKBtn")->click();
     EXPECT_EQ(PrintSettings.FirstPage, 3);
     EXPECT_EQ(PrintSettings.LastPage, 7);
 
     TQRPrnDlg all;
     all.loadSettings();
-    all.RBAll->click();
-    EXPECT_FALSE(all.FirstPageSpin->isEnabled());
-    all.OKBtn->click();
+    radio(&all, "RBAll")->click();
+    EXPECT_FALSE(spin(&all, "FirstPageSpin")->isEnabled());
+    button(&all, "OKBtn")->click();
     EXPECT_EQ(PrintSettings.FirstPage, 0);
     EXPECT_EQ(PrintSettings.LastPage, 0);
 }
@@ -365,12 +409,11 @@ TEST_F(PrintDialog, OrientationChangesThePrinterAndCancelRestoresIt) {
     TQRPrnDlg dlg;
     dlg.loadSettings();
     dlg.show();
-    dlg.CBLandscape->click();
+    radio(&dlg, "CBLandscape")->click();
     EXPECT_EQ(printer->orientation(), Orientation::Landscape);
-    EXPECT_EQ(dlg.LeftEdit->maximum(), 297);
-    EXPECT_EQ(dlg.TopEdit->maximum(), 210);
-    EXPECT_EQ(dlg.currentOrientation(), Orientation::Landscape);
-    dlg.CancelBtn->click();
+    EXPECT_EQ(margin(&dlg, "LeftEdit")->maximum(), 297);
+    EXPECT_EQ(margin(&dlg, "TopEdit")->maximum(), 210);
+    button(&dlg, "CancelBtn")->click();
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(printer->orientation(), Orientation::Portrait);
     EXPECT_EQ(PrintSettings.Orientation, Orientation::Portrait);
@@ -378,9 +421,10 @@ TEST_F(PrintDialog, OrientationChangesThePrinterAndCancelRestoresIt) {
     TQRPrnDlg ok;
     ok.loadSettings();
     ok.show();
-    ok.CBLandscape->click();
-    ok.OKBtn->click();
+    radio(&ok, "CBLandscape")->click();
+    button(&ok, "OKBtn")->click();
     EXPECT_EQ(PrintSettings.Orientation, Orientation::Landscape);
+    EXPECT_EQ(printer->orientation(), Orientation::Landscape);
 }
 
 TEST_F(PrintDialog, PrinterSetupAndPaperOutsideTheList) {
@@ -393,29 +437,30 @@ TEST_F(PrintDialog, PrinterSetupAndPaperOutsideTheList) {
         p.setOrientation(Orientation::Landscape);
     };
     dlg.show();
-    dlg.PrnBtn->click();
+    button(&dlg, "PrnBtn")->click();
     EXPECT_EQ(printer->setupCalls, 1);
-    EXPECT_TRUE(dlg.CBLandscape->isChecked());
-    EXPECT_EQ(dlg.currentOrientation(), Orientation::Landscape);
-    dlg.OKBtn->click();
+    EXPECT_TRUE(radio(&dlg, "CBLandscape")->isChecked());
+    button(&dlg, "OKBtn")->click();
     EXPECT_EQ(PrintSettings.PaperSize, 0);
     EXPECT_EQ(PrintSettings.Orientation, Orientation::Landscape);
+    EXPECT_EQ(printer->orientation(), Orientation::Landscape);
 
     printer->onSetup = [](rt::FixedPrinter& p) { p.setPaperCode(39); };
     TQRPrnDlg known;
     known.loadSettings();
-    known.PrnBtn->click();
-    known.OKBtn->click();
+    button(&known, "PrnBtn")->click();
+    button(&known, "OKBtn")->click();
     EXPECT_EQ(PrintSettings.PaperSize, 24);
 }
 
 TEST_F(PrintDialog, FontChoiceLimitedToFiveToFortyEight) {
     SetReportDefaults(8, Orientation::Portrait);
     TReportFontDlg fd;
-    EXPECT_EQ(fd.SizeSpin->minimum(), 5);
-    EXPECT_EQ(fd.SizeSpin->maximum(), 48);
-    fd.setFont(QStringLiteral("Arial"), 8);
+    EXPECT_EQ(spin(&fd, "SizeSpin")->minimum(), 5);
+    EXPECT_EQ(spin(&fd, "SizeSpin")->maximum(), 48);
+    fd.setReportFont(QStringLiteral("Arial"), 8);
     EXPECT_EQ(fd.fontName(), QStringLiteral("Arial"));  // kept while the family is not changed
+    EXPECT_EQ(fd.fontSize(), 8);
 
     TQRPrnDlg::fontChooser = [](QWidget*, QString& name, int& size) {
         name = QStringLiteral("Times New Roman");
@@ -424,9 +469,9 @@ TEST_F(PrintDialog, FontChoiceLimitedToFiveToFortyEight) {
     };
     TQRPrnDlg dlg;
     dlg.loadSettings();
-    dlg.FntBtn->click();
-    EXPECT_EQ(dlg.FontLbl->text(), QStringLiteral("Times New Roman   48"));
-    dlg.OKBtn->click();
+    button(&dlg, "FntBtn")->click();
+    EXPECT_EQ(labelText(&dlg, "FontLbl"), QStringLiteral("Times New Roman   48"));
+    button(&dlg, "OKBtn")->click();
     EXPECT_EQ(PrintSettings.FontName, QStringLiteral("Times New Roman"));
     EXPECT_EQ(PrintSettings.FontSize, 48);
 
@@ -436,21 +481,21 @@ TEST_F(PrintDialog, FontChoiceLimitedToFiveToFortyEight) {
     };
     TQRPrnDlg longName;
     longName.loadSettings();
-    longName.FntBtn->click();
-    longName.OKBtn->click();
+    button(&longName, "FntBtn")->click();
+    button(&longName, "OKBtn")->click();
     EXPECT_EQ(PrintSettings.FontName.size(), 30);
 }
 
 TEST_F(PrintDialog, ExecutePrintDialogConfirmsOrCancels) {
-    rt::onNextModal<TQRPrnDlg>([](TQRPrnDlg* d) {
-        d->CopiesSpin->setValue(2);
-        d->OKBtn->click();
+    gui::onModal([](QWidget* d) {
+        spin(d, "CopiesSpin")->setValue(2);
+        button(d, "OKBtn")->click();
     });
     EXPECT_TRUE(ExecutePrintDialog(nullptr));
     EXPECT_EQ(PrintSettings.Copies, 2);
-    rt::onNextModal<TQRPrnDlg>([](TQRPrnDlg* d) {
-        d->CopiesSpin->setValue(9);
-        d->CancelBtn->click();
+    gui::onModal([](QWidget* d) {
+        spin(d, "CopiesSpin")->setValue(9);
+        button(d, "CancelBtn")->click();
     });
     EXPECT_FALSE(ExecutePrintDialog(nullptr));
     EXPECT_EQ(PrintSettings.Copies, 2);
@@ -461,9 +506,9 @@ TEST_F(PrintDialog, WithoutPrinterTheDialogSaysSoAndOpens) {
     if (!currentPrinter().isPdfFile()) GTEST_SKIP() << "a printer is installed on this machine";
     TQRPrnDlg dlg;
     dlg.loadSettings();
-    EXPECT_TRUE(dlg.PrinterLbl->text().startsWith(QStringLiteral("Nicio imprimanta instalata")));
-    EXPECT_EQ(dlg.LeftEdit->maximum(), 210);
-    dlg.OKBtn->click();
+    EXPECT_TRUE(labelText(&dlg, "PrinterLbl").startsWith(QStringLiteral("Nicio imprimanta instalata")));
+    EXPECT_EQ(margin(&dlg, "LeftEdit")->maximum(), 210);
+    button(&dlg, "OKBtn")->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(PrintSettings.PaperSize, 9);
 }
@@ -473,7 +518,6 @@ TEST_F(PrintDialog, WithoutPrinterTheDialogSaysSoAndOpens) {
 namespace {
 
 struct RunLog {
-    QStringList status;
     int opened = 0, closed = 0;
 };
 
@@ -502,23 +546,20 @@ private:
     std::unique_ptr<data::Table> table_;
 };
 
+const QString kRegisterStatus = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Peisaj");
+
 }  // namespace
 
 class RunSequence : public PrintDialog {
 protected:
     void SetUp() override {
         PrintDialog::SetUp();
-        ui::setStatusObserver([this](const QString& s) { log.status << s; });
         std::vector<rt::Row> rows;
         for (int i = 1; i <= 24; ++i) rows.push_back({data::Date{2007, 3, (i + 2) / 3}, "r", 100.0 * i, 0});
         rt::makeRegister(dir.path(), rows);
     }
-    void TearDown() override {
-        ui::setStatusObserver(nullptr);
-        PrintDialog::TearDown();
-    }
     RunResult runWith(bool fail, bool empty, ReportRunOptions opt = {}) {
-        if (opt.statusText.isEmpty()) opt.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Peisaj");
+        if (opt.statusText.isEmpty()) opt.statusText = kRegisterStatus;
         return RunReport(nullptr, opt, [&](QWidget* owner) {
             auto f = std::make_unique<TestForm>(owner, log, dir.path(), fail, empty);
             form = f.get();
@@ -531,9 +572,9 @@ protected:
 };
 
 TEST_F(RunSequence, CancelInThePrintDialog) {
-    rt::onNextModal<TQRPrnDlg>([](TQRPrnDlg* d) { d->CancelBtn->click(); });
+    gui::onModal([](QWidget* d) { button(d, "CancelBtn")->click(); });
     EXPECT_EQ(runWith(false, false), RunResult::Cancelled);
-    EXPECT_EQ(log.status, (QStringList{QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Peisaj"), QStringLiteral(" OK.")}));
+    EXPECT_EQ(rec.status, (QStringList{kRegisterStatus, QStringLiteral(" OK.")}));
     EXPECT_EQ(form, nullptr);
     EXPECT_EQ(PrintSettings.FontName, QStringLiteral("Arial"));
     EXPECT_EQ(PrintSettings.PaperSize, 9);
@@ -544,43 +585,91 @@ TEST_F(RunSequence, PreviewWithPageCountThenOk) {
     opt.fontSize = 8;
     opt.countPages = true;
     QStringList footers;
-    rt::onNextModal<TQRPrnDlg>([&](TQRPrnDlg* d) {
-        EXPECT_EQ(d->FontLbl->text(), QStringLiteral("Arial   8"));
-        d->CBPrev->setChecked(true);
-        rt::onNextModal<TQRPreview>([&](TQRPreview* pv) {
+    gui::onModal([&](QWidget* d) {
+        EXPECT_EQ(labelText(d, "FontLbl"), QStringLiteral("Arial   8"));
+        control<QCheckBox>(d, "CBPrev")->setChecked(true);
+        gui::onModal<TQRPreview>([&](TQRPreview* pv) {
             EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // normal cursor while previewing
             for (const Page& p : pv->prepared().pages) footers << p.textOf(QStringLiteral("PageNumberLabel"));
             pv->closeButton()->click();
         });
-        d->OKBtn->click();
+        button(d, "OKBtn")->click();
     });
     EXPECT_EQ(runWith(false, false, opt), RunResult::Done);
     EXPECT_EQ(footers, (QStringList{"Pag.1 din 3", "Pag.2 din 3", "Pag.3 din 3"}));
-    EXPECT_EQ(log.status.mid(1), (QStringList{QStringLiteral(" Listez..."), QStringLiteral(" OK.")}));
+    EXPECT_EQ(rec.status, (QStringList{kRegisterStatus, QStringLiteral(" Listez..."), QStringLiteral(" OK.")}));
     EXPECT_EQ(log.opened, 1);
     EXPECT_EQ(log.closed, 1);
-    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
 TEST_F(RunSequence, AccessErrorKeepsTheListingStatus) {
-    rt::onNextModal<TQRPrnDlg>([](TQRPrnDlg* d) { d->OKBtn->click(); });
+    gui::onModal([](QWidget* d) { button(d, "OKBtn")->click(); });
     EXPECT_EQ(runWith(true, false), RunResult::AccessError);
-    ASSERT_EQ(shown(), QStringList{QStringLiteral("Eroare de acces la baza de date!\n<Table is busy>!")});
+    ASSERT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Eroare de acces la baza de date!\n<Table is busy>!")});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Error);
-    EXPECT_EQ(log.status.last(), QStringLiteral(" Listez..."));
+    EXPECT_EQ(rec.status.last(), QStringLiteral(" Listez..."));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(log.closed, 1);
 }
 
-TEST_F(RunSequence, EmptyDataMessage) {
+TEST_F(RunSequence, EmptyDataMessageWithTheDefaultOrTheReportsText) {
     ReportRunOptions opt;
     opt.emptyDataCheck = true;
-    rt::onNextModal<TQRPrnDlg>([](TQRPrnDlg* d) { d->OKBtn->click(); });
+    gui::onModal([](QWidget* d) { button(d, "OKBtn")->click(); });
     EXPECT_EQ(runWith(false, true, opt), RunResult::NoData);
-    ASSERT_EQ(shown(), QStringList{QStringLiteral("Nu exista date in aceasta perioada!")});
+    ASSERT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Nu exista date in aceasta perioada!")});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Error);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(log.closed, 1);
+    EXPECT_EQ(rec.status.last(), QStringLiteral(" Listez..."));
+
+    gui::Recorder::clear();
+    opt.noDataText = QStringLiteral("Nu exista niciun produs în stoc!");
+    gui::onModal([](QWidget* d) { button(d, "OKBtn")->click(); });
+    EXPECT_EQ(runWith(false, true, opt), RunResult::NoData);
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{opt.noDataText});
+}
+
+TEST_F(RunSequence, PreCheckRefusesBeforeTheStatusTextAndTheDialog) {
+    ReportRunOptions opt;
+    int checks = 0;
+    opt.preCheck = [&](QWidget*) {
+        ++checks;
+        return QStringLiteral("Nu exista o plata salvată!");
+    };
+    bool dialogShown = false;
+    {
+        // closes a print dialog that should not have opened
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* m = QApplication::activeModalWidget()) {
+                dialogShown = true;
+                m->close();
+            }
+        });
+        closer.start(10);
+        EXPECT_EQ(runWith(false, false, opt), RunResult::Refused);
+    }
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Nu exista o plata salvată!")});
+    EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
+    EXPECT_TRUE(rec.status.isEmpty());
+    EXPECT_EQ(form, nullptr);
+
+    // an engine error in the check is the access error
+    gui::Recorder::clear();
+    opt.preCheck = [](QWidget*) -> QString { throw data::EngineError("Table is busy"); };
+    EXPECT_EQ(runWith(false, false, opt), RunResult::AccessError);
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Eroare de acces la baza de date!\n<Table is busy>!")});
+    EXPECT_TRUE(rec.status.isEmpty());
+
+    // an empty text lets the run go on
+    opt.preCheck = [](QWidget*) { return QString(); };
+    gui::onModal([](QWidget* d) { button(d, "CancelBtn")->click(); });
+    EXPECT_EQ(runWith(false, false, opt), RunResult::Cancelled);
+    EXPECT_EQ(rec.status, (QStringList{kRegisterStatus, QStringLiteral(" OK.")}));
 }
 
 TEST_F(RunSequence, PrintingGoesToTheFileWithoutPrinterAndLedgersKeepTheSize) {
@@ -589,17 +678,17 @@ TEST_F(RunSequence, PrintingGoesToTheFileWithoutPrinterAndLedgersKeepTheSize) {
     setPdfFileChooser([&](QWidget*, const QString&) { return path; });
     ReportRunOptions budget;
     budget.fontSize = 11;
-    rt::onNextModal<TQRPrnDlg>([](TQRPrnDlg* d) { d->OKBtn->click(); });
+    gui::onModal([](QWidget* d) { button(d, "OKBtn")->click(); });
     EXPECT_EQ(runWith(false, false, budget), RunResult::Done);
     EXPECT_TRUE(QFile::exists(path));
     // a ledger run keeps the size the budget left
     ReportRunOptions ledger;
-    int shownSize = 0;
-    rt::onNextModal<TQRPrnDlg>([&](TQRPrnDlg* d) {
-        shownSize = d->fontSize;
-        d->CancelBtn->click();
+    QString fontShown;
+    gui::onModal([&](QWidget* d) {
+        fontShown = labelText(d, "FontLbl");
+        button(d, "CancelBtn")->click();
     });
     EXPECT_EQ(runWith(false, false, ledger), RunResult::Cancelled);
-    EXPECT_EQ(shownSize, 11);
+    EXPECT_EQ(fontShown, QStringLiteral("Arial   11"));
     setPdfFileChooser(nullptr);
 }

@@ -5,17 +5,19 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QDataStream>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest/QTest>
 
 #include "ReportTestSupport.h"
+#include "support/GuiDriver.h"
 #include "shell/Messages.h"
 #include "reports/Preview.h"
 #include "reports/Printer.h"
@@ -115,15 +117,79 @@ TEST(ReportOutput, SavedReportLoadsWithTheSamePages) {
     EXPECT_EQ(*loaded, r.rep.prepared());
     EXPECT_EQ(loaded->title, QStringLiteral("Registru de test"));
 
-    // a damaged or foreign file is refused
+    // a foreign file is not a saved report
+    const QString pdf = QString::fromStdString(out.file("x.pdf"));
+    ASSERT_TRUE(exportPdf(r.rep.prepared(), pdf));
+    QString error;
+    EXPECT_FALSE(PreparedReport::load(pdf, &error).has_value());
+    EXPECT_EQ(error, QStringLiteral("Fisierul %1 nu este un raport salvat!").arg(pdf));
+}
+
+namespace {
+
+// Peak virtual memory of this process in kB (Linux), or -1.
+long peakMemoryKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmPeak:")) return line.mid(7).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// A saved-report header (the file's magic number and version) with `body`.
+QString savedReportFile(TempDir& dir, const char* name, const std::function<void(QDataStream&)>& body) {
+    const QString path = QString::fromStdString(dir.file(name));
     QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    QDataStream s(&f);
+    s.setVersion(QDataStream::Qt_6_0);
+    s << quint32(0x43565250) << quint16(1) << QStringLiteral("Raport");
+    body(s);
+    return path;
+}
+
+}  // namespace
+
+TEST(ReportOutput, DamagedSavedReportIsToldWithoutReservingItsDeclaredCounts) {
+    TempDir out;
+    const auto damaged = [](const QString& path) { return QStringLiteral("Fisierul %1 este deteriorat!").arg(path); };
+    // one page declaring ten million elements in a file of a few bytes
+    const QString elements = savedReportFile(out, "elemente.qrp", [](QDataStream& s) {
+        s << qint32(1) << 210.0 << 297.0 << qint32(9999999);
+    });
+    const long before = peakMemoryKb();
+    QString error;
+    EXPECT_FALSE(PreparedReport::load(elements, &error).has_value());
+    if (before > 0) {
+        EXPECT_LT(peakMemoryKb() - before, 256 * 1024) << "kB of memory taken by a 40-byte file";
+    }
+    EXPECT_EQ(error, damaged(elements));
+
+    // a million pages, a page of negative size, a saved report cut in half
+    const QString pages = savedReportFile(out, "pagini.qrp", [](QDataStream& s) { s << qint32(1000000) << 210.0; });
+    EXPECT_FALSE(PreparedReport::load(pages, &error).has_value());
+    EXPECT_EQ(error, damaged(pages));
+    const QString size = savedReportFile(out, "marime.qrp", [](QDataStream& s) {
+        s << qint32(1) << -210.0 << 297.0 << qint32(0) << qint32(0);
+    });
+    EXPECT_FALSE(PreparedReport::load(size, &error).has_value());
+    EXPECT_EQ(error, damaged(size));
+    SmallRegister r;
+    const QString cut = QString::fromStdString(out.file("taiat.qrp"));
+    ASSERT_TRUE(writeReportFile(r.rep.prepared(), cut));
+    QFile f(cut);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     f.resize(f.size() / 2);
     f.close();
-    EXPECT_FALSE(PreparedReport::load(path).has_value());
-    const QString pdf = QString::fromStdString(out.file("x.pdf"));
-    ASSERT_TRUE(exportPdf(r.rep.prepared(), pdf));
-    EXPECT_FALSE(PreparedReport::load(pdf).has_value());
+    EXPECT_FALSE(PreparedReport::load(cut, &error).has_value());
+    EXPECT_EQ(error, damaged(cut));
+
+    // the preview says so and keeps its pages
+    gui::Recorder rec;
+    TQRPreview pv(r.rep.prepared());
+    EXPECT_FALSE(pv.loadFrom(elements));
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{damaged(elements)});
+    EXPECT_EQ(pv.pageCount(), 3);
 }
 
 TEST(ReportOutput, TextCsvAndHtmlExports) {
@@ -237,13 +303,38 @@ TEST(ReportPreview, SaveAndLoadShowTheSamePages) {
     EXPECT_EQ(empty.prepared(), r.rep.prepared());
     EXPECT_EQ(empty.currentPage(), 1);
 
-    ui::Messages::clearHistory();
-    ui::Messages::setResponder([](ui::MessageRecord&) { return ui::Ok; });
-    EXPECT_FALSE(empty.loadFrom(QString::fromStdString(out.file("lipsa.qrp"))));
-    ui::Messages::clearResponder();
-    ASSERT_EQ(ui::Messages::history().size(), 1u);
-    EXPECT_TRUE(ui::Messages::lastText().contains(QStringLiteral("nu este un raport salvat")));
+    gui::Recorder rec;
+    const QString missing = QString::fromStdString(out.file("lipsa.qrp"));
+    EXPECT_FALSE(empty.loadFrom(missing));
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Fisierul %1 nu este un raport salvat!").arg(missing)});
     EXPECT_EQ(empty.pageCount(), 3);  // the pages shown stay
+}
+
+TEST(ReportPreview, OpensMaximisedAtThePageWidth) {
+    SmallRegister r;
+    bool maximised = false;
+    int zoom = 0, pageWidth = 0, viewWidth = 0;
+    TQRPreview::ZoomMode mode = TQRPreview::ZoomMode::Percent;
+    gui::onModal([&](QWidget* w) {
+        gui::settle();
+        auto* pv = qobject_cast<TQRPreview*>(w);
+        auto* scroll = w->findChild<QScrollArea*>();
+        if (pv && scroll) {
+            maximised = pv->windowState() & Qt::WindowMaximized;
+            mode = pv->zoomMode();
+            zoom = pv->zoomPercent();
+            pageWidth = scroll->widget()->width();
+            viewWidth = scroll->viewport()->width();
+        }
+        w->close();
+    });
+    r.rep.preview();
+    EXPECT_TRUE(maximised);
+    EXPECT_EQ(mode, TQRPreview::ZoomMode::FitWidth);
+    EXPECT_GT(zoom, 50) << "percent";
+    // the page with its border fills the width it is shown in
+    EXPECT_LE(pageWidth, viewWidth);
+    EXPECT_GE(pageWidth, viewWidth * 9 / 10);
 }
 
 TEST(ReportPreview, ReportPreviewIsModalAndRunsTheReportAgain) {
@@ -251,7 +342,7 @@ TEST(ReportPreview, ReportPreviewIsModalAndRunsTheReportAgain) {
     int runs = 0;
     r.rep.beforePrint = [&](Report&, bool&) { ++runs; };
     int shownPages = -1;
-    rt::onNextModal<TQRPreview>([&](TQRPreview* pv) {
+    gui::onModal<TQRPreview>([&](TQRPreview* pv) {
         shownPages = pv->pageCount();
         pv->closeButton()->click();
     });

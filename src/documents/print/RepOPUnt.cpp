@@ -1,7 +1,5 @@
 #include "documents/print/RepOPUnt.h"
 
-#include "shell/Messages.h"
-#include "data/Errors.h"
 #include "documents/AmountInWords.h"
 
 namespace documents {
@@ -74,28 +72,20 @@ const QString kNotStored =
 bool TRepOPFrm::hasData() { return Q.active() && !Q.isEmpty(); }
 
 void RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data) {
-    // A payment not stored under these values would print an empty page and
-    // report success: the user is told instead, before any print dialog.
-    {
-        TRepOPFrm probe(owner, CodChelt, Nr, Data);
-        try {
-            probe.openData();
-        } catch (const data::EngineError& e) {
-            reports::ShowAccessError(e.what(), owner);
-            return;
-        }
-        const bool stored = probe.hasData();
-        probe.closeData();
-        if (!stored) {
-            ui::Messages::warning(kNotStored, owner);
-            return;
-        }
-    }
-    reports::ReportRunOptions options;
-    options.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret");
-    options.fontSize = 10;
-    options.orientation = reports::Orientation::Portrait;
-    reports::RunReport(owner, options, [&](QWidget* o) { return std::make_unique<TRepOPFrm>(o, CodChelt, Nr, Data); });
+    reports::RunReport(
+        owner,
+        {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
+         .fontSize = 10,
+         .orientation = reports::Orientation::Portrait,
+         // A payment not stored under these values would print nothing and
+         // end as if printed: the user is told instead, before the print dialog.
+         .preCheck =
+             [&](QWidget* o) {
+                 TRepOPFrm probe(o, CodChelt, Nr, Data);
+                 probe.openData();
+                 return probe.hasData() ? QString() : kNotStored;
+             }},
+        [&](QWidget* o) { return std::make_unique<TRepOPFrm>(o, CodChelt, Nr, Data); });
 }
 
 }  // namespace documents

@@ -21,15 +21,14 @@ public:
 
     static const QString caption;
 
-    data::Query Q;          // the payment lines with that date, number and code
-    data::Table TParohia;   // the unit's identification
-
     void openData() override;
     void closeData() override;
     // Whether a stored payment line matches (after openData).
     bool hasData() override;
 
 private:
+    data::Query Q;          // the payment lines with that date, number and code
+    data::Table TParohia;   // the unit's identification
     int codChelt_;
     double nr_;
     data::Date data_;
