@@ -184,6 +184,12 @@ TEST_F(PaymentOrder, CancelledPrintDialogEndsWithOk) {
 
 TEST_F(PaymentOrder, APaymentNotStoredIsToldAndNothingRuns) {
     storePayment(1, data::Date{2014, 5, 12}, 16, 10, "x", "y");
+    // the same number under another expense code is not that payment
+    documents::RunOrdinPlata(nullptr, 17, 1, data::Date{2014, 5, 12});
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{documents::kNotStored});
+    EXPECT_TRUE(rec.status.isEmpty());
+    gui::Recorder::clear();
+
     auto* w = openPayments();  // on a new payment, number 2
     control<QPushButton>(w, "PrintBtn")->click();
     EXPECT_EQ(gui::Recorder::messages(), QStringList{documents::kNotStored});
