@@ -1,65 +1,101 @@
 // The payment order printed from stored payments, read from the page model
-// shown in the preview.
+// shown in the preview. The payments window and the dialogs are driven
+// through the shared GUI driver; their controls are reached by name.
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
-#include "EntryFixture.h"
+#include "data/AppDir.h"
+#include "data/Clock.h"
+#include "data/Engine.h"
+#include "data/Install.h"
+#include "data/Schema.h"
 #include "documents/AmountInWords.h"
 #include "documents/print/RepOPUnt.h"
 #include "entry/CheltuieliUnt.h"
+#include "entry/DocumentLayout.h"
 #include "reports/Preview.h"
 #include "reports/PrintSettings.h"
-#include "reports/Qprndlg.h"
 #include "reports/ReportTestSupport.h"
+#include "support/GuiDriver.h"
+#include "support/TempDir.h"
 
+using gui::control;
 using reports::Page;
 
 namespace {
 
-class PaymentOrder : public EntryFixture {
+const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret");
+
+// A new installation whose unit works in 2014, today 12 May 2014, a printer
+// with fixed measures, messages answered and status texts recorded.
+class PaymentOrder : public ::testing::Test {
 protected:
     void SetUp() override {
-        EntryFixture::SetUp();
+        data::createInstallation(db.path());
+        data::setAppDir(db.path());
+        data::setToday(data::Date{2014, 5, 12});
+        data::SqlSession::forDirectory(db.path()).execute("DELETE FROM \"Parohia.DB\"");
+        data::insertRows(db.file("Parohia.DB"), {"Arhiepiscopia", "Protopopiatul", "Parohia", "An_lucru"},
+                         {{"Arhiepiscopia Test", "Protopopiatul Test", "Parohia Sf. Test", 2014}});
         reports::ResetPrintSettings();
         reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
+        gui::Recorder::clear();
     }
     void TearDown() override {
+        window.reset();
+        gui::settle();
         reports::setCurrentPrinter(nullptr);
         reports::ResetPrintSettings();
-        EntryFixture::TearDown();
+        data::setToday(std::nullopt);
     }
 
-    // Confirms the print dialog with "Afisare pe ecran" and keeps the pages the
-    // preview shows; `run` starts the print.
+    void storePayment(double nr, const data::Date& d, int code, double amount, const char* explanation,
+                      const char* payee) {
+        data::insertRows(db.file("Cheltuieli.DB"),
+                         {"Nr_act", "Data", "Cod_cheltuiala", "Valoarea", "Explicatie", "Beneficiar", "Cont"},
+                         {{nr, d, code, amount, explanation, payee, "Casa"}});
+    }
+
+    // The payments window opened as the menu opens it, with the focus.
+    entry::TCheltuieliFrm* openPayments() {
+        window = std::make_unique<entry::TCheltuieliFrm>(nullptr);
+        gui::showActive(window.get());
+        return window.get();
+    }
+    // The payments table of the window.
+    static data::DataSet& payments(entry::TCheltuieliFrm* w) {
+        for (data::DataSet* ds : w->tables())
+            if (ds->name() == "Cheltuieli.DB") return *ds;
+        throw std::logic_error("the payments window has no Cheltuieli.DB");
+    }
+
+    // Confirms the print dialog with "&Afisare pe ecran" and keeps the pages
+    // the preview shows; `run` starts the print.
     std::vector<Page> preview(const std::function<void()>& run) {
         std::vector<Page> pages;
         bool previewed = false;
-        onModal([&](QWidget* m) {
-            auto* dlg = qobject_cast<reports::TQRPrnDlg*>(m);
-            ASSERT_NE(dlg, nullptr);
-            fontLabel = dlg->FontLbl->text();
-            dlg->CBPrev->setChecked(true);
-            onModal([&](QWidget* p) {
-                auto* pv = qobject_cast<reports::TQRPreview*>(p);
-                ASSERT_NE(pv, nullptr);
+        gui::onModal([&](QWidget* dlg) {
+            fontLabel = control<QLabel>(dlg, "FontLbl")->text();
+            control<QCheckBox>(dlg, "CBPrev")->setChecked(true);
+            gui::onModal<reports::TQRPreview>([&](reports::TQRPreview* pv) {
                 previewed = true;
                 pages = pv->prepared().pages;
                 pv->closeButton()->click();
             });
-            dlg->OKBtn->click();
+            control<QPushButton>(dlg, "OKBtn")->click();
         });
         run();
         EXPECT_TRUE(previewed);
         return pages;
     }
 
-    void storePayment(double nr, const data::Date& d, int code, double amount, const char* explanation,
-                      const char* payee) {
-        add("Cheltuieli.DB", {"Nr_act", "Data", "Cod_cheltuiala", "Valoarea", "Explicatie", "Beneficiar", "Cont"},
-            {{nr, d, code, amount, explanation, payee, "Casa"}});
-    }
-
+    TempDir db;
+    gui::Recorder rec;
+    std::unique_ptr<entry::TCheltuieliFrm> window;
     QString fontLabel;
 };
 
@@ -85,7 +121,8 @@ TEST_F(PaymentOrder, AmountInFiguresAndWordsWithTheUnitAndTheRunTexts) {
     EXPECT_EQ(p.findElement("QRLabel48")->font.family, QStringLiteral("Arial"));
     EXPECT_EQ(p.findElement("QRLabel48")->font.size, 10);
     EXPECT_EQ(fontLabel, QStringLiteral("Arial   10"));
-    EXPECT_EQ(status, (QStringList{"Parametrii de listare impliciti: Arial, 8, A4, Portret", " Listez...", " OK."}));
+    EXPECT_EQ(rec.status, (QStringList{kStatusText, " Listez...", " OK."}));
+    EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
 TEST_F(PaymentOrder, OnlyTheFirstLineInQueryOrderPrints) {
@@ -117,38 +154,46 @@ TEST_F(PaymentOrder, LongAmountInWordsWrapsAndGrowsTheBand) {
 
 TEST_F(PaymentOrder, PrintingAnUnsavedPaymentPrintsTheStoredOne) {
     storePayment(1, data::Date{2014, 5, 12}, 16, 125.50, "Salariu", "Ion Popescu");
-    auto* w = open<entry::TCheltuieliFrm>();
-    key(Qt::Key_PageUp);  // the stored payment
-    ASSERT_EQ(docs(w)["Nr_act"].asFloat(), 1.0);
-    focus(ctl<entry::TDocEdit>(w, "DBEditNormal2"));
-    ctl<entry::TDocEdit>(w, "DBEditNormal2")->selectAll();
-    type(QStringLiteral("999"));
-    focus(ctl<entry::TDocEdit>(w, "DBEditNormal3"));
-    ASSERT_EQ(docs(w).state(), data::DataSetState::Edit);
-    auto pages = preview([&] { ctl<QPushButton>(w, "PrintBtn")->click(); });
+    auto* w = openPayments();
+    data::DataSet& docs = payments(w);
+    gui::key(Qt::Key_PageUp);  // the stored payment
+    ASSERT_EQ(docs["Nr_act"].asFloat(), 1.0);
+    auto* amount = control<entry::TDocEdit>(w, "DBEditNormal2");
+    gui::focus(amount);
+    amount->selectAll();
+    gui::type(QStringLiteral("999"));
+    gui::focus(control<entry::TDocEdit>(w, "DBEditNormal3"));
+    ASSERT_EQ(docs.state(), data::DataSetState::Edit);
+    auto pages = preview([&] { control<QPushButton>(w, "PrintBtn")->click(); });
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0].textOf("QRDBText8"), QStringLiteral("125.50"));
     // the payment being edited stays as it was, unsaved
-    EXPECT_EQ(docs(w).state(), data::DataSetState::Edit);
-    EXPECT_EQ(docs(w)["Valoarea"].asFloat(), 999.0);
+    EXPECT_EQ(docs.state(), data::DataSetState::Edit);
+    EXPECT_EQ(docs["Valoarea"].asFloat(), 999.0);
     auto stored = data::SqlSession::forDirectory(db.path()).select("SELECT Valoarea FROM Cheltuieli");
     EXPECT_EQ(stored.rows.at(0).at(0).toDouble(), 125.50);
 }
 
 TEST_F(PaymentOrder, CancelledPrintDialogEndsWithOk) {
     storePayment(1, data::Date{2014, 5, 12}, 16, 10, "x", "y");
-    onModal([](QWidget* m) { qobject_cast<reports::TQRPrnDlg*>(m)->CancelBtn->click(); });
+    gui::onModal([](QWidget* dlg) { control<QPushButton>(dlg, "CancelBtn")->click(); });
     documents::RunOrdinPlata(nullptr, 16, 1, data::Date{2014, 5, 12});
-    EXPECT_EQ(status, (QStringList{"Parametrii de listare impliciti: Arial, 8, A4, Portret", " OK."}));
+    EXPECT_EQ(rec.status, (QStringList{kStatusText, " OK."}));
     EXPECT_EQ(reports::PrintSettings.FontSize, 10);
 }
 
 TEST_F(PaymentOrder, APaymentNotStoredIsToldAndNothingRuns) {
     storePayment(1, data::Date{2014, 5, 12}, 16, 10, "x", "y");
-    auto* w = open<entry::TCheltuieliFrm>();  // on a new payment, number 2
-    ctl<QPushButton>(w, "PrintBtn")->click();
-    EXPECT_EQ(messages(), QStringList{documents::kNotStored});
+    // the same number under another expense code is not that payment
+    documents::RunOrdinPlata(nullptr, 17, 1, data::Date{2014, 5, 12});
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{documents::kNotStored});
+    EXPECT_TRUE(rec.status.isEmpty());
+    gui::Recorder::clear();
+
+    auto* w = openPayments();  // on a new payment, number 2
+    control<QPushButton>(w, "PrintBtn")->click();
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{documents::kNotStored});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
-    EXPECT_TRUE(status.isEmpty());  // no print dialog was opened
-    EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
+    EXPECT_TRUE(rec.status.isEmpty());  // no print dialog was opened
+    EXPECT_EQ(payments(w).state(), data::DataSetState::Insert);
 }
