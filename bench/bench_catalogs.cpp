@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "catalogs/CatalogFrm.h"
+#include "controls/Binding.h"
+#include "controls/DBGNorm.h"
 #include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Install.h"
@@ -101,6 +103,11 @@ void pressKey(QWidget* w, Qt::Key k) {
     QApplication::sendEvent(w, &release);
 }
 
+// The catalog table of a window, through its grid.
+data::Table& catalogOf(QWidget* w) {
+    return static_cast<data::Table&>(*ui::child<ui::TDBGridNormal>(w, "CatGrid")->dataSource()->dataSet());
+}
+
 void waitExposed(QWidget* w) {
     while (!w->windowHandle() || !w->windowHandle()->isExposed())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -117,11 +124,11 @@ void BM_CatalogOpenAndNameOrder(benchmark::State& state) {
         auto* w = new catalogs::TTipVenitFrm(nullptr);
         w->show();
         waitExposed(w);
-        pressKey(w->IndexComboBox, Qt::Key_Down);
+        pressKey(ui::child<QComboBox>(w, "IndexComboBox"), Qt::Key_Down);
         QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(w->Catalog.recNo());
+        benchmark::DoNotOptimize(catalogOf(w).recNo());
         state.PauseTiming();
-        if (w->Catalog.indexName() != "Den" || w->Catalog.recordCount() != 2000) state.SkipWithError("wrong order");
+        if (catalogOf(w).indexName() != "Den" || catalogOf(w).recordCount() != 2000) state.SkipWithError("wrong order");
         delete w;
         state.ResumeTiming();
     }
@@ -134,12 +141,12 @@ void BM_CatalogSwitchOrder(benchmark::State& state) {
     w->show();
     waitExposed(w);
     for (auto _ : state) {
-        pressKey(w->IndexComboBox, Qt::Key_Down);
+        pressKey(ui::child<QComboBox>(w, "IndexComboBox"), Qt::Key_Down);
         QCoreApplication::processEvents();
-        pressKey(w->IndexComboBox, Qt::Key_Up);
+        pressKey(ui::child<QComboBox>(w, "IndexComboBox"), Qt::Key_Up);
         QCoreApplication::processEvents();
     }
-    if (!w->Catalog.indexName().empty()) state.SkipWithError("wrong order");
+    if (!catalogOf(w).indexName().empty()) state.SkipWithError("wrong order");
     delete w;
 }
 BENCHMARK(BM_CatalogSwitchOrder)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
