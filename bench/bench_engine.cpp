@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Install.h"
 #include "data/Query.h"
 #include "data/Schema.h"
 #include "data/Table.h"
@@ -51,19 +52,9 @@ std::string& dbDir() {
     return d;
 }
 
+// A document table in the program's layout, filled with `n` documents.
 void makeDocuments(const std::string& file, const std::string& codeField, int n) {
-    createTableFile(dbDir() + file, {file,
-                                     {{"Nr_act", FieldType::Float},
-                                      {"Data", FieldType::Date},
-                                      {"Fel", FieldType::String, 15},
-                                      {codeField, FieldType::SmallInt},
-                                      {"Explicatie", FieldType::String, 100},
-                                      {"Valoarea", FieldType::Float},
-                                      {"Cont", FieldType::String, 15},
-                                      {"Data_registru", FieldType::Date},
-                                      {"Nr_registru", FieldType::Float}},
-                                     {},
-                                     {{"Cont", {"Cont", "Valoarea"}, false, false}}});
+    createTableFile(dbDir() + file, *knownTable(file));
     std::vector<std::vector<Value>> rows;
     for (int i = 0; i < n; ++i)
         rows.push_back({static_cast<double>(i + 1), Date{2014, 1 + i % 12, 1 + i % 28}, "chitanta", 10 + i % 20,
@@ -72,7 +63,7 @@ void makeDocuments(const std::string& file, const std::string& codeField, int n)
 }
 
 void makeMoves(const std::string& file, int n) {
-    createTableFile(dbDir() + file, {file, {{"Nr_doc", FieldType::Float}, {"Data", FieldType::Date}, {"Suma", FieldType::Float}, {"Fel", FieldType::String, 15}}, {}, {}});
+    createTableFile(dbDir() + file, *knownTable(file));
     std::vector<std::vector<Value>> rows;
     for (int i = 0; i < n; ++i) rows.push_back({static_cast<double>(i + 1), Date{2014, 2, 3}, 5.0, "dispozitie"});
     insertRows(dbDir() + file, {"Nr_doc", "Data", "Suma", "Fel"}, rows);
@@ -86,7 +77,7 @@ void setUp() {
     makeDocuments("Cheltuieli.DB", "Cod_cheltuiala", 100000);
     makeMoves("Depuneri.db", 10000);
     makeMoves("Ridicari.db", 10000);
-    createTableFile(dbDir() + "Contor.DB", {"Contor.DB", {{"Count_venit", FieldType::Float}, {"Count_chelt", FieldType::Float}, {"Sold_init_casa", FieldType::Float}, {"Sold_init_banca", FieldType::Float}}, {}, {}});
+    createTableFile(dbDir() + "Contor.DB", *knownTable("Contor.DB"));
     std::vector<Value> opening;
     opening.emplace_back(100.0);
     opening.emplace_back(1000.0);

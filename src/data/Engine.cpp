@@ -145,10 +145,7 @@ Connection openTableConnection(const std::string& path, bool readOnly) {
     int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     Connection db(raw);
-    if (rc != SQLITE_OK) {
-        std::string msg = db ? sqlite3_errmsg(db.get()) : "nu poate fi deschis";
-        throw EngineError("Tabela nu exista sau nu poate fi deschisa (" + msg + ")" + inFile(path));
-    }
+    if (rc != SQLITE_OK) throw EngineError("Tabela nu exista sau nu poate fi deschisa" + inFile(path));
     sqlite3_busy_timeout(db.get(), 2000);
     // Reading the schema proves that the file is one of our tables.
     if (sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)

@@ -94,7 +94,7 @@ void prepareForWrites(sqlite3* db, const std::string& schema, const std::string&
                 ");";
         body += "UPDATE " + quoteIdent(kSequenceTable) + " SET seq = " + top + " WHERE name = " + name + " AND seq < " + top + ";";
     }
-    if (!body.empty()) sql += "CREATE TRIGGER " + S + "\"cv_identity\" AFTER INSERT ON " + T + " BEGIN " + body + " END;";
+    if (!body.empty()) sql += "CREATE TRIGGER " + S + quoteIdent("cv_identity") + " AFTER INSERT ON " + T + " BEGIN " + body + " END;";
     char* err = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         sqlite3_free(err);
