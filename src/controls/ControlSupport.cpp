@@ -155,6 +155,17 @@ bool isValidFieldChar(const data::Field* f, QChar c) {
     }
 }
 
+QString decimalKeyText(const QKeyEvent* e, const data::Field* f) {
+    if (!f || f->dataType() != data::FieldType::Float) return {};
+    if (keyMods(e) & (Qt::ControlModifier | Qt::AltModifier)) return {};
+    const bool keypad = e->modifiers() & Qt::KeypadModifier;
+    const bool decimalKey = e->key() == Qt::Key_Period || (keypad && e->key() == Qt::Key_Comma);
+    const QString t = e->text();
+    if (!decimalKey || (t != QLatin1String(".") && t != QLatin1String(","))) return {};
+    const QString sep(QLatin1Char(data::formatSettings().decimalSeparator));
+    return t == sep ? QString() : sep;
+}
+
 bool fieldAlignsRight(const data::Field* f) { return f && f->isNumeric(); }
 
 EditMask EditMask::parse(const std::string& text) {

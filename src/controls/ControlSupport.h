@@ -99,6 +99,11 @@ int beepCount();
 // Whether a typed character can belong to the field's text (numbers only
 // take digits, signs and separators).
 bool isValidFieldChar(const data::Field* f, QChar c);
+// In a field with decimals the decimal key types the program's decimal
+// separator, whatever the keyboard gives: the point of the main keyboard, the
+// point or comma of the keypad. Returns the separator as the text the key
+// should type, or an empty text when the key types its own.
+QString decimalKeyText(const QKeyEvent* e, const data::Field* f);
 // Numbers are shown right-aligned.
 bool fieldAlignsRight(const data::Field* f);
 

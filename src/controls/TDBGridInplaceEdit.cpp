@@ -189,6 +189,18 @@ bool TDBGridInplaceEdit::event(QEvent* e) {
 }
 
 void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* e) {
+    const QString sep = decimalKeyText(e, grid_->columnField(grid_->loadedCol_));
+    if (sep.isEmpty()) {
+        processKey(e);
+        return;
+    }
+    // The decimal key of either keyboard types the decimal separator.
+    QKeyEvent typed(e->type(), e->key(), e->modifiers(), sep, e->isAutoRepeat(), e->count());
+    processKey(&typed);
+    e->setAccepted(typed.isAccepted());
+}
+
+void TDBGridInplaceEdit::processKey(QKeyEvent* e) {
     if (isModifierKey(e->key())) {
         QLineEdit::keyPressEvent(e);
         return;

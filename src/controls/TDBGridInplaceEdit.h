@@ -48,6 +48,7 @@ protected:
 
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+
     void focusInEvent(QFocusEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -55,6 +56,7 @@ protected:
 private:
     friend class PickList;
     friend class TNormalDBGrid;
+    void processKey(QKeyEvent* e);
     void listChosen(const QString& item);
     bool leftSide() const;
     bool rightSide() const;
