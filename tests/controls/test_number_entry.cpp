@@ -1,6 +1,10 @@
-// Numbers typed into the data controls: the decimal key under a locale
-// whose separator is the comma.
+// Numbers and masked text typed or pasted into the data controls: the
+// decimal key under a locale whose separator is the comma, and text that an
+// edit mask would take apart going through the field's conversion instead.
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLocale>
+#include <QMenu>
 
 #include "ControlsFixture.h"
 #include "controls/DBDate.h"
@@ -54,6 +58,10 @@ protected:
     void enter(QWidget* w) {
         w->setFocus();
         pump();
+    }
+    static void paste(const QString& text) {
+        QApplication::clipboard()->setText(text);
+        key(Qt::Key_V, Qt::ControlModifier);
     }
     std::vector<QWidget*> edits;
 };
@@ -112,4 +120,111 @@ TEST_F(NumberEntry, TheDecimalKeyTypesTheLocaleSeparatorInGridCells) {
     key(Qt::Key_Return);
     EXPECT_EQ(table->fieldByName("Suma").asFloat(), 7.25);
     EXPECT_EQ(messageCount(), 0u);
+}
+
+TEST_F(NumberEntry, TextAMaskWouldTakeApartIsConvertedByTheFieldWhenPasted) {
+    table->fieldByName("An").editMask = "0000;1;_";
+    auto* year = addEdit("An");
+    auto* date = addEdit<TDBDateEdit>("Data");
+    showForm();
+    enter(year);
+    year->selectAll();
+    paste("20x6");
+    ASSERT_EQ(messageCount(), 1u);
+    EXPECT_EQ(Messages::lastText(), "'20x6' is not a valid integer value");
+    EXPECT_EQ(year->text(), "2007");
+    EXPECT_EQ(table->state(), DataSetState::Edit);
+    EXPECT_EQ(focused(), year);
+
+    // Text the field converts goes in as the field's edit text.
+    paste(" 2006\n");
+    EXPECT_EQ(year->text(), "2006");
+    key(Qt::Key_Return);
+    EXPECT_EQ(focused(), date);
+    EXPECT_EQ(table->fieldByName("An").asInteger(), 2006);
+
+    date->selectAll();
+    paste("1x.04.2007");
+    ASSERT_EQ(messageCount(), 2u);
+    EXPECT_EQ(Messages::lastText(), "'1x.04.2007' is not a valid date");
+    EXPECT_EQ(date->text(), "05.03.2007");
+    // A date the mask takes whole is pasted as it is.
+    paste("09.04.2007");
+    key(Qt::Key_Return);
+    EXPECT_EQ(table->fieldByName("Data").asDate(), (data::Date{2007, 4, 9}));
+    EXPECT_EQ(messageCount(), 2u);
+}
+
+TEST_F(NumberEntry, TheContextMenuPasteGoesThroughTheFieldToo) {
+    table->fieldByName("An").editMask = "0000;1;_";
+    auto* year = addEdit("An");
+    showForm();
+    enter(year);
+    type("2");  // puts the record into edit: the edit is writable
+    year->selectAll();
+    QApplication::clipboard()->setText("20x6");
+    QContextMenuEvent ev(QContextMenuEvent::Keyboard, QPoint(5, 5), year->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(year, &ev);
+    pump();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* pasteAction = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text().startsWith("&Paste")) pasteAction = a;
+    ASSERT_NE(pasteAction, nullptr);
+    pasteAction->trigger();
+    menu->close();
+    pump();
+    EXPECT_EQ(year->text(), "2");
+    ASSERT_EQ(messageCount(), 1u);
+    EXPECT_EQ(Messages::lastText(), "'20x6' is not a valid integer value");
+}
+
+TEST_F(NumberEntry, GridCellsUnderAMaskConvertPastedTextThroughTheField) {
+    auto* grid = new TDBGridNormal(form.get());
+    grid->setGeometry(10, 10, 400, 200);
+    grid->setDataSource(&src);
+    grid->setColumns({TColumn("Data"), TColumn("Suma")});
+    showForm();
+    enter(grid);
+    QLineEdit* editor = grid->inplaceEditor();
+    ASSERT_EQ(focused(), editor);
+    editor->selectAll();
+    paste("3o.03.2007");
+    ASSERT_EQ(messageCount(), 1u);
+    EXPECT_EQ(Messages::lastText(), "'3o.03.2007' is not a valid date");
+    EXPECT_EQ(editor->text(), "05.03.2007");
+    paste("30.3.2007");
+    key(Qt::Key_Return);
+    EXPECT_EQ(table->fieldByName("Data").asDate(), (data::Date{2007, 3, 30}));
+    EXPECT_EQ(grid->selectedIndex(), 1);
+}
+
+TEST_F(NumberEntry, UnmaskedNumberFieldsReportPastedTextTheyCannotConvert) {
+    auto* year = addEdit("An");
+    auto* grid = new TDBGridNormal(form.get());
+    grid->setGeometry(220, 10, 400, 200);
+    grid->setDataSource(&src);
+    grid->setColumns({TColumn("An")});
+    showForm();
+    enter(year);
+    year->selectAll();
+    paste("20x6");
+    EXPECT_EQ(year->text(), "20x6");
+    key(Qt::Key_Return);
+    EXPECT_EQ(focused(), year);
+    ASSERT_EQ(messageCount(), 1u);
+    EXPECT_EQ(Messages::lastText(), "'20x6' is not a valid integer value");
+    EXPECT_EQ(table->fieldByName("An").asInteger(), 2007);
+    key(Qt::Key_U, Qt::ControlModifier);
+
+    enter(grid);
+    grid->inplaceEditor()->selectAll();
+    paste("19x9");
+    key(Qt::Key_Return);
+    ASSERT_EQ(messageCount(), 2u);
+    EXPECT_EQ(Messages::lastText(), "'19x9' is not a valid integer value");
+    EXPECT_EQ(table->state(), DataSetState::Edit);
+    EXPECT_EQ(table->fieldByName("An").asInteger(), 2007);
+    EXPECT_EQ(table->recNo(), 1);
 }
