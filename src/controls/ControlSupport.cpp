@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
+#include <algorithm>
 #include <QWidget>
 
 #include "shell/Messages.h"
@@ -155,6 +157,17 @@ bool isValidFieldChar(const data::Field* f, QChar c) {
     }
 }
 
+QString decimalKeyText(const QKeyEvent* e, const data::Field* f) {
+    if (!f || f->dataType() != data::FieldType::Float) return {};
+    if (keyMods(e) & (Qt::ControlModifier | Qt::AltModifier)) return {};
+    const bool keypad = e->modifiers() & Qt::KeypadModifier;
+    const bool decimalKey = e->key() == Qt::Key_Period || (keypad && e->key() == Qt::Key_Comma);
+    const QString t = e->text();
+    if (!decimalKey || (t != QLatin1String(".") && t != QLatin1String(","))) return {};
+    const QString sep(QLatin1Char(data::formatSettings().decimalSeparator));
+    return t == sep ? QString() : sep;
+}
+
 bool fieldAlignsRight(const data::Field* f) { return f && f->isNumeric(); }
 
 EditMask EditMask::parse(const std::string& text) {
@@ -228,6 +241,58 @@ QString maskedText(const QLineEdit* edit, const EditMask& mask) {
         }
     }
     return out;
+}
+
+bool maskTakes(const EditMask& mask, const QString& text) {
+    if (mask.empty()) return true;
+    // The input classes of the line edit's mask (up to its blank character).
+    const QString m = mask.qtMask.left(mask.qtMask.lastIndexOf(QLatin1Char(';')));
+    QString classes;
+    for (int i = 0; i < m.size(); ++i) {
+        if (m[i] == QLatin1Char('\\')) ++i;  // an escaped literal
+        else if (QStringLiteral("AaNnXx90Dd#HhBb").contains(m[i]) && !classes.contains(m[i])) classes += m[i];
+    }
+    auto fits = [&](QChar c) {
+        if (c == QLatin1Char(' ') || c == mask.blank) return true;
+        if (!c.isNull() && mask.literals.contains(c)) return true;
+        for (QChar k : classes) {
+            switch (k.toLatin1()) {
+                case 'A': case 'a': if (c.isLetter()) return true; break;
+                case 'N': case 'n': if (c.isLetterOrNumber()) return true; break;
+                case 'X': case 'x': if (c.isPrint()) return true; break;
+                case '9': case '0': if (c.isDigit()) return true; break;
+                case 'D': case 'd': if (c.isDigit() && c != QLatin1Char('0')) return true; break;
+                case '#': if (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-')) return true; break;
+                case 'H': case 'h': if (QStringLiteral("0123456789abcdefABCDEF").contains(c)) return true; break;
+                case 'B': case 'b': if (c == QLatin1Char('0') || c == QLatin1Char('1')) return true; break;
+                default: break;
+            }
+        }
+        return false;
+    };
+    return std::all_of(text.begin(), text.end(), fits);
+}
+
+bool pasteUnderMask(QLineEdit* edit, const EditMask& mask, const data::Field* f, const QString& text) {
+    if (mask.empty() || !f || maskTakes(mask, text)) return false;
+    const data::Value v = f->parseText(ss(text));  // the field's conversion error
+    edit->selectAll();
+    edit->insert(qs(f->editTextOf(v)));
+    return true;
+}
+
+void popupEditMenu(QLineEdit* edit, const QPoint& globalPos, const std::function<void()>& paste) {
+    QMenu* menu = edit->createStandardContextMenu();
+    if (!menu) return;
+    // The menu's Paste is the action connected to the edit's paste (by name
+    // or by pointer, depending on the Qt version).
+    for (QAction* a : menu->actions()) {
+        const bool byName = QObject::disconnect(a, SIGNAL(triggered()), edit, SLOT(paste()));
+        const bool byPointer = QObject::disconnect(a, &QAction::triggered, edit, &QLineEdit::paste);
+        if (byName || byPointer) QObject::connect(a, &QAction::triggered, edit, paste);
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
 }
 
 // ---------------------------------------------------------------- field link

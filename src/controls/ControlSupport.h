@@ -99,6 +99,11 @@ int beepCount();
 // Whether a typed character can belong to the field's text (numbers only
 // take digits, signs and separators).
 bool isValidFieldChar(const data::Field* f, QChar c);
+// In a field with decimals the decimal key types the program's decimal
+// separator, whatever the keyboard gives: the point of the main keyboard, the
+// point or comma of the keypad. Returns the separator as the text the key
+// should type, or an empty text when the key types its own.
+QString decimalKeyText(const QKeyEvent* e, const data::Field* f);
 // Numbers are shown right-aligned.
 bool fieldAlignsRight(const data::Field* f);
 
@@ -116,6 +121,19 @@ struct EditMask {
 // The text of a masked line edit as the field should receive it: blanks as
 // spaces, literals dropped when the mask does not keep them.
 QString maskedText(const QLineEdit* edit, const EditMask& mask);
+// Whether every character of `text` can stand in the mask, as one of its
+// literals or at one of its input positions. A masked line edit silently
+// drops the others ("20x6" pasted under "0000" reads 206).
+bool maskTakes(const EditMask& mask, const QString& text);
+// Text pasted or dropped into a line edit under a field's edit mask. Text the
+// mask takes whole is left to the edit's own paste (returns false). Other
+// text is converted by the field instead: a text the field refuses raises
+// the field's conversion error and nothing changes; a text it accepts
+// replaces the edit's text as the field's edit text of the value (returns true).
+bool pasteUnderMask(QLineEdit* edit, const EditMask& mask, const data::Field* f, const QString& text);
+// Opens the line edit's standard context menu, its Paste running `paste`
+// instead of the edit's own.
+void popupEditMenu(QLineEdit* edit, const QPoint& globalPos, const std::function<void()>& paste);
 
 // ---------------------------------------------------------------- field link
 

@@ -1,8 +1,11 @@
 #include "controls/DBControls.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPointer>
 
 #include "data/Format.h"
@@ -104,6 +107,48 @@ bool DBEdit::handleChar(QKeyEvent*, int ch) {
         return pending;  // an unchanged control lets the window have Esc
     }
     return false;
+}
+
+bool DBEdit::pasteChecked(const QString& text) {
+    if (isReadOnly()) return false;
+    try {
+        return pasteUnderMask(this, mask_, field(), text);
+    } catch (...) {
+        reportError(this, std::current_exception());
+        return true;
+    }
+}
+
+void DBEdit::baseKeyPress(QKeyEvent* e) {
+    if (e->matches(QKeySequence::Paste) && pasteChecked(QGuiApplication::clipboard()->text())) {
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void DBEdit::contextMenuEvent(QContextMenuEvent* e) {
+    popupEditMenu(this, e->globalPos(), [this] {
+        if (!pasteChecked(QGuiApplication::clipboard()->text())) paste();
+    });
+}
+
+void DBEdit::dropEvent(QDropEvent* e) {
+    if (e->mimeData()->hasText() && pasteChecked(e->mimeData()->text())) {
+        e->acceptProposedAction();
+        return;
+    }
+    QLineEdit::dropEvent(e);
+}
+
+void DBEdit::mouseReleaseEvent(QMouseEvent* e) {
+    // The middle button pastes the selection where the system has one.
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (e->button() == Qt::MiddleButton && cb->supportsSelection() && pasteChecked(cb->text(QClipboard::Selection))) {
+        e->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(e);
 }
 
 void DBEdit::focusInEvent(QFocusEvent* e) {

@@ -43,6 +43,12 @@ protected:
     bool hasDataFocus() const { return focused_; }
     const EditMask& editMask() const { return mask_; }
 
+    // Pasting, dropping: text the edit mask would take apart goes through
+    // the field's conversion first (see pasteUnderMask).
+    void baseKeyPress(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -50,6 +56,9 @@ protected:
 private:
     void editingChange();
     void applyMask(const EditMask& m);
+    // True when the text was dealt with (pasted, or refused with the
+    // field's message); false leaves it to the line edit's own paste.
+    bool pasteChecked(const QString& text);
 
     EditMask mask_;
     bool focused_ = false;

@@ -63,10 +63,26 @@ protected:
     // Character stage; true consumes (drops) the character.
     virtual bool handleChar(QKeyEvent*, int) { return false; }
 
+    // The base widget's handling of a key none of the stages consumed.
+    virtual void baseKeyPress(QKeyEvent* e) { Base::keyPressEvent(e); }
+
     void keyPressEvent(QKeyEvent* e) override {
+        const QString sep = decimalKeyText(e, field());
+        if (sep.isEmpty()) {
+            dispatch(e);
+            return;
+        }
+        // The decimal key of either keyboard types the decimal separator.
+        QKeyEvent typed(e->type(), e->key(), e->modifiers(), sep, e->isAutoRepeat(), e->count());
+        dispatch(&typed);
+        e->setAccepted(typed.isAccepted());
+    }
+
+private:
+    void dispatch(QKeyEvent* e) {
         if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
                          [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
-            Base::keyPressEvent(e);
+            baseKeyPress(e);
     }
 };
 

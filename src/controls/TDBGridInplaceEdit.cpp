@@ -1,6 +1,9 @@
 #include "controls/TDBGridInplaceEdit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
@@ -189,6 +192,18 @@ bool TDBGridInplaceEdit::event(QEvent* e) {
 }
 
 void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* e) {
+    const QString sep = decimalKeyText(e, grid_->columnField(grid_->loadedCol_));
+    if (sep.isEmpty()) {
+        processKey(e);
+        return;
+    }
+    // The decimal key of either keyboard types the decimal separator.
+    QKeyEvent typed(e->type(), e->key(), e->modifiers(), sep, e->isAutoRepeat(), e->count());
+    processKey(&typed);
+    e->setAccepted(typed.isAccepted());
+}
+
+void TDBGridInplaceEdit::processKey(QKeyEvent* e) {
     if (isModifierKey(e->key())) {
         QLineEdit::keyPressEvent(e);
         return;
@@ -210,7 +225,46 @@ void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
-    if (self) QLineEdit::keyPressEvent(e);
+    if (!self) return;
+    if (e->matches(QKeySequence::Paste) && pasteChecked(QGuiApplication::clipboard()->text())) {
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+bool TDBGridInplaceEdit::pasteChecked(const QString& text) {
+    if (!grid_->canEditModify()) return true;  // the cell cannot change
+    try {
+        return pasteUnderMask(this, mask_, grid_->columnField(grid_->loadedCol_), text);
+    } catch (...) {
+        reportError(grid_, std::current_exception());
+        return true;
+    }
+}
+
+void TDBGridInplaceEdit::contextMenuEvent(QContextMenuEvent* e) {
+    popupEditMenu(this, e->globalPos(), [this] {
+        if (!pasteChecked(QGuiApplication::clipboard()->text())) paste();
+    });
+}
+
+void TDBGridInplaceEdit::dropEvent(QDropEvent* e) {
+    if (e->mimeData()->hasText() && pasteChecked(e->mimeData()->text())) {
+        e->acceptProposedAction();
+        return;
+    }
+    QLineEdit::dropEvent(e);
+}
+
+void TDBGridInplaceEdit::mouseReleaseEvent(QMouseEvent* e) {
+    // The middle button pastes the selection where the system has one.
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (e->button() == Qt::MiddleButton && cb->supportsSelection() && pasteChecked(cb->text(QClipboard::Selection))) {
+        e->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(e);
 }
 
 void TDBGridInplaceEdit::enterCell() {

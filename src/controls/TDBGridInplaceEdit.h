@@ -48,6 +48,11 @@ protected:
 
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // Pasting, dropping: text the edit mask would take apart goes through
+    // the field's conversion first (see pasteUnderMask).
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -55,6 +60,10 @@ protected:
 private:
     friend class PickList;
     friend class TNormalDBGrid;
+    void processKey(QKeyEvent* e);
+    // True when the text was dealt with (pasted, or refused with the
+    // field's message); false leaves it to the line edit's own paste.
+    bool pasteChecked(const QString& text);
     void listChosen(const QString& item);
     bool leftSide() const;
     bool rightSide() const;

@@ -689,6 +689,8 @@ void TNormalDBGrid::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Backtab) mods |= Qt::ShiftModifier;
     bool used = gridKeyDown(e->key(), mods);
     int ch = keyChar(e);
+    const QString sep = decimalKeyText(e, selectedField());
+    if (!sep.isEmpty()) ch = sep.at(0).unicode();  // the decimal key types the separator
     if (ch && (!used || ch == kCharEnter)) used = gridKeyChar(ch) || used;
     if (used) e->accept();
     else e->ignore();
