@@ -154,7 +154,7 @@ TEST_F(KeyboardControls, NumberFieldsRefuseLettersAndABadNumberKeepsTheFocus) {
     pump();
     EXPECT_EQ(focused(), b);
     ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "'1e' is not a valid floating point value");
+    EXPECT_EQ(Messages::lastText(), "'1e' nu este un numar valid");
     EXPECT_EQ(b->selectedText(), b->text());
 }
 

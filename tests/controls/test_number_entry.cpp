@@ -131,7 +131,7 @@ TEST_F(NumberEntry, TextAMaskWouldTakeApartIsConvertedByTheFieldWhenPasted) {
     year->selectAll();
     paste("20x6");
     ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "'20x6' is not a valid integer value");
+    EXPECT_EQ(Messages::lastText(), "'20x6' nu este un numar intreg valid");
     EXPECT_EQ(year->text(), "2007");
     EXPECT_EQ(table->state(), DataSetState::Edit);
     EXPECT_EQ(focused(), year);
@@ -177,7 +177,7 @@ TEST_F(NumberEntry, TheContextMenuPasteGoesThroughTheFieldToo) {
     pump();
     EXPECT_EQ(year->text(), "2");
     ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "'20x6' is not a valid integer value");
+    EXPECT_EQ(Messages::lastText(), "'20x6' nu este un numar intreg valid");
 }
 
 TEST_F(NumberEntry, GridCellsUnderAMaskConvertPastedTextThroughTheField) {
@@ -214,7 +214,7 @@ TEST_F(NumberEntry, UnmaskedNumberFieldsReportPastedTextTheyCannotConvert) {
     key(Qt::Key_Return);
     EXPECT_EQ(focused(), year);
     ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "'20x6' is not a valid integer value");
+    EXPECT_EQ(Messages::lastText(), "'20x6' nu este un numar intreg valid");
     EXPECT_EQ(table->fieldByName("An").asInteger(), 2007);
     key(Qt::Key_U, Qt::ControlModifier);
 
@@ -223,7 +223,7 @@ TEST_F(NumberEntry, UnmaskedNumberFieldsReportPastedTextTheyCannotConvert) {
     paste("19x9");
     key(Qt::Key_Return);
     ASSERT_EQ(messageCount(), 2u);
-    EXPECT_EQ(Messages::lastText(), "'19x9' is not a valid integer value");
+    EXPECT_EQ(Messages::lastText(), "'19x9' nu este un numar intreg valid");
     EXPECT_EQ(table->state(), DataSetState::Edit);
     EXPECT_EQ(table->fieldByName("An").asInteger(), 2007);
     EXPECT_EQ(table->recNo(), 1);
