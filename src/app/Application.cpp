@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "app/QtTexts.h"
 #include "shell/Messages.h"
 #include "data/Errors.h"
 #include "data/Format.h"
@@ -33,7 +34,10 @@ bool runGuarded(const std::function<void()>& fn) {
     }
 }
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // The toolkit's own dialogs in Romanian.
+    installQtTexts();
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

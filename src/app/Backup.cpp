@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -57,6 +58,16 @@ bool isCompanionOf(const std::string& name, std::string& base) {
 
 using data::Fd;
 
+// The day's copy is made in "<name>.incomplet" beside it, each file under
+// ".<file>.partial" until complete.
+const char* const kIncompleteSuffix = ".incomplet";
+const char* const kPartialSuffix = ".partial";
+
+BackupProgressHook& progressHook() {
+    static BackupProgressHook hook;
+    return hook;
+}
+
 [[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
 
 // Takes a read lock on the whole file, so that no writer of any process (a
@@ -76,10 +87,9 @@ void lockAgainstWriters(int fd, const std::string& path) {
 
 const unsigned char kSzddMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
 
-// Copies one file into the backup directory through the kernel's copy, under
-// the read lock above. The copy is left to the system's write-back rather than
-// forced to the disk file by file: the originals are untouched, and a copy
-// lost to a power failure in the next seconds is no worse than a missing one.
+// Copies one file through the kernel's copy, under the read lock above, and
+// forces it to the disk: the day's directory gets its name only after every
+// file in it is complete, and that name must never stand for lost data.
 // Returns false for a compressed file, which the caller expands instead.
 bool copyPlain(const std::string& source, const std::string& dest) {
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -103,7 +113,7 @@ bool copyPlain(const std::string& source, const std::string& dest) {
     for (;;) {
         ssize_t n;
         if (kernelCopy) {
-            n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, 1 << 30, 0);
+            n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, 1 << 20, 0);
             if (n < 0 && done == 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
                 kernelCopy = false;
                 continue;
@@ -122,9 +132,10 @@ bool copyPlain(const std::string& source, const std::string& dest) {
         if (n < 0) fail("cannot copy " + source);
         if (n == 0) break;
         done += n;
+        if (progressHook()) progressHook()(fs::path(source).filename().string(), done);
     }
     if (done != st.st_size) fail("incomplete copy of " + source);
-    if (!out.close()) fail("cannot write " + dest);
+    if (::fsync(out.get()) != 0 || !out.close()) fail("cannot write " + dest);
     return true;
 }
 
@@ -163,7 +174,36 @@ bool copyTableWithJournal(const std::string& source, const std::string& dest) {
     return true;
 }
 
+// Copies one file of the database directory into the work directory: under a
+// temporary name first, renamed to its own name once complete and on the
+// disk, so that a file there under its real name is always whole. Returns
+// whether it was a table copied without its journal.
+bool copyInto(const fs::path& work, const fs::path& from, const std::string& name, bool hasJournal) {
+    const std::string partial = (work / ("." + name + kPartialSuffix)).string();
+    const std::string whole = (work / name).string();
+    ::unlink(partial.c_str());
+    bool tableAsCommitted = false;
+    try {
+        tableAsCommitted = hasJournal && isSqliteFile(from) && copyTableWithJournal(from.string(), partial);
+        if (!tableAsCommitted) copyFile(from.string(), partial);
+        if (::rename(partial.c_str(), whole.c_str()) != 0) fail("cannot rename " + partial);
+    } catch (...) {
+        ::unlink(partial.c_str());
+        throw;
+    }
+    return tableAsCommitted;
+}
+
+// Makes the names in a directory durable (best effort: not every file
+// system syncs directories).
+void syncDirectory(const fs::path& dir) {
+    Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid()) ::fsync(fd.get());
+}
+
 }  // namespace
+
+void setBackupProgressHook(BackupProgressHook hook) { progressHook() = std::move(hook); }
 
 std::string driveRootDirectory(const std::string& /*root*/) {
     std::string home;
@@ -193,10 +233,26 @@ std::string backupDirectory(const std::string& basePath, const data::Date& day) 
 void BackupDaily(const std::string& basePath) {
     if (!switches().backup) return;
     std::string dir;
+    std::vector<std::string> notCopied;
     try {
         dir = backupDirectory(basePath, data::today());
         if (fs::is_directory(dir)) return;  // today's copy has been made
-        fs::create_directories(dir);
+        const fs::path day(dir);
+        const fs::path parent = day.parent_path();
+        fs::create_directories(parent);
+
+        // One copy at a time: an instance started while another copies leaves
+        // the day to it. The lock goes with the process, even a killed one.
+        Fd parentFd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!parentFd.valid()) fail("cannot open " + parent.string());
+        if (::flock(parentFd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return;
+        if (fs::is_directory(dir)) return;  // made meanwhile
+
+        // The copy is made aside; what an interrupted or failed copy left
+        // there is thrown away.
+        const fs::path work = parent / (day.filename().string() + kIncompleteSuffix);
+        fs::remove_all(work);
+        fs::create_directory(work);
 
         const fs::path source(data::AppDir());
         std::vector<std::string> names;
@@ -214,17 +270,27 @@ void BackupDaily(const std::string& basePath) {
             if (name.find("Corvalinde") != std::string::npos) continue;  // the program's own files
             std::string base;
             if (isCompanionOf(name, base) && tablesCopied.count(base)) continue;
-            const std::string from = (source / name).string();
-            const std::string to = dir + "/" + name;
-            const bool hasJournal = listed.count(name + "-journal") || listed.count(name + "-wal");
-            if (hasJournal && isSqliteFile(from) && copyTableWithJournal(from, to)) {
-                tablesCopied.insert(name);
-                continue;
+            // A file that cannot be copied does not stop the others.
+            try {
+                const bool hasJournal = listed.count(name + "-journal") || listed.count(name + "-wal");
+                if (copyInto(work, source / name, name, hasJournal)) tablesCopied.insert(name);
+            } catch (const std::exception&) {
+                notCopied.push_back(name);
             }
-            copyFile(from, to);
         }
+        if (!notCopied.empty()) fail("incomplete copy");
+
+        // Complete: the copy takes the day's name.
+        syncDirectory(work);
+        if (::rename(work.c_str(), dir.c_str()) != 0) fail("cannot rename " + work.string());
+        syncDirectory(parent);
     } catch (...) {
-        throw std::runtime_error("Nu pot salva baza de date in directorul " + dir);
+        std::string message = "Nu pot salva baza de date in directorul " + dir;
+        if (!notCopied.empty()) {
+            message += "\nFisiere necopiate: ";
+            for (size_t i = 0; i < notCopied.size(); ++i) message += (i ? ", " : "") + notCopied[i];
+        }
+        throw std::runtime_error(message);
     }
 }
 

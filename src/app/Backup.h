@@ -1,5 +1,6 @@
 // The daily copy of the database directory.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "data/Value.h"
@@ -22,11 +23,21 @@ std::string backupDirectory(const std::string& basePath, const data::Date& day);
 
 // Copies every ordinary file of AppDir (no sub-directories, no hidden files,
 // no names containing "Corvalinde") into today's backup directory, unless the
-// backup switch is off or the directory already exists. Each file is copied
+// backup switch is off or the directory already exists. The copy is made in
+// "<dir>.incomplet" and takes the day's name only once every file in it is
+// complete and on the disk, so a copy cut short (the program killed, a file
+// that cannot be read) leaves the day to the next start. Each file is copied
 // under a read lock that keeps writers of any process out, so no copy is torn;
 // a table with a journal beside it is first brought to its last committed
-// state and copied without the journal. Compressed files are expanded. Throws
-// std::runtime_error "Nu pot salva baza de date in directorul <dir>".
+// state and copied without the journal. Compressed files are expanded. A file
+// that cannot be copied does not stop the others. Throws std::runtime_error
+// "Nu pot salva baza de date in directorul <dir>", followed by a line
+// "Fisiere necopiate: a, b" naming the files that could not be copied.
 void BackupDaily(const std::string& basePath);
+
+// Called after each piece of a file the backup copies, with the file's name
+// and the bytes copied so far (tests interrupt the copy here).
+using BackupProgressHook = std::function<void(const std::string& name, long long copied)>;
+void setBackupProgressHook(BackupProgressHook hook);
 
 }  // namespace app

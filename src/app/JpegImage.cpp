@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
-#include <vector>
 
 #include <jpeglib.h>
 // jerror.h names the message codes used to tell harmless warnings apart.
 #include <jerror.h>
+
+#include "app/OrdinaryFile.h"
 
 namespace app {
 
@@ -146,16 +146,15 @@ QImage loadJpegFile(const std::string& path) {
     auto fail = [&](const std::string& why) -> QImage {
         throw std::runtime_error("Imaginea \"" + path + "\" nu poate fi afisata: " + why);
     };
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return fail("fisierul nu poate fi deschis");
-    std::streamoff size = in.tellg();
-    if (size <= 0) return fail("fisierul este gol");
-    if (size > kMaxJpegFileBytes) return fail("fisierul este prea mare");
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return fail("fisierul nu poate fi citit");
+    std::string bytes;
     try {
-        return decodeJpeg(bytes.data(), bytes.size());
+        bytes = readOrdinaryFile(path, kMaxJpegFileBytes);
+    } catch (const FileAccessError& e) {
+        return fail(e.what());
+    }
+    if (bytes.empty()) return fail("fisierul este gol");
+    try {
+        return decodeJpeg(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     } catch (const std::runtime_error& e) {
         return fail(e.what());
     }

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "app/Shortcuts.h"
 #include "app/Version.h"
 #include "data/AppDir.h"
+#include "data/Table.h"
 #include "reports/Workmsg.h"
 #include "shell/StatusLine.h"
 
@@ -105,6 +107,9 @@ void TMainFrm::buildClientArea() {
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setAutoRaise(true);
         b->setCursor(Qt::PointingHandCursor);
+        // Like the menu, the buttons answer the mouse only: a button holding
+        // the focus would open its window on a stray Space or Enter.
+        b->setFocusPolicy(Qt::NoFocus);
         b->setMinimumWidth(96);
         connect(b, &QToolButton::clicked, this, [this, c] { runCommand(c); });
         h->addWidget(b);
@@ -280,9 +285,32 @@ void TMainFrm::showEvent(QShowEvent* e) {
     }
 }
 
-// First showing: the version goes into the main window's hint.
+// First showing: the version goes into the main window's hint. A unit still
+// without a name (a new installation) gets the unit data dialog as soon as
+// the main window is on the screen.
 void TMainFrm::FormShow() {
     setStatusTip(statusTip() + QStringLiteral(" - Versiunea ") + QString::fromStdString(currentVersionText()));
+    if (unitNameMissing()) QTimer::singleShot(0, this, [this] { runCommand(Command::DateleUnitatii); });
+}
+
+// Whether the unit record of "Parohia.DB" is missing or has a blank unit
+// name. A table that cannot be read asks for nothing: the unit data dialog
+// could not open it either.
+bool TMainFrm::unitNameMissing() const {
+    data::Table unit;
+    unit.setDatabaseName(data::AppDir());
+    unit.setTableName("Parohia.DB");
+    try {
+        unit.open();
+        unit.first();
+        if (unit.eof()) return true;
+        const data::Field* name = unit.findField("Parohia");
+        if (!name) return false;
+        const std::string text = name->asString();
+        return text.find_first_not_of(" \t") == std::string::npos;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 void TMainFrm::closeEvent(QCloseEvent* e) {

@@ -83,6 +83,7 @@ private:
                      const QKeySequence& shortcut = {});
     void FormCreate();
     void FormShow();
+    bool unitNameMissing() const;
     void loadPicture();
     void upgradeSchema();
 

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "app/OrdinaryFile.h"
 #include "data/AppDir.h"
 
 namespace app {
@@ -17,6 +18,8 @@ namespace {
 const char* const kSection = "Options";
 const char* const kVersionKey = "Check for new version";
 const char* const kBackupKey = "Backup BD zilnic";
+// A settings file holds a few lines; anything far larger is not ours.
+constexpr long long kMaxSettingsBytes = 1 << 20;
 
 bool readBool(const CSimpleIniA& ini, const char* key, bool fallback) {
     const char* v = ini.GetValue(kSection, key, nullptr);
@@ -52,8 +55,17 @@ void readSettings(const std::string& path) {
     CSimpleIniA ini;
     ini.SetUnicode(false);
     ini.SetMultiKey(false);
-    if (ini.LoadFile(path.c_str()) < 0) {
-        // No readable file: the defaults.
+    std::string text;
+    try {
+        text = readOrdinaryFile(path, kMaxSettingsBytes);
+    } catch (const FileAccessError& e) {
+        // No usable file: the defaults; a file that is there but cannot be
+        // read is also reported.
+        switches().backup = true;
+        if (e.missing()) return;
+        throw std::runtime_error("Fisierul \"" + path + "\" nu poate fi citit: " + e.what());
+    }
+    if (ini.LoadData(text) < 0) {
         switches().backup = true;
         return;
     }
@@ -64,10 +76,21 @@ void readSettings(const std::string& path) {
 void writeSettings(const std::string& path) {
     CSimpleIniA ini;
     ini.SetUnicode(false);
-    ini.LoadFile(path.c_str());  // keeps other sections and keys when the file exists
-    ini.SetValue(kSection, kVersionKey, switches().versionCheck ? "1" : "0");
-    ini.SetValue(kSection, kBackupKey, switches().backup ? "1" : "0");
-    if (ini.SaveFile(path.c_str(), false) < 0) throw std::runtime_error("Nu pot scrie fisierul " + path);
+    try {
+        // The other sections and keys of an existing file are kept.
+        try {
+            ini.LoadData(readOrdinaryFile(path, kMaxSettingsBytes));
+        } catch (const FileAccessError& e) {
+            if (!e.missing()) throw;
+        }
+        ini.SetValue(kSection, kVersionKey, switches().versionCheck ? "1" : "0");
+        ini.SetValue(kSection, kBackupKey, switches().backup ? "1" : "0");
+        std::string text;
+        if (ini.Save(text, false) < 0) throw FileAccessError("fisierul nu poate fi scris", false);
+        writeOrdinaryFile(path, text);
+    } catch (const FileAccessError& e) {
+        throw std::runtime_error("Nu pot scrie fisierul " + path + ": " + e.what());
+    }
 }
 
 }  // namespace app

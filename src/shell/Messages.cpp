@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPushButton>
 
 namespace ui {
 
@@ -40,11 +39,12 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
                              : type == MsgType::Information ? QMessageBox::Information
                                                             : QMessageBox::Question;
     QMessageBox box(icon, title(type), text, QMessageBox::NoButton, parent ? parent : QApplication::activeWindow());
-    struct B { int ours; QMessageBox::StandardButton qt; const char* caption; };
-    const B all[] = {{Yes, QMessageBox::Yes, "&Da"}, {No, QMessageBox::No, "&Nu"},
-                     {Ok, QMessageBox::Ok, "OK"}, {Cancel, QMessageBox::Cancel, "Renunta"}};
+    // The captions ("&Da", "&Nu", "OK", "Renunta") are the toolkit's standard
+    // buttons in the program's Romanian texts (app::RomanianQtTexts).
+    struct B { int ours; QMessageBox::StandardButton qt; };
+    const B all[] = {{Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok}, {Cancel, QMessageBox::Cancel}};
     for (const auto& b : all)
-        if (buttons & b.ours) box.addButton(b.qt)->setText(QString::fromUtf8(b.caption));
+        if (buttons & b.ours) box.addButton(b.qt);
     int r = box.exec();
     rec.answer = Cancel;
     for (const auto& b : all)

@@ -18,13 +18,33 @@
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/Install.h"
+#include "data/Table.h"
 #include "support/TempDir.h"
 
-// A new installation, copied from one made once per test run (making one
-// takes a while: every table file is written durably).
+// Gives the installation's unit a name, as its first user does (a unit
+// without a name opens the unit data dialog at start-up).
+inline void nameTheUnit(const std::string& dir, const std::string& name = "Parohia Sf. Nicolae") {
+    data::Table t;
+    t.setDatabaseName(dir);
+    t.setTableName("Parohia.DB");
+    t.open();
+    t.first();
+    if (t.eof()) {
+        t.append();
+        t["An_lucru"].setAsInteger(2014);
+    } else {
+        t.edit();
+    }
+    t["Parohia"].setAsString(name);
+    t.post();
+    t.close();
+}
+
+// A new installation whose unit has a name, copied from one made once per
+// test run (making one takes a while: every table file is written durably).
 inline void installInto(const std::string& dir) {
     static TempDir made;
-    static bool done = (data::createInstallation(made.path()), true);
+    static bool done = (data::createInstallation(made.path()), nameTheUnit(made.path()), true);
     (void)done;
     std::filesystem::copy(made.path(), dir, std::filesystem::copy_options::recursive);
 }

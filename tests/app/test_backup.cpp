@@ -1,5 +1,6 @@
 // The settings file and the daily backup, on real files.
 #include <fcntl.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -185,7 +186,7 @@ TEST_F(BackupTest, FailureNamesTheDirectoryAndStartUpGoesOn) {
     EXPECT_EQ(frm.StatusLine->text(), "dupa");
 }
 
-TEST_F(BackupTest, ACopyThatFailsStillMarksTheDayDone) {
+TEST_F(BackupTest, AFileThatCannotBeReadIsNamedAndTheDayIsRetried) {
     install();
     // Another program is writing this file: it holds a write lock on it.
     writeFile(db.file("ocupat.txt"), "in lucru");
@@ -195,11 +196,78 @@ TEST_F(BackupTest, ACopyThatFailsStillMarksTheDayDone) {
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
-    EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
+    try {
+        app::BackupDaily(app::kBackupBasePath);
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Nu pot salva baza de date in directorul " + dayDir() + "\nFisiere necopiate: ocupat.txt");
+    }
     ::close(fd);
-    EXPECT_TRUE(fs::is_directory(dayDir()));
-    EXPECT_NO_THROW(app::BackupDaily(app::kBackupBasePath));
-    EXPECT_FALSE(fs::exists(dayDir() + "/ocupat.txt"));
+    // The day is not done, but the other files were copied aside.
+    EXPECT_FALSE(fs::exists(dayDir()));
+    EXPECT_TRUE(readFile(dayDir() + ".incomplet/Parohia.DB") == readFile(db.file("Parohia.DB")));
+
+    app::BackupDaily(app::kBackupBasePath);
+    EXPECT_EQ(readFile(dayDir() + "/ocupat.txt"), "in lucru");
+    EXPECT_TRUE(fs::exists(dayDir() + "/Parohia.DB"));
+    EXPECT_EQ(filesIn(dayDir() + "/.."), std::set<std::string>{"Corvalinde/"});
+}
+
+TEST_F(BackupTest, ACopyCutShortLeavesNoTornTableAndIsRetriedAtTheNextStart) {
+    install();
+    // A table of a few megabytes, copied in several pieces.
+    const std::string big = db.file("Mare.DB");
+    sqlite3* conn = nullptr;
+    ASSERT_EQ(sqlite3_open(big.c_str(), &conn), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(conn,
+                           "CREATE TABLE Mare(x BLOB); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                           "WHERE i<4000) INSERT INTO Mare SELECT randomblob(1000) FROM n",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(conn);
+    ASSERT_GT(fs::file_size(big), 3u << 20);
+
+    // The program is killed while it copies the large table.
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        app::setBackupProgressHook([](const std::string& name, long long copied) {
+            if (name == "Mare.DB" && copied > 0) ::kill(::getpid(), SIGKILL);
+        });
+        try {
+            app::BackupDaily(app::kBackupBasePath);
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the copy was not interrupted";
+
+    // No file of the day carries a name of the database directory unless it is whole.
+    const std::string dayRoot = home.path() + "SalvariQuillmar/20140512";
+    EXPECT_FALSE(fs::exists(dayDir()));
+    int whole = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dayRoot)) {
+        if (!e.is_regular_file()) continue;
+        const std::string name = e.path().filename().string();
+        if (!fs::exists(db.file(name))) continue;
+        EXPECT_TRUE(readFile(e.path().string()) == readFile(db.file(name))) << e.path();
+        ++whole;
+    }
+    EXPECT_GT(whole, 0);  // the files before it were copied
+
+    // The next start makes the day's copy.
+    app::BackupDaily(app::kBackupBasePath);
+    ASSERT_TRUE(fs::is_directory(dayDir()));
+    EXPECT_TRUE(readFile(dayDir() + "/Mare.DB") == readFile(big));
+    for (const auto& e : fs::directory_iterator(db.path())) {
+        if (!e.is_regular_file()) continue;
+        EXPECT_TRUE(fs::exists(dayDir() + "/" + e.path().filename().string())) << e.path();
+    }
+    EXPECT_EQ(filesIn(dayRoot), std::set<std::string>{"Corvalinde/"});
+    EXPECT_EQ(filesIn(dayDir()).count("Mare.DB"), 1u);
 }
 
 TEST_F(BackupTest, ATableBeingWrittenByAnotherProgramIsNeverCopiedHalfWay) {

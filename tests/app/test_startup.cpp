@@ -1,9 +1,17 @@
 // Start-up of the main window over real installations in temp directories.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDialog>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "AppFixture.h"
 #include "JpegWriter.h"
@@ -12,6 +20,7 @@
 #include "data/Table.h"
 #include "reports/Workmsg.h"
 #include "shell/StatusLine.h"
+#include "support/GuiDriver.h"
 
 using app::TMainFrm;
 
@@ -236,4 +245,156 @@ TEST_F(StartupTest, MissingUnitTableIsReportedAndTheWindowStillOpens) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     frm.show();
     EXPECT_TRUE(frm.isVisible());
+}
+
+// Odd files in the database directory --------------------------------------
+
+namespace {
+
+// Wakes whoever waits on a FIFO once `limit` has passed (a reader gets end of
+// file, a writer a reader); fired() says the code under test waited that long.
+class FifoWatchdog {
+public:
+    FifoWatchdog(std::string path, std::chrono::milliseconds limit)
+        : path_(std::move(path)), thread_([this, limit] { watch(limit); }) {}
+    ~FifoWatchdog() {
+        done_ = true;
+        thread_.join();
+        if (reader_ >= 0) ::close(reader_);
+    }
+    bool fired() const { return fired_; }
+
+private:
+    void watch(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!done_) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (std::chrono::steady_clock::now() < deadline) continue;
+            fired_ = true;
+            if (reader_ < 0) reader_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+            int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+    }
+    std::string path_;
+    std::atomic<bool> done_{false}, fired_{false};
+    int reader_ = -1;
+    std::thread thread_;
+};
+
+}  // namespace
+
+TEST_F(StartupTest, FifosInPlaceOfThePictureOrTheSettingsDoNotHangStartUp) {
+    for (const char* name : {"poza.jpg", "Configurari.ini"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        data::setAppDir(dir.path());
+        install(dir.path());
+        ASSERT_EQ(::mkfifo(dir.file(name).c_str(), 0600), 0);
+        ui::Messages::clearHistory();
+        FifoWatchdog watchdog(dir.file(name), std::chrono::seconds(3));
+        {
+            TMainFrm frm;
+            EXPECT_FALSE(watchdog.fired()) << "start-up waited on the FIFO";
+            ASSERT_EQ(messages().size(), 1) << messages().join(" | ").toStdString();
+            EXPECT_EQ(ui::Messages::history()[0].type, ui::MsgType::Error);
+            EXPECT_TRUE(messages()[0].contains(QString::fromStdString(dir.file(name)))) << messages()[0].toStdString();
+            EXPECT_TRUE(messages()[0].contains("nu este un fisier obisnuit")) << messages()[0].toStdString();
+            // The later steps ran: the status line is connected.
+            ui::StatusMessage("dupa");
+            EXPECT_EQ(frm.StatusLine->text(), "dupa");
+        }
+        // The settings keep their defaults.
+        EXPECT_TRUE(app::switches().backup);
+        EXPECT_TRUE(app::switches().versionCheck);
+    }
+}
+
+TEST_F(StartupTest, ADirectoryNamedLikeThePictureIsReportedAsADirectory) {
+    install();
+    std::filesystem::create_directory(db.file("poza.jpg"));
+    TMainFrm frm;
+    ASSERT_EQ(messages().size(), 1) << messages().join(" | ").toStdString();
+    EXPECT_TRUE(messages()[0].contains("poza.jpg")) << messages()[0].toStdString();
+    EXPECT_TRUE(messages()[0].contains("este un director")) << messages()[0].toStdString();
+    EXPECT_FALSE(messages()[0].contains("prea mare")) << messages()[0].toStdString();
+}
+
+TEST_F(StartupTest, SettingsThatCannotBeWrittenAreRefusedWithoutWaiting) {
+    install();
+    ASSERT_EQ(::mkfifo(db.file("Configurari.ini").c_str(), 0600), 0);
+    FifoWatchdog watchdog(db.file("Configurari.ini"), std::chrono::seconds(3));
+    try {
+        app::writeSettings(db.file("Configurari.ini"));
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("nu este un fisier obisnuit"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(watchdog.fired());
+}
+
+// First use -----------------------------------------------------------------
+
+TEST_F(StartupTest, AnEmptyUnitNameOpensTheUnitDataDialogAfterTheWindowShows) {
+    install();
+    for (const char* name : std::initializer_list<const char*>{"", "   ", nullptr}) {
+        SCOPED_TRACE(name ? std::string("name '") + name + "'" : std::string("no unit record"));
+        if (name) {
+            nameTheUnit(db.path(), name);
+        } else {
+            data::Table t;
+            t.setDatabaseName(db.path());
+            t.setTableName("Parohia.DB");
+            t.open();
+            while (!t.isEmpty()) t.del();
+        }
+        TMainFrm frm;
+        QString opened;
+        bool mainVisible = false;
+        gui::onModal([&](QWidget* w) {
+            opened = QString::fromLatin1(w->metaObject()->className());
+            mainVisible = frm.isVisible();
+            w->close();
+        });
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // not during creation
+        frm.show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 5000));
+        EXPECT_EQ(opened, QStringLiteral("catalogs::TFirmDataDlg"));
+        EXPECT_TRUE(mainVisible);
+        gui::settle();
+    }
+}
+
+TEST_F(StartupTest, AUnitWithANameOpensNoDialog) {
+    install();  // the installation of the tests names its unit
+    TMainFrm frm;
+    gui::showActive(&frm);
+    QTest::qWait(100);
+    gui::settle();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->isVisible() && w != &frm && qobject_cast<QDialog*>(w)) << w->metaObject()->className();
+}
+
+// Keyboard ------------------------------------------------------------------
+
+TEST_F(StartupTest, NoButtonHasTheFocusAtStartSoKeysOpenNothing) {
+    install();
+    TMainFrm frm;
+    std::vector<app::Command> ran;
+    for (auto c : {app::Command::Venituri, app::Command::Depuneri, app::Command::Ridicari, app::Command::Cheltuieli})
+        frm.commands().set(c, [&ran, c](TMainFrm&) { ran.push_back(c); });
+    gui::showActive(&frm);
+    for (QToolButton* b : {frm.SpeedDocIn, frm.SpeedButton1, frm.SpeedButton2, frm.SpeedDocOut})
+        EXPECT_FALSE(b->hasFocus()) << b->objectName().toStdString();
+    // Keys go to the focused control, or to the window when there is none.
+    for (int k : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Tab, Qt::Key_Space}) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : &frm, Qt::Key(k));
+        gui::settle();
+    }
+    EXPECT_TRUE(ran.empty());
+    // The buttons still answer the mouse.
+    QTest::mouseClick(frm.SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(ran, std::vector<app::Command>{app::Command::Depuneri});
 }

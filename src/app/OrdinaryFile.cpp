@@ -1,0 +1,82 @@
+#include "app/OrdinaryFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "data/FileHandle.h"
+
+namespace app {
+
+namespace {
+
+[[noreturn]] void refuse(const char* reason, bool missing = false) { throw FileAccessError(reason, missing); }
+
+[[noreturn]] void refuseErrno(int err, const char* otherwise) {
+    if (err == ENOENT) refuse("fisierul nu exista", true);
+    if (err == EACCES || err == EPERM) refuse("accesul la fisier este interzis");
+    if (err == EISDIR) refuse("este un director");
+    if (err == ENXIO) refuse("nu este un fisier obisnuit");
+    refuse(otherwise);
+}
+
+void requireOrdinary(const struct stat& st) {
+    if (S_ISDIR(st.st_mode)) refuse("este un director");
+    if (!S_ISREG(st.st_mode)) refuse("nu este un fisier obisnuit");
+}
+
+// Opens `path` into `fd` without waiting on it (O_NONBLOCK: a FIFO opens at
+// once), checks that it is an ordinary file and turns the waiting back on.
+void openOrdinary(data::Fd& fd, const std::string& path, int flags, const char* cannotOpen) {
+    // The type is checked before opening, so that no device is ever opened.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) requireOrdinary(st);
+    else if (errno != ENOENT || !(flags & O_CREAT)) refuseErrno(errno, cannotOpen);
+
+    fd.reset(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    if (!fd.valid()) refuseErrno(errno, cannotOpen);
+    // The name may have been replaced in between.
+    if (::fstat(fd.get(), &st) != 0) refuse(cannotOpen);
+    requireOrdinary(st);
+    int fl = ::fcntl(fd.get(), F_GETFL);
+    if (fl < 0 || ::fcntl(fd.get(), F_SETFL, fl & ~O_NONBLOCK) != 0) refuse(cannotOpen);
+}
+
+}  // namespace
+
+std::string readOrdinaryFile(const std::string& path, long long maxBytes) {
+    data::Fd fd;
+    openOrdinary(fd, path, O_RDONLY, "fisierul nu poate fi deschis");
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) refuse("fisierul nu poate fi citit");
+    if (st.st_size > maxBytes) refuse("fisierul este prea mare");
+    std::string content;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) refuse("fisierul nu poate fi citit");
+        if (n == 0) break;
+        // The file may grow while it is read.
+        if (static_cast<long long>(content.size()) + n > maxBytes) refuse("fisierul este prea mare");
+        content.append(buf, static_cast<size_t>(n));
+    }
+    return content;
+}
+
+void writeOrdinaryFile(const std::string& path, const std::string& content) {
+    data::Fd fd;
+    openOrdinary(fd, path, O_WRONLY | O_CREAT, "fisierul nu poate fi creat");
+    if (::ftruncate(fd.get(), 0) != 0) refuse("fisierul nu poate fi scris");
+    for (size_t done = 0; done < content.size();) {
+        ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) refuse("fisierul nu poate fi scris");
+        done += static_cast<size_t>(n);
+    }
+    if (::fsync(fd.get()) != 0 || !fd.close()) refuse("fisierul nu poate fi scris");
+}
+
+}  // namespace app
