@@ -39,9 +39,11 @@ void unhover(QWidget* w) {
 void writeOldParohia(const std::string& dir) {
     data::TableSpec spec;
     spec.fileName = "Parohia.DB";
-    spec.columns = {{"Parohia", data::FieldType::String, 100},
-                    {"Localitatea", data::FieldType::String, 50},
-                    {"An_lucru", data::FieldType::SmallInt, 0}};
+    // every field of the unit record but the later Felmarosta
+    for (const char* name : {"Arhiepiscopia", "Protopopiatul", "Parohia", "Strada", "Nr", "Localitatea", "Judet",
+                             "Preot", "Epitrop", "Banca", "Cont bancar"})
+        spec.columns.push_back({name, data::FieldType::String, 50});
+    spec.columns.push_back({"An_lucru", data::FieldType::SmallInt, 0});
     std::filesystem::remove(dir + "Parohia.DB");
     data::createTableFile(dir + "Parohia.DB", spec);
     data::insertRows(dir + "Parohia.DB", {"Parohia", "Localitatea", "An_lucru"},
