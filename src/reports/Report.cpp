@@ -1,5 +1,7 @@
 #include "reports/Report.h"
 
+#include <QScopeGuard>
+
 #include <QTime>
 #include <algorithm>
 #include <set>
@@ -528,11 +530,8 @@ int Report::prepare() {
     prepared_.title = title;
     pageNumber_ = detailNumber_ = 0;
     if (!ds_) throw ReportError("Report " + name.toStdString() + " has no data set");
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-    } running(running_);
+    running_ = true;
+    const auto notRunning = qScopeGuard([this] { running_ = false; });
     bool print = true;
     if (beforePrint) beforePrint(*this, print);
     if (!print) return 0;

@@ -1,5 +1,7 @@
 #include "shell/WindowSlots.h"
 
+#include <QScopeGuard>
+
 #include "shell/Messages.h"
 #include "data/Errors.h"
 
@@ -33,10 +35,7 @@ bool runModalDialog(QWidget* owner, const QString& accessError, const ModalHooks
     QPointer<QDialog> dlg(hooks.create(owner));
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
     // The dialog is freed however the command ends.
-    struct Free {
-        QPointer<QDialog>& d;
-        ~Free() { delete d.data(); }
-    } freeDialog{dlg};
+    const auto freeDialog = qScopeGuard([&dlg] { delete dlg.data(); });
 
     std::vector<data::DataSet*> tables = hooks.tables(*dlg);
     try {
