@@ -239,10 +239,9 @@ bool DBComboBox::handleKeyDown(QKeyEvent* e) {
 }
 
 bool DBComboBox::handleChar(QKeyEvent*, int ch) {
-    if (isPrintableChar(ch) && link_.field() && !isValidFieldChar(link_.field(), QChar(ch))) {
-        errorBeep();
-        return true;
-    }
+    // Free typing: every character goes into the text, and the field judges
+    // the whole text when the combo box is left (a year "20x6" is refused
+    // with the conversion message rather than stored as 206).
     if (isEditingChar(ch)) {
         link_.edit();
         return false;

@@ -160,6 +160,24 @@ TEST_F(FirmData, TheYearComesFromTheListOrIsTyped) {
     EXPECT_EQ(column("Parohia.DB", "An_lucru"), std::vector<data::Value>{data::Value(2005)});
 }
 
+TEST_F(FirmData, AYearThatIsNotAWholeNumberIsRefusedWhenTheComboIsLeft) {
+    oneRecord(false);
+    EXPECT_TRUE(run([](QWidget* d) {
+        auto* year = gui::control<ui::TDBComboNormal>(d, "DBComboNormal1");
+        gui::focus(year);
+        gui::key(Qt::Key_A, Qt::ControlModifier);
+        gui::type("20x6");
+        EXPECT_EQ(year->currentText(), "20x6");
+        gui::key(Qt::Key_Return);
+        EXPECT_EQ(messages(), QStringList{"'20x6' nu este un numar intreg valid"});
+        EXPECT_EQ(gui::focusName(d), "DBComboNormal1");
+        gui::key(Qt::Key_A, Qt::ControlModifier);
+        gui::type("2016");
+        click(d, "BitBtn1");
+    }));
+    EXPECT_EQ(column("Parohia.DB", "An_lucru"), std::vector<data::Value>{data::Value(2016)});
+}
+
 TEST_F(FirmData, ARecordTheTableRefusesIsReportedAndTheDialogStaysOpen) {
     oneRecord(false);
     EXPECT_TRUE(run([](QWidget* d) {
