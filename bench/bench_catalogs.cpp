@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "catalogs/CatalogFrm.h"
 #include "controls/Binding.h"
 #include "controls/DBGNorm.h"
@@ -37,12 +38,7 @@ namespace {
 std::string g_db;
 
 std::string makeTempDir() {
-    std::string t = (fs::temp_directory_path() / "cvbench-catalogs-XXXXXX").string();
-    if (!mkdtemp(t.data())) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    return t + "/";
+    return bench::makeTempDir("catalogs");
 }
 
 void fillDatabase() {
@@ -60,31 +56,8 @@ void fillDatabase() {
                         "Explicatie implicita"});
     data::insertRows(g_db + "Tip_venituri.DB", {"Cod_venit", "Denumire", "Explicatie_venit"}, rows);
 
-    const data::Date start{2014, 1, 1};
-    auto docs = [&](const char* table, const std::vector<std::string>& cols, int n, auto row) {
-        rows.clear();
-        rows.reserve(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) rows.push_back(row(i));
-        data::insertRows(g_db + table, cols, rows);
-    };
-    docs("Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, 1,
-         [](int) { return std::vector<data::Value>{1500.0, 20000.0}; });
-    docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, 100000,
-         [&](int i) {
-             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Chitanta", 2, "Donatii",
-                                             "Donatie pentru reparatii", 10.0 + i % 500, i % 3 ? "Casa" : "Banca"};
-         });
-    docs("Cheltuieli.DB",
-         {"Nr_act", "Data", "Fel", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Explicatie", "Valoarea", "Cont"},
-         100000, [&](int i) {
-             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Factura", 20, "Materiale",
-                                             "SC Furnizor SRL", "Lumanari si tamaie", 5.0 + i % 300,
-                                             i % 4 ? "Casa" : "Banca"};
-         });
-    for (const char* t : {"Depuneri.db", "Ridicari.db"})
-        docs(t, {"Nr_doc", "Data", "Suma", "Fel"}, 10000, [&](int i) {
-            return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), 100.0 + i % 50, "Chitanta"};
-        });
+    data::insertRows(g_db + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{1500.0, 20000.0}});
+    bench::fillYearOfDocuments(g_db);
 }
 
 // Removes the name index, so that the next switch to name order adds it again.

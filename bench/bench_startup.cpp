@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QWindow>
 #include <benchmark/benchmark.h>
+
+#include "BenchData.h"
 #include <stdlib.h>
 
 #include <chrono>
@@ -31,41 +33,11 @@ namespace {
 
 std::string g_db, g_home;
 
-std::string makeTempDir(const char* tag) {
-    std::string t = (fs::temp_directory_path() / (std::string("cvbench-") + tag + "-XXXXXX")).string();
-    if (!mkdtemp(t.data())) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    return t + "/";
-}
+using bench::makeTempDir;
 
 void fillDatabase() {
     data::createInstallation(g_db);
-    const data::Date start{2014, 1, 1};
-    std::vector<std::vector<data::Value>> rows;
-    auto docs = [&](const char* table, const std::vector<std::string>& cols, int n, auto row) {
-        rows.clear();
-        rows.reserve(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) rows.push_back(row(i));
-        data::insertRows(g_db + table, cols, rows);
-    };
-    docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, 100000,
-         [&](int i) {
-             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Chitanta", 2, "Donatii",
-                                             "Donatie pentru reparatii", 10.0 + i % 500, i % 3 ? "Casa" : "Banca"};
-         });
-    docs("Cheltuieli.DB",
-         {"Nr_act", "Data", "Fel", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Explicatie", "Valoarea", "Cont"},
-         100000, [&](int i) {
-             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Factura", 20, "Materiale",
-                                             "SC Furnizor SRL", "Lumanari si tamaie", 5.0 + i % 300,
-                                             i % 4 ? "Casa" : "Banca"};
-         });
-    for (const char* t : {"Depuneri.db", "Ridicari.db"})
-        docs(t, {"Nr_doc", "Data", "Suma", "Fel"}, 10000, [&](int i) {
-            return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), 100.0 + i % 50, "Chitanta"};
-        });
+    bench::fillYearOfDocuments(g_db);
 }
 
 std::string todaysBackup() { return app::backupDirectory(app::kBackupBasePath, data::today()); }

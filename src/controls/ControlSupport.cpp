@@ -1,6 +1,12 @@
 #include "controls/ControlSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -395,6 +401,31 @@ bool dispatchKey(QKeyEvent* e, const KeyDownHook& onKeyDown, const KeyPressHook&
         return true;
     }
     return false;
+}
+
+}  // namespace ui
+
+namespace ui {
+
+void contextMenuPaste(QLineEdit* edit, QContextMenuEvent* e, const PasteCheck& check) {
+    popupEditMenu(edit, e->globalPos(), [edit, check] {
+        if (!check(QGuiApplication::clipboard()->text())) edit->paste();
+    });
+}
+
+bool dropPasted(QDropEvent* e, const PasteCheck& check) {
+    if (!e->mimeData()->hasText() || !check(e->mimeData()->text())) return false;
+    e->acceptProposedAction();
+    return true;
+}
+
+bool middleButtonPasted(QMouseEvent* e, const PasteCheck& check) {
+    // the middle button pastes the selection where the system has one
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (e->button() != Qt::MiddleButton || !cb->supportsSelection() || !check(cb->text(QClipboard::Selection)))
+        return false;
+    e->accept();
+    return true;
 }
 
 }  // namespace ui

@@ -9,7 +9,10 @@
 
 #include "data/DataSource.h"
 
+class QContextMenuEvent;
+class QDropEvent;
 class QLineEdit;
+class QMouseEvent;
 class QWidget;
 
 namespace ui {
@@ -134,6 +137,15 @@ bool pasteUnderMask(QLineEdit* edit, const EditMask& mask, const data::Field* f,
 // Opens the line edit's standard context menu, its Paste running `paste`
 // instead of the edit's own.
 void popupEditMenu(QLineEdit* edit, const QPoint& globalPos, const std::function<void()>& paste);
+
+// The paste routes a key press does not take: the context menu's paste, a
+// drop and the middle button. `check` gets the text and returns true when it
+// dealt with it; otherwise the edit's own paste runs. The two functions
+// return true when the event was dealt with.
+using PasteCheck = std::function<bool(const QString& text)>;
+void contextMenuPaste(QLineEdit* edit, QContextMenuEvent* e, const PasteCheck& check);
+bool dropPasted(QDropEvent* e, const PasteCheck& check);
+bool middleButtonPasted(QMouseEvent* e, const PasteCheck& check);
 
 // ---------------------------------------------------------------- field link
 

@@ -128,27 +128,15 @@ void DBEdit::baseKeyPress(QKeyEvent* e) {
 }
 
 void DBEdit::contextMenuEvent(QContextMenuEvent* e) {
-    popupEditMenu(this, e->globalPos(), [this] {
-        if (!pasteChecked(QGuiApplication::clipboard()->text())) paste();
-    });
+    contextMenuPaste(this, e, [this](const QString& t) { return pasteChecked(t); });
 }
 
 void DBEdit::dropEvent(QDropEvent* e) {
-    if (e->mimeData()->hasText() && pasteChecked(e->mimeData()->text())) {
-        e->acceptProposedAction();
-        return;
-    }
-    QLineEdit::dropEvent(e);
+    if (!dropPasted(e, [this](const QString& t) { return pasteChecked(t); })) QLineEdit::dropEvent(e);
 }
 
 void DBEdit::mouseReleaseEvent(QMouseEvent* e) {
-    // The middle button pastes the selection where the system has one.
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (e->button() == Qt::MiddleButton && cb->supportsSelection() && pasteChecked(cb->text(QClipboard::Selection))) {
-        e->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(e);
+    if (!middleButtonPasted(e, [this](const QString& t) { return pasteChecked(t); })) QLineEdit::mouseReleaseEvent(e);
 }
 
 void DBEdit::focusInEvent(QFocusEvent* e) {

@@ -244,27 +244,15 @@ bool TDBGridInplaceEdit::pasteChecked(const QString& text) {
 }
 
 void TDBGridInplaceEdit::contextMenuEvent(QContextMenuEvent* e) {
-    popupEditMenu(this, e->globalPos(), [this] {
-        if (!pasteChecked(QGuiApplication::clipboard()->text())) paste();
-    });
+    contextMenuPaste(this, e, [this](const QString& t) { return pasteChecked(t); });
 }
 
 void TDBGridInplaceEdit::dropEvent(QDropEvent* e) {
-    if (e->mimeData()->hasText() && pasteChecked(e->mimeData()->text())) {
-        e->acceptProposedAction();
-        return;
-    }
-    QLineEdit::dropEvent(e);
+    if (!dropPasted(e, [this](const QString& t) { return pasteChecked(t); })) QLineEdit::dropEvent(e);
 }
 
 void TDBGridInplaceEdit::mouseReleaseEvent(QMouseEvent* e) {
-    // The middle button pastes the selection where the system has one.
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (e->button() == Qt::MiddleButton && cb->supportsSelection() && pasteChecked(cb->text(QClipboard::Selection))) {
-        e->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(e);
+    if (!middleButtonPasted(e, [this](const QString& t) { return pasteChecked(t); })) QLineEdit::mouseReleaseEvent(e);
 }
 
 void TDBGridInplaceEdit::enterCell() {
