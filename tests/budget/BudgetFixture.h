@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,10 +20,6 @@
 #include "data/Schema.h"
 #include "data/Table.h"
 #include "support/TempDir.h"
-
-namespace data {
-inline void PrintTo(const Value& v, std::ostream* os) { *os << (v.isNull() ? std::string("NULL") : v.toString()); }
-}  // namespace data
 
 namespace budget_test {
 

@@ -8,9 +8,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "budget/BudgetFixture.h"
 #include "budget/CalcBilant.h"
+
+namespace data {
+// Readable values in failure messages.
+inline void PrintTo(const Value& v, std::ostream* os) { *os << (v.isNull() ? std::string("NULL") : v.toString()); }
+}  // namespace data
 
 using budget::BilantError;
 using budget::CalcBilant;
