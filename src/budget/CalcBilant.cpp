@@ -49,26 +49,26 @@ const Statement QSetRand{"QSetRand",
                           "WHERE rowid = (SELECT F.rowid FROM \"Bilant.DB\" AS F WHERE (F.Nr_rand = :Rand)",
                           "               ORDER BY F.Denumire, F.rowid LIMIT 1)"}};
 
-// Receipts and payments up to and including the date, summed by the codes of
-// the catalogs (other codes count nowhere), stored on the first line numbered
-// by each code. The expense sums run second and replace an income sum.
+// Receipts and payments up to and including the date, summed by code, the
+// codes of the catalogs alone kept (other codes count nowhere), each sum
+// stored on the first line numbered by its code. Summing before matching the
+// catalog reads every document once. The expense sums run second and replace
+// an income sum.
 const Statement QDetaliuVenit{
     "QDetaliuVenit",
     {"UPDATE \"Bilant.DB\" SET Executie = S.Suma",
-     "FROM (SELECT D1.Cod_venit AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
-     "      FROM \"Venituri.DB\" AS D, \"Tip_venituri.DB\" AS D1",
-     "      WHERE (D.Data <= :DataBilant) AND (D1.Cod_venit = D.Cod_venit)",
-     "      GROUP BY D1.Cod_venit) AS S,",
+     "FROM (SELECT D.Cod_venit AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
+     "      FROM \"Venituri.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_venit) AS S",
+     "     JOIN \"Tip_venituri.DB\" AS D1 ON (D1.Cod_venit = S.Cod),",
      "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
      "      FROM \"Bilant.DB\" AS B) AS F",
      "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
 const Statement QDetaliuCheltuiala{
     "QDetaliuCheltuiala",
     {"UPDATE \"Bilant.DB\" SET Executie = S.Suma",
-     "FROM (SELECT D1.Cod_cheltuiala AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
-     "      FROM \"Cheltuieli.DB\" AS D, \"Tip_cheltuieli.DB\" AS D1",
-     "      WHERE (D.Data <= :DataBilant) AND (D1.Cod_cheltuiala = D.Cod_cheltuiala)",
-     "      GROUP BY D1.Cod_cheltuiala) AS S,",
+     "FROM (SELECT D.Cod_cheltuiala AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
+     "      FROM \"Cheltuieli.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_cheltuiala) AS S",
+     "     JOIN \"Tip_cheltuieli.DB\" AS D1 ON (D1.Cod_cheltuiala = S.Cod),",
      "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
      "      FROM \"Bilant.DB\" AS B) AS F",
      "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
