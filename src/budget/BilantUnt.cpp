@@ -109,19 +109,18 @@ void TBilantFrm::BitBtn2Click() {
 
     reports::WaitCursor wait;
     CalcBilantProgress progress(this);
-    bool copied = true;
     try {
+        // the budget table is closed while the budget file is copied
         CalcBilantPerioada(start, end, workingYear(), {}, progress.callbacks(),
                            {[this] { TBilant.close(); }, [this] { TBilant.open(); }});
     } catch (const BilantError& e) {
         wait.restore();
         ShowBilantError(e, this);
-        // the budget table stays closed until the window is opened again: the
-        // figures it holds are not those of the dates shown
-        copied = e.kind() != BilantError::Kind::PeriodCopy;
+        // After a failed copy the budget table stays closed until the window
+        // is opened again: the figures it holds are not those of the dates shown.
+        if (e.kind() == BilantError::Kind::PeriodCopy) return;
     }
     wait.restore();
-    if (!copied) return;
     // the grid shows what the computation wrote, also after a failure
     ui::runDataAction(this, [this] {
         if (!TBilant.active()) TBilant.open();
