@@ -9,9 +9,10 @@ namespace budget {
 
 namespace {
 
-// The sum of one column over the lines a term names.
+// The sum of one column over the lines a term names. The table is named by
+// its file, which the engine finds without searching the directory.
 std::string termSum(const char* column, size_t term) {
-    return std::string("(Select Sum(") + column + ") From Bilant where Nr_rand = :T" + std::to_string(term) + ")";
+    return std::string("(Select Sum(") + column + ") From \"Bilant.DB\" where Nr_rand = :T" + std::to_string(term) + ")";
 }
 
 // The column's value from the terms, left to right.
@@ -58,7 +59,7 @@ void CalcFormula(const std::string& formula, const std::string& dir, int rand) {
     // the whole column NULL: the line is left blank.
     data::Query store;
     store.setDatabaseName(dir);
-    store.sql = {"UPDATE Bilant", "Set Prevederi = " + expression("Prevederi", *terms) + ",",
+    store.sql = {"UPDATE \"Bilant.DB\"", "Set Prevederi = " + expression("Prevederi", *terms) + ",",
                  " Executie = " + expression("Executie", *terms), "Where", "Nr_rand=:Rand"};
     for (size_t i = 0; i < terms->size(); ++i) store.setParam("T" + std::to_string(i), (*terms)[i].line);
     store.setParam("Rand", rand);
