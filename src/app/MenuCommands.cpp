@@ -8,6 +8,7 @@
 #include "entry/VenituriUnt.h"
 #include "catalogs/BrowseCatalog.h"
 #include "catalogs/FirmDataDlg.h"
+#include "budget/BilantUnt.h"
 
 namespace app {
 
@@ -46,7 +47,7 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::Stocuri, {});            // stock window, modal
     c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance
     c.set(Command::PangarIesiri, {});       // no command
-    c.set(Command::Bilant, {});             // budget as of today, then the budget window, modal
+    c.set(Command::Bilant, [](TMainFrm& m) { budget::OpenBilant(&m); });  // budget as of today, then the budget window
     c.set(Command::BilantCentralizat, {});  // centralised budget window, modal
     // Listari
     c.set(Command::RegistruIncasariPlati, {});  // register rebuild, receipts-and-payments register

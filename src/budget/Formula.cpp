@@ -9,12 +9,18 @@ namespace budget {
 
 namespace {
 
-// Statements over the budget table: the sums of one line number, and the
-// update of every line carrying the computed line's number.
-const char* const kLineSums[] = {"SELECT SUM(Prevederi) as P, SUM(Executie) as E", "FROM Bilant",
-                                 "WHERE Nr_rand = :Termen"};
-const char* const kStoreResult[] = {"UPDATE Bilant", "Set Prevederi = :P,", " Executie = :E", "Where",
-                                    "Nr_rand=:Rand"};
+// The sum of one column over the lines a term names. The table is named by
+// its file, which the engine finds without searching the directory.
+std::string termSum(const char* column, size_t term) {
+    return std::string("(Select Sum(") + column + ") From \"Bilant.DB\" where Nr_rand = :T" + std::to_string(term) + ")";
+}
+
+// The column's value from the terms, left to right.
+std::string expression(const char* column, const std::vector<FormulaTerm>& terms) {
+    std::string e = termSum(column, 0);
+    for (size_t i = 1; i < terms.size(); ++i) e += (terms[i].sign < 0 ? " - " : " + ") + termSum(column, i);
+    return e;
+}
 
 }  // namespace
 
@@ -48,28 +54,14 @@ void CalcFormula(const std::string& formula, const std::string& dir, int rand) {
     auto terms = parseFormula(formula);
     if (!terms)
         throw data::EngineError("Formula randului " + std::to_string(rand) + " nu este corecta: \"" + formula + "\"");
-    double p = 0, e = 0;
-    bool pBlank = false, eBlank = false;
-    data::Query sums;
-    sums.setDatabaseName(dir);
-    for (const char* l : kLineSums) sums.sql.emplace_back(l);
-    for (const auto& t : *terms) {
-        sums.setParam("Termen", t.line);
-        sums.open();
-        const data::Field& fp = sums.fieldByName("P");
-        const data::Field& fe = sums.fieldByName("E");
-        // a blank term makes the whole result blank, as a NULL sum would in SQL
-        pBlank = pBlank || fp.isNull();
-        eBlank = eBlank || fe.isNull();
-        p += t.sign * fp.asFloat();
-        e += t.sign * fe.asFloat();
-        sums.close();
-    }
+    // One statement for both columns; the line numbers are parameters, never
+    // text of the statement. A term naming no line sums to NULL, which makes
+    // the whole column NULL: the line is left blank.
     data::Query store;
     store.setDatabaseName(dir);
-    for (const char* l : kStoreResult) store.sql.emplace_back(l);
-    store.setParam("P", pBlank ? data::Value() : data::Value(p));
-    store.setParam("E", eBlank ? data::Value() : data::Value(e));
+    store.sql = {"UPDATE \"Bilant.DB\"", "Set Prevederi = " + expression("Prevederi", *terms) + ",",
+                 " Executie = " + expression("Executie", *terms), "Where", "Nr_rand=:Rand"};
+    for (size_t i = 0; i < terms->size(); ++i) store.setParam("T" + std::to_string(i), (*terms)[i].line);
     store.setParam("Rand", rand);
     store.execSql();
 }

@@ -41,6 +41,7 @@ struct WindowSpec {
     bool maximizable = false;
     bool fixedSize = true;      // the layout's size, not resizable
     bool centred = true;        // centred on the owner's screen
+    bool titleButtons = true;   // false: a title bar without system menu or close box (progress windows)
     // nullptr: the engine's message alone (windows that open without data)
     const char* accessError = "Eroare de acces la baza de date!";
 };

@@ -293,6 +293,15 @@ bool OpenFiles::heldByAnotherProgram(const std::string& c) const {
     return busy;
 }
 
+bool OpenFiles::openInAnotherProgram(const std::string& c) const {
+    if (isOpen(c)) return false;
+    int fd = ::open(c.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool busy = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return busy;
+}
+
 // ---------------------------------------------------------------- SQL session
 
 namespace {

@@ -67,6 +67,9 @@ public:
     bool isExclusive(const std::string& canonical) const;
     // Whether another program has the file open for exclusive use.
     bool heldByAnotherProgram(const std::string& canonical) const;
+    // Whether another program has the file open at all, shared or exclusive
+    // (a file open in this process counts as ours, never as another's).
+    bool openInAnotherProgram(const std::string& canonical) const;
 };
 
 // Result of a SELECT: column names, declared types and rows.

@@ -76,7 +76,7 @@ struct ReportRunOptions {
     // empty text lets the run go on; any other text refuses the run and is
     // shown in a warning box. A data::EngineError it throws is shown as the
     // access error. Unset: no check.
-    std::function<QString(QWidget* owner)> preCheck;
+    std::function<QString(QWidget* owner)> preCheck = {};
     bool emptyDataCheck = false;   // noDataText when hasData() is false once the data are open
     QString noDataText = kNoDataText;
     bool countPages = false;       // prepare once before output and keep the page count

@@ -1,0 +1,273 @@
+#include "budget/CalcBilant.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "budget/Formula.h"
+#include "data/AppDir.h"
+#include "data/Engine.h"
+#include "data/Errors.h"
+#include "data/FileCopy.h"
+#include "data/Query.h"
+
+namespace budget {
+
+namespace {
+
+// A stored statement, line by line.
+struct Statement {
+    const char* name;
+    std::vector<const char*> lines;
+};
+
+// Names every table a run reads or writes, so that the SQL session has them
+// at hand before its transaction starts.
+const Statement QTabele{"QTabele",
+                        {"SELECT 0 FROM \"Bilant.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Tip_venituri.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0",
+                         "UNION ALL SELECT 0 FROM \"Tip_cheltuieli.DB\" WHERE 0"}};
+
+// Executed amounts start from 0.0; a blank planned amount becomes 0.0; formula
+// lines start from 0.0 in both columns. A formula of only spaces is none.
+const Statement QEmptyExecutie{"QEmptyExecutie", {"UPDATE \"Bilant.DB\" SET Executie = 0.0"}};
+const Statement QSetPrevZero{"QSetPrevZero", {"UPDATE \"Bilant.DB\" SET Prevederi = 0.0 WHERE (Prevederi IS NULL)"}};
+const Statement QSetPrevZero1{"QSetPrevZero1",
+                              {"UPDATE \"Bilant.DB\" SET Prevederi = 0.0 WHERE (TRIM(Formula) <> '')"}};
+
+// The opening balance: cash plus bank of the first record; a blank balance
+// counts as 0, so that the other one still counts.
+const Statement QSoldIni{"QSoldIni",
+                         {"SELECT IFNULL(Sold_init_casa, 0.0) + IFNULL(Sold_init_banca, 0.0) AS SoldInitTot",
+                          "FROM \"Contor.DB\" ORDER BY rowid LIMIT 1"}};
+
+// The first line of a number in index order (number, name) takes a sum.
+const Statement QSetRand{"QSetRand",
+                         {"UPDATE \"Bilant.DB\" SET Executie = :Suma",
+                          "WHERE rowid = (SELECT F.rowid FROM \"Bilant.DB\" AS F WHERE (F.Nr_rand = :Rand)",
+                          "               ORDER BY F.Denumire, F.rowid LIMIT 1)"}};
+
+// Receipts and payments up to and including the date, summed by code, the
+// codes of the catalogs alone kept (other codes count nowhere), each sum
+// stored on the first line numbered by its code. Summing before matching the
+// catalog reads every document once. The expense sums run second and replace
+// an income sum.
+const Statement QDetaliuVenit{
+    "QDetaliuVenit",
+    {"UPDATE \"Bilant.DB\" SET Executie = S.Suma",
+     "FROM (SELECT D.Cod_venit AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
+     "      FROM \"Venituri.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_venit) AS S",
+     "     JOIN \"Tip_venituri.DB\" AS D1 ON (D1.Cod_venit = S.Cod),",
+     "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
+     "      FROM \"Bilant.DB\" AS B) AS F",
+     "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
+const Statement QDetaliuCheltuiala{
+    "QDetaliuCheltuiala",
+    {"UPDATE \"Bilant.DB\" SET Executie = S.Suma",
+     "FROM (SELECT D.Cod_cheltuiala AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
+     "      FROM \"Cheltuieli.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_cheltuiala) AS S",
+     "     JOIN \"Tip_cheltuieli.DB\" AS D1 ON (D1.Cod_cheltuiala = S.Cod),",
+     "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
+     "      FROM \"Bilant.DB\" AS B) AS F",
+     "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
+
+// The lines in index order, for the formula passes.
+const Statement QRanduri{"QRanduri", {"SELECT Nr_rand, Formula FROM \"Bilant.DB\" ORDER BY Nr_rand, Denumire, rowid"}};
+
+// The period: every line's executed amount less that of its partner in the
+// copy as at the day before the period. Lines pair by number and, among the
+// lines of one number, by their place in index order; a blank amount counts
+// as zero; a line without a partner keeps its amount.
+const Statement QCalcBilantPer{
+    "QCalcBilantPer",
+    {"UPDATE \"Bilant.DB\" SET Executie = IFNULL(Executie, 0.0) - IFNULL(P.Executie1, 0.0)",
+     "FROM (SELECT B.Rand, A.Executie1",
+     "      FROM (SELECT rowid AS Rand, Nr_rand,",
+     "                   ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
+     "            FROM \"Bilant.DB\" AS B0) AS B",
+     "      JOIN (SELECT Nr_rand, Executie AS Executie1,",
+     "                   ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
+     "            FROM \"Bilant1.DB\" AS A0) AS A",
+     "      ON (A.Nr_rand = B.Nr_rand) AND (A.Loc = B.Loc)) AS P",
+     "WHERE (Bilant.rowid = P.Rand)"}};
+
+std::string databaseDir(const std::string& dir) { return data::withSlash(dir.empty() ? data::AppDir() : dir); }
+
+void prepare(data::Query& q, const Statement& s, const std::string& dir) {
+    q.queryName = s.name;
+    q.setDatabaseName(dir);
+    q.sql.assign(s.lines.begin(), s.lines.end());
+}
+
+void execute(const Statement& s, const std::string& dir, const std::vector<data::Param>& params = {}) {
+    data::Query q;
+    prepare(q, s, dir);
+    for (const data::Param& p : params) q.setParam(p.name, p.value);
+    q.execSql();
+}
+
+[[noreturn]] void accessError(const std::exception& e) {
+    throw BilantError(BilantError::Kind::TableAccess, std::string(kBilantAccessError) + "\n" + e.what() + "!");
+}
+
+// The path of a table file in `dir` whatever its letter case; `dir` + `name`
+// when there is none.
+std::string tableFile(const std::string& dir, const std::string& name) {
+    std::string found = data::resolveTableFile(dir, name);
+    return found.empty() ? dir + name : found;
+}
+
+void makePrivateDirectory(const std::string& dir) {
+    namespace fs = std::filesystem;
+    const std::string priv = dir + kPrivateDirectory;
+    std::error_code ec;
+    if (fs::is_directory(priv, ec)) return;
+    if (!fs::create_directory(priv, ec) && !fs::is_directory(priv, ec))
+        throw BilantError(BilantError::Kind::PrivateDirectory, "Nu pot crea " + priv);
+}
+
+// One run's statements in one transaction of the engine's SQL session. What a
+// run wrote stays also when it stops on an error: the lines keep the amounts
+// stored so far, as the user is told.
+class Transaction {
+public:
+    explicit Transaction(const std::string& dir) : session_(data::SqlSession::forDirectory(dir)) {
+        data::Query q;
+        prepare(q, QTabele, dir);
+        q.open();
+        q.close();
+        session_.execute("BEGIN");
+    }
+    ~Transaction() {
+        if (!open_) return;
+        try {
+            session_.execute("COMMIT");
+        } catch (...) {
+            try {
+                session_.execute("ROLLBACK");
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        open_ = false;
+        session_.execute("COMMIT");
+    }
+
+private:
+    data::SqlSession& session_;
+    bool open_ = true;
+};
+
+struct Line {
+    data::Value nr;
+    data::Value formula;
+};
+
+}  // namespace
+
+bool isBlankFormula(const data::Value& formula) {
+    if (formula.isNull()) return true;
+    return formula.toString().find_first_not_of(' ') == std::string::npos;
+}
+
+void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress& progress) {
+    const std::string dir = databaseDir(dirIn);
+    makePrivateDirectory(dir);
+
+    if (progress.begin) progress.begin();
+    struct End {
+        const Progress& p;
+        ~End() {
+            if (p.end) p.end();
+        }
+    } end{progress};
+    int done = 0, total = 100;
+    auto step = [&] {
+        if (progress.step) progress.step(++done, total);
+    };
+
+    try {
+        Transaction tx(dir);
+        execute(QEmptyExecutie, dir);
+        execute(QSetPrevZero, dir);
+        execute(QSetPrevZero1, dir);
+
+        double opening = 0.0;
+        {
+            data::Query q;
+            prepare(q, QSoldIni, dir);
+            q.open();
+            if (!q.isEmpty()) opening = q["SoldInitTot"].asFloat();
+        }
+        execute(QSetRand, dir, {{"Suma", opening}, {"Rand", 1}});
+
+        std::vector<Line> lines;
+        {
+            data::Query q;
+            prepare(q, QRanduri, dir);
+            q.open();
+            for (q.first(); !q.eof(); q.next()) lines.push_back({q["Nr_rand"].value(), q["Formula"].value()});
+        }
+        total = 3 + 2 * static_cast<int>(lines.size());
+        step();
+
+        execute(QDetaliuVenit, dir, {{"DataBilant", date}});
+        step();
+        execute(QDetaliuCheltuiala, dir, {{"DataBilant", date}});
+        step();
+
+        // Two passes in line order: a formula naming a later formula line
+        // reads its value of the first pass in the second.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const Line& l : lines) {
+                if (!l.nr.isNull() && !isBlankFormula(l.formula))
+                    CalcFormula(l.formula.toString(), dir, static_cast<int>(l.nr.toInt()));
+                step();
+            }
+        }
+        tx.commit();
+    } catch (const data::EngineError& e) {
+        accessError(e);
+    }
+}
+
+void CalcBilantPerioada(const data::Date& start, const data::Date& end, int workingYear, const std::string& dirIn,
+                        const Progress& progress, const PeriodHooks& hooks) {
+    const std::string dir = databaseDir(dirIn);
+    if (start == data::Date{workingYear, 1, 1}) {
+        CalcBilant(end, dir, progress);
+        return;
+    }
+    CalcBilant(start.addDays(-1), dir, progress);
+
+    // The budget as at the day before the period, kept as "Bilant1.DB" (and
+    // its index file, where the budget has one).
+    if (hooks.releaseTable) hooks.releaseTable();
+    try {
+        const std::string copy = tableFile(dir, "Bilant1.DB");
+        std::error_code ec;
+        // a program still reading the copy would be left on the old file
+        if (std::filesystem::exists(copy, ec) &&
+            data::OpenFiles::instance().openInAnotherProgram(data::canonicalPath(copy)))
+            throw data::FileError("Error opening destination file \"" + copy + "\"");
+        data::CopyWholeFile(tableFile(dir, "Bilant.DB"), copy);
+        const std::string index = data::resolveTableFile(dir, "Bilant.PX");
+        if (!index.empty()) data::CopyWholeFile(index, tableFile(dir, "Bilant1.PX"));
+        if (hooks.reopenTable) hooks.reopenTable();
+    } catch (const std::runtime_error&) {
+        throw BilantError(BilantError::Kind::PeriodCopy,
+                          "Nu pot crea fisierul :" + dir + "Bilant1. Inchideti fisierele aferente si repetati operatia!");
+    }
+
+    CalcBilant(end, dir, progress);
+    try {
+        execute(QCalcBilantPer, dir);
+    } catch (const data::EngineError& e) {
+        accessError(e);
+    }
+}
+
+}  // namespace budget

@@ -1,0 +1,166 @@
+#include "budget/RepBilantUnt.h"
+
+#include <stdexcept>
+
+#include "shell/Messages.h"
+
+namespace budget {
+
+namespace {
+
+const char* const kSql =
+    "SELECT DISTINCT Nr_rand, COUNT(DISTINCT Denumire) AS Contor FROM \"Bilant.DB\" GROUP BY Nr_rand "
+    "ORDER BY Contor Desc";
+
+// The cover page fills the first page on its own; the lines begin on page 2.
+const char* const kLayout = R"(
+report title="Bilant" paper=9 orientation=portrait margins=5,5,5,5 font="Arial" size=11
+band TitleBand title 276.8 newpage
+  label QRLabel3 10.6 10.6 60 5.5 "ARHIEPISCOPIA" autosize size=12
+  field QRDBText2 44.5 8.7 131.5 5 TParohia.Arhiepiscopia align=center size=10
+  hline 43.7 14.6 132.3
+  label QRLabel4 15.9 15.9 40 4 "(loc pentru viza)," autosize size=8
+  label QRLabel5 10.6 29.6 60 5.5 "PROTOPOPIATUL" autosize size=12
+  field QRDBText4 46.6 27.3 129.4 5 TParohia.Protopopiatul align=center size=10
+  hline 46.3 33.1 129.6
+  label QRLabel7 15.9 34.9 40 4 "(loc pentru viza)," autosize size=8
+  label QRLabel9 10.6 50.8 60 5.5 "OFICIUL PROTOPOPIATULUI" autosize size=12
+  field QRDBText6 67.7 48.9 108.2 5 TParohia.Parohia align=center size=10
+  hline 67.7 55.0 108.2
+  label QRLabel10 10.6 65.6 30 5.5 "LOCALITATEA" autosize size=12
+  field QRDBText10 40.2 64.3 68.0 5 TParohia.Localitatea align=center size=10
+  hline 41.0 69.6 67.5
+  label QRLabel11 110.1 65.6 20 5.5 "JUDETUL" autosize size=12
+  field QRDBText5 131.2 64.3 44.7 5 TParohia.Judet align=center size=10
+  hline 129.6 69.6 46.3
+  label QRLabel1 47.6 84.7 120 7.5 "BUGET DE VENITURI SI CHELTUIELI" autosize size=16
+  label QRLabel16 56.1 94.2 80.4 6.5 "A OFICIULUI PROTOPOPIATULUI" align=center size=14
+  label QRLabel6 47.6 104.8 19 6.5 "DE LA :" autosize size=14
+  label Data1Lbl 66.7 104.8 27 6.5 "" autosize size=14
+  label QRLabel15 94.2 104.8 25 6.5 "PANA LA :" autosize size=14
+  label DataLbl 119.6 104.8 30 6.5 "" autosize size=14
+  label QRLabel8 60.3 113.2 110 6.5 "PREVEDERI   ............................" autosize size=14
+  label QRLabel2 60.3 121.7 110 6.5 "EXECUTIE      ............................" autosize size=14
+band DetailBand1 detail 7.9
+  rect 10.6 0 185.2 7.9
+  vline 144.2 0 7.9
+  vline 160.1 0 7.9
+  field QRDBText1 11.4 1.6 132.3 4.8 TBilant.Denumire size=10
+  field CodArticol 145.0 1.6 14.6 4.8 TBilant.Nr_rand align=center size=10
+  field QRDBText3 160.9 1.6 33.9 4.8 TBilant.Executie align=right mask="#,##0.00" size=10
+band SummaryBand1 summary 30
+  label QRLabel12 20.0 12.0 60 5 "PROTOPOP," autosize
+  field QRDBText7 20.0 19.0 80 5 TParohia.Preot size=10
+  label QRLabel13 125.0 12.0 60 5 "CONTABIL," autosize
+  field QRDBText8 125.0 19.0 70 5 TParohia.Epitrop size=10
+band PageFooterBand pagefooter 7.4
+  sysdata PageNumberLabel 71.2 1.5 25.1 4.5 pagenumber text="Pag." align=right size=10
+)";
+
+// The captions that print differently when the unit is a metropolitan see:
+// item, as designed, at a metropolitan see.
+struct RankCaption {
+    const char* item;
+    const char* designed;
+    const char* metropolis;
+};
+const RankCaption kRankCaptions[] = {
+    {"QRLabel3", "ARHIEPISCOPIA", "MITROPOLIA"},
+    {"QRLabel5", "PROTOPOPIATUL", "EPISCOPIA"},
+    {"QRLabel9", "OFICIUL PROTOPOPIATULUI", "CENTRUL EPARHIAL"},
+    {"QRLabel16", "A OFICIULUI PROTOPOPIATULUI", "LA CENTRUL EPARHIAL"},
+    {"QRLabel12", "PROTOPOP,", "Conducatorul unitatii,"},
+    {"QRLabel13", "CONTABIL,", "Consilier economic,"},
+};
+
+const QString kSeparatePage = QStringLiteral("Doriti listarea cheltuielilor pe pagina separata ?");
+
+}  // namespace
+
+const QString TRepBilantFrm::caption = QStringLiteral("Raport bilant");
+
+TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column)
+    : reports::TReportForm(owner) {
+    if (column != QLatin1String("Prevederi") && column != QLatin1String("Executie"))
+        throw std::invalid_argument("budget column: " + column.toStdString());
+    TBilant.setTableName("Bilant.DB");
+    TBilant.setDeclaredFields({"Nr_rand", "Denumire", "Prevederi", "Executie"});
+    for (const char* f : {"Prevederi", "Executie"}) TBilant.setup(f).displayFormat = "#,##0.00";
+    TParohia.setTableName("Parohia.DB");
+    Q.setSql(kSql);
+
+    Rep.setDataSet(&TBilant, QStringLiteral("TBilant"));
+    Rep.addDataSet(QStringLiteral("TParohia"), &TParohia);
+    Rep.loadLayout(QString::fromUtf8(kLayout));
+    Rep.item(QStringLiteral("QRDBText3")).expression = QStringLiteral("TBilant.") + column;
+    Rep.item(QStringLiteral("Data1Lbl")).caption = startText;
+    Rep.item(QStringLiteral("DataLbl")).caption = endText;
+
+    reports::Band& detail = Rep.band(QStringLiteral("DetailBand1"));
+    Rep.beforePrint = [&detail](reports::Report&, bool&) { detail.forceNewPage = false; };
+    detail.beforePrint = [this](reports::Band&, bool&) { DetailBand1BeforePrint(); };
+    detail.afterPrint = [this](reports::Band&, bool printed) {
+        if (printed) DetailBand1AfterPrint();
+    };
+    // A heading row names the columns of its section.
+    Rep.item(QStringLiteral("CodArticol")).onPrint = [this](reports::Item&, QString& text) {
+        if (heading_) text = QStringLiteral("Nr. rnd");
+    };
+    Rep.item(QStringLiteral("QRDBText3")).onPrint = [this](reports::Item&, QString& text) {
+        if (heading_) text = QStringLiteral("SUMA");
+    };
+}
+
+TRepBilantFrm::~TRepBilantFrm() = default;
+
+void TRepBilantFrm::openData() {
+    // S: the number carried by two differently named lines (the expense
+    // heading and the line after it); 999 when the largest count is not 2.
+    Q.open();
+    Q.first();
+    S_ = !Q.isEmpty() && Q["Contor"].asInteger() == 2 ? static_cast<int>(Q["Nr_rand"].asInteger()) : kNoExpenseSection;
+    Q.close();
+    TBilant.open();
+    TParohia.open();
+    TParohia.first();
+    const bool metropolis = !TParohia.isEmpty() && TParohia.hasField("Felmarosta") && TParohia["Felmarosta"].asBoolean();
+    for (const RankCaption& c : kRankCaptions)
+        Rep.item(QString::fromUtf8(c.item)).caption = QString::fromUtf8(metropolis ? c.metropolis : c.designed);
+}
+
+void TRepBilantFrm::closeData() {
+    Q.close();
+    TBilant.close();
+    TParohia.close();
+}
+
+bool TRepBilantFrm::headingRow() {
+    if (TBilant["Nr_rand"].isNull()) return false;
+    const long long nr = TBilant["Nr_rand"].asInteger();
+    return nr == 0 || (nr == S_ && TBilant.recNo() == S_ + 1);
+}
+
+void TRepBilantFrm::DetailBand1BeforePrint() {
+    reports::Band& detail = Rep.band(QStringLiteral("DetailBand1"));
+    // a new page asked for after the last income line serves this row only
+    detail.forceNewPage = false;
+    heading_ = headingRow();
+    Rep.item(QStringLiteral("QRDBText3")).alignment = heading_ ? reports::HAlign::Center : reports::HAlign::Right;
+}
+
+void TRepBilantFrm::DetailBand1AfterPrint() {
+    if (TBilant["Nr_rand"].isNull() || TBilant["Nr_rand"].asInteger() != S_ - 1) return;
+    // after the last income line, asked at every generation of the report
+    if (ui::Messages::show(ui::MsgType::Confirmation, kSeparatePage, ui::Yes | ui::No, owner()) == ui::Yes)
+        Rep.band(QStringLiteral("DetailBand1")).forceNewPage = true;
+}
+
+void PrintBilant(QWidget* owner, const QString& startText, const QString& endText, const QString& column) {
+    reports::RunReport(owner,
+                       {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
+                        .fontSize = 11,
+                        .orientation = reports::Orientation::Portrait},
+                       [&](QWidget* o) { return std::make_unique<TRepBilantFrm>(o, startText, endText, column); });
+}
+
+}  // namespace budget
