@@ -99,8 +99,8 @@ void DataWindowCore::requireFields(data::DataSet& ds, const std::vector<const ch
 void applyWindowFlags(QWidget* w, QWidget* owner, const WindowSpec& spec) {
     // A dialog-type window is transient for its owner: it stays above the
     // main window, also when the main window is clicked or maximised.
-    Qt::WindowFlags f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                        Qt::WindowCloseButtonHint;
+    Qt::WindowFlags f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (spec.closeBox) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (spec.minimizable) f |= Qt::WindowMinimizeButtonHint;
     if (spec.maximizable) f |= Qt::WindowMaximizeButtonHint;
     w->setWindowFlags(f);

@@ -41,6 +41,7 @@ struct WindowSpec {
     bool maximizable = false;
     bool fixedSize = true;      // the layout's size, not resizable
     bool centred = true;        // centred on the owner's screen
+    bool closeBox = true;       // false: no title-bar buttons (a progress window the user cannot close)
     // nullptr: the engine's message alone (windows that open without data)
     const char* accessError = "Eroare de acces la baza de date!";
 };
