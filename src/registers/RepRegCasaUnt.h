@@ -41,7 +41,7 @@ public:
 private:
     const RegisterAccount& account_;
     data::Query QFilterReg;
-    data::Table TRegistru;  // the work table in its natural order
+    data::Query TRegistru;  // the work table in its natural order
     data::Table TParohia;
     data::Date start_, stop_;
     int counter_ = 1;         // the number of the next printed row

@@ -104,6 +104,13 @@ band PageFooterBand pagefooter 11.4
   label QRLabel40 265.6 1.3 18.3 4 "" align=right
 )LAYOUT";
 
+// The work table in its natural order (ascending dates, the rows of a day in
+// the order they were made), read in one statement.
+const char* const kSql =
+    "SELECT Data, Nr_doc, Fel, Explicatii, IncasariC, RidicariC, PlatiC, DepuneriC, SoldC,\n"
+    "  IncasariB, DepuneriB, PlatiB, RidicariB, SoldB, SoldT\n"
+    "FROM \"Registru.DB\" ORDER BY Data, Id";
+
 const char* const kAmounts[] = {"IncasariC", "RidicariC", "PlatiC",    "DepuneriC", "SoldC", "IncasariB",
                                 "DepuneriB", "PlatiB",    "RidicariB", "SoldB",     "SoldT"};
 
@@ -112,9 +119,8 @@ const char* const kAmounts[] = {"IncasariC", "RidicariC", "PlatiC",    "Depuneri
 const QString TRepRegFrm::caption = QStringLiteral("Raport registru");
 
 TRepRegFrm::TRepRegFrm(QWidget* owner) : reports::TReportForm(owner) {
-    TRegistru.setTableName("Registru.DB");
-    TRegistru.setDeclaredFields({"Data", "Nr_doc", "Fel", "Explicatii", "IncasariC", "RidicariC", "PlatiC", "DepuneriC",
-                                 "SoldC", "IncasariB", "DepuneriB", "PlatiB", "RidicariB", "SoldB", "SoldT"});
+    TRegistru.queryName = "TRegistru";
+    TRegistru.setSql(kSql);
     for (const char* f : kAmounts) TRegistru.setup(f).displayFormat = "#,##0.00";
     TParohia.setTableName("Parohia.DB");
     Rep.setDataSet(&TRegistru, QStringLiteral("TRegistru"));

@@ -5,6 +5,7 @@
 #pragma once
 #include <QString>
 
+#include "data/Query.h"
 #include "data/Table.h"
 #include "reports/ReportRun.h"
 
@@ -24,7 +25,7 @@ public:
     void closeData() override;
 
 private:
-    data::Table TRegistru;  // the work table in its natural order
+    data::Query TRegistru;  // the work table in its natural order
     data::Table TParohia;   // opened with the report; the layout prints none of it
 };
 
