@@ -9,6 +9,7 @@
 #include "catalogs/BrowseCatalog.h"
 #include "catalogs/FirmDataDlg.h"
 #include "budget/BilantUnt.h"
+#include "registers/Registre.h"
 
 namespace app {
 
@@ -50,11 +51,13 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::Bilant, [](TMainFrm& m) { budget::OpenBilant(&m); });  // budget as of today, then the budget window
     c.set(Command::BilantCentralizat, {});  // centralised budget window, modal
     // Listari
-    c.set(Command::RegistruIncasariPlati, {});  // register rebuild, receipts-and-payments register
-    c.set(Command::RegistruCasa, {});           // register rebuild, cash register
-    c.set(Command::RegistruBanca, {});          // register rebuild, bank register
-    c.set(Command::PartiziVenituri, {});        // income-type choice, income ledger
-    c.set(Command::PartiziCheltuieli, {});      // expense-type choice, register of the type, expense ledger
+    // register rebuild, then the receipts-and-payments / cash / bank register
+    c.set(Command::RegistruIncasariPlati, [](TMainFrm& m) { registers::RegistruIncasariPlati(&m); });
+    c.set(Command::RegistruCasa, [](TMainFrm& m) { registers::RegistruCasa(&m); });
+    c.set(Command::RegistruBanca, [](TMainFrm& m) { registers::RegistruBanca(&m); });
+    // income-type choice, income ledger; expense-type choice, register of the type, expense ledger
+    c.set(Command::PartiziVenituri, [](TMainFrm& m) { registers::PartiziVenituri(&m); });
+    c.set(Command::PartiziCheltuieli, [](TMainFrm& m) { registers::PartiziCheltuieli(&m); });
     c.set(Command::ListaStocurilor, {});        // date choice, stock list
     // Ajutor
     c.set(Command::ActualizareOnline, {});  // manual version check

@@ -42,14 +42,16 @@ const char* const kSoldBSelect[2] = {
 
 // One row per movement, in this order, the documents of each table in the
 // order they were entered. Every stored document gives its own row: two
-// documents alike in every selected column are still two movements.
+// documents alike in every selected column are still two movements. The
+// document tables are read straight through (NOT INDEXED): through the
+// account's index every row would be fetched on its own.
 const Statement kMovements[] = {
     {"QIncasariC",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariC)",
-      "SELECT Data, Nr_act,Fel, Explicatie, Valoarea FROM \"Venituri.DB\"", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act,Fel, Explicatie, Valoarea FROM \"Venituri.DB\" NOT INDEXED", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
     {"QIncasariB",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariB)",
-      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Venituri.DB\"", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Venituri.DB\" NOT INDEXED", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
     {"QRidicari",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc, Fel, Explicatii, RidicariC, RidicariB)",
       "SELECT Data, Nr_doc, Fel,'Retragere numerar' as Expl, Suma, Suma FROM \"Ridicari.DB\"", "ORDER BY rowid"}},
@@ -58,41 +60,30 @@ const Statement kMovements[] = {
       "SELECT Data, Nr_doc, Fel ,'Depunere numerar' as Expl, Suma, Suma FROM \"Depuneri.DB\"", "ORDER BY rowid"}},
     {"QPlatiC",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, PlatiC)",
-      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Cheltuieli.DB\"", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Cheltuieli.DB\" NOT INDEXED", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
     {"QPlatiB",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, PlatiB)",
-      "SELECT Data, Nr_act, Fel,Explicatie, Valoarea FROM \"Cheltuieli.DB\"", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act, Fel,Explicatie, Valoarea FROM \"Cheltuieli.DB\" NOT INDEXED", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
 };
 
-// The reports compare the movement columns with 0.0: no NULL may stay.
-const Statement kZeroes[] = {
-    {"QUpdIncasariC", {"UPDATE \"Registru.DB\" SET IncasariC = 0.0 WHERE (IncasariC IS NULL)"}},
-    {"QUpdPlatiC", {"UPDATE \"Registru.DB\" SET PlatiC = 0.0 WHERE (PlatiC IS NULL)"}},
-    {"QUpdRidicariC", {"UPDATE \"Registru.DB\" SET RidicariC = 0.0 WHERE (RidicariC IS NULL)"}},
-    {"QUpdDepuneriC", {"UPDATE \"Registru.DB\" SET DepuneriC = 0.0 WHERE (DepuneriC IS NULL)"}},
-    {"QUpdSoldC", {"UPDATE \"Registru.DB\" SET SoldC = 0.0 WHERE (SoldC IS NULL)"}},
-    {"QUpdIncasariB", {"UPDATE \"Registru.DB\" SET IncasariB = 0.0 WHERE (IncasariB IS NULL)"}},
-    {"QUpdPlatiB", {"UPDATE \"Registru.DB\" SET PlatiB = 0.0 WHERE (PlatiB IS NULL)"}},
-    {"QUpdRidicariB", {"UPDATE \"Registru.DB\" SET RidicariB = 0.0 WHERE (RidicariB IS NULL)"}},
-    {"QUpdDepuneriB", {"UPDATE \"Registru.DB\" SET DepuneriB = 0.0 WHERE (DepuneriB IS NULL)"}},
-    {"QUpdSoldB", {"UPDATE \"Registru.DB\" SET SoldB = 0.0 WHERE (SoldB IS NULL)"}},
-    {"QUpdSoldT", {"UPDATE \"Registru.DB\" SET SoldT = 0.0 WHERE (SoldT IS NULL)"}},
-};
-
-// The row identity the engine gives on insert, where it has not given one:
-// numbered in insertion order, which keeps the table's order as it is.
-const Statement QIdRegistru{"QIdRegistru", {"UPDATE \"Registru.DB\" SET Id = rowid WHERE (Id IS NULL)"}};
-
-// Running balances in the table's order (ascending date, then insertion
-// order): each row's balance is the previous row's plus its own movement, the
-// amounts added and subtracted in the order of the columns below.
+// One pass over the table: every movement column without an amount becomes
+// 0.0 (the reports compare them with 0.0), and every row gets the running
+// balances in the table's order (ascending date, then insertion order): the
+// previous row's balance plus the row's own movement, the amounts added and
+// subtracted in the order written below.
 const Statement QSolduri{
     "QSolduri",
     {"UPDATE \"Registru.DB\"",
-     "SET SoldC = S.SoldC, SoldB = S.SoldB, SoldT = S.SoldB + S.SoldC",
+     "SET IncasariC = COALESCE(IncasariC, 0.0), PlatiC = COALESCE(PlatiC, 0.0),",
+     "  RidicariC = COALESCE(RidicariC, 0.0), DepuneriC = COALESCE(DepuneriC, 0.0),",
+     "  IncasariB = COALESCE(IncasariB, 0.0), PlatiB = COALESCE(PlatiB, 0.0),",
+     "  RidicariB = COALESCE(RidicariB, 0.0), DepuneriB = COALESCE(DepuneriB, 0.0),",
+     "  SoldC = S.SoldC, SoldB = S.SoldB, SoldT = S.SoldB + S.SoldC",
      "FROM (SELECT rowid AS Rand,",
-     "  SUM(IncasariC + RidicariC - PlatiC - DepuneriC) OVER Ordine AS SoldC,",
-     "  SUM(IncasariB + DepuneriB - PlatiB - RidicariB) OVER Ordine AS SoldB",
+     "  SUM(COALESCE(IncasariC, 0.0) + COALESCE(RidicariC, 0.0) - COALESCE(PlatiC, 0.0) - COALESCE(DepuneriC, 0.0))",
+     "    OVER Ordine AS SoldC,",
+     "  SUM(COALESCE(IncasariB, 0.0) + COALESCE(DepuneriB, 0.0) - COALESCE(PlatiB, 0.0) - COALESCE(RidicariB, 0.0))",
+     "    OVER Ordine AS SoldB",
      "  FROM \"Registru.DB\"",
      "  WINDOW Ordine AS (ORDER BY Data, Id ROWS UNBOUNDED PRECEDING)) AS S",
      "WHERE (Registru.rowid = S.Rand)"}};
@@ -233,7 +224,7 @@ private:
 
 void CalcRegistru(const std::string& dirIn, const Progress& progress) {
     const std::string dir = databaseDir(dirIn);
-    const int total = 1 + 2 + static_cast<int>(std::size(kMovements)) + static_cast<int>(std::size(kZeroes)) + 3;
+    const int total = 1 + 2 + static_cast<int>(std::size(kMovements)) + 2;
     int done = 0;
     auto step = [&] {
         if (progress) progress(++done, total);
@@ -252,12 +243,6 @@ void CalcRegistru(const std::string& dirIn, const Progress& progress) {
             execute(s, dir);
             step();
         }
-        for (const Statement& s : kZeroes) {
-            execute(s, dir);
-            step();
-        }
-        execute(QIdRegistru, dir);
-        step();
         execute(QSolduri, dir);
         step();
         execute(QDelErrors, dir);
@@ -277,7 +262,6 @@ void CalcRegistruCheltuiala(int cod, const std::string& dirIn) {
         prepare(q, QPl, dir);
         q.setParam("Cod", cod);
         q.execSql();
-        execute(QIdRegistru, dir);
         execute(QDelErrors, dir);
         tx.commit();
     } catch (const data::EngineError& e) {

@@ -433,6 +433,16 @@ private:
     }
 
     void place(BandLayout& lay, double top) {
+        if (!r_.keepPages_) {
+            // counting pages: only what later bands read of this one
+            for (ItemLayout& il : lay.items) {
+                Item& it = *il.item;
+                if (!it.isText()) continue;
+                it.lastPrinted_ = il.text;
+                if (it.resetAfterPrint && it.compiled_) it.compiled_->reset();
+            }
+            return;
+        }
         Page& p = page();
         const double x0 = r_.leftMargin;
         const double width = r_.bandWidth();
@@ -524,8 +534,18 @@ private:
     bool rowPending_ = false;
 };
 
-int Report::prepare() {
+int Report::prepare() { return generate(true); }
+
+int Report::countPages() {
+    const int n = generate(false);
+    prepared_ = PreparedReport{};
+    prepared_.title = title;
+    return n;
+}
+
+int Report::generate(bool keepPages) {
     if (running_) throw ReportError("Report " + name.toStdString() + " is already running");
+    keepPages_ = keepPages;
     prepared_ = PreparedReport{};
     prepared_.title = title;
     pageNumber_ = detailNumber_ = 0;

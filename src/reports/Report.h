@@ -211,6 +211,10 @@ public:
     // Runs the report over its data set (opening it when closed) and keeps the
     // pages; every hook runs again on each call. Returns the page count.
     int prepare();
+    // Runs the report as prepare() does, every hook included, but keeps no
+    // page (the pages kept before are dropped): the page count alone, for a
+    // page label such as "Pag.2 din 5".
+    int countPages();
     const PreparedReport& prepared() const { return prepared_; }
     int pageCount() const { return prepared_.pageCount(); }
 
@@ -234,6 +238,7 @@ public:
 private:
     friend class Generator;
     data::Field* resolveField(const QString& qualifier, const QString& name) const;
+    int generate(bool keepPages);
 
     data::DataSet* ds_ = nullptr;
     QString dsName_;
@@ -241,6 +246,7 @@ private:
     std::vector<std::unique_ptr<Band>> bands_;
     PreparedReport prepared_;
     bool running_ = false;
+    bool keepPages_ = true;
     int pageNumber_ = 0, detailNumber_ = 0;
 };
 

@@ -106,7 +106,7 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     }
     wait.restore();
     try {
-        if (options.countPages) form->pageCount = form->Rep.prepare();
+        if (options.countPages) form->pageCount = form->Rep.countPages();
         ApplyPrintSettings(form->Rep, owner);
     } catch (const data::EngineError& e) {
         ShowAccessError(e.what(), owner, form->accessErrorText());

@@ -79,7 +79,7 @@ struct ReportRunOptions {
     std::function<QString(QWidget* owner)> preCheck = {};
     bool emptyDataCheck = false;   // noDataText when hasData() is false once the data are open
     QString noDataText = kNoDataText;
-    bool countPages = false;       // prepare once before output and keep the page count
+    bool countPages = false;       // count the pages (Report::countPages) before output and keep the count
 };
 
 enum class RunResult { Refused, Cancelled, AccessError, NoData, Done };
@@ -92,7 +92,7 @@ enum class RunResult { Refused, Cancelled, AccessError, NoData, Done };
 //      hourglass, then openData(); an engine error is shown as the access
 //      error and the status line keeps " Listez..." (AccessError);
 //   5. with `emptyDataCheck`, hasData() false shows `noDataText` (NoData);
-//   6. with `countPages`, one preparation without output sets pageCount;
+//   6. with `countPages`, one preparation keeping no page sets pageCount;
 //   7. ApplyPrintSettings: preview or printing; then closeData(), the report
 //      window discarded and " OK." (Done). closeData() runs however the run ends.
 //

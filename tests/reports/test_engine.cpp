@@ -64,7 +64,7 @@ struct RegisterRun {
 
     // Counts the pages, then runs again for output, as a report run does.
     void run() {
-        pageCount = rep.prepare();
+        pageCount = rep.countPages();
         rep.prepare();
     }
     const Page& page(int n) const { return rep.prepared().pages.at(static_cast<size_t>(n - 1)); }
@@ -77,6 +77,12 @@ TEST(ReportEngine, ThreePagesCarryForwardFiguresAndPageCount) {
     r.run();
     ASSERT_EQ(r.pageCount, 3);
     ASSERT_EQ(r.rep.pageCount(), 3);
+    // counting keeps no page, and the output after it is the same
+    const reports::PreparedReport output = r.rep.prepared();
+    EXPECT_EQ(r.rep.countPages(), 3);
+    EXPECT_TRUE(r.rep.prepared().pages.empty());
+    r.rep.prepare();
+    EXPECT_EQ(r.rep.prepared(), output);
 
     // page 1: days 1-3; page 2: days 4-6 and the heading of day 7; page 3: day 7's rows and day 8
     EXPECT_EQ(r.page(1).textsOf("Inc").size(), 9);

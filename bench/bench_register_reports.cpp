@@ -1,0 +1,161 @@
+// The register reports over a large unit's year (100,000 receipts, 100,000
+// payments, 10,000 deposits, 10,000 withdrawals) and a parish's year (10,000 /
+// 10,000 / 1,000 / 1,000): the work table rebuilt, the report's data opened
+// (the cash register's filter included) and its pages prepared as a run
+// prepares them (the page count first where the report shows it, then the
+// output), and the CSV export of those pages.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/AppDir.h"
+#include "data/Install.h"
+#include "data/Schema.h"
+#include "registers/CalcRegistru.h"
+#include "registers/RepRegCasaUnt.h"
+#include "registers/RepRegUnt.h"
+#include "reports/Render.h"
+
+using namespace data;
+
+namespace {
+
+// A new installation of the working year 2014 with `receipts` receipts and as
+// many payments (two thirds in cash), `moves` deposits and as many
+// withdrawals, spread evenly over the year.
+struct Unit {
+    QTemporaryDir dir;
+    std::string path;
+    Unit(int receipts, int moves) : path(dir.path().toStdString() + "/") {
+        createInstallation(path);
+        insertRows(path + "Parohia.DB", {"Parohia", "An_lucru"}, {{"Parohia Sf. Ioan", 2014}});
+        insertRows(path + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{1234.56, 98765.43}});
+        std::vector<std::vector<Value>> venituri, cheltuieli, depuneri, ridicari;
+        const int documents = 2 * receipts;
+        for (int i = 0; i < documents; ++i) {
+            Date d = Date{2014, 1, 1}.addDays(i * 365L / documents);
+            std::vector<Value> row{static_cast<double>(i / 2 + 1), d, "Chitanta", "Document " + std::to_string(i),
+                                   1.0 + (i * 7919 % 250000) / 100.0, i % 3 ? "Casa" : "Banca", 16 + i / 2 % 16};
+            (i % 2 ? cheltuieli : venituri).push_back(std::move(row));
+        }
+        for (int i = 0; i < 2 * moves; ++i) {
+            Date d = Date{2014, 1, 1}.addDays(i * 365L / (2 * moves));
+            (i % 2 ? ridicari : depuneri).push_back({static_cast<double>(i / 2 + 1), d, 100.0 + i % 50, "Dispozitie"});
+        }
+        const std::vector<std::string> cols{"Nr_act", "Data", "Fel", "Explicatie", "Valoarea", "Cont"};
+        auto with = [&cols](const char* code) {
+            auto c = cols;
+            c.push_back(code);
+            return c;
+        };
+        insertRows(path + "Venituri.DB", with("Cod_venit"), venituri);
+        insertRows(path + "Cheltuieli.DB", with("Cod_cheltuiala"), cheltuieli);
+        insertRows(path + "Depuneri.db", {"Nr_doc", "Data", "Suma", "Fel"}, depuneri);
+        insertRows(path + "Ridicari.db", {"Nr_doc", "Data", "Suma", "Fel"}, ridicari);
+    }
+};
+
+Unit& unit(int receipts, int moves) {
+    static std::map<std::pair<int, int>, std::unique_ptr<Unit>> made;
+    auto& u = made[{receipts, moves}];
+    if (!u) u = std::make_unique<Unit>(receipts, moves);
+    setAppDir(u->path);
+    return *u;
+}
+
+double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The cash register of an interval: rebuilt (not timed), then opened with its
+// filter and prepared twice, as the run does before the preview.
+void BM_CashRegister(benchmark::State& st, Date from, Date to) {
+    Unit& u = unit(static_cast<int>(st.range(0)), static_cast<int>(st.range(1)));
+    int pages = 0;
+    for (auto _ : st) {
+        st.PauseTiming();
+        registers::CalcRegistru(u.path);
+        st.ResumeTiming();
+        registers::TRepRegCasaFrm frm(nullptr, from, to);
+        frm.openData();
+        frm.pageCount = frm.Rep.countPages();
+        pages = frm.Rep.prepare();
+        frm.closeData();
+    }
+    st.counters["pages"] = pages;
+}
+
+void BM_CashRegisterDecember(benchmark::State& st) { BM_CashRegister(st, Date{2014, 12, 1}, Date{2014, 12, 31}); }
+
+// The whole-year receipts-and-payments register, opened and prepared once.
+void BM_IncasariPlatiYear(benchmark::State& st) {
+    Unit& u = unit(static_cast<int>(st.range(0)), static_cast<int>(st.range(1)));
+    registers::CalcRegistru(u.path);
+    int pages = 0;
+    double open = 0, prepare = 0;
+    for (auto _ : st) {
+        auto t0 = std::chrono::steady_clock::now();
+        registers::TRepRegFrm frm(nullptr);
+        frm.openData();
+        auto t1 = std::chrono::steady_clock::now();
+        pages = frm.Rep.prepare();
+        auto t2 = std::chrono::steady_clock::now();
+        frm.closeData();
+        open += seconds(t1 - t0);
+        prepare += seconds(t2 - t1);
+    }
+    const double n = static_cast<double>(st.iterations());
+    st.counters["pages"] = pages;
+    st.counters["open_ms"] = open / n * 1000;
+    st.counters["prepare_ms"] = prepare / n * 1000;
+}
+
+// A parish's year: rebuild, the whole-year cash register prepared as the run
+// prepares it, and its CSV export, all timed.
+void BM_CashRegisterYearWithRebuildAndCsv(benchmark::State& st) {
+    Unit& u = unit(static_cast<int>(st.range(0)), static_cast<int>(st.range(1)));
+    const QString csv = QString::fromStdString(u.path + "registru.csv");
+    int pages = 0;
+    double rebuild = 0, prepare = 0, exportCsv = 0;
+    for (auto _ : st) {
+        auto t0 = std::chrono::steady_clock::now();
+        registers::CalcRegistru(u.path);
+        auto t1 = std::chrono::steady_clock::now();
+        registers::TRepRegCasaFrm frm(nullptr, Date{2014, 1, 1}, Date{2014, 12, 31});
+        frm.openData();
+        frm.pageCount = frm.Rep.countPages();
+        pages = frm.Rep.prepare();
+        auto t2 = std::chrono::steady_clock::now();
+        if (!reports::writeReportFile(frm.Rep.prepared(), csv)) st.SkipWithError("CSV not written");
+        frm.closeData();
+        auto t3 = std::chrono::steady_clock::now();
+        rebuild += seconds(t1 - t0);
+        prepare += seconds(t2 - t1);
+        exportCsv += seconds(t3 - t2);
+    }
+    const double n = static_cast<double>(st.iterations());
+    st.counters["pages"] = pages;
+    st.counters["rebuild_ms"] = rebuild / n * 1000;
+    st.counters["prepare_ms"] = prepare / n * 1000;
+    st.counters["csv_ms"] = exportCsv / n * 1000;
+}
+
+BENCHMARK(BM_CashRegisterDecember)->Args({100000, 10000})->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_IncasariPlatiYear)->Args({100000, 10000})->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_CashRegisterYearWithRebuildAndCsv)->Args({10000, 1000})->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,175 @@
+#include "registers/RepRegPartiziUnt.h"
+
+#include "data/Format.h"
+
+namespace registers {
+
+namespace {
+
+// %1 the title, %2 the type caption, %3 the type's name, %4 the left end of
+// its underline, %5 column 3's caption, %6 and %7 the number and explanation fields.
+const char* const kLayout = R"LAYOUT(
+report title="%1" paper=9 orientation=portrait margins=10,10,7,5 font="Arial" size=8
+band TitleBand title 38.9
+  field QRDBText1 2.1 2.1 90 4 TParohia.Arhiepiscopia size=8
+  field QRDBText2 2.1 6.3 90 4 TParohia.Protopopiatul size=8
+  field QRDBText3 2.1 10.6 90 4 TParohia.Parohia size=8
+  label QRLabel1 12.7 14.8 183.4 10 "%1" align=center font="Times New Roman" size=22 bold
+  label QRLabel2 14.8 31.8 30 5.5 "%2" size=12
+  %3
+  hline %4 36.0 144.2
+# the heading of the table, on every page
+band QRBand2 columnheader 27.0
+  hline 11.9 0 184.4 pen=0.5
+  hline 11.9 27.0 184.4 pen=0.5
+  vlines 0 27.0 11.9 41.0 60.9 152.1 169.3 196.3 pen=0.5
+  hline 11.9 6.6 29.1
+  hline 11.9 21.2 184.4
+  vlines 6.6 14.6 22.5 31.2
+  label QRLabel3 11.9 1.3 29.1 4 "Data" align=center
+  label QRLabel4 11.9 11.5 10.6 4 "Ziua" align=center
+  label QRLabel5 22.5 11.5 8.7 4 "Luna" align=center
+  label QRLabel6 31.2 11.5 9.8 4 "Anul" align=center
+  label QRLabel7 41.5 6.8 18.9 8 "Nr. actului" align=center wrap
+  %5
+  label QRLabel9 152.6 8.6 16.2 4 "SUMA" align=center
+  label QRLabel10 169.8 6.8 26.0 8 "   TOTAL CUMULAT" align=center wrap
+  label NrColoana1 12.4 22.2 28.1 4 "1" align=center
+  label NrColoana2 41.5 22.2 18.9 4 "2" align=center
+  label NrColoana3 61.4 22.2 90.2 4 "3" align=center
+  label NrColoana4 152.6 22.2 16.2 4 "4" align=center
+  label NrColoana5 169.8 22.2 26.0 4 "5" align=center
+band DetailBand1 detail 6.6
+  vlines 0 6.6 11.9 41.0 60.9 152.1 169.3 196.3 pen=0.5
+  hline 11.9 6.1 184.4
+  field QRDBText4 12.4 1.1 28.1 4 Q.Data align=center
+  field QRDBText5 41.5 1.1 18.9 4 Q.%6 align=right
+  field QRDBText6 61.4 1.1 90.2 4 Q.%7
+  field QRDBText7 152.6 1.1 16.2 4 Q.Valoarea align=right
+  label TotalLbl 169.8 1.1 26.0 4 "" align=right
+# the signatures
+band SummaryBand1 summary 16
+  label QRLabel16 20 5 60 4 "Preot"
+  field QRDBText8 20 9.5 70 4 TParohia.Preot
+  label QRLabel17 125 5 60 4 "Epitrop"
+  field QRDBText9 125 9.5 70 4 TParohia.Epitrop
+band PageFooterBand pagefooter 7.4
+  sysdata PageNumberLabel 71.2 1.5 25.1 4.5 pagenumber text="Pag." align=right
+)LAYOUT";
+
+const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret");
+
+// Every stored receipt of the type gives its own row, also two alike in
+// every column.
+const char* const QIncasari =
+    "SELECT Data, Nr_act, Cod_venit, Fel, Den_venit, Explicatie, Valoarea FROM \"Venituri.DB\"\n"
+    "WHERE (Cod_venit = :Cod)\n"
+    "ORDER BY Data, Nr_act, Cod_venit, Fel, Den_venit, Explicatie, Valoarea";
+// Every payment of the expense fill gives its own row.
+const char* const QPlati =
+    "SELECT Data, Nr_doc, Fel, Explicatii, PlatiC As Valoarea FROM \"Registru.DB\"\n"
+    "ORDER BY Data, Nr_doc, Fel, Explicatii, Valoarea";
+
+const char* const QTipCheltuieli = "SELECT Denumire FROM \"Tip_cheltuieli.DB\" WHERE (Cod_cheltuiala = :Cod)";
+
+void run(QWidget* owner, const std::function<std::unique_ptr<reports::TReportForm>(QWidget*)>& create) {
+    reports::ReportRunOptions options;
+    options.statusText = kStatusText;
+    options.fontSize = std::nullopt;  // the size the user or the last report left
+    options.orientation = reports::Orientation::Portrait;
+    options.countPages = true;
+    reports::RunReport(owner, options, create);
+}
+
+}  // namespace
+
+TRepRegPartiziFrm::TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const char* sql) : reports::TReportForm(owner) {
+    Q.queryName = "Q";
+    Q.setSql(sql);
+    TParohia.setTableName("Parohia.DB");
+    Rep.setDataSet(&Q, QStringLiteral("Q"));
+    Rep.addDataSet(QStringLiteral("TParohia"), &TParohia);
+    Rep.loadLayout(QString::fromUtf8(kLayout).arg(QString::fromUtf8(kind.title), QString::fromUtf8(kind.typeCaption),
+                                                  QString::fromUtf8(kind.typeNameItem),
+                                                  QString::fromUtf8(kind.underlineLeft),
+                                                  QString::fromUtf8(kind.explanationCaption),
+                                                  QString::fromUtf8(kind.number), QString::fromUtf8(kind.explanation)));
+    // the total starts again at every generation, from the first row's amount
+    Rep.beforePrint = [this](reports::Report&, bool&) {
+        Q.first();
+        total_ = Q.isEmpty() ? 0.0 : Q["Valoarea"].asFloat();
+    };
+    Rep.item(QStringLiteral("TotalLbl")).onPrint = [this](reports::Item&, QString& text) {
+        if (Q.recNo() != 1) total_ += Q["Valoarea"].asFloat();
+        text = QString::fromStdString(data::formatGeneral(total_));
+    };
+    Rep.item(QStringLiteral("PageNumberLabel")).onPrint = [this](reports::Item&, QString& text) {
+        text += QStringLiteral(" din ") + QString::number(pageCount);
+    };
+}
+
+TRepRegPartiziFrm::~TRepRegPartiziFrm() = default;
+
+void TRepRegPartiziFrm::openRows() {
+    Q.open();
+    TParohia.open();
+}
+
+void TRepRegPartiziFrm::closeData() {
+    Q.close();
+    TParohia.close();
+}
+
+// ---------------------------------------------------------------- income ledger
+
+const QString TRepRegVenFrm::caption = QStringLiteral("Registru partizi venituri");
+
+TRepRegVenFrm::TRepRegVenFrm(QWidget* owner, int cod)
+    : TRepRegPartiziFrm(owner,
+                        {"Registru partizi venituri", "Natura venitului",
+                         "field QRDBText10 44.5 31.8 144.2 4.5 Q.Den_venit align=center size=10 bold", "44.5",
+                         "label QRLabel8 61.4 7.0 90.2 4 \"EXPLICATIA VENITURILOR\" align=center\n"
+                         "  label QRLabel18 61.4 11.5 90.2 4 \"(contributie,donatii,disc, lumanari, etc.)\" align=center",
+                         "Nr_act", "Explicatie"},
+                        QIncasari),
+      cod_(cod) {}
+
+void TRepRegVenFrm::openData() {
+    Q.setParam("Cod", data::Value(cod_));
+    openRows();
+}
+
+// ---------------------------------------------------------------- expense ledger
+
+const QString TRepRegCheltFrm::caption = QStringLiteral("Raport registru partizi cheltuieli");
+
+TRepRegCheltFrm::TRepRegCheltFrm(QWidget* owner, int cod)
+    : TRepRegPartiziFrm(owner,
+                        {"Registru partizi cheltuieli", "Natura cheltuielii",
+                         "label QRLabel13 46.6 31.8 144.2 4.5 \"\" align=center size=10 bold", "46.6",
+                         "label QRLabel8 61.4 8.6 90.2 4 \"EXPLICATIA CHELTUIELILOR\" align=center", "Nr_doc",
+                         "Explicatii"},
+                        QPlati),
+      cod_(cod) {
+    // the name of the chosen type, looked up in its catalog
+    Rep.item(QStringLiteral("QRLabel13")).onPrint = [this](reports::Item&, QString& text) {
+        data::Query tip;
+        tip.setSql(QTipCheltuieli);
+        tip.setParam("Cod", data::Value(cod_));
+        tip.open();
+        text = tip.isEmpty() ? QString() : QString::fromStdString(tip["Denumire"].asString());
+        tip.close();
+    };
+}
+
+void TRepRegCheltFrm::openData() { openRows(); }
+
+void RunRegistruPartiziVenituri(QWidget* owner, int cod) {
+    run(owner, [cod](QWidget* o) { return std::make_unique<TRepRegVenFrm>(o, cod); });
+}
+
+void RunRegistruPartiziCheltuieli(QWidget* owner, int cod) {
+    run(owner, [cod](QWidget* o) { return std::make_unique<TRepRegCheltFrm>(o, cod); });
+}
+
+}  // namespace registers

@@ -1,0 +1,36 @@
+// The receipts-and-payments register ("REGISTRU PENTRU EVIDENTA OPERATIUNILOR
+// DE INCASARI SI PLATI PRIN CASA SI PRIN CONT"): every row of the register
+// work table on landscape pages, cash and bank operations side by side with
+// the running balances, per page the totals carried forward and to carry.
+#pragma once
+#include <QString>
+
+#include "data/Query.h"
+#include "data/Table.h"
+#include "reports/ReportRun.h"
+
+class QWidget;
+
+namespace registers {
+
+// The report window of one run, caption "Raport registru".
+class TRepRegFrm : public reports::TReportForm {
+public:
+    explicit TRepRegFrm(QWidget* owner);
+    ~TRepRegFrm() override;
+
+    static const QString caption;
+
+    void openData() override;
+    void closeData() override;
+
+private:
+    data::Query TRegistru;  // the work table in its natural order
+    data::Table TParohia;   // opened with the report; the layout prints none of it
+};
+
+// Runs the register over the work table as the last rebuild left it: no
+// interval, defaults Arial 8, A4 landscape.
+void RunRegistruIncasariPlati(QWidget* owner);
+
+}  // namespace registers
