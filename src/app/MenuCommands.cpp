@@ -8,6 +8,10 @@
 #include "entry/VenituriUnt.h"
 #include "catalogs/BrowseCatalog.h"
 #include "catalogs/FirmDataDlg.h"
+#include "controls/PickDate.h"
+#include "data/Clock.h"
+#include "stock/RepStocUnt.h"
+#include "stock/StocUnt.h"
 
 namespace app {
 
@@ -43,7 +47,7 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::Depuneri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TDepuneriFrm>(&m); });      // deposits window
     c.set(Command::Ridicari, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TRidicariFrm>(&m); });      // withdrawals window
     c.set(Command::FisaEnoriasului, {});    // parishioner file, modal
-    c.set(Command::Stocuri, {});            // stock window, modal
+    c.set(Command::Stocuri, [](TMainFrm& m) { shell::RunModalDialog<stock::TStocFrm>(&m, stock::kStocAccessError); });
     c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance
     c.set(Command::PangarIesiri, {});       // no command
     c.set(Command::Bilant, {});             // budget as of today, then the budget window, modal
@@ -54,7 +58,9 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::RegistruBanca, {});          // register rebuild, bank register
     c.set(Command::PartiziVenituri, {});        // income-type choice, income ledger
     c.set(Command::PartiziCheltuieli, {});      // expense-type choice, register of the type, expense ledger
-    c.set(Command::ListaStocurilor, {});        // date choice, stock list
+    c.set(Command::ListaStocurilor, [](TMainFrm& m) {
+        if (data::Date d = data::today(); ui::PickDate(&m, d)) stock::PrintStoc(&m, d);
+    });
     // Ajutor
     c.set(Command::ActualizareOnline, {});  // manual version check
     return c;
