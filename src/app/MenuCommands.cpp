@@ -10,6 +10,7 @@
 #include "catalogs/FirmDataDlg.h"
 #include "controls/PickDate.h"
 #include "data/Clock.h"
+#include "records/FisaEnoriasUnt.h"
 #include "stock/RepStocUnt.h"
 #include "stock/StocUnt.h"
 
@@ -46,7 +47,9 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::Cheltuieli, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TCheltuieliFrm>(&m); });  // payments window
     c.set(Command::Depuneri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TDepuneriFrm>(&m); });      // deposits window
     c.set(Command::Ridicari, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TRidicariFrm>(&m); });      // withdrawals window
-    c.set(Command::FisaEnoriasului, {});    // parishioner file, modal
+    c.set(Command::FisaEnoriasului, [](TMainFrm& m) {
+        shell::RunModalDialog<records::TFisaEnoriasFrm>(&m, "Eroare de acces la baza de date!");
+    });
     c.set(Command::Stocuri, [](TMainFrm& m) { shell::RunModalDialog<stock::TStocFrm>(&m, stock::kStocAccessError); });
     c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance
     c.set(Command::PangarIesiri, {});       // no command
