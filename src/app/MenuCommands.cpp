@@ -11,6 +11,7 @@
 #include "controls/PickDate.h"
 #include "data/Clock.h"
 #include "records/FisaEnoriasUnt.h"
+#include "stock/PangarInUnt.h"
 #include "stock/RepStocUnt.h"
 #include "stock/StocUnt.h"
 
@@ -51,7 +52,7 @@ MenuCommands MenuCommands::standard() {
         shell::RunModalDialog<records::TFisaEnoriasFrm>(&m, "Eroare de acces la baza de date!");
     });
     c.set(Command::Stocuri, [](TMainFrm& m) { shell::RunModalDialog<stock::TStocFrm>(&m, stock::kStocAccessError); });
-    c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance
+    c.set(Command::PangarIntrari, [](TMainFrm& m) { shell::OpenSingleWindow<stock::TPangarInFrm>(&m); });
     c.set(Command::PangarIesiri, {});       // no command
     c.set(Command::Bilant, {});             // budget as of today, then the budget window, modal
     c.set(Command::BilantCentralizat, {});  // centralised budget window, modal
