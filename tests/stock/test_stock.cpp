@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "controls/DBGNorm.h"
+#include "controls/DBNavigator.h"
+#include "controls/PickDate.h"
+#include <QToolButton>
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/Engine.h"
@@ -236,6 +239,40 @@ TEST_F(Stock, PrintingWithoutAPrinterWritesThePagesToAPdfFile) {
         QFile::remove(qEnvironmentVariable("CV_KEEP_PDF"));
         QFile::copy(pdf, qEnvironmentVariable("CV_KEEP_PDF"));
     }
+}
+
+TEST_F(Stock, ListeazaAsksForADateAndCancellingEitherDialogPrintsNothing) {
+    item("A", V(), 1, V("buc"), 1, V(), V());
+    openWindow();
+    QStringList hints;
+    auto* nav = control<ui::TDBNavigator>(window.get(), "DBNavigator");
+    for (ui::NavBtn b : {ui::NavBtn::First, ui::NavBtn::Prior, ui::NavBtn::Next, ui::NavBtn::Last, ui::NavBtn::Insert,
+                         ui::NavBtn::Delete, ui::NavBtn::Refresh})
+        hints << nav->button(b)->toolTip();
+    EXPECT_EQ(hints, (QStringList{"Prima inregistrare", "Inregistrarea precedenta", "Inregistrarea urmatoare",
+                                  "Ultima inregistrare", "Insereaza inregistrare", "Sterge inregistrare",
+                                  "Actualizeaza inregistrari"}));
+    EXPECT_FALSE(nav->isButtonVisible(ui::NavBtn::Post));
+
+    // the calendar cancelled: no print dialog, no status text
+    bool calendar = false;
+    gui::onModal<ui::TBrDateForm>([&](ui::TBrDateForm* f) {
+        calendar = true;
+        EXPECT_EQ(f->date(), (data::Date{2007, 3, 1}));
+        f->CancelBtn->click();
+    });
+    control<QPushButton>(window.get(), "PrintBtn")->click();
+    EXPECT_TRUE(calendar);
+    EXPECT_TRUE(rec.status.isEmpty());
+
+    // the date confirmed, the print dialog cancelled: " OK."
+    gui::onModal<ui::TBrDateForm>([&](ui::TBrDateForm* f) {
+        gui::onModal([](QWidget* dlg) { control<QPushButton>(dlg, "CancelBtn")->click(); });
+        f->OkBtn->click();
+    });
+    control<QPushButton>(window.get(), "PrintBtn")->click();
+    EXPECT_EQ(rec.status, (QStringList{kStatusText, " OK."}));
+    EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
 }  // namespace
