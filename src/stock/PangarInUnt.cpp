@@ -47,6 +47,9 @@ TPangarInFrm::TPangarInFrm(QWidget* owner) : DataWindow(owner, kWindow) {
                    "Actualizeaza datele"});
     nav->confirmDelete = false;
 
+    // The explanation keeps its text unselected when entered.
+    ui::child<ui::TDBEditNormal>(this, "ExplEdit")->setAutoSelect(false);
+
     ItemsGrid = ui::child<ui::TDBGridNormal>(this, "ItemsGrid");
     std::vector<ui::TColumn> cols;
     for (const char* f :
