@@ -167,4 +167,20 @@ TEST_F(ParishionerFile, AParishionerBeingTypedIsStoredBeforeARegisterTabShows) {
     EXPECT_EQ(set("Enoriasi.DB")["Cod_enorias"].value(), V("P8"));
 }
 
+TEST_F(ParishionerFile, AnInvalidDateOnARegisterIsRefusedAndTheRowStaysInEditing) {
+    open();
+    pages()->setCurrentIndex(2);
+    gui::settle();
+    data::DataSet& weddings = set("Cununii.db");
+    weddings.edit();
+    try {
+        weddings["Data"].setText("31/02/2007");
+        ADD_FAILURE() << "an impossible date was taken";
+    } catch (const data::EngineError& e) {
+        EXPECT_STREQ(e.what(), "'31/02/2007' is not a valid date");
+    }
+    EXPECT_EQ(weddings.state(), data::DataSetState::Edit);
+    EXPECT_EQ(weddings["Data"].value(), V(data::Date{2001, 6, 2}));
+}
+
 }  // namespace

@@ -73,6 +73,7 @@ TEST_F(ChurchShop, OpensOnTheLastDocumentAndOnceOnly) {
     EXPECT_EQ(set("DocIn.db").recNo(), 3);
     EXPECT_EQ(set("DocIn.db").recordCount(), 3);
     EXPECT_EQ(set("DocIn.db")["Numar"].asFloat(), 30.0);
+    EXPECT_EQ(control<ui::TDBPos>(window, "DBPos1")->text(), QStringLiteral("3/3"));
     EXPECT_EQ(shell::OpenSingleWindow<stock::TPangarInFrm>(nullptr), window.data());
     EXPECT_EQ(control<QComboBox>(window, "DBLookupComboBox1")->findText("Lumanari SRL") >= 0, true);
 }
