@@ -10,6 +10,12 @@
 #include "catalogs/FirmDataDlg.h"
 #include "budget/BilantUnt.h"
 #include "registers/Registre.h"
+#include "controls/PickDate.h"
+#include "data/Clock.h"
+#include "records/FisaEnoriasUnt.h"
+#include "stock/PangarInUnt.h"
+#include "stock/RepStocUnt.h"
+#include "stock/StocUnt.h"
 
 namespace app {
 
@@ -44,9 +50,11 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::Cheltuieli, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TCheltuieliFrm>(&m); });  // payments window
     c.set(Command::Depuneri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TDepuneriFrm>(&m); });      // deposits window
     c.set(Command::Ridicari, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TRidicariFrm>(&m); });      // withdrawals window
-    c.set(Command::FisaEnoriasului, {});    // parishioner file, modal
-    c.set(Command::Stocuri, {});            // stock window, modal
-    c.set(Command::PangarIntrari, {});      // church-shop receipts window, single instance
+    c.set(Command::FisaEnoriasului, [](TMainFrm& m) {
+        shell::RunModalDialog<records::TFisaEnoriasFrm>(&m, "Eroare de acces la baza de date!");
+    });
+    c.set(Command::Stocuri, [](TMainFrm& m) { shell::RunModalDialog<stock::TStocFrm>(&m, stock::kStocAccessError); });
+    c.set(Command::PangarIntrari, [](TMainFrm& m) { shell::OpenSingleWindow<stock::TPangarInFrm>(&m); });
     c.set(Command::PangarIesiri, {});       // no command
     c.set(Command::Bilant, [](TMainFrm& m) { budget::OpenBilant(&m); });  // budget as of today, then the budget window
     c.set(Command::BilantCentralizat, {});  // centralised budget window, modal
@@ -58,7 +66,9 @@ MenuCommands MenuCommands::standard() {
     // income-type choice, income ledger; expense-type choice, register of the type, expense ledger
     c.set(Command::PartiziVenituri, [](TMainFrm& m) { registers::PartiziVenituri(&m); });
     c.set(Command::PartiziCheltuieli, [](TMainFrm& m) { registers::PartiziCheltuieli(&m); });
-    c.set(Command::ListaStocurilor, {});        // date choice, stock list
+    c.set(Command::ListaStocurilor, [](TMainFrm& m) {
+        if (data::Date d = data::today(); ui::PickDate(&m, d)) stock::PrintStoc(&m, d);
+    });
     // Ajutor
     c.set(Command::ActualizareOnline, {});  // manual version check
     return c;

@@ -139,8 +139,9 @@ void DataSet::toStored(std::vector<Value>& stored, std::vector<bool>& flags, boo
     }
 }
 
-void DataSet::calcFields(std::vector<Value>& rec) {
+void DataSet::calcFields(std::vector<Value>& rec, int row) {
     if (fields_.size() == dataFieldCount_ || !onCalcFields) return;
+    calcRow_ = row;
     DataSetState prev = state_;
     std::swap(buffer_, rec);
     state_ = DataSetState::CalcFields;
@@ -160,7 +161,7 @@ bool DataSet::loadCurrent() {
     bool found = backendLoadRow(cur_, stored);
     std::vector<Value> rec;
     fromStored(stored, rec);
-    calcFields(rec);
+    calcFields(rec, cur_);
     buffer_ = std::move(rec);
     return found;
 }
@@ -192,7 +193,7 @@ std::vector<Value> DataSet::rowValues(int index) {
     backendLoadRow(index, stored);
     std::vector<Value> rec;
     fromStored(stored, rec);
-    calcFields(rec);
+    calcFields(rec, index);
     return rec;
 }
 
@@ -365,7 +366,12 @@ void DataSet::beginInsert(bool atEnd) {
     savedCur_ = cur_;
     insertAtEnd_ = atEnd || n == 0;
     cur_ = insertAtEnd_ ? n : std::max(cur_, 0);
-    buffer_.assign(fields_.size(), Value());
+    {
+        // The new record's calculated fields, computed once without a position.
+        std::vector<Value> rec(fields_.size());
+        calcFields(rec, -1);
+        buffer_ = std::move(rec);
+    }
     oldBuffer_ = buffer_;
     assigned_.assign(fields_.size(), false);
     state_ = DataSetState::Insert;

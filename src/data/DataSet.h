@@ -119,6 +119,9 @@ public:
     Handler beforeDelete, afterDelete;
     Handler beforeScroll, afterScroll;
     Handler onCalcFields;
+    // Inside onCalcFields: the 0-based row being computed in the current
+    // order, or -1 for a record being inserted (it has no position yet).
+    int calcRow() const { return calcRow_; }
 
     // --- rows other than the current one (grids, reports)
     // Values of row `index` (0-based) including calculated fields.
@@ -170,7 +173,7 @@ protected:
 
 private:
     bool loadCurrent();
-    void calcFields(std::vector<Value>& rec);
+    void calcFields(std::vector<Value>& rec, int row);
     void moveTo(int index, bool fireScroll);
     void beginInsert(bool atEnd);
     void updateRecord();
@@ -197,6 +200,7 @@ private:
     std::vector<bool> assigned_;
     DataSetState state_ = DataSetState::Inactive;
     int cur_ = -1;
+    int calcRow_ = -1;
     int savedCur_ = -1;  // current row before an insert
     bool insertAtEnd_ = false;
     bool eof_ = true, bof_ = true;

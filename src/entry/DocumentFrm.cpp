@@ -8,7 +8,7 @@
 #include "controls/DBPos.h"
 #include "data/Errors.h"
 #include "entry/Balances.h"
-#include "entry/DBNavigator.h"
+#include "controls/DBNavigator.h"
 #include "shell/Messages.h"
 
 namespace entry {
@@ -65,9 +65,9 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
     pos->setBackColor(palette().color(QPalette::Base));
     pos->setColor(palette().color(QPalette::Highlight));
 
-    auto* nav = ui::child<TDBNavigator>(this, "DocInNavigator");
-    nav->setVisibleButtons({NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert, NavBtn::Delete,
-                            NavBtn::Post, NavBtn::Cancel, NavBtn::Refresh});
+    auto* nav = ui::child<ui::TDBNavigator>(this, "DocInNavigator");
+    nav->setVisibleButtons({ui::NavBtn::First, ui::NavBtn::Prior, ui::NavBtn::Next, ui::NavBtn::Last, ui::NavBtn::Insert, ui::NavBtn::Delete,
+                            ui::NavBtn::Post, ui::NavBtn::Cancel, ui::NavBtn::Refresh});
     nav->setHints(kNavigatorHints);
     nav->confirmDelete = false;  // the table's delete rule asks
 

@@ -22,11 +22,10 @@ class TDBComboNormal;
 class TDBDateEdit;
 class TDBLookupComboBoxNormal;
 class TDBPos;
+class TDBNavigator;
 }  // namespace ui
 
 namespace entry {
-
-class TDBNavigator;
 
 // The data that tells one document window from another.
 struct DocumentSpec {

@@ -12,12 +12,14 @@
 #include "controls/DBGNorm.h"
 #include "data/Errors.h"
 #include "entry/CheltuieliUnt.h"
-#include "entry/DBNavigator.h"
+#include "controls/DBNavigator.h"
 #include "entry/DepuneriUnt.h"
 #include "entry/RidicariUnt.h"
 #include "entry/VenituriUnt.h"
 
 using namespace entry;
+using ui::NavBtn;
+using ui::TDBNavigator;
 
 namespace {
 

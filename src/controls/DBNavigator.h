@@ -1,4 +1,4 @@
-// The record navigator of the document windows: a row of buttons over the
+// The record navigator of the data windows: a row of buttons over the
 // data set behind a data source (first, prior, next, last, insert, delete,
 // edit, post, cancel, refresh), each enabled only when its action makes sense.
 #pragma once
@@ -13,7 +13,7 @@
 
 class QToolButton;
 
-namespace entry {
+namespace ui {
 
 enum class NavBtn { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh };
 inline constexpr int kNavButtonCount = 10;
@@ -41,7 +41,7 @@ public:
 
 signals:
     // After a button's action has run.
-    void clicked(entry::NavBtn b);
+    void clicked(ui::NavBtn b);
 
 private:
     class Link;
@@ -51,4 +51,4 @@ private:
     std::unique_ptr<Link> link_;
 };
 
-}  // namespace entry
+}  // namespace ui

@@ -1,4 +1,4 @@
-#include "entry/DBNavigator.h"
+#include "controls/DBNavigator.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -8,7 +8,7 @@
 #include "controls/ControlSupport.h"
 #include "shell/Messages.h"
 
-namespace entry {
+namespace ui {
 
 class TDBNavigator::Link : public data::DataLink {
 public:
@@ -184,4 +184,4 @@ void TDBNavigator::BtnClick(NavBtn b) {
     emit clicked(b);
 }
 
-}  // namespace entry
+}  // namespace ui
