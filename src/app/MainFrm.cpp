@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QScopeGuard>
 #include <filesystem>
 
 #include "app/Application.h"
@@ -22,9 +23,11 @@
 #include "app/Settings.h"
 #include "app/Shortcuts.h"
 #include "app/Version.h"
+#include "app/VersionCheck.h"
 #include "data/AppDir.h"
 #include "data/Table.h"
 #include "reports/Workmsg.h"
+#include "shell/Messages.h"
 #include "shell/StatusLine.h"
 
 namespace app {
@@ -287,10 +290,72 @@ void TMainFrm::showEvent(QShowEvent* e) {
 
 // First showing: the version goes into the main window's hint. A unit still
 // without a name (a new installation) gets the unit data dialog as soon as
-// the main window is on the screen.
+// the main window is on the screen. The update server is asked in the
+// background: the user can work at once, and every failure is silent.
 void TMainFrm::FormShow() {
     setStatusTip(statusTip() + QStringLiteral(" - Versiunea ") + QString::fromStdString(currentVersionText()));
     if (unitNameMissing()) QTimer::singleShot(0, this, [this] { runCommand(Command::DateleUnitatii); });
+    if (switches().versionCheck) {
+        startupFetch_ = new VersionFetch(this);
+        connect(startupFetch_, &VersionFetch::finished, this,
+                [this](std::optional<std::string> body) { startupVersionReply(body); });
+        startupFetch_->start();
+    }
+}
+
+bool TMainFrm::versionCheckPending() const { return startupFetch_ && startupFetch_->running(); }
+
+// A newer version announced while a modal dialog is open is not asked about:
+// the question would come over the user's work; the next start asks again.
+void TMainFrm::startupVersionReply(const std::optional<std::string>& body) {
+    startupFetch_->deleteLater();
+    startupFetch_ = nullptr;
+    if (!body || !announcesNewer(currentVersionText(), *body)) return;
+    if (QApplication::activeModalWidget() || !isVisible()) return;
+    runGuarded([this] { offerNewVersion(); });
+}
+
+void TMainFrm::offerNewVersion() {
+    const QString question = QStringLiteral(
+        "O versiune noua a programului Corvalinde este disponibila pentru descarcare. Doriti sa continuati?");
+    if (ui::Messages::show(ui::MsgType::Confirmation, question, ui::Yes | ui::No, this) != ui::Yes) return;
+    // A page the browser cannot open is ignored; the program ends all the same.
+    try {
+        if (urlOpener_) urlOpener_(downloadPageUrl());
+    } catch (...) {
+    }
+    close();
+}
+
+bool TMainFrm::otherWindowOpen() const {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == this || !w->isVisible()) continue;
+        const Qt::WindowType kind = w->windowType();
+        if (kind == Qt::Popup || kind == Qt::ToolTip || kind == Qt::SplashScreen) continue;
+        return true;
+    }
+    return false;
+}
+
+void TMainFrm::Actualizareonline1Click() {
+    if (otherWindowOpen()) {
+        ui::Messages::warning(QStringLiteral("Inchideti toate ferestrele!"), this);
+        return;
+    }
+    std::optional<std::string> body;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        body = VersionFetch::fetchBlocking();
+    }
+    if (!body || body->size() != 7) {
+        ui::Messages::error(QStringLiteral("Operatiunea de actualizare a programului nu poate fi efectuata!"), this);
+    } else if (!announcesNewer(currentVersionText(), *body)) {
+        ui::Messages::information(QStringLiteral("Aveti deja instalata ultima versiune a programului Corvalinde!"),
+                                  this);
+    } else {
+        offerNewVersion();
+    }
 }
 
 // Whether the unit record of "Parohia.DB" is missing or has a blank unit

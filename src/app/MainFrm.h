@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 
 #include "app/MenuCommands.h"
 
@@ -16,6 +18,7 @@ namespace app {
 
 class HintTracker;
 class ShortcutRouter;
+class VersionFetch;
 
 // The two web sites opened from the button bar's pictures ("http://" is put in front).
 inline constexpr const char* kChurchSiteHost = "www.patriarhia.ro";
@@ -57,6 +60,12 @@ public:
     // Replaces the desktop's URL service (tests).
     void setUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
 
+    // "Ajutor" / "Actualizare online": asks the update server for the newest
+    // version while the user waits (at most the fetch's time-out).
+    void Actualizareonline1Click();
+    // The start-up question to the update server is still waiting for its reply.
+    bool versionCheckPending() const;
+
     QLabel* Banner = nullptr;
     QLabel* MyPhoto = nullptr;
     QToolButton* SpeedDocIn = nullptr;
@@ -86,12 +95,17 @@ private:
     bool unitNameMissing() const;
     void loadPicture();
     void upgradeSchema();
+    void startupVersionReply(const std::optional<std::string>& body);
+    // The question about the newer version; Yes opens the download page and ends the program.
+    void offerNewVersion();
+    bool otherWindowOpen() const;
 
     MenuCommands commands_;
     std::map<Command, QAction*> actions_;
     HintTracker* hints_ = nullptr;
     ShortcutRouter* shortcuts_ = nullptr;
     UrlOpener urlOpener_;
+    VersionFetch* startupFetch_ = nullptr;
     bool shownOnce_ = false;
 };
 

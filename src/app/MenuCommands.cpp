@@ -1,6 +1,7 @@
 #include "app/MenuCommands.h"
 
 #include "app/MainFrm.h"
+#include "app/ParamAplicUnt.h"
 #include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
 #include "entry/DepuneriUnt.h"
@@ -40,7 +41,7 @@ MenuCommands MenuCommands::standard() {
     });
     c.set(Command::Iesire, [](TMainFrm& m) { m.close(); });
     // Setari
-    c.set(Command::ParametriAplicatiei, {});  // settings dialog, modal
+    c.set(Command::ParametriAplicatiei, [](TMainFrm& m) { RunParamAplic(&m); });
     c.set(Command::TipuriVenit, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TTipVenitFrm>(&m); });
     c.set(Command::TipuriCheltuiala, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TTipCheltuialaFrm>(&m); });
     c.set(Command::ConfigurareBilant, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TNomenclatorBilantFrm>(&m); });
@@ -70,7 +71,7 @@ MenuCommands MenuCommands::standard() {
         if (data::Date d = data::today(); ui::PickDate(&m, d)) stock::PrintStoc(&m, d);
     });
     // Ajutor
-    c.set(Command::ActualizareOnline, {});  // manual version check
+    c.set(Command::ActualizareOnline, [](TMainFrm& m) { m.Actualizareonline1Click(); });
     return c;
 }
 

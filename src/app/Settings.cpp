@@ -18,6 +18,7 @@ namespace {
 const char* const kSection = "Options";
 const char* const kVersionKey = "Check for new version";
 const char* const kBackupKey = "Backup BD zilnic";
+const char* const kUpdateServerKey = "Update server";
 // A settings file holds a few lines; anything far larger is not ours.
 constexpr long long kMaxSettingsBytes = 1 << 20;
 
@@ -62,15 +63,21 @@ void readSettings(const std::string& path) {
         // No usable file: the defaults; a file that is there but cannot be
         // read is also reported.
         switches().backup = true;
+        switches().updateServer.clear();
         if (e.missing()) return;
         throw std::runtime_error("Fisierul \"" + path + "\" nu poate fi citit: " + e.what());
     }
     if (ini.LoadData(text) < 0) {
         switches().backup = true;
+        switches().updateServer.clear();
         return;
     }
     switches().versionCheck = readBool(ini, kVersionKey, switches().versionCheck);
     switches().backup = readBool(ini, kBackupKey, true);
+    const char* server = ini.GetValue(kSection, kUpdateServerKey, "");
+    switches().updateServer = server ? server : "";
+    const auto blank = switches().updateServer.find_first_not_of(" \t");
+    if (blank == std::string::npos) switches().updateServer.clear();
 }
 
 void writeSettings(const std::string& path) {

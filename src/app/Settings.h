@@ -8,6 +8,7 @@ namespace app {
 struct Switches {
     bool versionCheck = true;  // ask the update server at start-up
     bool backup = true;        // copy the database directory once a day
+    std::string updateServer;  // "Update server": replaces the update server's host when set
 };
 Switches& switches();
 

@@ -14,6 +14,7 @@
 
 #include "app/Settings.h"
 #include "app/Version.h"
+#include "app/VersionCheck.h"
 #include "shell/Messages.h"
 #include "data/AppDir.h"
 #include "data/Clock.h"
@@ -58,6 +59,9 @@ protected:
         data::setToday(data::Date{2014, 5, 12});
         app::switches() = app::Switches{};
         app::setBuildVersion("");
+        // No test reaches the internet: the start-up version check of every
+        // main window goes to a local port where nothing listens.
+        app::setDefaultUpdateHost("127.0.0.1:1");
         ui::Messages::clearHistory();
         ui::Messages::setResponder([](ui::MessageRecord& r) { return r.buttons & ui::Ok ? int(ui::Ok) : int(ui::No); });
     }

@@ -1,0 +1,46 @@
+// The settings dialog "Configurarea modului de lucru cu programul": the
+// opening cash and bank balances of the year ("Contor.DB"), the document
+// kinds ("Tip_doc.db"), the two switches of the settings file and the choice
+// of the personalisation picture. Only "&Valideaza" keeps the balances and
+// the switches; grid rows are saved as the user leaves them.
+#pragma once
+#include <QDialog>
+#include <QString>
+
+#include "app/Settings.h"
+#include "controls/DataWindow.h"
+
+class QCheckBox;
+
+namespace app {
+
+class TParamAplicFrm : public ui::DataWindow<QDialog> {
+    Q_OBJECT
+public:
+    // `chosen` receives the two switches when the dialog closes with OK.
+    TParamAplicFrm(QWidget* owner, Switches* chosen);
+    ~TParamAplicFrm() override;
+
+    // "...": copies a chosen JPEG file over AppDir + "poza.jpg".
+    void LoadPictBtnClick();
+
+private:
+    // "&Valideaza": posts the balances and the current grid row (a record the
+    // table refuses keeps the dialog open), then closes with OK.
+    void BitBtn1Click();
+
+    data::Table& TContor = table("Contor.DB");
+    data::DataSource& DSContor = source(TContor);
+    data::Table& TTipDoc = table("Tip_doc.db");
+    data::DataSource& DSTipDoc = source(TTipDoc);
+
+    Switches* chosen_;
+    QCheckBox* VersCB;
+    QCheckBox* BackupCB;
+};
+
+// The menu command: runs the dialog; after OK the switches are kept and
+// written to the settings file.
+void RunParamAplic(QWidget* owner);
+
+}  // namespace app
