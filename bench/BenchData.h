@@ -32,14 +32,21 @@ inline void fillYearOfDocuments(const std::string& db) {
     };
     docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, 100000,
          [&](int i) {
-             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Chitanta", 2, "Donatii",
-                                             "Donatie pentru reparatii", 10.0 + i % 500, i % 3 ? "Casa" : "Banca"};
+             return std::vector<data::Value>{
+                 double(i + 1), start.addDays(i % 365),     "Chitanta",     2,
+                 "Donatii",     "Donatie pentru reparatii", 10.0 + i % 500, i % 3 ? "Casa" : "Banca"};
          });
     docs("Cheltuieli.DB",
          {"Nr_act", "Data", "Fel", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Explicatie", "Valoarea", "Cont"},
          100000, [&](int i) {
-             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), "Factura", 20, "Materiale",
-                                             "SC Furnizor SRL", "Lumanari si tamaie", 5.0 + i % 300,
+             return std::vector<data::Value>{double(i + 1),
+                                             start.addDays(i % 365),
+                                             "Factura",
+                                             20,
+                                             "Materiale",
+                                             "SC Furnizor SRL",
+                                             "Lumanari si tamaie",
+                                             5.0 + i % 300,
                                              i % 4 ? "Casa" : "Banca"};
          });
     for (const char* t : {"Depuneri.db", "Ridicari.db"})

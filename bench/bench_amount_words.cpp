@@ -23,10 +23,10 @@ const std::vector<double>& amounts() {
             const std::uint64_t r = state >> 11;
             std::uint64_t bani;
             switch (i % 10) {
-            case 9: bani = r % 10'000'000'000'000'000ull; break; // up to 10^14 lei
-            case 7:
-            case 8: bani = r % 100'000'000'000ull; break;        // up to a billion lei
-            default: bani = r % 10'000'000ull; break;            // up to 100 000 lei
+                case 9: bani = r % 10'000'000'000'000'000ull; break;  // up to 10^14 lei
+                case 7:
+                case 8: bani = r % 100'000'000'000ull; break;  // up to a billion lei
+                default: bani = r % 10'000'000ull; break;      // up to 100 000 lei
             }
             v.push_back(static_cast<double>(bani) / 100.0);
         }
@@ -50,6 +50,6 @@ void BM_AmountInWordsMillion(benchmark::State& state) {
 }
 BENCHMARK(BM_AmountInWordsMillion)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -58,7 +58,8 @@ void fillDatabase() {
     data::createInstallation(g_db);
     data::setAppDir(g_db);
     auto& sql = data::SqlSession::forDirectory(g_db);
-    for (const char* t : {"Tip_venituri", "Tip_cheltuieli", "Bilant", "Parohia"}) sql.execute(std::string("DELETE FROM ") + t);
+    for (const char* t : {"Tip_venituri", "Tip_cheltuieli", "Bilant", "Parohia"})
+        sql.execute(std::string("DELETE FROM ") + t);
     data::insertRows(g_db + "Parohia.DB", {"Parohia", "An_lucru"}, {{"Parohia Sf. Ioan", 2014}});
     data::insertRows(g_db + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{1500.0, 20000.0}});
 
@@ -84,7 +85,8 @@ void fillDatabase() {
     // a line naming a later formula line, and some comparisons
     line(125, "Diferenta subtotaluri", "126-111");
     line(126, "Subtotal dublu", "42+43");
-    for (int k = 0; k < 5; ++k) line(127 + k, "Comparatie " + std::to_string(k), std::to_string(42 + k) + "-" + std::to_string(111 + k));
+    for (int k = 0; k < 5; ++k)
+        line(127 + k, "Comparatie " + std::to_string(k), std::to_string(42 + k) + "-" + std::to_string(111 + k));
     data::insertRows(g_db + "Bilant.DB", {"Nr_rand", "Denumire", "Prevederi", "Executie", "Formula"}, lines);
 
     const Date start{2014, 1, 1};
@@ -92,7 +94,8 @@ void fillDatabase() {
     for (int i = 0; i < 100000; ++i)
         rows.push_back({double(i + 1), start.addDays(i % 365), "Chitanta", 2 + i % 40, "Venit", 10.0 + i % 500,
                         i % 3 ? "Casa" : "Banca"});
-    data::insertRows(g_db + "Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Explicatie", "Valoarea", "Cont"}, rows);
+    data::insertRows(g_db + "Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Explicatie", "Valoarea", "Cont"},
+                     rows);
     rows.clear();
     for (int i = 0; i < 100000; ++i)
         rows.push_back({double(i + 1), start.addDays(i % 365), "Factura", 51 + i % 60, "Cheltuiala", 5.0 + i % 300,

@@ -37,9 +37,7 @@ namespace {
 
 std::string g_db;
 
-std::string makeTempDir() {
-    return bench::makeTempDir("catalogs");
-}
+std::string makeTempDir() { return bench::makeTempDir("catalogs"); }
 
 void fillDatabase() {
     data::createInstallation(g_db);
@@ -52,8 +50,8 @@ void fillDatabase() {
     const char* words[] = {"Donatii", "chirii", "Taxe", "ajutoare", "Sponsorizari", "dobanzi", "Vanzari", "Colecte"};
     std::vector<std::vector<data::Value>> rows;
     for (int i = 0; i < 2000; ++i)
-        rows.push_back({i + 1, std::string(words[(i * 7) % 8]) + " " + std::to_string((i * 7919) % 2000),
-                        "Explicatie implicita"});
+        rows.push_back(
+            {i + 1, std::string(words[(i * 7) % 8]) + " " + std::to_string((i * 7919) % 2000), "Explicatie implicita"});
     data::insertRows(g_db + "Tip_venituri.DB", {"Cod_venit", "Denumire", "Explicatie_venit"}, rows);
 
     data::insertRows(g_db + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{1500.0, 20000.0}});

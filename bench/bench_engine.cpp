@@ -59,7 +59,9 @@ void makeDocuments(const std::string& file, const std::string& codeField, int n)
     for (int i = 0; i < n; ++i)
         rows.push_back({static_cast<double>(i + 1), Date{2014, 1 + i % 12, 1 + i % 28}, "chitanta", 10 + i % 20,
                         "explicatie document", 10.0 + i % 100, i % 3 ? "Casa" : "Banca", Date{2014, 1, 1}, Value()});
-    insertRows(dbDir() + file, {"Nr_act", "Data", "Fel", codeField, "Explicatie", "Valoarea", "Cont", "Data_registru", "Nr_registru"}, rows);
+    insertRows(dbDir() + file,
+               {"Nr_act", "Data", "Fel", codeField, "Explicatie", "Valoarea", "Cont", "Data_registru", "Nr_registru"},
+               rows);
 }
 
 void makeMoves(const std::string& file, int n) {
@@ -101,7 +103,8 @@ sqlite3* rawConnection() {
     static sqlite3* db = nullptr;
     if (db) return db;
     sqlite3_open(":memory:", &db);
-    const char* att[][2] = {{"Contor.DB", "c"}, {"Venituri.DB", "v"}, {"Cheltuieli.DB", "h"}, {"Depuneri.db", "d"}, {"Ridicari.db", "r"}};
+    const char* att[][2] = {
+        {"Contor.DB", "c"}, {"Venituri.DB", "v"}, {"Cheltuieli.DB", "h"}, {"Depuneri.db", "d"}, {"Ridicari.db", "r"}};
     for (auto& a : att) {
         std::string sql = "ATTACH DATABASE '" + dbDir() + a[0] + "' AS " + a[1];
         sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
@@ -168,7 +171,10 @@ void BM_PostOneRawSqlite(benchmark::State& st) {
     for (auto _ : st) {
         sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO Cheltuieli (Nr_act, Data, Cont, Valoarea, Explicatie) VALUES (?, '2014-05-12', 'Casa', 12.5, 'plata')", -1, &s, nullptr);
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO Cheltuieli (Nr_act, Data, Cont, Valoarea, Explicatie) VALUES (?, '2014-05-12', "
+                           "'Casa', 12.5, 'plata')",
+                           -1, &s, nullptr);
         sqlite3_bind_double(s, 1, 300000 + n++);
         sqlite3_step(s);
         sqlite3_finalize(s);
@@ -196,9 +202,12 @@ public:
         double bal = get("BM_BalancesEngine"), raw = get("BM_BalancesRawSqlite");
         double open = get("BM_OpenDocumentsOnLastRecord");
         double post = get("BM_PostOneDocument"), rawPost = get("BM_PostOneRawSqlite");
-        std::printf("\nten balance statements: %.2f ms (raw SQLite %.2f ms, ratio %.2f; targets: < 50 ms, ratio <= 1.5)\n", bal, raw, bal / raw);
+        std::printf(
+            "\nten balance statements: %.2f ms (raw SQLite %.2f ms, ratio %.2f; targets: < 50 ms, ratio <= 1.5)\n", bal,
+            raw, bal / raw);
         std::printf("open document table and move to last record: %.2f ms (target < 50 ms)\n", open);
-        std::printf("post one document: %.2f ms (raw insert+commit %.2f ms, ratio %.2f; target ratio <= 1.5)\n", post, rawPost, post / rawPost);
+        std::printf("post one document: %.2f ms (raw insert+commit %.2f ms, ratio %.2f; target ratio <= 1.5)\n", post,
+                    rawPost, post / rawPost);
     }
 
 private:

@@ -46,19 +46,19 @@ void fill() {
     for (int i = 1; i <= kDocuments; ++i) {
         const data::Date d = data::Date{2014, 1, 1}.addDays(i % 360);
         const char* account = i % 3 ? "Casa" : "Banca";
-        receipts.push_back({static_cast<double>(i), d, 2 + i % 12, "Contributia enoriasilor", "Chitanta",
-                            10.0 + i % 97, account, d});
-        payments.push_back({static_cast<double>(i), d, 16 + i % 13, "Plata salarii", "Ion Popescu",
-                            5.0 + i % 89, account, d});
+        receipts.push_back(
+            {static_cast<double>(i), d, 2 + i % 12, "Contributia enoriasilor", "Chitanta", 10.0 + i % 97, account, d});
+        payments.push_back(
+            {static_cast<double>(i), d, 16 + i % 13, "Plata salarii", "Ion Popescu", 5.0 + i % 89, account, d});
         transfers.push_back({static_cast<double>(i), d, 1.0 + i % 50});
     }
     data::insertRows(dir + "Venituri.DB",
                      {"Nr_act", "Data", "Cod_venit", "Den_venit", "Fel", "Valoarea", "Cont", "Data_registru"},
                      receipts);
-    data::insertRows(dir + "Cheltuieli.DB",
-                     {"Nr_act", "Data", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Valoarea", "Cont",
-                      "Data_registru"},
-                     payments);
+    data::insertRows(
+        dir + "Cheltuieli.DB",
+        {"Nr_act", "Data", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Valoarea", "Cont", "Data_registru"},
+        payments);
     data::insertRows(dir + "Depuneri.db", {"Nr_doc", "Data", "Suma"}, transfers);
     data::insertRows(dir + "Ridicari.db", {"Nr_doc", "Data", "Suma"}, transfers);
 }

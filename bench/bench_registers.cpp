@@ -36,8 +36,13 @@ const std::string& database(int documents, int moves) {
     std::vector<std::vector<Value>> venituri, cheltuieli, depuneri, ridicari;
     for (int i = 0; i < documents; ++i) {
         Date d = Date{2014, 1, 1}.addDays(i * 365L / documents);
-        std::vector<Value> row{static_cast<double>(i / 2 + 1), d, "Chitanta", "Document " + std::to_string(i),
-                               1.0 + (i * 7919 % 250000) / 100.0, i % 3 ? "Casa" : "Banca", 16 + i / 2 % 16};
+        std::vector<Value> row{static_cast<double>(i / 2 + 1),
+                               d,
+                               "Chitanta",
+                               "Document " + std::to_string(i),
+                               1.0 + (i * 7919 % 250000) / 100.0,
+                               i % 3 ? "Casa" : "Banca",
+                               16 + i / 2 % 16};
         (i % 2 ? cheltuieli : venituri).push_back(std::move(row));
     }
     for (int i = 0; i < moves; ++i) {

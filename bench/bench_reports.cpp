@@ -99,18 +99,20 @@ struct Register {
             const bool receipt = i % 3 != 2;
             const double amount = 10 + (i * 37) % 900 + (i % 100) / 100.0;
             balance += receipt ? amount : -amount;
-            rows.push_back({data::Value(i + 1), data::Value(first.addDays(i / kRowsPerDay)), data::Value(static_cast<double>(i + 1)),
-                            data::Value(receipt ? "Chitanta" : "Dispozitie"),
+            rows.push_back({data::Value(i + 1), data::Value(first.addDays(i / kRowsPerDay)),
+                            data::Value(static_cast<double>(i + 1)), data::Value(receipt ? "Chitanta" : "Dispozitie"),
                             data::Value("Operatia de casa numarul " + std::to_string(i + 1) + " din registrul anului"),
                             data::Value(receipt ? amount : 0.0), data::Value(0.0), data::Value(receipt ? 0.0 : amount),
                             data::Value(0.0), data::Value(balance)});
         }
-        data::insertRows(path + "Registru.DB",
-                         {"Id", "Data", "Nr_doc", "Fel", "Explicatii", "IncasariC", "RidicariC", "PlatiC", "DepuneriC", "SoldC"},
-                         rows);
+        data::insertRows(
+            path + "Registru.DB",
+            {"Id", "Data", "Nr_doc", "Fel", "Explicatii", "IncasariC", "RidicariC", "PlatiC", "DepuneriC", "SoldC"},
+            rows);
         table.setDatabaseName(path);
         table.setSql("SELECT * FROM \"Registru.DB\" ORDER BY Id");
-        for (const char* f : {"IncasariC", "RidicariC", "PlatiC", "DepuneriC", "SoldC"}) table.setup(f).displayFormat = "#,##0.00";
+        for (const char* f : {"IncasariC", "RidicariC", "PlatiC", "DepuneriC", "SoldC"})
+            table.setup(f).displayFormat = "#,##0.00";
         table.open();
         rep.loadLayout(QString::fromUtf8(kLayout));
         rep.setDataSet(&table, QStringLiteral("TRegistru"));
@@ -122,7 +124,9 @@ struct Register {
         rep.item("QRExpr10").onPrint = [this](Item&, QString& t) {
             t = QString::fromStdString(data::formatFloat("#,##0.00", table.recNo() == 1 ? 0.0 : previousBalance));
         };
-        rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) { t += QStringLiteral(" din ") + QString::number(pageCount); };
+        rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) {
+            t += QStringLiteral(" din ") + QString::number(pageCount);
+        };
     }
 };
 

@@ -36,11 +36,10 @@ void fillDatabase() {
     for (int i = 0; i < 20000; ++i) {
         data::Value in = i % 3 ? data::Value(data::Date{2006 + i % 3, 1 + i % 12, 1 + i % 28}) : data::Value();
         data::Value out = i % 5 == 0 ? data::Value(data::Date{2008, 1 + i % 12, 1 + i % 28}) : data::Value();
-        rows.push_back({std::string(names[i % 8]) + " " + std::to_string((i * 7919) % 20000), "descriere",
-                        1.0 + i % 50, "buc", 0.5 * (i % 100), in, out});
+        rows.push_back({std::string(names[i % 8]) + " " + std::to_string((i * 7919) % 20000), "descriere", 1.0 + i % 50,
+                        "buc", 0.5 * (i % 100), in, out});
     }
-    data::insertRows(g_db + "Stoc.db", {"Denumire", "Descriere", "Cantitate", "UM", "Pret", "DataIn", "DataOut"},
-                     rows);
+    data::insertRows(g_db + "Stoc.db", {"Denumire", "Descriere", "Cantitate", "UM", "Pret", "DataIn", "DataOut"}, rows);
 
     rows.clear();
     for (int i = 0; i < 20000; ++i)
@@ -49,8 +48,8 @@ void fillDatabase() {
     data::insertRows(g_db + "Enoriasi.DB", {"Cod_enorias", "Nume_prenume", "Strada", "Nr", "Tip_contributie"}, rows);
     rows.clear();
     for (int i = 0; i < 20000; ++i)
-        rows.push_back({"E" + std::to_string(i), "Membru " + std::to_string(i), data::Date{1970, 1, 1}, "Casatorit/a",
-                        ""});
+        rows.push_back(
+            {"E" + std::to_string(i), "Membru " + std::to_string(i), data::Date{1970, 1, 1}, "Casatorit/a", ""});
     data::insertRows(g_db + "MembriiFam.db", {"Cod_enorias", "Numele", "Data_nasterii", "Starea_civila", "Observatii"},
                      rows);
     for (const char* t : {"Cununii.db", "Botezuri.db", "Inmormantari.db", "Activitati.db"}) {

@@ -88,8 +88,7 @@ protected:
 private:
     void buildClientArea();
     void buildMenu();
-    QAction* addItem(QMenu* menu, const char* name, const char* caption, Command c,
-                     const QKeySequence& shortcut = {});
+    QAction* addItem(QMenu* menu, const char* name, const char* caption, Command c, const QKeySequence& shortcut = {});
     void FormCreate();
     void FormShow();
     bool unitNameMissing() const;

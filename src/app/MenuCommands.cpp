@@ -36,29 +36,30 @@ MenuCommands MenuCommands::standard() {
     MenuCommands c;
     // Sistem
     c.set(Command::Enoriasi, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TEnoriasiFrm>(&m); });
-    c.set(Command::DateleUnitatii, [](TMainFrm& m) {
-        shell::RunModalDialog<catalogs::TFirmDataDlg>(&m, catalogs::kParohiaAccessError);
-    });
+    c.set(Command::DateleUnitatii,
+          [](TMainFrm& m) { shell::RunModalDialog<catalogs::TFirmDataDlg>(&m, catalogs::kParohiaAccessError); });
     c.set(Command::Iesire, [](TMainFrm& m) { m.close(); });
     // Setari
     c.set(Command::ParametriAplicatiei, [](TMainFrm& m) { RunParamAplic(&m); });
     c.set(Command::TipuriVenit, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TTipVenitFrm>(&m); });
     c.set(Command::TipuriCheltuiala, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TTipCheltuialaFrm>(&m); });
-    c.set(Command::ConfigurareBilant, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TNomenclatorBilantFrm>(&m); });
-    c.set(Command::TrecereaAnNou, {});        // no command (the item is hidden and disabled)
+    c.set(Command::ConfigurareBilant,
+          [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TNomenclatorBilantFrm>(&m); });
+    c.set(Command::TrecereaAnNou, {});  // no command (the item is hidden and disabled)
     // Actualizari
-    c.set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TVenituriFrm>(&m); });      // receipts window
-    c.set(Command::Cheltuieli, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TCheltuieliFrm>(&m); });  // payments window
-    c.set(Command::Depuneri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TDepuneriFrm>(&m); });      // deposits window
-    c.set(Command::Ridicari, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TRidicariFrm>(&m); });      // withdrawals window
-    c.set(Command::FisaEnoriasului, [](TMainFrm& m) {
-        shell::RunModalDialog<records::TFisaEnoriasFrm>(&m, "Eroare de acces la baza de date!");
-    });
+    c.set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TVenituriFrm>(&m); });  // receipts window
+    c.set(Command::Cheltuieli,
+          [](TMainFrm& m) { shell::OpenSingleWindow<entry::TCheltuieliFrm>(&m); });                   // payments window
+    c.set(Command::Depuneri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TDepuneriFrm>(&m); });  // deposits window
+    c.set(Command::Ridicari,
+          [](TMainFrm& m) { shell::OpenSingleWindow<entry::TRidicariFrm>(&m); });  // withdrawals window
+    c.set(Command::FisaEnoriasului,
+          [](TMainFrm& m) { shell::RunModalDialog<records::TFisaEnoriasFrm>(&m, "Eroare de acces la baza de date!"); });
     c.set(Command::Stocuri, [](TMainFrm& m) { shell::RunModalDialog<stock::TStocFrm>(&m, stock::kStocAccessError); });
     c.set(Command::PangarIntrari, [](TMainFrm& m) { shell::OpenSingleWindow<stock::TPangarInFrm>(&m); });
-    c.set(Command::PangarIesiri, {});       // no command
+    c.set(Command::PangarIesiri, {});                                     // no command
     c.set(Command::Bilant, [](TMainFrm& m) { budget::OpenBilant(&m); });  // budget as of today, then the budget window
-    c.set(Command::BilantCentralizat, {});  // centralised budget window, modal
+    c.set(Command::BilantCentralizat, {});                                // centralised budget window, modal
     // Listari
     // register rebuild, then the receipts-and-payments / cash / bank register
     c.set(Command::RegistruIncasariPlati, [](TMainFrm& m) { registers::RegistruIncasariPlati(&m); });

@@ -32,8 +32,10 @@ void requireOrdinary(const struct stat& st) {
 void openOrdinary(data::Fd& fd, const std::string& path, int flags, const char* cannotOpen) {
     // The type is checked before opening, so that no device is ever opened.
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) requireOrdinary(st);
-    else if (errno != ENOENT || !(flags & O_CREAT)) refuseErrno(errno, cannotOpen);
+    if (::stat(path.c_str(), &st) == 0)
+        requireOrdinary(st);
+    else if (errno != ENOENT || !(flags & O_CREAT))
+        refuseErrno(errno, cannotOpen);
 
     fd.reset(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
     if (!fd.valid()) refuseErrno(errno, cannotOpen);

@@ -35,7 +35,8 @@ TParamAplicFrm::TParamAplicFrm(QWidget* owner, Switches* chosen) : DataWindow(ow
 
     ui::setupForm<Ui_TParamAplicFrm>(this);
     ui::bindControls(this, {{"", &DSContor}, {"TipDoc", &DSTipDoc}});
-    for (const char* name : {"DBEditNormal2", "DBEditNormal1"}) ui::child<ui::TDBEditNormal>(this, name)->setAutoSelect(false);
+    for (const char* name : {"DBEditNormal2", "DBEditNormal1"})
+        ui::child<ui::TDBEditNormal>(this, name)->setAutoSelect(false);
     auto* grid = ui::child<ui::TDBGridNormal>(this, "DBGrid1");
     grid->setColumns({ui::TColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire"))});
     grid->horizontalHeader()->setStretchLastSection(true);

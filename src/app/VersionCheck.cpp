@@ -28,11 +28,11 @@ QUrl versionFileUrl() {
     return QUrl(QStringLiteral("http://") + updateServerHost() + QStringLiteral("/UpdateExe/VersCorvalinde.txt"));
 }
 
-QUrl downloadPageUrl() { return QUrl(QStringLiteral("http://") + updateServerHost() + QStringLiteral("/actualizare.php?prg=8")); }
-
-bool announcesNewer(const std::string& current, const std::string& body) {
-    return body.size() == 7 && current < body;
+QUrl downloadPageUrl() {
+    return QUrl(QStringLiteral("http://") + updateServerHost() + QStringLiteral("/actualizare.php?prg=8"));
 }
+
+bool announcesNewer(const std::string& current, const std::string& body) { return body.size() == 7 && current < body; }
 
 VersionFetch::VersionFetch(QObject* parent)
     : QObject(parent), net_(new QNetworkAccessManager(this)), timer_(new QTimer(this)) {

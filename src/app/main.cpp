@@ -28,9 +28,7 @@ int runWithoutWindows(const app::CommandLine& cl) {
         case app::CommandLine::Mode::Help: std::cout << app::usageText(); return 0;
         case app::CommandLine::Mode::Version: std::cout << app::versionLine(); return 0;
         case app::CommandLine::Mode::InitDb: return app::runInitDb(cl.dir, std::cout, std::cerr);
-        default:
-            std::cerr << "Corvalinde: " << cl.error << "\n\n" << app::usageText();
-            return 2;
+        default: std::cerr << "Corvalinde: " << cl.error << "\n\n" << app::usageText(); return 2;
     }
 }
 

@@ -48,8 +48,10 @@ TBilantFrm::TBilantFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     PrintBtn = ui::child<QPushButton>(this, "PrintBtn");
 
     std::vector<ui::TColumn> cols;
-    for (auto [field, title, readOnly] : {std::tuple{"Denumire", "Denumire", true}, {"Nr_rand", "Nr rand", true},
-                                          {"Prevederi", "Prevederi", false}, {"Executie", "Executie", true}}) {
+    for (auto [field, title, readOnly] : {std::tuple{"Denumire", "Denumire", true},
+                                          {"Nr_rand", "Nr rand", true},
+                                          {"Prevederi", "Prevederi", false},
+                                          {"Executie", "Executie", true}}) {
         ui::TColumn c(QString::fromUtf8(field), QString::fromUtf8(title));
         c.readOnly = readOnly;
         cols.push_back(std::move(c));

@@ -23,12 +23,11 @@ struct Statement {
 
 // Names every table a run reads or writes, so that the SQL session has them
 // at hand before its transaction starts.
-const Statement QTabele{"QTabele",
-                        {"SELECT 0 FROM \"Bilant.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Tip_venituri.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Tip_cheltuieli.DB\" WHERE 0"}};
+const Statement QTabele{
+    "QTabele",
+    {"SELECT 0 FROM \"Bilant.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0",
+     "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Tip_venituri.DB\" WHERE 0",
+     "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Tip_cheltuieli.DB\" WHERE 0"}};
 
 // Executed amounts start from 0.0; a blank planned amount becomes 0.0; formula
 // lines start from 0.0 in both columns. A formula of only spaces is none.
@@ -61,8 +60,7 @@ const Statement QDetaliuVenit{
      "      FROM \"Venituri.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_venit) AS S",
      "     JOIN \"Tip_venituri.DB\" AS D1 ON (D1.Cod_venit = S.Cod),",
      "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
-     "      FROM \"Bilant.DB\" AS B) AS F",
-     "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
+     "      FROM \"Bilant.DB\" AS B) AS F", "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
 const Statement QDetaliuCheltuiala{
     "QDetaliuCheltuiala",
     {"UPDATE \"Bilant.DB\" SET Executie = S.Suma",
@@ -70,8 +68,7 @@ const Statement QDetaliuCheltuiala{
      "      FROM \"Cheltuieli.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_cheltuiala) AS S",
      "     JOIN \"Tip_cheltuieli.DB\" AS D1 ON (D1.Cod_cheltuiala = S.Cod),",
      "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
-     "      FROM \"Bilant.DB\" AS B) AS F",
-     "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
+     "      FROM \"Bilant.DB\" AS B) AS F", "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
 
 // The lines in index order, for the formula passes.
 const Statement QRanduri{"QRanduri", {"SELECT Nr_rand, Formula FROM \"Bilant.DB\" ORDER BY Nr_rand, Denumire, rowid"}};
@@ -83,14 +80,11 @@ const Statement QRanduri{"QRanduri", {"SELECT Nr_rand, Formula FROM \"Bilant.DB\
 const Statement QCalcBilantPer{
     "QCalcBilantPer",
     {"UPDATE \"Bilant.DB\" SET Executie = IFNULL(Executie, 0.0) - IFNULL(P.Executie1, 0.0)",
-     "FROM (SELECT B.Rand, A.Executie1",
-     "      FROM (SELECT rowid AS Rand, Nr_rand,",
+     "FROM (SELECT B.Rand, A.Executie1", "      FROM (SELECT rowid AS Rand, Nr_rand,",
      "                   ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
-     "            FROM \"Bilant.DB\" AS B0) AS B",
-     "      JOIN (SELECT Nr_rand, Executie AS Executie1,",
+     "            FROM \"Bilant.DB\" AS B0) AS B", "      JOIN (SELECT Nr_rand, Executie AS Executie1,",
      "                   ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
-     "            FROM \"Bilant1.DB\" AS A0) AS A",
-     "      ON (A.Nr_rand = B.Nr_rand) AND (A.Loc = B.Loc)) AS P",
+     "            FROM \"Bilant1.DB\" AS A0) AS A", "      ON (A.Nr_rand = B.Nr_rand) AND (A.Loc = B.Loc)) AS P",
      "WHERE (Bilant.rowid = P.Rand)"}};
 
 std::string databaseDir(const std::string& dir) { return data::withSlash(dir.empty() ? data::AppDir() : dir); }
@@ -258,8 +252,9 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
         if (!index.empty()) data::CopyWholeFile(index, tableFile(dir, "Bilant1.PX"));
         if (hooks.reopenTable) hooks.reopenTable();
     } catch (const std::runtime_error&) {
-        throw BilantError(BilantError::Kind::PeriodCopy,
-                          "Nu pot crea fisierul :" + dir + "Bilant1. Inchideti fisierele aferente si repetati operatia!");
+        throw BilantError(
+            BilantError::Kind::PeriodCopy,
+            "Nu pot crea fisierul :" + dir + "Bilant1. Inchideti fisierele aferente si repetati operatia!");
     }
 
     CalcBilant(end, dir, progress);

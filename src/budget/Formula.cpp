@@ -12,7 +12,8 @@ namespace {
 // The sum of one column over the lines a term names. The table is named by
 // its file, which the engine finds without searching the directory.
 std::string termSum(const char* column, size_t term) {
-    return std::string("(Select Sum(") + column + ") From \"Bilant.DB\" where Nr_rand = :T" + std::to_string(term) + ")";
+    return std::string("(Select Sum(") + column + ") From \"Bilant.DB\" where Nr_rand = :T" + std::to_string(term) +
+           ")";
 }
 
 // The column's value from the terms, left to right.
@@ -43,9 +44,12 @@ std::optional<std::vector<FormulaTerm>> parseFormula(const std::string& text) {
         skipBlanks();
         if (i >= n) break;
         char op = text[i++];
-        if (op == '+' || op == '*') sign = 1;
-        else if (op == '-' || op == '/') sign = -1;
-        else return std::nullopt;
+        if (op == '+' || op == '*')
+            sign = 1;
+        else if (op == '-' || op == '/')
+            sign = -1;
+        else
+            return std::nullopt;
     }
     return terms;
 }

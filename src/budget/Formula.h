@@ -8,8 +8,8 @@
 namespace budget {
 
 struct FormulaTerm {
-    int sign;           // +1 or -1
-    long long line;     // the line number the term names
+    int sign;        // +1 or -1
+    long long line;  // the line number the term names
 };
 
 // Parses a formula; nullopt when the text is outside the language

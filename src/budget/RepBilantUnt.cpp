@@ -123,7 +123,8 @@ void TRepBilantFrm::openData() {
     TBilant.open();
     TParohia.open();
     TParohia.first();
-    const bool metropolis = !TParohia.isEmpty() && TParohia.hasField("Felmarosta") && TParohia["Felmarosta"].asBoolean();
+    const bool metropolis =
+        !TParohia.isEmpty() && TParohia.hasField("Felmarosta") && TParohia["Felmarosta"].asBoolean();
     for (const RankCaption& c : kRankCaptions)
         Rep.item(QString::fromUtf8(c.item)).caption = QString::fromUtf8(metropolis ? c.metropolis : c.designed);
 }

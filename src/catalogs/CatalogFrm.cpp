@@ -44,13 +44,14 @@ const CatalogSpec kTipCheltuiala{
 const CatalogSpec kEnoriasi{
     .tableName = "Enoriasi.DB",
     .fields = {"Cod_enorias", "Nume_prenume", "Strada", "Nr", "Tip_contributie"},
-    .columns = {{"Cod_enorias", "Cod enorias"}, {"Nume_prenume", "Nume si prenume"}, {"Strada", "Strada"},
+    .columns = {{"Cod_enorias", "Cod enorias"},
+                {"Nume_prenume", "Nume si prenume"},
+                {"Strada", "Strada"},
                 {"Nr", "Numar"}},
     .codeField = "Cod_enorias",
     .nameField = "Nume_prenume",
     .required = {"Cod_enorias", "Nume_prenume", "Tip_contributie"},
-    .incompleteMessage =
-        "Informatie incompleta, introduceti atat codul, numele enoriasului cat si tipul contributiei!",
+    .incompleteMessage = "Informatie incompleta, introduceti atat codul, numele enoriasului cat si tipul contributiei!",
     .browseCaption = "Catalog enoriasi",
     .browseMaximizable = false,
     .browseCentred = true,
@@ -106,7 +107,7 @@ TCatalogFrm::TCatalogFrm(QWidget* owner, const CatalogSpec& spec, CatalogMode mo
     auto* buttonCancel = ui::child<QPushButton>(this, "ButtonCancel");
 
     setWindowTitle(QString::fromUtf8(mode_ == CatalogMode::Select && *spec_.selectCaption ? spec_.selectCaption
-                                                                                           : spec_.browseCaption));
+                                                                                          : spec_.browseCaption));
     IndexComboBox->addItems({QString::fromUtf8(spec_.codeOrderItem), QString::fromUtf8(kNameOrderItem)});
 
     // The grid as laid out: read-only, whole rows, confirmation before deleting.

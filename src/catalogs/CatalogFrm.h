@@ -40,18 +40,18 @@ inline constexpr const char* kIncompleteCodeName = "Informatie incompleta, intro
 // designated initialisers.
 struct CatalogSpec {
     const char* tableName;
-    std::vector<const char*> fields;     // the fields the window works with
-    std::vector<CatalogColumn> columns;  // grid columns, left to right
-    const char* codeField;               // first field of the primary key
-    const char* nameField;               // the field the "Den" index is over
-    const char* codeOrderItem = "dupa Cod";  // first item of the order list
-    std::vector<const char*> required;   // fields a stored record must fill
+    std::vector<const char*> fields;                      // the fields the window works with
+    std::vector<CatalogColumn> columns;                   // grid columns, left to right
+    const char* codeField;                                // first field of the primary key
+    const char* nameField;                                // the field the "Den" index is over
+    const char* codeOrderItem = "dupa Cod";               // first item of the order list
+    std::vector<const char*> required;                    // fields a stored record must fill
     const char* incompleteMessage = kIncompleteCodeName;  // warning when one of them is blank
-    const char* selectCaption = "";      // caption in selection mode
+    const char* selectCaption = "";                       // caption in selection mode
     const char* browseCaption;
-    bool focusOrderList = false;         // opens on the order list instead of the grid
-    bool browseMaximizable = true;       // browse frame has a maximise button
-    bool browseCentred = false;          // browse window centred on the screen
+    bool focusOrderList = false;    // opens on the order list instead of the grid
+    bool browseMaximizable = true;  // browse frame has a maximise button
+    bool browseCentred = false;     // browse window centred on the screen
 };
 
 // The income-type, expense-type, parishioner and budget-line catalogs.

@@ -16,8 +16,8 @@ namespace {
 constexpr ui::WindowSpec kWindow{.accessError = kParohiaAccessError};
 
 // The persistent fields of the dialog's table, in the table's order.
-const std::vector<std::string> kFields{"Arhiepiscopia", "Protopopiatul", "Parohia", "Strada",      "Nr",
-                                       "Localitatea",   "Judet",         "Preot",   "Epitrop",     "Banca",
+const std::vector<std::string> kFields{"Arhiepiscopia", "Protopopiatul", "Parohia",   "Strada",  "Nr",
+                                       "Localitatea",   "Judet",         "Preot",     "Epitrop", "Banca",
                                        "Cont bancar",   "An_lucru",      "Felmarosta"};
 
 // The captions the metropolis check box switches: parish wording, metropolis wording.

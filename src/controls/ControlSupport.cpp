@@ -70,7 +70,8 @@ void postFocusMove(QWidget* from, bool next) {
     if (!win) return;
     QPointer<QWidget> target(win);
     QMetaObject::invokeMethod(
-        win, [target, next] {
+        win,
+        [target, next] {
             if (target && target->isVisible()) FocusAccess::move(target, next);
         },
         Qt::QueuedConnection);
@@ -111,8 +112,10 @@ void actionInsert(QWidget* w, data::DataSet* ds) {
 void actionCancelOrDelete(QWidget* w, data::DataSet* ds) {
     if (!ds) return;
     runDataAction(w, [ds] {
-        if (ds->state() == data::DataSetState::Insert) ds->cancel();
-        else ds->del();
+        if (ds->state() == data::DataSetState::Insert)
+            ds->cancel();
+        else
+            ds->del();
     });
 }
 
@@ -153,13 +156,11 @@ bool isValidFieldChar(const data::Field* f, QChar c) {
     switch (f->dataType()) {
         case data::FieldType::SmallInt:
         case data::FieldType::Integer:
-        case data::FieldType::AutoInc:
-            return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
+        case data::FieldType::AutoInc: return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
         case data::FieldType::Float:
             return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('e') ||
                    c == QLatin1Char('E') || c == QLatin1Char(data::formatSettings().decimalSeparator);
-        default:
-            return true;
+        default: return true;
     }
 }
 
@@ -208,12 +209,16 @@ EditMask EditMask::parse(const std::string& text) {
                 break;
             case '!': break;  // trimming of optional positions: nothing to do
             case '>':
-                if (i + 1 < end && m[i + 1] == QLatin1Char('<')) out += QLatin1Char('!'), ++i;
-                else out += QLatin1Char('>');
+                if (i + 1 < end && m[i + 1] == QLatin1Char('<'))
+                    out += QLatin1Char('!'), ++i;
+                else
+                    out += QLatin1Char('>');
                 break;
             case '<':
-                if (i + 1 < end && m[i + 1] == QLatin1Char('>')) out += QLatin1Char('!'), ++i;
-                else out += QLatin1Char('<');
+                if (i + 1 < end && m[i + 1] == QLatin1Char('>'))
+                    out += QLatin1Char('!'), ++i;
+                else
+                    out += QLatin1Char('<');
                 break;
             case 'L': input('A'); break;
             case 'l': input('a'); break;
@@ -255,22 +260,47 @@ bool maskTakes(const EditMask& mask, const QString& text) {
     const QString m = mask.qtMask.left(mask.qtMask.lastIndexOf(QLatin1Char(';')));
     QString classes;
     for (int i = 0; i < m.size(); ++i) {
-        if (m[i] == QLatin1Char('\\')) ++i;  // an escaped literal
-        else if (QStringLiteral("AaNnXx90Dd#HhBb").contains(m[i]) && !classes.contains(m[i])) classes += m[i];
+        if (m[i] == QLatin1Char('\\'))
+            ++i;  // an escaped literal
+        else if (QStringLiteral("AaNnXx90Dd#HhBb").contains(m[i]) && !classes.contains(m[i]))
+            classes += m[i];
     }
     auto fits = [&](QChar c) {
         if (c == QLatin1Char(' ') || c == mask.blank) return true;
         if (!c.isNull() && mask.literals.contains(c)) return true;
         for (QChar k : classes) {
             switch (k.toLatin1()) {
-                case 'A': case 'a': if (c.isLetter()) return true; break;
-                case 'N': case 'n': if (c.isLetterOrNumber()) return true; break;
-                case 'X': case 'x': if (c.isPrint()) return true; break;
-                case '9': case '0': if (c.isDigit()) return true; break;
-                case 'D': case 'd': if (c.isDigit() && c != QLatin1Char('0')) return true; break;
-                case '#': if (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-')) return true; break;
-                case 'H': case 'h': if (QStringLiteral("0123456789abcdefABCDEF").contains(c)) return true; break;
-                case 'B': case 'b': if (c == QLatin1Char('0') || c == QLatin1Char('1')) return true; break;
+                case 'A':
+                case 'a':
+                    if (c.isLetter()) return true;
+                    break;
+                case 'N':
+                case 'n':
+                    if (c.isLetterOrNumber()) return true;
+                    break;
+                case 'X':
+                case 'x':
+                    if (c.isPrint()) return true;
+                    break;
+                case '9':
+                case '0':
+                    if (c.isDigit()) return true;
+                    break;
+                case 'D':
+                case 'd':
+                    if (c.isDigit() && c != QLatin1Char('0')) return true;
+                    break;
+                case '#':
+                    if (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-')) return true;
+                    break;
+                case 'H':
+                case 'h':
+                    if (QStringLiteral("0123456789abcdefABCDEF").contains(c)) return true;
+                    break;
+                case 'B':
+                case 'b':
+                    if (c == QLatin1Char('0') || c == QLatin1Char('1')) return true;
+                    break;
                 default: break;
             }
         }

@@ -113,10 +113,10 @@ bool fieldAlignsRight(const data::Field* f);
 // An edit mask in the program's notation ("!99/99/0000;1;_") translated to
 // the line edit's input mask, with the knowledge needed to read the text back.
 struct EditMask {
-    QString qtMask;        // for QLineEdit::setInputMask ("" = none)
+    QString qtMask;  // for QLineEdit::setInputMask ("" = none)
     bool saveLiterals = true;
     QChar blank = QLatin1Char('_');
-    QString literals;      // per position: the literal char, or '\0' for an input position
+    QString literals;  // per position: the literal char, or '\0' for an input position
 
     static EditMask parse(const std::string& mask);
     bool empty() const { return qtMask.isEmpty(); }

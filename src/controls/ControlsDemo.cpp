@@ -21,8 +21,9 @@ namespace {
 void makeTables(const std::string& dir) {
     using data::FieldType;
     if (!QFileInfo::exists(QString::fromStdString(dir + "DemoKinds.DB"))) {
-        data::createTableFile(dir + "DemoKinds.DB",
-                              {"DemoKinds.DB", {{"Cod", FieldType::SmallInt}, {"Denumire", FieldType::String, 40}}, {"Cod"}, {}});
+        data::createTableFile(
+            dir + "DemoKinds.DB",
+            {"DemoKinds.DB", {{"Cod", FieldType::SmallInt}, {"Denumire", FieldType::String, 40}}, {"Cod"}, {}});
         data::insertRows(dir + "DemoKinds.DB", {"Cod", "Denumire"},
                          {{1, "Colecta"}, {2, "Donatie"}, {3, "Lumanari"}, {4, "Pomelnice"}});
     }
@@ -81,7 +82,10 @@ ControlsDemo::ControlsDemo(const QString& dir, QWidget* parent) : QWidget(parent
     kind_->setListSource(&kindsSrc_);
     kind_->setKeyField(QStringLiteral("Cod"));
     kind_->setListField(QStringLiteral("Denumire"));
-    struct Bind { DBEdit* e; const char* field; };
+    struct Bind {
+        DBEdit* e;
+        const char* field;
+    };
     for (auto [e, f] : {Bind{name_, "Nume"}, Bind{amount_, "Suma"}}) {
         e->setDataSource(&src_);
         e->setDataField(QString::fromLatin1(f));

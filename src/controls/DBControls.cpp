@@ -25,7 +25,8 @@ template <class W, class Select>
 void refocusWithError(W* w, std::exception_ptr err, Select select) {
     QPointer<W> self(w);
     QMetaObject::invokeMethod(
-        w, [self, err, select] {
+        w,
+        [self, err, select] {
             if (!self) return;
             if (self->isVisible()) {
                 self->setFocus(Qt::OtherFocusReason);
@@ -72,8 +73,7 @@ void DBEdit::dataChange() {
         setAlignment((fieldAlignsRight(f) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         setText(qs(f->displayText()));
     }
-    if (mask_.empty())
-        setMaxLength(f->dataType() == data::FieldType::String && f->size() > 0 ? f->size() : 32767);
+    if (mask_.empty()) setMaxLength(f->dataType() == data::FieldType::String && f->size() > 0 ? f->size() : 32767);
 }
 
 void DBEdit::updateData() {
@@ -86,8 +86,7 @@ void DBEdit::setTypedText(const QString& text) {
 }
 
 bool DBEdit::handleKeyDown(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Delete || (e->key() == Qt::Key_Insert && (keyMods(e) & Qt::ShiftModifier)))
-        link_.edit();
+    if (e->key() == Qt::Key_Delete || (e->key() == Qt::Key_Insert && (keyMods(e) & Qt::ShiftModifier))) link_.edit();
     return false;
 }
 
@@ -148,8 +147,10 @@ void DBEdit::focusInEvent(QFocusEvent* e) {
     }
     QLineEdit::focusInEvent(e);
     if (entering && e->reason() != Qt::MouseFocusReason) {
-        if (autoSelect_) selectAll();
-        else deselect();
+        if (autoSelect_)
+            selectAll();
+        else
+            deselect();
     }
 }
 
@@ -278,9 +279,13 @@ void DBCheckBox::dataChange() {
     // NULL shows undetermined; the user's toggles only ever give true or false.
     Qt::CheckState st = Qt::Unchecked;
     if (data::Field* f = link_.field()) {
-        if (f->isNull()) st = Qt::PartiallyChecked;
-        else if (f->dataType() == data::FieldType::Boolean) st = f->asBoolean() ? Qt::Checked : Qt::Unchecked;
-        else st = QString::compare(qs(f->asString()), valueChecked, Qt::CaseInsensitive) == 0 ? Qt::Checked : Qt::Unchecked;
+        if (f->isNull())
+            st = Qt::PartiallyChecked;
+        else if (f->dataType() == data::FieldType::Boolean)
+            st = f->asBoolean() ? Qt::Checked : Qt::Unchecked;
+        else
+            st = QString::compare(qs(f->asString()), valueChecked, Qt::CaseInsensitive) == 0 ? Qt::Checked
+                                                                                             : Qt::Unchecked;
     }
     setTristate(st == Qt::PartiallyChecked);
     setCheckState(st);
@@ -291,8 +296,10 @@ void DBCheckBox::nextCheckState() {
     if (!f || !link_.edit()) return;
     bool on = checkState() != Qt::Checked;  // undetermined counts as unchecked
     runDataAction(this, [&] {
-        if (f->dataType() == data::FieldType::Boolean) f->setAsBoolean(on);
-        else f->setText(ss(on ? valueChecked : valueUnchecked));
+        if (f->dataType() == data::FieldType::Boolean)
+            f->setAsBoolean(on);
+        else
+            f->setText(ss(on ? valueChecked : valueUnchecked));
     });
     dataChange();
 }

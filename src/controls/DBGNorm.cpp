@@ -137,18 +137,23 @@ void TXInPlaceEdit::postCaretPlacement() {
     QPointer<TXInPlaceEdit> self(this);
     // Applied after the default focus handling, which would select everything.
     QMetaObject::invokeMethod(
-        this, [self] {
+        this,
+        [self] {
             if (!self) return;
             self->deselect();
-            if (!self->mask().empty()) self->setCursorPosition(0);
-            else self->setCursorPosition(static_cast<int>(self->text().size()));
+            if (!self->mask().empty())
+                self->setCursorPosition(0);
+            else
+                self->setCursorPosition(static_cast<int>(self->text().size()));
         },
         Qt::QueuedConnection);
 }
 
 void TXInPlaceEdit::enterCell() {
-    if (noEditSelection_) postCaretPlacement();
-    else TDBGridInplaceEdit::enterCell();
+    if (noEditSelection_)
+        postCaretPlacement();
+    else
+        TDBGridInplaceEdit::enterCell();
 }
 
 void TXInPlaceEdit::focusInEvent(QFocusEvent* e) {

@@ -42,11 +42,20 @@ QIcon glyph(NavBtn b) {
         p.drawPath(path);
     };
     switch (b) {
-        case NavBtn::First: p.drawRect(QRectF(3, 3, 2, 10)); triangle(5, 12); break;
+        case NavBtn::First:
+            p.drawRect(QRectF(3, 3, 2, 10));
+            triangle(5, 12);
+            break;
         case NavBtn::Prior: triangle(4, 11); break;
         case NavBtn::Next: triangle(12, 5); break;
-        case NavBtn::Last: triangle(11, 4); p.drawRect(QRectF(11, 3, 2, 10)); break;
-        case NavBtn::Insert: p.drawRect(QRectF(7, 2, 2, 12)); p.drawRect(QRectF(2, 7, 12, 2)); break;
+        case NavBtn::Last:
+            triangle(11, 4);
+            p.drawRect(QRectF(11, 3, 2, 10));
+            break;
+        case NavBtn::Insert:
+            p.drawRect(QRectF(7, 2, 2, 12));
+            p.drawRect(QRectF(2, 7, 12, 2));
+            break;
         case NavBtn::Delete: p.drawRect(QRectF(2, 7, 12, 2)); break;
         case NavBtn::Edit: {
             QPainterPath path;
@@ -87,8 +96,8 @@ QIcon glyph(NavBtn b) {
     return QIcon(pm);
 }
 
-const char* const kButtonNames[kNavButtonCount] = {"First", "Prior", "Next", "Last", "Insert",
-                                                   "Delete", "Edit", "Post", "Cancel", "Refresh"};
+const char* const kButtonNames[kNavButtonCount] = {"First",  "Prior", "Next", "Last",   "Insert",
+                                                   "Delete", "Edit",  "Post", "Cancel", "Refresh"};
 
 }  // namespace
 
@@ -171,7 +180,8 @@ void TDBNavigator::BtnClick(NavBtn b) {
             case NavBtn::Last: ds->last(); break;
             case NavBtn::Insert: ds->insert(); break;
             case NavBtn::Delete:
-                if (!confirmDelete || ui::Messages::askYesNo(QStringLiteral("Delete record?"), ui::MsgType::Confirmation, window()))
+                if (!confirmDelete ||
+                    ui::Messages::askYesNo(QStringLiteral("Delete record?"), ui::MsgType::Confirmation, window()))
                     ds->del();
                 break;
             case NavBtn::Edit: ds->edit(); break;

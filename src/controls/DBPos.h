@@ -17,8 +17,12 @@ enum TBorderStyle { bsNone, bsSingle };
 class TBltBitmap : public QImage {
 public:
     TBltBitmap() = default;
-    void MakeLike(const QImage& other) { *static_cast<QImage*>(this) = QImage(other.size(), QImage::Format_ARGB32_Premultiplied); }
-    void MakeLike(const QSize& size) { *static_cast<QImage*>(this) = QImage(size, QImage::Format_ARGB32_Premultiplied); }
+    void MakeLike(const QImage& other) {
+        *static_cast<QImage*>(this) = QImage(other.size(), QImage::Format_ARGB32_Premultiplied);
+    }
+    void MakeLike(const QSize& size) {
+        *static_cast<QImage*>(this) = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    }
 };
 
 class TDBPos : public RecordControl<QWidget> {

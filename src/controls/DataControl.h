@@ -80,8 +80,9 @@ protected:
 
 private:
     void dispatch(QKeyEvent* e) {
-        if (!dispatchKey(e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
-                         [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
+        if (!dispatchKey(
+                e, onKeyDown, onKeyPress, [this](QKeyEvent* k) { return handleKeyDown(k); },
+                [this](QKeyEvent* k, int ch) { return handleChar(k, ch); }))
             baseKeyPress(e);
     }
 };

@@ -36,12 +36,12 @@ namespace ui {
 // How a window sits on the screen. Written with designated initialisers:
 //     constexpr WindowSpec kWindow{.modeless = true, .minimizable = true};
 struct WindowSpec {
-    bool modeless = false;      // a separate window beside the main window (not a modal dialog)
+    bool modeless = false;  // a separate window beside the main window (not a modal dialog)
     bool minimizable = false;
     bool maximizable = false;
-    bool fixedSize = true;      // the layout's size, not resizable
-    bool centred = true;        // centred on the owner's screen
-    bool titleButtons = true;   // false: a title bar without system menu or close box (progress windows)
+    bool fixedSize = true;     // the layout's size, not resizable
+    bool centred = true;       // centred on the owner's screen
+    bool titleButtons = true;  // false: a title bar without system menu or close box (progress windows)
     // nullptr: the engine's message alone (windows that open without data)
     const char* accessError = "Eroare de acces la baza de date!";
 };

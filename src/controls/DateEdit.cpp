@@ -103,7 +103,8 @@ bool TDateEdit::parseText(bool reportFailure) {
         setText(qs(data::formatShortDate(value_)));
         QPointer<TDateEdit> self(this);
         QMetaObject::invokeMethod(
-            this, [self] {
+            this,
+            [self] {
                 if (self && self->isVisible()) self->setFocus(Qt::OtherFocusReason);
             },
             Qt::QueuedConnection);

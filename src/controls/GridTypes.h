@@ -7,11 +7,11 @@
 namespace ui {
 
 enum GridOption : unsigned {
-    dgEditing = 1u << 0,              // cells can be edited
-    dgAlwaysShowEditor = 1u << 1,     // the editor shows as soon as a cell is current
-    dgTitles = 1u << 2,               // title row
-    dgIndicator = 1u << 3,            // indicator column at the left
-    dgColumnResize = 1u << 4,         // columns can be resized and moved
+    dgEditing = 1u << 0,           // cells can be edited
+    dgAlwaysShowEditor = 1u << 1,  // the editor shows as soon as a cell is current
+    dgTitles = 1u << 2,            // title row
+    dgIndicator = 1u << 3,         // indicator column at the left
+    dgColumnResize = 1u << 4,      // columns can be resized and moved
     dgColLines = 1u << 5,
     dgRowLines = 1u << 6,
     dgTabs = 1u << 7,                 // Tab and Shift+Tab move between cells
@@ -34,7 +34,7 @@ struct TColumn {
     QString fieldName;
     TColumnTitle title;
     bool visible = true;
-    int width = 0;  // pixels; 0 = from the field
+    int width = 0;                           // pixels; 0 = from the field
     std::optional<Qt::Alignment> alignment;  // none = numbers right, text left
     bool readOnly = false;
     QStringList pickList;

@@ -141,8 +141,10 @@ void TLinkLabel::adjustBounds() {
     QSize s = sizeHint();
     if (wordWrap()) s.setWidth(width());
     QRect g = geometry();
-    if (textAlignment() & Qt::AlignRight) g.setLeft(g.right() - s.width() + 1);  // keep the right edge
-    else g.setWidth(s.width());
+    if (textAlignment() & Qt::AlignRight)
+        g.setLeft(g.right() - s.width() + 1);  // keep the right edge
+    else
+        g.setWidth(s.width());
     g.setHeight(s.height());
     setGeometry(g);
 }

@@ -118,9 +118,7 @@ bool TDBGridInplaceEdit::handleKeyDown(QKeyEvent*, int key, Qt::KeyboardModifier
             return true;
         case Qt::Key_Up:
         case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            sendToGrid(key, mods);
-            return true;
+        case Qt::Key_PageDown: sendToGrid(key, mods); return true;
         case Qt::Key_Escape:
             // Left to the window when the grid has nothing to undo.
             return grid_->gridKeyDown(key, mods);
@@ -264,8 +262,10 @@ void TDBGridInplaceEdit::focusInEvent(QFocusEvent* e) {
     if (e->reason() == Qt::MouseFocusReason || e->reason() == Qt::PopupFocusReason ||
         e->reason() == Qt::ActiveWindowFocusReason)
         return;
-    if (autoSelect_) selectAll();
-    else deselect();
+    if (autoSelect_)
+        selectAll();
+    else
+        deselect();
 }
 
 void TDBGridInplaceEdit::mouseDoubleClickEvent(QMouseEvent* e) {

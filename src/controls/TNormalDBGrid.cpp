@@ -211,11 +211,16 @@ void TNormalDBGrid::rebuildColumns() {
             data::Field* f = columnField(c);
             int text = fm.averageCharWidth() * 10;
             if (f) {
-                if (f->displayWidth > 0) text = fm.averageCharWidth() * f->displayWidth;
-                else if (f->dataType() == data::FieldType::String) text = fm.averageCharWidth() * std::clamp(f->size(), 4, 30);
-                else if (f->dataType() == data::FieldType::Date) text = fm.horizontalAdvance(QStringLiteral("00.00.0000"));
-                else if (f->dataType() == data::FieldType::Boolean) text = fm.horizontalAdvance(QStringLiteral("False"));
-                else text = fm.horizontalAdvance(QStringLiteral("000,000.00"));
+                if (f->displayWidth > 0)
+                    text = fm.averageCharWidth() * f->displayWidth;
+                else if (f->dataType() == data::FieldType::String)
+                    text = fm.averageCharWidth() * std::clamp(f->size(), 4, 30);
+                else if (f->dataType() == data::FieldType::Date)
+                    text = fm.horizontalAdvance(QStringLiteral("00.00.0000"));
+                else if (f->dataType() == data::FieldType::Boolean)
+                    text = fm.horizontalAdvance(QStringLiteral("False"));
+                else
+                    text = fm.horizontalAdvance(QStringLiteral("000,000.00"));
             }
             w = std::max(fm.horizontalAdvance(columnTitle(c)), text) + 14;
         }
@@ -338,8 +343,10 @@ bool TNormalDBGrid::moveToRow(int row) {
             int e = ds->currentIndex();
             ds->checkBrowseMode();
             int q = ds->currentIndex();
-            if (e < target && target <= q) --target;
-            else if (q <= target && target < e) ++target;
+            if (e < target && target <= q)
+                --target;
+            else if (q <= target && target < e)
+                ++target;
         }
         ds->moveBy(target - ds->currentIndex());
     });
@@ -448,7 +455,8 @@ void TNormalDBGrid::loadEditor(bool enter) {
         rows = columns_[static_cast<size_t>(selCol_)].dropDownRows;
     }
     editor_->loadCell(f ? qs(f->editText()) : QString(), f ? EditMask::parse(f->editMask) : EditMask{}, pick, rows);
-    editor_->setAlignment(model_->index(std::max(row, 0), std::max(selCol_, 0)).data(Qt::TextAlignmentRole).value<Qt::Alignment>());
+    editor_->setAlignment(
+        model_->index(std::max(row, 0), std::max(selCol_, 0)).data(Qt::TextAlignmentRole).value<Qt::Alignment>());
     editModified_ = false;
     loadedRow_ = row;
     loadedCol_ = selCol_;
@@ -559,36 +567,52 @@ bool TNormalDBGrid::gridKeyDown(int key, Qt::KeyboardModifiers mods) {
     bool rowSel = hasOption(dgRowSelect);
     switch (key) {
         case Qt::Key_Up:
-            if (ctrl) moveToRow(topVisibleRow());
-            else keyUpArrow();
+            if (ctrl)
+                moveToRow(topVisibleRow());
+            else
+                keyUpArrow();
             return true;
         case Qt::Key_Down:
-            if (ctrl) moveToRow(bottomVisibleRow());
-            else keyDownArrow();
+            if (ctrl)
+                moveToRow(bottomVisibleRow());
+            else
+                keyDownArrow();
             return true;
         case Qt::Key_PageUp:
-            if (ctrl) moveToRow(topVisibleRow());
-            else moveBy(-visibleRowCount());
+            if (ctrl)
+                moveToRow(topVisibleRow());
+            else
+                moveBy(-visibleRowCount());
             return true;
         case Qt::Key_PageDown:
-            if (ctrl) moveToRow(bottomVisibleRow());
-            else moveBy(visibleRowCount());
+            if (ctrl)
+                moveToRow(bottomVisibleRow());
+            else
+                moveBy(visibleRowCount());
             return true;
         case Qt::Key_Left:
-            if (rowSel) moveBy(-1);
-            else setSelectedIndex(ctrl ? firstColumn() : priorColumn(selCol_));
+            if (rowSel)
+                moveBy(-1);
+            else
+                setSelectedIndex(ctrl ? firstColumn() : priorColumn(selCol_));
             return true;
         case Qt::Key_Right:
-            if (rowSel) moveBy(1);
-            else setSelectedIndex(ctrl ? lastColumn() : nextColumn(selCol_));
+            if (rowSel)
+                moveBy(1);
+            else
+                setSelectedIndex(ctrl ? lastColumn() : nextColumn(selCol_));
             return true;
         case Qt::Key_Home:
-            if (ctrl || rowSel || dataColumnCount() == 1) runDataAction(this, [ds] { ds->first(); });
-            else setSelectedIndex(firstColumn());
+            if (ctrl || rowSel || dataColumnCount() == 1)
+                runDataAction(this, [ds] { ds->first(); });
+            else
+                setSelectedIndex(firstColumn());
             return true;
         case Qt::Key_End:
-            if (ctrl || rowSel || dataColumnCount() == 1) runDataAction(this, [ds] { ds->last(); });
-            else setSelectedIndex(lastColumn());
+            if (ctrl || rowSel || dataColumnCount() == 1)
+                runDataAction(this, [ds] { ds->last(); });
+            else
+                setSelectedIndex(lastColumn());
             return true;
         case Qt::Key_Tab:
         case Qt::Key_Backtab: {
@@ -692,8 +716,10 @@ void TNormalDBGrid::keyPressEvent(QKeyEvent* e) {
     const QString sep = decimalKeyText(e, selectedField());
     if (!sep.isEmpty()) ch = sep.at(0).unicode();  // the decimal key types the separator
     if (ch && (!used || ch == kCharEnter)) used = gridKeyChar(ch) || used;
-    if (used) e->accept();
-    else e->ignore();
+    if (used)
+        e->accept();
+    else
+        e->ignore();
 }
 
 // ---------------------------------------------------------------- focus
@@ -731,7 +757,8 @@ void TNormalDBGrid::leaving() {
             auto err = std::current_exception();
             QPointer<TNormalDBGrid> self(this);
             QMetaObject::invokeMethod(
-                this, [self, err] {
+                this,
+                [self, err] {
                     if (!self) return;
                     if (self->isVisible()) self->setFocus(Qt::OtherFocusReason);
                     reportError(self, err);

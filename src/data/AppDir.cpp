@@ -43,7 +43,8 @@ void EnsureField(const std::string& dir, const std::string& tableName, const std
     std::string path = resolveTableFile(d, tableName);
     if (path.empty()) throw EngineError("Tabela nu exista. Fisierul: " + withSlash(d) + tableName);
     if (type.empty() || !std::all_of(type.begin(), type.end(), [](char c) {
-            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ' ' || c == '(' || c == ')' || c == ',';
+            return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ' ' || c == '(' || c == ')' ||
+                   c == ',';
         }))
         throw EngineError("Tip de camp nevalid: " + type);
     std::string canonical = canonicalPath(path);
@@ -59,7 +60,8 @@ void EnsureField(const std::string& dir, const std::string& tableName, const std
         if (afterAlter) afterAlter();
     });
     Transaction tx(db.get(), path);
-    execSql(db.get(), ("ALTER TABLE " + quoteIdent(table) + " ADD COLUMN " + quoteIdent(field) + " " + type).c_str(), path);
+    execSql(db.get(), ("ALTER TABLE " + quoteIdent(table) + " ADD COLUMN " + quoteIdent(field) + " " + type).c_str(),
+            path);
     tx.commit();
 }
 

@@ -57,7 +57,8 @@ void DataSet::open() {
             for (size_t i = 0; i < stored.size(); ++i) index.push_back(static_cast<int>(i));
         } else {
             for (const auto& n : declared_) {
-                auto it = std::find_if(stored.begin(), stored.end(), [&](const FieldDef& d) { return iequals(d.name, n); });
+                auto it =
+                    std::find_if(stored.begin(), stored.end(), [&](const FieldDef& d) { return iequals(d.name, n); });
                 if (it == stored.end()) throw EngineError(sourceText() + ": lipseste campul '" + n + "'");
                 wanted.push_back(*it);
                 index.push_back(static_cast<int>(it - stored.begin()));
@@ -394,9 +395,7 @@ void DataSet::beginInsert(bool atEnd) {
     if (afterScroll) afterScroll(*this);
 }
 
-void DataSet::updateRecord() {
-    notify(DataEvent::UpdateRecord);
-}
+void DataSet::updateRecord() { notify(DataEvent::UpdateRecord); }
 
 void DataSet::post() {
     if (!editing()) return;
@@ -485,8 +484,10 @@ void DataSet::del() {
 void DataSet::checkBrowseMode() {
     if (!editing()) return;
     updateRecord();
-    if (modified_) post();
-    else cancel();
+    if (modified_)
+        post();
+    else
+        cancel();
 }
 
 int DataSet::backendInsert(const std::vector<Value>&, const std::vector<bool>&) {
@@ -495,7 +496,9 @@ int DataSet::backendInsert(const std::vector<Value>&, const std::vector<bool>&) 
 int DataSet::backendUpdate(int, const std::vector<Value>&, const std::vector<bool>&, const RecordImage&) {
     throw EngineError(name() + ": setul de date este doar pentru citire");
 }
-void DataSet::backendDelete(int, const RecordImage&) { throw EngineError(name() + ": setul de date este doar pentru citire"); }
+void DataSet::backendDelete(int, const RecordImage&) {
+    throw EngineError(name() + ": setul de date este doar pentru citire");
+}
 
 // ---------------------------------------------------------------- observers
 

@@ -19,14 +19,14 @@ enum class DataSetState { Inactive, Browse, Edit, Insert, CalcFields };
 
 // What the data set tells its data sources (and through them the data links).
 enum class DataEvent {
-    ActiveChanged,   // opened or closed
-    DataSetChanged,  // rows changed wholesale (refresh, post, cancel, delete, insert)
-    Scrolled,        // the current record moved; info = distance
-    RecordChanged,   // a field of the current record changed; field given
-    StateChanged,    // browse / edit / insert
-    UpdateRecord,    // before post: controls write their pending text into the fields
-    CheckBrowseMode, // before leaving edit: controls commit their edits
-    LayoutChanged,   // fields or order changed
+    ActiveChanged,    // opened or closed
+    DataSetChanged,   // rows changed wholesale (refresh, post, cancel, delete, insert)
+    Scrolled,         // the current record moved; info = distance
+    RecordChanged,    // a field of the current record changed; field given
+    StateChanged,     // browse / edit / insert
+    UpdateRecord,     // before post: controls write their pending text into the fields
+    CheckBrowseMode,  // before leaving edit: controls commit their edits
+    LayoutChanged,    // fields or order changed
 };
 
 struct FieldDef {
@@ -190,7 +190,11 @@ private:
     std::vector<FieldDef> storedDefs_;
     std::vector<int> storedIndex_;  // data field -> stored column
     std::vector<std::string> declared_;
-    struct CalcDef { std::string name; FieldType type; int size; };
+    struct CalcDef {
+        std::string name;
+        FieldType type;
+        int size;
+    };
     std::vector<CalcDef> calcDefs_;
     std::vector<std::pair<std::string, FieldSetup>> setups_;
     size_t dataFieldCount_ = 0;

@@ -50,7 +50,8 @@ void DataSource::dispatch(DataEvent e, Field* f, int info) {
     }
     if ((e == DataEvent::StateChanged || e == DataEvent::ActiveChanged) && onStateChange) onStateChange(*this);
     if ((e == DataEvent::DataSetChanged || e == DataEvent::Scrolled || e == DataEvent::RecordChanged ||
-         e == DataEvent::ActiveChanged) && onDataChange)
+         e == DataEvent::ActiveChanged) &&
+        onDataChange)
         onDataChange(*this, e == DataEvent::RecordChanged ? f : nullptr);
 }
 

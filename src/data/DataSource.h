@@ -72,13 +72,25 @@ public:
     std::function<void(int)> onScrolled;
     std::function<void(Field*)> onRecordChanged;
 
-    void activeChanged() override { if (onActiveChanged) onActiveChanged(); }
-    void dataSetChanged() override { if (onDataSetChanged) onDataSetChanged(); }
+    void activeChanged() override {
+        if (onActiveChanged) onActiveChanged();
+    }
+    void dataSetChanged() override {
+        if (onDataSetChanged) onDataSetChanged();
+    }
     void dataSetScrolled(int d) override { onScrolled ? onScrolled(d) : dataSetChanged(); }
-    void recordChanged(Field* f) override { if (onRecordChanged) onRecordChanged(f); }
-    void editingChanged() override { if (onEditingChanged) onEditingChanged(); }
-    void updateData() override { if (onUpdateData) onUpdateData(); }
-    void checkBrowseMode() override { if (onCheckBrowseMode) onCheckBrowseMode(); }
+    void recordChanged(Field* f) override {
+        if (onRecordChanged) onRecordChanged(f);
+    }
+    void editingChanged() override {
+        if (onEditingChanged) onEditingChanged();
+    }
+    void updateData() override {
+        if (onUpdateData) onUpdateData();
+    }
+    void checkBrowseMode() override {
+        if (onCheckBrowseMode) onCheckBrowseMode();
+    }
 };
 
 }  // namespace data

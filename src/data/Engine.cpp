@@ -161,7 +161,8 @@ std::string findTableInFile(sqlite3* db, const std::string& schema, const std::s
         Statement st = prepareStatement(db,
                                         "SELECT name FROM " + quoteIdent(schema) +
                                             ".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
-                                            "ESCAPE '\\' AND name <> " + quoteText(kSequenceTable) + " ORDER BY rowid",
+                                            "ESCAPE '\\' AND name <> " +
+                                            quoteText(kSequenceTable) + " ORDER BY rowid",
                                         path);
         while (sqlite3_step(st.get()) == SQLITE_ROW)
             tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
@@ -177,7 +178,8 @@ std::string findTableInFile(sqlite3* db, const std::string& schema, const std::s
 std::vector<std::string> tableColumns(sqlite3* db, const std::string& schema, const std::string& table) {
     std::vector<std::string> cols;
     Statement st = prepareStatement(db, "PRAGMA " + quoteIdent(schema) + ".table_info(" + quoteIdent(table) + ")");
-    while (sqlite3_step(st.get()) == SQLITE_ROW) cols.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+    while (sqlite3_step(st.get()) == SQLITE_ROW)
+        cols.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
     return cols;
 }
 
@@ -187,23 +189,27 @@ void checkRequiredColumns(sqlite3* db, const std::string& schema, const std::str
     std::vector<std::string> have = tableColumns(db, schema, table);
     std::vector<std::string> missing;
     for (const auto& r : required)
-        if (std::none_of(have.begin(), have.end(), [&](const std::string& h) { return iequals(h, r); })) missing.push_back(r);
+        if (std::none_of(have.begin(), have.end(), [&](const std::string& h) { return iequals(h, r); }))
+            missing.push_back(r);
     if (missing.empty()) return;
     std::string list;
     for (size_t i = 0; i < missing.size(); ++i) list += (i ? ", " : "") + missing[i];
-    throw EngineError((missing.size() == 1 ? "Tabela nu are campul " : "Tabela nu are campurile ") + list + inFile(path));
+    throw EngineError((missing.size() == 1 ? "Tabela nu are campul " : "Tabela nu are campurile ") + list +
+                      inFile(path));
 }
 
 // Nothing that is not a finite number or well-formed UTF-8 text reaches a file.
 void bindValue(sqlite3_stmt* st, int i, const Value& v) {
     const auto& s = v.storage();
-    if (v.isNull()) sqlite3_bind_null(st, i);
-    else if (v.isInt()) sqlite3_bind_int64(st, i, std::get<long long>(s));
+    if (v.isNull())
+        sqlite3_bind_null(st, i);
+    else if (v.isInt())
+        sqlite3_bind_int64(st, i, std::get<long long>(s));
     else if (v.isFloat()) {
         if (!std::isfinite(std::get<double>(s))) throw EngineError("Valoare numerica nevalida: " + v.toString());
         sqlite3_bind_double(st, i, std::get<double>(s));
-    }
-    else if (v.isBool()) sqlite3_bind_int(st, i, std::get<bool>(s) ? 1 : 0);
+    } else if (v.isBool())
+        sqlite3_bind_int(st, i, std::get<bool>(s) ? 1 : 0);
     else if (v.isDate()) {
         std::string iso = std::get<Date>(s).iso();
         sqlite3_bind_text(st, i, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
@@ -233,7 +239,10 @@ Value columnValue(sqlite3_stmt* st, int col) {
 // windows). Between processes it is an advisory lock on the table file: shared
 // while only shared opens exist here, exclusive while any exclusive one does.
 namespace {
-struct OpenState { int shared = 0, exclusive = 0, fd = -1; bool lockedExclusive = false; };
+struct OpenState {
+    int shared = 0, exclusive = 0, fd = -1;
+    bool lockedExclusive = false;
+};
 std::map<std::string, OpenState>& openMap() {
     static std::map<std::string, OpenState> m;
     return m;
@@ -256,7 +265,8 @@ void OpenFiles::acquire(const std::string& c, bool exclusive) {
         }
         it = openMap().emplace(c, OpenState{0, 0, fd, exclusive}).first;
     } else if (exclusive && !it->second.lockedExclusive) {
-        if (::flock(it->second.fd, LOCK_EX | LOCK_NB) != 0) throw EngineError("Tabela este folosita de alt program" + inFile(c));
+        if (::flock(it->second.fd, LOCK_EX | LOCK_NB) != 0)
+            throw EngineError("Tabela este folosita de alt program" + inFile(c));
         it->second.lockedExclusive = true;
     }
     (exclusive ? it->second.exclusive : it->second.shared)++;
@@ -331,7 +341,8 @@ SqlSession::~SqlSession() = default;
 void SqlSession::releaseFile(const std::string& c) {
     for (size_t i = 0; i < attached_.size(); ++i) {
         if (attached_[i].path != c) continue;
-        sqlite3_exec(db_.get(), ("DETACH DATABASE " + quoteIdent(attached_[i].alias)).c_str(), nullptr, nullptr, nullptr);
+        sqlite3_exec(db_.get(), ("DETACH DATABASE " + quoteIdent(attached_[i].alias)).c_str(), nullptr, nullptr,
+                     nullptr);
         attached_.erase(attached_.begin() + static_cast<long>(i));
         return;
     }
@@ -346,7 +357,10 @@ struct SqlSessionAccess {
     // `targets` receives the files it reaches.
     static std::string translate(SqlSession& s, const std::string& sql, std::vector<SqlSession::Target>& targets) {
         auto refs = findTableRefs(sql);
-        struct Resolved { const TableRef* ref; std::string path; };
+        struct Resolved {
+            const TableRef* ref;
+            std::string path;
+        };
         std::vector<Resolved> resolved;
         std::vector<std::string> needed, inserted;
         bool isInsert = istartsWith(trim(sql), "insert");
@@ -369,7 +383,8 @@ struct SqlSessionAccess {
             throw EngineError("Prea multe tabele intr-o instructiune SQL (cel mult " + std::to_string(limit) + ")");
         std::map<std::string, std::string> target;  // path -> alias."table"
         for (const auto& c : needed) {
-            if (OpenFiles::instance().heldByAnotherProgram(c)) throw EngineError("Tabela este folosita de alt program" + inFile(c));
+            if (OpenFiles::instance().heldByAnotherProgram(c))
+                throw EngineError("Tabela este folosita de alt program" + inFile(c));
             auto it = std::find_if(s.attached_.begin(), s.attached_.end(), [&](const auto& a) { return a.path == c; });
             if (it == s.attached_.end()) {
                 while (static_cast<int>(s.attached_.size()) >= limit) {
@@ -423,7 +438,8 @@ struct SqlSessionAccess {
             sqlite3_bind_text(st.get(), 2, alias.c_str(), -1, SQLITE_TRANSIENT);
             if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, c);
         }
-        UndoUnlessDone detach([&] { sqlite3_exec(db, ("DETACH DATABASE " + quoteIdent(alias)).c_str(), nullptr, nullptr, nullptr); });
+        UndoUnlessDone detach(
+            [&] { sqlite3_exec(db, ("DETACH DATABASE " + quoteIdent(alias)).c_str(), nullptr, nullptr, nullptr); });
         std::string tableName = findTableInFile(db, alias, c);
         checkRequiredColumns(db, alias, tableName, c);
         sqlite3_exec(db, ("PRAGMA " + quoteIdent(alias) + ".synchronous=FULL").c_str(), nullptr, nullptr, nullptr);

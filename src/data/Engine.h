@@ -101,12 +101,17 @@ public:
 
 private:
     explicit SqlSession(std::string dir);
-    struct Target { std::string path, alias, table; };
+    struct Target {
+        std::string path, alias, table;
+    };
     Statement prepare(const std::string& sql, const std::vector<Param>& params);
     [[noreturn]] void fail(const std::vector<Target>& targets);
     std::string dir_;
     Connection db_;
-    struct Attached { std::string path, alias, table; unsigned long long lastUse; };
+    struct Attached {
+        std::string path, alias, table;
+        unsigned long long lastUse;
+    };
     std::vector<Attached> attached_;
     std::vector<Target> lastTargets_;
     unsigned long long clock_ = 0;

@@ -15,8 +15,8 @@ namespace {
 constexpr double kMaxAmount = 99999999999999.99;
 
 [[noreturn]] void outOfRange(const std::string& value, const Field& f, const std::string& lo, const std::string& hi) {
-    throw EngineError(value + " nu este o valoare permisa pentru campul '" + f.displayName() + "'. Domeniul permis este de la " +
-                      lo + " la " + hi);
+    throw EngineError(value + " nu este o valoare permisa pentru campul '" + f.displayName() +
+                      "'. Domeniul permis este de la " + lo + " la " + hi);
 }
 
 [[noreturn]] void notInteger(const std::string& s) { throw EngineError("'" + s + "' nu este un numar intreg valid"); }
@@ -57,8 +57,7 @@ void Field::setAsString(const std::string& s) { setValue(parseText(s)); }
 
 Value Field::parseText(const std::string& s) const {
     switch (type_) {
-        case FieldType::String:
-            return s.empty() ? Value() : Value(s);
+        case FieldType::String: return s.empty() ? Value() : Value(s);
         case FieldType::SmallInt:
         case FieldType::Integer:
         case FieldType::AutoInc: {
@@ -99,7 +98,8 @@ Value Field::coerce(const Value& v) const {
         case FieldType::String: {
             std::string s = trimRight(v.toString());
             if (!isValidUtf8(s))
-                throw EngineError("Textul dat campului '" + displayName() + "' contine caractere nevalide (nu este text UTF-8)");
+                throw EngineError("Textul dat campului '" + displayName() +
+                                  "' contine caractere nevalide (nu este text UTF-8)");
             if (s.empty()) return {};
             // the size counts characters, not bytes
             if (size_ > 0 && utf8Length(s) > static_cast<size_t>(size_)) s = utf8Prefix(s, static_cast<size_t>(size_));
@@ -147,8 +147,7 @@ Value Field::coerce(const Value& v) const {
             }
             throw EngineError("Valoare nevalida pentru campul de tip data '" + displayName() + "'");
         }
-        case FieldType::Boolean:
-            return Value(v.toBool());
+        case FieldType::Boolean: return Value(v.toBool());
     }
     return v;
 }
@@ -174,8 +173,7 @@ std::string Field::displayTextOf(const Value& v) const {
             }
             return v.toBool() ? "True" : "False";
         }
-        case FieldType::String:
-            return v.toString();
+        case FieldType::String: return v.toString();
     }
     return v.toString();
 }

@@ -36,10 +36,7 @@ std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 [[noreturn]] void failDest(const std::string& dest) {
     throw FileError("Error opening destination file " + quoted(dest));
 }
-[[noreturn]] void failCopy(const std::string& source) {
-    throw FileError("Error copying file " + quoted(source));
-}
-
+[[noreturn]] void failCopy(const std::string& source) { throw FileError("Error copying file " + quoted(source)); }
 
 // Removes the temporary file unless the copy was committed.
 class TempFile {
@@ -95,8 +92,8 @@ bool copyPlain(int in, int out) {
         ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kBufferSize * 64, 0);
         if (n > 0) continue;
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
-            errno != EBADF && errno != EPERM)
+        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EBADF &&
+            errno != EPERM)
             return false;
         break;  // end of the source, or not supported here
     }
@@ -204,8 +201,8 @@ void msFree(void* p) { std::free(p); }
 void msCopy(void* src, void* dst, size_t bytes) { std::memcpy(dst, src, bytes); }
 
 mspack_system* descriptorSystem() {
-    static mspack_system sys = {msOpen, msClose, msRead, msWrite, msSeek, msTell,
-                                msMessage, msAlloc, msFree, msCopy, nullptr};
+    static mspack_system sys = {msOpen,    msClose, msRead, msWrite, msSeek, msTell,
+                                msMessage, msAlloc, msFree, msCopy,  nullptr};
     return &sys;
 }
 
@@ -305,8 +302,7 @@ void CopyWholeFile(const std::string& source, const std::string& dest) {
         struct flock fl {};
         fl.l_type = F_RDLCK;
         fl.l_whence = SEEK_SET;
-        if (::fcntl(in.get(), F_OFD_SETLK, &fl) != 0 && (errno == EAGAIN || errno == EACCES))
-            failSource(source);
+        if (::fcntl(in.get(), F_OFD_SETLK, &fl) != 0 && (errno == EAGAIN || errno == EACCES)) failSource(source);
     }
 
     // Destination: never a table this process has open; cached SQL
@@ -362,7 +358,7 @@ void CopyWholeFile(const std::string& source, const std::string& dest) {
     }
 
     bool ok = startsWith(in.get(), kSzddMagic, sizeof kSzddMagic) ? expandSzdd(in.get(), tmp.fd.get())
-                                                                   : copyPlain(in.get(), tmp.fd.get());
+                                                                  : copyPlain(in.get(), tmp.fd.get());
     if (!ok) failCopy(source);
     if (replacing) {
         // The replaced file keeps its permissions, and its owner where we may

@@ -51,10 +51,14 @@ static size_t utf8SequenceAt(std::string_view s, size_t i) {
     if (b < 0x80) return 1;
     size_t n;
     unsigned cp;
-    if (b >= 0xC2 && b <= 0xDF) n = 2, cp = b & 0x1Fu;
-    else if (b >= 0xE0 && b <= 0xEF) n = 3, cp = b & 0x0Fu;
-    else if (b >= 0xF0 && b <= 0xF4) n = 4, cp = b & 0x07u;
-    else return 0;
+    if (b >= 0xC2 && b <= 0xDF)
+        n = 2, cp = b & 0x1Fu;
+    else if (b >= 0xE0 && b <= 0xEF)
+        n = 3, cp = b & 0x0Fu;
+    else if (b >= 0xF0 && b <= 0xF4)
+        n = 4, cp = b & 0x07u;
+    else
+        return 0;
     if (i + n > s.size()) return 0;
     for (size_t k = 1; k < n; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -159,22 +163,35 @@ Section parseSection(std::string_view s) {
     char quote = 0;
     for (char c : s) {
         if (quote) {
-            if (c == quote) quote = 0;
-            else (seenPlaceholder ? sec.suffix : sec.prefix) += c;
+            if (c == quote)
+                quote = 0;
+            else
+                (seenPlaceholder ? sec.suffix : sec.prefix) += c;
             continue;
         }
         switch (c) {
-            case '"': case '\'': quote = c; break;
+            case '"':
+            case '\'': quote = c; break;
             case '0':
                 seenPlaceholder = true;
-                if (inFrac) { sec.minFrac = ++sec.maxFrac; } else ++sec.minInt;
+                if (inFrac) {
+                    sec.minFrac = ++sec.maxFrac;
+                } else
+                    ++sec.minInt;
                 break;
             case '#':
                 seenPlaceholder = true;
                 if (inFrac) ++sec.maxFrac;
                 break;
-            case '.': if (!inFrac) { inFrac = true; seenPlaceholder = true; } break;
-            case ',': if (!inFrac) sec.grouping = true; break;
+            case '.':
+                if (!inFrac) {
+                    inFrac = true;
+                    seenPlaceholder = true;
+                }
+                break;
+            case ',':
+                if (!inFrac) sec.grouping = true;
+                break;
             default: (seenPlaceholder ? sec.suffix : sec.prefix) += c;
         }
     }
@@ -245,8 +262,10 @@ std::string formatDate(std::string_view fmt, const Date& d) {
             std::snprintf(buf, sizeof buf, n >= 2 ? "%02d" : "%d", d.month);
             out += buf;
         } else if (c == 'y') {
-            if (n <= 2) std::snprintf(buf, sizeof buf, "%02d", d.year % 100);
-            else std::snprintf(buf, sizeof buf, "%04d", d.year);
+            if (n <= 2)
+                std::snprintf(buf, sizeof buf, "%02d", d.year % 100);
+            else
+                std::snprintf(buf, sizeof buf, "%04d", d.year);
             out += buf;
         } else if (c == '/') {
             out.append(n, formatSettings().dateSeparator);
@@ -305,10 +324,14 @@ std::optional<Date> parseDate(std::string_view text) {
         }
     };
     for (char c : text) {
-        if (std::isdigit(static_cast<unsigned char>(c))) cur += c;
-        else if (c == ' ' || c == '_') flush();
-        else if (c == '/' || c == '.' || c == '-' || c == formatSettings().dateSeparator) flush();
-        else return std::nullopt;
+        if (std::isdigit(static_cast<unsigned char>(c)))
+            cur += c;
+        else if (c == ' ' || c == '_')
+            flush();
+        else if (c == '/' || c == '.' || c == '-' || c == formatSettings().dateSeparator)
+            flush();
+        else
+            return std::nullopt;
     }
     flush();
     if (nums.size() != 3) return std::nullopt;
@@ -318,9 +341,12 @@ std::optional<Date> parseDate(std::string_view text) {
     if (order.size() != 3) order = "dmy";
     int d = 0, m = 0, y = 0, ylen = 4;
     for (int i = 0; i < 3; ++i) {
-        if (order[i] == 'd') d = nums[i];
-        else if (order[i] == 'm') m = nums[i];
-        else y = nums[i], ylen = lens[i];
+        if (order[i] == 'd')
+            d = nums[i];
+        else if (order[i] == 'm')
+            m = nums[i];
+        else
+            y = nums[i], ylen = lens[i];
     }
     if (ylen <= 2) y += 2000;
     if (!Date::isValid(y, m, d)) return std::nullopt;

@@ -55,13 +55,11 @@ const BudgetLine kBudget[] = {
      "Vanzare obiecte de cult si carti"},
     {6, "Venituri din slujbe si ierurgii", LineKind::Income, nullptr,
      "Slujbe religioase (botez, cununie, inmormantare)"},
-    {7, "Venituri din pomelnice, acatiste si parastase", LineKind::Income, nullptr,
-     "Pomelnice, acatiste si parastase"},
+    {7, "Venituri din pomelnice, acatiste si parastase", LineKind::Income, nullptr, "Pomelnice, acatiste si parastase"},
     {8, "Venituri din chirii si arenzi", LineKind::Income, nullptr, "Chirie conform contract"},
     {9, "Sprijin de la autoritatile publice locale", LineKind::Income, nullptr,
      "Sprijin financiar de la Consiliul local"},
-    {10, "Sprijin de la Centrul eparhial", LineKind::Income, nullptr,
-     "Sprijin financiar de la Centrul eparhial"},
+    {10, "Sprijin de la Centrul eparhial", LineKind::Income, nullptr, "Sprijin financiar de la Centrul eparhial"},
     {11, "Sponsorizari", LineKind::Income, nullptr, "Sponsorizare conform contract"},
     {12, "Dobanzi bancare", LineKind::Income, nullptr, "Dobanda bonificata de banca"},
     {13, "Alte venituri", LineKind::Income, nullptr, "Alte incasari"},
@@ -69,39 +67,33 @@ const BudgetLine kBudget[] = {
     {15, "CHELTUIELI", LineKind::Heading, nullptr, nullptr},
     {15, "Cheltuieli curente", LineKind::Computed, "16+17+18+19+20+21+22+23+24+25+26+27+28", nullptr},
     {16, "Salarii si indemnizatii ale personalului", LineKind::Expense, nullptr, "Plata salarii"},
-    {17, "Contributii sociale aferente salariilor", LineKind::Expense, nullptr,
-     "Contributii sociale la salarii"},
+    {17, "Contributii sociale aferente salariilor", LineKind::Expense, nullptr, "Contributii sociale la salarii"},
     {18, "Energie electrica, gaz si apa", LineKind::Expense, nullptr, "Factura utilitati"},
     {19, "Combustibil pentru incalzire", LineKind::Expense, nullptr, "Combustibil pentru incalzire"},
     {20, "Lumanari si obiecte de cult pentru pangar", LineKind::Expense, nullptr,
      "Achizitie lumanari si obiecte de cult"},
     {21, "Materiale pentru cult (vin, tamaie, prescuri, untdelemn)", LineKind::Expense, nullptr,
      "Materiale pentru savarsirea slujbelor"},
-    {22, "Materiale de curatenie si intretinere", LineKind::Expense, nullptr,
-     "Materiale de curatenie si intretinere"},
+    {22, "Materiale de curatenie si intretinere", LineKind::Expense, nullptr, "Materiale de curatenie si intretinere"},
     {23, "Telefon, internet si posta", LineKind::Expense, nullptr, "Abonament telefon si internet"},
     {24, "Reparatii curente", LineKind::Expense, nullptr, "Lucrari de reparatii curente"},
     {25, "Contributii catre Centrul eparhial si Protopopiat", LineKind::Expense, nullptr,
      "Contributie catre Centrul eparhial"},
-    {26, "Activitati social-filantropice", LineKind::Expense, nullptr,
-     "Ajutor acordat persoanelor nevoiase"},
-    {27, "Impozite, taxe si comisioane bancare", LineKind::Expense, nullptr,
-     "Impozite, taxe si comisioane"},
+    {26, "Activitati social-filantropice", LineKind::Expense, nullptr, "Ajutor acordat persoanelor nevoiase"},
+    {27, "Impozite, taxe si comisioane bancare", LineKind::Expense, nullptr, "Impozite, taxe si comisioane"},
     {28, "Alte cheltuieli curente", LineKind::Expense, nullptr, "Alte plati"},
     {29, "Cheltuieli de capital", LineKind::Computed, "30+31", nullptr},
     {30, "Constructii, consolidari si reparatii capitale", LineKind::Expense, nullptr,
      "Lucrari de constructii si reparatii capitale"},
-    {31, "Pictura, mobilier si dotari ale bisericii", LineKind::Expense, nullptr,
-     "Pictura, mobilier si dotari"},
-    {32, "TOTAL CHELTUIELI", LineKind::Computed, "16+17+18+19+20+21+22+23+24+25+26+27+28+30+31",
-     nullptr},
+    {31, "Pictura, mobilier si dotari ale bisericii", LineKind::Expense, nullptr, "Pictura, mobilier si dotari"},
+    {32, "TOTAL CHELTUIELI", LineKind::Computed, "16+17+18+19+20+21+22+23+24+25+26+27+28+30+31", nullptr},
     {33, "Sold final (disponibil in casa si in banca)", LineKind::Computed, "1+14-32", nullptr},
 };
 
 // Document kinds a parish keys (at most 15 characters each).
 const char* const kDocumentKinds[] = {
-    "Chitanta",       "Ordin de plata", "Extras de cont", "Disp. de plata", "Disp. incasare",
-    "Factura",        "Bon fiscal",     "Stat de plata",  "Decont",
+    "Chitanta", "Ordin de plata", "Extras de cont", "Disp. de plata", "Disp. incasare",
+    "Factura",  "Bon fiscal",     "Stat de plata",  "Decont",
 };
 
 Value textOrNull(const char* s) { return s && *s ? Value(s) : Value(); }
@@ -145,10 +137,9 @@ const std::vector<std::string> kBudgetKey{"Nr_rand", "Denumire"};
 TableSpec budgetTable(const char* file) { return table(file, budgetColumns(), kBudgetKey); }
 
 TableSpec registerTable(const char* file) {
-    std::vector<ColumnDef> c{col("Data", FT::Date), col("Nr_doc", FT::Float), text("Fel", 30),
-                             text("Explicatii", 100)};
-    for (const char* n : {"IncasariC", "RidicariC", "PlatiC", "DepuneriC", "SoldC", "IncasariB", "DepuneriB",
-                          "PlatiB", "RidicariB", "SoldB", "SoldT"})
+    std::vector<ColumnDef> c{col("Data", FT::Date), col("Nr_doc", FT::Float), text("Fel", 30), text("Explicatii", 100)};
+    for (const char* n : {"IncasariC", "RidicariC", "PlatiC", "DepuneriC", "SoldC", "IncasariB", "DepuneriB", "PlatiB",
+                          "RidicariB", "SoldB", "SoldT"})
         c.push_back(col(n, FT::Float));
     c.push_back(col("Id", FT::AutoInc));
     // ascending dates, the rows of one date in insertion order
@@ -269,47 +260,50 @@ void writeTextFile(const fs::path& path, const std::string& content) {
 std::vector<TableSpec> installationTables() {
     std::vector<TableSpec> t;
     // core tables
-    t.push_back(table("Parohia.DB", {text("Arhiepiscopia", 100), text("Protopopiatul", 100),
-                                     text("Parohia", 100), text("Strada", 100), text("Nr", 10),
-                                     text("Localitatea", 20), text("Judet", 20), text("Preot", 100),
-                                     text("Epitrop", 100), text("Banca", 25), text("Cont bancar", 30),
-                                     col("An_lucru", FT::Integer), col("Felmarosta", FT::Boolean)}));
+    t.push_back(table(
+        "Parohia.DB",
+        {text("Arhiepiscopia", 100), text("Protopopiatul", 100), text("Parohia", 100), text("Strada", 100),
+         text("Nr", 10), text("Localitatea", 20), text("Judet", 20), text("Preot", 100), text("Epitrop", 100),
+         text("Banca", 25), text("Cont bancar", 30), col("An_lucru", FT::Integer), col("Felmarosta", FT::Boolean)}));
     t.push_back(table("Contor.DB", {col("Count_venit", FT::Float), col("Count_chelt", FT::Float),
                                     col("Sold_init_casa", FT::Float), col("Sold_init_banca", FT::Float)}));
     t.push_back(table("Tip_doc.db", {text("Denumire", 15)}));
-    t.push_back(table("Tip_venituri.DB", {col("Cod_venit", FT::SmallInt), text("Denumire", 100),
-                                          col("Cod_total", FT::SmallInt), text("Explicatie_venit", 100)},
+    t.push_back(table("Tip_venituri.DB",
+                      {col("Cod_venit", FT::SmallInt), text("Denumire", 100), col("Cod_total", FT::SmallInt),
+                       text("Explicatie_venit", 100)},
                       {"Cod_venit"}));
-    t.push_back(table("Tip_cheltuieli.DB", {col("Cod_cheltuiala", FT::SmallInt), text("Denumire", 100),
-                                            text("Explicatie_cheltuiala", 100)},
+    t.push_back(table("Tip_cheltuieli.DB",
+                      {col("Cod_cheltuiala", FT::SmallInt), text("Denumire", 100), text("Explicatie_cheltuiala", 100)},
                       {"Cod_cheltuiala"}));
     // The balances sum the amounts by account over the whole table; this index
     // holds both, so the sums read it instead of every document.
     const IndexSpec kByAccount{"Cont", {"Cont", "Valoarea"}, false, false};
-    t.push_back(table("Venituri.DB", {col("Nr_act", FT::Float), col("Data", FT::Date), text("Fel", 15),
-                                      col("Cod_venit", FT::SmallInt), text("Den_venit", 100),
-                                      text("Cod_enorias", 10), text("Den_enorias", 30), text("Explicatie", 100),
-                                      col("Valoarea", FT::Float), text("Cont", 15),
-                                      col("Data_registru", FT::Date), col("Nr_registru", FT::Float)},
-                      {}, {kByAccount}));
-    t.push_back(table("Cheltuieli.DB", {col("Nr_act", FT::Float), col("Data", FT::Date), text("Fel", 15),
-                                        col("Cod_cheltuiala", FT::SmallInt), text("Den_cheltuiala", 100),
-                                        text("Beneficiar", 100), text("Explicatie", 100),
-                                        col("Valoarea", FT::Float), text("Cont", 15),
-                                        col("Data_registru", FT::Date), col("Nr_registru", FT::Float)},
-                      {}, {kByAccount}));
+    t.push_back(table(
+        "Venituri.DB",
+        {col("Nr_act", FT::Float), col("Data", FT::Date), text("Fel", 15), col("Cod_venit", FT::SmallInt),
+         text("Den_venit", 100), text("Cod_enorias", 10), text("Den_enorias", 30), text("Explicatie", 100),
+         col("Valoarea", FT::Float), text("Cont", 15), col("Data_registru", FT::Date), col("Nr_registru", FT::Float)},
+        {}, {kByAccount}));
+    t.push_back(table(
+        "Cheltuieli.DB",
+        {col("Nr_act", FT::Float), col("Data", FT::Date), text("Fel", 15), col("Cod_cheltuiala", FT::SmallInt),
+         text("Den_cheltuiala", 100), text("Beneficiar", 100), text("Explicatie", 100), col("Valoarea", FT::Float),
+         text("Cont", 15), col("Data_registru", FT::Date), col("Nr_registru", FT::Float)},
+        {}, {kByAccount}));
     for (const char* f : {"Depuneri.db", "Ridicari.db"})
-        t.push_back(table(f, {col("Nr_doc", FT::Float), col("Data", FT::Date), col("Suma", FT::Float),
-                              text("Fel", 15)}));
+        t.push_back(
+            table(f, {col("Nr_doc", FT::Float), col("Data", FT::Date), col("Suma", FT::Float), text("Fel", 15)}));
     // parishioners and the parish registers
-    t.push_back(table("Enoriasi.DB", {text("Cod_enorias", 10), text("Nume_prenume", 30), text("Strada", 25),
-                                      text("Nr", 10), text("Tip_contributie", 20)},
+    t.push_back(table("Enoriasi.DB",
+                      {text("Cod_enorias", 10), text("Nume_prenume", 30), text("Strada", 25), text("Nr", 10),
+                       text("Tip_contributie", 20)},
                       {"Cod_enorias", "Nume_prenume", "Strada", "Nr"},
                       {{"Nume", {"Nume_prenume", "Strada", "Nr", "Cod_enorias"}, false, true},
                        {"Strada", {"Strada", "Nr", "Nume_prenume", "Cod_enorias"}, false, true},
                        {"Numar", {"Nr", "Strada", "Nume_prenume", "Cod_enorias"}, false, true}}));
-    t.push_back(table("MembriiFam.db", {text("Cod_enorias", 10), text("Numele", 50), col("Data_nasterii", FT::Date),
-                                        text("Starea_civila", 15), text("Observatii", 100)},
+    t.push_back(table("MembriiFam.db",
+                      {text("Cod_enorias", 10), text("Numele", 50), col("Data_nasterii", FT::Date),
+                       text("Starea_civila", 15), text("Observatii", 100)},
                       {}, {{"Cod_enorias", {"Cod_enorias"}, false, false}}));
     for (const char* f : {"Cununii.db", "Botezuri.db", "Inmormantari.db", "Activitati.db"})
         t.push_back(parishRegister(f));
@@ -330,18 +324,20 @@ std::vector<TableSpec> installationTables() {
     t.push_back(budgetTable("PAROHII/Bilant.DB"));
     t.push_back(budgetTable("MANASTIRI/Bilant.DB"));
     // stock and church shop
-    t.push_back(table("Stoc.db", {col("ID", FT::AutoInc), text("Denumire", 255), text("Descriere", 255),
-                                  col("Cantitate", FT::Float), text("UM", 10), col("Pret", FT::Float),
-                                  col("DataIn", FT::Date), col("DataOut", FT::Date)},
-                      {"ID"}, {{"Den", {"Denumire"}, false, true}}));
-    t.push_back(table("DocIn.db", {col("Cod", FT::AutoInc), col("Numar", FT::Float), col("Data", FT::Date),
-                                   text("Tip", 20), text("Furnizor", 50), text("Explicatie", 100)},
+    t.push_back(
+        table("Stoc.db",
+              {col("ID", FT::AutoInc), text("Denumire", 255), text("Descriere", 255), col("Cantitate", FT::Float),
+               text("UM", 10), col("Pret", FT::Float), col("DataIn", FT::Date), col("DataOut", FT::Date)},
+              {"ID"}, {{"Den", {"Denumire"}, false, true}}));
+    t.push_back(table("DocIn.db",
+                      {col("Cod", FT::AutoInc), col("Numar", FT::Float), col("Data", FT::Date), text("Tip", 20),
+                       text("Furnizor", 50), text("Explicatie", 100)},
                       {"Cod"}));
-    t.push_back(table("ItemIn.DB", {col("Cod", FT::Float), col("Cod_secundar", FT::AutoInc),
-                                    col("Cod_articol", FT::Float), text("Denumire", 50),
-                                    col("Cantitate", FT::Float), text("UM", 15), col("Pret_achizitie", FT::Float),
-                                    col("Valoare", FT::Float)},
-                      {"Cod_secundar"}, {{"Cod", {"Cod", "Cod_secundar"}, false, false}}));
+    t.push_back(table(
+        "ItemIn.DB",
+        {col("Cod", FT::Float), col("Cod_secundar", FT::AutoInc), col("Cod_articol", FT::Float), text("Denumire", 50),
+         col("Cantitate", FT::Float), text("UM", 15), col("Pret_achizitie", FT::Float), col("Valoare", FT::Float)},
+        {"Cod_secundar"}, {{"Cod", {"Cod", "Cod_secundar"}, false, false}}));
     t.push_back(table("Furnizori.db", {text("Cod_furn", 10), text("Denumire", 100)}, {"Cod_furn"}));
     return t;
 }
@@ -356,8 +352,8 @@ std::vector<TableSpec> knownTables() {
 }
 
 // Core tables: every window relies on all their fields.
-const char* const kCoreTables[] = {"Parohia",    "Contor",   "Tip_doc",  "Tip_venituri", "Tip_cheltuieli",
-                                   "Venituri",   "Cheltuieli", "Depuneri", "Ridicari",     "Enoriasi"};
+const char* const kCoreTables[] = {"Parohia",  "Contor",     "Tip_doc",  "Tip_venituri", "Tip_cheltuieli",
+                                   "Venituri", "Cheltuieli", "Depuneri", "Ridicari",     "Enoriasi"};
 
 // Fields added to older files by the start-up upgrade, so not yet present when it runs.
 const std::pair<const char*, const char*> kUpgradeFields[] = {{"Parohia", "Felmarosta"}};
@@ -384,7 +380,8 @@ bool sameLayout(const std::string& a, const std::string& b) {
 
 std::vector<std::string> requiredColumns(const std::string& name) {
     std::string base = tableBaseName(name);
-    if (std::none_of(std::begin(kCoreTables), std::end(kCoreTables), [&](const char* c) { return sameNameNoCase(c, base); }))
+    if (std::none_of(std::begin(kCoreTables), std::end(kCoreTables),
+                     [&](const char* c) { return sameNameNoCase(c, base); }))
         return {};
     std::vector<std::string> out;
     for (const ColumnDef& c : knownTable(base)->columns) {
@@ -411,8 +408,7 @@ std::vector<std::string> createInstallation(const std::string& dir) {
             std::error_code ec;
             bool reusableDir = item.directory && fs::is_directory(existing, ec);
             if (!reusableDir)
-                throw EngineError("Fisierul " + existing.string() +
-                                  " exista deja; instalarea noua nu a fost creata.");
+                throw EngineError("Fisierul " + existing.string() + " exista deja; instalarea noua nu a fost creata.");
         }
         targets.push_back(target);
     }

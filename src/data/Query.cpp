@@ -73,8 +73,10 @@ std::vector<FieldDef> Query::backendOpen() {
             for (const auto& row : rs.rows) {
                 const Value& v = row[c];
                 if (v.isNull()) continue;
-                if (v.isInt()) d.type = FieldType::Integer;
-                else if (v.isString()) d.type = FieldType::String, d.size = 255;
+                if (v.isInt())
+                    d.type = FieldType::Integer;
+                else if (v.isString())
+                    d.type = FieldType::String, d.size = 255;
                 break;
             }
         }

@@ -34,21 +34,28 @@ FieldDef fieldDefFromDeclared(const std::string& name, const std::string& declar
         auto p = d.find('(');
         return p == std::string::npos ? def : std::atoi(d.c_str() + p + 1);
     };
-    if (d.starts_with("AUTOINC")) f.type = FieldType::AutoInc, f.size = 0;
-    else if (d.starts_with("SMALLINT") || d.starts_with("SHORT")) f.type = FieldType::SmallInt, f.size = 0;
-    else if (d.starts_with("INT") || d.starts_with("LONG") || d.starts_with("BIGINT")) f.type = FieldType::Integer, f.size = 0;
+    if (d.starts_with("AUTOINC"))
+        f.type = FieldType::AutoInc, f.size = 0;
+    else if (d.starts_with("SMALLINT") || d.starts_with("SHORT"))
+        f.type = FieldType::SmallInt, f.size = 0;
+    else if (d.starts_with("INT") || d.starts_with("LONG") || d.starts_with("BIGINT"))
+        f.type = FieldType::Integer, f.size = 0;
     else if (d.starts_with("FLOAT") || d.starts_with("DOUBLE") || d.starts_with("NUMERIC") || d.starts_with("NUMBER") ||
              d.starts_with("MONEY") || d.starts_with("REAL") || d.starts_with("DECIMAL"))
         f.type = FieldType::Float, f.size = 0;
-    else if (d.starts_with("DATE")) f.type = FieldType::Date, f.size = 0;
-    else if (d.starts_with("BOOL") || d.starts_with("LOGICAL")) f.type = FieldType::Boolean, f.size = 0;
-    else f.type = FieldType::String, f.size = sizeIn(255);
+    else if (d.starts_with("DATE"))
+        f.type = FieldType::Date, f.size = 0;
+    else if (d.starts_with("BOOL") || d.starts_with("LOGICAL"))
+        f.type = FieldType::Boolean, f.size = 0;
+    else
+        f.type = FieldType::String, f.size = sizeIn(255);
     return f;
 }
 
 bool writesPrepared(sqlite3* db, const std::string& schema) {
-    Statement st = prepareStatement(db, "SELECT 1 FROM " + quoteIdent(schema) + ".sqlite_master WHERE type='table' AND name = " +
-                                            quoteText(kSequenceTable));
+    Statement st =
+        prepareStatement(db, "SELECT 1 FROM " + quoteIdent(schema) +
+                                 ".sqlite_master WHERE type='table' AND name = " + quoteText(kSequenceTable));
     return sqlite3_step(st.get()) == SQLITE_ROW;
 }
 
@@ -60,7 +67,8 @@ void prepareForWrites(sqlite3* db, const std::string& schema, const std::string&
     int keyFields = 0;
     bool integerKey = false;
     {
-        Statement st = prepareStatement(db, "PRAGMA " + quoteIdent(schema) + ".table_info(" + quoteIdent(table) + ")", path);
+        Statement st =
+            prepareStatement(db, "PRAGMA " + quoteIdent(schema) + ".table_info(" + quoteIdent(table) + ")", path);
         while (sqlite3_step(st.get()) == SQLITE_ROW) {
             std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
             const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2));
@@ -76,25 +84,31 @@ void prepareForWrites(sqlite3* db, const std::string& schema, const std::string&
     const std::string S = quoteIdent(schema) + ".", T = quoteIdent(table), Q = S + quoteIdent(kSequenceTable);
     std::string sql = "CREATE TABLE " + Q + " (name TEXT PRIMARY KEY, seq INTEGER NOT NULL);";
     if (!rowidIsKey)
-        sql += "INSERT INTO " + Q + " VALUES (" + quoteText(kRowidSequence) + ", (SELECT COALESCE(MAX(rowid), 0) FROM " + S + T + "));";
+        sql += "INSERT INTO " + Q + " VALUES (" + quoteText(kRowidSequence) +
+               ", (SELECT COALESCE(MAX(rowid), 0) FROM " + S + T + "));";
     for (const auto& f : autoinc)
-        sql += "INSERT INTO " + Q + " VALUES (" + quoteText(f) + ", (SELECT COALESCE(MAX(" + quoteIdent(f) + "), 0) FROM " + S + T +
-               "));";
+        sql += "INSERT INTO " + Q + " VALUES (" + quoteText(f) + ", (SELECT COALESCE(MAX(" + quoteIdent(f) +
+               "), 0) FROM " + S + T + "));";
     // Inside the trigger, names are those of the trigger's own file.
     const std::string seqOf = "(SELECT seq FROM " + quoteIdent(kSequenceTable) + " WHERE name = ";
     std::string body;
     for (const auto& f : autoinc) {
-        const std::string F = quoteIdent(f), name = quoteText(f), stored = "(SELECT " + F + " FROM " + T + " WHERE rowid = NEW.rowid)";
-        body += "UPDATE " + T + " SET " + F + " = " + seqOf + name + ") + 1 WHERE rowid = NEW.rowid AND NEW." + F + " IS NULL;";
-        body += "UPDATE " + quoteIdent(kSequenceTable) + " SET seq = " + stored + " WHERE name = " + name + " AND seq < " + stored + ";";
+        const std::string F = quoteIdent(f), name = quoteText(f),
+                          stored = "(SELECT " + F + " FROM " + T + " WHERE rowid = NEW.rowid)";
+        body += "UPDATE " + T + " SET " + F + " = " + seqOf + name + ") + 1 WHERE rowid = NEW.rowid AND NEW." + F +
+                " IS NULL;";
+        body += "UPDATE " + quoteIdent(kSequenceTable) + " SET seq = " + stored + " WHERE name = " + name +
+                " AND seq < " + stored + ";";
     }
     if (!rowidIsKey) {
         const std::string name = quoteText(kRowidSequence), top = "(SELECT MAX(rowid) FROM " + T + ")";
-        body += "UPDATE " + T + " SET rowid = " + seqOf + name + ") + 1 WHERE rowid = NEW.rowid AND NEW.rowid <= " + seqOf + name +
-                ");";
-        body += "UPDATE " + quoteIdent(kSequenceTable) + " SET seq = " + top + " WHERE name = " + name + " AND seq < " + top + ";";
+        body += "UPDATE " + T + " SET rowid = " + seqOf + name +
+                ") + 1 WHERE rowid = NEW.rowid AND NEW.rowid <= " + seqOf + name + ");";
+        body += "UPDATE " + quoteIdent(kSequenceTable) + " SET seq = " + top + " WHERE name = " + name + " AND seq < " +
+                top + ";";
     }
-    if (!body.empty()) sql += "CREATE TRIGGER " + S + quoteIdent("cv_identity") + " AFTER INSERT ON " + T + " BEGIN " + body + " END;";
+    if (!body.empty())
+        sql += "CREATE TRIGGER " + S + quoteIdent("cv_identity") + " AFTER INSERT ON " + T + " BEGIN " + body + " END;";
     char* err = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         sqlite3_free(err);
@@ -163,7 +177,8 @@ void insertRows(const std::string& path, const std::vector<std::string>& columns
     Statement st = prepareStatement(db, sql, path);
     for (const auto& row : rows) {
         sqlite3_reset(st.get());
-        for (size_t i = 0; i < columns.size(); ++i) bindValue(st.get(), static_cast<int>(i + 1), i < row.size() ? row[i] : Value());
+        for (size_t i = 0; i < columns.size(); ++i)
+            bindValue(st.get(), static_cast<int>(i + 1), i < row.size() ? row[i] : Value());
         if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, path);
     }
     tx.commit();

@@ -21,7 +21,10 @@ std::vector<Token> tokenize(const std::string& s) {
     size_t i = 0, n = s.size();
     while (i < n) {
         char c = s[i];
-        if (std::isspace(static_cast<unsigned char>(c))) { ++i; continue; }
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+            continue;
+        }
         if (c == '-' && i + 1 < n && s[i + 1] == '-') {
             while (i < n && s[i] != '\n') ++i;
             continue;
@@ -35,7 +38,10 @@ std::vector<Token> tokenize(const std::string& s) {
             size_t j = i + 1;
             while (j < n) {
                 if (s[j] == '\'') {
-                    if (j + 1 < n && s[j + 1] == '\'') { j += 2; continue; }
+                    if (j + 1 < n && s[j + 1] == '\'') {
+                        j += 2;
+                        continue;
+                    }
                     break;
                 }
                 ++j;
@@ -67,9 +73,10 @@ std::vector<Token> tokenize(const std::string& s) {
 }
 
 bool isKeyword(const Token& t) {
-    static const char* kw[] = {"WHERE", "GROUP", "ORDER", "HAVING", "UNION", "JOIN", "INNER", "LEFT", "RIGHT",
-                               "OUTER", "FULL", "CROSS", "ON", "NATURAL", "LIMIT", "SET", "VALUES", "SELECT",
-                               "FROM", "ADD", "DROP", "AS", "USING", "EXCEPT", "INTERSECT", "INTO", "DEFAULT"};
+    static const char* kw[] = {"WHERE", "GROUP", "ORDER",  "HAVING",    "UNION", "JOIN",   "INNER",
+                               "LEFT",  "RIGHT", "OUTER",  "FULL",      "CROSS", "ON",     "NATURAL",
+                               "LIMIT", "SET",   "VALUES", "SELECT",    "FROM",  "ADD",    "DROP",
+                               "AS",    "USING", "EXCEPT", "INTERSECT", "INTO",  "DEFAULT"};
     if (t.type != Tok::Word) return false;
     for (auto* k : kw)
         if (iequals(t.text, k)) return true;

@@ -82,7 +82,9 @@ std::string Table::sourceText() const {
     return path_.empty() ? tableName_ : "Tabela " + tableName_ + " (fisierul " + path_ + ")";
 }
 
-[[noreturn]] void Table::raise(const std::string& context) { throwSqlite(db_.get(), context.empty() ? path_ : context); }
+[[noreturn]] void Table::raise(const std::string& context) {
+    throwSqlite(db_.get(), context.empty() ? path_ : context);
+}
 
 std::vector<FieldDef> Table::backendOpen() {
     std::string dir = dir_.empty() ? AppDir() : dir_;
@@ -195,7 +197,8 @@ std::string Table::orderClause() const {
 std::vector<Value> Table::masterValues() const {
     std::vector<Value> v;
     DataSet* m = master_ ? master_->dataSet() : nullptr;
-    for (const auto& f : masterFields_) v.push_back(m && m->active() && !m->isEmpty() ? m->fieldByName(f).value() : Value());
+    for (const auto& f : masterFields_)
+        v.push_back(m && m->active() && !m->isEmpty() ? m->fieldByName(f).value() : Value());
     return v;
 }
 
@@ -219,7 +222,8 @@ void Table::bindWhere(sqlite3_stmt* st, int first) const {
 }
 
 void Table::loadRowids() {
-    Statement st = prepareStatement(db_.get(), "SELECT rowid FROM " + quoteIdent(sqlName_) + whereClause() + orderClause(), path_);
+    Statement st =
+        prepareStatement(db_.get(), "SELECT rowid FROM " + quoteIdent(sqlName_) + whereClause() + orderClause(), path_);
     bindWhere(st.get(), 1);
     rowids_.clear();
     int rc;
@@ -235,7 +239,8 @@ int Table::indexOfRowid(long long rowid) const {
 void Table::reorder() {
     if (!active()) return;
     checkBrowseMode();
-    long long keep = currentIndex() >= 0 && currentIndex() < static_cast<int>(rowids_.size()) ? rowids_[currentIndex()] : -1;
+    long long keep =
+        currentIndex() >= 0 && currentIndex() < static_cast<int>(rowids_.size()) ? rowids_[currentIndex()] : -1;
     loadRowids();
     int idx = indexOfRowid(keep);
     resyncTo(idx < 0 ? 0 : idx);
@@ -265,7 +270,8 @@ void Table::addIndex(const std::string& n, const std::string& fields, bool caseI
     auto list = splitFields(fields);
     std::string sql = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + quoteIdent(n) + " ON " +
                       quoteIdent(sqlName_) + " (";
-    for (size_t i = 0; i < list.size(); ++i) sql += (i ? ", " : "") + quoteIdent(list[i]) + (caseInsensitive ? " COLLATE NOCASE" : "");
+    for (size_t i = 0; i < list.size(); ++i)
+        sql += (i ? ", " : "") + quoteIdent(list[i]) + (caseInsensitive ? " COLLATE NOCASE" : "");
     sql += ")";
     execSql(db_.get(), sql.c_str(), path_);
     indexes_.push_back({n, list, false, unique, caseInsensitive});
@@ -276,8 +282,8 @@ void Table::addIndex(const std::string& n, const std::string& fields, bool caseI
 
 long long Table::firstMatch(const std::string& cond, const std::vector<Value>& vals) {
     std::string where = whereClause();
-    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") + cond +
-                      orderClause() + " LIMIT 1";
+    std::string sql = "SELECT rowid FROM " + quoteIdent(sqlName_) + (where.empty() ? " WHERE " : where + " AND ") +
+                      cond + orderClause() + " LIMIT 1";
     Statement st = prepareStatement(db_.get(), sql, path_);
     int n = where.empty() ? 0 : static_cast<int>(masterFields_.size());
     bindWhere(st.get(), 1);
@@ -294,7 +300,8 @@ std::vector<Value> Table::keyValues(const std::vector<Value>& key, std::vector<s
     if (fields.empty() || key.empty() || key.size() > fields.size())
         throw EngineError("Nu exista index pentru cautarea dupa cheie. Fisierul: " + path_);
     std::vector<Value> vals;
-    for (size_t i = 0; i < key.size(); ++i) vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
+    for (size_t i = 0; i < key.size(); ++i)
+        vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
     return vals;
 }
 
@@ -304,7 +311,8 @@ bool Table::findKey(const std::vector<Value>& key) {
     auto vals = keyValues(key, fields);
     bool ci = orderClause().find("NOCASE") != std::string::npos;
     std::string cond;
-    for (size_t i = 0; i < vals.size(); ++i) cond += (i ? " AND " : "") + quoteIdent(fields[i]) + " = ?" + (ci ? " COLLATE NOCASE" : "");
+    for (size_t i = 0; i < vals.size(); ++i)
+        cond += (i ? " AND " : "") + quoteIdent(fields[i]) + " = ?" + (ci ? " COLLATE NOCASE" : "");
     int idx = indexOfRowid(firstMatch(cond, vals));
     if (idx < 0) return false;
     setRecNo(idx + 1);
@@ -410,7 +418,8 @@ bool Table::readRow(long long rowid, std::vector<Value>& values) {
     sqlite3_bind_int64(st, 1, rowid);
     int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) {
-        for (size_t c = 0; c < stored_.size(); ++c) values[c] = fromStorage(columnValue(st, static_cast<int>(c)), stored_[c].type);
+        for (size_t c = 0; c < stored_.size(); ++c)
+            values[c] = fromStorage(columnValue(st, static_cast<int>(c)), stored_[c].type);
     } else if (rc != SQLITE_DONE) {
         sqlite3_reset(st);
         raise({});
@@ -450,7 +459,8 @@ void Table::checkBlankKeys(const std::vector<Value>& row, long long ownRowid) {
         std::vector<size_t> cols;
         bool blank = false, numbered = false;
         for (const auto& f : ix.fields) {
-            auto it = std::find_if(stored_.begin(), stored_.end(), [&](const FieldDef& d) { return iequals(d.name, f); });
+            auto it =
+                std::find_if(stored_.begin(), stored_.end(), [&](const FieldDef& d) { return iequals(d.name, f); });
             if (it == stored_.end()) break;
             size_t c = static_cast<size_t>(it - stored_.begin());
             cols.push_back(c);
@@ -500,14 +510,16 @@ int Table::backendInsert(const std::vector<Value>& values, const std::vector<boo
         std::string sql;
         if (rowidIsKey_) {
             sql = used.empty() ? "INSERT INTO " + quoteIdent(sqlName_) + " DEFAULT VALUES"
-                               : "INSERT INTO " + quoteIdent(sqlName_) + " (" + cols.substr(2) + ") VALUES (" + marks.substr(2) + ")";
+                               : "INSERT INTO " + quoteIdent(sqlName_) + " (" + cols.substr(2) + ") VALUES (" +
+                                     marks.substr(2) + ")";
         } else {
             // a new identity, above every one the file ever gave
-            Statement next = prepareStatement(db_.get(),
-                                              "SELECT MAX(COALESCE((SELECT seq FROM " + quoteIdent(kSequenceTable) +
-                                                  " WHERE name = " + quoteText(kRowidSequence) + "), 0), COALESCE((SELECT MAX(rowid) FROM " +
-                                                  quoteIdent(sqlName_) + "), 0)) + 1",
-                                              path_);
+            Statement next =
+                prepareStatement(db_.get(),
+                                 "SELECT MAX(COALESCE((SELECT seq FROM " + quoteIdent(kSequenceTable) +
+                                     " WHERE name = " + quoteText(kRowidSequence) +
+                                     "), 0), COALESCE((SELECT MAX(rowid) FROM " + quoteIdent(sqlName_) + "), 0)) + 1",
+                                 path_);
             if (sqlite3_step(next.get()) != SQLITE_ROW) raise({});
             rowid = sqlite3_column_int64(next.get(), 0);
             sql = "INSERT INTO " + quoteIdent(sqlName_) + " (rowid" + cols + ") VALUES (?" + marks + ")";
@@ -554,7 +566,8 @@ int Table::backendUpdate(int index, const std::vector<Value>& values, const std:
         std::vector<Value> row = checkUnchanged(rowid, original);
         for (size_t c : used) row[c] = values[c];
         checkBlankKeys(row, rowid);
-        Statement st = prepareStatement(db_.get(), "UPDATE " + quoteIdent(sqlName_) + " SET " + set + " WHERE rowid = ?", path_);
+        Statement st =
+            prepareStatement(db_.get(), "UPDATE " + quoteIdent(sqlName_) + " SET " + set + " WHERE rowid = ?", path_);
         for (size_t i = 0; i < used.size(); ++i) bindValue(st.get(), static_cast<int>(i + 1), values[used[i]]);
         sqlite3_bind_int64(st.get(), static_cast<int>(used.size() + 1), rowid);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
@@ -584,7 +597,8 @@ void Table::backendDelete(int index, const RecordImage& original) {
 }
 
 int Table::backendRefresh(int keepIndex) {
-    long long keep = keepIndex >= 0 && keepIndex < static_cast<int>(rowids_.size()) ? rowids_[static_cast<size_t>(keepIndex)] : -1;
+    long long keep =
+        keepIndex >= 0 && keepIndex < static_cast<int>(rowids_.size()) ? rowids_[static_cast<size_t>(keepIndex)] : -1;
     loadRowids();
     return indexOfRowid(keep);
 }

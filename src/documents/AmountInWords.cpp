@@ -7,12 +7,11 @@ namespace documents {
 
 namespace {
 
-const char* const kUnitWord[10] = {"",     "unu",  "doi",  "trei", "patru",
-                                   "cinci", "sase", "sapte", "opt",  "noua"};
+const char* const kUnitWord[10] = {"", "unu", "doi", "trei", "patru", "cinci", "sase", "sapte", "opt", "noua"};
 
 struct GroupName {
-    const char* plural; // after any number other than a lone 1
-    const char* one;    // the form for exactly one
+    const char* plural;  // after any number other than a lone 1
+    const char* one;     // the form for exactly one
 };
 
 // Index 0 is unused; index g is lei group g.
@@ -45,12 +44,11 @@ void appendGroupName(std::string& out, int tens, const char* name) {
     out += ' ';
 }
 
-} // namespace
+}  // namespace
 
 std::string TripletInWords(int hundreds, int tens, int units, int group) {
     std::string words;
-    if (hundreds < 0 || hundreds > 9 || tens < 0 || tens > 9 || units < 0 || units > 9)
-        return words;
+    if (hundreds < 0 || hundreds > 9 || tens < 0 || tens > 9 || units < 0 || units > 9) return words;
 
     if (hundreds == 1) {
         words += "osuta";
@@ -98,7 +96,7 @@ std::string AmountInWords(double amount) {
     // Also rejects NaN; negative amounts have no wording.
     if (!(amount > 0.0)) return {};
     const double scaled = amount * 100.0;
-    if (!(scaled < kBaniLimit)) return {}; // too large, or infinite
+    if (!(scaled < kBaniLimit)) return {};  // too large, or infinite
     const double rounded = roundHalfEven(scaled);
     if (rounded >= kBaniLimit) return {};
     std::uint64_t n = static_cast<std::uint64_t>(rounded);
@@ -148,7 +146,7 @@ std::string AmountInWords(double amount) {
                 appendGroupName(text, tens, kGroup[group].plural);
             }
         } else {
-            if (words.empty()) continue; // 000 in a higher group says nothing
+            if (words.empty()) continue;  // 000 in a higher group says nothing
             if (words == "unu") {
                 text = ' ';
                 text += kGroup[group].one;
@@ -163,4 +161,4 @@ std::string AmountInWords(double amount) {
     return result;
 }
 
-} // namespace documents
+}  // namespace documents

@@ -19,4 +19,4 @@ std::string TripletInWords(int hundreds, int tens, int units, int group);
 // negative amounts, NaN and amounts of 100 000 000 000 000 lei or more.
 std::string AmountInWords(double amount);
 
-} // namespace documents
+}  // namespace documents

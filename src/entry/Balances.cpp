@@ -17,10 +17,14 @@ struct NamedQuery {
 
 const NamedQuery QSICasa{"QSICasa", {"SELECT SUM(Sold_init_casa) as Suma", "FROM \"Contor.DB\""}};
 const NamedQuery QSIBanca{"QSIBanca", {"SELECT SUM(Sold_init_banca) as Suma ", "FROM \"Contor.DB\""}};
-const NamedQuery QVenituriCasa{"QVenituriCasa", {"SELECT SUM(Valoarea) as Suma ", "FROM \"Venituri.DB\" ", "WHERE", "(Cont = 'Casa')"}};
-const NamedQuery QVenituriBanca{"QVenituriBanca", {"SELECT SUM(Valoarea) as Suma ", "FROM \"Venituri.DB\" ", "WHERE", "(Cont = 'Banca')"}};
-const NamedQuery QCheltuieliCasa{"QCheltuieliCasa", {" SELECT SUM(Valoarea) as Suma ", "FROM \"Cheltuieli.DB\" ", " WHERE (Cont = 'Casa')"}};
-const NamedQuery QCheltuieliBanca{"QCheltuieliBanca", {" SELECT SUM(Valoarea) as Suma ", "FROM \"Cheltuieli.DB\" ", " WHERE (Cont = 'Banca')"}};
+const NamedQuery QVenituriCasa{"QVenituriCasa",
+                               {"SELECT SUM(Valoarea) as Suma ", "FROM \"Venituri.DB\" ", "WHERE", "(Cont = 'Casa')"}};
+const NamedQuery QVenituriBanca{
+    "QVenituriBanca", {"SELECT SUM(Valoarea) as Suma ", "FROM \"Venituri.DB\" ", "WHERE", "(Cont = 'Banca')"}};
+const NamedQuery QCheltuieliCasa{
+    "QCheltuieliCasa", {" SELECT SUM(Valoarea) as Suma ", "FROM \"Cheltuieli.DB\" ", " WHERE (Cont = 'Casa')"}};
+const NamedQuery QCheltuieliBanca{
+    "QCheltuieliBanca", {" SELECT SUM(Valoarea) as Suma ", "FROM \"Cheltuieli.DB\" ", " WHERE (Cont = 'Banca')"}};
 const NamedQuery QDepuneri{"QDepuneri", {"SELECT SUM(Suma) as Suma ", "FROM \"Depuneri.DB\" "}};
 const NamedQuery QRidicari{"QRidicari", {"SELECT SUM(Suma) as Suma ", "FROM \"Ridicari.DB\" "}};
 

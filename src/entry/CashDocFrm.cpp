@@ -21,8 +21,7 @@ TCashDocFrm::TCashDocFrm(QWidget* owner, const DocumentSpec& spec, const CashDoc
         return true;
     };
     connect(code, &ui::DBEdit::doubleClicked, this, [this] { chooseType(); });
-    connect(code, &TDocEdit::entered, this,
-            [this] { ui::StatusMessage(QString::fromUtf8(cash_.statusHint)); });
+    connect(code, &TDocEdit::entered, this, [this] { ui::StatusMessage(QString::fromUtf8(cash_.statusHint)); });
     connect(DBEditNormal2, &TDocEdit::exited, this, [this] { fillExplanation(); });
 }
 

@@ -12,14 +12,14 @@ namespace entry {
 using SelectType = bool (*)(QWidget* owner, short& code);
 
 struct CashDocSpec {
-    const char* codeField;           // "Cod_venit"
-    const char* nameField;           // "Den_venit"
-    const char* catalogTable;        // "Tip_venituri.DB"
-    const char* catalogExplanation;  // "Explicatie_venit"
-    bool explanationWithParishioner; // the explanation ends with a blank and Den_enorias
-    const char* codeWarning;         // "Codul de venit <"
-    const char* statusHint;          // shown on entering the code field
-    const char* focusAfterChoice;    // the control that gets the focus after a catalog choice
+    const char* codeField;            // "Cod_venit"
+    const char* nameField;            // "Den_venit"
+    const char* catalogTable;         // "Tip_venituri.DB"
+    const char* catalogExplanation;   // "Explicatie_venit"
+    bool explanationWithParishioner;  // the explanation ends with a blank and Den_enorias
+    const char* codeWarning;          // "Codul de venit <"
+    const char* statusHint;           // shown on entering the code field
+    const char* focusAfterChoice;     // the control that gets the focus after a catalog choice
     SelectType select;
 };
 

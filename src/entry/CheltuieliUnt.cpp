@@ -37,9 +37,7 @@ const CashDocSpec kCash{
 
 }  // namespace
 
-TCheltuieliFrm::TCheltuieliFrm(QWidget* owner) : TCashDocFrm(owner, kSpec, kCash) {
-    create();
-}
+TCheltuieliFrm::TCheltuieliFrm(QWidget* owner) : TCashDocFrm(owner, kSpec, kCash) { create(); }
 
 void TCheltuieliFrm::PrintBtnClick() {
     const data::Field& date = Docs["Data"];

@@ -17,15 +17,14 @@ namespace {
 
 constexpr ui::WindowSpec kWindow{.modeless = true, .minimizable = true};
 
-const QStringList kNavigatorHints = {
-    QStringLiteral("Primul document"),   QStringLiteral("Precedentul document"), QStringLiteral("Urmatorul document"),
-    QStringLiteral("Ultimul document"),  QStringLiteral("Document nou"),         QStringLiteral("Sterge document"),
-    QStringLiteral("Salveaza document"), QStringLiteral("Anuleaza modificarile"), QStringLiteral("Actualizeaza datele")};
+const QStringList kNavigatorHints = {QStringLiteral("Primul document"),    QStringLiteral("Precedentul document"),
+                                     QStringLiteral("Urmatorul document"), QStringLiteral("Ultimul document"),
+                                     QStringLiteral("Document nou"),       QStringLiteral("Sterge document"),
+                                     QStringLiteral("Salveaza document"),  QStringLiteral("Anuleaza modificarile"),
+                                     QStringLiteral("Actualizeaza datele")};
 
 // A balance label the window's layout has, or nullptr.
-QLabel* optionalLabel(QWidget* form, const char* name) {
-    return form->findChild<QLabel*>(QString::fromUtf8(name));
-}
+QLabel* optionalLabel(QWidget* form, const char* name) { return form->findChild<QLabel*>(QString::fromUtf8(name)); }
 
 }  // namespace
 
@@ -66,8 +65,9 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
     pos->setColor(palette().color(QPalette::Highlight));
 
     auto* nav = ui::child<ui::TDBNavigator>(this, "DocInNavigator");
-    nav->setVisibleButtons({ui::NavBtn::First, ui::NavBtn::Prior, ui::NavBtn::Next, ui::NavBtn::Last, ui::NavBtn::Insert, ui::NavBtn::Delete,
-                            ui::NavBtn::Post, ui::NavBtn::Cancel, ui::NavBtn::Refresh});
+    nav->setVisibleButtons({ui::NavBtn::First, ui::NavBtn::Prior, ui::NavBtn::Next, ui::NavBtn::Last,
+                            ui::NavBtn::Insert, ui::NavBtn::Delete, ui::NavBtn::Post, ui::NavBtn::Cancel,
+                            ui::NavBtn::Refresh});
     nav->setHints(kNavigatorHints);
     nav->confirmDelete = false;  // the table's delete rule asks
 

@@ -37,7 +37,7 @@ struct DocumentSpec {
     const char* incompleteText;  // a required field is blank
     const char* deleteText;      // delete confirmation
     std::vector<const char*> required;  // fields that must not be blank at save
-    ui::SetupForm form;          // the window's `.ui` layout
+    ui::SetupForm form;                 // the window's `.ui` layout
     bool showsCash = false, showsBank = false;
 };
 
@@ -101,18 +101,18 @@ protected:
     const DocumentSpec& spec() const { return spec_; }
 
     const DocumentSpec& spec_;
-    data::Table& Docs;         // the documents, open while the window is open
+    data::Table& Docs;  // the documents, open while the window is open
     data::DataSource& DSDocs;
-    data::Table& TTipDoc;      // document kinds, open while the window is open
+    data::Table& TTipDoc;  // document kinds, open while the window is open
     data::DataSource& DSTipDoc;
-    data::Query& QContor;      // the largest document number
-    data::Table& TParohia;     // opened around each working-year check
+    data::Query& QContor;   // the largest document number
+    data::Table& TParohia;  // opened around each working-year check
 
     // controls (names as in the layouts)
-    TDocEdit* DBEditNormal1;   // number
-    TDocEdit* DBEditNormal2;   // amount
-    QLabel* SoldCasaLbl;       // only in windows that show the cash balance
-    QLabel* SoldBancaLbl;      // only in windows that show the bank balance
+    TDocEdit* DBEditNormal1;  // number
+    TDocEdit* DBEditNormal2;  // amount
+    QLabel* SoldCasaLbl;      // only in windows that show the cash balance
+    QLabel* SoldBancaLbl;     // only in windows that show the bank balance
     QPushButton* PrintBtn;
 
 private:

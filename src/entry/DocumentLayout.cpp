@@ -5,9 +5,7 @@
 namespace entry {
 
 namespace {
-bool leavesWithinWindow(Qt::FocusReason r) {
-    return r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason;
-}
+bool leavesWithinWindow(Qt::FocusReason r) { return r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason; }
 }  // namespace
 
 void TDocEdit::focusInEvent(QFocusEvent* e) {

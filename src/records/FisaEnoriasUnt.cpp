@@ -88,8 +88,8 @@ TFisaEnoriasFrm::TFisaEnoriasFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     using ui::NavBtn;
     auto* nav = ui::child<ui::TDBNavigator>(this, "DBNavigator");
     nav->setVisibleButtons({NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert, NavBtn::Refresh});
-    nav->setHints({"Prima inregistrare", "Inregistrarea precedenta", "Inregistrarea urmatoare",
-                   "Ultima inregistrare", "Insereaza inregistrare", "Actualizeaza inregistrari"});
+    nav->setHints({"Prima inregistrare", "Inregistrarea precedenta", "Inregistrarea urmatoare", "Ultima inregistrare",
+                   "Insereaza inregistrare", "Actualizeaza inregistrari"});
 
     setUpGrid(ui::child<ui::TDBGridNormal>(this, "DBGridNormal1"),
               {{"Cod_enorias", {}}, {"Nume_prenume", {}}, {"Strada", {}}, {"Nr", {}}});

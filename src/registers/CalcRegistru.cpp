@@ -24,21 +24,25 @@ struct Statement {
 // Opening balances as receipts dated 1 January of the working year. The third
 // line is replaced before the statement runs: its date becomes the working
 // year's (kOpeningDate* around the ISO date).
-const Statement QInsSoldC{"QInsSoldC",
-                          {"INSERT INTO \"Registru.DB\"", "(Data, Nr_doc,Fel, Explicatii, IncasariC)",
-                           "SELECT '2007-01-01' as Data, 0 as Nr_act,'CHIT' as Fel, 'Sold in casa la inceputul anului' as "
-                           "Explicatie, Sold_init_casa",
-                           "FROM \"Contor.DB\""}};
-const Statement QInsSoldB{"QInsSoldB",
-                          {"INSERT INTO \"Registru.DB\"", "(Data, Nr_doc,Fel, Explicatii, IncasariB)",
-                           "SELECT '2007-01-01' as Data, 0 as Nr_act,'EXT' as Fel, 'Sold in cont la inceputul anului' as "
-                           "Explicatie, Sold_init_banca",
-                           "FROM \"Contor.DB\""}};
+const Statement QInsSoldC{
+    "QInsSoldC",
+    {"INSERT INTO \"Registru.DB\"", "(Data, Nr_doc,Fel, Explicatii, IncasariC)",
+     "SELECT '2007-01-01' as Data, 0 as Nr_act,'CHIT' as Fel, 'Sold in casa la inceputul anului' as "
+     "Explicatie, Sold_init_casa",
+     "FROM \"Contor.DB\""}};
+const Statement QInsSoldB{
+    "QInsSoldB",
+    {"INSERT INTO \"Registru.DB\"", "(Data, Nr_doc,Fel, Explicatii, IncasariB)",
+     "SELECT '2007-01-01' as Data, 0 as Nr_act,'EXT' as Fel, 'Sold in cont la inceputul anului' as "
+     "Explicatie, Sold_init_banca",
+     "FROM \"Contor.DB\""}};
 constexpr int kOpeningSelectLine = 2;
 const char* const kSoldCSelect[2] = {
-    "SELECT '", "' as Data, 0 as Nr_act,'CHIT' as Fel, 'Sold in casa la inceputul anului' as Explicatie, Sold_init_casa"};
+    "SELECT '",
+    "' as Data, 0 as Nr_act,'CHIT' as Fel, 'Sold in casa la inceputul anului' as Explicatie, Sold_init_casa"};
 const char* const kSoldBSelect[2] = {
-    "SELECT '", "' as Data, 0 as Nr_act,'EXT' as Fel, 'Sold in cont la inceputul anului' as Explicatie, Sold_init_banca"};
+    "SELECT '",
+    "' as Data, 0 as Nr_act,'EXT' as Fel, 'Sold in cont la inceputul anului' as Explicatie, Sold_init_banca"};
 
 // One row per movement, in this order, the documents of each table in the
 // order they were entered. Every stored document gives its own row: two
@@ -48,10 +52,12 @@ const char* const kSoldBSelect[2] = {
 const Statement kMovements[] = {
     {"QIncasariC",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariC)",
-      "SELECT Data, Nr_act,Fel, Explicatie, Valoarea FROM \"Venituri.DB\" NOT INDEXED", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act,Fel, Explicatie, Valoarea FROM \"Venituri.DB\" NOT INDEXED", "WHERE (Cont = 'Casa')",
+      "ORDER BY rowid"}},
     {"QIncasariB",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariB)",
-      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Venituri.DB\" NOT INDEXED", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Venituri.DB\" NOT INDEXED", "WHERE (Cont = 'Banca')",
+      "ORDER BY rowid"}},
     {"QRidicari",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc, Fel, Explicatii, RidicariC, RidicariB)",
       "SELECT Data, Nr_doc, Fel,'Retragere numerar' as Expl, Suma, Suma FROM \"Ridicari.DB\"", "ORDER BY rowid"}},
@@ -60,10 +66,12 @@ const Statement kMovements[] = {
       "SELECT Data, Nr_doc, Fel ,'Depunere numerar' as Expl, Suma, Suma FROM \"Depuneri.DB\"", "ORDER BY rowid"}},
     {"QPlatiC",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, PlatiC)",
-      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Cheltuieli.DB\" NOT INDEXED", "WHERE (Cont = 'Casa')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Cheltuieli.DB\" NOT INDEXED", "WHERE (Cont = 'Casa')",
+      "ORDER BY rowid"}},
     {"QPlatiB",
      {"INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, PlatiB)",
-      "SELECT Data, Nr_act, Fel,Explicatie, Valoarea FROM \"Cheltuieli.DB\" NOT INDEXED", "WHERE (Cont = 'Banca')", "ORDER BY rowid"}},
+      "SELECT Data, Nr_act, Fel,Explicatie, Valoarea FROM \"Cheltuieli.DB\" NOT INDEXED", "WHERE (Cont = 'Banca')",
+      "ORDER BY rowid"}},
 };
 
 // One pass over the table: every movement column without an amount becomes
@@ -73,20 +81,16 @@ const Statement kMovements[] = {
 // subtracted in the order written below.
 const Statement QSolduri{
     "QSolduri",
-    {"UPDATE \"Registru.DB\"",
-     "SET IncasariC = COALESCE(IncasariC, 0.0), PlatiC = COALESCE(PlatiC, 0.0),",
+    {"UPDATE \"Registru.DB\"", "SET IncasariC = COALESCE(IncasariC, 0.0), PlatiC = COALESCE(PlatiC, 0.0),",
      "  RidicariC = COALESCE(RidicariC, 0.0), DepuneriC = COALESCE(DepuneriC, 0.0),",
      "  IncasariB = COALESCE(IncasariB, 0.0), PlatiB = COALESCE(PlatiB, 0.0),",
      "  RidicariB = COALESCE(RidicariB, 0.0), DepuneriB = COALESCE(DepuneriB, 0.0),",
-     "  SoldC = S.SoldC, SoldB = S.SoldB, SoldT = S.SoldB + S.SoldC",
-     "FROM (SELECT rowid AS Rand,",
+     "  SoldC = S.SoldC, SoldB = S.SoldB, SoldT = S.SoldB + S.SoldC", "FROM (SELECT rowid AS Rand,",
      "  SUM(COALESCE(IncasariC, 0.0) + COALESCE(RidicariC, 0.0) - COALESCE(PlatiC, 0.0) - COALESCE(DepuneriC, 0.0))",
      "    OVER Ordine AS SoldC,",
      "  SUM(COALESCE(IncasariB, 0.0) + COALESCE(DepuneriB, 0.0) - COALESCE(PlatiB, 0.0) - COALESCE(RidicariB, 0.0))",
-     "    OVER Ordine AS SoldB",
-     "  FROM \"Registru.DB\"",
-     "  WINDOW Ordine AS (ORDER BY Data, Id ROWS UNBOUNDED PRECEDING)) AS S",
-     "WHERE (Registru.rowid = S.Rand)"}};
+     "    OVER Ordine AS SoldB", "  FROM \"Registru.DB\"",
+     "  WINDOW Ordine AS (ORDER BY Data, Id ROWS UNBOUNDED PRECEDING)) AS S", "WHERE (Registru.rowid = S.Rand)"}};
 
 const Statement QDelErrors{"QDelErrors", {"DELETE FROM \"Registru.DB\" WHERE (Data IS NULL)"}};
 
@@ -150,8 +154,9 @@ void copyTemplate(const std::string& dir) {
         std::string index = data::resolveTableFile(dir, "RegGol.PX");
         if (!index.empty()) data::CopyWholeFile(index, tableFile(dir, "Registru.PX"));
     } catch (const data::FileError&) {
-        throw RegistruError(RegistruError::Kind::TemplateCopy,
-                            "Nu pot crea fisierul :" + dir + "Registru. Inchideti fisierele aferente si repetati operatia!");
+        throw RegistruError(
+            RegistruError::Kind::TemplateCopy,
+            "Nu pot crea fisierul :" + dir + "Registru. Inchideti fisierele aferente si repetati operatia!");
     }
 }
 
@@ -181,15 +186,13 @@ void insertOpening(const Statement& s, const char* const select[2], const std::s
 // Names every table a rebuild reads or writes, so that the SQL session has
 // them all at hand before the transaction starts (it lets go of other tables
 // only outside a transaction).
-const Statement QTabele{"QTabele",
-                        {"SELECT 0 FROM \"Registru.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Depuneri.DB\" WHERE 0",
-                         "UNION ALL SELECT 0 FROM \"Ridicari.DB\" WHERE 0"}};
-const Statement QTabelePl{"QTabelePl",
-                          {"SELECT 0 FROM \"Registru.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0"}};
+const Statement QTabele{
+    "QTabele",
+    {"SELECT 0 FROM \"Registru.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0",
+     "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0",
+     "UNION ALL SELECT 0 FROM \"Depuneri.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Ridicari.DB\" WHERE 0"}};
+const Statement QTabelePl{
+    "QTabelePl", {"SELECT 0 FROM \"Registru.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0"}};
 
 // The statements of one rebuild run in one transaction of the engine's SQL
 // session: the work table is rebuilt whole or, on an error, left empty.

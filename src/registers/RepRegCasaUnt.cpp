@@ -115,8 +115,8 @@ TRepRegCasaFrm::TRepRegCasaFrm(QWidget* owner, const data::Date& start, const da
     // the work table in its natural order (ascending dates, the rows of a day
     // in the order they were made), read in one statement
     TRegistru.queryName = "TRegistru";
-    TRegistru.setSql(std::string("SELECT Data, Nr_doc, Fel, Explicatii, ") + c[0] + ", " + c[1] + ", " + c[2] + ", " + c[3] +
-                     ", " + account.balance + "\nFROM \"Registru.DB\" ORDER BY Data, Id");
+    TRegistru.setSql(std::string("SELECT Data, Nr_doc, Fel, Explicatii, ") + c[0] + ", " + c[1] + ", " + c[2] + ", " +
+                     c[3] + ", " + account.balance + "\nFROM \"Registru.DB\" ORDER BY Data, Id");
     for (const char* f : {c[0], c[1], c[2], c[3], account.balance}) TRegistru.setup(f).displayFormat = "#,##0.00";
     TParohia.setTableName("Parohia.DB");
     Rep.setDataSet(&TRegistru, QStringLiteral("TRegistru"));

@@ -16,18 +16,19 @@ namespace registers {
 
 // What tells the two registers apart.
 struct RegisterAccount {
-    const char* title;        // "REGISTRU DE CASA"
-    const char* columns[4];   // Incasari, Ridicari, Plati, Depuneri of the account
-    const char* balance;      // SoldC / SoldB
-    const char* filter;       // QFilterReg: rows after :Stop and rows without a movement of the account
-    bool wrapUnitLines;       // unit lines 76.5 mm wide and wrapped, or as wide as their text
+    const char* title;       // "REGISTRU DE CASA"
+    const char* columns[4];  // Incasari, Ridicari, Plati, Depuneri of the account
+    const char* balance;     // SoldC / SoldB
+    const char* filter;      // QFilterReg: rows after :Stop and rows without a movement of the account
+    bool wrapUnitLines;      // unit lines 76.5 mm wide and wrapped, or as wide as their text
 };
 extern const RegisterAccount kCasa, kBanca;
 
 // The report window of one run, caption "Raport registru".
 class TRepRegCasaFrm : public reports::TReportForm {
 public:
-    TRepRegCasaFrm(QWidget* owner, const data::Date& start, const data::Date& stop, const RegisterAccount& account = kCasa);
+    TRepRegCasaFrm(QWidget* owner, const data::Date& start, const data::Date& stop,
+                   const RegisterAccount& account = kCasa);
     ~TRepRegCasaFrm() override;
 
     static const QString caption;
@@ -44,8 +45,8 @@ private:
     data::Query TRegistru;  // the work table in its natural order
     data::Table TParohia;
     data::Date start_, stop_;
-    int counter_ = 1;         // the number of the next printed row
-    double previous_ = 0;     // the balance of the row the cursor left last
+    int counter_ = 1;      // the number of the next printed row
+    double previous_ = 0;  // the balance of the row the cursor left last
 };
 
 class TRepRegBancaFrm : public TRepRegCasaFrm {

@@ -89,11 +89,10 @@ TRepRegPartiziFrm::TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const cha
     TParohia.setTableName("Parohia.DB");
     Rep.setDataSet(&Q, QStringLiteral("Q"));
     Rep.addDataSet(QStringLiteral("TParohia"), &TParohia);
-    Rep.loadLayout(QString::fromUtf8(kLayout).arg(QString::fromUtf8(kind.title), QString::fromUtf8(kind.typeCaption),
-                                                  QString::fromUtf8(kind.typeNameItem),
-                                                  QString::fromUtf8(kind.underlineLeft),
-                                                  QString::fromUtf8(kind.explanationCaption),
-                                                  QString::fromUtf8(kind.number), QString::fromUtf8(kind.explanation)));
+    Rep.loadLayout(QString::fromUtf8(kLayout).arg(
+        QString::fromUtf8(kind.title), QString::fromUtf8(kind.typeCaption), QString::fromUtf8(kind.typeNameItem),
+        QString::fromUtf8(kind.underlineLeft), QString::fromUtf8(kind.explanationCaption),
+        QString::fromUtf8(kind.number), QString::fromUtf8(kind.explanation)));
     // the total starts again at every generation, from the first row's amount
     Rep.beforePrint = [this](reports::Report&, bool&) {
         Q.first();
@@ -125,13 +124,14 @@ void TRepRegPartiziFrm::closeData() {
 const QString TRepRegVenFrm::caption = QStringLiteral("Registru partizi venituri");
 
 TRepRegVenFrm::TRepRegVenFrm(QWidget* owner, int cod)
-    : TRepRegPartiziFrm(owner,
-                        {"Registru partizi venituri", "Natura venitului",
-                         "field QRDBText10 44.5 31.8 144.2 4.5 Q.Den_venit align=center size=10 bold", "44.5",
-                         "label QRLabel8 61.4 7.0 90.2 4 \"EXPLICATIA VENITURILOR\" align=center\n"
-                         "  label QRLabel18 61.4 11.5 90.2 4 \"(contributie,donatii,disc, lumanari, etc.)\" align=center",
-                         "Nr_act", "Explicatie"},
-                        QIncasari),
+    : TRepRegPartiziFrm(
+          owner,
+          {"Registru partizi venituri", "Natura venitului",
+           "field QRDBText10 44.5 31.8 144.2 4.5 Q.Den_venit align=center size=10 bold", "44.5",
+           "label QRLabel8 61.4 7.0 90.2 4 \"EXPLICATIA VENITURILOR\" align=center\n"
+           "  label QRLabel18 61.4 11.5 90.2 4 \"(contributie,donatii,disc, lumanari, etc.)\" align=center",
+           "Nr_act", "Explicatie"},
+          QIncasari),
       cod_(cod) {}
 
 void TRepRegVenFrm::openData() {
@@ -144,12 +144,12 @@ void TRepRegVenFrm::openData() {
 const QString TRepRegCheltFrm::caption = QStringLiteral("Raport registru partizi cheltuieli");
 
 TRepRegCheltFrm::TRepRegCheltFrm(QWidget* owner, int cod)
-    : TRepRegPartiziFrm(owner,
-                        {"Registru partizi cheltuieli", "Natura cheltuielii",
-                         "label QRLabel13 46.6 31.8 144.2 4.5 \"\" align=center size=10 bold", "46.6",
-                         "label QRLabel8 61.4 8.6 90.2 4 \"EXPLICATIA CHELTUIELILOR\" align=center", "Nr_doc",
-                         "Explicatii"},
-                        QPlati),
+    : TRepRegPartiziFrm(
+          owner,
+          {"Registru partizi cheltuieli", "Natura cheltuielii",
+           "label QRLabel13 46.6 31.8 144.2 4.5 \"\" align=center size=10 bold", "46.6",
+           "label QRLabel8 61.4 8.6 90.2 4 \"EXPLICATIA CHELTUIELILOR\" align=center", "Nr_doc", "Explicatii"},
+          QPlati),
       cod_(cod) {
     // the name of the chosen type, looked up in its catalog
     Rep.item(QStringLiteral("QRLabel13")).onPrint = [this](reports::Item&, QString& text) {

@@ -19,13 +19,13 @@ public:
 
 protected:
     struct Kind {
-        const char* title;        // "Registru partizi venituri"
-        const char* typeCaption;  // "Natura venitului"
-        const char* typeNameItem; // the layout line printing the type's name
+        const char* title;         // "Registru partizi venituri"
+        const char* typeCaption;   // "Natura venitului"
+        const char* typeNameItem;  // the layout line printing the type's name
         const char* underlineLeft;
         const char* explanationCaption;  // the layout lines of column 3's caption
-        const char* number;       // Nr_act / Nr_doc
-        const char* explanation;  // Explicatie / Explicatii
+        const char* number;              // Nr_act / Nr_doc
+        const char* explanation;         // Explicatie / Explicatii
     };
     TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const char* sql);
     void openRows();

@@ -141,7 +141,9 @@ TRepRegFrm::TRepRegFrm(QWidget* owner) : reports::TReportForm(owner) {
         {"QRLabel38", "SoldCDBTxt"}, {"QRLabel39", "SoldBDBTxt"}, {"QRLabel40", "SoldTDBTxt"}};
     for (const auto& [label, balance] : toCarry) {
         reports::Item* last = &Rep.item(QString::fromLatin1(balance));
-        Rep.item(QString::fromLatin1(label)).onPrint = [last](reports::Item&, QString& text) { text = last->lastPrinted(); };
+        Rep.item(QString::fromLatin1(label)).onPrint = [last](reports::Item&, QString& text) {
+            text = last->lastPrinted();
+        };
     }
     // The last page's footer holds the year's totals.
     Rep.item(QStringLiteral("QRLabel12")).onPrint = [this](reports::Item&, QString& text) {

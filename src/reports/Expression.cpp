@@ -70,17 +70,23 @@ private:
     std::unique_ptr<Node> sum() {
         auto n = product();
         for (;;) {
-            if (take(QLatin1Char('+'))) n = make(Kind::Add, std::move(n), product());
-            else if (take(QLatin1Char('-'))) n = make(Kind::Sub, std::move(n), product());
-            else return n;
+            if (take(QLatin1Char('+')))
+                n = make(Kind::Add, std::move(n), product());
+            else if (take(QLatin1Char('-')))
+                n = make(Kind::Sub, std::move(n), product());
+            else
+                return n;
         }
     }
     std::unique_ptr<Node> product() {
         auto n = unary();
         for (;;) {
-            if (take(QLatin1Char('*'))) n = make(Kind::Mul, std::move(n), unary());
-            else if (take(QLatin1Char('/'))) n = make(Kind::Div, std::move(n), unary());
-            else return n;
+            if (take(QLatin1Char('*')))
+                n = make(Kind::Mul, std::move(n), unary());
+            else if (take(QLatin1Char('/')))
+                n = make(Kind::Div, std::move(n), unary());
+            else
+                return n;
         }
     }
     std::unique_ptr<Node> unary() {
@@ -147,12 +153,18 @@ private:
         skip();
         if (p_ < s_.size() && s_[p_] == QLatin1Char('(')) {
             Kind k;
-            if (upper == QLatin1String("SUM")) k = Kind::Sum;
-            else if (upper == QLatin1String("COUNT")) k = Kind::Count;
-            else if (upper == QLatin1String("MIN")) k = Kind::Min;
-            else if (upper == QLatin1String("MAX")) k = Kind::Max;
-            else if (upper == QLatin1String("AVERAGE") || upper == QLatin1String("AVG")) k = Kind::Avg;
-            else fail("unknown function");
+            if (upper == QLatin1String("SUM"))
+                k = Kind::Sum;
+            else if (upper == QLatin1String("COUNT"))
+                k = Kind::Count;
+            else if (upper == QLatin1String("MIN"))
+                k = Kind::Min;
+            else if (upper == QLatin1String("MAX"))
+                k = Kind::Max;
+            else if (upper == QLatin1String("AVERAGE") || upper == QLatin1String("AVG"))
+                k = Kind::Avg;
+            else
+                fail("unknown function");
             ++p_;
             auto n = make(k);
             if (!take(QLatin1Char(')'))) {

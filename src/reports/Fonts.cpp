@@ -84,7 +84,8 @@ double ascentMm(const FontSpec& spec) { return entryFor(spec).ascentMm; }
 QStringList wrapText(const FontSpec& spec, const QString& text, double widthMm) {
     QStringList out;
     const double limit = widthMm + 1e-6;
-    const QStringList paragraphs = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
+    const QStringList paragraphs =
+        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
     for (const QString& para : paragraphs) {
         const QStringList words = para.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (words.isEmpty()) {

@@ -9,7 +9,7 @@ namespace reports {
 namespace {
 
 struct Token {
-    QString key;    // empty for positional tokens and flags
+    QString key;  // empty for positional tokens and flags
     QString value;
 };
 
@@ -75,9 +75,9 @@ private:
 
 struct Line {
     LineParser* parser;
-    std::vector<QString> args;            // positional values
-    std::vector<QString> flags;           // bare words after the positional ones
-    std::map<QString, QString> options;   // key=value
+    std::vector<QString> args;           // positional values
+    std::vector<QString> flags;          // bare words after the positional ones
+    std::map<QString, QString> options;  // key=value
     std::map<QString, bool> used;
 
     double number(const QString& s) const {
@@ -101,9 +101,7 @@ struct Line {
         used[it->first] = true;
         return it->second;
     }
-    double numberOption(const char* key, double def) {
-        return has(key) ? number(option(key)) : def;
-    }
+    double numberOption(const char* key, double def) { return has(key) ? number(option(key)) : def; }
     bool yesNo(const char* key, bool def) {
         if (!has(key)) return def;
         const QString v = option(key).toLower();
@@ -132,11 +130,16 @@ Frame parseFrame(Line& l, const QString& spec, double width) {
     if (s == QLatin1String("all")) return Frame::all(width);
     if (s == QLatin1String("none") || s.isEmpty()) return f;
     for (const QString& part : s.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        if (part == QLatin1String("top")) f.top = true;
-        else if (part == QLatin1String("bottom")) f.bottom = true;
-        else if (part == QLatin1String("left")) f.left = true;
-        else if (part == QLatin1String("right")) f.right = true;
-        else l.parser->fail(QStringLiteral("bad frame side %1").arg(part));
+        if (part == QLatin1String("top"))
+            f.top = true;
+        else if (part == QLatin1String("bottom"))
+            f.bottom = true;
+        else if (part == QLatin1String("left"))
+            f.left = true;
+        else if (part == QLatin1String("right"))
+            f.right = true;
+        else
+            l.parser->fail(QStringLiteral("bad frame side %1").arg(part));
     }
     return f;
 }
@@ -156,10 +159,14 @@ void applyTextOptions(Line& l, Item& it, const FontSpec& base) {
     if (ownFont) it.font = f;
     if (l.has("align")) {
         const QString a = l.option("align").toLower();
-        if (a == QLatin1String("left")) it.alignment = HAlign::Left;
-        else if (a == QLatin1String("center") || a == QLatin1String("centre")) it.alignment = HAlign::Center;
-        else if (a == QLatin1String("right")) it.alignment = HAlign::Right;
-        else l.parser->fail(QStringLiteral("bad alignment %1").arg(a));
+        if (a == QLatin1String("left"))
+            it.alignment = HAlign::Left;
+        else if (a == QLatin1String("center") || a == QLatin1String("centre"))
+            it.alignment = HAlign::Center;
+        else if (a == QLatin1String("right"))
+            it.alignment = HAlign::Right;
+        else
+            l.parser->fail(QStringLiteral("bad alignment %1").arg(a));
     }
     it.wordWrap = l.flag("wrap");
     it.autoStretch = l.flag("stretch");
@@ -180,22 +187,27 @@ void applyTextOptions(Line& l, Item& it, const FontSpec& base) {
 }
 
 BandType bandType(Line& l, const QString& s) {
-    static const std::map<QString, BandType> types{
-        {QStringLiteral("title"), BandType::Title},         {QStringLiteral("pageheader"), BandType::PageHeader},
-        {QStringLiteral("columnheader"), BandType::ColumnHeader}, {QStringLiteral("groupheader"), BandType::GroupHeader},
-        {QStringLiteral("detail"), BandType::Detail},       {QStringLiteral("groupfooter"), BandType::GroupFooter},
-        {QStringLiteral("summary"), BandType::Summary},     {QStringLiteral("pagefooter"), BandType::PageFooter},
-        {QStringLiteral("child"), BandType::Child}};
+    static const std::map<QString, BandType> types{{QStringLiteral("title"), BandType::Title},
+                                                   {QStringLiteral("pageheader"), BandType::PageHeader},
+                                                   {QStringLiteral("columnheader"), BandType::ColumnHeader},
+                                                   {QStringLiteral("groupheader"), BandType::GroupHeader},
+                                                   {QStringLiteral("detail"), BandType::Detail},
+                                                   {QStringLiteral("groupfooter"), BandType::GroupFooter},
+                                                   {QStringLiteral("summary"), BandType::Summary},
+                                                   {QStringLiteral("pagefooter"), BandType::PageFooter},
+                                                   {QStringLiteral("child"), BandType::Child}};
     auto it = types.find(s.toLower());
     if (it == types.end()) l.parser->fail(QStringLiteral("unknown band type %1").arg(s));
     return it->second;
 }
 
 SysDataKind sysKind(Line& l, const QString& s) {
-    static const std::map<QString, SysDataKind> kinds{
-        {QStringLiteral("date"), SysDataKind::Date},           {QStringLiteral("time"), SysDataKind::Time},
-        {QStringLiteral("datetime"), SysDataKind::DateTime},   {QStringLiteral("pagenumber"), SysDataKind::PageNumber},
-        {QStringLiteral("detailno"), SysDataKind::DetailNumber}, {QStringLiteral("title"), SysDataKind::ReportTitle}};
+    static const std::map<QString, SysDataKind> kinds{{QStringLiteral("date"), SysDataKind::Date},
+                                                      {QStringLiteral("time"), SysDataKind::Time},
+                                                      {QStringLiteral("datetime"), SysDataKind::DateTime},
+                                                      {QStringLiteral("pagenumber"), SysDataKind::PageNumber},
+                                                      {QStringLiteral("detailno"), SysDataKind::DetailNumber},
+                                                      {QStringLiteral("title"), SysDataKind::ReportTitle}};
     auto it = kinds.find(s.toLower());
     if (it == kinds.end()) l.parser->fail(QStringLiteral("unknown system data %1").arg(s));
     return it->second;
@@ -225,15 +237,21 @@ void loadLayout(Report& report, const QString& text) {
         if (!toks.front().key.isEmpty()) parser.fail(QStringLiteral("keyword expected"));
 
         size_t positional = 0;
-        if (keyword == QLatin1String("report")) positional = 0;
-        else if (keyword == QLatin1String("band")) positional = 3;
-        else if (keyword == QLatin1String("label") || keyword == QLatin1String("field") || keyword == QLatin1String("expr") ||
-                 keyword == QLatin1String("sysdata"))
+        if (keyword == QLatin1String("report"))
+            positional = 0;
+        else if (keyword == QLatin1String("band"))
+            positional = 3;
+        else if (keyword == QLatin1String("label") || keyword == QLatin1String("field") ||
+                 keyword == QLatin1String("expr") || keyword == QLatin1String("sysdata"))
             positional = 6;
-        else if (keyword == QLatin1String("hline") || keyword == QLatin1String("vline")) positional = 3;
-        else if (keyword == QLatin1String("rect")) positional = 4;
-        else if (keyword == QLatin1String("vlines")) positional = 1000;
-        else parser.fail(QStringLiteral("unknown keyword %1").arg(toks.front().value));
+        else if (keyword == QLatin1String("hline") || keyword == QLatin1String("vline"))
+            positional = 3;
+        else if (keyword == QLatin1String("rect"))
+            positional = 4;
+        else if (keyword == QLatin1String("vlines"))
+            positional = 1000;
+        else
+            parser.fail(QStringLiteral("unknown keyword %1").arg(toks.front().value));
 
         Line l{&parser, {}, {}, {}, {}};
         for (size_t i = 1; i < toks.size(); ++i) {
@@ -243,11 +261,15 @@ void loadLayout(Report& report, const QString& text) {
             }
             bool isNumber = false;
             toks[i].value.toDouble(&isNumber);
-            if (l.args.size() < positional && (keyword != QLatin1String("vlines") || isNumber)) l.args.push_back(toks[i].value);
-            else l.flags.push_back(toks[i].value);
+            if (l.args.size() < positional && (keyword != QLatin1String("vlines") || isNumber))
+                l.args.push_back(toks[i].value);
+            else
+                l.flags.push_back(toks[i].value);
         }
         if (keyword == QLatin1String("vlines") ? l.args.size() < 3 : l.args.size() < positional)
-            parser.fail(QStringLiteral("%1 needs %2 values").arg(keyword).arg(keyword == QLatin1String("vlines") ? 3 : positional));
+            parser.fail(QStringLiteral("%1 needs %2 values")
+                            .arg(keyword)
+                            .arg(keyword == QLatin1String("vlines") ? 3 : positional));
 
         if (keyword == QLatin1String("report")) {
             if (l.has("title")) report.title = l.option("title");
@@ -255,9 +277,12 @@ void loadLayout(Report& report, const QString& text) {
             if (l.has("paper")) report.paperSize = static_cast<int>(l.number(l.option("paper")));
             if (l.has("orientation")) {
                 const QString o = l.option("orientation").toLower();
-                if (o == QLatin1String("portrait")) report.orientation = Orientation::Portrait;
-                else if (o == QLatin1String("landscape")) report.orientation = Orientation::Landscape;
-                else parser.fail(QStringLiteral("bad orientation %1").arg(o));
+                if (o == QLatin1String("portrait"))
+                    report.orientation = Orientation::Portrait;
+                else if (o == QLatin1String("landscape"))
+                    report.orientation = Orientation::Landscape;
+                else
+                    parser.fail(QStringLiteral("bad orientation %1").arg(o));
             }
             if (l.has("margins")) {
                 const QStringList m = l.option("margins").split(QLatin1Char(','));
@@ -296,7 +321,8 @@ void loadLayout(Report& report, const QString& text) {
             l.checkAllUsed();
             continue;
         }
-        if (keyword == QLatin1String("hline") || keyword == QLatin1String("vline") || keyword == QLatin1String("rect")) {
+        if (keyword == QLatin1String("hline") || keyword == QLatin1String("vline") ||
+            keyword == QLatin1String("rect")) {
             const double pen = l.numberOption("pen", 0.2);
             const QString name = l.option("name");
             Item* it;
@@ -305,7 +331,8 @@ void loadLayout(Report& report, const QString& text) {
             else if (keyword == QLatin1String("vline"))
                 it = &band->addVLine(l.number(l.args[0]), l.number(l.args[1]), l.number(l.args[2]), pen, name);
             else
-                it = &band->addRect(l.number(l.args[0]), l.number(l.args[1]), l.number(l.args[2]), l.number(l.args[3]), pen, name);
+                it = &band->addRect(l.number(l.args[0]), l.number(l.args[1]), l.number(l.args[2]), l.number(l.args[3]),
+                                    pen, name);
             if (l.has("fill")) it->fillColor = l.color("fill");
             if (l.has("textcolor")) it->textColor = l.color("textcolor");
             l.checkAllUsed();
@@ -315,10 +342,14 @@ void loadLayout(Report& report, const QString& text) {
         if (report.findItem(name)) parser.fail(QStringLiteral("item %1 declared twice").arg(name));
         const double x = l.number(l.args[1]), y = l.number(l.args[2]), w = l.number(l.args[3]), h = l.number(l.args[4]);
         Item* it;
-        if (keyword == QLatin1String("label")) it = &band->addLabel(name, x, y, w, h, l.args[5]);
-        else if (keyword == QLatin1String("field")) it = &band->addField(name, x, y, w, h, l.args[5]);
-        else if (keyword == QLatin1String("expr")) it = &band->addExpression(name, x, y, w, h, l.args[5]);
-        else it = &band->addSysData(name, x, y, w, h, sysKind(l, l.args[5]));
+        if (keyword == QLatin1String("label"))
+            it = &band->addLabel(name, x, y, w, h, l.args[5]);
+        else if (keyword == QLatin1String("field"))
+            it = &band->addField(name, x, y, w, h, l.args[5]);
+        else if (keyword == QLatin1String("expr"))
+            it = &band->addExpression(name, x, y, w, h, l.args[5]);
+        else
+            it = &band->addSysData(name, x, y, w, h, sysKind(l, l.args[5]));
         applyTextOptions(l, *it, report.font);
         l.checkAllUsed();
     }

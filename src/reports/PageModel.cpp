@@ -212,9 +212,9 @@ std::vector<TextFragment> textFragments(const Page& page) {
             double w = textWidthMm(e.font, lines[i]);
             if (e.clip) w = std::min(w, e.box.width());
             f.width = w;
-            f.left = e.align == HAlign::Left     ? e.box.left()
-                     : e.align == HAlign::Right  ? e.box.right() - w
-                                                 : e.box.left() + (e.box.width() - w) / 2;
+            f.left = e.align == HAlign::Left    ? e.box.left()
+                     : e.align == HAlign::Right ? e.box.right() - w
+                                                : e.box.left() + (e.box.width() - w) / 2;
             f.top = top;
             f.height = ls;
             f.boxLeft = e.box.left();

@@ -35,11 +35,11 @@ struct PageElement {
     FontSpec font;
     HAlign align = HAlign::Left;
     bool wordWrap = false;
-    bool clip = true;              // text never leaves its box
-    QColor color = Qt::black;      // text or pen
-    QColor background;             // invalid: transparent (texts), not filled (rectangles)
-    double penWidth = 0.2;         // mm, lines and rectangles
-    QString name;                  // the report item that produced it
+    bool clip = true;          // text never leaves its box
+    QColor color = Qt::black;  // text or pen
+    QColor background;         // invalid: transparent (texts), not filled (rectangles)
+    double penWidth = 0.2;     // mm, lines and rectangles
+    QString name;              // the report item that produced it
 
     bool operator==(const PageElement&) const = default;
 };
@@ -52,7 +52,7 @@ struct BandPlacement {
 };
 
 struct Page {
-    double width = 210, height = 297;  // mm
+    double width = 210, height = 297;   // mm
     std::vector<PageElement> elements;  // in drawing order
     std::vector<BandPlacement> bands;
 
@@ -88,7 +88,7 @@ struct PreparedReport {
 // One line of text as drawn: used by the plain-text, CSV and HTML exports.
 struct TextFragment {
     double left = 0, top = 0, width = 0, height = 0;  // the line's own box, mm
-    double boxLeft = 0, boxWidth = 0;                  // the item's box, mm
+    double boxLeft = 0, boxWidth = 0;                 // the item's box, mm
     QString text;
     HAlign align = HAlign::Left;
     const PageElement* element = nullptr;

@@ -59,7 +59,8 @@ protected:
 
 namespace {
 
-QToolButton* makeButton(QWidget* parent, const QString& hint, const QString& text, QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
+QToolButton* makeButton(QWidget* parent, const QString& hint, const QString& text,
+                        QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
     auto* b = new QToolButton(parent);
     b->setToolTip(hint);
     b->setStatusTip(hint);
@@ -93,7 +94,8 @@ TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : QDialog(parent)
     };
     add(makeButton(this, QStringLiteral("Ajusteaza sa încapa"), QStringLiteral("Pag")), &TQRPreview::zoomToFit);
     add(makeButton(this, QStringLiteral("Zoom 100%"), QStringLiteral("100%")), &TQRPreview::zoom100);
-    add(makeButton(this, QStringLiteral("Ajusteaza sa încapa pe latime"), QStringLiteral("Lat")), &TQRPreview::zoomToWidth);
+    add(makeButton(this, QStringLiteral("Ajusteaza sa încapa pe latime"), QStringLiteral("Lat")),
+        &TQRPreview::zoomToWidth);
     zoomSpin_ = new QSpinBox(this);
     zoomSpin_->setRange(10, 500);
     zoomSpin_->setSingleStep(10);
@@ -104,10 +106,14 @@ TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : QDialog(parent)
         if (!updating_) setZoomPercent(v);
     });
     bl->addSpacing(8);
-    add(makeButton(this, QStringLiteral("Prima pagina"), QStringLiteral("|<"), QStyle::SP_MediaSkipBackward), &TQRPreview::firstPage);
-    add(makeButton(this, QStringLiteral("Pagina anterioara"), QStringLiteral("<"), QStyle::SP_MediaSeekBackward), &TQRPreview::priorPage);
-    add(makeButton(this, QStringLiteral("Pagina urmatoare"), QStringLiteral(">"), QStyle::SP_MediaSeekForward), &TQRPreview::nextPage);
-    add(makeButton(this, QStringLiteral("Ultima pagina"), QStringLiteral(">|"), QStyle::SP_MediaSkipForward), &TQRPreview::lastPage);
+    add(makeButton(this, QStringLiteral("Prima pagina"), QStringLiteral("|<"), QStyle::SP_MediaSkipBackward),
+        &TQRPreview::firstPage);
+    add(makeButton(this, QStringLiteral("Pagina anterioara"), QStringLiteral("<"), QStyle::SP_MediaSeekBackward),
+        &TQRPreview::priorPage);
+    add(makeButton(this, QStringLiteral("Pagina urmatoare"), QStringLiteral(">"), QStyle::SP_MediaSeekForward),
+        &TQRPreview::nextPage);
+    add(makeButton(this, QStringLiteral("Ultima pagina"), QStringLiteral(">|"), QStyle::SP_MediaSkipForward),
+        &TQRPreview::lastPage);
     pageSpin_ = new QSpinBox(this);
     pageSpin_->setToolTip(QStringLiteral("Pagina no."));
     pageSpin_->setRange(0, 0);
@@ -116,9 +122,11 @@ TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : QDialog(parent)
         if (!updating_) showPage(v);
     });
     bl->addSpacing(8);
-    add(makeButton(this, QStringLiteral("Configurare imprimanta"), QStringLiteral("Imprimanta"), QStyle::SP_FileDialogDetailedView),
+    add(makeButton(this, QStringLiteral("Configurare imprimanta"), QStringLiteral("Imprimanta"),
+                   QStyle::SP_FileDialogDetailedView),
         &TQRPreview::printerSetup);
-    add(makeButton(this, QStringLiteral("Listeaza la imprimanta"), QStringLiteral("Listeaza")), &TQRPreview::printReport);
+    add(makeButton(this, QStringLiteral("Listeaza la imprimanta"), QStringLiteral("Listeaza")),
+        &TQRPreview::printReport);
     add(makeButton(this, QStringLiteral("Salveaza raportul"), QStringLiteral("Salveaza"), QStyle::SP_DialogSaveButton),
         &TQRPreview::saveReport);
     add(makeButton(this, QStringLiteral("Incarca un raport"), QStringLiteral("Incarca"), QStyle::SP_DialogOpenButton),
@@ -227,7 +235,8 @@ void TQRPreview::refresh() {
     view_->page = page_ > 0 ? &report_.pages[static_cast<size_t>(page_ - 1)] : nullptr;
     view_->pxPerMm = pixelsPerMm(zoom_);
     view_->updateSize();
-    status_->setText(n > 0 ? QStringLiteral("  Pagina %1 din %2").arg(page_).arg(n) : QStringLiteral("  Raportul nu are pagini"));
+    status_->setText(n > 0 ? QStringLiteral("  Pagina %1 din %2").arg(page_).arg(n)
+                           : QStringLiteral("  Raportul nu are pagini"));
     if (QToolButton* b = button(QStringLiteral("Prima pagina"))) b->setEnabled(page_ > 1);
     if (QToolButton* b = button(QStringLiteral("Pagina anterioara"))) b->setEnabled(page_ > 1);
     if (QToolButton* b = button(QStringLiteral("Pagina urmatoare"))) b->setEnabled(page_ < n);
@@ -264,8 +273,9 @@ void TQRPreview::printReport() { printPrepared(report_, copies_, firstPage_, las
 bool TQRPreview::saveTo(const QString& path) {
     QString error;
     if (!writeReportFile(report_, path, &error)) {
-        ui::Messages::error(QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!").arg(path),
-                            this);
+        ui::Messages::error(
+            QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!").arg(path),
+            this);
         return false;
     }
     return true;
@@ -294,15 +304,21 @@ void TQRPreview::saveReport() {
     const QString csv = QStringLiteral("Valori separate prin virgula (*.csv)");
     const QString html = QStringLiteral("Pagina HTML (*.html)");
     QString filter = saved;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"), QDir::homePath(),
-                                                QStringList{saved, pdf, txt, csv, html}.join(QStringLiteral(";;")), &filter);
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"), QDir::homePath(),
+                                     QStringList{saved, pdf, txt, csv, html}.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) {
-        if (filter == pdf) path += QStringLiteral(".pdf");
-        else if (filter == txt) path += QStringLiteral(".txt");
-        else if (filter == csv) path += QStringLiteral(".csv");
-        else if (filter == html) path += QStringLiteral(".html");
-        else path += QStringLiteral(".qrp");
+        if (filter == pdf)
+            path += QStringLiteral(".pdf");
+        else if (filter == txt)
+            path += QStringLiteral(".txt");
+        else if (filter == csv)
+            path += QStringLiteral(".csv");
+        else if (filter == html)
+            path += QStringLiteral(".html");
+        else
+            path += QStringLiteral(".qrp");
     }
     saveTo(path);
 }

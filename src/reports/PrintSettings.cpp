@@ -53,8 +53,10 @@ int roundHalfEven(double v) {
     const double f = std::floor(v);
     const double diff = v - f;
     long long r = static_cast<long long>(f);
-    if (diff > 0.5) ++r;
-    else if (diff == 0.5 && (r % 2 != 0)) ++r;
+    if (diff > 0.5)
+        ++r;
+    else if (diff == 0.5 && (r % 2 != 0))
+        ++r;
     return static_cast<int>(r);
 }
 

@@ -32,9 +32,7 @@ double unitToMm(QPageLayout::Unit u) {
     return 1.0;
 }
 
-QString noPrinterName() {
-    return QStringLiteral("Nicio imprimanta instalata: listarea se salveaza in fisier PDF");
-}
+QString noPrinterName() { return QStringLiteral("Nicio imprimanta instalata: listarea se salveaza in fisier PDF"); }
 
 class SystemPrinter : public PrinterDevice {
 public:
@@ -59,7 +57,7 @@ public:
 
     Orientation orientation() const override {
         return printer_->pageLayout().orientation() == QPageLayout::Landscape ? Orientation::Landscape
-                                                                               : Orientation::Portrait;
+                                                                              : Orientation::Portrait;
     }
     void setOrientation(Orientation o) override {
         printer_->setPageOrientation(o == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -91,9 +89,10 @@ public:
 
     bool setupDialog(QWidget* parent) override {
         if (pdf_) {
-            ui::Messages::information(QStringLiteral("Nu este instalata nicio imprimanta.\n"
-                                                     "Rapoartele se salveaza ca fisiere PDF; puteti alege hartia si orientarea."),
-                                      parent);
+            ui::Messages::information(
+                QStringLiteral("Nu este instalata nicio imprimanta.\n"
+                               "Rapoartele se salveaza ca fisiere PDF; puteti alege hartia si orientarea."),
+                parent);
             QPageSetupDialog dlg(printer_.get(), parent);
             return dlg.exec() == QDialog::Accepted;
         }
@@ -165,8 +164,10 @@ bool printPrepared(const PreparedReport& report, int copies, int firstPage, int 
         if (path.isEmpty()) return false;
         QString error;
         if (!exportPdf(report, path, range.first, range.last, &error)) {
-            ui::Messages::error(QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!").arg(path),
-                                parent);
+            ui::Messages::error(
+                QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!")
+                    .arg(path),
+                parent);
             return false;
         }
         return true;

@@ -15,7 +15,7 @@ namespace reports {
 
 // Device measures in printer dots.
 struct DeviceMeasures {
-    int offsetX = 0, offsetY = 0;             // unprintable left and top border
+    int offsetX = 0, offsetY = 0;  // unprintable left and top border
     int printableWidth = 0, printableHeight = 0;
     int physicalWidth = 0, physicalHeight = 0;
     int dpiX = 600, dpiY = 600;

@@ -84,7 +84,8 @@ QPixmap pagePicture(bool landscape, bool margins) {
         p.setPen(QPen(QColor(0, 0, 200), 1, Qt::DashLine));
         p.drawRect(page.adjusted(6, 6, -6, -6));
         p.setPen(QColor(150, 150, 150));
-        for (int y = page.top() + 10; y < page.bottom() - 8; y += 5) p.drawLine(page.left() + 9, y, page.right() - 9, y);
+        for (int y = page.top() + 10; y < page.bottom() - 8; y += 5)
+            p.drawLine(page.left() + 9, y, page.right() - 9, y);
     } else {
         QFont f;
         f.setPixelSize(landscape ? 28 : 34);
@@ -298,9 +299,10 @@ void TQRPrnDlg::OKBtnClick() {
         accept();
         return;
     }
-    if (!ui::Messages::askYesNo(QStringLiteral("Cel putin o margine este prea mica pentru a intra în zona imprimabila!\n"
-                                               "Doriti ajustarea marginilor respective?"),
-                                ui::MsgType::Warning, this)) {
+    if (!ui::Messages::askYesNo(
+            QStringLiteral("Cel putin o margine este prea mica pentru a intra în zona imprimabila!\n"
+                           "Doriti ajustarea marginilor respective?"),
+            ui::MsgType::Warning, this)) {
         storeSettings();
         accept();
         return;

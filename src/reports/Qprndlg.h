@@ -76,7 +76,7 @@ private:
     QSpinBox* FirstPageSpin;
     QSpinBox* LastPageSpin;
     QSpinBox* CopiesSpin;
-    QCheckBox* CBPrev;        // "&Afisare pe ecran"
+    QCheckBox* CBPrev;  // "&Afisare pe ecran"
     QLabel* PrinterLbl;
     QLabel* FontLbl;
     QSpinBox* TopEdit;

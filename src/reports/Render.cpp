@@ -76,8 +76,10 @@ void paintText(PaintState& st, const PageElement& e) {
             clipped = true;
         }
         double x = e.box.left();
-        if (e.align == HAlign::Right) x = e.box.right() - w;
-        else if (e.align == HAlign::Center) x = e.box.left() + (e.box.width() - w) / 2;
+        if (e.align == HAlign::Right)
+            x = e.box.right() - w;
+        else if (e.align == HAlign::Center)
+            x = e.box.left() + (e.box.width() - w) / 2;
         p.drawText(toUnits(QPointF(x, e.box.top() + asc + i * ls)), line);
     }
     if (clipped) {
@@ -90,14 +92,16 @@ void paintText(PaintState& st, const PageElement& e) {
 QPageLayout layoutFor(const Page& page) {
     const bool landscape = page.width > page.height;
     const QSizeF portrait = landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
-    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Millimeter);
 }
 
 // Fragments of a page grouped into printed lines, each sorted left to right.
 std::vector<std::vector<TextFragment>> lineGroups(const Page& page) {
     std::vector<TextFragment> frags = textFragments(page);
-    std::stable_sort(frags.begin(), frags.end(), [](const TextFragment& a, const TextFragment& b) { return a.top < b.top; });
+    std::stable_sort(frags.begin(), frags.end(),
+                     [](const TextFragment& a, const TextFragment& b) { return a.top < b.top; });
     std::vector<std::vector<TextFragment>> lines;
     double lineTop = -1e9;
     for (TextFragment& f : frags) {
@@ -108,7 +112,8 @@ std::vector<std::vector<TextFragment>> lineGroups(const Page& page) {
         lines.back().push_back(std::move(f));
     }
     for (auto& l : lines)
-        std::stable_sort(l.begin(), l.end(), [](const TextFragment& a, const TextFragment& b) { return a.left < b.left; });
+        std::stable_sort(l.begin(), l.end(),
+                         [](const TextFragment& a, const TextFragment& b) { return a.left < b.left; });
     return lines;
 }
 
@@ -166,8 +171,8 @@ void paintPage(QPainter& p, const Page& page, double pixelsPerMm) {
                 const QPen pen = penFor(e, st.minPen);
                 lines.clear();
                 lines.emplace_back(toUnits(e.box.topLeft()), toUnits(e.box.bottomRight()));
-                while (i + 1 < els.size() && els[i + 1].kind == PageElement::Kind::Line && els[i + 1].penWidth == e.penWidth &&
-                       els[i + 1].color == e.color) {
+                while (i + 1 < els.size() && els[i + 1].kind == PageElement::Kind::Line &&
+                       els[i + 1].penWidth == e.penWidth && els[i + 1].color == e.color) {
                     ++i;
                     lines.emplace_back(toUnits(els[i].box.topLeft()), toUnits(els[i].box.bottomRight()));
                 }
@@ -264,22 +269,30 @@ QString exportHtml(const PreparedReport& report) {
                "</style></head><body>\n")
                .arg(report.title.toHtmlEscaped());
     for (const Page& page : report.pages) {
-        out += QStringLiteral("<div class=\"page\" style=\"width:%1;height:%2\">\n").arg(mm(page.width), mm(page.height));
+        out +=
+            QStringLiteral("<div class=\"page\" style=\"width:%1;height:%2\">\n").arg(mm(page.width), mm(page.height));
         for (const PageElement& e : page.elements) {
             if (e.kind == PageElement::Kind::Line) {
                 const QRectF r = e.box.normalized();
                 const bool horizontal = r.height() < r.width();
-                out += QStringLiteral("<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border-%5:%6 solid %7\"></div>\n")
-                           .arg(mm(r.left()), mm(r.top()), mm(horizontal ? r.width() : 0), mm(horizontal ? 0 : r.height()),
-                                horizontal ? QStringLiteral("top") : QStringLiteral("left"), mm(e.penWidth), e.color.name());
+                out +=
+                    QStringLiteral(
+                        "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border-%5:%6 solid %7\"></div>\n")
+                        .arg(mm(r.left()), mm(r.top()), mm(horizontal ? r.width() : 0), mm(horizontal ? 0 : r.height()),
+                             horizontal ? QStringLiteral("top") : QStringLiteral("left"), mm(e.penWidth),
+                             e.color.name());
             } else if (e.kind == PageElement::Kind::Rect) {
-                out += QStringLiteral("<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border:%5 solid %6%7\"></div>\n")
-                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()), mm(e.penWidth),
-                                e.color.name(),
-                                e.background.isValid() ? QStringLiteral(";background:") + e.background.name() : QString());
+                out +=
+                    QStringLiteral(
+                        "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border:%5 solid %6%7\"></div>\n")
+                        .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()), mm(e.penWidth),
+                             e.color.name(),
+                             e.background.isValid() ? QStringLiteral(";background:") + e.background.name() : QString());
             } else if (e.background.isValid() && e.box.width() > 0) {
-                out += QStringLiteral("<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;background:%5\"></div>\n")
-                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()), e.background.name());
+                out += QStringLiteral(
+                           "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;background:%5\"></div>\n")
+                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()),
+                                e.background.name());
             }
         }
         for (const TextFragment& f : textFragments(page)) {

@@ -401,8 +401,10 @@ private:
                 const FontSpec f = it.effectiveFont();
                 if (it.autoSize && !it.wordWrap) {
                     const double w = textWidthMm(f, text);
-                    if (it.alignment == HAlign::Right) il.left = it.left + it.width - w;
-                    else if (it.alignment == HAlign::Center) il.left = it.left + (it.width - w) / 2;
+                    if (it.alignment == HAlign::Right)
+                        il.left = it.left + it.width - w;
+                    else if (it.alignment == HAlign::Center)
+                        il.left = it.left + (it.width - w) / 2;
                     il.width = w;
                 }
                 if (it.wordWrap && it.autoStretch && il.width > 0) {
@@ -423,7 +425,8 @@ private:
             const double grow = lay.height - b.height;
             for (ItemLayout& il : lay.items) {
                 const Item& it = *il.item;
-                if (it.kind() == ItemKind::HLine && it.top >= b.height - kEps) il.top += grow;
+                if (it.kind() == ItemKind::HLine && it.top >= b.height - kEps)
+                    il.top += grow;
                 else if ((it.kind() == ItemKind::VLine || it.kind() == ItemKind::Rectangle) &&
                          it.top + it.height >= b.height - kEps)
                     il.height += grow;
@@ -523,8 +526,8 @@ private:
 
     Report& r_;
     QSizeF page_;
-    Band *title_ = nullptr, *pageHeader_ = nullptr, *columnHeader_ = nullptr, *detail_ = nullptr,
-         *summary_ = nullptr, *pageFooter_ = nullptr;
+    Band *title_ = nullptr, *pageHeader_ = nullptr, *columnHeader_ = nullptr, *detail_ = nullptr, *summary_ = nullptr,
+         *pageFooter_ = nullptr;
     std::vector<Band*> groups_;
     std::vector<std::unique_ptr<Expression>> groupExpr_;
     std::set<const Band*> rowBands_;  // the detail band and its children

@@ -93,12 +93,12 @@ public:
     QColor textColor = Qt::black;
     Frame frame;
     bool enabled = true;
-    double penWidth = 0.2;     // lines and rectangles, mm
-    QColor fillColor;          // rectangles; invalid: not filled
+    double penWidth = 0.2;  // lines and rectangles, mm
+    QColor fillColor;       // rectangles; invalid: not filled
 
-    QString caption;     // label text; the prefix of system data
-    QString expression;  // field items: the field ("TRegistru.Data"); expression items: the expression
-    QString mask;        // number or date mask; empty: the field's display format / general format
+    QString caption;               // label text; the prefix of system data
+    QString expression;            // field items: the field ("TRegistru.Data"); expression items: the expression
+    QString mask;                  // number or date mask; empty: the field's display format / general format
     bool resetAfterPrint = false;  // aggregates start again after each print
     SysDataKind sysData = SysDataKind::Date;
 
@@ -130,15 +130,15 @@ public:
     const QString& name() const { return name_; }
     Report& report() const { return *report_; }
 
-    double height;             // mm, as designed
-    bool forceNewPage = false; // start a new page before this band; read when the band comes up, before beforePrint
+    double height;              // mm, as designed
+    bool forceNewPage = false;  // start a new page before this band; read when the band comes up, before beforePrint
     bool enabled = true;
     Frame frame;
-    QString expression;          // group headers: a new group starts when its value changes
-    Band* groupFooter = nullptr; // group headers: the footer of the group
-    Band* child = nullptr;       // printed right after this band
-    bool printOnFirstPage = true; // page headers
-    bool printOnLastPage = true;  // page footers
+    QString expression;            // group headers: a new group starts when its value changes
+    Band* groupFooter = nullptr;   // group headers: the footer of the group
+    Band* child = nullptr;         // printed right after this band
+    bool printOnFirstPage = true;  // page headers
+    bool printOnLastPage = true;   // page footers
 
     // May set `print` to false: the band does not print (its rows still feed the sums).
     std::function<void(Band&, bool& print)> beforePrint;

@@ -31,7 +31,6 @@ void ShowAccessError(const std::string& engineMessage, QWidget* parent, const QS
     ui::Messages::error(AccessErrorText(access, engineMessage), parent);
 }
 
-
 void SetReportDefaults(std::optional<int> fontSize, Orientation orientation) {
     PrintSettings.FontName = QStringLiteral("Arial");
     PrintSettings.FontPitch = Pitch::Default;
@@ -54,8 +53,10 @@ void ApplyPrintSettings(Report& report, QWidget* parent) {
     report.topMargin = std::max(s.TopMargin, s.MinTop);
     report.rightMargin = std::max(s.RightMargin, s.MinRight);
     report.bottomMargin = std::max(s.BottomMargin, s.MinBottom);
-    if (s.Preview) report.preview(parent);
-    else report.print(parent);
+    if (s.Preview)
+        report.preview(parent);
+    else
+        report.print(parent);
 }
 
 TReportForm::~TReportForm() = default;

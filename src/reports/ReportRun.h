@@ -69,17 +69,17 @@ private:
 };
 
 struct ReportRunOptions {
-    QString statusText;            // shown before the print dialog
-    std::optional<int> fontSize;   // nullopt: the size stays as the user left it
+    QString statusText;           // shown before the print dialog
+    std::optional<int> fontSize;  // nullopt: the size stays as the user left it
     Orientation orientation = Orientation::Portrait;
     // Asked before anything else (status text, defaults, print dialog): an
     // empty text lets the run go on; any other text refuses the run and is
     // shown in a warning box. A data::EngineError it throws is shown as the
     // access error. Unset: no check.
     std::function<QString(QWidget* owner)> preCheck = {};
-    bool emptyDataCheck = false;   // noDataText when hasData() is false once the data are open
+    bool emptyDataCheck = false;  // noDataText when hasData() is false once the data are open
     QString noDataText = kNoDataText;
-    bool countPages = false;       // count the pages (Report::countPages) before output and keep the count
+    bool countPages = false;  // count the pages (Report::countPages) before output and keep the count
 };
 
 enum class RunResult { Refused, Cancelled, AccessError, NoData, Done };

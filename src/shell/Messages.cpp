@@ -41,8 +41,12 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
     QMessageBox box(icon, title(type), text, QMessageBox::NoButton, parent ? parent : QApplication::activeWindow());
     // The captions ("&Da", "&Nu", "OK", "Renunta") are the toolkit's standard
     // buttons in the program's Romanian texts (app::RomanianQtTexts).
-    struct B { int ours; QMessageBox::StandardButton qt; };
-    const B all[] = {{Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok}, {Cancel, QMessageBox::Cancel}};
+    struct B {
+        int ours;
+        QMessageBox::StandardButton qt;
+    };
+    const B all[] = {
+        {Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok}, {Cancel, QMessageBox::Cancel}};
     for (const auto& b : all)
         if (buttons & b.ours) box.addButton(b.qt);
     int r = box.exec();

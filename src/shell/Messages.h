@@ -17,9 +17,9 @@ struct MessageRecord {
     MsgType type;
     QString text;
     int buttons;
-    int answer;        // the button chosen
+    int answer;  // the button chosen
     bool isInput = false;
-    QString input;     // for input boxes: the text handed back
+    QString input;  // for input boxes: the text handed back
 };
 
 class Messages {
@@ -28,7 +28,9 @@ public:
     static int show(MsgType type, const QString& text, int buttons = Ok, QWidget* parent = nullptr);
     static void warning(const QString& text, QWidget* parent = nullptr) { show(MsgType::Warning, text, Ok, parent); }
     static void error(const QString& text, QWidget* parent = nullptr) { show(MsgType::Error, text, Ok, parent); }
-    static void information(const QString& text, QWidget* parent = nullptr) { show(MsgType::Information, text, Ok, parent); }
+    static void information(const QString& text, QWidget* parent = nullptr) {
+        show(MsgType::Information, text, Ok, parent);
+    }
     // Warning box with Yes and No; true for Yes.
     static bool askYesNo(const QString& text, MsgType type = MsgType::Warning, QWidget* parent = nullptr);
     // Input box; returns false when cancelled.

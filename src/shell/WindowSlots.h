@@ -45,9 +45,8 @@ QPointer<QWidget>& windowSlot() {
 
 template <class W, class... Args>
 W* OpenSingleWindow(QWidget* owner, Args&&... args) {
-    return static_cast<W*>(openSingleWindow(windowSlot<W>(), owner, [&](QWidget* o) -> QWidget* {
-        return new W(o, std::forward<Args>(args)...);
-    }));
+    return static_cast<W*>(openSingleWindow(
+        windowSlot<W>(), owner, [&](QWidget* o) -> QWidget* { return new W(o, std::forward<Args>(args)...); }));
 }
 
 // The open instance of window kind W, if any.
@@ -71,7 +70,7 @@ bool RunModalDialog(QWidget* owner, const QString& accessError, Args&&... args) 
     ModalHooks hooks;
     hooks.create = [&](QWidget* o) -> QDialog* { return new D(o, std::forward<Args>(args)...); };
     hooks.tables = [](QDialog& d) { return static_cast<D&>(d).tables(); };
-    if constexpr (requires(D& d) { d.openTables(); })
+    if constexpr (requires(D & d) { d.openTables(); })
         hooks.openTables = [](QDialog& d) { static_cast<D&>(d).openTables(); };
     return runModalDialog(owner, accessError, hooks);
 }

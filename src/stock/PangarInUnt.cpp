@@ -42,9 +42,8 @@ TPangarInFrm::TPangarInFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     auto* nav = ui::child<ui::TDBNavigator>(this, "DocInNavigator");
     nav->setVisibleButtons({NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert, NavBtn::Delete,
                             NavBtn::Post, NavBtn::Cancel, NavBtn::Refresh});
-    nav->setHints({"Primul document", "Precedentul document", "Urmatorul document", "Ultimul document",
-                   "Document nou", "Sterge document", "Salveaza document", "Anuleaza modificarile",
-                   "Actualizeaza datele"});
+    nav->setHints({"Primul document", "Precedentul document", "Urmatorul document", "Ultimul document", "Document nou",
+                   "Sterge document", "Salveaza document", "Anuleaza modificarile", "Actualizeaza datele"});
     nav->confirmDelete = false;
 
     // The explanation keeps its text unselected when entered.

@@ -27,8 +27,8 @@ private:
     void QCalcFields(data::DataSet& ds);
     void TParohiaCalcFields(data::DataSet& ds);
 
-    data::Query Q;          // the items held on the date
-    data::Table TParohia;   // the unit's name and address
+    data::Query Q;         // the items held on the date
+    data::Table TParohia;  // the unit's name and address
     data::Date date_;
 };
 

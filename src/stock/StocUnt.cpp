@@ -36,16 +36,21 @@ TStocFrm::TStocFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     DBGridNormal1 = ui::child<ui::TDBGridNormal>(this, "DBGridNormal1");
 
     using ui::NavBtn;
-    DBNavigator->setVisibleButtons({NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert,
-                                    NavBtn::Delete, NavBtn::Refresh});
+    DBNavigator->setVisibleButtons(
+        {NavBtn::First, NavBtn::Prior, NavBtn::Next, NavBtn::Last, NavBtn::Insert, NavBtn::Delete, NavBtn::Refresh});
     DBNavigator->setHints({"Prima inregistrare", "Inregistrarea precedenta", "Inregistrarea urmatoare",
                            "Ultima inregistrare", "Insereaza inregistrare", "Sterge inregistrare",
                            "Actualizeaza inregistrari"});
 
     std::vector<ui::TColumn> cols;
-    for (auto [field, title] : {std::pair{"NrCrt", "NrCrt"}, {"Denumire", "Denumire"}, {"Descriere", "Descriere"},
-                                {"Cantitate", "Cantitate"}, {"UM", "U.M."}, {"Pret", "Pret"},
-                                {"DataIn", "Data intrarii"}, {"DataOut", "Data iesirii"}})
+    for (auto [field, title] : {std::pair{"NrCrt", "NrCrt"},
+                                {"Denumire", "Denumire"},
+                                {"Descriere", "Descriere"},
+                                {"Cantitate", "Cantitate"},
+                                {"UM", "U.M."},
+                                {"Pret", "Pret"},
+                                {"DataIn", "Data intrarii"},
+                                {"DataOut", "Data iesirii"}})
         cols.emplace_back(QString::fromUtf8(field), QString::fromUtf8(title));
     cols[0].readOnly = true;
     cols[1].width = 200;
@@ -55,8 +60,7 @@ TStocFrm::TStocFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     DBGridNormal1->setNoEditSelection(true);
     DBGridNormal1->setReadOnly(false);
 
-    connect(ui::child<QPushButton>(this, "ValideazaBtn"), &QPushButton::clicked, this,
-            &TStocFrm::ValideazaBtnClick);
+    connect(ui::child<QPushButton>(this, "ValideazaBtn"), &QPushButton::clicked, this, &TStocFrm::ValideazaBtnClick);
     connect(ui::child<QPushButton>(this, "PrintBtn"), &QPushButton::clicked, this, &TStocFrm::PrintBtnClick);
     DBGridNormal1->setFocus();
     finishLayout();

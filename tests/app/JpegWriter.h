@@ -27,7 +27,9 @@ inline std::string encodeJpeg(int width, int height, int components = 3) {
         for (int x = 0; x < width; ++x)
             for (int k = 0; k < components; ++k)
                 row[static_cast<size_t>(x * components + k)] =
-                    static_cast<unsigned char>(k == 0 ? x * 255 / width : k == 1 ? c.next_scanline * 255 / height : 128);
+                    static_cast<unsigned char>(k == 0   ? x * 255 / width
+                                               : k == 1 ? c.next_scanline * 255 / height
+                                                        : 128);
         JSAMPROW r = row.data();
         jpeg_write_scanlines(&c, &r, 1);
     }

@@ -22,7 +22,8 @@ namespace {
 
 std::set<std::string> filesIn(const std::string& dir) {
     std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+    for (const auto& e : fs::directory_iterator(dir))
+        names.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
     return names;
 }
 

@@ -23,9 +23,13 @@ TEST(CommandLineTest, Parsing) {
     EXPECT_EQ(init.dir, "nou");
     EXPECT_EQ(app::parseCommandLine({"--help"}).mode, Mode::Help);
     EXPECT_EQ(app::parseCommandLine({"--version"}).mode, Mode::Version);
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--dir"}, {"--init-db"}, {"--dir="}, {"--bogus"}, {"extra"}, {"--dir", "a", "--init-db", "b"},
-             {"--help", "--version"}}) {
+    for (const auto& bad : std::vector<std::vector<std::string>>{{"--dir"},
+                                                                 {"--init-db"},
+                                                                 {"--dir="},
+                                                                 {"--bogus"},
+                                                                 {"extra"},
+                                                                 {"--dir", "a", "--init-db", "b"},
+                                                                 {"--help", "--version"}}) {
         auto cl = app::parseCommandLine(bad);
         EXPECT_EQ(cl.mode, Mode::Invalid) << bad[0];
         EXPECT_FALSE(cl.error.empty());
@@ -101,7 +105,8 @@ TEST_F(ExecutableTest, InitDbTwiceInTheSameDirectory) {
 TEST_F(ExecutableTest, MissingDatabaseDirectoryIsRefused) {
     TempDir dir;
     QString err;
-    EXPECT_EQ(run({"-platform", "offscreen", "--dir", QString::fromStdString(dir.file("nu-exista"))}, nullptr, &err), 1);
+    EXPECT_EQ(run({"-platform", "offscreen", "--dir", QString::fromStdString(dir.file("nu-exista"))}, nullptr, &err),
+              1);
     EXPECT_TRUE(err.contains("nu-exista"));
 }
 

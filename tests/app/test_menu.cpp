@@ -77,7 +77,8 @@ protected:
     // Makes every command record itself.
     void recordCommands(TMainFrm& frm) {
         for (int c = 0; c <= static_cast<int>(Command::ActualizareOnline); ++c)
-            frm.commands().set(static_cast<Command>(c), [this, c](TMainFrm&) { ran.push_back(static_cast<Command>(c)); });
+            frm.commands().set(static_cast<Command>(c),
+                               [this, c](TMainFrm&) { ran.push_back(static_cast<Command>(c)); });
     }
     std::vector<Command> ran;
 };
@@ -147,7 +148,8 @@ TEST_F(MenuTest, ItemsAndButtonsRunTheirCommands) {
     QTest::mouseClick(frm.SpeedButton1, Qt::LeftButton);
     QTest::mouseClick(frm.SpeedButton2, Qt::LeftButton);
     QTest::mouseClick(frm.SpeedDocOut, Qt::LeftButton);
-    EXPECT_EQ(ran, (std::vector<Command>{Command::Venituri, Command::Depuneri, Command::Ridicari, Command::Cheltuieli}));
+    EXPECT_EQ(ran,
+              (std::vector<Command>{Command::Venituri, Command::Depuneri, Command::Ridicari, Command::Cheltuieli}));
 }
 
 TEST_F(MenuTest, CommandsWithoutHandlersDoNothingAndIesireEndsTheProgram) {
@@ -198,9 +200,9 @@ TEST_F(MenuTest, ShortcutsFromAnotherWindowWinOverTheFocusedEdit) {
     QTest::keyClick(doc->edit, Qt::Key_B, Qt::ControlModifier);
     // The hidden item still answers its key.
     QTest::keyClick(doc->edit, Qt::Key_E, Qt::ControlModifier);
-    EXPECT_EQ(ran, (std::vector<Command>{Command::Cheltuieli, Command::Venituri, Command::Ridicari,
-                                         Command::DateleUnitatii, Command::Depuneri, Command::Bilant,
-                                         Command::Enoriasi}));
+    EXPECT_EQ(ran,
+              (std::vector<Command>{Command::Cheltuieli, Command::Venituri, Command::Ridicari, Command::DateleUnitatii,
+                                    Command::Depuneri, Command::Bilant, Command::Enoriasi}));
     // Keys that are not shortcuts still reach the edit.
     doc->edit->clear();
     QTest::keyClicks(doc->edit, "abc");

@@ -96,12 +96,10 @@ TEST_F(StartupTest, HintsOfTheControlUnderThePointerGoToTheStatusLine) {
     TMainFrm frm;
     frm.show();
     hover(frm.SpeedDocOut);
-    EXPECT_EQ(frm.StatusLine->text(),
-              " Introducere si modificare de documente de iesire din gestiunea de stocuri");
+    EXPECT_EQ(frm.StatusLine->text(), " Introducere si modificare de documente de iesire din gestiunea de stocuri");
     unhover(frm.SpeedDocOut);
     hover(frm.SpeedDocIn);
-    EXPECT_EQ(frm.StatusLine->text(),
-              " Introducere si modificare de documente de intrare in gestiunea de stocuri");
+    EXPECT_EQ(frm.StatusLine->text(), " Introducere si modificare de documente de intrare in gestiunea de stocuri");
     // Over the picture area (no hint of its own) the main window's hint shows.
     unhover(frm.SpeedDocIn);
     hover(frm.MyPhoto);

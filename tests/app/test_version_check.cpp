@@ -32,12 +32,13 @@ protected:
     }
     // The settings file naming the update server and the start-up switch.
     void configure(const QString& host, bool checkAtStart) {
-        writeFile(db.path() + "/Configurari.ini", "[Options]\nCheck for new version=" +
-                                                       std::string(checkAtStart ? "1" : "0") +
-                                                       "\nUpdate server=" + host.toStdString() + "\n");
+        writeFile(db.path() + "/Configurari.ini",
+                  "[Options]\nCheck for new version=" + std::string(checkAtStart ? "1" : "0") +
+                      "\nUpdate server=" + host.toStdString() + "\n");
     }
     void answer(int button) {
-        ui::Messages::setResponder([button](ui::MessageRecord& r) { return r.buttons & ui::Yes ? button : int(ui::Ok); });
+        ui::Messages::setResponder(
+            [button](ui::MessageRecord& r) { return r.buttons & ui::Yes ? button : int(ui::Ok); });
     }
     // A main window whose browser records the addresses it is asked to open.
     std::unique_ptr<TMainFrm> mainWindow() {
@@ -158,13 +159,13 @@ TEST_F(VersionCheck, ManualCheckAnswersEachReply) {
         QString message;
         ui::MsgType type;
     };
-    for (const Case& c : {Case{"equal", HttpResponder::Mode::Body, "2.0.0.4", kUpToDate, ui::MsgType::Information},
-                          Case{"older", HttpResponder::Mode::Body, "1.0.0.0", kUpToDate, ui::MsgType::Information},
-                          Case{"line break", HttpResponder::Mode::Body, "2.0.0.5\n", kFailed, ui::MsgType::Error},
-                          Case{"empty", HttpResponder::Mode::Body, "", kFailed, ui::MsgType::Error},
-                          Case{"10 MB", HttpResponder::Mode::Huge, {}, kFailed, ui::MsgType::Error},
-                          Case{"newer, No", HttpResponder::Mode::Body, "2.0.0.5", kQuestion,
-                               ui::MsgType::Confirmation}}) {
+    for (const Case& c :
+         {Case{"equal", HttpResponder::Mode::Body, "2.0.0.4", kUpToDate, ui::MsgType::Information},
+          Case{"older", HttpResponder::Mode::Body, "1.0.0.0", kUpToDate, ui::MsgType::Information},
+          Case{"line break", HttpResponder::Mode::Body, "2.0.0.5\n", kFailed, ui::MsgType::Error},
+          Case{"empty", HttpResponder::Mode::Body, "", kFailed, ui::MsgType::Error},
+          Case{"10 MB", HttpResponder::Mode::Huge, {}, kFailed, ui::MsgType::Error},
+          Case{"newer, No", HttpResponder::Mode::Body, "2.0.0.5", kQuestion, ui::MsgType::Confirmation}}) {
         SCOPED_TRACE(c.name);
         HttpResponder server(c.mode, c.body);
         configure(server.host(), false);

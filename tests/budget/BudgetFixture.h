@@ -47,11 +47,11 @@ protected:
         installInto(db.path());
         data::setAppDir(db.path());
         sql("DELETE FROM \"Parohia.DB\"");
-        data::insertRows(db.file("Parohia.DB"),
-                         {"Arhiepiscopia", "Protopopiatul", "Parohia", "Localitatea", "Judet", "Preot", "Epitrop",
-                          "An_lucru"},
-                         {{"Arhiepiscopia Bucureștilor", "Protopopiatul Ilfov", "Parohia Sfântul Ștefan", "Târgșor",
-                           "Ilfov", "Pr. Ion Țăranu", "Maria Ișan", 2014}});
+        data::insertRows(
+            db.file("Parohia.DB"),
+            {"Arhiepiscopia", "Protopopiatul", "Parohia", "Localitatea", "Judet", "Preot", "Epitrop", "An_lucru"},
+            {{"Arhiepiscopia Bucureștilor", "Protopopiatul Ilfov", "Parohia Sfântul Ștefan", "Târgșor", "Ilfov",
+              "Pr. Ion Țăranu", "Maria Ișan", 2014}});
         data::insertRows(db.file("Contor.DB"), {"Sold_init_casa", "Sold_init_banca"}, {{1000.0, 5000.0}});
     }
 
@@ -78,8 +78,8 @@ protected:
         t.open();
         std::vector<Line> out;
         for (t.first(); !t.eof(); t.next())
-            out.push_back({static_cast<int>(t["Nr_rand"].asInteger()), t["Denumire"].asString(),
-                           t["Prevederi"].value(), t["Executie"].value(), t["Formula"].value()});
+            out.push_back({static_cast<int>(t["Nr_rand"].asInteger()), t["Denumire"].asString(), t["Prevederi"].value(),
+                           t["Executie"].value(), t["Formula"].value()});
         return out;
     }
     // The first line numbered `nr` (index order).

@@ -44,10 +44,10 @@ TEST_F(CalcBilantTest, WithoutDocumentsOnlyTheOpeningBalanceAndItsFormulasCount)
 
 TEST_F(CalcBilantTest, DocumentsUpToAndIncludingTheDateInBothAccountsByCatalogCode) {
     receipt(day(3, 1), 2, 100.0, "Casa");
-    receipt(day(12, 5), 2, 20.5, "Banca");     // on the date: counts
-    receipt(day(13, 5), 2, 1000.0, "Casa");    // the day after: does not
-    receipt(day(31, 12, 2013), 3, 7.0);        // no lower bound
-    receipt(day(1, 2), 99, 500.0);             // a code the catalog does not know: nowhere
+    receipt(day(12, 5), 2, 20.5, "Banca");   // on the date: counts
+    receipt(day(13, 5), 2, 1000.0, "Casa");  // the day after: does not
+    receipt(day(31, 12, 2013), 3, 7.0);      // no lower bound
+    receipt(day(1, 2), 99, 500.0);           // a code the catalog does not know: nowhere
     payment(day(12, 5), 16, 30.0, "Banca");
     payment(day(2, 2), 18, 12.25);
     payment(day(14, 5), 18, 999.0);
@@ -78,7 +78,8 @@ TEST_F(CalcBilantTest, DocumentsUpToAndIncludingTheDateInBothAccountsByCatalogCo
 }
 
 TEST_F(CalcBilantTest, ACodeWithoutALineIsWrittenNowhereAndSharedCodesKeepTheExpense) {
-    data::insertRows(db.file("Tip_venituri.DB"), {"Cod_venit", "Denumire"}, {{50, "Venit fara rand"}, {16, "Venit 16"}});
+    data::insertRows(db.file("Tip_venituri.DB"), {"Cod_venit", "Denumire"},
+                     {{50, "Venit fara rand"}, {16, "Venit 16"}});
     receipt(day(1, 3), 50, 800.0);
     CalcBilant(day(12, 5));
     for (const Line& l : lines()) EXPECT_EQ(l.executie, Value(l.nr == 1 || l.nr == 33 ? 6000.0 : 0.0)) << l.nr;
@@ -188,19 +189,18 @@ TEST_F(CalcBilantTest, AWorkDirectoryThatCannotBeMadeStopsBeforeAnything) {
 
 TEST_F(CalcBilantTest, APeriodIsTheBudgetAtItsEndLessTheBudgetTheDayBeforeItsStart) {
     receipt(day(10, 1), 2, 100.0);
-    receipt(day(14, 2), 2, 40.0);   // day before the period
-    receipt(day(15, 2), 2, 5.0);    // first day
+    receipt(day(14, 2), 2, 40.0);  // day before the period
+    receipt(day(15, 2), 2, 5.0);   // first day
     receipt(day(20, 3), 3, 8.0, "Banca");
-    receipt(day(31, 3), 3, 1.0);    // last day
-    receipt(day(1, 4), 3, 900.0);   // after
+    receipt(day(31, 3), 3, 1.0);   // last day
+    receipt(day(1, 4), 3, 900.0);  // after
     payment(day(1, 2), 16, 60.0);
     payment(day(16, 2), 16, 6.0);
     payment(day(16, 2), 30, 3.0);
     sql("UPDATE Bilant SET Prevederi = 500.0 WHERE Nr_rand = 2");
 
     int released = 0, reopened = 0;
-    CalcBilantPerioada(day(15, 2), day(31, 3), 2014, {}, {},
-                       {[&] { ++released; }, [&] { ++reopened; }});
+    CalcBilantPerioada(day(15, 2), day(31, 3), 2014, {}, {}, {[&] { ++released; }, [&] { ++reopened; }});
     EXPECT_EQ(released, 1);
     EXPECT_EQ(reopened, 1);
     EXPECT_EQ(executie(1), 0.0);  // the opening balance is in both budgets
@@ -220,8 +220,8 @@ TEST_F(CalcBilantTest, APeriodIsTheBudgetAtItsEndLessTheBudgetTheDayBeforeItsSta
     EXPECT_EQ(prevederi(14), 500.0);
     // the copy holds the budget as at the day before
     EXPECT_TRUE(std::filesystem::exists(db.file("Bilant1.DB")));
-    auto copy = data::SqlSession::forDirectory(db.path()).select(
-        "SELECT Executie FROM \"Bilant1.DB\" WHERE Nr_rand = 2");
+    auto copy =
+        data::SqlSession::forDirectory(db.path()).select("SELECT Executie FROM \"Bilant1.DB\" WHERE Nr_rand = 2");
     EXPECT_EQ(copy.rows.at(0).at(0), Value(140.0));
     EXPECT_FALSE(std::filesystem::exists(db.file("Bilant1.PX")));  // the budget has no index file to copy
 

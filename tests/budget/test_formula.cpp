@@ -23,8 +23,13 @@ struct Budget {
                                                 {},
                                                 {}});
         insertRows(dir.file("Bilant.DB"), {"Nr_rand", "Denumire", "Prevederi", "Executie"},
-                   {{2, "a", 10.0, 1.0}, {3, "b", 20.0, 2.0}, {4, "c", 30.0, 3.0}, {5, "d", 5.0, 0.5},
-                    {20, "CHELTUIELI", 0.0, 0.0}, {20, "salarii", 7.0, 0.7}, {9, "rezultat", 0.0, 0.0}});
+                   {{2, "a", 10.0, 1.0},
+                    {3, "b", 20.0, 2.0},
+                    {4, "c", 30.0, 3.0},
+                    {5, "d", 5.0, 0.5},
+                    {20, "CHELTUIELI", 0.0, 0.0},
+                    {20, "salarii", 7.0, 0.7},
+                    {9, "rezultat", 0.0, 0.0}});
     }
     // Both amounts of the first line numbered n.
     std::pair<Value, Value> line(int n) {
@@ -62,8 +67,7 @@ TEST(Formula, AddsAndSubtractsLinesLeftToRightInBothColumns) {
 TEST(Formula, TextOutsideTheLanguageIsRefusedAndWritesNothing) {
     Budget b;
     budget::CalcFormula("2", b.dir.path(), 9);
-    for (const char* bad : {"3+", "-3", "3++4", "2+a", "(2)", "", "2; DELETE FROM Bilant",
-                            "2) WHERE 0; --", "2 3"}) {
+    for (const char* bad : {"3+", "-3", "3++4", "2+a", "(2)", "", "2; DELETE FROM Bilant", "2) WHERE 0; --", "2 3"}) {
         try {
             budget::CalcFormula(bad, b.dir.path(), 9);
             ADD_FAILURE() << "accepted: " << bad;

@@ -259,14 +259,30 @@ TEST_F(CatalogWindows, BrowseWindowsShowTheirCatalogs) {
     fill("Enoriasi.DB", {"Cod_enorias", "Nume_prenume", "Tip_contributie"}, {{"E1", "Popescu Ion", "anuala"}});
     // The budget lines open on the order list, the others on the grid.
     const std::vector<Expect> all = {
-        {catalogs::BrowseCatalog<TTipVenitFrm>(nullptr), "Catalog tipuri de venit",
-         {"Cod venit", "Denumire", "Explicatie_venit"}, "dupa Cod", true, "CatGrid"},
-        {catalogs::BrowseCatalog<TTipCheltuialaFrm>(nullptr), "Catalog tipuri de Cheltuiala",
-         {"Cod cheltuiala", "Denumire", "Explicatie_cheltuiala"}, "dupa Cod", true, "CatGrid"},
-        {catalogs::BrowseCatalog<TEnoriasiFrm>(nullptr), "Catalog enoriasi",
-         {"Cod enorias", "Nume si prenume", "Strada", "Numar"}, "dupa Cod", false, "CatGrid"},
-        {catalogs::BrowseCatalog<TNomenclatorBilantFrm>(nullptr), "Nomenclator bilant",
-         {"Nr rand", "Denumire", "Formula"}, "dupa Nr rand", true, "IndexComboBox"},
+        {catalogs::BrowseCatalog<TTipVenitFrm>(nullptr),
+         "Catalog tipuri de venit",
+         {"Cod venit", "Denumire", "Explicatie_venit"},
+         "dupa Cod",
+         true,
+         "CatGrid"},
+        {catalogs::BrowseCatalog<TTipCheltuialaFrm>(nullptr),
+         "Catalog tipuri de Cheltuiala",
+         {"Cod cheltuiala", "Denumire", "Explicatie_cheltuiala"},
+         "dupa Cod",
+         true,
+         "CatGrid"},
+        {catalogs::BrowseCatalog<TEnoriasiFrm>(nullptr),
+         "Catalog enoriasi",
+         {"Cod enorias", "Nume si prenume", "Strada", "Numar"},
+         "dupa Cod",
+         false,
+         "CatGrid"},
+        {catalogs::BrowseCatalog<TNomenclatorBilantFrm>(nullptr),
+         "Nomenclator bilant",
+         {"Nr rand", "Denumire", "Formula"},
+         "dupa Nr rand",
+         true,
+         "IndexComboBox"},
     };
     for (const Expect& e : all) {
         SCOPED_TRACE(e.caption.toStdString());

@@ -23,8 +23,8 @@ const QStringList kParish{"Arhiepiscopia", "Protopopiatul", "Oficiul protopopiat
 const QStringList kMetropolis{"Mitropolia", "Episcopia", "Centrul eparhial", "Mitropolit/Episcop",
                               "Consilier economic"};
 
-const std::vector<std::string> kColumns{"Arhiepiscopia", "Protopopiatul", "Parohia", "Strada", "An_lucru",
-                                        "Felmarosta"};
+const std::vector<std::string> kColumns{"Arhiepiscopia", "Protopopiatul", "Parohia",
+                                        "Strada",        "An_lucru",      "Felmarosta"};
 
 class FirmData : public CatalogFixture {
 protected:
@@ -104,9 +104,9 @@ TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
         EXPECT_EQ(gui::focusName(d), "DBEditNormal1");
         gui::type("Arhiepiscopia Clujului");
         // Enter walks the tab order: the ten further fields, then the button.
-        for (const char* next : {"DBEditNormal2", "DBEditNormal3", "DBEditNormal4", "DBEditNormal5", "DBEditNormal6",
-                                 "DBEditNormal7", "DBEditNormal8", "DBEditNormal11", "DBEditNormal9", "DBEditNormal10",
-                                 "BitBtn1"}) {
+        for (const char* next :
+             {"DBEditNormal2", "DBEditNormal3", "DBEditNormal4", "DBEditNormal5", "DBEditNormal6", "DBEditNormal7",
+              "DBEditNormal8", "DBEditNormal11", "DBEditNormal9", "DBEditNormal10", "BitBtn1"}) {
             gui::key(Qt::Key_Return);
             EXPECT_EQ(gui::focusName(d), next);
         }

@@ -35,9 +35,12 @@ TEST_F(BindingTest, EveryDataControlBindsThroughTheInterface) {
     lookup->setKeyField("Nume");
     lookup->setListField("Nume");
     const std::vector<Case> cases{
-        {new TDBEditNormal(form.get()), "Nume"},  {new TDBDateEdit(form.get()), "Data"},
-        {new TDBComboNormal(form.get()), "Nume"}, {new TDBCheckBoxNormal(form.get()), "Activ"},
-        {lookup, "Nume"},                         {new TDBPos(form.get()), nullptr},
+        {new TDBEditNormal(form.get()), "Nume"},
+        {new TDBDateEdit(form.get()), "Data"},
+        {new TDBComboNormal(form.get()), "Nume"},
+        {new TDBCheckBoxNormal(form.get()), "Activ"},
+        {lookup, "Nume"},
+        {new TDBPos(form.get()), nullptr},
         {new TDBGridNormal(form.get()), nullptr},
     };
     for (const Case& c : cases) {

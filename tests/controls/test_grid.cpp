@@ -20,8 +20,7 @@ protected:
     void SetUp() override {
         ControlsTest::SetUp();
         std::vector<std::vector<data::Value>> rows;
-        for (int i = 1; i <= 8; ++i)
-            rows.push_back({i, "Nume " + std::to_string(i), i * 1.5, data::Date{2007, 1, i}});
+        for (int i = 1; i <= 8; ++i) rows.push_back({i, "Nume " + std::to_string(i), i * 1.5, data::Date{2007, 1, i}});
         makeTable({{"Nume", FieldType::String, 30}, {"Suma", FieldType::Float}, {"Data", FieldType::Date}}, rows);
         openTable();
         table->fieldByName("Data").editMask = "!99/99/0000;1;_";
@@ -390,7 +389,8 @@ TEST_F(GridTest, WithoutTabsTheTabKeyLeavesTheGrid) {
 
 TEST(PlainGrid, EnterAndF2ToggleTheEditorAndTypingOpensIt) {
     TempDir dir;
-    data::createTableFile(dir.file("P.DB"), {"P.DB", {{"Id", FieldType::Integer}, {"Nume", FieldType::String, 20}}, {"Id"}, {}});
+    data::createTableFile(dir.file("P.DB"),
+                          {"P.DB", {{"Id", FieldType::Integer}, {"Nume", FieldType::String, 20}}, {"Id"}, {}});
     data::insertRows(dir.file("P.DB"), {"Id", "Nume"}, {{1, "Ana"}, {2, "Dan"}});
     data::Table t;
     t.setDatabaseName(dir.path());

@@ -54,7 +54,8 @@ TEST_F(WindowPattern, LayoutMismatchesNameTheControl) {
     TTestFrm w(nullptr, {});
     // a name the layout lacks, and a control of another kind under a known name
     EXPECT_NE(layoutError([&] { child<TDBEditNormal>(&w, "DBEditNormal9"); }).find("DBEditNormal9"), std::string::npos);
-    EXPECT_NE(layoutError([&] { child<TDBComboNormal>(&w, "DBEditNormal1"); }).find("DBEditNormal1"), std::string::npos);
+    EXPECT_NE(layoutError([&] { child<TDBComboNormal>(&w, "DBEditNormal1"); }).find("DBEditNormal1"),
+              std::string::npos);
     EXPECT_EQ(child<TDBEditNormal>(&w, "DBEditNormal1")->objectName(), "DBEditNormal1");
 
     // a plain line edit given a field is not a data control

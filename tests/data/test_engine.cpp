@@ -206,8 +206,12 @@ TEST(TableEngine, OrdersSearchesAndCaseInsensitiveIndex) {
 
 TEST(TableEngine, MasterDetailFollowsTheMaster) {
     TempDir dir;
-    createTableFile(dir.file("Familii.DB"), {"Familii.DB", {{"Cod_enorias", FieldType::String, 10}, {"Nume", FieldType::String, 30}}, {}, {}});
-    createTableFile(dir.file("Membri.db"), {"Membri.db", {{"Cod_enorias", FieldType::String, 10}, {"Nume", FieldType::String, 30}}, {}, {{"Cod", {"Cod_enorias"}}}});
+    createTableFile(dir.file("Familii.DB"),
+                    {"Familii.DB", {{"Cod_enorias", FieldType::String, 10}, {"Nume", FieldType::String, 30}}, {}, {}});
+    createTableFile(dir.file("Membri.db"), {"Membri.db",
+                                            {{"Cod_enorias", FieldType::String, 10}, {"Nume", FieldType::String, 30}},
+                                            {},
+                                            {{"Cod", {"Cod_enorias"}}}});
     insertRows(dir.file("Familii.DB"), {"Cod_enorias", "Nume"}, {{"A1", "Pop"}, {"B2", "Ion"}});
     insertRows(dir.file("Membri.db"), {"Cod_enorias", "Nume"}, {{"A1", "Maria"}, {"B2", "Ana"}, {"A1", "Vasile"}});
     Table m, d;
@@ -361,7 +365,13 @@ TEST(TableEngine, ExclusiveUseKeepsOutOtherProgramsOnly) {
 TEST(SqlStatements, BalancesNextNumbersAndUpdates) {
     TempDir dir;
     createTableFile(dir.file("Venituri.DB"), venituriSpec());
-    createTableFile(dir.file("Depuneri.db"), {"Depuneri.db", {{"Nr_doc", FieldType::Float}, {"Data", FieldType::Date}, {"Suma", FieldType::Float}, {"Fel", FieldType::String, 15}}, {}, {}});
+    createTableFile(dir.file("Depuneri.db"), {"Depuneri.db",
+                                              {{"Nr_doc", FieldType::Float},
+                                               {"Data", FieldType::Date},
+                                               {"Suma", FieldType::Float},
+                                               {"Fel", FieldType::String, 15}},
+                                              {},
+                                              {}});
     // SUM over no rows is NULL, read as 0; the next number of an empty table is 1
     EXPECT_EQ(sumOf(dir.path(), "SELECT SUM(Suma) as Suma \nFROM \"Depuneri.DB\" "), 0.0);
     Query next;
@@ -373,7 +383,8 @@ TEST(SqlStatements, BalancesNextNumbersAndUpdates) {
     next.close();
 
     insertRows(dir.file("Venituri.DB"), {"Nr_act", "Data", "Valoarea", "Cont", "Cod_venit"},
-               {{1.0, Date{2014, 1, 5}, 50.0, "Casa", 10}, {41.0, Date{2014, 3, 1}, 20.0, "Banca", 10},
+               {{1.0, Date{2014, 1, 5}, 50.0, "Casa", 10},
+                {41.0, Date{2014, 3, 1}, 20.0, "Banca", 10},
                 {7.0, Date{2014, 2, 1}, 5.0, "casa", 11}});
     next.open();
     EXPECT_EQ(next.fields()[0]->asInteger() + 1, 42);  // gaps are not refilled
@@ -384,7 +395,8 @@ TEST(SqlStatements, BalancesNextNumbersAndUpdates) {
     // date and integer parameters, one name used twice; dates compare chronologically
     Query q;
     q.setDatabaseName(dir.path());
-    q.setSql("SELECT SUM(Valoarea) as Suma FROM \"Venituri.DB\" V\nWHERE V.Data <= :D AND Cod_venit = :C\nOR (Data = :D)");
+    q.setSql(
+        "SELECT SUM(Valoarea) as Suma FROM \"Venituri.DB\" V\nWHERE V.Data <= :D AND Cod_venit = :C\nOR (Data = :D)");
     q.setParam("D", Date{2014, 2, 1});
     q.setParam("C", 10);
     q.open();
@@ -408,7 +420,9 @@ TEST(SqlStatements, BalancesNextNumbersAndUpdates) {
     // INSERT ... SELECT and UPDATE with a scalar sub-select over the same table
     Query ins;
     ins.setDatabaseName(dir.path());
-    ins.setSql("INSERT INTO \"Depuneri.DB\" (Nr_doc, Data, Suma) SELECT Nr_act, Data, Valoarea FROM \"Venituri.DB\" WHERE Cont = 'Casa'");
+    ins.setSql(
+        "INSERT INTO \"Depuneri.DB\" (Nr_doc, Data, Suma) SELECT Nr_act, Data, Valoarea FROM \"Venituri.DB\" WHERE "
+        "Cont = 'Casa'");
     EXPECT_EQ(ins.execSql(), 1);
     ins.setSql("UPDATE \"Depuneri.db\" SET Suma = (SELECT SUM(D2.Suma) FROM Depuneri D2) + 1");
     EXPECT_EQ(ins.execSql(), 1);

@@ -102,8 +102,7 @@ std::string szdd(const std::string& data, bool matches, long announced = -1) {
 
 std::string textSample() {
     std::string s;
-    for (int i = 0; i < 600; ++i)
-        s += "Registru de casa, pagina " + std::to_string(i) + ": incasari si plati\r\n";
+    for (int i = 0; i < 600; ++i) s += "Registru de casa, pagina " + std::to_string(i) + ": incasari si plati\r\n";
     s += std::string(37, '\0');  // odd length, not a whole number of flag groups
     return s;
 }
@@ -160,9 +159,9 @@ TEST(CopyWholeFile, DamagedSzddSourceIsACopyErrorAndLeavesTheDestination) {
     const std::string text = textSample();
     const std::string packed = szdd(text, true);
     const std::string cases[] = {
-        packed.substr(0, packed.size() / 2),                             // cut in the middle
-        packed.substr(0, packed.size() - 1),                             // last byte missing
-        packed.substr(0, 11),                                            // header cut short
+        packed.substr(0, packed.size() / 2),                   // cut in the middle
+        packed.substr(0, packed.size() - 1),                   // last byte missing
+        packed.substr(0, 11),                                  // header cut short
         szdd(text, true, static_cast<long>(text.size()) + 1),  // header claims more
         szdd(text, true, static_cast<long>(text.size()) - 5),  // stream gives more
     };

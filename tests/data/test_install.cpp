@@ -91,12 +91,12 @@ std::vector<std::pair<char, int>> parseFormula(const std::string& f) {
 }
 
 const char* const kExpectedFiles[] = {
-    "Parohia.DB",     "Contor.DB",         "Tip_doc.db",        "Tip_venituri.DB",     "Tip_cheltuieli.DB",
-    "Venituri.DB",    "Cheltuieli.DB",     "Depuneri.db",       "Ridicari.db",         "Enoriasi.DB",
-    "MembriiFam.db",  "Cununii.db",        "Botezuri.db",       "Inmormantari.db",     "Activitati.db",
-    "Registru.DB",    "RegGol.DB",         "Bilant.DB",         "BilantCentral.DB",    "BilantParohGol.DB",
-    "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB", "Stoc.db",         "DocIn.db",
-    "ItemIn.DB",      "Furnizori.db",      "arbore.txt",        "PAROHII",             "MANASTIRI",
+    "Parohia.DB",         "Contor.DB",         "Tip_doc.db",          "Tip_venituri.DB",  "Tip_cheltuieli.DB",
+    "Venituri.DB",        "Cheltuieli.DB",     "Depuneri.db",         "Ridicari.db",      "Enoriasi.DB",
+    "MembriiFam.db",      "Cununii.db",        "Botezuri.db",         "Inmormantari.db",  "Activitati.db",
+    "Registru.DB",        "RegGol.DB",         "Bilant.DB",           "BilantCentral.DB", "BilantParohGol.DB",
+    "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB", "Stoc.db",          "DocIn.db",
+    "ItemIn.DB",          "Furnizori.db",      "arbore.txt",          "PAROHII",          "MANASTIRI",
 };
 
 }  // namespace
@@ -113,13 +113,16 @@ TEST(Install, CreatesEveryTableWithItsFieldsAndKeys) {
 
     // Fields that the windows declare, spelled as they must be stored.
     const std::map<std::string, std::string> someFields = {
-        {"Parohia.DB", "Arhiepiscopia,Protopopiatul,Parohia,Strada,Nr,Localitatea,Judet,Preot,Epitrop,Banca,"
-                       "Cont bancar,An_lucru,Felmarosta"},
+        {"Parohia.DB",
+         "Arhiepiscopia,Protopopiatul,Parohia,Strada,Nr,Localitatea,Judet,Preot,Epitrop,Banca,"
+         "Cont bancar,An_lucru,Felmarosta"},
         {"Contor.DB", "Count_venit,Count_chelt,Sold_init_casa,Sold_init_banca"},
-        {"Venituri.DB", "Nr_act,Data,Fel,Cod_venit,Den_venit,Cod_enorias,Den_enorias,Explicatie,Valoarea,Cont,"
-                        "Data_registru,Nr_registru"},
-        {"Registru.DB", "Data,Nr_doc,Fel,Explicatii,IncasariC,RidicariC,PlatiC,DepuneriC,SoldC,IncasariB,"
-                        "DepuneriB,PlatiB,RidicariB,SoldB,SoldT,Id"},
+        {"Venituri.DB",
+         "Nr_act,Data,Fel,Cod_venit,Den_venit,Cod_enorias,Den_enorias,Explicatie,Valoarea,Cont,"
+         "Data_registru,Nr_registru"},
+        {"Registru.DB",
+         "Data,Nr_doc,Fel,Explicatii,IncasariC,RidicariC,PlatiC,DepuneriC,SoldC,IncasariB,"
+         "DepuneriB,PlatiB,RidicariB,SoldB,SoldT,Id"},
         {"BilantCentral.DB", "Nr_rand,Denumire,Prevederi,Executie,Formula,Rd_oficiu,Rd_paroh,Rd_manast"},
         {"ItemIn.DB", "Cod,Cod_secundar,Cod_articol,Denumire,Cantitate,UM,Pret_achizitie,Valoare"},
     };
@@ -169,9 +172,9 @@ TEST(Install, CreatesEveryTableWithItsFieldsAndKeys) {
                 }
             }
         }
-        static const std::set<std::string> filled = {"Parohia.DB", "Tip_doc.db",        "Tip_venituri.DB",   "Tip_cheltuieli.DB",
-                                                     "Bilant.DB",         "BilantCentral.DB",  "BilantParohGol.DB",
-                                                     "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB"};
+        static const std::set<std::string> filled = {
+            "Parohia.DB",       "Tip_doc.db",        "Tip_venituri.DB",    "Tip_cheltuieli.DB", "Bilant.DB",
+            "BilantCentral.DB", "BilantParohGol.DB", "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB"};
         EXPECT_EQ(rows.empty(), !filled.count(spec.fileName));
     }
 
@@ -221,7 +224,8 @@ TEST(Install, CatalogsAndBudgetLinesAgree) {
             codes.insert(code);
             EXPECT_GT(code, 1);
             EXPECT_EQ(count[code], 1);
-            auto line = std::find_if(lines.begin(), lines.end(), [&](const Row& l) { return l["Nr_rand"].toInt() == code; });
+            auto line =
+                std::find_if(lines.begin(), lines.end(), [&](const Row& l) { return l["Nr_rand"].toInt() == code; });
             EXPECT_NE(line, lines.end());
             if (line != lines.end()) {
                 EXPECT_TRUE((*line)["Formula"].isNull());
@@ -272,21 +276,23 @@ TEST(Install, CatalogsAndBudgetLinesAgree) {
     EXPECT_GE(formulas, 3);
     // Lines without formula hold NULL, not an empty text: the calculation's
     // statements select formula lines with "Formula IS NOT NULL".
-    ResultSet withFormula = SqlSession::forDirectory(tmp.path())
-                                .select("SELECT COUNT(*) FROM \"Bilant.DB\" WHERE Formula IS NOT NULL");
+    ResultSet withFormula =
+        SqlSession::forDirectory(tmp.path()).select("SELECT COUNT(*) FROM \"Bilant.DB\" WHERE Formula IS NOT NULL");
     SqlSession::releaseEverywhere(canonicalPath(tmp.file("Bilant.DB")));
     ASSERT_EQ(withFormula.rows.size(), 1u);
     EXPECT_EQ(withFormula.rows[0][0].toInt(), formulas);
     EXPECT_DOUBLE_EQ(exec.back(), opening + incomeSum - expenseSum);  // closing balance
-    auto hasValue = [&](double want) { return std::any_of(exec.begin(), exec.end(), [&](double x) { return x == want; }); };
+    auto hasValue = [&](double want) {
+        return std::any_of(exec.begin(), exec.end(), [&](double x) { return x == want; });
+    };
     EXPECT_TRUE(hasValue(incomeSum));   // total income
     EXPECT_TRUE(hasValue(expenseSum));  // total expenses
     for (int c : expense) EXPECT_NE(exec[firstLine(c)], 0.0);
 
     // The templates and group budgets carry the same lines; the centralised budget
     // maps each line to the same number in the three budgets.
-    for (const char* other : {"BilantParohGol.DB", "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB",
-                              "BilantCentral.DB"}) {
+    for (const char* other :
+         {"BilantParohGol.DB", "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB", "BilantCentral.DB"}) {
         SCOPED_TRACE(other);
         std::vector<Row> o = readTable(tmp.path(), other);
         ASSERT_EQ(o.size(), lines.size());

@@ -28,7 +28,8 @@ void makeOlderFile(const std::string& path, const TableSpec& spec, const std::ve
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
     std::string sql = "CREATE TABLE " + quoteIdent(tableBaseName(spec.fileName)) + " (";
     for (size_t i = 0; i < spec.columns.size(); ++i)
-        sql += (i ? ", " : "") + quoteIdent(spec.columns[i].name) + " " + declaredType(spec.columns[i].type, spec.columns[i].size);
+        sql += (i ? ", " : "") + quoteIdent(spec.columns[i].name) + " " +
+               declaredType(spec.columns[i].type, spec.columns[i].size);
     if (!spec.primaryKey.empty()) {
         sql += ", PRIMARY KEY (";
         for (size_t i = 0; i < spec.primaryKey.size(); ++i) sql += (i ? ", " : "") + quoteIdent(spec.primaryKey[i]);
@@ -249,11 +250,13 @@ TEST(Autoincrement, TheRegisterFilledBySqlFromItsTemplateGetsItsRowIdentities) {
     CopyWholeFile(dir.file("RegGol.DB"), dir.file("Registru.DB"));
     Query q;
     q.setDatabaseName(dir.path());
-    q.setSql("INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariC) SELECT DISTINCT Data, Nr_act,Fel, "
-             "Explicatie, Valoarea FROM \"Venituri.DB\" WHERE (Cont = 'Casa')");
+    q.setSql(
+        "INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariC) SELECT DISTINCT Data, Nr_act,Fel, "
+        "Explicatie, Valoarea FROM \"Venituri.DB\" WHERE (Cont = 'Casa')");
     EXPECT_EQ(q.execSql(), 2);
-    q.setSql("INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariB) SELECT DISTINCT Data, Nr_act, Fel "
-             ",Explicatie, Valoarea FROM \"Venituri.DB\" WHERE (Cont = 'Banca')");
+    q.setSql(
+        "INSERT INTO \"Registru.DB\" (Data, Nr_doc,Fel, Explicatii, IncasariB) SELECT DISTINCT Data, Nr_act, Fel "
+        ",Explicatie, Valoarea FROM \"Venituri.DB\" WHERE (Cont = 'Banca')");
     EXPECT_EQ(q.execSql(), 1);
     // the template's table opens under the register's name, rows numbered in insertion order
     EXPECT_EQ(texts(stored(dir, "Registru.DB", "Id")), (std::vector<std::string>{"1", "2", "3"}));
@@ -284,8 +287,8 @@ TEST(FieldValues, TextSizesCountCharactersAndInvalidTextIsNeverStored) {
 
     // Broken text is refused, with the field named, and nothing of it is kept.
     t.edit();
-    for (const std::string& bad : {std::string("ab\xC8"), std::string("\xFF\xFE"), std::string("\xC0\xAF"),
-                                  std::string("\xED\xA0\x80")}) {
+    for (const std::string& bad :
+         {std::string("ab\xC8"), std::string("\xFF\xFE"), std::string("\xC0\xAF"), std::string("\xED\xA0\x80")}) {
         try {
             t["Explicatie"].setAsString(bad);
             ADD_FAILURE() << "accepted broken text";
@@ -315,8 +318,12 @@ TEST(FieldValues, AmountsAreFiniteAndWithinSixteenDigits) {
     EXPECT_EQ(t["Valoarea"].asFloat(), 99999999999999.99);
     t["Valoarea"].setAsFloat(-99999999999999.99);
     t["Valoarea"].setAsFloat(12.5);
-    const double refused[] = {1e308, -1e15, 100000000000000.0, std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
+    const double refused[] = {1e308,
+                              -1e15,
+                              100000000000000.0,
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::quiet_NaN()};
     for (double x : refused) {
         try {
             t["Valoarea"].setAsFloat(x);

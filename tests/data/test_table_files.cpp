@@ -70,7 +70,8 @@ double cashReceipts(const TempDir& dir) {
 void expectMentions(const std::string& message, std::initializer_list<std::string> parts) {
     for (const auto& p : parts) EXPECT_NE(message.find(p), std::string::npos) << "'" << p << "' not in: " << message;
     // the engine's own words are Romanian
-    for (const char* english : {"File:", "no such", "does not exist", "Table "}) EXPECT_EQ(message.find(english), std::string::npos) << message;
+    for (const char* english : {"File:", "no such", "does not exist", "Table "})
+        EXPECT_EQ(message.find(english), std::string::npos) << message;
 }
 
 }  // namespace
@@ -79,11 +80,15 @@ TEST(TableFiles, ATableNameReadFromAFileInjectsNoSql) {
     TempDir dir;
     const TableSpec& spec = *knownTable("Venituri.DB");
     std::string cols;
-    for (const auto& c : spec.columns) cols += (cols.empty() ? "" : ", ") + quoteIdent(c.name) + " " + declaredType(c.type, c.size);
+    for (const auto& c : spec.columns)
+        cols += (cols.empty() ? "" : ", ") + quoteIdent(c.name) + " " + declaredType(c.type, c.size);
     // the crafted table comes first in the file, the receipts after it
-    rawSql(dir.file("Venituri.DB"), "CREATE TABLE \"Venituri\"\" SET Explicatie = 'atacat' --\" (x);"
-                                    "CREATE TABLE Venituri (" + cols + ");"
-                                    "INSERT INTO Venituri (Explicatie, Valoarea, Cont) VALUES ('originala', 5, 'Casa');");
+    rawSql(dir.file("Venituri.DB"),
+           "CREATE TABLE \"Venituri\"\" SET Explicatie = 'atacat' --\" (x);"
+           "CREATE TABLE Venituri (" +
+               cols +
+               ");"
+               "INSERT INTO Venituri (Explicatie, Valoarea, Cont) VALUES ('originala', 5, 'Casa');");
     SqlSession::forDirectory(dir.path()).execute("UPDATE \"Venituri.DB\" SET Valoarea = 1");
     Table t;
     t.setDatabaseName(dir.path());

@@ -17,92 +17,70 @@ struct AmountCase {
     const char* text;
 };
 
-std::ostream& operator<<(std::ostream& os, const AmountCase& c) {
-    return os << c.amount << " -> \"" << c.text << '"';
-}
+std::ostream& operator<<(std::ostream& os, const AmountCase& c) { return os << c.amount << " -> \"" << c.text << '"'; }
 
 class AmountInWordsTable : public ::testing::TestWithParam<AmountCase> {};
 
-TEST_P(AmountInWordsTable, GivesExactText) {
-    EXPECT_EQ(AmountInWords(GetParam().amount), GetParam().text);
-}
+TEST_P(AmountInWordsTable, GivesExactText) { EXPECT_EQ(AmountInWords(GetParam().amount), GetParam().text); }
 
 INSTANTIATE_TEST_SUITE_P(WorkedExamples, AmountInWordsTable,
-    ::testing::Values(
-        AmountCase{1.00, " un leu "},
-        AmountCase{1.01, " un leu si un ban"},
-        AmountCase{2.05, " doi lei si cincibani"},
-        AmountCase{5.00, "cinci lei "},
-        AmountCase{12.50, "doisprezece lei si cincizecide bani"},
-        AmountCase{105.07, "osutacinci lei si saptebani"},
-        AmountCase{1000.00, " o mie lei"},
-        AmountCase{2013.00, "doua mii treisprezece lei "},
-        AmountCase{1000000.00, " un milion lei"}));
+                         ::testing::Values(AmountCase{1.00, " un leu "}, AmountCase{1.01, " un leu si un ban"},
+                                           AmountCase{2.05, " doi lei si cincibani"}, AmountCase{5.00, "cinci lei "},
+                                           AmountCase{12.50, "doisprezece lei si cincizecide bani"},
+                                           AmountCase{105.07, "osutacinci lei si saptebani"},
+                                           AmountCase{1000.00, " o mie lei"},
+                                           AmountCase{2013.00, "doua mii treisprezece lei "},
+                                           AmountCase{1000000.00, " un milion lei"}));
 
-INSTANTIATE_TEST_SUITE_P(EdgeCases, AmountInWordsTable,
-    ::testing::Values(
-        AmountCase{0.0, ""},
-        AmountCase{0.004, ""},
-        AmountCase{1.125, " un leu si doisprezecebani"}, // 112.5 bani, half to even
-        AmountCase{0.375, "treizecisioptde bani"},       // 37.5 bani, half to even
-        AmountCase{11.11, "unsprezece lei si unsprezecebani"},
-        AmountCase{1001000.00, " un milion  o mie lei"},
-        AmountCase{2002000.00, "doua milioane doua mii lei"},
-        AmountCase{1001.00, " o mie  un leu "},
-        AmountCase{2002.00, "doua mii  doi lei "},
-        AmountCase{12000.00, "doisprezece mii lei"},
-        AmountCase{101000.00, "osutauna mii lei"},
-        AmountCase{100.00, "osuta lei "},
-        AmountCase{112.00, "osutadoisprezece lei "},
-        AmountCase{2000000000.00, "doua miliarde lei"},
-        AmountCase{1000000000.00, " un miliard lei"},
-        AmountCase{1000000000000.00, " un trilion lei"},
-        AmountCase{99999999999999.00,
-                   "nouazecisinoua de trilioane nouasutenouazecisinoua de miliarde "
-                   "nouasutenouazecisinoua de milioane nouasutenouazecisinoua de mii "
-                   "nouasutenouazecisinoua de lei "}));
+INSTANTIATE_TEST_SUITE_P(
+    EdgeCases, AmountInWordsTable,
+    ::testing::Values(AmountCase{0.0, ""}, AmountCase{0.004, ""},
+                      AmountCase{1.125, " un leu si doisprezecebani"},  // 112.5 bani, half to even
+                      AmountCase{0.375, "treizecisioptde bani"},        // 37.5 bani, half to even
+                      AmountCase{11.11, "unsprezece lei si unsprezecebani"},
+                      AmountCase{1001000.00, " un milion  o mie lei"},
+                      AmountCase{2002000.00, "doua milioane doua mii lei"}, AmountCase{1001.00, " o mie  un leu "},
+                      AmountCase{2002.00, "doua mii  doi lei "}, AmountCase{12000.00, "doisprezece mii lei"},
+                      AmountCase{101000.00, "osutauna mii lei"}, AmountCase{100.00, "osuta lei "},
+                      AmountCase{112.00, "osutadoisprezece lei "}, AmountCase{2000000000.00, "doua miliarde lei"},
+                      AmountCase{1000000000.00, " un miliard lei"}, AmountCase{1000000000000.00, " un trilion lei"},
+                      AmountCase{99999999999999.00,
+                                 "nouazecisinoua de trilioane nouasutenouazecisinoua de miliarde "
+                                 "nouasutenouazecisinoua de milioane nouasutenouazecisinoua de mii "
+                                 "nouasutenouazecisinoua de lei "}));
 
 // Bani alone: "un ban", a number below 20 joined to "bani", 20 and above with "de bani".
 INSTANTIATE_TEST_SUITE_P(BaniForms, AmountInWordsTable,
-    ::testing::Values(
-        AmountCase{0.01, "un ban"},
-        AmountCase{0.02, "doibani"},
-        AmountCase{0.10, "zecebani"},
-        AmountCase{0.19, "nouasprezecebani"},
-        AmountCase{0.20, "douazecide bani"},
-        AmountCase{0.21, "douazecisiunude bani"},
-        AmountCase{0.50, "cincizecide bani"},
-        AmountCase{0.99, "nouazecisinouade bani"}));
+                         ::testing::Values(AmountCase{0.01, "un ban"}, AmountCase{0.02, "doibani"},
+                                           AmountCase{0.10, "zecebani"}, AmountCase{0.19, "nouasprezecebani"},
+                                           AmountCase{0.20, "douazecide bani"},
+                                           AmountCase{0.21, "douazecisiunude bani"},
+                                           AmountCase{0.50, "cincizecide bani"},
+                                           AmountCase{0.99, "nouazecisinouade bani"}));
 
 // Whole thousands with bani name the lei before the bani; 20 and more of a
 // group take "de" before the group name.
 INSTANTIATE_TEST_SUITE_P(RomanianWording, AmountInWordsTable,
-    ::testing::Values(
-        AmountCase{1000.50, " o mie lei si cincizecide bani"},
-        AmountCase{1000000.07, " un milion lei si saptebani"},
-        AmountCase{3000.01, "trei mii lei si un ban"},
-        AmountCase{25.00, "douazecisicinci de lei "},
-        AmountCase{25.50, "douazecisicinci de lei si cincizecide bani"},
-        AmountCase{120000.00, "osutadouazeci de mii lei"},
-        AmountCase{21000.00, "douazecisiuna de mii lei"},
-        AmountCase{93427754.00,
-                   "nouazecisitrei de milioane patrusutedouazecisisapte de mii "
-                   "saptesutecincizecisipatru de lei "}));
+                         ::testing::Values(AmountCase{1000.50, " o mie lei si cincizecide bani"},
+                                           AmountCase{1000000.07, " un milion lei si saptebani"},
+                                           AmountCase{3000.01, "trei mii lei si un ban"},
+                                           AmountCase{25.00, "douazecisicinci de lei "},
+                                           AmountCase{25.50, "douazecisicinci de lei si cincizecide bani"},
+                                           AmountCase{120000.00, "osutadouazeci de mii lei"},
+                                           AmountCase{21000.00, "douazecisiuna de mii lei"},
+                                           AmountCase{93427754.00,
+                                                      "nouazecisitrei de milioane patrusutedouazecisisapte de mii "
+                                                      "saptesutecincizecisipatru de lei "}));
 
 // Amounts that have no wording give an empty text instead of failing.
 INSTANTIATE_TEST_SUITE_P(NoWording, AmountInWordsTable,
-    ::testing::Values(
-        AmountCase{-1.00, ""},
-        AmountCase{-0.50, ""},
-        AmountCase{-0.0, ""},
-        AmountCase{-1000000.00, ""},
-        AmountCase{100000000000000.00, ""},
-        AmountCase{123456789012345.67, ""},
-        AmountCase{1e300, ""},
-        AmountCase{std::numeric_limits<double>::infinity(), ""},
-        AmountCase{-std::numeric_limits<double>::infinity(), ""},
-        AmountCase{std::numeric_limits<double>::quiet_NaN(), ""},
-        AmountCase{std::numeric_limits<double>::denorm_min(), ""}));
+                         ::testing::Values(AmountCase{-1.00, ""}, AmountCase{-0.50, ""}, AmountCase{-0.0, ""},
+                                           AmountCase{-1000000.00, ""}, AmountCase{100000000000000.00, ""},
+                                           AmountCase{123456789012345.67, ""}, AmountCase{1e300, ""},
+                                           AmountCase{std::numeric_limits<double>::infinity(), ""},
+                                           AmountCase{-std::numeric_limits<double>::infinity(), ""},
+                                           AmountCase{std::numeric_limits<double>::quiet_NaN(), ""},
+                                           AmountCase{std::numeric_limits<double>::denorm_min(), ""}));
 
 TEST(AmountInWords, LargestAmountBelowLimitIsWritten) {
     // The last double below 10^14 lei still has 16 digits of bani.
@@ -157,4 +135,4 @@ TEST(TripletInWords, EmptyForZeroOrInvalidDigits) {
     EXPECT_EQ(TripletInWords(0, 0, 12, 2), "");
 }
 
-} // namespace
+}  // namespace

@@ -25,7 +25,6 @@
 #include "controls/DBPos.h"
 #include "support/GuiDriver.h"
 
-
 class EntryFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -45,7 +44,8 @@ protected:
         data::insertRows(db.file("Parohia.DB"), {"Arhiepiscopia", "Protopopiatul", "Parohia", "An_lucru"},
                          {{"Arhiepiscopia Test", "Protopopiatul Test", "Parohia Sf. Test", year}});
     }
-    void add(const std::string& table, const std::vector<std::string>& cols, std::vector<std::vector<data::Value>> rows) {
+    void add(const std::string& table, const std::vector<std::string>& cols,
+             std::vector<std::vector<data::Value>> rows) {
         data::insertRows(db.file(table), cols, rows);
     }
     // Number of stored rows of a table.

@@ -10,7 +10,8 @@
 using namespace data;
 
 namespace {
-void add(const TempDir& d, const std::string& table, const std::vector<std::string>& cols, std::vector<std::vector<Value>> rows) {
+void add(const TempDir& d, const std::string& table, const std::vector<std::string>& cols,
+         std::vector<std::vector<Value>> rows) {
     insertRows(d.file(table), cols, rows);
 }
 }  // namespace

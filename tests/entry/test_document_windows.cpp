@@ -23,8 +23,8 @@ using ui::TDBNavigator;
 
 namespace {
 
-const QString kYearReceipt2014vs2013 =
-    QStringLiteral("Atentie anul ales pentru inregistrarea incasarii 2014 difera de anul de lucru 2013 ! Introduceti o data valida.");
+const QString kYearReceipt2014vs2013 = QStringLiteral(
+    "Atentie anul ales pentru inregistrarea incasarii 2014 difera de anul de lucru 2013 ! Introduceti o data valida.");
 const QString kIncompleteReceipt =
     QStringLiteral("Completati toate datele referitoare la incasarea pe care doriti sa o efectuati!");
 
@@ -69,7 +69,8 @@ TEST_F(Receipts, FirstUseOpensOnReceiptOneDatedTodayInCash) {
     EXPECT_EQ(tabOrder(ctl<TDocEdit>(w, "DBEditNormal1")),
               (QStringList{"DBEditNormal1", "DBDateEdit1", "DBLookupComboBox1", "DBEditNormal4", "DBComboNormal1",
                            "DBEditNormal2", "DBEditNormal3", "AplyBtn", "PrintBtn"}));
-    EXPECT_EQ(ctl<TDocEdit>(w, "DBEditNormal4")->toolTip(), QStringLiteral("Click aici si apasati Ctrl-Enter pentru a selecta din catalog !"));
+    EXPECT_EQ(ctl<TDocEdit>(w, "DBEditNormal4")->toolTip(),
+              QStringLiteral("Click aici si apasati Ctrl-Enter pentru a selecta din catalog !"));
     EXPECT_EQ(ctl<QPushButton>(w, "AplyBtn")->text(), QStringLiteral("&Salveaza"));
     EXPECT_EQ(ctl<QPushButton>(w, "AplyBtn")->toolTip(), QStringLiteral("Salveaza operatiunea"));
     EXPECT_EQ(ctl<QPushButton>(w, "PrintBtn")->toolTip(), QStringLiteral("Printeaza chitanta"));
@@ -248,7 +249,8 @@ TEST_F(Receipts, ExplanationEndsWithTheParishionerOfAStoredReceipt) {
 }
 
 TEST_F(Receipts, KeysWalkTheFieldsAndStartOrDropDocuments) {
-    add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"}, {{5.0, data::Date{2014, 5, 2}, 2, 30.0, "Casa"}});
+    add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"},
+        {{5.0, data::Date{2014, 5, 2}, 2, 30.0, "Casa"}});
     auto* w = open<TVenituriFrm>();
     EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -289,21 +291,21 @@ TEST_F(Receipts, CashReceiptRaisesTheCashBalanceAndEnterStartsTheNext) {
     EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("20.00"));
     focus(ctl<TDocEdit>(w, "DBEditNormal4"));
     type(QStringLiteral("2"));
-    key(Qt::Key_Return);          // code -> account
-    key(Qt::Key_Return);          // account "Casa" -> amount
+    key(Qt::Key_Return);  // code -> account
+    key(Qt::Key_Return);  // account "Casa" -> amount
     type(QStringLiteral("100.00"));
-    key(Qt::Key_Return);          // amount -> explanation
-    key(Qt::Key_Return);          // explanation -> "&Salveaza"
+    key(Qt::Key_Return);  // amount -> explanation
+    key(Qt::Key_Return);  // explanation -> "&Salveaza"
     EXPECT_EQ(focusName(), QStringLiteral("AplyBtn"));
-    key(Qt::Key_Return);          // save
+    key(Qt::Key_Return);  // save
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
     EXPECT_EQ(count("Venituri.DB"), 1);
     EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("120.00"));
     EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("500.00"));
     EXPECT_EQ(docs(w).state(), data::DataSetState::Browse);
     EXPECT_EQ(focusName(), QStringLiteral("PrintBtn"));
-    auto stored = data::SqlSession::forDirectory(db.path())
-                      .select("SELECT Nr_act, Cod_venit, Den_venit, Valoarea, Cont, Explicatie FROM Venituri");
+    auto stored = data::SqlSession::forDirectory(db.path()).select(
+        "SELECT Nr_act, Cod_venit, Den_venit, Valoarea, Cont, Explicatie FROM Venituri");
     EXPECT_EQ(stored.rows.at(0).at(2).toString(), "Contributia enoriasilor");
     EXPECT_EQ(stored.rows.at(0).at(5).toString(), "Contributia anuala a enoriasului");
 
@@ -321,7 +323,8 @@ TEST_F(Receipts, CashReceiptRaisesTheCashBalanceAndEnterStartsTheNext) {
 }
 
 TEST_F(Receipts, DeleteAskedAndNoKeepsTheReceiptAndBalances) {
-    add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"}, {{1.0, data::Date{2014, 5, 2}, 2, 30.0, "Casa"}});
+    add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"},
+        {{1.0, data::Date{2014, 5, 2}, 2, 30.0, "Casa"}});
     auto* w = open<TVenituriFrm>();
     key(Qt::Key_PageUp);
     answerYes = false;
@@ -389,11 +392,15 @@ TEST_F(Payments, ChoiceMovesToThePayeeAndTextsAreThePaymentOnes) {
     ctl<QPushButton>(w, "AplyBtn")->click();
     docs(w)["Data"].setAsDate(data::Date{2015, 1, 1});
     ctl<QPushButton>(w, "AplyBtn")->click();
-    EXPECT_EQ(messages(),
-              (QStringList{"Codul de cheltuiala <999> nu figureaza în catalog. Apasati Ctrl-Enter pentru a selecta din catalog !",
-                           "Completati toate datele referitoare la plata pe care doriti sa o efectuati!",
-                           "Atentie anul ales pentru inregistrarea platii 2015 difera de anul de lucru 2014 ! Introduceti o data valida.",
-                           "Atentie anul ales pentru inregistrarea platii 2015 difera de anul de lucru 2014 ! Introduceti o data valida."}));
+    EXPECT_EQ(
+        messages(),
+        (QStringList{
+            "Codul de cheltuiala <999> nu figureaza în catalog. Apasati Ctrl-Enter pentru a selecta din catalog !",
+            "Completati toate datele referitoare la plata pe care doriti sa o efectuati!",
+            "Atentie anul ales pentru inregistrarea platii 2015 difera de anul de lucru 2014 ! Introduceti o data "
+            "valida.",
+            "Atentie anul ales pentru inregistrarea platii 2015 difera de anul de lucru 2014 ! Introduceti o data "
+            "valida."}));
 }
 
 TEST_F(Payments, BankPaymentLowersTheBankBalanceOnlyAndMayExceedTheCash) {

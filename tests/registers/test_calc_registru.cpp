@@ -64,15 +64,27 @@ protected:
         t.close();
     }
     void setUnit(long long year) { post("Parohia.DB", {{"Parohia", "Parohia Sf. Ioan"}, {"An_lucru", year}}, true); }
-    void setOpening(Value cash, Value bank) { post("Contor.DB", {{"Sold_init_casa", cash}, {"Sold_init_banca", bank}}, true); }
+    void setOpening(Value cash, Value bank) {
+        post("Contor.DB", {{"Sold_init_casa", cash}, {"Sold_init_banca", bank}}, true);
+    }
     void receipt(Value date, double nr, const std::string& expl, double amount, const std::string& cont,
                  const std::string& fel = "Chitanta") {
-        post("Venituri.DB", {{"Nr_act", nr}, {"Data", date}, {"Fel", fel}, {"Cod_venit", 3}, {"Explicatie", expl},
-                             {"Valoarea", amount}, {"Cont", cont}});
+        post("Venituri.DB", {{"Nr_act", nr},
+                             {"Data", date},
+                             {"Fel", fel},
+                             {"Cod_venit", 3},
+                             {"Explicatie", expl},
+                             {"Valoarea", amount},
+                             {"Cont", cont}});
     }
     void payment(Value date, double nr, const std::string& expl, double amount, const std::string& cont, int cod = 18) {
-        post("Cheltuieli.DB", {{"Nr_act", nr}, {"Data", date}, {"Fel", "Ordin de plata"}, {"Cod_cheltuiala", cod},
-                               {"Explicatie", expl}, {"Valoarea", amount}, {"Cont", cont}});
+        post("Cheltuieli.DB", {{"Nr_act", nr},
+                               {"Data", date},
+                               {"Fel", "Ordin de plata"},
+                               {"Cod_cheltuiala", cod},
+                               {"Explicatie", expl},
+                               {"Valoarea", amount},
+                               {"Cont", cont}});
     }
     void deposit(Value date, double nr, double amount) {
         post("Depuneri.db", {{"Nr_doc", nr}, {"Data", date}, {"Suma", amount}, {"Fel", "Disp. de plata"}});
@@ -89,12 +101,23 @@ protected:
         t.open();
         std::vector<Row> rows;
         for (t.first(); !t.eof(); t.next()) {
-            Row r{t["Data"].value(),         t["Nr_doc"].asFloat(),    t["Fel"].asString(),
-                  t["Explicatii"].asString(), t["IncasariC"].asFloat(), t["RidicariC"].asFloat(),
-                  t["PlatiC"].asFloat(),      t["DepuneriC"].asFloat(), t["SoldC"].asFloat(),
-                  t["IncasariB"].asFloat(),   t["DepuneriB"].asFloat(), t["PlatiB"].asFloat(),
-                  t["RidicariB"].asFloat(),   t["SoldB"].asFloat(),     t["SoldT"].asFloat(),
-                  t["Id"].asInteger(),        false};
+            Row r{t["Data"].value(),
+                  t["Nr_doc"].asFloat(),
+                  t["Fel"].asString(),
+                  t["Explicatii"].asString(),
+                  t["IncasariC"].asFloat(),
+                  t["RidicariC"].asFloat(),
+                  t["PlatiC"].asFloat(),
+                  t["DepuneriC"].asFloat(),
+                  t["SoldC"].asFloat(),
+                  t["IncasariB"].asFloat(),
+                  t["DepuneriB"].asFloat(),
+                  t["PlatiB"].asFloat(),
+                  t["RidicariB"].asFloat(),
+                  t["SoldB"].asFloat(),
+                  t["SoldT"].asFloat(),
+                  t["Id"].asInteger(),
+                  false};
             for (const char* c : kMovementColumns) r.anyMovementNull |= t[c].isNull();
             rows.push_back(r);
         }
@@ -270,8 +293,10 @@ TEST_F(CalcRegistruTest, BalancesAreExactToTheBanOverAYearOfDocuments) {
             expected.push_back({d, order, i, cash ? sign * c : 0, cash ? 0 : sign * c});
         } else {
             (k == 4 ? depuneri : ridicari).push_back({static_cast<double>(i), d, amount});
-            if (k == 4) expected.push_back({d, 3, i, -c, c});
-            else expected.push_back({d, 2, i, c, -c});
+            if (k == 4)
+                expected.push_back({d, 3, i, -c, c});
+            else
+                expected.push_back({d, 2, i, c, -c});
         }
     }
     const std::vector<std::string> docColumns{"Nr_act", "Data", "Explicatie", "Valoarea", "Cont"};
@@ -380,8 +405,9 @@ TEST_F(CalcRegistruTest, EngineErrorsAreReportedAndLeaveNoHalfBuiltTable) {
     // (files replaced behind the engine's back: it lets go of them first)
     data::SqlSession::releaseEverywhere(data::canonicalPath(db.file("Cheltuieli.DB")));
     std::filesystem::rename(db.file("Cheltuieli.DB"), db.file("Cheltuieli.bak"));
-    data::createTableFile(db.file("Cheltuieli.DB"),
-                          {"Cheltuieli.DB", {{"Nr_act", data::FieldType::Float}, {"Data", data::FieldType::Date}}, {}, {}});
+    data::createTableFile(
+        db.file("Cheltuieli.DB"),
+        {"Cheltuieli.DB", {{"Nr_act", data::FieldType::Float}, {"Data", data::FieldType::Date}}, {}, {}});
     try {
         CalcRegistru(db.path());
         ADD_FAILURE() << "no error";

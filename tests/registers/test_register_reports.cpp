@@ -102,8 +102,11 @@ protected:
         data::insertRows(db.file("Ridicari.db"), {"Nr_doc", "Data", "Suma", "Fel"}, {{nr, d, amount, "CEC"}});
     }
     int registerRows() {
-        return static_cast<int>(
-            data::SqlSession::forDirectory(db.path()).select("SELECT COUNT(*) FROM \"Registru.DB\"").rows.at(0).at(0).toInt());
+        return static_cast<int>(data::SqlSession::forDirectory(db.path())
+                                    .select("SELECT COUNT(*) FROM \"Registru.DB\"")
+                                    .rows.at(0)
+                                    .at(0)
+                                    .toInt());
     }
 
     // Confirms the print dialog with "&Afisare pe ecran" and keeps the pages
@@ -160,7 +163,8 @@ protected:
     }
     static int currentCode(QWidget* w) {
         for (data::DataSet* ds : static_cast<catalogs::TCatalogFrm*>(w)->tables())
-            if (ds->active() && ds->findField("Cod_venit")) return static_cast<int>(ds->fieldByName("Cod_venit").asInteger());
+            if (ds->active() && ds->findField("Cod_venit"))
+                return static_cast<int>(ds->fieldByName("Cod_venit").asInteger());
             else if (ds->active() && ds->findField("Cod_cheltuiala"))
                 return static_cast<int>(ds->fieldByName("Cod_cheltuiala").asInteger());
         return -1;
@@ -371,8 +375,9 @@ TEST_F(RegisterReports, ReceiptsAndPaymentsOnOnePageEndWithTheGrandTotal) {
     EXPECT_EQ(p.textOf("QRLabel1"),
               QStringLiteral("REGISTRU PENTRU EVIDENTA OPERATIUNILOR DE INCASARI SI PLATI PRIN CASA SI PRIN CONT"));
     EXPECT_FALSE(p.containsText(QStringLiteral("Report :")));
-    EXPECT_EQ(p.textsOf("QRDBText4"), (QStringList{"Sold in casa la inceputul anului", "Sold in cont la inceputul anului",
-                                                   "Colecta", "Depunere numerar", "Factura"}));
+    EXPECT_EQ(p.textsOf("QRDBText4"),
+              (QStringList{"Sold in casa la inceputul anului", "Sold in cont la inceputul anului", "Colecta",
+                           "Depunere numerar", "Factura"}));
     // the opening rows: 0.00 in the other block's movements; column 15 their sum
     EXPECT_EQ(p.textsOf("QRDBText10"), (QStringList{"0.00", "1,000.00", "0.00", "0.00", "0.00"}));
     EXPECT_EQ(p.textsOf("QRDBText5"), (QStringList{"100.00", "0.00", "50.00", "0.00", "0.00"}));
@@ -401,8 +406,10 @@ TEST_F(RegisterReports, ReceiptsAndPaymentsOnOnePageEndWithTheGrandTotal) {
 
 TEST_F(RegisterReports, ReceiptsAndPaymentsOnThreePagesCarryEachPageForward) {
     for (int i = 1; i <= 56; ++i) {
-        if (i % 3) receipt(day(1 + i / 3, 2), i, "Incasare " + std::to_string(i), i + 0.25);
-        else payment(day(1 + i / 3, 2), i, "Plata " + std::to_string(i), i / 3.0, "Banca");
+        if (i % 3)
+            receipt(day(1 + i / 3, 2), i, "Incasare " + std::to_string(i), i + 0.25);
+        else
+            payment(day(1 + i / 3, 2), i, "Plata " + std::to_string(i), i / 3.0, "Banca");
     }
     runCommand(registers::RegistruIncasariPlati);
     ASSERT_EQ(pages.size(), 3u);
@@ -416,8 +423,10 @@ TEST_F(RegisterReports, ReceiptsAndPaymentsOnThreePagesCarryEachPageForward) {
         const Page &prev = pages[i - 1], &p = pages[i];
         EXPECT_EQ(p.textOf("QRLabel44"), QStringLiteral("Report :"));
         // the header repeats the previous page's footer, sums and balances
-        const std::pair<const char*, const char*> same[] = {{"QRExpr1", "QRExpr9"},    {"QRExpr7", "QRExpr15"},
-                                                            {"QRLabel41", "QRLabel38"}, {"QRLabel42", "QRLabel39"},
+        const std::pair<const char*, const char*> same[] = {{"QRExpr1", "QRExpr9"},
+                                                            {"QRExpr7", "QRExpr15"},
+                                                            {"QRLabel41", "QRLabel38"},
+                                                            {"QRLabel42", "QRLabel39"},
                                                             {"QRLabel43", "QRLabel40"}};
         for (const auto& [head, foot] : same) EXPECT_EQ(p.textOf(head), prev.textOf(foot)) << head << " page " << i + 1;
         // and they are the totals of every row up to there

@@ -29,16 +29,15 @@ struct Row {
 // (the running balance) holding `rows` in order.
 inline void makeRegister(const std::string& dir, const std::vector<Row>& rows) {
     using data::FieldType;
-    data::createTableFile(dir + "Registru.DB",
-                          {"Registru.DB",
-                           {{"Nr", FieldType::Integer},
-                            {"Data", FieldType::Date},
-                            {"Explicatii", FieldType::String, 250},
-                            {"Incasari", FieldType::Float},
-                            {"Plati", FieldType::Float},
-                            {"Sold", FieldType::Float}},
-                           {"Nr"},
-                           {}});
+    data::createTableFile(dir + "Registru.DB", {"Registru.DB",
+                                                {{"Nr", FieldType::Integer},
+                                                 {"Data", FieldType::Date},
+                                                 {"Explicatii", FieldType::String, 250},
+                                                 {"Incasari", FieldType::Float},
+                                                 {"Plati", FieldType::Float},
+                                                 {"Sold", FieldType::Float}},
+                                                {"Nr"},
+                                                {}});
     std::vector<std::vector<data::Value>> values;
     double balance = 0;
     int nr = 0;

@@ -164,7 +164,7 @@ TEST(PrintableArea, MillimetresFromDeviceMeasures) {
 
 TEST(PrintableArea, PaperSizeNumbers) {
     for (int n = 1; n <= 23; ++n) EXPECT_EQ(PaperCodeOf(n), n);
-    const std::pair<int, int> rest[] = {{24, 39}, {25, 40}, {26, 41}, {27, 265}, {28, 263},
+    const std::pair<int, int> rest[] = {{24, 39},  {25, 40},  {26, 41}, {27, 265}, {28, 263},
                                         {29, 269}, {30, 375}, {31, 26}, {32, 256}};
     for (auto [n, code] : rest) {
         EXPECT_EQ(PaperCodeOf(n), code);
@@ -198,7 +198,8 @@ protected:
     static QSpinBox* margin(QWidget* dlg, const char* name) { return spin(dlg, name); }
     static QStringList margins(QWidget* dlg) {
         QStringList l;
-        for (const char* n : {"TopEdit", "BottomEdit", "LeftEdit", "RightEdit"}) l << QString::number(spin(dlg, n)->value());
+        for (const char* n : {"TopEdit", "BottomEdit", "LeftEdit", "RightEdit"})
+            l << QString::number(spin(dlg, n)->value());
         return l;
     }
     static QWidget* currentTab(QWidget* dlg) { return control<QTabWidget>(dlg, "PageControl")->currentWidget(); }
@@ -364,7 +365,8 @@ TEST_F(PrintDialog, MarginUnderTheBorderAnsweredNoStillReachesTheReportAtTheBord
     auto t = rt::openRegister(dir.path());
     Report rep;
     rep.setDataSet(t.get());
-    rep.addBand(BandType::Detail, QStringLiteral("D"), 5).addField(QStringLiteral("F"), 0, 0, 20, 5, QStringLiteral("Explicatii"));
+    rep.addBand(BandType::Detail, QStringLiteral("D"), 5)
+        .addField(QStringLiteral("F"), 0, 0, 20, 5, QStringLiteral("Explicatii"));
     PrintSettings.Preview = true;
     double leftShown = -1;
     gui::onModal<TQRPreview>([&](TQRPreview* pv) {
@@ -531,7 +533,9 @@ public:
         table_ = rt::openRegister(dir_);
         Rep.loadLayout(QString::fromUtf8(rt::kRegisterLayout));
         Rep.setDataSet(table_.get(), QStringLiteral("TRegistru"));
-        Rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) { t += QStringLiteral(" din ") + QString::number(pageCount); };
+        Rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) {
+            t += QStringLiteral(" din ") + QString::number(pageCount);
+        };
     }
     bool hasData() override { return !empty_; }
     void closeData() override {
@@ -606,7 +610,8 @@ TEST_F(RunSequence, PreviewWithPageCountThenOk) {
 TEST_F(RunSequence, AccessErrorKeepsTheListingStatus) {
     gui::onModal([](QWidget* d) { button(d, "OKBtn")->click(); });
     EXPECT_EQ(runWith(true, false), RunResult::AccessError);
-    ASSERT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Eroare de acces la baza de date!\n<Table is busy>!")});
+    ASSERT_EQ(gui::Recorder::messages(),
+              QStringList{QStringLiteral("Eroare de acces la baza de date!\n<Table is busy>!")});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Error);
     EXPECT_EQ(rec.status.last(), QStringLiteral(" Listez..."));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -662,7 +667,8 @@ TEST_F(RunSequence, PreCheckRefusesBeforeTheStatusTextAndTheDialog) {
     gui::Recorder::clear();
     opt.preCheck = [](QWidget*) -> QString { throw data::EngineError("Table is busy"); };
     EXPECT_EQ(runWith(false, false, opt), RunResult::AccessError);
-    EXPECT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Eroare de acces la baza de date!\n<Table is busy>!")});
+    EXPECT_EQ(gui::Recorder::messages(),
+              QStringList{QStringLiteral("Eroare de acces la baza de date!\n<Table is busy>!")});
     EXPECT_TRUE(rec.status.isEmpty());
 
     // an empty text lets the run go on

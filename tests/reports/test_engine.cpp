@@ -21,7 +21,8 @@ std::vector<rt::Row> eightDays(const std::string& longTextForRow23 = {}) {
     for (int d = 1; d <= 8; ++d)
         for (int j = 0; j < 3; ++j) {
             const int i = 3 * (d - 1) + j + 1;
-            std::string text = i == 23 && !longTextForRow23.empty() ? longTextForRow23 : "Operatia " + std::to_string(i);
+            std::string text =
+                i == 23 && !longTextForRow23.empty() ? longTextForRow23 : "Operatia " + std::to_string(i);
             rows.push_back({data::Date{2007, 3, d}, text, 100.0 * i, 1.0 * i});
         }
     return rows;
@@ -58,7 +59,9 @@ struct RegisterRun {
         rep.item("DeReportat").onPrint = [this](Item&, QString& t) {
             if (table->eof()) t = QStringLiteral("Total general :");
         };
-        rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) { t += QStringLiteral(" din ") + QString::number(pageCount); };
+        rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) {
+            t += QStringLiteral(" din ") + QString::number(pageCount);
+        };
         rep.item("ReportSold").onPrint = [this](Item&, QString& t) { t = rep.item("Sold").lastPrinted(); };
     }
 
@@ -188,7 +191,8 @@ TEST(ReportEngine, WrappedTextStretchesItsBandAndTheRules) {
             frameFound = std::abs(e.box.height() - details[4].height) < 1e-6;
     EXPECT_TRUE(frameFound);
     // every wrapped line fits the box with the same metrics the drawing uses
-    for (const QString& l : wrapText(font, QString::fromStdString(longText), 100)) EXPECT_LE(textWidthMm(font, l), 100.0 + 1e-6);
+    for (const QString& l : wrapText(font, QString::fromStdString(longText), 100))
+        EXPECT_LE(textWidthMm(font, l), 100.0 + 1e-6);
 }
 
 TEST(ReportEngine, EmptyDataSetProducesNoPage) {
@@ -230,10 +234,10 @@ TEST(ReportEngine, OrderOfBandsAgainstTheRunningSums) {
     // day's footer and the third day's row start new pages. Item hooks of the band
     // that causes a break run before the break's footer and header.
     ASSERT_EQ(rep.prepare(), 3);
-    const QStringList expected{
-        "PH row1 sum0",  "GH row1 sum0", "D row1 sum1", "D row2 sum3",  "GF row2 sum3", "PF row2 sum3",
-        "PH row2 sum3",  "GH row3 sum3", "D row3 sum7", "GF row3 sum7", "GH row4 sum7", "D row4 sum15",
-        "PF row4 sum7",  "PH row4 sum7", "GF row4 sum15", "S row0 sum15", "PF row0 sum15"};
+    const QStringList expected{"PH row1 sum0", "GH row1 sum0", "D row1 sum1",  "D row2 sum3",  "GF row2 sum3",
+                               "PF row2 sum3", "PH row2 sum3", "GH row3 sum3", "D row3 sum7",  "GF row3 sum7",
+                               "GH row4 sum7", "D row4 sum15", "PF row4 sum7", "PH row4 sum7", "GF row4 sum15",
+                               "S row0 sum15", "PF row0 sum15"};
     EXPECT_EQ(log, expected);
     const auto& pages = rep.prepared().pages;
     EXPECT_EQ(pages[1].bands.at(1).name, QStringLiteral("GF"));
@@ -329,7 +333,8 @@ band C child 4 parent=D
     rep.font.family = QStringLiteral("Arial");
     rep.prepare();
     EXPECT_EQ(rep.prepared().pages[0].findElement(QStringLiteral("Ex"))->font.family, QStringLiteral("Arial"));
-    EXPECT_EQ(rep.prepared().pages[0].findElement(QStringLiteral("Val"))->font.family, QStringLiteral("Times New Roman"));
+    EXPECT_EQ(rep.prepared().pages[0].findElement(QStringLiteral("Val"))->font.family,
+              QStringLiteral("Times New Roman"));
 }
 
 TEST(ReportEngine, LayoutMistakesNameTheLine) {
@@ -354,8 +359,8 @@ TEST(ReportEngine, UnknownFieldIsReportedNotPrinted) {
     auto t = rt::openRegister(dir.path());
     Report rep;
     rep.setDataSet(t.get(), QStringLiteral("TRegistru"));
-    rep.addBand(BandType::Detail, QStringLiteral("D"), 5).addExpression(QStringLiteral("E"), 0, 0, 10, 5,
-                                                                       QStringLiteral("SUM(TRegistru.Lipsa)"));
+    rep.addBand(BandType::Detail, QStringLiteral("D"), 5)
+        .addExpression(QStringLiteral("E"), 0, 0, 10, 5, QStringLiteral("SUM(TRegistru.Lipsa)"));
     EXPECT_THROW(rep.prepare(), ExpressionError);
     EXPECT_TRUE(rep.prepared().pages.empty());
     EXPECT_FALSE(rep.running());
@@ -377,8 +382,10 @@ TEST(ReportEngine, ItemsOfAnotherDataSetAndSystemData) {
     title.addSysData(QStringLiteral("Doc"), 100, 0, 80, 5, SysDataKind::ReportTitle);
     Band& det = rep.addBand(BandType::Detail, QStringLiteral("D"), 5);
     det.addSysData(QStringLiteral("No"), 0, 0, 10, 5, SysDataKind::DetailNumber, QStringLiteral("#"));
-    det.addExpression(QStringLiteral("Twice"), 20, 0, 30, 5, QStringLiteral("TRegistru.Incasari * 2 + 1"), QStringLiteral("0.00"));
-    det.addExpression(QStringLiteral("Avg"), 60, 0, 30, 5, QStringLiteral("AVERAGE(Incasari)"), QStringLiteral("0.000"));
+    det.addExpression(QStringLiteral("Twice"), 20, 0, 30, 5, QStringLiteral("TRegistru.Incasari * 2 + 1"),
+                      QStringLiteral("0.00"));
+    det.addExpression(QStringLiteral("Avg"), 60, 0, 30, 5, QStringLiteral("AVERAGE(Incasari)"),
+                      QStringLiteral("0.000"));
     det.addExpression(QStringLiteral("Cnt"), 100, 0, 30, 5, QStringLiteral("COUNT()"));
     det.addExpression(QStringLiteral("Txt"), 140, 0, 50, 5, QStringLiteral("'Nr ' + Explicatii"));
     ASSERT_EQ(rep.prepare(), 1);
@@ -394,7 +401,8 @@ TEST(ReportEngine, ItemsOfAnotherDataSetAndSystemData) {
 
 TEST(ReportFonts, ReportFamiliesResolveToInstalledLiberationFaces) {
     EXPECT_EQ(QFontInfo(reportQFont({QStringLiteral("Arial"), 10})).family(), QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(QFontInfo(reportQFont({QStringLiteral("Times New Roman"), 12, true})).family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(QFontInfo(reportQFont({QStringLiteral("Times New Roman"), 12, true})).family(),
+              QStringLiteral("Liberation Serif"));
     // metrics scale with the size and do not depend on the screen
     const FontSpec small{QStringLiteral("Arial"), 8}, big{QStringLiteral("Arial"), 16};
     const QString s = QStringLiteral("Sold final / De reportat :");

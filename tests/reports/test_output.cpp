@@ -45,7 +45,9 @@ struct SmallRegister {
         table = rt::openRegister(dir.path());
         rep.loadLayout(QString::fromUtf8(rt::kRegisterLayout));
         rep.setDataSet(table.get(), QStringLiteral("TRegistru"));
-        rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) { t += QStringLiteral(" din ") + QString::number(pages); };
+        rep.item("PageNumberLabel").onPrint = [this](Item&, QString& t) {
+            t += QStringLiteral(" din ") + QString::number(pages);
+        };
         pages = rep.prepare();
         rep.prepare();
     }
@@ -154,9 +156,8 @@ TEST(ReportOutput, DamagedSavedReportIsToldWithoutReservingItsDeclaredCounts) {
     TempDir out;
     const auto damaged = [](const QString& path) { return QStringLiteral("Fisierul %1 este deteriorat!").arg(path); };
     // one page declaring ten million elements in a file of a few bytes
-    const QString elements = savedReportFile(out, "elemente.qrp", [](QDataStream& s) {
-        s << qint32(1) << 210.0 << 297.0 << qint32(9999999);
-    });
+    const QString elements = savedReportFile(
+        out, "elemente.qrp", [](QDataStream& s) { s << qint32(1) << 210.0 << 297.0 << qint32(9999999); });
     const long before = peakMemoryKb();
     QString error;
     EXPECT_FALSE(PreparedReport::load(elements, &error).has_value());
@@ -169,9 +170,8 @@ TEST(ReportOutput, DamagedSavedReportIsToldWithoutReservingItsDeclaredCounts) {
     const QString pages = savedReportFile(out, "pagini.qrp", [](QDataStream& s) { s << qint32(1000000) << 210.0; });
     EXPECT_FALSE(PreparedReport::load(pages, &error).has_value());
     EXPECT_EQ(error, damaged(pages));
-    const QString size = savedReportFile(out, "marime.qrp", [](QDataStream& s) {
-        s << qint32(1) << -210.0 << 297.0 << qint32(0) << qint32(0);
-    });
+    const QString size = savedReportFile(
+        out, "marime.qrp", [](QDataStream& s) { s << qint32(1) << -210.0 << 297.0 << qint32(0) << qint32(0); });
     EXPECT_FALSE(PreparedReport::load(size, &error).has_value());
     EXPECT_EQ(error, damaged(size));
     SmallRegister r;
@@ -306,7 +306,8 @@ TEST(ReportPreview, SaveAndLoadShowTheSamePages) {
     gui::Recorder rec;
     const QString missing = QString::fromStdString(out.file("lipsa.qrp"));
     EXPECT_FALSE(empty.loadFrom(missing));
-    EXPECT_EQ(gui::Recorder::messages(), QStringList{QStringLiteral("Fisierul %1 nu este un raport salvat!").arg(missing)});
+    EXPECT_EQ(gui::Recorder::messages(),
+              QStringList{QStringLiteral("Fisierul %1 nu este un raport salvat!").arg(missing)});
     EXPECT_EQ(empty.pageCount(), 3);  // the pages shown stay
 }
 

@@ -45,10 +45,9 @@ protected:
         data::setAppDir(db.path());
         data::setToday(data::Date{2007, 3, 1});
         data::SqlSession::forDirectory(db.path()).execute("DELETE FROM \"Parohia.DB\"");
-        data::insertRows(db.file("Parohia.DB"),
-                         {"Protopopiatul", "Parohia", "Strada", "Nr", "Localitatea", "Judet", "An_lucru"},
-                         {{"Protopopiatul Brașov", "Parohia Sfânta Treime", data::Value(), "5", "Brașov",
-                           "Brașov", 2007}});
+        data::insertRows(
+            db.file("Parohia.DB"), {"Protopopiatul", "Parohia", "Strada", "Nr", "Localitatea", "Judet", "An_lucru"},
+            {{"Protopopiatul Brașov", "Parohia Sfânta Treime", data::Value(), "5", "Brașov", "Brașov", 2007}});
         reports::ResetPrintSettings();
         reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
         gui::Recorder::clear();
@@ -127,7 +126,8 @@ TEST_F(Stock, ValuesTextsOrderTotalAndTheUnitHeading) {
     auto pages = preview(data::Date{2007, 3, 1});
     ASSERT_EQ(pages.size(), 1u);
     const Page& p = pages[0];
-    EXPECT_EQ(rowsOf(pages, "DenDescTxt"), (QStringList{"Carti - a", "Carti - a", "Carti - b", "Lumanari", "Lumanari - mari"}));
+    EXPECT_EQ(rowsOf(pages, "DenDescTxt"),
+              (QStringList{"Carti - a", "Carti - a", "Carti - b", "Lumanari", "Lumanari - mari"}));
     EXPECT_EQ(rowsOf(pages, "CantitateTxt"), (QStringList{"1.00", "2.00", "1.00", "1.00", "2.50"}));
     EXPECT_EQ(rowsOf(pages, "PretTxt"), (QStringList{"1.00", "1.00", "1,000.00", "3.00", "4.00"}));
     EXPECT_EQ(rowsOf(pages, "ValoareTxt"), (QStringList{"1.00", "2.00", "1,000.00", "3.00", "10.00"}));

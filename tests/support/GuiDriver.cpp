@@ -59,17 +59,15 @@ void focus(QWidget* w) {
     settle();
 }
 
-QWidget* findNamed(QWidget* root, const QString& name, const char* kind,
-                   const std::function<bool(QWidget*)>& isKind) {
+QWidget* findNamed(QWidget* root, const QString& name, const char* kind, const std::function<bool(QWidget*)>& isKind) {
     QWidget* w = root->objectName() == name ? root : root->findChild<QWidget*>(name);
     if (!w) {
-        ADD_FAILURE() << "no control named " << name.toStdString() << " in "
-                      << root->metaObject()->className();
+        ADD_FAILURE() << "no control named " << name.toStdString() << " in " << root->metaObject()->className();
         return nullptr;
     }
     if (!isKind(w)) {
-        ADD_FAILURE() << "control " << name.toStdString() << " is a " << w->metaObject()->className()
-                      << ", not a " << kind;
+        ADD_FAILURE() << "control " << name.toStdString() << " is a " << w->metaObject()->className() << ", not a "
+                      << kind;
         return nullptr;
     }
     return w;

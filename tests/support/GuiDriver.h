@@ -48,8 +48,7 @@ void focus(QWidget* w);
 
 // The control named `name` inside `root`; fails the test (and returns
 // nullptr) when there is none or it is not a T.
-QWidget* findNamed(QWidget* root, const QString& name, const char* kind,
-                   const std::function<bool(QWidget*)>& isKind);
+QWidget* findNamed(QWidget* root, const QString& name, const char* kind, const std::function<bool(QWidget*)>& isKind);
 template <class T>
 T* control(QWidget* root, const QString& name) {
     return static_cast<T*>(findNamed(root, name, T::staticMetaObject.className(),

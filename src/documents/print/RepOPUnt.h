@@ -27,8 +27,8 @@ public:
     bool hasData() override;
 
 private:
-    data::Query Q;          // the payment lines with that date, number and code
-    data::Table TParohia;   // the unit's identification
+    data::Query Q;         // the payment lines with that date, number and code
+    data::Table TParohia;  // the unit's identification
     int codChelt_;
     double nr_;
     data::Date data_;
