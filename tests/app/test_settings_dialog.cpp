@@ -3,6 +3,7 @@
 // starting its record), the document kinds and the personalisation picture.
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
@@ -210,8 +211,15 @@ TEST_F(SettingsDialog, PictureChoiceCopiesOverPozaAndCancelChangesNothing) {
         ui::Messages::clearHistory();
         run([file](TParamAplicFrm* d) {
             onFileDialog([file](QFileDialog* f) {
-                f->selectFile(QString::fromStdString(file));
+                // The user types the whole path into the file name box.
+                auto* name = f->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                name->setText(QString::fromStdString(file));
                 static_cast<QDialog*>(f)->accept();
+                if (f->isVisible()) {
+                    ADD_FAILURE() << "the picture dialog is still open";
+                    f->reject();
+                }
             });
             click(d, "LoadPictBtn");
             d->close();
