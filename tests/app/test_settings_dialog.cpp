@@ -162,6 +162,20 @@ TEST_F(SettingsDialog, ValideazaWritesBothKeysAndTheFirstBalanceStartsTheRecord)
     EXPECT_DOUBLE_EQ(balances()[0].second, 7);
 }
 
+// A settings file that cannot be written is reported: the user would
+// otherwise believe the switches kept for the next start.
+TEST_F(SettingsDialog, ASettingsFileThatCannotBeWrittenIsReported) {
+    std::filesystem::create_directory(ini);
+    run([](TParamAplicFrm* d) {
+        QTest::mouseClick(box(d, "BackupCB"), Qt::LeftButton);
+        click(d, "BitBtn1");
+    });
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_EQ(ui::Messages::history()[0].type, ui::MsgType::Error);
+    EXPECT_TRUE(messages()[0].contains("Configurari.ini"));
+    EXPECT_TRUE(std::filesystem::is_directory(ini));
+}
+
 TEST_F(SettingsDialog, DocumentKindsAreTypedIntoTheGrid) {
     run([](TParamAplicFrm* d) {
         auto* grid = gui::control<ui::TDBGridNormal>(d, "DBGrid1");
