@@ -3,6 +3,7 @@
 // starting its record), the document kinds and the personalisation picture.
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
@@ -161,6 +162,20 @@ TEST_F(SettingsDialog, ValideazaWritesBothKeysAndTheFirstBalanceStartsTheRecord)
     EXPECT_DOUBLE_EQ(balances()[0].second, 7);
 }
 
+// A settings file that cannot be written is reported: the user would
+// otherwise believe the switches kept for the next start.
+TEST_F(SettingsDialog, ASettingsFileThatCannotBeWrittenIsReported) {
+    std::filesystem::create_directory(ini);
+    run([](TParamAplicFrm* d) {
+        QTest::mouseClick(box(d, "BackupCB"), Qt::LeftButton);
+        click(d, "BitBtn1");
+    });
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_EQ(ui::Messages::history()[0].type, ui::MsgType::Error);
+    EXPECT_TRUE(messages()[0].contains("Configurari.ini"));
+    EXPECT_TRUE(std::filesystem::is_directory(ini));
+}
+
 TEST_F(SettingsDialog, DocumentKindsAreTypedIntoTheGrid) {
     run([](TParamAplicFrm* d) {
         auto* grid = gui::control<ui::TDBGridNormal>(d, "DBGrid1");
@@ -210,8 +225,15 @@ TEST_F(SettingsDialog, PictureChoiceCopiesOverPozaAndCancelChangesNothing) {
         ui::Messages::clearHistory();
         run([file](TParamAplicFrm* d) {
             onFileDialog([file](QFileDialog* f) {
-                f->selectFile(QString::fromStdString(file));
+                // The user types the whole path into the file name box.
+                auto* name = f->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                name->setText(QString::fromStdString(file));
                 static_cast<QDialog*>(f)->accept();
+                if (f->isVisible()) {
+                    ADD_FAILURE() << "the picture dialog is still open";
+                    f->reject();
+                }
             });
             click(d, "LoadPictBtn");
             d->close();
