@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <benchmark/benchmark.h>
+
+#include "WindowBenchMain.h"
 #include <stdlib.h>
 
 #include <chrono>
@@ -36,15 +38,6 @@ using data::Value;
 namespace {
 
 std::string g_db;
-
-std::string makeTempDir() {
-    std::string t = (fs::temp_directory_path() / "cvbench-budget-XXXXXX").string();
-    if (!mkdtemp(t.data())) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    return t + "/";
-}
 
 std::string terms(int from, int to) {
     std::string s;
@@ -149,45 +142,11 @@ void BM_OpenBilantFromMenu(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenBilantFromMenu)->Unit(benchmark::kMillisecond)->Iterations(10)->UseManualTime();
 
-// Keeps the mean time of every benchmark for the summary.
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-
-    g_db = makeTempDir();
-    std::printf("Filling the database in %s ...\n", g_db.c_str());
-    fillDatabase();
-    ui::Messages::setResponder([](ui::MessageRecord& r) {
-        std::fprintf(stderr, "message: %s\n", r.text.toUtf8().constData());
-        return int(ui::Ok);
-    });
-
-    Recorder rec;
-    benchmark::RunSpecifiedBenchmarks(&rec);
-
-    auto report = [&](const char* name, const char* what, double target) {
-        if (!rec.ms.count(name)) return;
-        const double v = rec.ms[name];
-        std::printf("%s: %.1f ms (target < %.0f ms) %s\n", what, v, target, v < target ? "OK" : "TOO SLOW");
-    };
-    report("BM_CalcBilant", "Budget as at a date", 150);
-    report("BM_CalcBilantPerioada", "Budget for a period", 400);
-    report("BM_OpenBilantFromMenu", "Budget window opened from the menu", 300);
-
-    fs::remove_all(g_db);
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWindowBenchmarks(argc, argv, "budget", g_db, fillDatabase,
+                                      {{"BM_CalcBilant", "Budget as at a date", 150},
+                                       {"BM_CalcBilantPerioada", "Budget for a period", 400},
+                                       {"BM_OpenBilantFromMenu", "Budget window opened from the menu", 300}});
 }

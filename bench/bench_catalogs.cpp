@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QWindow>
 #include <benchmark/benchmark.h>
+
+#include "WindowBenchMain.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -36,8 +38,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string g_db;
-
-std::string makeTempDir() { return bench::makeTempDir("catalogs"); }
 
 void fillDatabase() {
     data::createInstallation(g_db);
@@ -151,44 +151,12 @@ void BM_BalancesComputed(benchmark::State& state) {
 BENCHMARK(BM_BalancesComputed)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
 
 // Keeps the mean real time of every benchmark for the summary.
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-
-    g_db = makeTempDir();
-    std::printf("Filling the database in %s ...\n", g_db.c_str());
-    fillDatabase();
-    ui::Messages::setResponder([](ui::MessageRecord& r) {
-        std::fprintf(stderr, "message: %s\n", r.text.toUtf8().constData());
-        return int(ui::Ok);
-    });
-
-    Recorder rec;
-    benchmark::RunSpecifiedBenchmarks(&rec);
-
-    auto report = [&](const char* name, const char* what, double target) {
-        if (!rec.ms.count(name)) return;
-        const double v = rec.ms[name];
-        std::printf("%s: %.1f ms (target < %.0f ms) %s\n", what, v, target, v < target ? "OK" : "TOO SLOW");
-    };
-    report("BM_CatalogOpenAndNameOrder", "Catalog of 2,000 types opened and put in name order", 100);
-    report("BM_CatalogSwitchOrder", "Order switched twice (name, code) in an open catalog", 100);
-    report("BM_BalancesShown", "Both balances computed and shown", 50);
-
-    fs::remove_all(g_db);
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWindowBenchmarks(
+        argc, argv, "catalogs", g_db, fillDatabase,
+        {{"BM_CatalogOpenAndNameOrder", "Catalog of 2,000 types opened and put in name order", 100},
+         {"BM_CatalogSwitchOrder", "Order switched twice (name, code) in an open catalog", 100},
+         {"BM_BalancesShown", "Both balances computed and shown", 50}});
 }

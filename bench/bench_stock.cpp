@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
+#include "WindowBenchMain.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -103,41 +105,12 @@ void BM_ParishionerNext(benchmark::State& state) {
 }
 BENCHMARK(BM_ParishionerNext)->Unit(benchmark::kMillisecond)->Iterations(50)->UseRealTime();
 
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    g_db = bench::makeTempDir("stock");
-    std::printf("Filling the database in %s ...\n", g_db.c_str());
-    fillDatabase();
-    ui::Messages::setResponder([](ui::MessageRecord& r) {
-        std::fprintf(stderr, "message: %s\n", r.text.toUtf8().constData());
-        return int(ui::Ok);
-    });
-    Recorder rec;
-    benchmark::RunSpecifiedBenchmarks(&rec);
-    auto report = [&](const char* name, const char* what, double target) {
-        if (!rec.ms.count(name)) return;
-        const double v = rec.ms[name];
-        std::printf("%s: %.1f ms (target < %.0f ms) %s\n", what, v, target, v < target ? "OK" : "TOO SLOW");
-    };
-    report("BM_StockWindowOpen", "Stock window on 20,000 items opened", 150);
-    report("BM_StockReportPrepared", "Stock list on a date prepared", 1000);
-    report("BM_ParishionerFileOpen", "Parishioner file opened", 200);
-    report("BM_ParishionerNext", "Next parishioner, five registers read again", 20);
-    fs::remove_all(g_db);
-    benchmark::Shutdown();
-    return 0;
+    return bench::runWindowBenchmarks(argc, argv, "stock", g_db, fillDatabase,
+                                      {{"BM_StockWindowOpen", "Stock window on 20,000 items opened", 150},
+                                       {"BM_StockReportPrepared", "Stock list on a date prepared", 1000},
+                                       {"BM_ParishionerFileOpen", "Parishioner file opened", 200},
+                                       {"BM_ParishionerNext", "Next parishioner, five registers read again", 20}});
 }

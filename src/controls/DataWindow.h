@@ -111,7 +111,7 @@ protected:
     DataWindow(QWidget* owner, const WindowSpec& spec) : QtBase(owner), DataWindowCore(spec), owner_(owner) {
         applyWindowFlags(this, owner, spec);
     }
-    // After the layout is built: fixed size and centring as the spec says.
+    // After the layout is built: the fixed size and centring the window asks for.
     void finishLayout() { finishWindowLayout(this, owner_, windowSpec()); }
 
 private:
