@@ -11,6 +11,7 @@
 #include "controls/ControlSupport.h"
 #include "controls/DBGNorm.h"
 #include "data/AppDir.h"
+#include "data/Engine.h"
 #include "data/Errors.h"
 #include "shell/Messages.h"
 #include "shell/WindowSlots.h"
@@ -265,7 +266,9 @@ void TBilantCentralFrm::DelBtnClick() {
     } catch (const UnitError& e) {
         ui::Messages::error(q(e.what()), this);
     }
-    TVChange(TV->currentItem());
+    // the unit stays: the grid shows its budget again, where it is still there
+    if (!data::resolveTableFile(unitDirectory(data::AppDir(), groupOf(node), text(node)), "Bilant.DB").empty())
+        TVChange(TV->currentItem());
 }
 
 void TBilantCentralFrm::ChangeBtnClick() {
