@@ -119,19 +119,7 @@ BENCHMARK(BM_CalcBilantPerioada)->Unit(benchmark::kMillisecond)->Iterations(10)-
 void BM_OpenBilantFromMenu(benchmark::State& state) {
     data::setToday(Date{2014, 10, 31});
     for (auto _ : state) {
-        QElapsedTimer clock;
-        double shownMs = -1;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (!w || !w->windowHandle() || !w->windowHandle()->isExposed()) return;
-            shownMs = clock.nsecsElapsed() / 1e6;
-            poll.stop();
-            static_cast<QDialog*>(w)->reject();
-        });
-        poll.start(0);
-        clock.start();
-        budget::OpenBilant(nullptr);
+        const double shownMs = bench::msUntilModalShown([] { budget::OpenBilant(nullptr); });
         if (shownMs < 0) {
             state.SkipWithError("the window did not open");
             break;

@@ -6,13 +6,8 @@
 // Targets: the window opened from the menu (tree read and shown) under
 // 300 ms; "&Calculare" of a group's budget under 100 ms; "C&entralizare"
 // under 100 ms (both with their progress window).
-#include <QApplication>
-#include <QDialog>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include <QWindow>
 #include <benchmark/benchmark.h>
 
 #include "WindowBenchMain.h"
@@ -98,22 +93,12 @@ void fillDatabase() {
 // closed, untimed).
 void BM_OpenBilantCentral(benchmark::State& state) {
     for (auto _ : state) {
-        QElapsedTimer clock;
-        double shownMs = -1;
         int nodes = 0;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (!w || !w->windowHandle() || !w->windowHandle()->isExposed()) return;
-            shownMs = clock.nsecsElapsed() / 1e6;
-            poll.stop();
-            if (auto* tv = w->findChild<QTreeWidget*>("TV"))
-                for (QTreeWidgetItemIterator it(tv); *it; ++it) ++nodes;
-            static_cast<QDialog*>(w)->reject();
-        });
-        poll.start(0);
-        clock.start();
-        budget::OpenBilantCentral(nullptr);
+        const double shownMs = bench::msUntilModalShown([] { budget::OpenBilantCentral(nullptr); },
+                                                        [&](QWidget* w) {
+                                                            if (auto* tv = w->findChild<QTreeWidget*>("TV"))
+                                                                for (QTreeWidgetItemIterator it(tv); *it; ++it) ++nodes;
+                                                        });
         if (shownMs < 0) {
             state.SkipWithError("the window did not open");
             break;

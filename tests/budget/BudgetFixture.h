@@ -70,11 +70,12 @@ protected:
                          {{nr, name, prevederi, Value(), formula}});
     }
 
-    // Every line in index order.
-    std::vector<Line> lines() {
+    // Every line in index order (of the budget of the database directory, or
+    // of another budget table).
+    std::vector<Line> lines(const std::string& dir = {}, const char* file = "Bilant.DB") {
         data::Table t;
-        t.setDatabaseName(db.path());
-        t.setTableName("Bilant.DB");
+        t.setDatabaseName(dir.empty() ? db.path() : dir);
+        t.setTableName(file);
         t.open();
         std::vector<Line> out;
         for (t.first(); !t.eof(); t.next())

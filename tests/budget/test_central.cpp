@@ -45,18 +45,6 @@ std::set<std::string> entries(const std::string& root) {
 
 class UnitFixture : public BudgetFixture {
 protected:
-    // The budget of a directory below the database directory, line by line.
-    std::vector<Line> linesOf(const std::string& dir, const char* file = "Bilant.DB") {
-        data::Table t;
-        t.setDatabaseName(dir);
-        t.setTableName(file);
-        t.open();
-        std::vector<Line> out;
-        for (t.first(); !t.eof(); t.next())
-            out.push_back({static_cast<int>(t["Nr_rand"].asInteger()), t["Denumire"].asString(), t["Prevederi"].value(),
-                           t["Executie"].value(), t["Formula"].value()});
-        return out;
-    }
     long long sqlIn(const std::string& dir, const std::string& statement) {
         return data::SqlSession::forDirectory(dir).execute(statement);
     }
@@ -192,8 +180,8 @@ TEST_F(UnitFixture, AddingCreatesTheDirectoryOnceWithTheGroupsTemplate) {
     ASSERT_TRUE(createUnitDirectory(db.path(), kParohii, "Sf. Nicolae"));
     copyUnitTemplate(db.path(), kParohii, "Sf. Nicolae");
     EXPECT_TRUE(fs::is_regular_file(db.file("PAROHII/Sf. Nicolae/Bilant.DB")));
-    std::vector<Line> unit = linesOf(db.file("PAROHII/Sf. Nicolae"));
-    std::vector<Line> tpl = linesOf(db.path(), "BilantParohGol.DB");
+    std::vector<Line> unit = lines(db.file("PAROHII/Sf. Nicolae"));
+    std::vector<Line> tpl = lines(db.path(), "BilantParohGol.DB");
     ASSERT_EQ(unit.size(), tpl.size());
     for (size_t i = 0; i < unit.size(); ++i) {
         EXPECT_EQ(unit[i].name, tpl[i].name);
@@ -241,7 +229,7 @@ TEST_F(UnitFixture, GroupDirectoriesAreFoundWhateverTheirLetterCase) {
 TEST_F(UnitFixture, DeletingRemovesOnlyTheUnitsOwnBudget) {
     ASSERT_TRUE(createUnitDirectory(db.path(), kParohii, "Sf. Ion"));
     copyUnitTemplate(db.path(), kParohii, "Sf. Ion");
-    linesOf(db.file("PAROHII/Sf. Ion"));  // read once through the engine
+    lines(db.file("PAROHII/Sf. Ion"));  // read once through the engine
     EXPECT_EQ(removeUnit(db.path(), kParohii, "SF. ION"), RemoveResult::Removed);
     EXPECT_FALSE(fs::exists(db.file("PAROHII/Sf. Ion")));
     EXPECT_EQ(removeUnit(db.path(), kParohii, "Sf. Ion"), RemoveResult::Missing);
@@ -310,7 +298,7 @@ TEST_F(UnitFixture, RenamingMovesTheBudgetWithItsFigures) {
 
     renameUnit(db.path(), kParohii, "Sf. Ion", "Sf. Ioan Botezatorul");
     EXPECT_FALSE(fs::exists(db.file("PAROHII/Sf. Ion")));
-    EXPECT_EQ(first(linesOf(db.file("PAROHII/Sf. Ioan Botezatorul")), 2).prevederi, Value(125.5));
+    EXPECT_EQ(first(lines(db.file("PAROHII/Sf. Ioan Botezatorul")), 2).prevederi, Value(125.5));
 
     // a name in use, whatever its letter case, is refused and nothing moves
     try {
@@ -337,7 +325,7 @@ TEST_F(UnitFixture, CalculareEvaluatesAUnitsTypedBudgetAndGathersNothing) {
     sqlIn(dir, "UPDATE \"Bilant.DB\" SET Formula = '29' WHERE Nr_rand = 13");
     int steps = 0, total = 0;
     CalcBilantSubunitate(dir, {{}, [&](int done, int t) { steps = done, total = t; }, {}});
-    const std::vector<Line> l = linesOf(dir);
+    const std::vector<Line> l = lines(dir);
     EXPECT_EQ(first(l, 2).prevederi, Value(20.0));  // typed amounts stay
     EXPECT_EQ(first(l, 2).executie, Value(2.0));
     EXPECT_EQ(first(l, 3).prevederi, Value(0.0));  // blank ones become 0
@@ -375,13 +363,13 @@ TEST_F(UnitFixture, CalculareStopsOnABadFormulaAndKeepsWhatWasWritten) {
         EXPECT_EQ(text.rfind("Eroare de acces la tabela bilant!\n", 0), 0u) << text;
         EXPECT_EQ(text.back(), '!');
     }
-    std::vector<Line> l = linesOf(dir);
+    std::vector<Line> l = lines(dir);
     EXPECT_EQ(first(l, 14).prevederi, Value(60.0));  // evaluated before the bad formula
     EXPECT_EQ(first(l, 29).prevederi, Value(0.0));
 
     sqlIn(dir, "UPDATE \"Bilant.DB\" SET Formula = '30+31' WHERE Nr_rand = 29");
     CalcBilantSubunitate(dir);
-    l = linesOf(dir);
+    l = lines(dir);
     EXPECT_TRUE(first(l, 33).prevederi.isNull());  // a missing line leaves the line blank
     EXPECT_TRUE(first(l, 33).executie.isNull());
 
@@ -405,7 +393,7 @@ TEST_F(UnitFixture, CentralizareAddsTheThreeMappedLines) {
     sql("UPDATE \"Bilant.DB\" SET Prevederi = 3.0 WHERE Denumire = 'CHELTUIELI'");
 
     CentralizBilant();
-    std::vector<Line> c = linesOf(db.path(), "BilantCentral.DB");
+    std::vector<Line> c = lines(db.path(), "BilantCentral.DB");
     EXPECT_EQ(first(c, 2).prevederi, Value(111.0));
     EXPECT_EQ(first(c, 2).executie, Value(222.0));
     EXPECT_EQ(first(c, 6).executie, Value(22.0));  // a blank amount counts as 0
@@ -419,7 +407,7 @@ TEST_F(UnitFixture, CentralizareAddsTheThreeMappedLines) {
 
     // twice without changes: the same figures
     CentralizBilant();
-    std::vector<Line> again = linesOf(db.path(), "BilantCentral.DB");
+    std::vector<Line> again = lines(db.path(), "BilantCentral.DB");
     ASSERT_EQ(again.size(), c.size());
     for (size_t i = 0; i < c.size(); ++i) {
         EXPECT_EQ(again[i].prevederi, c[i].prevederi);
@@ -437,7 +425,7 @@ TEST_F(UnitFixture, CentralizareWithoutTheMonasteriesBudgetChangesNoLine) {
     } catch (const BilantError& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Eroare de acces la tabela bilant!\n", 0), 0u) << e.what();
     }
-    for (const Line& l : linesOf(db.path(), "BilantCentral.DB")) {
+    for (const Line& l : lines(db.path(), "BilantCentral.DB")) {
         EXPECT_EQ(l.prevederi, Value(55.0));
         EXPECT_EQ(l.executie, Value(66.0));
     }
@@ -455,7 +443,7 @@ TEST_F(UnitFixture, TheDeliveredTablesMakeASensibleCentralisedBudget) {
         CalcBilantSubunitate(dir);
     }
     CentralizBilant();
-    std::vector<Line> c = linesOf(db.path(), "BilantCentral.DB");
+    std::vector<Line> c = lines(db.path(), "BilantCentral.DB");
     std::vector<Line> office = lines();
     ASSERT_EQ(c.size(), office.size());
     for (size_t i = 0; i < c.size(); ++i) EXPECT_EQ(c[i].name, office[i].name);
@@ -465,6 +453,6 @@ TEST_F(UnitFixture, TheDeliveredTablesMakeASensibleCentralisedBudget) {
     EXPECT_EQ(first(c, 32).executie, Value(50.0 + 300.0));             // total expenses
     EXPECT_EQ(first(c, 33).executie, Value(8000.0 + 1100.0 - 350.0));  // closing balance
     // the templates hold the same lines as the group budgets
-    EXPECT_EQ(linesOf(db.path(), "BilantParohGol.DB").size(), office.size());
-    EXPECT_EQ(linesOf(db.path(), "BilantManastGol.DB").size(), office.size());
+    EXPECT_EQ(lines(db.path(), "BilantParohGol.DB").size(), office.size());
+    EXPECT_EQ(lines(db.path(), "BilantManastGol.DB").size(), office.size());
 }
