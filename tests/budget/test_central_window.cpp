@@ -189,6 +189,12 @@ TEST_F(CentralWindow, TheTreeFileReplacesTheBuiltInTree) {
     open();
     EXPECT_EQ(gui::Recorder::lastMessage().left(22), QStringLiteral("Nu pot citi fisierul :"));
     EXPECT_EQ(nodes(), (QStringList{"PROTOPOPIAT", "\tOFICIU", "\tPAROHII", "\tMANASTIRI"}));
+    // an empty file: the built-in tree, nothing to say
+    std::ofstream(db.file("arbore.txt"), std::ios::binary).close();
+    gui::Recorder::clear();
+    open();
+    EXPECT_TRUE(gui::Recorder::messages().isEmpty());
+    EXPECT_EQ(nodes().size(), 4);
 
     // a malformed line: the error, and the nodes before it
     std::ofstream(db.file("arbore.txt"), std::ios::binary)
@@ -283,16 +289,17 @@ TEST_F(CentralWindow, AddingAUnitMakesItsDirectoryAndBudgetAndSavesTheTree) {
 TEST_F(CentralWindow, NamesThatLeaveTheGroupDirectoryAreRefusedWithNothingCreated) {
     open();
     const auto files = entries(db.path());
-    const auto parent = entries(fs::path(db.path()).parent_path().parent_path().string());
     const std::string tree = treeFile();
-    for (const char* bad : {"..", "a/b", "/unitate", "..\\x", " . "}) {
+    for (const char* bad : {"..", "a/b", "/unitate", "..\\x", "../../x", " . "}) {
         gui::Recorder::clear();
         add("PAROHII", QString::fromUtf8(bad));
         EXPECT_EQ(gui::Recorder::lastMessage(), QString::fromUtf8(budget::kInvalidUnitName)) << bad;
     }
     EXPECT_EQ(nodes().size(), 4);
     EXPECT_EQ(entries(db.path()), files);
-    EXPECT_EQ(entries(fs::path(db.path()).parent_path().parent_path().string()), parent);
+    const fs::path outside = fs::path(db.path()).parent_path().parent_path();
+    EXPECT_FALSE(fs::exists(outside / "x"));
+    EXPECT_FALSE(fs::exists("/unitate"));
     EXPECT_EQ(treeFile(), tree);
 
     // a name beginning with a blank is a name
@@ -416,6 +423,18 @@ TEST_F(CentralWindow, CalculareEvaluatesTheShownGroupOrUnitBudget) {
     gui::Recorder::clear();
     compute("BitBtn7");
     EXPECT_EQ(gui::Recorder::lastMessage().section('\n', 0, 0), QStringLiteral("Eroare de acces la tabela bilant!"));
+
+    // "&Valideaza" stores an amount being typed in a unit's budget
+    select("Sf. Ion");
+    gui::focus(grid());
+    gui::key(Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 3; ++i) gui::key(Qt::Key_Down);
+    ASSERT_EQ(shown()["Nr_rand"].asInteger(), 3);
+    gui::key(Qt::Key_Home, Qt::ShiftModifier);
+    gui::type(QStringLiteral("42.5"));
+    button("BitBtn6")->click();
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_EQ(amount(db.file("PAROHII/Sf. Ion"), 3, "Prevederi"), 42.5);
 }
 
 TEST_F(CentralWindow, CentralizareFillsTheCentralisedBudgetAndRefreshesTheGrid) {
