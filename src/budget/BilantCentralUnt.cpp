@@ -156,6 +156,7 @@ void TBilantCentralFrm::TVChange(QTreeWidgetItem* node) {
     if (!node->parent()) {
         if (shown_ != &TBilantCentral) postShown();
         shown_ = &TBilantCentral;
+        shownDir_ = data::AppDir();
         DBGrid->setDataSource(&DSBilantCentral);
         CentralizBtn->setEnabled(true);
         return;
@@ -164,23 +165,19 @@ void TBilantCentralFrm::TVChange(QTreeWidgetItem* node) {
     const std::string parent = text(node->parent());
     const std::string& app = data::AppDir();
     if (name == kOficiu) {
-        showTable(TOficiu, DSOficiu, {}, false);
+        showTable(TOficiu, DSOficiu, data::AppDir(), false);
     } else if (name == kParohii) {
         showTable(TParohie, DSParohie, groupDirectory(app, kParohii), true);
     } else if (parent == kParohii || parent == kManastiri) {
         data::Table& t = parent == kParohii ? TParohie : TManastire;
         data::DataSource& ds = parent == kParohii ? DSParohie : DSManastire;
-        if (!isValidUnitName(name)) {
-            // a hand-made tree file names a directory outside the group: never opened
-            postShown();
-            t.close();
-            shown_ = &t;
-            DBGrid->setDataSource(&ds);
-            CentralizBtn->setEnabled(false);
-            ui::Messages::error(QString::fromUtf8(kInvalidUnitName), this);
-            return;
+        try {
+            showTable(t, ds, unitBudgetDirectory(app, parent, name), false);
+        } catch (const UnitError& e) {
+            // a hand-made tree file names a place outside the group: never opened
+            showTable(t, ds, {}, false);
+            ui::Messages::error(q(e.what()), this);
         }
-        showTable(t, ds, unitDirectory(app, parent, name), false);
     } else if (name == kManastiri) {
         showTable(TManastire, DSManastire, groupDirectory(app, kManastiri), true);
     }
@@ -189,10 +186,12 @@ void TBilantCentralFrm::TVChange(QTreeWidgetItem* node) {
 void TBilantCentralFrm::showTable(data::Table& t, data::DataSource& ds, const std::string& dir, bool centralize) {
     postShown();
     t.close();
-    if (!dir.empty()) t.setDatabaseName(dir);
     shown_ = &t;
+    shownDir_ = dir;
     DBGrid->setDataSource(&ds);
     CentralizBtn->setEnabled(centralize);
+    if (dir.empty()) return;  // no directory to show: the grid stays on the closed table
+    t.setDatabaseName(dir);
     try {
         t.open();
         t.first();
@@ -267,8 +266,12 @@ void TBilantCentralFrm::DelBtnClick() {
         ui::Messages::error(q(e.what()), this);
     }
     // the unit stays: the grid shows its budget again, where it is still there
-    if (!data::resolveTableFile(unitDirectory(data::AppDir(), groupOf(node), text(node)), "Bilant.DB").empty())
-        TVChange(TV->currentItem());
+    try {
+        if (!data::resolveTableFile(unitBudgetDirectory(data::AppDir(), groupOf(node), text(node)), "Bilant.DB")
+                 .empty())
+            TVChange(TV->currentItem());
+    } catch (const UnitError&) {
+    }
 }
 
 void TBilantCentralFrm::ChangeBtnClick() {
@@ -313,10 +316,10 @@ void TBilantCentralFrm::refreshShown() {
 void TBilantCentralFrm::BitBtn7Click() {
     // an amount just typed is stored before the formulas read it
     if (!postShown()) return;
-    if (shown_ == &TParohie || shown_ == &TManastire) {
+    if ((shown_ == &TParohie || shown_ == &TManastire) && !shownDir_.empty()) {
         CalcBilantProgress progress(this);
         try {
-            CalcBilantSubunitate(shown_->databaseName(), progress.callbacks());
+            CalcBilantSubunitate(shownDir_, progress.callbacks());
         } catch (const BilantError& e) {
             ShowBilantError(e, this);
             return;

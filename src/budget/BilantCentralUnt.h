@@ -45,6 +45,8 @@ private:
 
     // What the grid shows for the selected node.
     void TVChange(QTreeWidgetItem* node);
+    // Points the grid at `t` of the directory `dir` and opens it (an empty
+    // `dir` leaves it closed); an opening error is shown.
     void showTable(data::Table& t, data::DataSource& ds, const std::string& dir, bool centralize);
     // Posts a typed amount of the grid's table; false (the error shown) when it cannot be stored.
     bool postShown();
@@ -72,8 +74,10 @@ private:
     data::Table& TManastire = table("Bilant.DB", false);
     data::DataSource& DSManastire = source(TManastire);
 
-    // The table the grid shows.
+    // The table the grid shows and its directory (empty when a unit node
+    // names no directory the window may use).
     data::Table* shown_ = &TBilantCentral;
+    std::string shownDir_;
 
     QTreeWidget* TV;
     ui::TDBGridNormal* DBGrid;

@@ -167,6 +167,14 @@ std::string unitDirectory(const std::string& appDir, const std::string& group, c
     return found.empty() ? (fs::path(g) / name).string() : found;
 }
 
+std::string unitBudgetDirectory(const std::string& appDir, const std::string& group, const std::string& name) {
+    if (!isValidUnitName(name)) throw UnitError(kInvalidUnitName);
+    const std::string dir = unitDirectory(appDir, group, name);
+    std::error_code ec;
+    if (fs::is_symlink(dir, ec)) throw UnitError("Directorul unitatii " + dir + " nu este un director obisnuit!");
+    return dir;
+}
+
 bool createUnitDirectory(const std::string& appDir, const std::string& group, const std::string& name) {
     if (name.empty()) return false;  // the group directory itself, which is there
     if (!isValidUnitName(name)) throw UnitError(kInvalidUnitName);
@@ -213,11 +221,14 @@ RemoveResult removeUnit(const std::string& appDir, const std::string& group, con
         "Nu pot sterge aceasta unitate, inchideti fisierele aferente si repetati operatia!";
     if (!isRealDirectory(dir)) throw UnitError(kCannotRemove);
 
-    // Only the unit's own budget goes; a file another program holds stays.
-    for (const std::string& f : budgetFiles(dir)) {
-        if (openElsewhere(f)) continue;
-        release(f);
-        fs::remove(f, ec);
+    // Only the unit's own budget goes, and none of it while another program
+    // holds it (its journal may be needed to finish that program's write).
+    const std::vector<std::string> own = budgetFiles(dir);
+    if (std::none_of(own.begin(), own.end(), openElsewhere)) {
+        for (const std::string& f : own) {
+            release(f);
+            fs::remove(f, ec);
+        }
     }
     if (fs::remove(dir, ec)) return RemoveResult::Removed;
 

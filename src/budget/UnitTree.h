@@ -91,6 +91,11 @@ std::string groupDirectory(const std::string& appDir, const std::string& group);
 // disk; composed from the group directory when missing.
 std::string unitDirectory(const std::string& appDir, const std::string& group, const std::string& name);
 
+// The directory the budget of a unit node is read from: unitDirectory, when
+// the name is a valid unit name and the directory is not a link to elsewhere.
+// Throws UnitError otherwise.
+std::string unitBudgetDirectory(const std::string& appDir, const std::string& group, const std::string& name);
+
 // Adding a unit, first step: creates its directory (one level) under the
 // group directory. False when it exists already (an empty name names the
 // group directory itself): nothing is done. Throws UnitError: an invalid name

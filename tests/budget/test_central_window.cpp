@@ -250,6 +250,33 @@ TEST_F(CentralWindow, ANodeShowsItsBudgetInTheOrderOfTheTests) {
     EXPECT_FALSE(button("CentralizBtn")->isEnabled());
 }
 
+TEST_F(CentralWindow, AHandMadeTreeNeverReachesOutsideTheGroupDirectories) {
+    TempDir outside;
+    fs::copy_file(db.file("BilantParohGol.DB"), outside.file("Bilant.DB"));
+    fs::create_directory_symlink(outside.path(), db.file("PAROHII/Legatura"));
+    budget::writeTreeFile(db.path(), {{0, "PROTOPOPIAT"}, {1, "PAROHII"}, {2, ".."}, {2, "Legatura"}});
+    sql("UPDATE \"Bilant.DB\" SET Prevederi = 3.0 WHERE Nr_rand = 14");
+    open();
+    for (auto [unit, said] :
+         {std::pair{"..", QString::fromUtf8(budget::kInvalidUnitName)},
+          {"Legatura", QStringLiteral("Directorul unitatii ") + QString::fromStdString(db.file("PAROHII/Legatura")) +
+                           QStringLiteral(" nu este un director obisnuit!")}}) {
+        select(unit);
+        EXPECT_FALSE(shown().active()) << unit;
+        EXPECT_EQ(gui::Recorder::lastMessage(), said) << unit;
+        gui::Recorder::clear();
+        compute("BitBtn7");  // computes nothing
+        EXPECT_TRUE(gui::Recorder::messages().isEmpty()) << unit;
+        rec.answerYes = true;
+        button("DelBtn")->click();
+        gui::Recorder::clear();
+    }
+    EXPECT_EQ(amount(db.path(), 14, "Prevederi"), 3.0);  // the office's budget, untouched
+    EXPECT_TRUE(fs::exists(outside.file("Bilant.DB")));
+    EXPECT_TRUE(fs::exists(db.file("PAROHII/Bilant.DB")));
+    EXPECT_EQ(nodes().size(), 4);
+}
+
 TEST_F(CentralWindow, AddingAUnitMakesItsDirectoryAndBudgetAndSavesTheTree) {
     open();
     for (const char* wrong : {"PROTOPOPIAT", "OFICIU"}) {
