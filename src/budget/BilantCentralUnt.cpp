@@ -92,7 +92,10 @@ TBilantCentralFrm::TBilantCentralFrm(QWidget* owner) : DataWindow(owner, kWindow
     finishLayout();
 }
 
-TBilantCentralFrm::~TBilantCentralFrm() = default;
+TBilantCentralFrm::~TBilantCentralFrm() {
+    // the tree is destroyed with the other controls: no selection reaches the grid then
+    QObject::disconnect(TV, nullptr, this, nullptr);
+}
 
 void TBilantCentralFrm::openTables() {
     TParohia.open();
