@@ -1,7 +1,6 @@
 #include "budget/UnitTree.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -140,11 +139,7 @@ bool isValidUnitName(const std::string& name) {
     return name.find_first_not_of(" .") != std::string::npos;
 }
 
-bool sameDirectoryName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
+bool sameDirectoryName(const std::string& a, const std::string& b) { return data::iequals(a, b); }
 
 std::string unitExistsMessage(const std::string& name) {
     return "Unitatea " + name + " exista deja, creati alta unitate!";

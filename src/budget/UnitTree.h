@@ -75,7 +75,8 @@ inline constexpr const char* kInvalidUnitName = "Denumirea unitatii nu este vali
 // no control characters, not only blanks and dots ("..", ". ."). A leading
 // blank is allowed.
 bool isValidUnitName(const std::string& name);
-// Whether two directory names are the same, letter case ignored.
+// Whether two directory names are the same, letter case ignored (as the
+// engine finds table files).
 bool sameDirectoryName(const std::string& a, const std::string& b);
 
 // "Unitatea <name> exista deja, creati alta unitate!"
