@@ -31,12 +31,6 @@ namespace {
 
 std::string g_db;
 
-std::string terms(int from, int to) {
-    std::string s;
-    for (int n = from; n <= to; ++n) s += (s.empty() ? "" : "+") + std::to_string(n);
-    return s;
-}
-
 // 120 lines: 90 typed, 30 formulas (subtotals, totals, a forward reference).
 std::vector<std::vector<Value>> budgetLines(double scale, bool mapping) {
     std::vector<std::vector<Value>> lines;
@@ -46,12 +40,13 @@ std::vector<std::vector<Value>> budgetLines(double scale, bool mapping) {
         lines.push_back(std::move(r));
     };
     for (int n = 1; n <= 45; ++n) line(n, "Venit " + std::to_string(n));
-    for (int g = 0; g < 9; ++g) line(46 + g, "Subtotal venituri " + std::to_string(g), terms(1 + 5 * g, 5 + 5 * g));
-    line(55, "TOTAL VENITURI", terms(46, 54));
+    for (int g = 0; g < 9; ++g)
+        line(46 + g, "Subtotal venituri " + std::to_string(g), bench::formulaOfLines(1 + 5 * g, 5 + 5 * g));
+    line(55, "TOTAL VENITURI", bench::formulaOfLines(46, 54));
     for (int n = 56; n <= 100; ++n) line(n, "Cheltuiala " + std::to_string(n));
     for (int g = 0; g < 15; ++g)
-        line(101 + g, "Subtotal cheltuieli " + std::to_string(g), terms(56 + 3 * g, 58 + 3 * g));
-    line(116, "TOTAL CHELTUIELI", terms(101, 115));
+        line(101 + g, "Subtotal cheltuieli " + std::to_string(g), bench::formulaOfLines(56 + 3 * g, 58 + 3 * g));
+    line(116, "TOTAL CHELTUIELI", bench::formulaOfLines(101, 115));
     line(117, "Sold final", "1+55-116");
     line(118, "Diferenta", "119-101");  // names a later formula line
     line(119, "Subtotal dublu", "46+47");

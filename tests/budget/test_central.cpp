@@ -24,30 +24,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void writeAll(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
 }
 
-// Every entry below `root`, relative, for "nothing else changed" checks.
-std::set<std::string> entries(const std::string& root) {
-    std::set<std::string> out;
-    for (const auto& e : fs::recursive_directory_iterator(root)) out.insert(fs::relative(e.path(), root).string());
-    return out;
-}
-
 class UnitFixture : public BudgetFixture {
 protected:
-    long long sqlIn(const std::string& dir, const std::string& statement) {
-        return data::SqlSession::forDirectory(dir).execute(statement);
-    }
     // The first line numbered `nr` of a list.
     static Line first(const std::vector<Line>& lines, int nr) {
         for (const Line& l : lines)

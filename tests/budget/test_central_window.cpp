@@ -37,19 +37,6 @@ const QString kChangeWhat = QStringLiteral("Pentru modificare trebuie sa alegeti
 const QString kSureDelete =
     QStringLiteral("Sigur doriti stergerea acestei unitati, datele aferente acesteia se vor pierde ?");
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::set<std::string> entries(const std::string& root) {
-    std::set<std::string> out;
-    for (const auto& e : fs::recursive_directory_iterator(root)) out.insert(fs::relative(e.path(), root).string());
-    return out;
-}
-
 class CentralWindow : public BudgetFixture {
 protected:
     void SetUp() override {
@@ -133,9 +120,6 @@ protected:
             if (t["Nr_rand"].asInteger() == nr) return t[column].asFloat();
         ADD_FAILURE() << "no line " << nr;
         return -1;
-    }
-    void sqlIn(const std::string& dir, const std::string& statement) {
-        data::SqlSession::forDirectory(dir).execute(statement);
     }
 
     gui::Recorder rec;
