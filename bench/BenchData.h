@@ -21,6 +21,13 @@ inline std::string makeTempDir(const char* tag) {
     return t + "/";
 }
 
+// A budget formula adding the lines `from` to `to`: "3+4+5".
+inline std::string formulaOfLines(int from, int to) {
+    std::string s;
+    for (int n = from; n <= to; ++n) s += (s.empty() ? "" : "+") + std::to_string(n);
+    return s;
+}
+
 inline void fillYearOfDocuments(const std::string& db) {
     const data::Date start{2014, 1, 1};
     std::vector<std::vector<data::Value>> rows;

@@ -3,6 +3,10 @@
 // benchmark's mean time against its target.
 #pragma once
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWindow>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <filesystem>
@@ -33,6 +37,27 @@ public:
     }
     std::map<std::string, double> ms;
 };
+
+// Milliseconds from the start of `open` (a command that runs a modal dialog)
+// until its dialog is shown and exposed; then `shown` looks at it (untimed)
+// and the dialog is closed. -1 when no dialog showed.
+inline double msUntilModalShown(const std::function<void()>& open, const std::function<void(QWidget*)>& shown = {}) {
+    QElapsedTimer clock;
+    double ms = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || !w->windowHandle() || !w->windowHandle()->isExposed()) return;
+        ms = clock.nsecsElapsed() / 1e6;
+        poll.stop();
+        if (shown) shown(w);
+        static_cast<QDialog*>(w)->reject();
+    });
+    poll.start(0);
+    clock.start();
+    open();
+    return ms;
+}
 
 inline int runWindowBenchmarks(int argc, char** argv, const char* tag, std::string& db,
                                const std::function<void()>& fill, std::initializer_list<Target> targets) {

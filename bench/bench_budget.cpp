@@ -39,12 +39,6 @@ namespace {
 
 std::string g_db;
 
-std::string terms(int from, int to) {
-    std::string s;
-    for (int n = from; n <= to; ++n) s += (s.empty() ? "" : "+") + std::to_string(n);
-    return s;
-}
-
 // Income codes 2..41, each with its line; expense codes 51..110, lines for
 // 51..98 (the other twelve codes are in no line); 30 formula lines.
 void fillDatabase() {
@@ -68,12 +62,13 @@ void fillDatabase() {
     line(0, "VENITURI");
     line(1, "Sold initial");
     for (int c = 2; c <= 41; ++c) line(c, "Venit " + std::to_string(c));
-    for (int g = 0; g < 8; ++g) line(42 + g, "Subtotal venituri " + std::to_string(g), terms(2 + 5 * g, 6 + 5 * g));
-    line(50, "TOTAL VENITURI", terms(42, 49));
+    for (int g = 0; g < 8; ++g)
+        line(42 + g, "Subtotal venituri " + std::to_string(g), bench::formulaOfLines(2 + 5 * g, 6 + 5 * g));
+    line(50, "TOTAL VENITURI", bench::formulaOfLines(42, 49));
     for (int c = 51; c <= 98; ++c) line(c, "Cheltuiala " + std::to_string(c));
     for (int g = 0; g < 12; ++g)
-        line(111 + g, "Subtotal cheltuieli " + std::to_string(g), terms(51 + 4 * g, 54 + 4 * g));
-    line(123, "TOTAL CHELTUIELI", terms(111, 122));
+        line(111 + g, "Subtotal cheltuieli " + std::to_string(g), bench::formulaOfLines(51 + 4 * g, 54 + 4 * g));
+    line(123, "TOTAL CHELTUIELI", bench::formulaOfLines(111, 122));
     line(124, "Sold final", "1+50-123");
     // a line naming a later formula line, and some comparisons
     line(125, "Diferenta subtotaluri", "126-111");
@@ -119,19 +114,7 @@ BENCHMARK(BM_CalcBilantPerioada)->Unit(benchmark::kMillisecond)->Iterations(10)-
 void BM_OpenBilantFromMenu(benchmark::State& state) {
     data::setToday(Date{2014, 10, 31});
     for (auto _ : state) {
-        QElapsedTimer clock;
-        double shownMs = -1;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (!w || !w->windowHandle() || !w->windowHandle()->isExposed()) return;
-            shownMs = clock.nsecsElapsed() / 1e6;
-            poll.stop();
-            static_cast<QDialog*>(w)->reject();
-        });
-        poll.start(0);
-        clock.start();
-        budget::OpenBilant(nullptr);
+        const double shownMs = bench::msUntilModalShown([] { budget::OpenBilant(nullptr); });
         if (shownMs < 0) {
             state.SkipWithError("the window did not open");
             break;

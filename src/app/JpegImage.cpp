@@ -10,7 +10,7 @@
 // jerror.h names the message codes used to tell harmless warnings apart.
 #include <jerror.h>
 
-#include "app/OrdinaryFile.h"
+#include "data/OrdinaryFile.h"
 
 namespace app {
 
@@ -148,8 +148,8 @@ QImage loadJpegFile(const std::string& path) {
     };
     std::string bytes;
     try {
-        bytes = readOrdinaryFile(path, kMaxJpegFileBytes);
-    } catch (const FileAccessError& e) {
+        bytes = data::readOrdinaryFile(path, kMaxJpegFileBytes);
+    } catch (const data::FileAccessError& e) {
         return fail(e.what());
     }
     if (bytes.empty()) return fail("fisierul este gol");

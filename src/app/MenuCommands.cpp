@@ -9,6 +9,7 @@
 #include "entry/VenituriUnt.h"
 #include "catalogs/BrowseCatalog.h"
 #include "catalogs/FirmDataDlg.h"
+#include "budget/BilantCentralUnt.h"
 #include "budget/BilantUnt.h"
 #include "registers/Registre.h"
 #include "controls/PickDate.h"
@@ -59,7 +60,8 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::PangarIntrari, [](TMainFrm& m) { shell::OpenSingleWindow<stock::TPangarInFrm>(&m); });
     c.set(Command::PangarIesiri, {});                                     // no command
     c.set(Command::Bilant, [](TMainFrm& m) { budget::OpenBilant(&m); });  // budget as of today, then the budget window
-    c.set(Command::BilantCentralizat, {});                                // centralised budget window, modal
+    c.set(Command::BilantCentralizat,
+          [](TMainFrm& m) { budget::OpenBilantCentral(&m); });  // centralised budget window, modal
     // Listari
     // register rebuild, then the receipts-and-payments / cash / bank register
     c.set(Command::RegistruIncasariPlati, [](TMainFrm& m) { registers::RegistruIncasariPlati(&m); });

@@ -9,7 +9,7 @@
 #include <charconv>
 #include <stdexcept>
 
-#include "app/OrdinaryFile.h"
+#include "data/OrdinaryFile.h"
 #include "data/AppDir.h"
 
 namespace app {
@@ -58,8 +58,8 @@ void readSettings(const std::string& path) {
     ini.SetMultiKey(false);
     std::string text;
     try {
-        text = readOrdinaryFile(path, kMaxSettingsBytes);
-    } catch (const FileAccessError& e) {
+        text = data::readOrdinaryFile(path, kMaxSettingsBytes);
+    } catch (const data::FileAccessError& e) {
         // No usable file: the defaults; a file that is there but cannot be
         // read is also reported.
         switches().backup = true;
@@ -86,16 +86,16 @@ void writeSettings(const std::string& path) {
     try {
         // The other sections and keys of an existing file are kept.
         try {
-            ini.LoadData(readOrdinaryFile(path, kMaxSettingsBytes));
-        } catch (const FileAccessError& e) {
+            ini.LoadData(data::readOrdinaryFile(path, kMaxSettingsBytes));
+        } catch (const data::FileAccessError& e) {
             if (!e.missing()) throw;
         }
         ini.SetValue(kSection, kVersionKey, switches().versionCheck ? "1" : "0");
         ini.SetValue(kSection, kBackupKey, switches().backup ? "1" : "0");
         std::string text;
-        if (ini.Save(text, false) < 0) throw FileAccessError("fisierul nu poate fi scris", false);
-        writeOrdinaryFile(path, text);
-    } catch (const FileAccessError& e) {
+        if (ini.Save(text, false) < 0) throw data::FileAccessError("fisierul nu poate fi scris", false);
+        data::writeOrdinaryFile(path, text);
+    } catch (const data::FileAccessError& e) {
         throw std::runtime_error("Nu pot scrie fisierul " + path + ": " + e.what());
     }
 }

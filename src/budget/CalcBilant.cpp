@@ -29,12 +29,46 @@ const Statement QTabele{
      "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Tip_venituri.DB\" WHERE 0",
      "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Tip_cheltuieli.DB\" WHERE 0"}};
 
+// The budget of a unit or a group directory: its only table.
+const Statement QTabeleUnitate{"QTabeleUnitate", {"SELECT 0 FROM \"Bilant.DB\" WHERE 0"}};
+
 // Executed amounts start from 0.0; a blank planned amount becomes 0.0; formula
 // lines start from 0.0 in both columns. A formula of only spaces is none.
 const Statement QEmptyExecutie{"QEmptyExecutie", {"UPDATE \"Bilant.DB\" SET Executie = 0.0"}};
 const Statement QSetPrevZero{"QSetPrevZero", {"UPDATE \"Bilant.DB\" SET Prevederi = 0.0 WHERE (Prevederi IS NULL)"}};
 const Statement QSetPrevZero1{"QSetPrevZero1",
                               {"UPDATE \"Bilant.DB\" SET Prevederi = 0.0 WHERE (TRIM(Formula) <> '')"}};
+// A unit's executed amounts are typed: only the blank ones and those of the
+// formula lines start from 0.0.
+const Statement QSetExecZero{"QSetExecZero", {"UPDATE \"Bilant.DB\" SET Executie = 0.0 WHERE (Executie IS NULL)"}};
+const Statement QSetExecZero1{"QSetExecZero1", {"UPDATE \"Bilant.DB\" SET Executie = 0.0 WHERE (TRIM(Formula) <> '')"}};
+
+// Every line of the centralised budget: the sum of the first line (index
+// order) numbered by each of its three mapping numbers in the office's budget,
+// the parishes' group budget and the monasteries' group budget, added in that
+// order. A blank mapping number is line 0; a missing line or a blank amount
+// counts as 0. One statement: a missing budget changes no line.
+const Statement QCentralizare{"QCentralizare",
+                              {"UPDATE \"BilantCentral.DB\" SET",
+                               " Prevederi = IFNULL((SELECT O.Prevederi FROM \"Bilant.DB\" AS O WHERE O.Nr_rand = "
+                               "IFNULL(BilantCentral.Rd_oficiu, 0)",
+                               "                     ORDER BY O.Denumire, O.rowid LIMIT 1), 0.0)",
+                               "           + IFNULL((SELECT P.Prevederi FROM \"PAROHII/Bilant.DB\" AS P WHERE "
+                               "P.Nr_rand = IFNULL(BilantCentral.Rd_paroh, 0)",
+                               "                     ORDER BY P.Denumire, P.rowid LIMIT 1), 0.0)",
+                               "           + IFNULL((SELECT M.Prevederi FROM \"MANASTIRI/Bilant.DB\" AS M WHERE "
+                               "M.Nr_rand = IFNULL(BilantCentral.Rd_manast, 0)",
+                               "                     ORDER BY M.Denumire, M.rowid LIMIT 1), 0.0),",
+                               " Executie = IFNULL((SELECT O.Executie FROM \"Bilant.DB\" AS O WHERE O.Nr_rand = "
+                               "IFNULL(BilantCentral.Rd_oficiu, 0)",
+                               "                    ORDER BY O.Denumire, O.rowid LIMIT 1), 0.0)",
+                               "          + IFNULL((SELECT P.Executie FROM \"PAROHII/Bilant.DB\" AS P WHERE P.Nr_rand "
+                               "= IFNULL(BilantCentral.Rd_paroh, 0)",
+                               "                    ORDER BY P.Denumire, P.rowid LIMIT 1), 0.0)",
+                               "          + IFNULL((SELECT M.Executie FROM \"MANASTIRI/Bilant.DB\" AS M WHERE "
+                               "M.Nr_rand = IFNULL(BilantCentral.Rd_manast, 0)",
+                               "                    ORDER BY M.Denumire, M.rowid LIMIT 1), 0.0)"}};
+const Statement QRanduriCentral{"QRanduriCentral", {"SELECT COUNT(*) AS N FROM \"BilantCentral.DB\""}};
 
 // The opening balance: cash plus bank of the first record; a blank balance
 // counts as 0, so that the other one still counts.
@@ -127,9 +161,9 @@ void makePrivateDirectory(const std::string& dir) {
 // stored so far, as the user is told.
 class Transaction {
 public:
-    explicit Transaction(const std::string& dir) : session_(data::SqlSession::forDirectory(dir)) {
+    Transaction(const std::string& dir, const Statement& tables) : session_(data::SqlSession::forDirectory(dir)) {
         data::Query q;
-        prepare(q, QTabele, dir);
+        prepare(q, tables, dir);
         q.open();
         q.close();
         session_.execute("BEGIN");
@@ -160,6 +194,49 @@ struct Line {
     data::Value formula;
 };
 
+// The lines of the budget of `dir` in index order.
+std::vector<Line> budgetLines(const std::string& dir) {
+    std::vector<Line> lines;
+    data::Query q;
+    prepare(q, QRanduri, dir);
+    q.open();
+    for (q.first(); !q.eof(); q.next()) lines.push_back({q["Nr_rand"].value(), q["Formula"].value()});
+    return lines;
+}
+
+// Two passes in line order: a formula naming a later formula line reads its
+// value of the first pass in the second. `step` after every line.
+void formulaPasses(const std::vector<Line>& lines, const std::string& dir, const std::function<void()>& step) {
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Line& l : lines) {
+            if (!l.nr.isNull() && !isBlankFormula(l.formula))
+                CalcFormula(l.formula.toString(), dir, static_cast<int>(l.nr.toInt()));
+            step();
+        }
+    }
+}
+
+// Tells the progress callbacks a run begins, and that it ended however it ends.
+class Run {
+public:
+    explicit Run(const Progress& p) : p_(p) {
+        if (p_.begin) p_.begin();
+    }
+    ~Run() {
+        if (p_.end) p_.end();
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+    void setTotal(int total) { total_ = total; }
+    void step() {
+        if (p_.step) p_.step(++done_, total_);
+    }
+
+private:
+    const Progress& p_;
+    int done_ = 0, total_ = 100;
+};
+
 }  // namespace
 
 bool isBlankFormula(const data::Value& formula) {
@@ -171,20 +248,11 @@ void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress
     const std::string dir = databaseDir(dirIn);
     makePrivateDirectory(dir);
 
-    if (progress.begin) progress.begin();
-    struct End {
-        const Progress& p;
-        ~End() {
-            if (p.end) p.end();
-        }
-    } end{progress};
-    int done = 0, total = 100;
-    auto step = [&] {
-        if (progress.step) progress.step(++done, total);
-    };
+    Run run(progress);
+    auto step = [&run] { run.step(); };
 
     try {
-        Transaction tx(dir);
+        Transaction tx(dir, QTabele);
         execute(QEmptyExecutie, dir);
         execute(QSetPrevZero, dir);
         execute(QSetPrevZero1, dir);
@@ -198,14 +266,8 @@ void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress
         }
         execute(QSetRand, dir, {{"Suma", opening}, {"Rand", 1}});
 
-        std::vector<Line> lines;
-        {
-            data::Query q;
-            prepare(q, QRanduri, dir);
-            q.open();
-            for (q.first(); !q.eof(); q.next()) lines.push_back({q["Nr_rand"].value(), q["Formula"].value()});
-        }
-        total = 3 + 2 * static_cast<int>(lines.size());
+        const std::vector<Line> lines = budgetLines(dir);
+        run.setTotal(3 + 2 * static_cast<int>(lines.size()));
         step();
 
         execute(QDetaliuVenit, dir, {{"DataBilant", date}});
@@ -213,16 +275,45 @@ void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress
         execute(QDetaliuCheltuiala, dir, {{"DataBilant", date}});
         step();
 
-        // Two passes in line order: a formula naming a later formula line
-        // reads its value of the first pass in the second.
-        for (int pass = 0; pass < 2; ++pass) {
-            for (const Line& l : lines) {
-                if (!l.nr.isNull() && !isBlankFormula(l.formula))
-                    CalcFormula(l.formula.toString(), dir, static_cast<int>(l.nr.toInt()));
-                step();
-            }
-        }
+        formulaPasses(lines, dir, step);
         tx.commit();
+    } catch (const data::EngineError& e) {
+        accessError(e);
+    }
+}
+
+void CalcBilantSubunitate(const std::string& dirIn, const Progress& progress) {
+    const std::string dir = databaseDir(dirIn);
+    Run run(progress);
+    try {
+        Transaction tx(dir, QTabeleUnitate);
+        execute(QSetPrevZero, dir);
+        execute(QSetPrevZero1, dir);
+        execute(QSetExecZero, dir);
+        execute(QSetExecZero1, dir);
+        const std::vector<Line> lines = budgetLines(dir);
+        run.setTotal(2 * static_cast<int>(lines.size()));
+        formulaPasses(lines, dir, [&run] { run.step(); });
+        tx.commit();
+    } catch (const data::EngineError& e) {
+        accessError(e);
+    }
+}
+
+void CentralizBilant(const std::string& dirIn, const Progress& progress) {
+    const std::string dir = databaseDir(dirIn);
+    Run run(progress);
+    try {
+        int count = 0;
+        {
+            data::Query q;
+            prepare(q, QRanduriCentral, dir);
+            q.open();
+            count = static_cast<int>(q["N"].asInteger());
+        }
+        run.setTotal(count);
+        execute(QCentralizare, dir);
+        for (int i = 0; i < count; ++i) run.step();
     } catch (const data::EngineError& e) {
         accessError(e);
     }

@@ -76,4 +76,21 @@ struct PeriodHooks {
 void CalcBilantPerioada(const data::Date& start, const data::Date& end, int workingYear, const std::string& dir = {},
                         const Progress& progress = {}, const PeriodHooks& hooks = {});
 
+// The budget of a unit or of a group of units, in the directory `dir`, whose
+// amounts are typed: blank amounts become 0.0, both amounts of every formula
+// line 0.0 (the typed amounts of the other lines stay, nothing is gathered
+// from documents), then every formula line is evaluated in index order,
+// twice. Throws BilantError (TableAccess); the lines keep what was written.
+void CalcBilantSubunitate(const std::string& dir, const Progress& progress = {});
+
+// The centralised budget "BilantCentral.DB" of the database directory `dir`
+// ("" = AppDir): every line's amounts become the sum of the first line
+// numbered `Rd_oficiu` of the office's own budget, the first numbered
+// `Rd_paroh` of the parishes' group budget ("PAROHII") and the first numbered
+// `Rd_manast` of the monasteries' group budget ("MANASTIRI"). A blank mapping
+// number is 0; a missing line or a blank amount counts as 0. The centralised
+// formulas are not evaluated. Throws BilantError (TableAccess); a missing
+// source budget changes no line.
+void CentralizBilant(const std::string& dir = {}, const Progress& progress = {});
+
 }  // namespace budget

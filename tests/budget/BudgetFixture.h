@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,6 +37,22 @@ inline void installInto(const std::string& dir) {
     std::filesystem::copy(made.path(), dir, std::filesystem::copy_options::recursive);
 }
 
+// The bytes of a file.
+inline std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Every entry below `root`, relative, for "nothing else changed" checks.
+inline std::set<std::string> entries(const std::string& root) {
+    std::set<std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        out.insert(std::filesystem::relative(e.path(), root).string());
+    return out;
+}
+
 struct Line {
     int nr;
     std::string name;
@@ -55,7 +74,11 @@ protected:
         data::insertRows(db.file("Contor.DB"), {"Sold_init_casa", "Sold_init_banca"}, {{1000.0, 5000.0}});
     }
 
-    long long sql(const std::string& statement) { return data::SqlSession::forDirectory(db.path()).execute(statement); }
+    long long sql(const std::string& statement) { return sqlIn(db.path(), statement); }
+    // A statement over the tables of another directory (a unit's, a group's).
+    static long long sqlIn(const std::string& dir, const std::string& statement) {
+        return data::SqlSession::forDirectory(dir).execute(statement);
+    }
 
     void receipt(const Date& d, int code, double amount, const char* cont = "Casa") {
         data::insertRows(db.file("Venituri.DB"), {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"},
@@ -70,11 +93,12 @@ protected:
                          {{nr, name, prevederi, Value(), formula}});
     }
 
-    // Every line in index order.
-    std::vector<Line> lines() {
+    // Every line in index order (of the budget of the database directory, or
+    // of another budget table).
+    std::vector<Line> lines(const std::string& dir = {}, const char* file = "Bilant.DB") {
         data::Table t;
-        t.setDatabaseName(db.path());
-        t.setTableName("Bilant.DB");
+        t.setDatabaseName(dir.empty() ? db.path() : dir);
+        t.setTableName(file);
         t.open();
         std::vector<Line> out;
         for (t.first(); !t.eof(); t.next())

@@ -1,14 +1,15 @@
-#include "app/OrdinaryFile.h"
+#include "data/OrdinaryFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "data/FileHandle.h"
 
-namespace app {
+namespace data {
 
 namespace {
 
@@ -81,4 +82,42 @@ void writeOrdinaryFile(const std::string& path, const std::string& content) {
     if (::fsync(fd.get()) != 0 || !fd.close()) refuse("fisierul nu poate fi scris");
 }
 
-}  // namespace app
+void replaceOrdinaryFile(const std::string& path, const std::string& content) {
+    struct stat st {};
+    mode_t mode = 0644;
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) refuse("nu este un fisier obisnuit");
+        requireOrdinary(st);
+        mode = st.st_mode & 0777;
+    } else if (errno != ENOENT) {
+        refuseErrno(errno, "fisierul nu poate fi creat");
+    }
+    const size_t slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    std::string tmp = path + ".XXXXXX";
+    Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
+    if (!fd.valid()) refuseErrno(errno, "fisierul nu poate fi creat");
+    bool renamed = false;
+    struct RemoveTemp {
+        const std::string& name;
+        const bool& done;
+        ~RemoveTemp() {
+            if (!done) ::unlink(name.c_str());
+        }
+    } removeTemp{tmp, renamed};
+    for (size_t done = 0; done < content.size();) {
+        ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) refuse("fisierul nu poate fi scris");
+        done += static_cast<size_t>(n);
+    }
+    // the replaced file's permissions (a temporary file is the owner's only)
+    if (::fchmod(fd.get(), mode) != 0) refuse("fisierul nu poate fi scris");
+    if (::fsync(fd.get()) != 0 || !fd.close()) refuse("fisierul nu poate fi scris");
+    if (::rename(tmp.c_str(), path.c_str()) != 0) refuseErrno(errno, "fisierul nu poate fi scris");
+    renamed = true;
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.valid()) ::fsync(dirFd.get());
+}
+
+}  // namespace data

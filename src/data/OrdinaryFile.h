@@ -1,4 +1,4 @@
-// The program's own small files (settings, picture) are read and written only
+// The program's own small files (settings, picture, unit tree) are read and written only
 // when they are ordinary files: a FIFO, device or socket under such a name
 // would block the program or feed it endless data, and a directory cannot be
 // read at all.
@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace app {
+namespace data {
 
 // Why a file cannot be used, in words for the user (what()).
 class FileAccessError : public std::runtime_error {
@@ -27,4 +27,9 @@ std::string readOrdinaryFile(const std::string& path, long long maxBytes);
 // than an ordinary file is refused. Throws FileAccessError.
 void writeOrdinaryFile(const std::string& path, const std::string& content);
 
-}  // namespace app
+// Replaces `path` whole or not at all: the content goes to a temporary file
+// beside it, which is renamed over it once complete and synced. Anything
+// other than an ordinary file under that name is refused. Throws FileAccessError.
+void replaceOrdinaryFile(const std::string& path, const std::string& content);
+
+}  // namespace data
