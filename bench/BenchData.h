@@ -21,7 +21,9 @@ inline std::string makeTempDir(const char* tag) {
     return t + "/";
 }
 
-inline void fillYearOfDocuments(const std::string& db) {
+// `receipts` receipts and as many payments, `moves` deposits and as many
+// withdrawals (by default a large unit's year).
+inline void fillYearOfDocuments(const std::string& db, int receipts = 100000, int moves = 10000) {
     const data::Date start{2014, 1, 1};
     std::vector<std::vector<data::Value>> rows;
     auto docs = [&](const char* table, const std::vector<std::string>& cols, int n, auto row) {
@@ -30,7 +32,7 @@ inline void fillYearOfDocuments(const std::string& db) {
         for (int i = 0; i < n; ++i) rows.push_back(row(i));
         data::insertRows(db + table, cols, rows);
     };
-    docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, 100000,
+    docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, receipts,
          [&](int i) {
              return std::vector<data::Value>{
                  double(i + 1), start.addDays(i % 365),     "Chitanta",     2,
@@ -38,7 +40,7 @@ inline void fillYearOfDocuments(const std::string& db) {
          });
     docs("Cheltuieli.DB",
          {"Nr_act", "Data", "Fel", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Explicatie", "Valoarea", "Cont"},
-         100000, [&](int i) {
+         receipts, [&](int i) {
              return std::vector<data::Value>{double(i + 1),
                                              start.addDays(i % 365),
                                              "Factura",
@@ -50,7 +52,7 @@ inline void fillYearOfDocuments(const std::string& db) {
                                              i % 4 ? "Casa" : "Banca"};
          });
     for (const char* t : {"Depuneri.db", "Ridicari.db"})
-        docs(t, {"Nr_doc", "Data", "Suma", "Fel"}, 10000, [&](int i) {
+        docs(t, {"Nr_doc", "Data", "Suma", "Fel"}, moves, [&](int i) {
             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), 100.0 + i % 50, "Chitanta"};
         });
 }
