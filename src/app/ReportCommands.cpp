@@ -1,5 +1,6 @@
 #include "app/ReportCommands.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <iomanip>
@@ -178,7 +179,11 @@ ReportArgs readArgs(const CommandLine& cl) {
 ReportOutput readOutput(const CommandLine& cl) {
     if (!cl.has("--out")) throw UsageError("lipseste --out FISIER");
     ReportOutput o;
-    o.file = QString::fromStdString(cl.value("--out"));
+    // a name that is not text would be written under another name
+    const std::string name = cl.value("--out");
+    o.file = QFile::decodeName(name.c_str());
+    if (QFile::encodeName(o.file).toStdString() != name)
+        throw UsageError("numele fisierului dat dupa --out nu este un text UTF-8 corect");
     const QString ext = QFileInfo(o.file).suffix().toLower();
     if (ext != QLatin1String("pdf") && ext != QLatin1String("csv") && ext != QLatin1String("html") &&
         ext != QLatin1String("htm") && ext != QLatin1String("txt"))

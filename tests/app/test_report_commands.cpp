@@ -10,8 +10,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <filesystem>
+#include <sstream>
 
 #include "AppFixture.h"
+#include "app/ReportCommands.h"
 #include "data/Format.h"
 #include "data/Schema.h"
 #include "documents/AmountInWords.h"
@@ -401,6 +403,11 @@ TEST_F(ReportCommandTest, BadCommandLinesAreRefusedWithUsageAndNoFile) {
         EXPECT_TRUE(err.contains(text)) << err.toStdString();
         EXPECT_TRUE(err.contains("Utilizare:")) << err.toStdString();
     }
+    // a file name that is not text is refused before anything runs
+    std::ostringstream none, why;
+    EXPECT_EQ(app::runReport(app::parseCommandLine({"--report", "casa", "--out", out->file("r\xff.pdf")}), none, why),
+              2);
+    EXPECT_NE(why.str().find("UTF-8"), std::string::npos) << why.str();
     EXPECT_TRUE(outFiles().isEmpty()) << outFiles().join(' ').toStdString();
 }
 
