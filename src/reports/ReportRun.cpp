@@ -97,7 +97,11 @@ bool reserveTemporary(const QString& path, QString& temporary, QString* why) {
 
 bool CanCreateReportFile(const QString& path, QString* why) {
     const QFileInfo target(path);
-    if (path.isEmpty() || target.isDir()) {
+    if (path.isEmpty()) {
+        if (why) *why = QStringLiteral("lipseste numele fisierului");
+        return false;
+    }
+    if (target.isDir()) {
         if (why) *why = QStringLiteral("este un director");
         return false;
     }
