@@ -28,7 +28,9 @@ inline std::string formulaOfLines(int from, int to) {
     return s;
 }
 
-inline void fillYearOfDocuments(const std::string& db) {
+// `receipts` receipts and as many payments, `moves` deposits and as many
+// withdrawals (by default a large unit's year).
+inline void fillYearOfDocuments(const std::string& db, int receipts = 100000, int moves = 10000) {
     const data::Date start{2014, 1, 1};
     std::vector<std::vector<data::Value>> rows;
     auto docs = [&](const char* table, const std::vector<std::string>& cols, int n, auto row) {
@@ -37,7 +39,7 @@ inline void fillYearOfDocuments(const std::string& db) {
         for (int i = 0; i < n; ++i) rows.push_back(row(i));
         data::insertRows(db + table, cols, rows);
     };
-    docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, 100000,
+    docs("Venituri.DB", {"Nr_act", "Data", "Fel", "Cod_venit", "Den_venit", "Explicatie", "Valoarea", "Cont"}, receipts,
          [&](int i) {
              return std::vector<data::Value>{
                  double(i + 1), start.addDays(i % 365),     "Chitanta",     2,
@@ -45,7 +47,7 @@ inline void fillYearOfDocuments(const std::string& db) {
          });
     docs("Cheltuieli.DB",
          {"Nr_act", "Data", "Fel", "Cod_cheltuiala", "Den_cheltuiala", "Beneficiar", "Explicatie", "Valoarea", "Cont"},
-         100000, [&](int i) {
+         receipts, [&](int i) {
              return std::vector<data::Value>{double(i + 1),
                                              start.addDays(i % 365),
                                              "Factura",
@@ -57,7 +59,7 @@ inline void fillYearOfDocuments(const std::string& db) {
                                              i % 4 ? "Casa" : "Banca"};
          });
     for (const char* t : {"Depuneri.db", "Ridicari.db"})
-        docs(t, {"Nr_doc", "Data", "Suma", "Fel"}, 10000, [&](int i) {
+        docs(t, {"Nr_doc", "Data", "Suma", "Fel"}, moves, [&](int i) {
             return std::vector<data::Value>{double(i + 1), start.addDays(i % 365), 100.0 + i % 50, "Chitanta"};
         });
 }

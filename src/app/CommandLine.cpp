@@ -1,81 +1,202 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <ostream>
 
+#include "app/ReportCommands.h"
 #include "app/Version.h"
+#include "data/AppDir.h"
 #include "data/Install.h"
 
 namespace app {
 
+namespace {
+
+int runHelp(const CommandLine&, std::ostream& out, std::ostream&) {
+    out << usageText();
+    return 0;
+}
+
+int runVersion(const CommandLine&, std::ostream& out, std::ostream&) {
+    out << versionLine();
+    return 0;
+}
+
+int runInit(const CommandLine& cl, std::ostream& out, std::ostream& err) { return runInitDb(cl.dir, out, err); }
+
+// The option's entry in any command's list; nullptr for an unknown option.
+const Option* optionEntry(const std::string& option) {
+    for (const CommandEntry& c : commands())
+        for (const Option& a : c.accepts)
+            if (option == a.name) return &a;
+    return nullptr;
+}
+
+bool takesValue(const std::string& option) {
+    for (const CommandEntry& c : commands())
+        if (c.option && option == c.option) return c.value != nullptr;
+    const Option* o = optionEntry(option);
+    return o && o->takesValue;
+}
+
+const CommandEntry* namedBy(const std::string& option) {
+    const std::string o = option == "-h" ? "--help" : option;
+    for (const CommandEntry& c : commands())
+        if (c.option && o == c.option) return &c;
+    return nullptr;
+}
+
+bool isKnown(const std::string& option) { return namedBy(option) || optionEntry(option); }
+
+// The option of an argument: "--out" of "--out=x.pdf" and of "--out".
+std::string optionOf(const std::string& arg) {
+    const size_t eq = arg.find('=');
+    return arg.rfind("--", 0) == 0 && eq != std::string::npos ? arg.substr(0, eq) : arg;
+}
+
+}  // namespace
+
+const std::vector<CommandEntry>& commands() {
+    using Mode = CommandLine::Mode;
+    static const std::vector<CommandEntry> table = {
+        {Mode::Run,
+         nullptr,
+         nullptr,
+         false,
+         {{"--dir", true}},
+         Runs::Windows,
+         "  Corvalinde                   porneste programul; baza de date este in directorul programului\n"
+         "  Corvalinde --dir DIRECTOR    porneste programul cu baza de date din DIRECTOR\n",
+         nullptr},
+        {Mode::InitDb,
+         "--init-db",
+         "DIRECTOR",
+         true,
+         {},
+         Runs::Plain,
+         "  Corvalinde --init-db DIRECTOR\n"
+         "                               creeaza o instalare noua (tabelele bazei de date) in DIRECTOR\n",
+         runInit},
+        {Mode::Balances,
+         "--balances",
+         nullptr,
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --balances\n"
+         "                               afiseaza soldul casei si al bancii\n",
+         runBalances},
+        {Mode::ListReports,
+         "--list-reports",
+         nullptr,
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --list-reports\n"
+         "                               afiseaza rapoartele care se pot lista cu --report\n",
+         runListReports},
+        {Mode::Report, "--report", "NUME", false, reportOptions(), Runs::Offscreen,
+         "  Corvalinde [--dir DIRECTOR] --report NUME [--from ZZ.LL.AAAA] [--to ZZ.LL.AAAA]\n"
+         "             [--date ZZ.LL.AAAA] [--code N] [--number N] [--column Prevederi|Executie]\n"
+         "             [--expenses-new-page] [--font-size N] --out FISIER\n"
+         "                               listeaza raportul NUME in FISIER (.pdf, .csv, .html, .txt),\n"
+         "                               fara fereastra; paginile sunt cele din previzualizare\n",
+         runReport},
+        {Mode::Help,
+         "--help",
+         nullptr,
+         false,
+         {},
+         Runs::Plain,
+         "  Corvalinde --help            afiseaza acest text\n",
+         runHelp},
+        {Mode::Version,
+         "--version",
+         nullptr,
+         false,
+         {},
+         Runs::Plain,
+         "  Corvalinde --version         afiseaza versiunea programului\n",
+         runVersion},
+    };
+    return table;
+}
+
+const CommandEntry& commandFor(const std::vector<std::string>& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string option = optionOf(args[i]);
+        if (const CommandEntry* c = namedBy(option)) return *c;
+        // the value of an option is never read as an option
+        if (takesValue(option) && option == args[i]) ++i;
+    }
+    return commands().front();
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine cl;
     auto invalid = [&](const std::string& why) {
-        cl.mode = CommandLine::Mode::Invalid;
-        cl.error = why;
-        return cl;
+        CommandLine bad;
+        bad.mode = CommandLine::Mode::Invalid;
+        bad.error = why;
+        return bad;
     };
-    bool modeSet = false;
+    const CommandEntry* command = nullptr;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        CommandLine::Mode m;
-        bool takesDir = false;
-        std::string inlineDir;
-        bool hasInline = false;
-        auto option = [&](const char* name) {
-            const std::string n = name;
-            if (a == n) return true;
-            if (a.rfind(n + "=", 0) == 0) {
-                inlineDir = a.substr(n.size() + 1);
-                hasInline = true;
-                return true;
+        std::string option = optionOf(a);
+        if (!isKnown(option)) return invalid("argument necunoscut: " + a);
+        if (option == "-h") option = "--help";
+        std::string value;
+        if (takesValue(option)) {
+            if (option != a) {
+                value = a.substr(option.size() + 1);
+            } else {
+                if (i + 1 >= args.size()) return invalid("lipseste valoarea dupa " + a);
+                value = args[++i];
             }
-            return false;
-        };
-        if (a == "--help" || a == "-h") {
-            m = CommandLine::Mode::Help;
-        } else if (a == "--version") {
-            m = CommandLine::Mode::Version;
-        } else if (option("--dir")) {
-            m = CommandLine::Mode::Run;
-            takesDir = true;
-        } else if (option("--init-db")) {
-            m = CommandLine::Mode::InitDb;
-            takesDir = true;
-        } else {
-            return invalid("argument necunoscut: " + a);
+            if (value.empty()) return invalid("valoarea data dupa " + option + " este goala");
+        } else if (option != a) {
+            return invalid(option + " nu primeste o valoare");
         }
-        if (modeSet) return invalid("se poate da o singura optiune");
-        modeSet = true;
-        cl.mode = m;
-        if (takesDir) {
-            if (!hasInline) {
-                if (i + 1 >= args.size()) return invalid("lipseste directorul dupa " + a);
-                inlineDir = args[++i];
-            }
-            if (inlineDir.empty()) return invalid("directorul dat dupa " + a + " este gol");
-            cl.dir = inlineDir;
+        if (cl.has(option)) return invalid("optiunea " + option + " este data de doua ori");
+        if (const CommandEntry* c = namedBy(option)) {
+            if (command) return invalid("se poate da o singura comanda");
+            command = c;
         }
+        cl.options[option] = value;
     }
+    if (!command) command = &commands().front();
+    cl.mode = command->mode;
+    for (const auto& [option, value] : cl.options) {
+        if (command->option && option == command->option) continue;
+        if (std::none_of(command->accepts.begin(), command->accepts.end(),
+                         [&](const Option& a) { return option == a.name; }))
+            return invalid(command->option ? "optiunea " + option + " nu se foloseste cu " + command->option
+                                           : "optiunea " + option + " cere o comanda (--report ...)");
+    }
+    if (command->valueIsDir)
+        cl.dir = cl.value(command->option);
+    else
+        cl.dir = cl.value("--dir");
     return cl;
 }
 
-bool runsWithoutWindows(const std::vector<std::string>& args) {
-    for (const std::string& a : args)
-        if (a == "--help" || a == "-h" || a == "--version" || a == "--init-db" || a.rfind("--init-db=", 0) == 0)
-            return true;
-    return false;
+bool runsWithoutWindows(const std::vector<std::string>& args) { return commandFor(args).runs != Runs::Windows; }
+
+int runCommand(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    for (const CommandEntry& c : commands())
+        if (c.mode == cl.mode && c.run) return c.run(cl, out, err);
+    err << "Corvalinde: " << (cl.error.empty() ? std::string("argumente nepotrivite") : cl.error) << "\n\n"
+        << usageText();
+    return 2;
 }
 
 std::string usageText() {
-    return "Utilizare:\n"
-           "  Corvalinde                   porneste programul; baza de date este in directorul programului\n"
-           "  Corvalinde --dir DIRECTOR    porneste programul cu baza de date din DIRECTOR\n"
-           "  Corvalinde --init-db DIRECTOR\n"
-           "                               creeaza o instalare noua (tabelele bazei de date) in DIRECTOR\n"
-           "  Corvalinde --help            afiseaza acest text\n"
-           "  Corvalinde --version         afiseaza versiunea programului\n";
+    std::string text = "Utilizare:\n";
+    for (const CommandEntry& c : commands()) text += c.usage;
+    return text;
 }
 
 std::string versionLine() { return "Corvalinde " + currentVersionText() + "\n"; }
@@ -95,6 +216,20 @@ int runInitDb(const std::string& dir, std::ostream& out, std::ostream& err) {
         err << "Corvalinde: instalarea nu a fost creata in " << dir << ": " << e.what() << "\n";
         return 1;
     }
+}
+
+bool useDatabaseDirectory(const CommandLine& cl, std::ostream& err) {
+    if (cl.dir.empty()) {
+        data::setAppDir(data::programDirectory());
+        return true;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(cl.dir, ec)) {
+        err << "Corvalinde: directorul bazei de date nu exista: " << cl.dir << "\n";
+        return false;
+    }
+    data::setAppDir(std::filesystem::absolute(cl.dir, ec).string());
+    return true;
 }
 
 }  // namespace app

@@ -1,5 +1,4 @@
 // Program entry: the command line, the database directory, the main window.
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,7 +7,6 @@
 #include "app/CommandLine.h"
 #include "app/MainFrm.h"
 #include "app/Version.h"
-#include "data/AppDir.h"
 
 #ifndef CORVALINDE_VERSION
 #define CORVALINDE_VERSION "0.0.0.0"
@@ -22,46 +20,35 @@ std::vector<std::string> argsOf(int argc, char** argv) {
     return args;
 }
 
-// Answers the requests that need no window; returns the exit code.
-int runWithoutWindows(const app::CommandLine& cl) {
-    switch (cl.mode) {
-        case app::CommandLine::Mode::Help: std::cout << app::usageText(); return 0;
-        case app::CommandLine::Mode::Version: std::cout << app::versionLine(); return 0;
-        case app::CommandLine::Mode::InitDb: return app::runInitDb(cl.dir, std::cout, std::cerr);
-        default: std::cerr << "Corvalinde: " << cl.error << "\n\n" << app::usageText(); return 2;
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     app::setBuildVersion(CORVALINDE_VERSION);
 
-    std::vector<std::string> args = argsOf(argc, argv);
-    if (app::runsWithoutWindows(args)) {
-        app::CommandLine cl = app::parseCommandLine(args);
-        if (cl.mode == app::CommandLine::Mode::Run) {
-            cl.mode = app::CommandLine::Mode::Invalid;
-            cl.error = "argumente nepotrivite";
-        }
-        return runWithoutWindows(cl);
+    const app::CommandEntry& command = app::commandFor(argsOf(argc, argv));
+    if (command.runs == app::Runs::Plain) {
+        app::CommandLine cl = app::parseCommandLine(argsOf(argc, argv));
+        if (cl.mode == app::CommandLine::Mode::Run) cl.mode = app::CommandLine::Mode::Invalid;
+        return app::runCommand(cl, std::cout, std::cerr);
+    }
+    // A command without windows needs no display: the platform is chosen here,
+    // before the toolkit starts.
+    if (command.runs == app::Runs::Offscreen) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Standard error carries the program's own messages: the toolkit's
+        // notes (a missing runtime directory and the like) are left out.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << "\n";
+        });
     }
 
     // The toolkit takes its own options (-platform, ...) off the command line first.
     app::Application application(argc, argv);
     app::CommandLine cl = app::parseCommandLine(argsOf(argc, argv));
-    if (cl.mode != app::CommandLine::Mode::Run) return runWithoutWindows(cl);
+    if (cl.mode != app::CommandLine::Mode::Run) return app::runCommand(cl, std::cout, std::cerr);
 
-    if (cl.dir.empty()) {
-        data::setAppDir(data::programDirectory());
-    } else {
-        std::error_code ec;
-        if (!std::filesystem::is_directory(cl.dir, ec)) {
-            std::cerr << "Corvalinde: directorul bazei de date nu exista: " << cl.dir << "\n";
-            return 1;
-        }
-        data::setAppDir(std::filesystem::absolute(cl.dir, ec).string());
-    }
+    if (!app::useDatabaseDirectory(cl, std::cerr)) return 1;
     app::initFormatSettingsFromLocale();
 
     app::TMainFrm mainFrm;

@@ -12,6 +12,7 @@
 #include "controls/DateEdit.h"
 #include "data/Clock.h"
 #include "data/Format.h"
+#include "reports/Intrvdlg.h"
 #include "reports/ReportRun.h"
 #include "shell/Messages.h"
 #include "shell/WindowSlots.h"
@@ -25,8 +26,6 @@ constexpr ui::WindowSpec kWindow{.fixedSize = false, .accessError = kBilantAcces
 
 const char* const kAmountFormat = "#,##0.00";
 const char* const kAmountEditFormat = "0.00";
-
-QString dateText(const data::Date& d) { return QString::fromStdString(data::formatDate("dd.mm.yyyy", d)); }
 
 }  // namespace
 
@@ -101,9 +100,7 @@ void TBilantFrm::BitBtn2Click() {
     const data::Date start = DataBilant1Ed->value();
     const data::Date end = DataBilantEd->value();
     if (start > end) {
-        ui::Messages::warning(QStringLiteral("Intervalul de timp nu este corect! ") + dateText(end) +
-                                  QStringLiteral(" < ") + dateText(start),
-                              this);
+        ui::Messages::warning(reports::WrongIntervalText(start, end), this);
         return;
     }
     // a typed planned amount is stored before the statements change its line
@@ -136,6 +133,32 @@ void TBilantFrm::printColumn(const char* column) {
     // the printout shows the planned amount the grid shows
     if (TBilant.active() && TBilant.editing() && !ui::runDataAction(this, [this] { TBilant.post(); })) return;
     PrintBilant(this, DataBilant1Ed->text(), DataBilantEd->text(), QString::fromUtf8(column));
+}
+
+reports::RunResult PrintBilantComputed(QWidget* owner, const BilantPrint& print, const reports::ReportOutput& output) {
+    const bool windows = !output.toFile();
+    const data::Date start = print.start.value_or(data::Date{print.workingYear, 1, 1});
+    if (!print.start) {
+        if (!RunCalcBilant(owner, print.end, windows)) return reports::RunResult::AccessError;
+    } else {
+        if (start > print.end) {
+            ui::Messages::warning(reports::WrongIntervalText(start, print.end), owner);
+            return reports::RunResult::Refused;
+        }
+        reports::WaitCursor wait;
+        CalcBilantProgress progress(owner);
+        try {
+            CalcBilantPerioada(start, print.end, print.workingYear, {}, windows ? progress.callbacks() : Progress{});
+        } catch (const BilantError& e) {
+            wait.restore();
+            ShowBilantError(e, owner);
+            return reports::RunResult::AccessError;
+        }
+    }
+    // the cover shows the dates as the window's date fields would
+    return PrintBilant(owner, QString::fromStdString(data::formatShortDate(start)),
+                       QString::fromStdString(data::formatShortDate(print.end)), print.column, print.expensesOnNewPage,
+                       output);
 }
 
 void OpenBilant(QWidget* owner) {

@@ -5,9 +5,11 @@
 // computes the budget as at today.
 #pragma once
 #include <QDialog>
+#include <optional>
 
 #include "controls/DataWindow.h"
 #include "data/Value.h"
+#include "reports/ReportRun.h"
 
 class QMenu;
 class QPushButton;
@@ -55,5 +57,20 @@ private:
 // The main menu's "Bilant": the budget as at today under the busy cursor, then
 // the budget window, only when the computation succeeded.
 void OpenBilant(QWidget* owner);
+
+// The budget computed and printed as the budget window does it, without the
+// window: as at `end` (the menu's computation, the cover's period starting on
+// 1 January of the working year), or with `start` for the period from `start`
+// to `end` as "&Recalc executie" computes it; then printed with `column`.
+struct BilantPrint {
+    std::optional<data::Date> start;
+    data::Date end;
+    int workingYear = 0;
+    QString column = QStringLiteral("Executie");
+    std::optional<bool> expensesOnNewPage;  // unset: asked
+};
+// A failed computation is told as the window tells it and ends the run
+// (AccessError); a start after the end is refused with the window's warning.
+reports::RunResult PrintBilantComputed(QWidget* owner, const BilantPrint& print, const reports::ReportOutput& output);
 
 }  // namespace budget

@@ -47,11 +47,11 @@ void ShowBilantError(const BilantError& e, QWidget* owner) {
     ui::Messages::error(QString::fromStdString(e.what()), owner);
 }
 
-bool RunCalcBilant(QWidget* owner, const data::Date& date) {
+bool RunCalcBilant(QWidget* owner, const data::Date& date, bool showWindow) {
     reports::WaitCursor wait;
     CalcBilantProgress progress(owner);
     try {
-        CalcBilant(date, {}, progress.callbacks());
+        CalcBilant(date, {}, showWindow ? progress.callbacks() : Progress{});
     } catch (const BilantError& e) {
         wait.restore();
         ShowBilantError(e, owner);

@@ -46,8 +46,9 @@ private:
 void ShowBilantError(const BilantError& e, QWidget* owner);
 
 // The budget of the database directory as at `date`, under the busy cursor
-// and with its progress window. A failure is told in an error box and false returned: the calling
-// command ends without a further message.
-bool RunCalcBilant(QWidget* owner, const data::Date& date);
+// and with its progress window (none with `showWindow` false). A failure is
+// told in an error box and false returned: the calling command ends without
+// a further message.
+bool RunCalcBilant(QWidget* owner, const data::Date& date, bool showWindow = true);
 
 }  // namespace budget

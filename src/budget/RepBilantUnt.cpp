@@ -79,8 +79,9 @@ const QString kSeparatePage = QStringLiteral("Doriti listarea cheltuielilor pe p
 
 const QString TRepBilantFrm::caption = QStringLiteral("Raport bilant");
 
-TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column)
-    : reports::TReportForm(owner) {
+TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
+                             std::optional<bool> expensesOnNewPage)
+    : reports::TReportForm(owner), expensesOnNewPage_(expensesOnNewPage) {
     if (column != QLatin1String("Prevederi") && column != QLatin1String("Executie"))
         throw std::invalid_argument("budget column: " + column.toStdString());
     TBilant.setTableName("Bilant.DB");
@@ -152,16 +153,21 @@ void TRepBilantFrm::DetailBand1BeforePrint() {
 void TRepBilantFrm::DetailBand1AfterPrint() {
     if (TBilant["Nr_rand"].isNull() || TBilant["Nr_rand"].asInteger() != S_ - 1) return;
     // after the last income line, asked at every generation of the report
-    if (ui::Messages::show(ui::MsgType::Confirmation, kSeparatePage, ui::Yes | ui::No, owner()) == ui::Yes)
-        Rep.band(QStringLiteral("DetailBand1")).forceNewPage = true;
+    const bool newPage = expensesOnNewPage_ ? *expensesOnNewPage_
+                                            : ui::Messages::show(ui::MsgType::Confirmation, kSeparatePage,
+                                                                 ui::Yes | ui::No, owner()) == ui::Yes;
+    if (newPage) Rep.band(QStringLiteral("DetailBand1")).forceNewPage = true;
 }
 
-void PrintBilant(QWidget* owner, const QString& startText, const QString& endText, const QString& column) {
-    reports::RunReport(owner,
-                       {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
-                        .fontSize = 11,
-                        .orientation = reports::Orientation::Portrait},
-                       [&](QWidget* o) { return std::make_unique<TRepBilantFrm>(o, startText, endText, column); });
+reports::RunResult PrintBilant(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
+                               std::optional<bool> expensesOnNewPage, const reports::ReportOutput& output) {
+    return reports::RunReport(
+        owner,
+        {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
+         .fontSize = 11,
+         .orientation = reports::Orientation::Portrait},
+        [&](QWidget* o) { return std::make_unique<TRepBilantFrm>(o, startText, endText, column, expensesOnNewPage); },
+        output);
 }
 
 }  // namespace budget

@@ -4,6 +4,7 @@
 // heading rows taken from the table itself, and the signatures.
 #pragma once
 #include <QString>
+#include <optional>
 
 #include "data/Query.h"
 #include "data/Table.h"
@@ -20,7 +21,10 @@ inline constexpr int kNoExpenseSection = 999;
 class TRepBilantFrm : public reports::TReportForm {
 public:
     // `column` is "Prevederi" or "Executie"; the two texts print as given.
-    TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column);
+    // `expensesOnNewPage` answers the separate-page question beforehand;
+    // unset, it is asked.
+    TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
+                  std::optional<bool> expensesOnNewPage = {});
     ~TRepBilantFrm() override;
 
     static const QString caption;
@@ -41,12 +45,14 @@ private:
     data::Table TBilant;   // the budget lines in index order
     data::Table TParohia;  // the unit's identification and rank
     data::Query Q;         // line numbers by how many differently named lines carry them
+    std::optional<bool> expensesOnNewPage_;
     int S_ = kNoExpenseSection;
     bool heading_ = false;  // the row being printed is a heading row
 };
 
 // Prints the budget as stored (nothing is computed) with the amount column
 // `column` ("Prevederi" or "Executie") and the two period texts on the cover.
-void PrintBilant(QWidget* owner, const QString& startText, const QString& endText, const QString& column);
+reports::RunResult PrintBilant(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
+                               std::optional<bool> expensesOnNewPage = {}, const reports::ReportOutput& output = {});
 
 }  // namespace budget

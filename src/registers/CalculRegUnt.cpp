@@ -40,7 +40,8 @@ void TCalcRegFrm::showProgress(int done, int total) {
     PBar->repaint();
 }
 
-bool RunCalcRegistru(QWidget* owner) {
+bool RunCalcRegistru(QWidget* owner, bool showWindow) {
+    if (!showWindow) return guarded(owner, [] { CalcRegistru(); });
     TCalcRegFrm frm(owner);
     frm.show();
     frm.repaint();

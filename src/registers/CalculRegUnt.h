@@ -23,11 +23,12 @@ private:
     QProgressBar* PBar;
 };
 
-// The full rebuild with the builder window shown: true when the work table is
-// complete. A failure is shown in an error box ("Nu pot crea fisierul :" ...,
-// or "Eroare de acces la tabela registru!" with the engine's message) and
-// gives false: the report that was to follow does not run.
-bool RunCalcRegistru(QWidget* owner);
+// The full rebuild with the builder window shown (`showWindow` false: a run
+// without windows): true when the work table is complete. A failure is shown
+// in an error box ("Nu pot crea fisierul :" ..., or "Eroare de acces la
+// tabela registru!" with the engine's message) and gives false: the report
+// that was to follow does not run.
+bool RunCalcRegistru(QWidget* owner, bool showWindow = true);
 // The expense ledger's fill for expense type `cod` (the window is not shown);
 // failures as above.
 bool RunCalcRegistruCheltuiala(QWidget* owner, int cod);

@@ -8,27 +8,35 @@
 
 namespace registers {
 
-void RegistruIncasariPlati(QWidget* owner) {
-    if (RunCalcRegistru(owner)) RunRegistruIncasariPlati(owner);
+using reports::RunResult;
+
+RunResult RegistruIncasariPlati(QWidget* owner, const reports::ReportOutput& output) {
+    if (!RunCalcRegistru(owner, !output.toFile())) return RunResult::AccessError;
+    return RunRegistruIncasariPlati(owner, output);
 }
 
-void RegistruCasa(QWidget* owner) {
-    if (RunCalcRegistru(owner)) RunRegistruCasa(owner);
+RunResult RegistruCasa(QWidget* owner, std::optional<reports::Interval> interval, const reports::ReportOutput& output) {
+    if (!RunCalcRegistru(owner, !output.toFile())) return RunResult::AccessError;
+    return RunRegistruCasa(owner, interval, output);
 }
 
-void RegistruBanca(QWidget* owner) {
-    if (RunCalcRegistru(owner)) RunRegistruBanca(owner);
+RunResult RegistruBanca(QWidget* owner, std::optional<reports::Interval> interval,
+                        const reports::ReportOutput& output) {
+    if (!RunCalcRegistru(owner, !output.toFile())) return RunResult::AccessError;
+    return RunRegistruBanca(owner, interval, output);
 }
 
-void PartiziVenituri(QWidget* owner) {
+RunResult PartiziVenituri(QWidget* owner, std::optional<short> code, const reports::ReportOutput& output) {
     short cod = 0;
-    if (catalogs::SelectTipVenit(owner, cod)) RunRegistruPartiziVenituri(owner, cod);
+    if (!code && !catalogs::SelectTipVenit(owner, cod)) return RunResult::Cancelled;
+    return RunRegistruPartiziVenituri(owner, code.value_or(cod), output);
 }
 
-void PartiziCheltuieli(QWidget* owner) {
+RunResult PartiziCheltuieli(QWidget* owner, std::optional<short> code, const reports::ReportOutput& output) {
     short cod = 0;
-    if (catalogs::SelectTipCheltuiala(owner, cod) && RunCalcRegistruCheltuiala(owner, cod))
-        RunRegistruPartiziCheltuieli(owner, cod);
+    if (!code && !catalogs::SelectTipCheltuiala(owner, cod)) return RunResult::Cancelled;
+    if (!RunCalcRegistruCheltuiala(owner, code.value_or(cod))) return RunResult::AccessError;
+    return RunRegistruPartiziCheltuieli(owner, code.value_or(cod), output);
 }
 
 }  // namespace registers

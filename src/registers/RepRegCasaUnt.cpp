@@ -75,16 +75,22 @@ const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Ari
 QString money(double v) { return QString::fromStdString(data::formatFloat("#,##0.00", v)); }
 
 template <class Frm>
-void runRegister(QWidget* owner) {
-    data::Date start = data::today(), stop = data::today();
-    if (!reports::SelectInterval(owner, start, stop)) return;
+reports::RunResult runRegister(QWidget* owner, std::optional<reports::Interval> interval,
+                               const reports::ReportOutput& output) {
+    if (!interval) {
+        reports::Interval asked{data::today(), data::today()};
+        if (!reports::SelectInterval(owner, asked.start, asked.stop)) return reports::RunResult::Cancelled;
+        interval = asked;
+    }
     reports::ReportRunOptions options;
     options.statusText = kStatusText;
     options.fontSize = 8;
     options.orientation = reports::Orientation::Portrait;
     options.emptyDataCheck = true;
     options.countPages = true;
-    reports::RunReport(owner, options, [&](QWidget* o) { return std::make_unique<Frm>(o, start, stop); });
+    const reports::Interval i = *interval;
+    return reports::RunReport(
+        owner, options, [i](QWidget* o) { return std::make_unique<Frm>(o, i.start, i.stop); }, output);
 }
 
 }  // namespace
@@ -168,8 +174,14 @@ void TRepRegCasaFrm::closeData() {
     TParohia.close();
 }
 
-void RunRegistruCasa(QWidget* owner) { runRegister<TRepRegCasaFrm>(owner); }
+reports::RunResult RunRegistruCasa(QWidget* owner, std::optional<reports::Interval> interval,
+                                   const reports::ReportOutput& output) {
+    return runRegister<TRepRegCasaFrm>(owner, interval, output);
+}
 
-void RunRegistruBanca(QWidget* owner) { runRegister<TRepRegBancaFrm>(owner); }
+reports::RunResult RunRegistruBanca(QWidget* owner, std::optional<reports::Interval> interval,
+                                    const reports::ReportOutput& output) {
+    return runRegister<TRepRegBancaFrm>(owner, interval, output);
+}
 
 }  // namespace registers

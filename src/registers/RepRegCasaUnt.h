@@ -55,10 +55,13 @@ public:
         : TRepRegCasaFrm(owner, start, stop, kBanca) {}
 };
 
-// Ask for the interval (both dates today), then run the register over the
-// work table the last rebuild made. Rows before the interval feed the
-// carried-forward figures without printing.
-void RunRegistruCasa(QWidget* owner);
-void RunRegistruBanca(QWidget* owner);
+// The register over the work table the last rebuild made, for `interval`
+// (when not given, asked for with both dates today; a cancelled dialog is
+// Cancelled). Rows before the interval feed the carried-forward figures
+// without printing.
+reports::RunResult RunRegistruCasa(QWidget* owner, std::optional<reports::Interval> interval = {},
+                                   const reports::ReportOutput& output = {});
+reports::RunResult RunRegistruBanca(QWidget* owner, std::optional<reports::Interval> interval = {},
+                                    const reports::ReportOutput& output = {});
 
 }  // namespace registers

@@ -72,13 +72,14 @@ const char* const QPlati =
 
 const char* const QTipCheltuieli = "SELECT Denumire FROM \"Tip_cheltuieli.DB\" WHERE (Cod_cheltuiala = :Cod)";
 
-void run(QWidget* owner, const std::function<std::unique_ptr<reports::TReportForm>(QWidget*)>& create) {
+reports::RunResult run(QWidget* owner, const std::function<std::unique_ptr<reports::TReportForm>(QWidget*)>& create,
+                       const reports::ReportOutput& output) {
     reports::ReportRunOptions options;
     options.statusText = kStatusText;
     options.fontSize = std::nullopt;  // the size the user or the last report left
     options.orientation = reports::Orientation::Portrait;
     options.countPages = true;
-    reports::RunReport(owner, options, create);
+    return reports::RunReport(owner, options, create, output);
 }
 
 }  // namespace
@@ -164,12 +165,14 @@ TRepRegCheltFrm::TRepRegCheltFrm(QWidget* owner, int cod)
 
 void TRepRegCheltFrm::openData() { openRows(); }
 
-void RunRegistruPartiziVenituri(QWidget* owner, int cod) {
-    run(owner, [cod](QWidget* o) { return std::make_unique<TRepRegVenFrm>(o, cod); });
+reports::RunResult RunRegistruPartiziVenituri(QWidget* owner, int cod, const reports::ReportOutput& output) {
+    return run(
+        owner, [cod](QWidget* o) { return std::make_unique<TRepRegVenFrm>(o, cod); }, output);
 }
 
-void RunRegistruPartiziCheltuieli(QWidget* owner, int cod) {
-    run(owner, [cod](QWidget* o) { return std::make_unique<TRepRegCheltFrm>(o, cod); });
+reports::RunResult RunRegistruPartiziCheltuieli(QWidget* owner, int cod, const reports::ReportOutput& output) {
+    return run(
+        owner, [cod](QWidget* o) { return std::make_unique<TRepRegCheltFrm>(o, cod); }, output);
 }
 
 }  // namespace registers

@@ -63,8 +63,8 @@ private:
 
 // Defaults Arial, A4, portrait, the font size left as it is; the page count
 // is prepared first for "Pag.N din M".
-void RunRegistruPartiziVenituri(QWidget* owner, int cod);
+reports::RunResult RunRegistruPartiziVenituri(QWidget* owner, int cod, const reports::ReportOutput& output = {});
 // Expects the work table filled for the same code (RunCalcRegistruCheltuiala).
-void RunRegistruPartiziCheltuieli(QWidget* owner, int cod);
+reports::RunResult RunRegistruPartiziCheltuieli(QWidget* owner, int cod, const reports::ReportOutput& output = {});
 
 }  // namespace registers

@@ -163,12 +163,13 @@ void TRepRegFrm::closeData() {
     TParohia.close();
 }
 
-void RunRegistruIncasariPlati(QWidget* owner) {
+reports::RunResult RunRegistruIncasariPlati(QWidget* owner, const reports::ReportOutput& output) {
     reports::ReportRunOptions options;
     options.statusText = kStatusText;
     options.fontSize = 8;
     options.orientation = reports::Orientation::Landscape;
-    reports::RunReport(owner, options, [](QWidget* o) { return std::make_unique<TRepRegFrm>(o); });
+    return reports::RunReport(
+        owner, options, [](QWidget* o) { return std::make_unique<TRepRegFrm>(o); }, output);
 }
 
 }  // namespace registers

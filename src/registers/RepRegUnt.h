@@ -31,6 +31,6 @@ private:
 
 // Runs the register over the work table as the last rebuild left it: no
 // interval, defaults Arial 8, A4 landscape.
-void RunRegistruIncasariPlati(QWidget* owner);
+reports::RunResult RunRegistruIncasariPlati(QWidget* owner, const reports::ReportOutput& output = {});
 
 }  // namespace registers

@@ -49,10 +49,7 @@ void TIntervalDlg::CheckInterval() {
     const data::Date first = FirstDateEdit->value();
     const data::Date last = LastDateEdit->value();
     if (first > last) {
-        ui::Messages::warning(QStringLiteral("Intervalul de timp nu este corect! ") +
-                                  QString::fromStdString(data::formatDate("dd.mm.yyyy", last)) + QStringLiteral(" < ") +
-                                  QString::fromStdString(data::formatDate("dd.mm.yyyy", first)),
-                              this);
+        ui::Messages::warning(WrongIntervalText(first, last), this);
         return;
     }
     accept();
@@ -74,6 +71,12 @@ bool TIntervalDlg::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return DataWindow::eventFilter(watched, event);
+}
+
+QString WrongIntervalText(const data::Date& first, const data::Date& last) {
+    return QStringLiteral("Intervalul de timp nu este corect! ") +
+           QString::fromStdString(data::formatDate("dd.mm.yyyy", last)) + QStringLiteral(" < ") +
+           QString::fromStdString(data::formatDate("dd.mm.yyyy", first));
 }
 
 bool SelectInterval(QWidget* owner, data::Date& start, data::Date& end) {

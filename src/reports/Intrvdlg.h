@@ -36,6 +36,9 @@ private:
     ui::TDateEdit* LastDateEdit;
 };
 
+// "Intervalul de timp nu este corect! " last " < " first, the dates as dd.mm.yyyy.
+QString WrongIntervalText(const data::Date& first, const data::Date& last);
+
 // Asks for an interval starting from `start` and `end`; on confirmation
 // writes the dates back and returns true, on cancel leaves them alone.
 bool SelectInterval(QWidget* owner, data::Date& start, data::Date& end);

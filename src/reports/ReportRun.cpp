@@ -1,14 +1,22 @@
 #include "reports/ReportRun.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 
 #include "shell/Messages.h"
 #include "data/Errors.h"
 #include "reports/PrintSettings.h"
 #include "reports/Qprndlg.h"
+#include "reports/Render.h"
 #include "reports/Workmsg.h"
 
 namespace reports {
@@ -39,7 +47,7 @@ void SetReportDefaults(std::optional<int> fontSize, Orientation orientation) {
     if (fontSize) PrintSettings.FontSize = *fontSize;
 }
 
-void ApplyPrintSettings(Report& report, QWidget* parent) {
+void TransferPrintSettings(Report& report) {
     const TPrintSettings& s = PrintSettings;
     if (!s.FontName.isEmpty()) report.font.family = s.FontName;
     report.font.size = s.FontSize;
@@ -53,16 +61,90 @@ void ApplyPrintSettings(Report& report, QWidget* parent) {
     report.topMargin = std::max(s.TopMargin, s.MinTop);
     report.rightMargin = std::max(s.RightMargin, s.MinRight);
     report.bottomMargin = std::max(s.BottomMargin, s.MinBottom);
-    if (s.Preview)
+}
+
+void ApplyPrintSettings(Report& report, QWidget* parent) {
+    TransferPrintSettings(report);
+    if (PrintSettings.Preview)
         report.preview(parent);
     else
         report.print(parent);
 }
 
+QString CannotCreateFileText(const QString& path) {
+    return QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!").arg(path);
+}
+
+namespace {
+
+// A unique name beside `path` keeping its extension, so the export chooses
+// the same format; created empty (and thereby reserved).
+bool reserveTemporary(const QString& path, QString& temporary, QString* why) {
+    const QFileInfo target(path);
+    const QString suffix = target.suffix().isEmpty() ? QString() : QLatin1Char('.') + target.suffix();
+    QTemporaryFile file(target.absoluteDir().filePath(QLatin1Char('.') + target.completeBaseName() +
+                                                      QStringLiteral(".XXXXXX") + suffix));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        if (why) *why = file.errorString();
+        return false;
+    }
+    temporary = file.fileName();
+    return true;
+}
+
+}  // namespace
+
+bool CanCreateReportFile(const QString& path, QString* why) {
+    const QFileInfo target(path);
+    if (path.isEmpty()) {
+        if (why) *why = QStringLiteral("lipseste numele fisierului");
+        return false;
+    }
+    if (target.isDir()) {
+        if (why) *why = QStringLiteral("este un director");
+        return false;
+    }
+    if (!target.absoluteDir().exists()) {
+        if (why) *why = QStringLiteral("directorul nu exista");
+        return false;
+    }
+    if (target.exists() && !target.isFile()) {
+        if (why) *why = QStringLiteral("nu este un fisier obisnuit");
+        return false;
+    }
+    QString temporary;
+    if (!reserveTemporary(path, temporary, why)) return false;
+    QFile::remove(temporary);
+    return true;
+}
+
+bool WriteReportFileSafely(const PreparedReport& report, const QString& path, QString* error) {
+    QString temporary;
+    if (!reserveTemporary(path, temporary, error)) return false;
+    auto removeTemporary = qScopeGuard([&temporary] { QFile::remove(temporary); });
+    if (!writeReportFile(report, temporary, error)) return false;
+    // the temporary file was made private; the report gets a new file's rights
+    // (or those of the file it replaces)
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat old {};
+    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~mask;
+    ::chmod(QFile::encodeName(temporary).constData(), mode);
+    // rename() replaces an existing file in one step; QFile::rename would refuse it
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
+        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    removeTemporary.dismiss();
+    return true;
+}
+
 TReportForm::~TReportForm() = default;
 
 RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
-                    const std::function<std::unique_ptr<TReportForm>(QWidget*)>& createForm) {
+                    const std::function<std::unique_ptr<TReportForm>(QWidget*)>& createForm,
+                    const ReportOutput& output) {
     if (options.preCheck) {
         QString refusal;
         try {
@@ -78,7 +160,9 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     }
     ui::StatusMessage(options.statusText);
     SetReportDefaults(options.fontSize, options.orientation);
-    if (!ExecutePrintDialog(owner)) {
+    if (output.toFile()) {
+        if (output.fontSize) PrintSettings.FontSize = *output.fontSize;
+    } else if (!ExecutePrintDialog(owner)) {
         ui::StatusMessage(kStatusOk);
         return RunResult::Cancelled;
     }
@@ -108,7 +192,21 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     wait.restore();
     try {
         if (options.countPages) form->pageCount = form->Rep.countPages();
-        ApplyPrintSettings(form->Rep, owner);
+        if (!output.toFile()) {
+            ApplyPrintSettings(form->Rep, owner);
+        } else {
+            TransferPrintSettings(form->Rep);
+            // the preview shows nothing for a report without a page: no file either
+            if (form->Rep.prepare() == 0) {
+                ui::Messages::error(options.noDataText, owner);
+                return RunResult::NoData;
+            }
+            QString error;
+            if (!WriteReportFileSafely(form->Rep.prepared(), output.file, &error)) {
+                ui::Messages::error(CannotCreateFileText(output.file), owner);
+                return RunResult::WriteError;
+            }
+        }
     } catch (const data::EngineError& e) {
         ShowAccessError(e.what(), owner, form->accessErrorText());
         return RunResult::AccessError;

@@ -1,6 +1,6 @@
 // What every report run shares: the status-line texts, the hourglass, the
 // error texts, the report defaults, applying the print settings to a report
-// and the common run sequence.
+// and the common run sequence, shown on screen or written to a file.
 #pragma once
 #include <QString>
 #include <functional>
@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "data/Value.h"
 #include "reports/Report.h"
 #include "shell/StatusLine.h"
 
@@ -43,9 +44,37 @@ void ShowAccessError(const std::string& engineMessage, QWidget* parent = nullptr
 void SetReportDefaults(std::optional<int> fontSize, Orientation orientation);
 
 // Font, copies, page range, paper, orientation and margins (never below the
-// printer's unprintable borders) from PrintSettings into the report; then the
-// modal preview or printing.
+// printer's unprintable borders) from PrintSettings into the report.
+void TransferPrintSettings(Report& report);
+// TransferPrintSettings, then the modal preview or printing.
 void ApplyPrintSettings(Report& report, QWidget* parent = nullptr);
+
+// Where a run's pages go. Without a file: the print dialog, then the preview
+// or the printer. With a file (the command line): no dialog and no window;
+// the pages the preview would show are written to the file in the format its
+// extension names (.pdf, .csv, .html, .txt), through a temporary file that is
+// renamed only when complete.
+struct ReportOutput {
+    QString file;
+    std::optional<int> fontSize;  // replaces the run's default size, as a size chosen in the print dialog
+    bool toFile() const { return !file.isEmpty(); }
+};
+
+// The dates of an interval report.
+struct Interval {
+    data::Date start, stop;
+};
+
+// "Nu pot crea fisierul : " path, a line break, "inchideti fisierele aferente
+// si repetati operatia!"
+QString CannotCreateFileText(const QString& path);
+// Whether a report file can be made at `path`: its directory exists and takes
+// a new file, and `path` is not a directory. Otherwise `why` says what stops it.
+bool CanCreateReportFile(const QString& path, QString* why = nullptr);
+// Writes the pages to `path` in the format its extension names: into a
+// temporary file beside it, renamed over `path` when complete. A failure
+// leaves `path` as it was and no temporary file behind.
+bool WriteReportFileSafely(const PreparedReport& report, const QString& path, QString* error = nullptr);
 
 // A report window: created for one run, holding the report `Rep` and its data.
 class TReportForm {
@@ -82,7 +111,7 @@ struct ReportRunOptions {
     bool countPages = false;  // count the pages (Report::countPages) before output and keep the count
 };
 
-enum class RunResult { Refused, Cancelled, AccessError, NoData, Done };
+enum class RunResult { Refused, Cancelled, AccessError, NoData, WriteError, Done };
 
 // Runs one report; every printout of the program runs through here:
 //   1. `preCheck`, if set: a refusal is shown, the run ends (Refused);
@@ -95,6 +124,12 @@ enum class RunResult { Refused, Cancelled, AccessError, NoData, Done };
 //   6. with `countPages`, one preparation keeping no page sets pageCount;
 //   7. ApplyPrintSettings: preview or printing; then closeData(), the report
 //      window discarded and " OK." (Done). closeData() runs however the run ends.
+//
+// With `output.toFile()` the same steps run without step 3 (the settings are
+// those a confirmed print dialog leaves, the size `output.fontSize` when
+// given), and step 7 writes the file: a report without a page shows
+// `noDataText` (NoData), a file that cannot be written the file error
+// (WriteError). Messages go through ui::Messages as always.
 //
 // A new report is one report window and one function:
 //
@@ -110,20 +145,29 @@ enum class RunResult { Refused, Cancelled, AccessError, NoData, Done };
 //         data::Table TParohia;
 //     };
 //
-//     void RunX(QWidget* owner, ...) {
-//         // (interval reports) if (!reports::SelectInterval(owner, from, to)) return;
-//         reports::RunReport(owner,
-//                            {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
-//                             .fontSize = 8,
-//                             .orientation = reports::Orientation::Portrait,
-//                             .emptyDataCheck = true,
-//                             .countPages = true},
-//                            [&](QWidget* o) { return std::make_unique<TRepXFrm>(o, ...); });
+//     // The menu asks for what the report needs; the command line gives it
+//     // and a file: one function serves both.
+//     reports::RunResult RunX(QWidget* owner, std::optional<reports::Interval> interval,
+//                             const reports::ReportOutput& output = {}) {
+//         if (!interval) {  // (interval reports) asked for only when not given
+//             reports::Interval asked{data::today(), data::today()};
+//             if (!reports::SelectInterval(owner, asked.start, asked.stop)) return reports::RunResult::Cancelled;
+//             interval = asked;
+//         }
+//         return reports::RunReport(owner,
+//                                   {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4,
+//                                   Portret"),
+//                                    .fontSize = 8,
+//                                    .orientation = reports::Orientation::Portrait,
+//                                    .emptyDataCheck = true,
+//                                    .countPages = true},
+//                                   [&](QWidget* o) { return std::make_unique<TRepXFrm>(o, ...); }, output);
 //     }
 //
 // Every message, status text and cursor change of the run is RunReport's; the
 // report adds only its layout, its data and its print handlers.
 RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
-                    const std::function<std::unique_ptr<TReportForm>(QWidget* owner)>& createForm);
+                    const std::function<std::unique_ptr<TReportForm>(QWidget* owner)>& createForm,
+                    const ReportOutput& output = {});
 
 }  // namespace reports

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <ostream>
 
 namespace ui {
 
@@ -14,6 +15,16 @@ Messages::Responder& responder() {
 std::vector<MessageRecord>& records() {
     static std::vector<MessageRecord> h;
     return h;
+}
+std::ostream*& batchStream() {
+    static std::ostream* s = nullptr;
+    return s;
+}
+// The answer of a run without windows: the button that goes no further.
+int batchAnswer(int buttons) {
+    if (buttons & No) return No;
+    if (buttons & Cancel) return Cancel;
+    return Ok;
 }
 }  // namespace
 
@@ -31,6 +42,12 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
     MessageRecord rec{type, text, buttons, 0, false, {}};
     if (responder()) {
         rec.answer = responder()(rec);
+        records().push_back(rec);
+        return rec.answer;
+    }
+    if (std::ostream* out = batchStream()) {
+        *out << text.toStdString() << std::endl;
+        rec.answer = batchAnswer(buttons);
         records().push_back(rec);
         return rec.answer;
     }
@@ -71,6 +88,12 @@ bool Messages::inputBox(const QString& caption, const QString& prompt, QString& 
         value = rec.input;
         return true;
     }
+    if (std::ostream* out = batchStream()) {
+        *out << rec.text.toStdString() << std::endl;
+        rec.answer = Cancel;
+        records().push_back(rec);
+        return false;
+    }
     bool ok = false;
     QString v = QInputDialog::getText(parent ? parent : QApplication::activeWindow(), caption, prompt,
                                       QLineEdit::Normal, value, &ok);
@@ -81,6 +104,7 @@ bool Messages::inputBox(const QString& caption, const QString& prompt, QString& 
     return ok;
 }
 
+void Messages::writeTo(std::ostream* stream) { batchStream() = stream; }
 void Messages::setResponder(Responder r) { responder() = std::move(r); }
 const std::vector<MessageRecord>& Messages::history() { return records(); }
 void Messages::clearHistory() { records().clear(); }

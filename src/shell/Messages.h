@@ -3,6 +3,7 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <iosfwd>
 #include <vector>
 
 class QWidget;
@@ -37,6 +38,11 @@ public:
     static bool inputBox(const QString& caption, const QString& prompt, QString& value, QWidget* parent = nullptr);
 
     static QString title(MsgType type);
+
+    // Runs without windows (the command line): every message's text goes to
+    // `stream` as one line instead of a box; a question is answered No (or
+    // Cancel), an input box is cancelled. nullptr: boxes again.
+    static void writeTo(std::ostream* stream);
 
     // --- for tests: answer instead of showing a window, and read what was shown.
     // The responder gets each message and returns the button (for input boxes

@@ -111,13 +111,14 @@ void TRepStocFrm::closeData() {
 
 bool TRepStocFrm::hasData() { return Q.active() && !Q.isEmpty(); }
 
-void PrintStoc(QWidget* owner, const data::Date& date) {
+reports::RunResult PrintStoc(QWidget* owner, const data::Date& date, const reports::ReportOutput& output) {
     // With nothing held the report has no page: the run ends quietly.
-    reports::RunReport(owner,
-                       {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
-                        .fontSize = 8,
-                        .orientation = reports::Orientation::Portrait},
-                       [&](QWidget* o) { return std::make_unique<TRepStocFrm>(o, date); });
+    return reports::RunReport(
+        owner,
+        {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
+         .fontSize = 8,
+         .orientation = reports::Orientation::Portrait},
+        [&](QWidget* o) { return std::make_unique<TRepStocFrm>(o, date); }, output);
 }
 
 }  // namespace stock

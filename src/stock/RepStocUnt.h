@@ -37,7 +37,8 @@ std::string StockAddress(const std::string& localitatea, const std::string& stra
                          const std::string& judet);
 
 // Prints the stock list as on `date` (print dialog, then preview or printer).
-// A date on which nothing is held produces no page and no message.
-void PrintStoc(QWidget* owner, const data::Date& date);
+// A date on which nothing is held produces no page and no message (written to
+// a file: no file and "Nu exista date in aceasta perioada!").
+reports::RunResult PrintStoc(QWidget* owner, const data::Date& date, const reports::ReportOutput& output = {});
 
 }  // namespace stock

@@ -34,6 +34,29 @@ TEST(CommandLineTest, Parsing) {
         EXPECT_EQ(cl.mode, Mode::Invalid) << bad[0];
         EXPECT_FALSE(cl.error.empty());
     }
+    auto rep = app::parseCommandLine({"--report", "casa", "--dir=/srv/p", "--from", "01.01.2014", "--out", "a.pdf"});
+    EXPECT_EQ(rep.mode, Mode::Report);
+    EXPECT_EQ(rep.dir, "/srv/p");
+    EXPECT_EQ(rep.value("--report"), "casa");
+    EXPECT_EQ(rep.value("--from"), "01.01.2014");
+    EXPECT_EQ(app::parseCommandLine({"--dir", "d", "--balances"}).mode, Mode::Balances);
+    EXPECT_EQ(app::parseCommandLine({"--list-reports"}).mode, Mode::ListReports);
+    EXPECT_TRUE(app::parseCommandLine({"--report", "bilant", "--expenses-new-page", "--out", "b.csv"})
+                    .has("--expenses-new-page"));
+    for (const auto& bad : std::vector<std::vector<std::string>>{{"--report"},
+                                                                 {"--balances", "--list-reports"},
+                                                                 {"--balances", "--from", "01.01.2014"},
+                                                                 {"--from", "01.01.2014"},
+                                                                 {"--init-db", "x", "--out", "y"},
+                                                                 {"--report", "casa", "--out", "a", "--out", "b"},
+                                                                 {"--report", "bilant", "--expenses-new-page=1"}}) {
+        auto cl = app::parseCommandLine(bad);
+        EXPECT_EQ(cl.mode, Mode::Invalid) << bad[0] << " " << bad.back();
+        EXPECT_FALSE(cl.error.empty());
+    }
+    // the value of an option is never taken for a command
+    EXPECT_EQ(&app::commandFor({"--dir", "--balances"}), &app::commands().front());
+    EXPECT_EQ(app::commandFor({"--dir", "d", "--report", "casa"}).runs, app::Runs::Offscreen);
     EXPECT_TRUE(app::runsWithoutWindows({"--init-db", "x"}));
     EXPECT_TRUE(app::runsWithoutWindows({"--version"}));
     EXPECT_FALSE(app::runsWithoutWindows({"--dir", "x"}));
@@ -87,6 +110,8 @@ TEST_F(ExecutableTest, VersionAndHelp) {
     EXPECT_EQ(out, "Corvalinde 1.0.0.0\n");
     EXPECT_EQ(run({"--help"}, &out), 0);
     EXPECT_TRUE(out.contains("--init-db"));
+    for (const char* command : {"--balances", "--list-reports", "--report NUME", "--out FISIER"})
+        EXPECT_TRUE(out.contains(command)) << command;
     QString err;
     EXPECT_EQ(run({"--bogus"}, &out, &err), 2);
     EXPECT_TRUE(err.contains("--bogus"));

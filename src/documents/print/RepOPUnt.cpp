@@ -71,20 +71,22 @@ const QString kNotStored =
 
 bool TRepOPFrm::hasData() { return Q.active() && !Q.isEmpty(); }
 
-void RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data) {
-    reports::RunReport(owner,
-                       {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
-                        .fontSize = 10,
-                        .orientation = reports::Orientation::Portrait,
-                        // A payment not stored under these values would print nothing and
-                        // end as if printed: the user is told instead, before the print dialog.
-                        .preCheck =
-                            [&](QWidget* o) {
-                                TRepOPFrm probe(o, CodChelt, Nr, Data);
-                                probe.openData();
-                                return probe.hasData() ? QString() : kNotStored;
-                            }},
-                       [&](QWidget* o) { return std::make_unique<TRepOPFrm>(o, CodChelt, Nr, Data); });
+reports::RunResult RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data,
+                                 const reports::ReportOutput& output) {
+    return reports::RunReport(
+        owner,
+        {.statusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret"),
+         .fontSize = 10,
+         .orientation = reports::Orientation::Portrait,
+         // A payment not stored under these values would print nothing and
+         // end as if printed: the user is told instead, before the print dialog.
+         .preCheck =
+             [&](QWidget* o) {
+                 TRepOPFrm probe(o, CodChelt, Nr, Data);
+                 probe.openData();
+                 return probe.hasData() ? QString() : kNotStored;
+             }},
+        [&](QWidget* o) { return std::make_unique<TRepOPFrm>(o, CodChelt, Nr, Data); }, output);
 }
 
 }  // namespace documents

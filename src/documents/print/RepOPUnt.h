@@ -40,6 +40,7 @@ extern const QString kNotStored;
 // Runs the payment-order print for the payment stored with this date, number
 // and expense code (an invalid date matches nothing). Failures are shown; so
 // is a payment that is not stored, and nothing is printed for it.
-void RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data);
+reports::RunResult RunOrdinPlata(QWidget* owner, int CodChelt, double Nr, const data::Date& Data,
+                                 const reports::ReportOutput& output = {});
 
 }  // namespace documents

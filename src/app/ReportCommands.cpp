@@ -1,0 +1,302 @@
+#include "app/ReportCommands.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <iomanip>
+#include <optional>
+#include <ostream>
+#include <regex>
+#include <stdexcept>
+
+#include "app/Application.h"
+#include "budget/BilantUnt.h"
+#include "data/Clock.h"
+#include "data/Errors.h"
+#include "data/Format.h"
+#include "data/Table.h"
+#include "documents/print/RepOPUnt.h"
+#include "entry/Balances.h"
+#include "registers/Registre.h"
+#include "reports/Intrvdlg.h"
+#include "reports/ReportRun.h"
+#include "shell/Messages.h"
+#include "stock/RepStocUnt.h"
+
+namespace app {
+
+namespace {
+
+using reports::ReportOutput;
+using reports::RunResult;
+
+// A bad command line: exit status 2 with the usage of --report.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What the options of one run give; unset: the report's default.
+struct ReportArgs {
+    std::optional<data::Date> from, to, date;
+    std::optional<int> code;
+    std::optional<double> number;
+    QString column = QStringLiteral("Executie");
+    bool expensesNewPage = false;
+};
+
+struct ReportEntry {
+    const char* name;
+    const char* title;
+    std::vector<const char*> options;   // the report's own options
+    std::vector<const char*> required;  // those without a default
+    RunResult (*run)(const ReportArgs& args, const ReportOutput& output);
+};
+
+// The working year of the unit; the current year when the unit has none.
+int workingYear() {
+    data::Table parohia;
+    parohia.setTableName("Parohia.DB");
+    parohia.setDeclaredFields({"An_lucru"});
+    parohia.open();
+    parohia.first();
+    const long long year = parohia.isEmpty() ? 0 : parohia["An_lucru"].asInteger();
+    parohia.close();
+    return year >= 1 && year <= 9999 ? static_cast<int>(year) : data::today().year;
+}
+
+// --from / --to, each defaulting to the working year's first or last day.
+reports::Interval interval(const ReportArgs& a) {
+    const int year = a.from && a.to ? 0 : workingYear();
+    const reports::Interval i{a.from.value_or(data::Date{year, 1, 1}), a.to.value_or(data::Date{year, 12, 31})};
+    if (i.start > i.stop) throw UsageError(reports::WrongIntervalText(i.start, i.stop).toStdString());
+    return i;
+}
+
+const ReportEntry kReports[] = {
+    {"incasari-plati",
+     "Registru pentru evidenta operatiunilor de incasari si plati prin casa si prin cont",
+     {},
+     {},
+     [](const ReportArgs&, const ReportOutput& o) { return registers::RegistruIncasariPlati(nullptr, o); }},
+    {"casa",
+     "Registru de casa",
+     {"--from", "--to"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) { return registers::RegistruCasa(nullptr, interval(a), o); }},
+    {"banca",
+     "Registru de banca",
+     {"--from", "--to"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) { return registers::RegistruBanca(nullptr, interval(a), o); }},
+    {"partizi-venituri",
+     "Registru partizi venituri",
+     {"--code"},
+     {"--code"},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         return registers::PartiziVenituri(nullptr, static_cast<short>(*a.code), o);
+     }},
+    {"partizi-cheltuieli",
+     "Registru partizi cheltuieli",
+     {"--code"},
+     {"--code"},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         return registers::PartiziCheltuieli(nullptr, static_cast<short>(*a.code), o);
+     }},
+    {"bilant",
+     "Buget de venituri si cheltuieli",
+     {"--from", "--to", "--column", "--expenses-new-page"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         const data::Date end = a.to.value_or(data::today());
+         if (a.from && *a.from > end) throw UsageError(reports::WrongIntervalText(*a.from, end).toStdString());
+         return budget::PrintBilantComputed(nullptr, {a.from, end, workingYear(), a.column, a.expensesNewPage}, o);
+     }},
+    {"stocuri",
+     "Situatia stocurilor",
+     {"--date"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         return stock::PrintStoc(nullptr, a.date.value_or(data::today()), o);
+     }},
+    {"ordin-plata",
+     "Ordin de plata",
+     {"--number", "--date", "--code"},
+     {"--number", "--code"},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         return documents::RunOrdinPlata(nullptr, *a.code, *a.number, a.date.value_or(data::today()), o);
+     }},
+};
+
+const ReportEntry* findReport(const std::string& name) {
+    for (const ReportEntry& r : kReports)
+        if (name == r.name) return &r;
+    return nullptr;
+}
+
+// Options every report takes.
+const char* const kCommonOptions[] = {"--dir", "--out", "--font-size"};
+
+data::Date dateOption(const CommandLine& cl, const char* option) {
+    static const std::regex form(R"((\d{1,2})\.(\d{1,2})\.(\d{4}))");
+    const std::string text = cl.value(option);
+    std::smatch m;
+    if (std::regex_match(text, m, form)) {
+        const data::Date d{std::stoi(m[3]), std::stoi(m[2]), std::stoi(m[1])};
+        if (d.valid()) return d;
+    }
+    throw UsageError(std::string("data data dupa ") + option + " nu este corecta (ZZ.LL.AAAA): " + text);
+}
+
+long long integerOption(const CommandLine& cl, const char* option, long long min, long long max) {
+    const std::string text = cl.value(option);
+    if (!text.empty() && text.size() <= 15 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const long long v = std::stoll(text);
+        if (v >= min && v <= max) return v;
+    }
+    throw UsageError(std::string("numarul dat dupa ") + option + " nu este corect (" + std::to_string(min) + " - " +
+                     std::to_string(max) + "): " + text);
+}
+
+ReportArgs readArgs(const CommandLine& cl) {
+    ReportArgs a;
+    if (cl.has("--from")) a.from = dateOption(cl, "--from");
+    if (cl.has("--to")) a.to = dateOption(cl, "--to");
+    if (cl.has("--date")) a.date = dateOption(cl, "--date");
+    if (cl.has("--code")) a.code = static_cast<int>(integerOption(cl, "--code", 0, 32767));
+    if (cl.has("--number")) a.number = static_cast<double>(integerOption(cl, "--number", 0, 999999999999999LL));
+    if (cl.has("--column")) {
+        a.column = QString::fromStdString(cl.value("--column"));
+        if (a.column != QLatin1String("Prevederi") && a.column != QLatin1String("Executie"))
+            throw UsageError("coloana data dupa --column este Prevederi sau Executie, nu " + cl.value("--column"));
+    }
+    a.expensesNewPage = cl.has("--expenses-new-page");
+    return a;
+}
+
+// The file --out names, checked before anything runs.
+ReportOutput readOutput(const CommandLine& cl) {
+    if (!cl.has("--out")) throw UsageError("lipseste --out FISIER");
+    ReportOutput o;
+    // a name that is not text would be written under another name
+    const std::string name = cl.value("--out");
+    o.file = QFile::decodeName(name.c_str());
+    if (QFile::encodeName(o.file).toStdString() != name)
+        throw UsageError("numele fisierului dat dupa --out nu este un text UTF-8 corect");
+    const QString ext = QFileInfo(o.file).suffix().toLower();
+    if (ext != QLatin1String("pdf") && ext != QLatin1String("csv") && ext != QLatin1String("html") &&
+        ext != QLatin1String("htm") && ext != QLatin1String("txt"))
+        throw UsageError("fisierul dat dupa --out se termina in .pdf, .csv, .html sau .txt: " + cl.value("--out"));
+    if (cl.has("--font-size")) o.fontSize = static_cast<int>(integerOption(cl, "--font-size", 5, 48));
+    QString why;
+    if (!reports::CanCreateReportFile(o.file, &why))
+        throw UsageError("nu pot scrie fisierul " + cl.value("--out") + ": " + why.toStdString());
+    return o;
+}
+
+const ReportEntry& checkedReport(const CommandLine& cl) {
+    const std::string name = cl.value("--report");
+    const ReportEntry* r = findReport(name);
+    if (!r) throw UsageError("raport necunoscut: " + name + " (Corvalinde --list-reports afiseaza rapoartele)");
+    for (const auto& [option, value] : cl.options) {
+        if (option == "--report" ||
+            std::find(std::begin(kCommonOptions), std::end(kCommonOptions), option) != std::end(kCommonOptions))
+            continue;
+        if (std::find(r->options.begin(), r->options.end(), option) == r->options.end())
+            throw UsageError("optiunea " + option + " nu se foloseste cu raportul " + name);
+    }
+    for (const char* option : r->required)
+        if (!cl.has(option)) throw UsageError(std::string("raportul ") + name + " cere " + option);
+    return *r;
+}
+
+const char* reportUsage() {
+    for (const CommandEntry& c : commands())
+        if (c.mode == CommandLine::Mode::Report) return c.usage;
+    return "";
+}
+
+// Every message of the run to `err` while it lasts.
+class MessagesTo {
+public:
+    explicit MessagesTo(std::ostream& err) { ui::Messages::writeTo(&err); }
+    ~MessagesTo() { ui::Messages::writeTo(nullptr); }
+    MessagesTo(const MessagesTo&) = delete;
+    MessagesTo& operator=(const MessagesTo&) = delete;
+};
+
+std::string accessError(const data::EngineError& e) {
+    return reports::AccessErrorText(reports::kDatabaseAccessError, e.what()).toStdString();
+}
+
+}  // namespace
+
+std::vector<const char*> reportNames() {
+    std::vector<const char*> names;
+    for (const ReportEntry& r : kReports) names.push_back(r.name);
+    return names;
+}
+
+std::vector<Option> reportOptions() {
+    std::vector<Option> options;
+    for (const char* o : kCommonOptions) options.push_back({o, true});
+    for (const ReportEntry& r : kReports)
+        for (const char* o : r.options)
+            if (std::none_of(options.begin(), options.end(), [o](const Option& x) { return std::string(x.name) == o; }))
+                options.push_back({o, std::string(o) != "--expenses-new-page"});
+    return options;
+}
+
+int runBalances(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    initFormatSettingsFromLocale();
+    try {
+        const double casa = entry::CalcSoldCasa();
+        const double banca = entry::CalcSoldBanca();
+        out << "Casa: " << data::formatFloat("#,##0.00", casa) << "\n"
+            << "Banca: " << data::formatFloat("#,##0.00", banca) << "\n";
+        out.flush();
+        return 0;
+    } catch (const data::EngineError& e) {
+        err << accessError(e) << "\n";
+        return 1;
+    }
+}
+
+int runListReports(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    for (const ReportEntry& r : kReports) {
+        out << std::left << std::setw(20) << r.name << r.title;
+        for (const char* o : r.options) out << " " << o;
+        out << "\n";
+    }
+    out.flush();
+    return 0;
+}
+
+int runReport(const CommandLine& cl, std::ostream&, std::ostream& err) {
+    try {
+        const ReportEntry& report = checkedReport(cl);
+        const ReportArgs args = readArgs(cl);
+        const ReportOutput output = readOutput(cl);
+        if (!useDatabaseDirectory(cl, err)) return 1;
+        initFormatSettingsFromLocale();
+        MessagesTo messages(err);
+        try {
+            return report.run(args, output) == RunResult::Done ? 0 : 1;
+        } catch (const data::EngineError& e) {
+            ui::Messages::error(QString::fromStdString(accessError(e)));
+        } catch (const UsageError&) {
+            throw;
+        } catch (const std::exception& e) {
+            ui::Messages::error(QString::fromUtf8(e.what()));
+        }
+        return 1;
+    } catch (const UsageError& e) {
+        err << "Corvalinde: " << e.what() << "\n\nUtilizare:\n" << reportUsage();
+        return 2;
+    }
+}
+
+}  // namespace app
