@@ -17,8 +17,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         return cl;
     };
     bool modeSet = false;
+    bool newYear = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--new-year") {  // goes with --dir, or alone for the program's directory
+            if (newYear) return invalid("se poate da o singura optiune");
+            newYear = true;
+            continue;
+        }
         CommandLine::Mode m;
         bool takesDir = false;
         std::string inlineDir;
@@ -58,12 +64,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.dir = inlineDir;
         }
     }
+    if (newYear) {
+        if (cl.mode != CommandLine::Mode::Run) return invalid("--new-year se da singur sau impreuna cu --dir");
+        cl.mode = CommandLine::Mode::NewYear;
+    }
     return cl;
 }
 
 bool runsWithoutWindows(const std::vector<std::string>& args) {
     for (const std::string& a : args)
-        if (a == "--help" || a == "-h" || a == "--version" || a == "--init-db" || a.rfind("--init-db=", 0) == 0)
+        if (a == "--help" || a == "-h" || a == "--version" || a == "--init-db" || a.rfind("--init-db=", 0) == 0 ||
+            a == "--new-year")
             return true;
     return false;
 }
@@ -74,6 +85,8 @@ std::string usageText() {
            "  Corvalinde --dir DIRECTOR    porneste programul cu baza de date din DIRECTOR\n"
            "  Corvalinde --init-db DIRECTOR\n"
            "                               creeaza o instalare noua (tabelele bazei de date) in DIRECTOR\n"
+           "  Corvalinde --dir DIRECTOR --new-year\n"
+           "                               trecerea la an nou in DIRECTOR (arhiva anului inchis in DIRECTOR/Arhiva)\n"
            "  Corvalinde --help            afiseaza acest text\n"
            "  Corvalinde --version         afiseaza versiunea programului\n";
 }

@@ -2,6 +2,7 @@
 //   Corvalinde                  the database directory is the program's directory
 //   Corvalinde --dir DIR        the database directory is DIR
 //   Corvalinde --init-db DIR    creates a new installation in DIR and ends
+//   Corvalinde --dir DIR --new-year   the passage to a new working year in DIR
 //   Corvalinde --help | --version
 #pragma once
 #include <iosfwd>
@@ -11,7 +12,7 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Run, InitDb, Help, Version, Invalid };
+    enum class Mode { Run, InitDb, Help, Version, NewYear, Invalid };
     Mode mode = Mode::Run;
     std::string dir;    // --dir / --init-db argument; empty: the program's directory
     std::string error;  // for Invalid

@@ -7,6 +7,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/MainFrm.h"
+#include "app/NewYearCmd.h"
 #include "app/Version.h"
 #include "data/AppDir.h"
 
@@ -28,6 +29,8 @@ int runWithoutWindows(const app::CommandLine& cl) {
         case app::CommandLine::Mode::Help: std::cout << app::usageText(); return 0;
         case app::CommandLine::Mode::Version: std::cout << app::versionLine(); return 0;
         case app::CommandLine::Mode::InitDb: return app::runInitDb(cl.dir, std::cout, std::cerr);
+        case app::CommandLine::Mode::NewYear:
+            return app::runNewYear(cl.dir.empty() ? data::programDirectory() : cl.dir, std::cout, std::cerr);
         default: std::cerr << "Corvalinde: " << cl.error << "\n\n" << app::usageText(); return 2;
     }
 }
