@@ -336,17 +336,57 @@ std::string oldYearKept(int year, const std::string& why) {
 }
 
 // Rolls back what a passage cut short left in the tables: opening a table
-// with a journal beside it rolls its unfinished transaction back.
+// with a hot journal beside it rolls its unfinished transaction back. A kill
+// can also leave a journal that was never made hot (cut while being written)
+// and a super-journal no journal names any more: the database files do not
+// need them, and they are removed while the table is held exclusively, so no
+// writer of any process can be using them. Nothing is done while another
+// program holds the tables (a passage running there keeps its files).
 void settleJournals(const std::string& dir) {
-    for (const Role& r : kRoles) {
-        const std::string p = data::resolveTableFile(dir, r.file);
-        std::error_code ec;
-        if (p.empty() || !fs::exists(p + "-journal", ec)) continue;
-        try {
-            data::openTableConnection(p);
-        } catch (const std::exception&) {
+    std::vector<std::string> held;
+    const auto release = [&held] {
+        for (const std::string& c : held) data::OpenFiles::instance().release(c, true);
+    };
+    bool settled = true;
+    std::string parohia;
+    try {
+        for (size_t i = 0; i < kRoles.size(); ++i) {
+            const std::string p = data::resolveTableFile(dir, kRoles[i].file);
+            if (p.empty()) continue;
+            if (i == kParohia) parohia = p;
+            const std::string c = data::canonicalPath(p);
+            data::OpenFiles::instance().acquire(c, true);
+            held.push_back(c);
         }
+        for (const Role& r : kRoles) {
+            const std::string p = data::resolveTableFile(dir, r.file);
+            std::error_code ec;
+            if (p.empty() || !fs::exists(p + "-journal", ec)) continue;
+            try {
+                data::Connection db = data::openTableConnection(p);
+                if (fs::exists(p + "-journal", ec) &&
+                    sqlite3_exec(db.get(), "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+                    ::unlink((p + "-journal").c_str());
+                    sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
+                }
+            } catch (const std::exception&) {
+            }
+            settled = settled && !fs::exists(p + "-journal", ec);
+        }
+        if (settled && !parohia.empty()) {
+            const fs::path main(parohia);
+            const std::string prefix = main.filename().string() + "-mj";
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(main.parent_path(), ec)) {
+                const std::string name = e.path().filename().string();
+                if (name.rfind(prefix, 0) == 0 && fs::is_regular_file(fs::symlink_status(e.path(), ec)))
+                    ::unlink(e.path().c_str());
+            }
+            data::syncDirectory(main.parent_path().string());
+        }
+    } catch (const std::exception&) {
     }
+    release();
 }
 
 // The working year as the tables hold it now; nullopt when unreadable.
