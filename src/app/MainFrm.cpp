@@ -329,7 +329,8 @@ void TMainFrm::offerNewVersion() {
 
 bool TMainFrm::otherWindowOpen() const {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == this || !w->isVisible()) continue;
+        // the work message stays up after its work is done; it is not a window the user can close
+        if (w == this || !w->isVisible() || w == ui::workMessageWindow()) continue;
         const Qt::WindowType kind = w->windowType();
         if (kind == Qt::Popup || kind == Qt::ToolTip || kind == Qt::SplashScreen) continue;
         return true;

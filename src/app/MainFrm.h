@@ -65,7 +65,8 @@ public:
     void Actualizareonline1Click();
     // The start-up question to the update server is still waiting for its reply.
     bool versionCheckPending() const;
-    // Whether a window of the program other than the main window is shown.
+    // Whether a window of the program other than the main window (and the
+    // work message) is shown.
     bool otherWindowOpen() const;
 
     QLabel* Banner = nullptr;
