@@ -476,19 +476,20 @@ void install(long n) {
     shim.szOsFile = static_cast<int>(sizeof(File)) + real->szOsFile;
     shim.xOpen = xOpen;
     shim.xDelete = xDelete;
-    methods = {1,
-               xClose,
-               xRead,
-               xWrite,
-               xTruncate,
-               xSync,
-               xFileSize,
-               xLock,
-               xUnlock,
-               xCheckReservedLock,
-               xFileControl,
-               xSectorSize,
-               xDeviceCharacteristics};
+    methods = sqlite3_io_methods{};
+    methods.iVersion = 1;
+    methods.xClose = xClose;
+    methods.xRead = xRead;
+    methods.xWrite = xWrite;
+    methods.xTruncate = xTruncate;
+    methods.xSync = xSync;
+    methods.xFileSize = xFileSize;
+    methods.xLock = xLock;
+    methods.xUnlock = xUnlock;
+    methods.xCheckReservedLock = xCheckReservedLock;
+    methods.xFileControl = xFileControl;
+    methods.xSectorSize = xSectorSize;
+    methods.xDeviceCharacteristics = xDeviceCharacteristics;
     countdown = n;
     sqlite3_vfs_register(&shim, 1);
 }
@@ -500,8 +501,8 @@ void install(long n) {
 bool killedPassage(const std::string& dir, long n, bool atStep) {
     pid_t child = ::fork();
     if (child == 0) {
+        long calls = 0;
         if (atStep) {
-            long calls = 0;
             yearend::setStepHook([&](Step) {
                 if (++calls == n) ::kill(::getpid(), SIGKILL);
             });
