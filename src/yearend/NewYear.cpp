@@ -335,6 +335,12 @@ std::string oldYearKept(int year, const std::string& why) {
     return "Trecerea la an nou nu s-a facut: anul " + yearText(year) + " a ramas neschimbat.\n" + why;
 }
 
+std::string archivePending(int year, const fs::path& work, const fs::path& archive) {
+    return "Trecerea la anul " + yearText(year + 1) + " s-a facut, dar arhiva anului " + yearText(year) +
+           " a ramas in " + work.string() + "; ea va primi numele " + archive.string() +
+           " la urmatoarea pornire a programului.";
+}
+
 // Rolls back what a passage cut short left in the tables: opening a table
 // with a hot journal beside it rolls its unfinished transaction back. A kill
 // can also leave a journal that was never made hot (cut while being written)
@@ -435,11 +441,14 @@ Closing passNewYear(const std::string& dirIn, int expectedYear) {
     bool committed = false;
     try {
         // 1. The closed year, whole, under the temporary name.
-        std::error_code ec;
-        fs::create_directories(root);
-        removeTree(work);
-        fs::create_directory(work);
-        copyTree(fs::path(dir), work, 0);
+        try {
+            fs::create_directories(root);
+            removeTree(work);
+            fs::create_directory(work);
+            copyTree(fs::path(dir), work, 0);
+        } catch (const fs::filesystem_error& e) {
+            throw std::runtime_error("Nu pot crea arhiva " + work.string() + " (" + e.code().message() + ")");
+        }
         writeStamp(work, year);
         data::syncDirectory(root.string());
         step(Step::ArchiveComplete);
@@ -497,19 +506,12 @@ Closing passNewYear(const std::string& dirIn, int expectedYear) {
             throw NewYearFailed(oldYearKept(year, e.what()), false);
         }
         books.reset();
-        throw NewYearFailed("Trecerea la anul " + yearText(year + 1) + " s-a facut, dar arhiva anului " +
-                                yearText(year) + " a ramas in " + work.string() + "; ea va primi numele " +
-                                archive.string() + " la urmatoarea pornire a programului.\n" + e.what(),
-                            true);
+        throw NewYearFailed(archivePending(year, work, archive) + "\n" + e.what(), true);
     }
     books.reset();
 
     // 3. The archive takes its name.
-    if (::rename(work.c_str(), archive.c_str()) != 0)
-        throw NewYearFailed("Trecerea la anul " + yearText(year + 1) + " s-a facut, dar arhiva anului " +
-                                yearText(year) + " a ramas in " + work.string() + "; ea va primi numele " +
-                                archive.string() + " la urmatoarea pornire a programului.",
-                            true);
+    if (::rename(work.c_str(), archive.c_str()) != 0) throw NewYearFailed(archivePending(year, work, archive), true);
     data::syncDirectory(root.string());
     step(Step::ArchiveNamed);
     return closed;
