@@ -48,7 +48,7 @@ Snapshot snapshot(const std::string& dir, const std::set<std::string>& skip = {}
             if (it->is_directory()) it.disable_recursion_pending();
             continue;
         }
-        if (!it->is_regular_file()) continue;
+        if (it->is_symlink() || !it->is_regular_file()) continue;
         std::ifstream in(it->path(), std::ios::binary);
         s[rel] = std::string(std::istreambuf_iterator<char>(in), {});
     }
@@ -135,6 +135,13 @@ protected:
         data::insertRows(dir + "Ridicari.db", {"Nr_doc", "Data", "Suma", "Fel"}, rid);
         s.execute("UPDATE \"Bilant.DB\" SET Prevederi = Nr_rand * 100.0 WHERE Formula IS NULL OR Formula = ''");
         budget::CalcBilant(Date{2026, 12, 31}, dir);
+        // a unit of the deanery, the settings, the picture, and a link that
+        // leads out of the directory
+        fs::create_directories(dir + "PAROHII/Sf Ion");
+        fs::copy_file(dir + "BilantParohGol.DB", dir + "PAROHII/Sf Ion/Bilant.DB");
+        std::ofstream(dir + "Configurari.ini") << "[Options]\nBackup BD zilnic=0\n";
+        std::ofstream(dir + "poza.jpg", std::ios::binary) << std::string("\xff\xd8\xff\xe0 poza", 9);
+        fs::create_directory_symlink("/etc", dir + "legatura");
     }
 
     // The figures the cash and bank registers close 31 December with.
@@ -210,6 +217,8 @@ TEST_F(NewYearTest, CarriesTheRegistersClosingFiguresAndKeepsTheYearInItsArchive
     EXPECT_EQ(done.documents, 303);
     expectNewYear(db.path(), before, plan.soldCasa, plan.soldBanca);
 
+    EXPECT_TRUE(fs::exists(db.path() + "Arhiva/2026/PAROHII/Sf Ion/Bilant.DB"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(db.path() + "Arhiva/2026/legatura")));
     // the budget keeps its lines, planned amounts and formulas
     EXPECT_EQ(data::SqlSession::forDirectory(db.path())
                   .select("SELECT Nr_rand, Denumire, Prevederi, Formula FROM \"Bilant.DB\" ORDER BY rowid")
@@ -377,7 +386,7 @@ TEST_F(NewYearTest, AFailureAtEveryStepLeavesTheOldYearOrTheNewOneWhole) {
     std::vector<Step> steps;
     {
         TempDir probe;
-        fs::copy(db.path(), probe.path(), fs::copy_options::recursive);
+        fs::copy(db.path(), probe.path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         steps = stepsOfAPassage(probe.path());
     }
     const auto committed = std::find(steps.begin(), steps.end(), Step::Committed) - steps.begin();
@@ -387,7 +396,7 @@ TEST_F(NewYearTest, AFailureAtEveryStepLeavesTheOldYearOrTheNewOneWhole) {
     for (size_t k : pointsToInterrupt(steps)) {
         SCOPED_TRACE("failure after step " + std::to_string(k));
         TempDir dir;
-        fs::copy(db.path(), dir.path(), fs::copy_options::recursive);
+        fs::copy(db.path(), dir.path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         const Snapshot before = snapshot(dir.path());
         size_t calls = 0;
         yearend::setStepHook([&](Step) {
@@ -532,14 +541,14 @@ TEST_F(NewYearTest, APassageKilledAtAnyPointIsFoundWholeAtTheNextStart) {
     std::vector<Step> steps;
     {
         TempDir probe;
-        fs::copy(db.path(), probe.path(), fs::copy_options::recursive);
+        fs::copy(db.path(), probe.path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         steps = stepsOfAPassage(probe.path());
     }
     int oldYears = 0, newYears = 0;
     auto check = [&](bool atStep, long n) {
         SCOPED_TRACE((atStep ? "killed at step " : "killed at write ") + std::to_string(n));
         TempDir dir;
-        fs::copy(db.path(), dir.path(), fs::copy_options::recursive);
+        fs::copy(db.path(), dir.path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         const Snapshot before = snapshot(dir.path());
         const bool killed = killedPassage(dir.path(), n, atStep);
         // the next start
