@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "app/NewYearCmd.h"
 #include "app/ReportCommands.h"
 #include "app/Version.h"
 #include "data/AppDir.h"
@@ -25,6 +26,10 @@ int runVersion(const CommandLine&, std::ostream& out, std::ostream&) {
 }
 
 int runInit(const CommandLine& cl, std::ostream& out, std::ostream& err) { return runInitDb(cl.dir, out, err); }
+
+int runPassage(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    return runNewYear(cl.dir.empty() ? data::programDirectory() : cl.dir, out, err);
+}
 
 // The option's entry in any command's list; nullptr for an unknown option.
 const Option* optionEntry(const std::string& option) {
@@ -104,6 +109,15 @@ const std::vector<CommandEntry>& commands() {
          "                               listeaza raportul NUME in FISIER (.pdf, .csv, .html, .txt),\n"
          "                               fara fereastra; paginile sunt cele din previzualizare\n",
          runReport},
+        {Mode::NewYear,
+         "--new-year",
+         nullptr,
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --new-year\n"
+         "                               trecerea la anul urmator in DIRECTOR (intreaba in terminal)\n",
+         runPassage},
         {Mode::Help,
          "--help",
          nullptr,

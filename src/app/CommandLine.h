@@ -5,6 +5,7 @@
 //   Corvalinde --dir DIR        the database directory is DIR
 //   Corvalinde --init-db DIR    creates a new installation in DIR and ends
 //   Corvalinde --dir DIR --balances | --list-reports | --report NAME ... --out FILE
+//   Corvalinde --dir DIR --new-year   the passage to a new working year in DIR
 //   Corvalinde --help | --version
 #pragma once
 #include <iosfwd>
@@ -15,7 +16,7 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Run, InitDb, Help, Version, Balances, ListReports, Report, Invalid };
+    enum class Mode { Run, InitDb, Help, Version, Balances, ListReports, Report, NewYear, Invalid };
     Mode mode = Mode::Run;
     std::string dir;    // the database directory (--dir, or --init-db's argument); empty: the program's directory
     std::string error;  // for Invalid

@@ -19,6 +19,7 @@
 #include "app/Backup.h"
 #include "app/HintTracker.h"
 #include "app/JpegImage.h"
+#include "app/NewYearCmd.h"
 #include "app/Pictures.h"
 #include "app/Settings.h"
 #include "app/Shortcuts.h"
@@ -183,9 +184,7 @@ void TMainFrm::buildMenu() {
     addItem(setari, "Tipuridevenit1", "Tipuri de venit", Command::TipuriVenit);
     addItem(setari, "Tipuridecheltuiala1", "Tipuri de cheltuiala", Command::TipuriCheltuiala);
     addItem(setari, "Configurarebilant1", "Configurare bilant", Command::ConfigurareBilant);
-    QAction* anNou = addItem(setari, "Trecerealaannou1", "Trecerea la an nou", Command::TrecereaAnNou);
-    anNou->setVisible(false);
-    setItemDisabled(anNou, true);
+    addItem(setari, "Trecerealaannou1", "Trecerea la an nou", Command::TrecereaAnNou);
 
     QMenu* actualizari = menu(nullptr, "Actualizari1", "Actualizari");
     addItem(actualizari, "Venituri1", "Venituri", Command::Venituri, QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -240,6 +239,7 @@ void TMainFrm::openWebSite(const QString& host) {
 // The start-up steps. A step that fails is reported and the later steps still run.
 void TMainFrm::FormCreate() {
     runGuarded([] { readSettings(settingsPath()); });
+    runGuarded([this] { RecoverNewYear(this); });  // before the backup copies the tables
     runGuarded([] { BackupDaily(kBackupBasePath); });
     runGuarded([this] {
         hints_ = new HintTracker(this);
@@ -329,7 +329,8 @@ void TMainFrm::offerNewVersion() {
 
 bool TMainFrm::otherWindowOpen() const {
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == this || !w->isVisible()) continue;
+        // the work message stays up after its work is done; it is not a window the user can close
+        if (w == this || !w->isVisible() || w == ui::workMessageWindow()) continue;
         const Qt::WindowType kind = w->windowType();
         if (kind == Qt::Popup || kind == Qt::ToolTip || kind == Qt::SplashScreen) continue;
         return true;

@@ -65,6 +65,9 @@ public:
     void Actualizareonline1Click();
     // The start-up question to the update server is still waiting for its reply.
     bool versionCheckPending() const;
+    // Whether a window of the program other than the main window (and the
+    // work message) is shown.
+    bool otherWindowOpen() const;
 
     QLabel* Banner = nullptr;
     QLabel* MyPhoto = nullptr;
@@ -97,7 +100,6 @@ private:
     void startupVersionReply(const std::optional<std::string>& body);
     // The question about the newer version; Yes opens the download page and ends the program.
     void offerNewVersion();
-    bool otherWindowOpen() const;
 
     MenuCommands commands_;
     std::map<Command, QAction*> actions_;

@@ -1,6 +1,7 @@
 #include "app/MenuCommands.h"
 
 #include "app/MainFrm.h"
+#include "app/NewYearCmd.h"
 #include "app/ParamAplicUnt.h"
 #include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
@@ -46,7 +47,7 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::TipuriCheltuiala, [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TTipCheltuialaFrm>(&m); });
     c.set(Command::ConfigurareBilant,
           [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TNomenclatorBilantFrm>(&m); });
-    c.set(Command::TrecereaAnNou, {});  // no command (the item is hidden and disabled)
+    c.set(Command::TrecereaAnNou, [](TMainFrm& m) { TrecereaAnNou(m); });
     // Actualizari
     c.set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TVenituriFrm>(&m); });  // receipts window
     c.set(Command::Cheltuieli,
