@@ -43,27 +43,37 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } else if (option("--init-db")) {
             m = CommandLine::Mode::InitDb;
             takesDir = true;
+        } else if (option("--import-paradox")) {
+            m = CommandLine::Mode::ImportParadox;
+            takesDir = true;
         } else {
             return invalid("argument necunoscut: " + a);
         }
-        if (modeSet) return invalid("se poate da o singura optiune");
+        // --import-paradox goes with --dir, the directory it creates
+        const bool pairs =
+            (m == CommandLine::Mode::ImportParadox && cl.mode == CommandLine::Mode::Run) ||
+            (m == CommandLine::Mode::Run && cl.mode == CommandLine::Mode::ImportParadox && cl.dir.empty());
+        if (modeSet && !pairs) return invalid("se poate da o singura optiune");
         modeSet = true;
-        cl.mode = m;
+        if (m != CommandLine::Mode::Run) cl.mode = m;
         if (takesDir) {
             if (!hasInline) {
                 if (i + 1 >= args.size()) return invalid("lipseste directorul dupa " + a);
                 inlineDir = args[++i];
             }
             if (inlineDir.empty()) return invalid("directorul dat dupa " + a + " este gol");
-            cl.dir = inlineDir;
+            (m == CommandLine::Mode::ImportParadox ? cl.source : cl.dir) = inlineDir;
         }
     }
+    if (cl.mode == CommandLine::Mode::ImportParadox && cl.dir.empty())
+        return invalid("--import-paradox cere si --dir DIRECTOR (instalarea noua)");
     return cl;
 }
 
 bool runsWithoutWindows(const std::vector<std::string>& args) {
     for (const std::string& a : args)
-        if (a == "--help" || a == "-h" || a == "--version" || a == "--init-db" || a.rfind("--init-db=", 0) == 0)
+        if (a == "--help" || a == "-h" || a == "--version" || a == "--init-db" || a.rfind("--init-db=", 0) == 0 ||
+            a == "--import-paradox" || a.rfind("--import-paradox=", 0) == 0)
             return true;
     return false;
 }
@@ -74,6 +84,8 @@ std::string usageText() {
            "  Corvalinde --dir DIRECTOR    porneste programul cu baza de date din DIRECTOR\n"
            "  Corvalinde --init-db DIRECTOR\n"
            "                               creeaza o instalare noua (tabelele bazei de date) in DIRECTOR\n"
+           "  Corvalinde --import-paradox SURSA --dir DIRECTOR\n"
+           "                               creeaza in DIRECTOR o instalare noua cu datele tabelelor Paradox din SURSA\n"
            "  Corvalinde --help            afiseaza acest text\n"
            "  Corvalinde --version         afiseaza versiunea programului\n";
 }

@@ -2,6 +2,8 @@
 //   Corvalinde                  the database directory is the program's directory
 //   Corvalinde --dir DIR        the database directory is DIR
 //   Corvalinde --init-db DIR    creates a new installation in DIR and ends
+//   Corvalinde --import-paradox SRC --dir DEST
+//                               a new installation in DEST from the Paradox tables in SRC
 //   Corvalinde --help | --version
 #pragma once
 #include <iosfwd>
@@ -11,10 +13,11 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Run, InitDb, Help, Version, Invalid };
+    enum class Mode { Run, InitDb, ImportParadox, Help, Version, Invalid };
     Mode mode = Mode::Run;
-    std::string dir;    // --dir / --init-db argument; empty: the program's directory
-    std::string error;  // for Invalid
+    std::string dir;     // --dir / --init-db argument; empty: the program's directory
+    std::string source;  // --import-paradox argument
+    std::string error;   // for Invalid
 };
 
 // Parses the arguments after the program name.

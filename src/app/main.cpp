@@ -9,6 +9,7 @@
 #include "app/MainFrm.h"
 #include "app/Version.h"
 #include "data/AppDir.h"
+#include "import/ImportParadox.h"
 
 #ifndef CORVALINDE_VERSION
 #define CORVALINDE_VERSION "0.0.0.0"
@@ -28,6 +29,8 @@ int runWithoutWindows(const app::CommandLine& cl) {
         case app::CommandLine::Mode::Help: std::cout << app::usageText(); return 0;
         case app::CommandLine::Mode::Version: std::cout << app::versionLine(); return 0;
         case app::CommandLine::Mode::InitDb: return app::runInitDb(cl.dir, std::cout, std::cerr);
+        case app::CommandLine::Mode::ImportParadox:
+            return paradox::runImportParadox(cl.source, cl.dir, std::cout, std::cerr);
         default: std::cerr << "Corvalinde: " << cl.error << "\n\n" << app::usageText(); return 2;
     }
 }
