@@ -13,6 +13,7 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -153,9 +154,44 @@ ParadoxFile::ParadoxFile(const std::string& path) : path_(path), impl_(std::make
     if (recordSize == 0 || numFields == 0 || numFields > 255 || headerSize < sizeof h ||
         headerSize > static_cast<unsigned long long>(m.size) || blockKb == 0 || blockKb > 32)
         damaged("antetul are valori imposibile");
+    // A password-protected table cannot be read (and pxlib would decrypt
+    // garbage block pointers); newer files keep the mark in their data header.
+    {
+        unsigned long mark = le32(h + 0x25);
+        unsigned char e2[4];
+        if (mark == 0xFF00FF00UL) mark = headerSize >= 0x60 && readAt(m.fd, 0x5C, e2, 4) ? le32(e2) : 1;
+        if (mark != 0) damaged("tabela este protejata cu parola");
+    }
     const long long room = m.size - headerSize;
     if (static_cast<long long>(records) * recordSize > room)
         fail(room / recordSize, "fisierul se termina inainte de aceasta inregistrare (trunchiat)");
+    // The chain of data blocks, walked before pxlib does: every block inside
+    // the file, none visited twice, and as many records in them as the header
+    // says (pxlib would loop for ever on a chain that runs in a circle).
+    {
+        const long long blockSize = blockKb * 1024LL;
+        const unsigned fileBlocks = le16(h + 0x0C);
+        std::vector<bool> seen(fileBlocks + 1, false);
+        long long counted = 0;
+        for (unsigned block = fileBlocks ? le16(h + 0x0E) : 0; block != 0;) {
+            if (block > fileBlocks || seen[block]) fail(counted, "lantul blocurilor de date este deteriorat");
+            seen[block] = true;
+            const long long at = headerSize + (block - 1) * blockSize;
+            unsigned char bh[6];
+            if (at + blockSize > m.size || !readAt(m.fd, at, bh, sizeof bh))
+                fail(counted, "fisierul se termina inainte de aceasta inregistrare (trunchiat)");
+            const int extra = static_cast<int16_t>(le16(bh + 4));
+            const long long inBlock = extra < 0 ? 0 : extra / static_cast<int>(recordSize) + 1;
+            if (extra >= 0 && (extra % recordSize != 0 || inBlock * recordSize > blockSize - 6))
+                fail(counted, "un bloc de date este deteriorat");
+            counted += inBlock;
+            block = le16(bh);
+        }
+        if (counted != static_cast<long long>(records))
+            fail(std::min<long long>(counted, records), "antetul numara " + std::to_string(records) +
+                                                            " inregistrari, blocurile de date " +
+                                                            std::to_string(counted));
+    }
 
     m.fp = ::fdopen(m.fd, "rb");
     if (!m.fp) throw ImportError("Fisierul " + path + " nu poate fi deschis: " + std::strerror(errno));

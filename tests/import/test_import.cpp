@@ -207,6 +207,47 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
     EXPECT_THROW(px.read(1, v), paradox::ImportError);
 }
 
+TEST_F(ParadoxFileTest, AnyDamagedHeaderByteIsReadOrRefusedNeverTrusted) {
+    std::vector<std::vector<Value>> rows;
+    for (int i = 0; i < 60; ++i) rows.push_back({i, "r\xE2nd", Date{2000, 1, 1 + i % 28}, std::string(i * 7, 'q')});
+    pxtest::writeTable(
+        dir.file("T.DB"),
+        {{"Nr", pxtest::Long}, {"Text", pxtest::Alpha, 40}, {"Zi", pxtest::Day}, {"Nota", pxtest::Memo, 15}}, rows,
+        dir.file("T.MB"));
+    const std::string db = slurp(dir.file("T.DB")), mb = slurp(dir.file("T.MB"));
+    int refused = 0;
+    auto attempt = [&](const std::string& dbBytes, const std::string& mbBytes) {
+        spit(dir.file("X.DB"), dbBytes);
+        spit(dir.file("X.MB"), mbBytes);
+        try {
+            paradox::ParadoxFile px(dir.file("X.DB"));
+            std::vector<Value> v;
+            for (long long r = 0; r < px.recordCount(); ++r) px.read(r, v);
+        } catch (const paradox::ImportError& e) {
+            ++refused;
+            EXPECT_NE(std::string(e.what()).find("X."), std::string::npos) << e.what();
+        }
+    };
+    for (size_t at = 0; at < 0x100; ++at)
+        for (unsigned char b : {0x00, 0x7F, 0xFF}) {
+            std::string d = db;
+            d[at] = static_cast<char>(b);
+            attempt(d, mb);
+        }
+    // the memo file's blocks and the records' pointers into it
+    for (size_t at = 4096; at < mb.size(); at += 37) {
+        std::string m = mb;
+        m[at] = static_cast<char>(0xFF);
+        attempt(db, m);
+    }
+    for (size_t at = 2048; at < db.size() && at < 2048 + 60 * 67; at += 13) {
+        std::string d = db;
+        d[at] = static_cast<char>(0xFF);
+        attempt(d, mb);
+    }
+    EXPECT_GT(refused, 0);
+}
+
 // ---------------------------------------------------------------- a whole installation
 
 class ImportTest : public ::testing::Test {
