@@ -69,13 +69,17 @@ fs::path findEntry(const fs::path& dir, const std::string& rel) {
             continue;
         }
         std::error_code ec;
-        fs::path found;
+        std::vector<fs::path> found;
         for (fs::directory_iterator it(cur, ec), end; !ec && it != end; it.increment(ec))
-            if (data::iequals(it->path().filename().string(), part->string())) {
-                found = it->path();
-                if (it->path().filename() == *part) break;  // the exact name first
-            }
-        return found;
+            if (data::iequals(it->path().filename().string(), part->string())) found.push_back(it->path());
+        if (found.size() > 1) {
+            // two tables that differ only in letter case: neither is taken for the other
+            std::sort(found.begin(), found.end());
+            throw ImportError("In " + cur.string() + " sunt mai multe fisiere " + part->string() +
+                              " (numele difera doar prin litere mari si mici): " + found[0].filename().string() + ", " +
+                              found[1].filename().string() + ". Pastrati-l doar pe cel bun.");
+        }
+        return found.empty() ? fs::path() : found[0];
     }
     return {};
 }
@@ -193,6 +197,7 @@ public:
             TableImport t;
             t.file = spec.fileName;
             if (found.empty()) {
+                say(t.file + ": lipseste; ramane tabela instalarii noi");
                 summary_.tables.push_back(t);
                 continue;
             }
@@ -310,6 +315,7 @@ private:
                     std::string tpl = std::string(group) == "PAROHII" ? "BilantParohGol.DB" : "BilantManastGol.DB";
                     data::CopyWholeFile((work_ / tpl).string(), (out / "Bilant.DB").string());
                     t.note = "copiat din " + tpl;
+                    say(t.file + ": lipseste; " + t.note);
                     summary_.tables.push_back(std::move(t));
                     continue;
                 }
