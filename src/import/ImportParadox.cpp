@@ -256,7 +256,8 @@ private:
             marks += binds.empty() ? "?" : ", ?";
             binds.emplace_back(i, target[i]);
         }
-        sql += binds.empty() ? ") DEFAULT VALUES" : ") VALUES (" + marks + ")";
+        sql += ") VALUES (" + marks + ")";
+        // an old table without one field of ours still has its rows
         if (binds.empty()) sql = "INSERT INTO " + data::quoteIdent(table) + " DEFAULT VALUES";
 
         data::Transaction tx(db, dest.string());
@@ -296,7 +297,12 @@ private:
             std::error_code ec;
             for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
                 std::error_code e2;
-                if (it->symlink_status(e2).type() == fs::file_type::directory) units.push_back(it->path());
+                const fs::file_type type = it->symlink_status(e2).type();
+                if (type == fs::file_type::directory)
+                    units.push_back(it->path());
+                else if (type == fs::file_type::symlink && it->is_directory(e2))
+                    summary_.notImported.push_back(std::string(group) + "/" + it->path().filename().string() +
+                                                   " (legatura catre alt director; copiati directorul insusi)");
             }
             if (ec) throw ImportError("Directorul " + dir.string() + " nu poate fi citit.");
             std::sort(units.begin(), units.end());

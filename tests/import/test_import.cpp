@@ -154,6 +154,9 @@ TEST_F(ParadoxFileTest, EveryFieldTypeAndBlanks) {
     EXPECT_EQ(v[6], Value(Date{2100, 12, 31}));
     EXPECT_EQ(v[7], Value(false));
     EXPECT_EQ(v[8], Value(longMemo));  // from the memo file
+
+    pxtest::writeTable(dir.file("Gol.DB"), {{"Text", pxtest::Alpha, 20}}, {});
+    EXPECT_EQ(paradox::ParadoxFile(dir.file("Gol.DB")).recordCount(), 0);
 }
 
 TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
