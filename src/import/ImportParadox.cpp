@@ -219,6 +219,12 @@ private:
     void importTable(const std::string& source, const fs::path& dest, const data::TableSpec& spec, TableImport& t) {
         t.found = true;
         ParadoxFile px(source);
+        // Tables written with a Windows language driver name 1250 (or the
+        // generic 1252); any other code page is named, and the text is still
+        // read as Windows-1250, byte for letter, so nothing is lost.
+        if (int cp = px.codePage(); cp != 0 && cp != 1250 && cp != 1252)
+            t.warning = "antetul tabelei indica pagina de cod " + std::to_string(cp) +
+                        "; textul a fost citit ca Windows-1250, verificati literele cu diacritice";
         const auto& pf = px.fields();
         // our column of each Paradox field, -1 for none
         std::vector<int> target(pf.size(), -1);
@@ -460,7 +466,7 @@ std::string summaryText(const ImportSummary& s) {
         return std::string(w > text.size() ? w - text.size() : 0, ' ') + text;
     };
     o << pad("Fisier", width) << "  " << right("Citite", 8) << "  " << right("Scrise", 8) << "  Campuri sarite\n";
-    std::vector<std::string> absent, missing;
+    std::vector<std::string> absent, missing, warnings;
     for (const TableImport& t : s.tables) {
         if (!t.found) {
             if (t.note.empty()) {
@@ -474,10 +480,12 @@ std::string summaryText(const ImportSummary& s) {
         o << pad(t.file, width) << "  " << right(std::to_string(t.rowsRead), 8) << "  "
           << right(std::to_string(t.rowsWritten), 8) << "  " << (t.skipped.empty() ? "-" : join(t.skipped)) << "\n";
         if (!t.missing.empty()) missing.push_back(t.file + ": " + join(t.missing));
+        if (!t.warning.empty()) warnings.push_back(t.file + ": " + t.warning);
     }
     if (!absent.empty()) o << "Tabele care lipsesc (raman cele ale instalarii noi): " << join(absent) << "\n";
     for (const std::string& m : missing) o << "Campuri care lipsesc (raman necompletate): " << m << "\n";
     for (const std::string& n : s.notImported) o << "Nepreluat: " << n << "\n";
+    for (const std::string& w : warnings) o << "Atentie: " << w << "\n";
     if (!s.copied.empty()) o << "Fisiere copiate: " << join(s.copied) << "\n";
     o << "Sold casa : " << entry::balanceText(s.soldCasa) << "\n";
     o << "Sold banca : " << entry::balanceText(s.soldBanca) << "\n";

@@ -11,9 +11,10 @@ namespace paradox {
 
 // What became of one table of the new installation.
 struct TableImport {
-    std::string file;    // relative to the installation: "PAROHII/Sf. Ilie/Bilant.DB"
-    bool found = false;  // false: the new installation's table stays
-    std::string note;    // how a missing table was filled, if not left as created
+    std::string file;     // relative to the installation: "PAROHII/Sf. Ilie/Bilant.DB"
+    bool found = false;   // false: the new installation's table stays
+    std::string note;     // how a missing table was filled, if not left as created
+    std::string warning;  // something the user should check in the imported table
     long long rowsRead = 0, rowsWritten = 0;
     std::vector<std::string> skipped;  // fields of the old table we do not have (or cannot read)
     std::vector<std::string> missing;  // our fields the old table lacks: left NULL

@@ -179,7 +179,7 @@ ParadoxFile::ParadoxFile(const std::string& path) : path_(path), impl_(std::make
             const long long at = headerSize + (block - 1) * blockSize;
             unsigned char bh[6];
             if (at + blockSize > m.size || !readAt(m.fd, at, bh, sizeof bh))
-                fail(counted, "fisierul se termina inainte de aceasta inregistrare (trunchiat)");
+                fail(counted, "fisierul este trunchiat (blocul de date al inregistrarii nu este intreg)");
             const int extra = static_cast<int16_t>(le16(bh + 4));
             const long long inBlock = extra < 0 ? 0 : extra / static_cast<int>(recordSize) + 1;
             if (extra >= 0 && (extra % recordSize != 0 || inBlock * recordSize > blockSize - 6))
@@ -222,6 +222,7 @@ ParadoxFile::ParadoxFile(const std::string& path) : path_(path), impl_(std::make
     }
     if (offset != head->px_recordsize) damaged("lungimea inregistrarii nu se potriveste cu campurile");
     records_ = head->px_numrecords < 0 ? 0 : head->px_numrecords;
+    codePage_ = head->px_doscodepage;
     if (static_cast<unsigned long>(records_) != records) damaged("numarul de inregistrari nu poate fi citit");
     m.record.resize(recordSize);
 }

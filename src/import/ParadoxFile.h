@@ -46,6 +46,8 @@ public:
     const std::string& path() const { return path_; }
     const std::vector<ParadoxField>& fields() const { return fields_; }
     long long recordCount() const { return records_; }
+    // The code page the header names (0 when it names none).
+    int codePage() const { return codePage_; }
 
     // Reads record `row` (from 0, in file order): one value per field, NULL
     // for a blank one and for fields of unsupported types. Throws ImportError
@@ -59,6 +61,7 @@ private:
     std::string path_;
     std::vector<ParadoxField> fields_;
     long long records_ = 0;
+    int codePage_ = 0;
     std::unique_ptr<Impl> impl_;
 };
 

@@ -31,7 +31,8 @@ struct Field {
 // Writes the table `path` (replacing it); a NULL value stays blank. Memo
 // values longer than what the record holds go into `memoPath`, which must be
 // given when the table has memo fields.
+// `codePage` other than 0 is written into the header.
 void writeTable(const std::string& path, const std::vector<Field>& fields,
-                const std::vector<std::vector<data::Value>>& rows, const std::string& memoPath = {});
+                const std::vector<std::vector<data::Value>>& rows, const std::string& memoPath = {}, int codePage = 0);
 
 }  // namespace pxtest

@@ -320,7 +320,8 @@ protected:
         for (double d : withdrawals) rows.push_back({1, Date{2024, 6, 2}, d, "Disp"});
         writeTable((src / "Ridicari.db").string(),
                    {{"Nr_doc", Number}, {"Data", Day}, {"Suma", Number}, {"Fel", Alpha, 15}}, rows);
-        writeTable((src / "Tip_Doc.DB").string(), {{"Denumire", Alpha, 15}}, {{"Chitan\xFE\xE3"}, {"OP"}});
+        // a table whose header names a DOS code page
+        writeTable((src / "Tip_Doc.DB").string(), {{"Denumire", Alpha, 15}}, {{"Chitan\xFE\xE3"}, {"OP"}}, {}, 852);
         // an autoincrement column with a gap and a hole at its end
         writeTable((src / "Stoc.db").string(),
                    {{"ID", AutoInc}, {"Denumire", Alpha, 255}, {"Cantitate", Number}, {"DataIn", Day}},
@@ -403,6 +404,8 @@ TEST_F(ImportTest, WholeInstallationComesOver) {
     EXPECT_NE(text.find("Furnizori.db"), std::string::npos) << text;
     EXPECT_NE(text.find("CheltSal.DB (tabela necunoscuta programului)"), std::string::npos) << text;
     EXPECT_NE(text.find("Felmarosta"), std::string::npos) << text;
+    EXPECT_NE(text.find("Atentie: Tip_doc.db: antetul tabelei indica pagina de cod 852"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Atentie: Venituri.DB"), std::string::npos) << text;
     EXPECT_NE(text.find("Sold casa : " + entry::balanceText(expectedCash())), std::string::npos) << text;
 
     // the balances, from the test's own documents
