@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -86,18 +85,13 @@ fs::path findEntry(const fs::path& dir, const std::string& rel) {
 
 // The whole of a regular file no larger than `limit`.
 std::string readSmallFile(const std::string& path, long long limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw ImportError("Fisierul " + path + " nu poate fi deschis: " + std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    long long size = 0;
+    const int fd = openRegularFile(path, size);
+    if (size > limit) {
         ::close(fd);
-        throw ImportError(path + " nu este un fisier obisnuit.");
+        throw ImportError("Fisierul " + path + " este prea mare (" + std::to_string(size) + " octeti).");
     }
-    if (st.st_size > limit) {
-        ::close(fd);
-        throw ImportError("Fisierul " + path + " este prea mare (" + std::to_string(st.st_size) + " octeti).");
-    }
-    std::string content(static_cast<size_t>(st.st_size), '\0');
+    std::string content(static_cast<size_t>(size), '\0');
     size_t got = 0;
     while (got < content.size()) {
         ssize_t r = ::read(fd, content.data() + got, content.size() - got);

@@ -66,9 +66,10 @@ bool readAt(int fd, long long offset, void* buf, size_t n) {
     return true;
 }
 
-// Opens an existing regular file for reading; -1 when there is none, throws
-// for anything else under that name.
-int openRegular(const std::string& path, long long& size) {
+}  // namespace
+
+int openRegularFile(const std::string& path, long long& size) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer before it is refused
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) throw ImportError("Fisierul " + path + " nu poate fi deschis: " + std::strerror(errno));
     struct stat st {};
@@ -79,8 +80,6 @@ int openRegular(const std::string& path, long long& size) {
     size = st.st_size;
     return fd;
 }
-
-}  // namespace
 
 std::string typeName(int type) {
     switch (type) {
@@ -141,7 +140,7 @@ void ParadoxFile::fail(long long row, const std::string& why) const {
 
 ParadoxFile::ParadoxFile(const std::string& path) : path_(path), impl_(std::make_unique<Impl>()) {
     Impl& m = *impl_;
-    m.fd = openRegular(path, m.size);
+    m.fd = openRegularFile(path, m.size);
     auto damaged = [&](const std::string& why) { throw ImportError("Tabela " + path + " este deteriorata: " + why); };
     // The header's counts, checked before pxlib reads anything.
     unsigned char h[0x58];
@@ -243,7 +242,7 @@ std::string ParadoxFile::memoText(long long row, const ParadoxField& f, const ch
         std::string found = data::resolveTableFile(p.parent_path().string(), base + ".MB");
         if (!found.empty()) {
             m.mbPath = found;
-            m.mbFd = openRegular(found, m.mbSize);
+            m.mbFd = openRegularFile(found, m.mbSize);
         }
     }
     if (m.mbFd < 0) fail(row, "campul " + f.name + " are textul in fisierul .MB, care lipseste");

@@ -19,6 +19,11 @@ public:
     explicit ImportError(const std::string& msg) : std::runtime_error(msg) {}
 };
 
+// Opens an existing file for reading when it is a regular file (a FIFO,
+// device or directory under the name is refused); its size in `size`.
+// Throws ImportError naming the file.
+int openRegularFile(const std::string& path, long long& size);
+
 // How a Paradox field's values are read.
 enum class FieldKind { Text, Memo, Integer, Number, Bcd, Date, Logical, Unsupported };
 
