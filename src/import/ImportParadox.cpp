@@ -118,8 +118,8 @@ void syncPath(const fs::path& p) {
     ::close(fd);
 }
 
-// A value of the old table in the type of our column; throws naming the
-// reason when it does not fit without loss.
+// A value of the old table in the type of our column; sets `why` (and gives
+// NULL) when it does not fit without loss.
 data::Value convert(const data::Value& v, const data::ColumnDef& col, std::string& why) {
     using data::FieldType;
     if (v.isNull()) return v;
@@ -142,10 +142,8 @@ data::Value convert(const data::Value& v, const data::ColumnDef& col, std::strin
     switch (col.type) {
         case FieldType::String: {
             std::string s;
-            if (v.isString()) {
-                s = v.toString();
-            } else if (v.isNumber()) {
-                s = v.isInt() ? std::to_string(v.toInt()) : data::Value(v.toDouble()).toString();
+            if (v.isString() || v.isNumber()) {
+                s = v.toString();  // a number as written: "12", "0.5"
             } else {
                 why = "o data sau o valoare logica nu poate fi pusa intr-un camp text";
                 return {};
@@ -277,9 +275,14 @@ private:
                                       std::to_string(row + 1) + ": campul " + pf[field].name + ": " + why);
                 data::bindValue(st.get(), static_cast<int>(b + 1), v);
             }
-            if (sqlite3_step(st.get()) != SQLITE_DONE)
+            if (sqlite3_step(st.get()) != SQLITE_DONE) {
+                const int code = sqlite3_extended_errcode(db);
+                const bool key = code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE;
                 throw ImportError("Tabela " + source + " nu poate fi importata la inregistrarea " +
-                                  std::to_string(row + 1) + ": " + sqlite3_errmsg(db));
+                                  std::to_string(row + 1) + ": " +
+                                  (key ? std::string("cheia ei este aceeasi cu a unei inregistrari anterioare")
+                                       : std::string("nu poate fi scrisa (") + sqlite3_errmsg(db) + ")"));
+            }
             ++t.rowsWritten;
         }
         tx.commit();

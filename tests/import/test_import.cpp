@@ -501,7 +501,7 @@ TEST_F(ImportTest, FailureLeavesNoDestination) {
     fs::remove(src / "Stoc.db");
     // the same key twice
     pxtest::writeTable((src / "Furnizori.db").string(), {{"Cod_furn", pxtest::Alpha, 10}}, {{"F1"}, {"F1"}});
-    expectFailure("Furnizori.db nu poate fi importata la inregistrarea 2");
+    expectFailure("Furnizori.db nu poate fi importata la inregistrarea 2: cheia ei este aceeasi");
     fs::remove(src / "Furnizori.db");
     // two files whose names differ only in letter case
     fs::copy_file(src / "Ridicari.db", src / "RIDICARI.DB");
