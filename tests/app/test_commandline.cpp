@@ -132,7 +132,7 @@ TEST_F(ExecutableTest, ImportParadoxExitCodes) {
     EXPECT_TRUE(out.contains("Sold casa : 0.00")) << out.toStdString();
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("nou/Venituri.DB")));
     EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.file("lipsa")), "--dir", dest + "2"}, &out, &err), 1);
-    EXPECT_TRUE(err.contains("lipsa")) << err.toStdString();
+    EXPECT_TRUE(err.contains("lipsa") && err.contains("Importul a fost anulat")) << err.toStdString();
     EXPECT_FALSE(std::filesystem::exists(dir.file("nou2")));
 }
 
