@@ -27,7 +27,8 @@ int sizeOf(const Field& f) {
 }  // namespace
 
 void writeTable(const std::string& path, const std::vector<Field>& fields,
-                const std::vector<std::vector<data::Value>>& rows, const std::string& memoPath, int codePage) {
+                const std::vector<std::vector<data::Value>>& rows, const std::string& memoPath, int codePage,
+                int keyFields) {
     pxdoc_t* doc = PX_new();
     if (!doc) throw std::runtime_error("PX_new");
     // pxlib takes the field array over and frees it with the document
@@ -42,6 +43,8 @@ void writeTable(const std::string& path, const std::vector<Field>& fields,
     }
     if (PX_create_file(doc, pf, static_cast<int>(fields.size()), path.c_str(), pxfFileTypNonIndexDB) < 0)
         throw std::runtime_error("PX_create_file " + path);
+    if (keyFields && PX_set_value(doc, "numprimkeys", static_cast<float>(keyFields)) < 0)
+        throw std::runtime_error("PX_set_value numprimkeys");
     if (codePage && PX_set_value(doc, "codepage", static_cast<float>(codePage)) < 0)
         throw std::runtime_error("PX_set_value codepage");
     if (!memoPath.empty() && PX_set_blob_file(doc, memoPath.c_str()) < 0)

@@ -31,8 +31,10 @@ struct Field {
 // Writes the table `path` (replacing it); a NULL value stays blank. Memo
 // values longer than what the record holds go into `memoPath`, which must be
 // given when the table has memo fields.
-// `codePage` other than 0 is written into the header.
+// `codePage` other than 0 is written into the header; `keyFields` other than
+// 0 makes a keyed table (its first fields form the primary key).
 void writeTable(const std::string& path, const std::vector<Field>& fields,
-                const std::vector<std::vector<data::Value>>& rows, const std::string& memoPath = {}, int codePage = 0);
+                const std::vector<std::vector<data::Value>>& rows, const std::string& memoPath = {}, int codePage = 0,
+                int keyFields = 0);
 
 }  // namespace pxtest

@@ -322,6 +322,10 @@ protected:
                    {{"Nr_doc", Number}, {"Data", Day}, {"Suma", Number}, {"Fel", Alpha, 15}}, rows);
         // a table whose header names a DOS code page
         writeTable((src / "Tip_Doc.DB").string(), {{"Denumire", Alpha, 15}}, {{"Chitan\xFE\xE3"}, {"OP"}}, {}, 852);
+        // a keyed table, as the catalogs are
+        writeTable((src / "Tip_venituri.DB").string(),
+                   {{"Cod_venit", Short}, {"Denumire", Alpha, 100}, {"Explicatie_venit", Alpha, 100}},
+                   {{2, "Contribu\xFEia enoria\xBAilor", "Contribu\xFEie"}, {3, "Dona\xFEii", Value()}}, {}, 0, 1);
         // an autoincrement column with a gap and a hole at its end
         writeTable((src / "Stoc.db").string(),
                    {{"ID", AutoInc}, {"Denumire", Alpha, 255}, {"Cantitate", Number}, {"DataIn", Day}},
@@ -440,7 +444,12 @@ TEST_F(ImportTest, WholeInstallationComesOver) {
     EXPECT_EQ(select(d, "SELECT COUNT(*) FROM Tip_doc").rows[0][0].toInt(), 2);
     EXPECT_EQ(select(d, "SELECT COUNT(*) FROM Registru").rows[0][0].toInt(), 0);
     // a missing table keeps the new installation's content
-    EXPECT_GT(select(d, "SELECT COUNT(*) FROM Tip_venituri").rows[0][0].toInt(), 0);
+    EXPECT_GT(select(d, "SELECT COUNT(*) FROM Tip_cheltuieli").rows[0][0].toInt(), 0);
+    auto income = select(d, "SELECT Cod_venit, Denumire, Explicatie_venit FROM Tip_venituri ORDER BY Cod_venit");
+    ASSERT_EQ(slurp(src / "Tip_venituri.DB").at(4), 0);  // written as a keyed table
+    ASSERT_EQ(income.rows.size(), 2u);  // the keyed table's rows replaced the catalog of a new installation
+    EXPECT_EQ(income.rows[0][1], Value("Contribuţia enoriaşilor"));
+    EXPECT_TRUE(income.rows[1][2].isNull());
 
     // the autoincrement keeps its values and goes on after the largest
     data::insertRows(d + "/Stoc.db", {"Denumire"}, {{"nou"}});
