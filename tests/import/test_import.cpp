@@ -355,6 +355,43 @@ protected:
              "\tMANASTIRI\r\n\t\tPutna \xBA\xFE\r\n");
         spit(src / "configurari.ini", "[Options]\r\nCheck for new version=0\r\nBackup BD zilnic=1\r\n");
         spit(src / "poza.jpg", std::string("\xFF\xD8\xFF\xE0 picture \0 bytes\xFF\xD9", 22));
+        writeRemainingTables();
+    }
+
+    // Every other table of an installation, in its own layout, with two rows
+    // of every field type; two are left out, to stay missing.
+    std::vector<std::string> generated;
+    void writeRemainingTables() {
+        using data::FieldType;
+        for (const data::TableSpec& spec : data::installationTables()) {
+            if (spec.fileName == "Registru.DB" || spec.fileName == "Furnizori.db" ||
+                spec.fileName == "Tip_cheltuieli.DB" || !data::resolveTableFile(src.string(), spec.fileName).empty())
+                continue;
+            std::vector<Field> fields;
+            std::vector<std::vector<Value>> rows(2);
+            for (const data::ColumnDef& c : spec.columns) {
+                static const std::map<FieldType, int> kType{
+                    {FieldType::String, pxtest::Alpha},   {FieldType::SmallInt, pxtest::Short},
+                    {FieldType::Integer, pxtest::Long},   {FieldType::Float, pxtest::Number},
+                    {FieldType::Date, pxtest::Day},       {FieldType::Boolean, pxtest::Logical},
+                    {FieldType::AutoInc, pxtest::AutoInc}};
+                fields.push_back({c.name, kType.at(c.type), c.size});
+                for (int r = 0; r < 2; ++r) {
+                    switch (c.type) {
+                        case FieldType::String:
+                            rows[r].push_back(std::string(r ? "Alt\xE3" : "\xDE\xE3r\xE3 \xBA").substr(0, c.size));
+                            break;
+                        case FieldType::Date: rows[r].push_back(r ? Date{2045, 1, 1} : Date{1960, 5, 5}); break;
+                        case FieldType::Boolean: rows[r].push_back(r == 0); break;
+                        case FieldType::Float: rows[r].push_back(r + 0.25); break;
+                        default: rows[r].push_back(r + 1);
+                    }
+                }
+            }
+            fs::create_directories((src / spec.fileName).parent_path());
+            pxtest::writeTable((src / spec.fileName).string(), fields, rows);
+            generated.push_back(spec.fileName);
+        }
     }
 
     double expectedCash() const {
@@ -451,6 +488,22 @@ TEST_F(ImportTest, WholeInstallationComesOver) {
     EXPECT_EQ(income.rows[0][1], Value("Contribuţia enoriaşilor"));
     EXPECT_TRUE(income.rows[1][2].isNull());
 
+    // every other table, every field type
+    EXPECT_GE(generated.size(), 12u);
+    for (const std::string& file : generated) {
+        const auto* t = find(s, file);
+        ASSERT_TRUE(t && t->found) << file;
+        EXPECT_EQ(t->rowsWritten, 2) << file;
+        EXPECT_TRUE(t->missing.empty() && t->skipped.empty()) << file;
+        EXPECT_EQ(select(d, "SELECT COUNT(*) FROM \"" + file + "\"").rows[0][0].toInt(), 2) << file;
+    }
+    auto family = select(d, "SELECT Numele, Data_nasterii FROM MembriiFam ORDER BY Data_nasterii");
+    ASSERT_EQ(family.rows.size(), 2u);
+    EXPECT_EQ(family.rows[0][0], Value("Ţără ş"));
+    EXPECT_EQ(family.rows[1][1], Value(Date{2045, 1, 1}));
+    auto shop = select(d, "SELECT Cod, Numar FROM DocIn ORDER BY Cod");
+    EXPECT_EQ(shop.rows.at(1)[0].toInt(), 2);
+
     // the autoincrement keeps its values and goes on after the largest
     data::insertRows(d + "/Stoc.db", {"Denumire"}, {{"nou"}});
     auto stock = select(d, "SELECT ID, Denumire, DataIn FROM Stoc ORDER BY ID");
@@ -518,6 +571,7 @@ TEST_F(ImportTest, FailureLeavesNoDestination) {
     expectFailure("Ridicari.db");
     fs::remove(src / "RIDICARI.DB");
     // a file that is no regular file
+    fs::remove(src / "Enoriasi.DB");
     ASSERT_EQ(::mkfifo((src / "Enoriasi.DB").c_str(), 0600), 0);
     expectFailure("nu este un fisier obisnuit");
     fs::remove(src / "Enoriasi.DB");
