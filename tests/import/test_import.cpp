@@ -231,7 +231,8 @@ TEST_F(ParadoxFileTest, AnyDamagedHeaderByteIsReadOrRefusedNeverTrusted) {
             EXPECT_NE(std::string(e.what()).find("X."), std::string::npos) << e.what();
         }
     };
-    for (size_t at = 0; at < 0x100; ++at)
+    // the counts, pointers and field descriptions first, then the rest of the header
+    for (size_t at = 0; at < 2048; at += at < 0x200 ? 1 : 5)
         for (unsigned char b : {0x00, 0x7F, 0xFF}) {
             std::string d = db;
             d[at] = static_cast<char>(b);
