@@ -116,7 +116,7 @@ protected:
 };
 
 TEST_F(ParadoxFileTest, EveryFieldTypeAndBlanks) {
-    const std::string longMemo(700, 'm');
+    const std::string longMemo(9000, 'm');  // over two blocks of the memo file
     pxtest::writeTable(dir.file("T.DB"),
                        {{"Text", pxtest::Alpha, 20},
                         {"Mic", pxtest::Short},
