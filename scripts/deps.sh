@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlite3-dev
-      libjpeg-dev libsimpleini-dev libmspack-dev libgtest-dev libgmock-dev googletest
+      libjpeg-dev libsimpleini-dev libmspack-dev pxlib-dev libgtest-dev libgmock-dev googletest
       libbenchmark-dev fonts-liberation2 poppler-utils)
 missing=()
 for p in "${pkgs[@]}"; do

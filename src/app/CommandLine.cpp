@@ -10,6 +10,7 @@
 #include "app/Version.h"
 #include "data/AppDir.h"
 #include "data/Install.h"
+#include "import/ImportParadox.h"
 
 namespace app {
 
@@ -26,6 +27,10 @@ int runVersion(const CommandLine&, std::ostream& out, std::ostream&) {
 }
 
 int runInit(const CommandLine& cl, std::ostream& out, std::ostream& err) { return runInitDb(cl.dir, out, err); }
+
+int runImport(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    return paradox::runImportParadox(cl.value("--import-paradox"), cl.dir, out, err);
+}
 
 int runPassage(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     return runNewYear(cl.dir.empty() ? data::programDirectory() : cl.dir, out, err);
@@ -118,6 +123,16 @@ const std::vector<CommandEntry>& commands() {
          "  Corvalinde [--dir DIRECTOR] --new-year\n"
          "                               trecerea la anul urmator in DIRECTOR (intreaba in terminal)\n",
          runPassage},
+        {Mode::ImportParadox,
+         "--import-paradox",
+         "SURSA",
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde --import-paradox SURSA --dir DIRECTOR\n"
+         "                               creeaza in DIRECTOR o instalare noua cu datele tabelelor Paradox din SURSA\n",
+         runImport,
+         true},
         {Mode::Help,
          "--help",
          nullptr,
@@ -190,6 +205,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             return invalid(command->option ? "optiunea " + option + " nu se foloseste cu " + command->option
                                            : "optiunea " + option + " cere o comanda (--report ...)");
     }
+    if (command->needsDir && !cl.has("--dir"))
+        return invalid(std::string(command->option) + " cere si --dir DIRECTOR (instalarea noua)");
     if (command->valueIsDir)
         cl.dir = cl.value(command->option);
     else

@@ -6,6 +6,8 @@
 //   Corvalinde --init-db DIR    creates a new installation in DIR and ends
 //   Corvalinde --dir DIR --balances | --list-reports | --report NAME ... --out FILE
 //   Corvalinde --dir DIR --new-year   the passage to a new working year in DIR
+//   Corvalinde --import-paradox SRC --dir DEST
+//                               a new installation in DEST from the Paradox tables in SRC
 //   Corvalinde --help | --version
 #pragma once
 #include <iosfwd>
@@ -16,7 +18,7 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Run, InitDb, Help, Version, Balances, ListReports, Report, NewYear, Invalid };
+    enum class Mode { Run, InitDb, Help, Version, Balances, ListReports, Report, NewYear, ImportParadox, Invalid };
     Mode mode = Mode::Run;
     std::string dir;    // the database directory (--dir, or --init-db's argument); empty: the program's directory
     std::string error;  // for Invalid
@@ -53,6 +55,7 @@ struct CommandEntry {
     const char* usage;  // its lines of the help text
     // Runs it; returns the process exit code (0 done, 1 failed, 2 bad command line).
     int (*run)(const CommandLine& cl, std::ostream& out, std::ostream& err);
+    bool needsDir = false;  // --dir must be given
 };
 
 // Every command, in the order of the help text.

@@ -395,11 +395,11 @@ std::vector<std::string> requiredColumns(const std::string& name) {
 
 std::string builtInTreeText() { return "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\tMANASTIRI\r\n"; }
 
-std::vector<std::string> createInstallation(const std::string& dir) {
-    const fs::path root(dir);
-    const Plan plan = makePlan();
+namespace {
 
-    // Refuse before touching anything when any entry exists already.
+// Where each item of the plan goes in `root`; refuses when any entry exists
+// already (a group directory excepted).
+std::vector<fs::path> targetsOrRefuse(const fs::path& root, const Plan& plan) {
     std::vector<fs::path> targets;
     for (const Item& item : plan.items) {
         fs::path existing;
@@ -412,6 +412,19 @@ std::vector<std::string> createInstallation(const std::string& dir) {
         }
         targets.push_back(target);
     }
+    return targets;
+}
+
+}  // namespace
+
+void refuseExistingInstallation(const std::string& dir) { targetsOrRefuse(fs::path(dir), makePlan()); }
+
+std::vector<std::string> createInstallation(const std::string& dir) {
+    const fs::path root(dir);
+    const Plan plan = makePlan();
+
+    // Refuse before touching anything when any entry exists already.
+    const std::vector<fs::path> targets = targetsOrRefuse(root, plan);
 
     std::vector<fs::path> made;  // created so far, removed again on failure
     std::vector<std::string> names;

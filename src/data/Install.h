@@ -29,6 +29,9 @@ std::vector<std::string> requiredColumns(const std::string& name);
 // way removes what was created. Returns the relative names of what it created, in
 // order (directories included).
 std::vector<std::string> createInstallation(const std::string& dir);
+// The refusal of createInstallation alone: throws EngineError naming the first
+// file of an installation that `dir` holds already.
+void refuseExistingInstallation(const std::string& dir);
 
 // The built-in unit tree, in the format of "arbore.txt".
 std::string builtInTreeText();

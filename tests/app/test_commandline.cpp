@@ -82,6 +82,23 @@ TEST(CommandLineTest, InitDbCreatesOnceAndThenRefuses) {
     EXPECT_EQ(std::filesystem::file_size(target + "/Tip_doc.db"), size);
 }
 
+TEST(CommandLineTest, ImportParadoxTakesTheNewInstallationsDirectory) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--import-paradox", "vechi", "--dir", "nou"},
+                                                                  {"--dir=nou", "--import-paradox=vechi"}}) {
+        auto cl = app::parseCommandLine(args);
+        EXPECT_EQ(cl.mode, Mode::ImportParadox) << cl.error;
+        EXPECT_EQ(cl.value("--import-paradox"), "vechi");
+        EXPECT_EQ(cl.dir, "nou");
+        EXPECT_TRUE(app::runsWithoutWindows(args));
+    }
+    for (const auto& bad : std::vector<std::vector<std::string>>{{"--import-paradox", "vechi"},
+                                                                 {"--import-paradox"},
+                                                                 {"--import-paradox", "a", "--dir", "b", "--dir", "c"},
+                                                                 {"--import-paradox", "a", "--init-db", "b"},
+                                                                 {"--import-paradox", "a", "--import-paradox", "b"}})
+        EXPECT_EQ(app::parseCommandLine(bad).mode, Mode::Invalid) << bad.size();
+}
+
 // The real executable, as a user or the start script runs it.
 class ExecutableTest : public ::testing::Test {
 protected:
@@ -125,6 +142,23 @@ TEST_F(ExecutableTest, InitDbTwiceInTheSameDirectory) {
     EXPECT_EQ(run({"--init-db", QString::fromStdString(dir.path())}, &out, &err), 1);
     EXPECT_TRUE(out.isEmpty());
     EXPECT_FALSE(err.isEmpty());
+}
+
+TEST_F(ExecutableTest, ImportParadoxExitCodes) {
+    TempDir dir;
+    QString out, err;
+    const QString dest = QString::fromStdString(dir.file("nou"));
+    EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.path())}, &out, &err), 2);
+    EXPECT_TRUE(err.contains("--dir")) << err.toStdString();
+    // an empty old directory: every table missing, the new installation as created
+    std::filesystem::create_directory(dir.file("vechi"));
+    EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.file("vechi")), "--dir", dest}, &out, &err), 0)
+        << err.toStdString();
+    EXPECT_TRUE(out.contains("Sold casa : 0.00")) << out.toStdString();
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("nou/Venituri.DB")));
+    EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.file("lipsa")), "--dir", dest + "2"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("lipsa") && err.contains("Importul a fost anulat")) << err.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(dir.file("nou2")));
 }
 
 TEST_F(ExecutableTest, MissingDatabaseDirectoryIsRefused) {
