@@ -143,7 +143,7 @@ TEST_F(PaymentOrder, LongAmountInWordsWrapsAndGrowsTheBand) {
     const reports::PageElement* words = p.findElement("QRLabel48");
     ASSERT_NE(words, nullptr);
     EXPECT_EQ(words->text, QString::fromStdString(documents::AmountInWords(87654321987.65)));
-    EXPECT_TRUE(words->wordWrap);
+    EXPECT_TRUE(words->wordWrap());
     EXPECT_GT(words->box.height(), 8.0);  // two lines at least
     ASSERT_EQ(p.bandsNamed("TitleBand").size(), 1u);
     EXPECT_GT(p.bandsNamed("TitleBand")[0].height, 105.8);
