@@ -443,6 +443,9 @@ struct SqlSessionAccess {
         std::string tableName = findTableInFile(db, alias, c);
         checkRequiredColumns(db, alias, tableName, c);
         sqlite3_exec(db, ("PRAGMA " + quoteIdent(alias) + ".synchronous=FULL").c_str(), nullptr, nullptr, nullptr);
+        // a statement over a large table (the register of a year) keeps its
+        // changed pages in memory until the commit instead of writing them early
+        sqlite3_exec(db, ("PRAGMA " + quoteIdent(alias) + ".cache_size=-65536").c_str(), nullptr, nullptr, nullptr);
         detach.done();
         s.attached_.push_back({c, alias, tableName, 0});
     }

@@ -129,6 +129,9 @@ std::string formatFixed2(double value) {
 }
 
 std::string formatGeneral(double value) {
+    // whole numbers (document numbers, counts) have the digits "%.15g" gives them
+    if (value == std::floor(value) && std::fabs(value) < 1e15 && !(value == 0 && std::signbit(value)))
+        return std::to_string(static_cast<long long>(value));
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
     std::string s(buf);

@@ -527,6 +527,13 @@ TEST(Formats, AmountsShowTheDigitsPrintfGivesAtEveryMagnitude) {
         ASSERT_EQ(formatFloat(mask, v), want) << v;
         ASSERT_EQ(formatFloat("#,##0.00", 0.5), "0.50");
     }
+    // numbers without a mask: whole ones and fractions as "%.15g" writes them
+    for (double v : {0.0, -0.0, 1.0, -7.0, 123456789012345.0, 999999999999999.0, 1e15, -1e15, 1e16, 0.5, -2.25, 1e-7,
+                     123456.789, 4503599627370497.0}) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        EXPECT_EQ(formatGeneral(v), buf) << v;
+    }
     EXPECT_EQ(formatFloat("0.0#", 2.5), "2.5");
     EXPECT_EQ(formatFloat("0.0#", 2.505), "2.51");
     EXPECT_EQ(formatFloat("#,##0", 1234567.5), "1,234,568");
