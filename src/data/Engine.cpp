@@ -607,7 +607,8 @@ std::optional<long long> SqlSession::insertSelectInBulk(const std::string& trans
         for (const std::string& c : ins->columns) cols += (cols.empty() ? "" : ", ") + quoteIdent(c);
         for (Mark& m : marks) {
             if (m.name == kRowidSequence) {
-                // a row identity left by rows deleted since is above the mark already
+                // as the trigger does: a new row keeps the identity after the
+                // largest present when that one is above the mark
                 Statement st =
                     prepareStatement(db, "SELECT COALESCE(MAX(rowid), 0) FROM " + S + quoteIdent(a.table), a.path);
                 if (sqlite3_step(st.get()) == SQLITE_ROW) m.seq = std::max(m.seq, sqlite3_column_int64(st.get(), 0));
