@@ -334,6 +334,8 @@ SqlSession::SqlSession(std::string dir) : dir_(std::move(dir)) {
     db_.reset(raw);
     if (rc != SQLITE_OK) throw EngineError("Motorul SQL nu poate porni");
     sqlite3_busy_timeout(db_.get(), 2000);
+    // the session's own work tables (TEMP) stay in memory
+    sqlite3_exec(db_.get(), "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
 }
 
 SqlSession::~SqlSession() = default;
