@@ -73,10 +73,10 @@ std::vector<Token> tokenize(const std::string& s) {
 }
 
 bool isKeyword(const Token& t) {
-    static const char* kw[] = {"WHERE", "GROUP", "ORDER",  "HAVING",    "UNION", "JOIN",   "INNER",
-                               "LEFT",  "RIGHT", "OUTER",  "FULL",      "CROSS", "ON",     "NATURAL",
-                               "LIMIT", "SET",   "VALUES", "SELECT",    "FROM",  "ADD",    "DROP",
-                               "AS",    "USING", "EXCEPT", "INTERSECT", "INTO",  "DEFAULT"};
+    static const char* kw[] = {"WHERE", "GROUP", "ORDER",  "HAVING",    "UNION", "JOIN",    "INNER",
+                               "LEFT",  "RIGHT", "OUTER",  "FULL",      "CROSS", "ON",      "NATURAL",
+                               "LIMIT", "SET",   "VALUES", "SELECT",    "FROM",  "ADD",     "DROP",
+                               "AS",    "USING", "EXCEPT", "INTERSECT", "INTO",  "DEFAULT", "IF"};
     if (t.type != Tok::Word) return false;
     for (auto* k : kw)
         if (iequals(t.text, k)) return true;

@@ -82,7 +82,7 @@ const Statement kMovements[] = {
 // a table of the SQL session (by row identity), then written row after row as
 // the rows are stored.
 const Statement QSolduriTabela{"QSolduriTabela",
-                               {"CREATE TEMP TABLE Solduri (Rand INTEGER PRIMARY KEY, SoldC FLOAT, SoldB FLOAT)"}};
+                               {"CREATE TABLE temp.Solduri (Rand INTEGER PRIMARY KEY, SoldC FLOAT, SoldB FLOAT)"}};
 const Statement QSolduriCalcul{
     "QSolduriCalcul",
     {"INSERT INTO temp.Solduri", "SELECT rowid AS Rand,",
