@@ -334,6 +334,8 @@ SqlSession::SqlSession(std::string dir) : dir_(std::move(dir)) {
     db_.reset(raw);
     if (rc != SQLITE_OK) throw EngineError("Motorul SQL nu poate porni");
     sqlite3_busy_timeout(db_.get(), 2000);
+    // the session's own work tables (TEMP) stay in memory
+    sqlite3_exec(db_.get(), "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
 }
 
 SqlSession::~SqlSession() = default;
@@ -443,6 +445,9 @@ struct SqlSessionAccess {
         std::string tableName = findTableInFile(db, alias, c);
         checkRequiredColumns(db, alias, tableName, c);
         sqlite3_exec(db, ("PRAGMA " + quoteIdent(alias) + ".synchronous=FULL").c_str(), nullptr, nullptr, nullptr);
+        // a statement over a large table (the register of a year) keeps its
+        // changed pages in memory until the commit instead of writing them early
+        sqlite3_exec(db, ("PRAGMA " + quoteIdent(alias) + ".cache_size=-65536").c_str(), nullptr, nullptr, nullptr);
         detach.done();
         s.attached_.push_back({c, alias, tableName, 0});
     }
@@ -465,7 +470,10 @@ struct SqlSessionAccess {
 
 Statement SqlSession::prepare(const std::string& sql, const std::vector<Param>& params) {
     lastTargets_.clear();
-    std::string translated = SqlSessionAccess::translate(*this, sql, lastTargets_);
+    return prepareTranslated(SqlSessionAccess::translate(*this, sql, lastTargets_), params);
+}
+
+Statement SqlSession::prepareTranslated(const std::string& translated, const std::vector<Param>& params) {
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(db_.get(), translated.c_str(), static_cast<int>(translated.size()), &raw, nullptr);
     Statement st(raw);
@@ -526,8 +534,119 @@ ResultSet SqlSession::select(const std::string& sql, const std::vector<Param>& p
     return rs;
 }
 
+// An INSERT ... SELECT into a table file with the identity bookkeeping gives
+// its rows the identities and autoincrement values the per-row trigger would
+// give them (the high-water marks plus one, two, ... in the order the SELECT
+// yields the rows), but in bulk: the rows are gathered in the session's own
+// memory database, inserted with those values and the trigger switched off,
+// and each mark is moved once. Statements this does not cover (autoincrement
+// fields or the row identity named in the column list, other triggers on the
+// table, a count of values that does not match) take the ordinary way, which
+// also reports their errors.
+std::optional<long long> SqlSession::insertSelectInBulk(const std::string& translated,
+                                                        const std::vector<Param>& params) {
+    const std::optional<InsertSelect> ins = splitInsertSelect(translated);
+    if (!ins) return std::nullopt;
+    auto target = std::find_if(attached_.begin(), attached_.end(),
+                               [&](const Attached& a) { return a.alias == ins->schema && a.table == ins->table; });
+    if (target == attached_.end() || fileWriteProtected(target->path)) return std::nullopt;
+    const Attached a = *target;
+    sqlite3* db = db_.get();
+    const std::string S = quoteIdent(a.alias) + ".";
+    {
+        Statement st = prepareStatement(
+            db, "SELECT name FROM " + S + "sqlite_master WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE",
+            a.path);
+        sqlite3_bind_text(st.get(), 1, a.table.c_str(), -1, SQLITE_TRANSIENT);
+        int triggers = 0;
+        bool identity = false;
+        while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            ++triggers;
+            identity = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)) == std::string("cv_identity");
+        }
+        if (triggers != 1 || !identity) return std::nullopt;
+    }
+    struct Mark {
+        std::string name;
+        long long seq;
+    };
+    std::vector<Mark> marks;
+    {
+        Statement st = prepareStatement(db, "SELECT name, seq FROM " + S + quoteIdent(kSequenceTable), a.path);
+        while (sqlite3_step(st.get()) == SQLITE_ROW)
+            marks.push_back(
+                {reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)), sqlite3_column_int64(st.get(), 1)});
+    }
+    for (const std::string& c : ins->columns) {
+        if (iequals(c, "rowid") || iequals(c, "oid") || iequals(c, "_rowid_")) return std::nullopt;
+        for (const Mark& m : marks)
+            if (iequals(c, m.name)) return std::nullopt;
+    }
+    Statement select = prepareTranslated(ins->select, params);
+    if (sqlite3_column_count(select.get()) != static_cast<int>(ins->columns.size())) return std::nullopt;
+    select.reset();
+
+    execSql(db, "SAVEPOINT cv_bulk");
+    UndoUnlessDone rollback([db] {
+        sqlite3_exec(db, "ROLLBACK TO cv_bulk", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "RELEASE cv_bulk", nullptr, nullptr, nullptr);
+    });
+    // the rows in the order the SELECT gives them, numbered by the staging table's row identity
+    std::string staging = "CREATE TABLE main.cv_bulk_rows (";
+    for (size_t i = 0; i < ins->columns.size(); ++i) staging += (i ? ", c" : "c") + std::to_string(i);
+    execSql(db, (staging + ")").c_str());
+    {
+        Statement fill = prepareTranslated("INSERT INTO main.cv_bulk_rows " + ins->select, params);
+        if (sqlite3_step(fill.get()) != SQLITE_DONE) fail(lastTargets_);
+    }
+    long long rows = 0;
+    {
+        Statement st = prepareStatement(db, "SELECT COUNT(*) FROM main.cv_bulk_rows");
+        if (sqlite3_step(st.get()) == SQLITE_ROW) rows = sqlite3_column_int64(st.get(), 0);
+    }
+    if (rows > 0) {
+        std::string cols, values;
+        for (const std::string& c : ins->columns) cols += (cols.empty() ? "" : ", ") + quoteIdent(c);
+        for (Mark& m : marks) {
+            if (m.name == kRowidSequence) {
+                // as the trigger does: a new row keeps the identity after the
+                // largest present when that one is above the mark
+                Statement st =
+                    prepareStatement(db, "SELECT COALESCE(MAX(rowid), 0) FROM " + S + quoteIdent(a.table), a.path);
+                if (sqlite3_step(st.get()) == SQLITE_ROW) m.seq = std::max(m.seq, sqlite3_column_int64(st.get(), 0));
+                cols += ", rowid";
+            } else {
+                cols += ", " + quoteIdent(m.name);
+            }
+            values += ", " + std::to_string(m.seq) + " + rowid";
+        }
+        const std::string insert = "INSERT INTO " + S + quoteIdent(a.table) + " (" + cols + ") SELECT *" + values +
+                                   " FROM main.cv_bulk_rows ORDER BY rowid";
+        sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+        UndoUnlessDone triggersOn([db] { sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 1, nullptr); });
+        Statement st = prepareStatement(db, insert, a.path);
+        if (sqlite3_step(st.get()) != SQLITE_DONE) fail(lastTargets_);
+        st.reset();
+        Statement mark =
+            prepareStatement(db, "UPDATE " + S + quoteIdent(kSequenceTable) + " SET seq = ? WHERE name = ?", a.path);
+        for (const Mark& m : marks) {
+            sqlite3_reset(mark.get());
+            sqlite3_bind_int64(mark.get(), 1, m.seq + rows);
+            sqlite3_bind_text(mark.get(), 2, m.name.c_str(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(mark.get()) != SQLITE_DONE) fail(lastTargets_);
+        }
+    }
+    execSql(db, "DROP TABLE main.cv_bulk_rows");
+    execSql(db, "RELEASE cv_bulk", a.path);
+    rollback.done();
+    return rows;
+}
+
 long long SqlSession::execute(const std::string& sql, const std::vector<Param>& params) {
-    Statement st = prepare(sql, params);
+    lastTargets_.clear();
+    const std::string translated = SqlSessionAccess::translate(*this, sql, lastTargets_);
+    if (auto rows = insertSelectInBulk(translated, params)) return *rows;
+    Statement st = prepareTranslated(translated, params);
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
     }

@@ -3,6 +3,7 @@
 // and runs SQL statements over the table files it attaches.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,8 @@ private:
         std::string path, alias, table;
     };
     Statement prepare(const std::string& sql, const std::vector<Param>& params);
+    Statement prepareTranslated(const std::string& translated, const std::vector<Param>& params);
+    std::optional<long long> insertSelectInBulk(const std::string& translated, const std::vector<Param>& params);
     [[noreturn]] void fail(const std::vector<Target>& targets);
     std::string dir_;
     Connection db_;

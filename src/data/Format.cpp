@@ -103,8 +103,14 @@ std::string formatMessage(std::string_view tmpl, std::string_view arg) {
 
 // Rounds half away from zero at the given number of decimals, tolerant of the
 // binary representation of values such as 1.005.
+static double powerOfTen(int decimals) {
+    static const double table[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    return decimals >= 0 && decimals < 16 ? table[decimals] : std::pow(10.0, decimals);
+}
+
 static double roundDecimals(double v, int decimals) {
-    double f = std::pow(10.0, decimals);
+    double f = powerOfTen(decimals);
     double x = v * f;
     double r = std::round(x);
     if (std::fabs(x - r) > 0.4999999 && std::fabs(x - r) < 0.5) r = x > 0 ? std::floor(x) + 1 : std::ceil(x) - 1;
@@ -123,6 +129,9 @@ std::string formatFixed2(double value) {
 }
 
 std::string formatGeneral(double value) {
+    // whole numbers (document numbers, counts) have the digits "%.15g" gives them
+    if (value == std::floor(value) && std::fabs(value) < 1e15 && !(value == 0 && std::signbit(value)))
+        return std::to_string(static_cast<long long>(value));
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
     std::string s(buf);
@@ -199,17 +208,37 @@ Section parseSection(std::string_view s) {
     return sec;
 }
 
-std::string applySection(const Section& sec, double v) {
-    if (!sec.hasPlaceholder) return sec.prefix + sec.suffix;
-    double r = roundDecimals(std::fabs(v), sec.maxFrac);
+// The digits of `r` (not negative, already rounded) with `decimals` decimals,
+// as printf's "%.*f" writes them.
+void fixedDigits(double r, int decimals, std::string& ip, std::string& fp) {
+    // below 10^15 units of the last decimal, r is the double nearest to a whole
+    // number of those units: that number's digits are printf's
+    const double units = r * powerOfTen(decimals);
+    if (decimals < 16 && units < 1e15) {
+        const long long n = std::llround(units);
+        std::string digits = std::to_string(n);
+        if (static_cast<int>(digits.size()) <= decimals)
+            digits.insert(0, static_cast<size_t>(decimals + 1) - digits.size(), '0');
+        ip.assign(digits, 0, digits.size() - static_cast<size_t>(decimals));
+        fp.assign(digits, digits.size() - static_cast<size_t>(decimals), std::string::npos);
+        return;
+    }
     char buf[512];
-    std::snprintf(buf, sizeof buf, "%.*f", sec.maxFrac, r);
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, r);
     std::string digits(buf);
-    std::string ip = digits, fp;
+    ip = digits;
+    fp.clear();
     if (auto dot = digits.find('.'); dot != std::string::npos) {
         ip = digits.substr(0, dot);
         fp = digits.substr(dot + 1);
     }
+}
+
+std::string applySection(const Section& sec, double v) {
+    if (!sec.hasPlaceholder) return sec.prefix + sec.suffix;
+    double r = roundDecimals(std::fabs(v), sec.maxFrac);
+    std::string ip, fp;
+    fixedDigits(r, sec.maxFrac, ip, fp);
     while (static_cast<int>(fp.size()) > sec.minFrac && !fp.empty() && fp.back() == '0') fp.pop_back();
     // strip leading zeros, then pad to the minimum number of integer digits
     size_t nz = ip.find_first_not_of('0');
@@ -229,18 +258,39 @@ std::string applySection(const Section& sec, double v) {
     if (!fp.empty()) out += formatSettings().decimalSeparator + fp;
     return out + sec.suffix;
 }
+
+// A mask taken apart into its sections: positive, negative, zero.
+struct ParsedMask {
+    std::vector<std::string> parts;
+    std::vector<Section> sections;
+};
+
+// Reports format thousands of values with one mask after another: the last
+// few masks stay parsed.
+const ParsedMask& parsedMask(std::string_view mask) {
+    thread_local std::vector<std::pair<std::string, ParsedMask>> cache;
+    for (const auto& [m, parsed] : cache)
+        if (m == mask) return parsed;
+    if (cache.size() >= 8) cache.erase(cache.begin());
+    ParsedMask p;
+    p.parts = splitSections(mask);
+    for (const auto& part : p.parts) p.sections.push_back(parseSection(part));
+    cache.emplace_back(std::string(mask), std::move(p));
+    return cache.back().second;
+}
 }  // namespace
 
 std::string formatFloat(std::string_view mask, double value) {
     if (mask.empty()) return formatGeneral(value);
-    auto parts = splitSections(mask);
-    Section pos = parseSection(parts[0]);
+    const ParsedMask& parsed = parsedMask(mask);
+    const auto& parts = parsed.parts;
+    const Section& pos = parsed.sections[0];
     bool negative = value < 0;
     // a value that rounds to zero shows as zero, without a sign
     if (negative && roundDecimals(-value, pos.maxFrac) == 0) negative = false, value = 0;
-    if (value == 0 && parts.size() >= 3 && !parts[2].empty()) return applySection(parseSection(parts[2]), 0);
+    if (value == 0 && parts.size() >= 3 && !parts[2].empty()) return applySection(parsed.sections[2], 0);
     if (negative) {
-        if (parts.size() >= 2 && !parts[1].empty()) return applySection(parseSection(parts[1]), value);
+        if (parts.size() >= 2 && !parts[1].empty()) return applySection(parsed.sections[1], value);
         std::string r = applySection(pos, value);
         r.insert(r.begin(), '-');
         return r;

@@ -73,10 +73,10 @@ std::vector<Token> tokenize(const std::string& s) {
 }
 
 bool isKeyword(const Token& t) {
-    static const char* kw[] = {"WHERE", "GROUP", "ORDER",  "HAVING",    "UNION", "JOIN",   "INNER",
-                               "LEFT",  "RIGHT", "OUTER",  "FULL",      "CROSS", "ON",     "NATURAL",
-                               "LIMIT", "SET",   "VALUES", "SELECT",    "FROM",  "ADD",    "DROP",
-                               "AS",    "USING", "EXCEPT", "INTERSECT", "INTO",  "DEFAULT"};
+    static const char* kw[] = {"WHERE", "GROUP", "ORDER",  "HAVING",    "UNION", "JOIN",    "INNER",
+                               "LEFT",  "RIGHT", "OUTER",  "FULL",      "CROSS", "ON",      "NATURAL",
+                               "LIMIT", "SET",   "VALUES", "SELECT",    "FROM",  "ADD",     "DROP",
+                               "AS",    "USING", "EXCEPT", "INTERSECT", "INTO",  "DEFAULT", "IF"};
     if (t.type != Tok::Word) return false;
     for (auto* k : kw)
         if (iequals(t.text, k)) return true;
@@ -140,6 +140,32 @@ std::vector<TableRef> findTableRefs(const std::string& sql) {
         }
     }
     return refs;
+}
+
+std::optional<InsertSelect> splitInsertSelect(const std::string& sql) {
+    const auto toks = tokenize(sql);
+    auto punct = [&](size_t i, char c) { return toks[i].type == Tok::Punct && toks[i].text[0] == c; };
+    auto name = [&](size_t i) {
+        return toks[i].type == Tok::Quoted || (toks[i].type == Tok::Word && !isKeyword(toks[i]));
+    };
+    if (toks.size() < 9 || !wordIs(toks[0], "INSERT") || !wordIs(toks[1], "INTO")) return std::nullopt;
+    if (!name(2) || !punct(3, '.') || !name(4) || !punct(5, '(')) return std::nullopt;
+    InsertSelect out{toks[2].text, toks[4].text, {}, {}};
+    size_t i = 6;
+    while (true) {
+        if (!name(i)) return std::nullopt;
+        out.columns.push_back(toks[i].text);
+        ++i;
+        if (punct(i, ')')) break;
+        if (!punct(i, ',')) return std::nullopt;
+        ++i;
+    }
+    ++i;
+    if (!wordIs(toks[i], "SELECT") && !wordIs(toks[i], "WITH")) return std::nullopt;
+    for (size_t k = i; k < toks.size(); ++k)
+        if (punct(k, ';') || wordIs(toks[k], "RETURNING") || wordIs(toks[k], "CONFLICT")) return std::nullopt;
+    out.select = sql.substr(toks[i].offset);
+    return out;
 }
 
 }  // namespace data

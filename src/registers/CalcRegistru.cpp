@@ -78,19 +78,28 @@ const Statement kMovements[] = {
 // 0.0 (the reports compare them with 0.0), and every row gets the running
 // balances in the table's order (ascending date, then insertion order): the
 // previous row's balance plus the row's own movement, the amounts added and
-// subtracted in the order written below.
+// subtracted in the order written below. The balances are computed first into
+// a table of the SQL session (by row identity), then written row after row as
+// the rows are stored.
+const Statement QSolduriTabela{"QSolduriTabela",
+                               {"CREATE TABLE temp.Solduri (Rand INTEGER PRIMARY KEY, SoldC FLOAT, SoldB FLOAT)"}};
+const Statement QSolduriCalcul{
+    "QSolduriCalcul",
+    {"INSERT INTO temp.Solduri", "SELECT rowid AS Rand,",
+     "  SUM(COALESCE(IncasariC, 0.0) + COALESCE(RidicariC, 0.0) - COALESCE(PlatiC, 0.0) - COALESCE(DepuneriC, 0.0))",
+     "    OVER Ordine AS SoldC,",
+     "  SUM(COALESCE(IncasariB, 0.0) + COALESCE(DepuneriB, 0.0) - COALESCE(PlatiB, 0.0) - COALESCE(RidicariB, 0.0))",
+     "    OVER Ordine AS SoldB", "FROM \"Registru.DB\"",
+     "WINDOW Ordine AS (ORDER BY Data, Id ROWS UNBOUNDED PRECEDING)"}};
 const Statement QSolduri{
     "QSolduri",
     {"UPDATE \"Registru.DB\"", "SET IncasariC = COALESCE(IncasariC, 0.0), PlatiC = COALESCE(PlatiC, 0.0),",
      "  RidicariC = COALESCE(RidicariC, 0.0), DepuneriC = COALESCE(DepuneriC, 0.0),",
      "  IncasariB = COALESCE(IncasariB, 0.0), PlatiB = COALESCE(PlatiB, 0.0),",
      "  RidicariB = COALESCE(RidicariB, 0.0), DepuneriB = COALESCE(DepuneriB, 0.0),",
-     "  SoldC = S.SoldC, SoldB = S.SoldB, SoldT = S.SoldB + S.SoldC", "FROM (SELECT rowid AS Rand,",
-     "  SUM(COALESCE(IncasariC, 0.0) + COALESCE(RidicariC, 0.0) - COALESCE(PlatiC, 0.0) - COALESCE(DepuneriC, 0.0))",
-     "    OVER Ordine AS SoldC,",
-     "  SUM(COALESCE(IncasariB, 0.0) + COALESCE(DepuneriB, 0.0) - COALESCE(PlatiB, 0.0) - COALESCE(RidicariB, 0.0))",
-     "    OVER Ordine AS SoldB", "  FROM \"Registru.DB\"",
-     "  WINDOW Ordine AS (ORDER BY Data, Id ROWS UNBOUNDED PRECEDING)) AS S", "WHERE (Registru.rowid = S.Rand)"}};
+     "  (SoldC, SoldB, SoldT) = (SELECT S.SoldC, S.SoldB, S.SoldB + S.SoldC FROM temp.Solduri AS S",
+     "    WHERE S.Rand = Registru.rowid)"}};
+const Statement QSolduriSterge{"QSolduriSterge", {"DROP TABLE IF EXISTS temp.Solduri"}};
 
 const Statement QDelErrors{"QDelErrors", {"DELETE FROM \"Registru.DB\" WHERE (Data IS NULL)"}};
 
@@ -246,7 +255,8 @@ void CalcRegistru(const std::string& dirIn, const Progress& progress) {
             execute(s, dir);
             step();
         }
-        execute(QSolduri, dir);
+        for (const Statement* pass : {&QSolduriSterge, &QSolduriTabela, &QSolduriCalcul, &QSolduri, &QSolduriSterge})
+            execute(*pass, dir);
         step();
         execute(QDelErrors, dir);
         tx.commit();

@@ -115,7 +115,7 @@ QStringList wrapText(const FontSpec& spec, const QString& text, double widthMm) 
 }
 
 QStringList elementLines(const PageElement& e) {
-    if (e.wordWrap) return wrapText(e.font, e.text, e.box.width());
+    if (e.wordWrap()) return wrapText(e.font(), e.text, e.box.width());
     QString t = e.text;
     t.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return {t};

@@ -4,15 +4,51 @@
 #include <QFile>
 #include <QSaveFile>
 #include <cmath>
+#include <mutex>
+#include <unordered_set>
 
 #include "reports/Fonts.h"
 
 namespace reports {
 
+namespace {
+
+struct StyleHash {
+    size_t operator()(const ElementStyle& s) const noexcept {
+        size_t h = qHash(s.name);
+        auto mix = [&h](size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
+        mix(qHash(s.font.family));
+        mix(qHash(s.font.size));
+        mix(static_cast<size_t>(s.kind) | static_cast<size_t>(s.align) << 2 | size_t(s.wordWrap) << 4 |
+            size_t(s.clip) << 5 | size_t(s.font.bold) << 6 | size_t(s.font.italic) << 7 |
+            size_t(s.font.underline) << 8 | static_cast<size_t>(s.font.pitch) << 9);
+        mix(s.color.rgba());
+        mix(s.background.isValid() ? s.background.rgba() : 1);
+        mix(qHash(s.penWidth));
+        return h;
+    }
+};
+
+}  // namespace
+
+const ElementStyle* ElementStyle::intern(const ElementStyle& style) {
+    // few styles in a program run: one per report item and kind of frame,
+    // kept with their nodes in place, so the pointers stay valid
+    static std::mutex lock;
+    static std::unordered_set<ElementStyle, StyleHash> styles;
+    std::lock_guard<std::mutex> guard(lock);
+    return &*styles.insert(style).first;
+}
+
+const ElementStyle* ElementStyle::plain() {
+    static const ElementStyle* const style = intern(ElementStyle{});
+    return style;
+}
+
 QStringList Page::textsOf(const QString& name) const {
     QStringList out;
     for (const auto& e : elements)
-        if (e.kind == PageElement::Kind::Text && e.name == name) out << e.text;
+        if (e.kind() == PageElement::Kind::Text && e.name() == name) out << e.text;
     return out;
 }
 
@@ -24,19 +60,19 @@ QString Page::textOf(const QString& name) const {
 QStringList Page::allTexts() const {
     QStringList out;
     for (const auto& e : elements)
-        if (e.kind == PageElement::Kind::Text) out << e.text;
+        if (e.kind() == PageElement::Kind::Text) out << e.text;
     return out;
 }
 
 bool Page::containsText(const QString& text) const {
     for (const auto& e : elements)
-        if (e.kind == PageElement::Kind::Text && e.text == text) return true;
+        if (e.kind() == PageElement::Kind::Text && e.text == text) return true;
     return false;
 }
 
 const PageElement* Page::findElement(const QString& name) const {
     for (const auto& e : elements)
-        if (e.name == name) return &e;
+        if (e.name() == name) return &e;
     return nullptr;
 }
 
@@ -78,9 +114,11 @@ bool PreparedReport::save(const QString& path, QString* error) const {
     for (const Page& p : pages) {
         s << p.width << p.height << static_cast<qint32>(p.elements.size());
         for (const PageElement& e : p.elements) {
-            s << static_cast<qint8>(e.kind) << e.box << e.text;
-            writeFont(s, e.font);
-            s << static_cast<qint8>(e.align) << e.wordWrap << e.clip << e.color << e.background << e.penWidth << e.name;
+            const ElementStyle& st = *e.style;
+            s << static_cast<qint8>(st.kind) << e.box << e.text;
+            writeFont(s, st.font);
+            s << static_cast<qint8>(st.align) << st.wordWrap << st.clip << st.color << st.background << st.penWidth
+              << st.name;
         }
         s << static_cast<qint32>(p.bands.size());
         for (const BandPlacement& b : p.bands) s << b.name << b.top << b.height;
@@ -144,14 +182,17 @@ void readElement(ReportReader& in, PageElement& e) {
     const double w = in.measure(kMaxMeasure), h = in.measure(kMaxMeasure);
     e.box = QRectF(x, y, w, h);
     s >> e.text;
-    readFont(s, e.font);
-    if (!std::isfinite(e.font.size) || e.font.size < 0 || e.font.size > 1000) in.fail();
-    s >> align >> e.wordWrap >> e.clip >> e.color >> e.background;
-    e.penWidth = in.measure(kMaxMeasure);
-    s >> e.name;
+    ElementStyle st;
+    readFont(s, st.font);
+    if (!std::isfinite(st.font.size) || st.font.size < 0 || st.font.size > 1000) in.fail();
+    s >> align >> st.wordWrap >> st.clip >> st.color >> st.background;
+    st.penWidth = in.measure(kMaxMeasure);
+    s >> st.name;
     if (kind < 0 || kind > 2 || align < 0 || align > 2) in.fail();
-    e.kind = static_cast<PageElement::Kind>(kind);
-    e.align = static_cast<HAlign>(align);
+    if (!in.ok()) return;  // a damaged file's values are never kept
+    st.kind = static_cast<PageElement::Kind>(kind);
+    st.align = static_cast<HAlign>(align);
+    e.style = ElementStyle::intern(st);
 }
 
 bool readPage(ReportReader& in, Page& p) {
@@ -200,26 +241,26 @@ std::optional<PreparedReport> PreparedReport::load(const QString& path, QString*
 std::vector<TextFragment> textFragments(const Page& page) {
     std::vector<TextFragment> out;
     for (const PageElement& e : page.elements) {
-        if (e.kind != PageElement::Kind::Text || e.text.isEmpty() || e.box.width() <= 0) continue;
+        if (e.kind() != PageElement::Kind::Text || e.text.isEmpty() || e.box.width() <= 0) continue;
         const QStringList lines = elementLines(e);
-        const double ls = lineSpacingMm(e.font);
+        const double ls = lineSpacingMm(e.font());
         for (int i = 0; i < lines.size(); ++i) {
             const double top = e.box.top() + i * ls;
-            if (e.clip && i > 0 && top + ls > e.box.bottom() + 0.01) break;
+            if (e.clip() && i > 0 && top + ls > e.box.bottom() + 0.01) break;
             TextFragment f;
             f.text = lines[i].trimmed();
             if (f.text.isEmpty()) continue;
-            double w = textWidthMm(e.font, lines[i]);
-            if (e.clip) w = std::min(w, e.box.width());
+            double w = textWidthMm(e.font(), lines[i]);
+            if (e.clip()) w = std::min(w, e.box.width());
             f.width = w;
-            f.left = e.align == HAlign::Left    ? e.box.left()
-                     : e.align == HAlign::Right ? e.box.right() - w
-                                                : e.box.left() + (e.box.width() - w) / 2;
+            f.left = e.align() == HAlign::Left    ? e.box.left()
+                     : e.align() == HAlign::Right ? e.box.right() - w
+                                                  : e.box.left() + (e.box.width() - w) / 2;
             f.top = top;
             f.height = ls;
             f.boxLeft = e.box.left();
             f.boxWidth = e.box.width();
-            f.align = e.align;
+            f.align = e.align();
             f.element = &e;
             out.push_back(std::move(f));
         }

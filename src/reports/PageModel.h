@@ -26,22 +26,48 @@ struct FontSpec {
     bool operator==(const FontSpec&) const = default;
 };
 
-struct PageElement {
-    enum class Kind { Text, Line, Rect };
-    Kind kind = Kind::Text;
-    // Text and rectangles: the box. Lines: from box.topLeft() to box.bottomRight().
-    QRectF box;
-    QString text;
-    FontSpec font;
+enum class ElementKind : quint8 { Text, Line, Rect };
+
+// Everything of a page element but its place and its text: what the elements
+// of one report item have in common. Styles are interned for the program run,
+// so a page holds one pointer per element and equal styles are one object.
+struct ElementStyle {
+    ElementKind kind = ElementKind::Text;
     HAlign align = HAlign::Left;
     bool wordWrap = false;
-    bool clip = true;          // text never leaves its box
+    bool clip = true;  // text never leaves its box
+    FontSpec font;
     QColor color = Qt::black;  // text or pen
     QColor background;         // invalid: transparent (texts), not filled (rectangles)
     double penWidth = 0.2;     // mm, lines and rectangles
     QString name;              // the report item that produced it
 
-    bool operator==(const PageElement&) const = default;
+    bool operator==(const ElementStyle&) const = default;
+
+    // The one kept copy of `style`.
+    static const ElementStyle* intern(const ElementStyle& style);
+    // The interned default style.
+    static const ElementStyle* plain();
+};
+
+struct PageElement {
+    using Kind = ElementKind;
+    // Text and rectangles: the box. Lines: from box.topLeft() to box.bottomRight().
+    QRectF box;
+    QString text;
+    const ElementStyle* style = ElementStyle::plain();  // never null
+
+    Kind kind() const { return style->kind; }
+    const QString& name() const { return style->name; }
+    const FontSpec& font() const { return style->font; }
+    HAlign align() const { return style->align; }
+    bool wordWrap() const { return style->wordWrap; }
+    bool clip() const { return style->clip; }
+    const QColor& color() const { return style->color; }
+    const QColor& background() const { return style->background; }
+    double penWidth() const { return style->penWidth; }
+
+    bool operator==(const PageElement& o) const { return box == o.box && text == o.text && style == o.style; }
 };
 
 // Where a band was placed on its page (for tests and exports).

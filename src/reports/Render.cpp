@@ -25,8 +25,8 @@ QRectF toUnits(const QRectF& r) {
 QPointF toUnits(const QPointF& p) { return QPointF(p.x() * kUnitsPerMm, p.y() * kUnitsPerMm); }
 
 QPen penFor(const PageElement& e, double minPen) {
-    QPen pen(e.color.isValid() ? e.color : QColor(Qt::black));
-    pen.setWidthF(std::max(e.penWidth * kUnitsPerMm, minPen));
+    QPen pen(e.color().isValid() ? e.color() : QColor(Qt::black));
+    pen.setWidthF(std::max(e.penWidth() * kUnitsPerMm, minPen));
     pen.setCapStyle(Qt::SquareCap);
     pen.setJoinStyle(Qt::MiterJoin);
     return pen;
@@ -56,29 +56,30 @@ struct PaintState {
 
 void paintText(PaintState& st, const PageElement& e) {
     QPainter& p = st.p;
-    if (e.background.isValid() && e.box.width() > 0 && e.box.height() > 0) p.fillRect(toUnits(e.box), e.background);
+    if (e.background().isValid() && e.box.width() > 0 && e.box.height() > 0) p.fillRect(toUnits(e.box), e.background());
     if (e.text.isEmpty() || e.box.width() <= 0) return;
     const QStringList lines = elementLines(e);
-    const double ls = lineSpacingMm(e.font);
-    const double asc = ascentMm(e.font);
-    st.setFont(e.font);
-    st.setPen(QPen(e.color.isValid() ? e.color : QColor(Qt::black)));
+    const FontSpec& font = e.font();
+    const double ls = lineSpacingMm(font);
+    const double asc = ascentMm(font);
+    st.setFont(font);
+    st.setPen(QPen(e.color().isValid() ? e.color() : QColor(Qt::black)));
     bool clipped = false;
     for (int i = 0; i < lines.size(); ++i) {
-        if (e.clip && i > 0 && i * ls >= e.box.height() - kEps) break;
+        if (e.clip() && i > 0 && i * ls >= e.box.height() - kEps) break;
         const QString& line = lines[i];
         if (line.isEmpty()) continue;
-        const double w = textWidthMm(e.font, line);
+        const double w = textWidthMm(font, line);
         const bool overflow = w > e.box.width() + kEps || (i > 0 && (i + 1) * ls > e.box.height() + kEps);
-        if (e.clip && overflow && !clipped) {
+        if (e.clip() && overflow && !clipped) {
             p.save();
             p.setClipRect(toUnits(e.box), Qt::IntersectClip);
             clipped = true;
         }
         double x = e.box.left();
-        if (e.align == HAlign::Right)
+        if (e.align() == HAlign::Right)
             x = e.box.right() - w;
-        else if (e.align == HAlign::Center)
+        else if (e.align() == HAlign::Center)
             x = e.box.left() + (e.box.width() - w) / 2;
         p.drawText(toUnits(QPointF(x, e.box.top() + asc + i * ls)), line);
     }
@@ -165,14 +166,14 @@ void paintPage(QPainter& p, const Page& page, double pixelsPerMm) {
     const auto& els = page.elements;
     for (size_t i = 0; i < els.size(); ++i) {
         const PageElement& e = els[i];
-        switch (e.kind) {
+        switch (e.kind()) {
             case PageElement::Kind::Text: paintText(st, e); break;
             case PageElement::Kind::Line: {
                 const QPen pen = penFor(e, st.minPen);
                 lines.clear();
                 lines.emplace_back(toUnits(e.box.topLeft()), toUnits(e.box.bottomRight()));
-                while (i + 1 < els.size() && els[i + 1].kind == PageElement::Kind::Line &&
-                       els[i + 1].penWidth == e.penWidth && els[i + 1].color == e.color) {
+                while (i + 1 < els.size() && els[i + 1].kind() == PageElement::Kind::Line &&
+                       els[i + 1].penWidth() == e.penWidth() && els[i + 1].color() == e.color()) {
                     ++i;
                     lines.emplace_back(toUnits(els[i].box.topLeft()), toUnits(els[i].box.bottomRight()));
                 }
@@ -181,7 +182,7 @@ void paintPage(QPainter& p, const Page& page, double pixelsPerMm) {
                 break;
             }
             case PageElement::Kind::Rect:
-                if (e.background.isValid()) p.fillRect(toUnits(e.box), e.background);
+                if (e.background().isValid()) p.fillRect(toUnits(e.box), e.background());
                 st.setPen(penFor(e, st.minPen));
                 p.drawRect(toUnits(e.box));
                 break;
@@ -272,33 +273,33 @@ QString exportHtml(const PreparedReport& report) {
         out +=
             QStringLiteral("<div class=\"page\" style=\"width:%1;height:%2\">\n").arg(mm(page.width), mm(page.height));
         for (const PageElement& e : page.elements) {
-            if (e.kind == PageElement::Kind::Line) {
+            if (e.kind() == PageElement::Kind::Line) {
                 const QRectF r = e.box.normalized();
                 const bool horizontal = r.height() < r.width();
                 out +=
                     QStringLiteral(
                         "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border-%5:%6 solid %7\"></div>\n")
                         .arg(mm(r.left()), mm(r.top()), mm(horizontal ? r.width() : 0), mm(horizontal ? 0 : r.height()),
-                             horizontal ? QStringLiteral("top") : QStringLiteral("left"), mm(e.penWidth),
-                             e.color.name());
-            } else if (e.kind == PageElement::Kind::Rect) {
-                out +=
-                    QStringLiteral(
-                        "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border:%5 solid %6%7\"></div>\n")
-                        .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()), mm(e.penWidth),
-                             e.color.name(),
-                             e.background.isValid() ? QStringLiteral(";background:") + e.background.name() : QString());
-            } else if (e.background.isValid() && e.box.width() > 0) {
+                             horizontal ? QStringLiteral("top") : QStringLiteral("left"), mm(e.penWidth()),
+                             e.color().name());
+            } else if (e.kind() == PageElement::Kind::Rect) {
+                out += QStringLiteral(
+                           "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border:%5 solid %6%7\"></div>\n")
+                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()),
+                                mm(e.penWidth()), e.color().name(),
+                                e.background().isValid() ? QStringLiteral(";background:") + e.background().name()
+                                                         : QString());
+            } else if (e.background().isValid() && e.box.width() > 0) {
                 out += QStringLiteral(
                            "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;background:%5\"></div>\n")
                            .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()),
-                                e.background.name());
+                                e.background().name());
             }
         }
         for (const TextFragment& f : textFragments(page)) {
             const char* align = f.align == HAlign::Right ? "right" : f.align == HAlign::Center ? "center" : "left";
             out += QStringLiteral("<div class=\"t\" style=\"left:%1;top:%2;width:%3;text-align:%4;%5\">%6</div>\n")
-                       .arg(mm(f.boxLeft), mm(f.top), mm(f.boxWidth), QLatin1String(align), cssFont(f.element->font),
+                       .arg(mm(f.boxLeft), mm(f.top), mm(f.boxWidth), QLatin1String(align), cssFont(f.element->font()),
                             f.text.toHtmlEscaped());
         }
         out += QLatin1String("</div>\n");

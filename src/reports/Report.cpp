@@ -24,7 +24,7 @@ constexpr double kEps = 0.005;  // mm
 Item::Item(Band* band, ItemKind kind, QString name) : band_(band), kind_(kind), name_(std::move(name)) {}
 Item::~Item() = default;
 
-FontSpec Item::effectiveFont() const { return font ? *font : band_->report().font; }
+const FontSpec& Item::effectiveFont() const { return font ? *font : band_->report().font; }
 
 // ------------------------------------------------------------------ bands
 
@@ -297,6 +297,8 @@ private:
         Page p;
         p.width = page_.width();
         p.height = page_.height();
+        // pages of one report hold about as many elements as the page before
+        if (r_.keepPages_ && !r_.prepared_.pages.empty()) p.elements.reserve(r_.prepared_.pages.back().elements.size());
         r_.prepared_.pages.push_back(std::move(p));
         r_.pageNumber_ = static_cast<int>(r_.prepared_.pages.size());
         y_ = r_.topMargin;
@@ -398,7 +400,7 @@ private:
                 if (it.onPrint) it.onPrint(it, text);
                 il.width = it.width;  // the hook may have changed it
                 il.left = it.left;
-                const FontSpec f = it.effectiveFont();
+                const FontSpec& f = it.effectiveFont();
                 if (it.autoSize && !it.wordWrap) {
                     const double w = textWidthMm(f, text);
                     if (it.alignment == HAlign::Right)
@@ -450,78 +452,90 @@ private:
         const double x0 = r_.leftMargin;
         const double width = r_.bandWidth();
         p.bands.push_back({lay.band->name(), top, lay.height});
-        const Frame& fr = lay.band->frame;
-        addFrame(p, fr, QRectF(x0, top, width, lay.height), lay.band->name());
+        addFrame(p, lay.band->frame, QRectF(x0, top, width, lay.height), lay.band->name());
         for (ItemLayout& il : lay.items) {
             Item& it = *il.item;
             const QRectF box(x0 + il.left, top + il.top, il.width, il.height);
-            PageElement e;
-            e.name = it.name();
+            PageElement& e = p.elements.emplace_back();
+            e.style = styleOf(it);
             switch (it.kind()) {
                 case ItemKind::HLine:
-                    e.kind = PageElement::Kind::Line;
                     e.box = QRectF(QPointF(box.left(), box.top()), QPointF(box.left() + il.width, box.top()));
-                    e.penWidth = it.penWidth;
-                    e.color = it.textColor;
-                    p.elements.push_back(std::move(e));
                     break;
                 case ItemKind::VLine:
-                    e.kind = PageElement::Kind::Line;
                     e.box = QRectF(QPointF(box.left(), box.top()), QPointF(box.left(), box.top() + il.height));
-                    e.penWidth = it.penWidth;
-                    e.color = it.textColor;
-                    p.elements.push_back(std::move(e));
                     break;
-                case ItemKind::Rectangle:
-                    e.kind = PageElement::Kind::Rect;
-                    e.box = box;
-                    e.penWidth = it.penWidth;
-                    e.color = it.textColor;
-                    e.background = it.fillColor;
-                    p.elements.push_back(std::move(e));
-                    break;
+                case ItemKind::Rectangle: e.box = box; break;
                 default:
-                    e.kind = PageElement::Kind::Text;
                     e.box = box;
-                    e.text = il.text;
-                    e.font = it.effectiveFont();
-                    e.align = it.alignment;
-                    e.wordWrap = it.wordWrap;
-                    e.clip = true;
-                    e.color = it.textColor;
-                    if (!it.transparent) e.background = it.color;
-                    p.elements.push_back(std::move(e));
+                    // a text the item printed before is kept once (zero amounts, the day's date)
+                    if (il.text == it.lastPrinted_)
+                        e.text = it.lastPrinted_;
+                    else
+                        e.text = std::move(il.text);
+                    it.lastPrinted_ = e.text;
                     if (it.frame.any()) addFrame(p, it.frame, box, it.name());
-                    it.lastPrinted_ = il.text;
                     if (it.resetAfterPrint && it.compiled_) it.compiled_->reset();
                     break;
             }
         }
     }
 
+    // The style of the elements an item places, as the item is now (hooks may
+    // change an item between rows); the item keeps the last one it used.
+    static const ElementStyle* styleOf(Item& it) {
+        const ElementStyle* last = it.style_;
+        const FontSpec& font = it.effectiveFont();
+        ElementStyle want;
+        switch (it.kind()) {
+            case ItemKind::HLine:
+            case ItemKind::VLine: want.kind = ElementKind::Line; break;
+            case ItemKind::Rectangle:
+                want.kind = ElementKind::Rect;
+                want.background = it.fillColor;
+                break;
+            default:
+                want.kind = ElementKind::Text;
+                want.font = font;
+                want.align = it.alignment;
+                want.wordWrap = it.wordWrap;
+                if (!it.transparent) want.background = it.color;
+                break;
+        }
+        if (want.kind != ElementKind::Text) want.penWidth = it.penWidth;
+        want.color = it.textColor;
+        if (last && last->kind == want.kind && last->penWidth == want.penWidth && last->color == want.color &&
+            last->background == want.background && last->align == want.align && last->wordWrap == want.wordWrap &&
+            last->font == want.font && last->name == it.name())
+            return last;
+        want.name = it.name();
+        it.style_ = ElementStyle::intern(want);
+        return it.style_;
+    }
+
     static void addFrame(Page& p, const Frame& fr, const QRectF& r, const QString& name) {
         if (!fr.any()) return;
-        auto line = [&](QPointF a, QPointF b) {
-            PageElement e;
-            e.kind = PageElement::Kind::Line;
-            e.box = QRectF(a, b);
-            e.penWidth = fr.width;
-            e.name = name;
-            p.elements.push_back(std::move(e));
-        };
+        ElementStyle st;
+        st.penWidth = fr.width;
+        st.name = name;
         if (fr.top && fr.bottom && fr.left && fr.right) {
-            PageElement e;
-            e.kind = PageElement::Kind::Rect;
+            st.kind = ElementKind::Rect;
+            PageElement& e = p.elements.emplace_back();
             e.box = r;
-            e.penWidth = fr.width;
-            e.name = name;
-            p.elements.push_back(std::move(e));
+            e.style = ElementStyle::intern(st);
             return;
         }
-        if (fr.top) line(r.topLeft(), QPointF(r.right(), r.top()));
-        if (fr.bottom) line(QPointF(r.left(), r.bottom()), r.bottomRight());
-        if (fr.left) line(r.topLeft(), QPointF(r.left(), r.bottom()));
-        if (fr.right) line(QPointF(r.right(), r.top()), r.bottomRight());
+        st.kind = ElementKind::Line;
+        const ElementStyle* line = ElementStyle::intern(st);
+        auto add = [&](QPointF a, QPointF b) {
+            PageElement& e = p.elements.emplace_back();
+            e.box = QRectF(a, b);
+            e.style = line;
+        };
+        if (fr.top) add(r.topLeft(), QPointF(r.right(), r.top()));
+        if (fr.bottom) add(QPointF(r.left(), r.bottom()), r.bottomRight());
+        if (fr.left) add(r.topLeft(), QPointF(r.left(), r.bottom()));
+        if (fr.right) add(QPointF(r.right(), r.top()), r.bottomRight());
     }
 
     Report& r_;

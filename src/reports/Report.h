@@ -107,7 +107,7 @@ public:
     std::function<void(Item&, QString& text)> onPrint;
     // The text this item printed last in the current run.
     const QString& lastPrinted() const { return lastPrinted_; }
-    FontSpec effectiveFont() const;
+    const FontSpec& effectiveFont() const;
 
 private:
     friend class Report;
@@ -116,6 +116,7 @@ private:
     ItemKind kind_;
     QString name_;
     QString lastPrinted_;
+    const ElementStyle* style_ = nullptr;  // of the last element placed
     std::unique_ptr<Expression> compiled_;
 };
 

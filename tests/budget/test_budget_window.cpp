@@ -155,7 +155,7 @@ protected:
         std::vector<reports::HAlign> out;
         for (const Page& p : pages)
             for (const auto& e : p.elements)
-                if (e.name == QLatin1String("QRDBText3")) out.push_back(e.align);
+                if (e.name() == QLatin1String("QRDBText3")) out.push_back(e.align());
         return out;
     }
     static int asked() { return gui::Recorder::messages().count(kSeparatePage); }
@@ -435,7 +435,7 @@ TEST_F(BudgetWindow, TheExecutionPrintoutHasItsCoverHeadingRowsAndPageNumbers) {
     ASSERT_NE(title, nullptr);
     EXPECT_NEAR(title->box.left(), 5 + 47.6, 0.01);
     EXPECT_NEAR(title->box.top(), 5 + 84.7, 0.01);
-    EXPECT_EQ(title->font.size, 16);
+    EXPECT_EQ(title->font().size, 16);
     EXPECT_NEAR(cover.findElement("DataLbl")->box.left(), 5 + 119.6, 0.01);
     EXPECT_NEAR(cover.findElement("DataLbl")->box.top(), 5 + 104.8, 0.01);
 
@@ -542,7 +542,7 @@ TEST_F(BudgetWindow, AtAMetropolitanSeeExactlySixCaptionsChange) {
         std::map<QString, QStringList> m;
         for (const Page& p : pages)
             for (const auto& e : p.elements)
-                if (e.kind == reports::PageElement::Kind::Text) m[e.name] << e.text;
+                if (e.kind() == reports::PageElement::Kind::Text) m[e.name()] << e.text;
         return m;
     };
     const auto parish = textsByItem(printFromMenu(w, 2));

@@ -508,6 +508,39 @@ TEST(CrashSafety, AProcessKilledWhilePostingLeavesTheTableWhole) {
     }
 }
 
+TEST(Formats, AmountsShowTheDigitsPrintfGivesAtEveryMagnitude) {
+    // whole numbers of cents, tenths and thousandths from 0 to beyond 10^15
+    // units, where the digits are no longer whole; masks one after another
+    std::uint64_t seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const int decimals = static_cast<int>(seed >> 62) + 1;  // 1..4
+        const double scale[] = {1, 10, 100, 1000, 10000};
+        const long long units = static_cast<long long>((seed >> 8) % (i % 2 ? 1000000000000000000ULL : 100000000ULL));
+        const double v = static_cast<double>(units) / scale[decimals] * (i % 3 ? 1 : -1);
+        char buf[512];
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        std::string want = buf;
+        if (want == "-0.0" || want.starts_with("-0.") && want.find_first_not_of("-0.") == std::string::npos)
+            want.erase(0, 1);
+        const std::string mask = "0." + std::string(static_cast<size_t>(decimals), '0');
+        ASSERT_EQ(formatFloat(mask, v), want) << v;
+        ASSERT_EQ(formatFloat("#,##0.00", 0.5), "0.50");
+    }
+    // numbers without a mask: whole ones and fractions as "%.15g" writes them
+    for (double v : {0.0, -0.0, 1.0, -7.0, 123456789012345.0, 999999999999999.0, 1e15, -1e15, 1e16, 0.5, -2.25, 1e-7,
+                     123456.789, 4503599627370497.0}) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        EXPECT_EQ(formatGeneral(v), buf) << v;
+    }
+    EXPECT_EQ(formatFloat("0.0#", 2.5), "2.5");
+    EXPECT_EQ(formatFloat("0.0#", 2.505), "2.51");
+    EXPECT_EQ(formatFloat("#,##0", 1234567.5), "1,234,568");
+    EXPECT_EQ(formatFloat("#,##0.00", 12345678901234.56), "12,345,678,901,234.56");
+    EXPECT_EQ(formatFloat("#,##0.00", 123456789012345678.0), "123,456,789,012,345,664.00");
+}
+
 TEST(Formats, NumbersAndDatesShowAsTheWindowsExpect) {
     EXPECT_EQ(formatFloat("#,##0.00", 1234567.891), "1,234,567.89");
     EXPECT_EQ(formatFloat("#,##0.00", -20), "-20.00");

@@ -240,6 +240,79 @@ TEST(Autoincrement, ValuesAreNeverGivenTwiceAndSqlInsertsFillThem) {
     EXPECT_EQ(oldCodes, (std::vector<long long>{1, 9, 10, 11}));
 }
 
+// Identities and autoincrement values of the rows an INSERT ... SELECT adds, in
+// the order of the stored rows.
+std::vector<std::pair<long long, long long>> identities(const TempDir& dir) {
+    Query q;
+    q.setDatabaseName(dir.path());
+    q.setSql("SELECT rowid AS R, Cod FROM \"DocIn.db\" ORDER BY rowid");
+    q.open();
+    std::vector<std::pair<long long, long long>> out;
+    for (q.first(); !q.eof(); q.next()) out.emplace_back(q["R"].asInteger(), q["Cod"].asInteger());
+    return out;
+}
+
+TEST(Autoincrement, AnInsertOfManyRowsIsNumberedInTheOrderOfItsSelect) {
+    TempDir dir;
+    createTableFile(dir.file("DocIn.db"), *knownTable("DocIn.db"));
+    insertRows(dir.file("DocIn.db"), {"Numar"}, {{1.0}, {2.0}, {3.0}, {4.0}});
+    {
+        Table t;  // the last two rows go: their numbers are not given again
+        openTable(t, dir, "DocIn.db");
+        t.last();
+        t.del();
+        t.last();
+        t.del();
+    }
+    Query ins;
+    ins.setDatabaseName(dir.path());
+    ins.setSql(
+        "INSERT INTO \"DocIn.db\" (Numar, Tip) SELECT Numar + 10, 'copie' FROM \"DocIn.db\" WHERE Numar >= :De\n"
+        "ORDER BY Numar DESC");
+    ins.setParam("De", 1);
+    EXPECT_EQ(ins.execSql(), 2);
+    // rows and codes after the largest ever given, the larger number first as ordered
+    EXPECT_EQ(identities(dir), (std::vector<std::pair<long long, long long>>{{1, 1}, {2, 2}, {5, 5}, {6, 6}}));
+    EXPECT_EQ(texts(stored(dir, "DocIn.db", "Numar")), (std::vector<std::string>{"1", "2", "12", "11"}));
+
+    // nothing selected: nothing numbered
+    ins.setParam("De", 100);
+    EXPECT_EQ(ins.execSql(), 0);
+    // the next single insert, by SQL and by a table, goes on after the marks
+    Query one;
+    one.setDatabaseName(dir.path());
+    one.setSql("INSERT INTO \"DocIn.db\" (Numar) VALUES (20)");
+    one.execSql();
+    Table t;
+    openTable(t, dir, "DocIn.db");
+    t.append();
+    t["Numar"].setAsFloat(21);
+    t.post();
+    EXPECT_EQ(identities(dir),
+              (std::vector<std::pair<long long, long long>>{{1, 1}, {2, 2}, {5, 5}, {6, 6}, {7, 7}, {8, 8}}));
+
+    // codes named by the statement are the statement's, blanks numbered
+    ins.setSql("INSERT INTO \"DocIn.db\" (Cod, Numar) SELECT Cod + 100, Numar FROM \"DocIn.db\" WHERE Cod <= 2");
+    EXPECT_EQ(ins.execSql(), 2);
+    EXPECT_EQ(texts(stored(dir, "DocIn.db", "Cod")),
+              (std::vector<std::string>{"1", "2", "5", "6", "7", "8", "101", "102"}));
+}
+
+TEST(Autoincrement, AnInsertOfManyRowsThatFailsAddsNothingAndUsesNoNumber) {
+    TempDir dir;
+    createTableFile(dir.file("DocIn.db"), *knownTable("DocIn.db"));
+    insertRows(dir.file("DocIn.db"), {"Numar", "Explicatie"}, {{1.0, "{}"}, {2.0, "{}"}, {3.0, "nu este JSON"}});
+    Query ins;
+    ins.setDatabaseName(dir.path());
+    // the third row's value cannot be computed
+    ins.setSql("INSERT INTO \"DocIn.db\" (Numar, Explicatie) SELECT Numar, json(Explicatie) FROM \"DocIn.db\"");
+    EXPECT_THROW(ins.execSql(), EngineError);
+    EXPECT_EQ(texts(stored(dir, "DocIn.db", "Numar")), (std::vector<std::string>{"1", "2", "3"}));
+    ins.setSql("INSERT INTO \"DocIn.db\" (Numar) SELECT Numar + 10 FROM \"DocIn.db\" WHERE Numar < 3");
+    EXPECT_EQ(ins.execSql(), 2);
+    EXPECT_EQ(identities(dir), (std::vector<std::pair<long long, long long>>{{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}));
+}
+
 TEST(Autoincrement, TheRegisterFilledBySqlFromItsTemplateGetsItsRowIdentities) {
     TempDir dir;
     createInstallation(dir.path());

@@ -109,7 +109,7 @@ TEST_F(PaymentOrder, AmountInFiguresAndWordsWithTheUnitAndTheRunTexts) {
     EXPECT_EQ(p.textOf("QRDBText1"), QStringLiteral("Arhiepiscopia Test"));
     EXPECT_EQ(p.textOf("QRDBText3"), QStringLiteral("Parohia Sf. Test"));
     EXPECT_EQ(p.textOf("QRLabel1"), QStringLiteral("ORDIN DE PLATA"));
-    EXPECT_EQ(p.findElement("QRLabel1")->font.family, QStringLiteral("Times New Roman"));
+    EXPECT_EQ(p.findElement("QRLabel1")->font().family, QStringLiteral("Times New Roman"));
     EXPECT_EQ(p.textOf("QRDBText4"), QStringLiteral("5"));
     EXPECT_EQ(p.textOf("QRDBText6"), QStringLiteral("Ion Popescu"));
     EXPECT_EQ(p.textOf("QRDBText7"), QStringLiteral("Salariu luna aprilie"));
@@ -118,8 +118,8 @@ TEST_F(PaymentOrder, AmountInFiguresAndWordsWithTheUnitAndTheRunTexts) {
     EXPECT_EQ(p.textOf("QRLabel48"), QString::fromStdString(documents::AmountInWords(125.50)));
     EXPECT_EQ(p.textOf("QRLabel48"), QStringLiteral("osutadouazecisicinci de lei si cincizecide bani"));
     // the words take the report font: Arial in the size of the print settings
-    EXPECT_EQ(p.findElement("QRLabel48")->font.family, QStringLiteral("Arial"));
-    EXPECT_EQ(p.findElement("QRLabel48")->font.size, 10);
+    EXPECT_EQ(p.findElement("QRLabel48")->font().family, QStringLiteral("Arial"));
+    EXPECT_EQ(p.findElement("QRLabel48")->font().size, 10);
     EXPECT_EQ(fontLabel, QStringLiteral("Arial   10"));
     EXPECT_EQ(rec.status, (QStringList{kStatusText, " Listez...", " OK."}));
     EXPECT_TRUE(gui::Recorder::messages().isEmpty());
@@ -143,7 +143,7 @@ TEST_F(PaymentOrder, LongAmountInWordsWrapsAndGrowsTheBand) {
     const reports::PageElement* words = p.findElement("QRLabel48");
     ASSERT_NE(words, nullptr);
     EXPECT_EQ(words->text, QString::fromStdString(documents::AmountInWords(87654321987.65)));
-    EXPECT_TRUE(words->wordWrap);
+    EXPECT_TRUE(words->wordWrap());
     EXPECT_GT(words->box.height(), 8.0);  // two lines at least
     ASSERT_EQ(p.bandsNamed("TitleBand").size(), 1u);
     EXPECT_GT(p.bandsNamed("TitleBand")[0].height, 105.8);

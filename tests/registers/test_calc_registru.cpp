@@ -395,6 +395,33 @@ TEST_F(CalcRegistruTest, AWorkTableHeldOpenIsNotReplaced) {
     EXPECT_EQ(error, text);
 }
 
+TEST_F(CalcRegistruTest, RebuildsOneAfterAnotherKeepTheirWorkToThemselves) {
+    // a table of the directory named like the balances' work table is not touched
+    data::createTableFile(
+        db.file("Solduri.DB"),
+        {"Solduri.DB",
+         {{"Rand", data::FieldType::Integer}, {"SoldC", data::FieldType::Float}, {"SoldB", data::FieldType::Float}},
+         {},
+         {}});
+    data::insertRows(db.file("Solduri.DB"), {"Rand", "SoldC", "SoldB"}, {{1LL, 7.0, 8.0}});
+    receipt(day(2, 3), 1, "Colecta", 40.0, "Casa");
+    payment(day(3, 3), 1, "Gaz", 15.0, "Banca");
+    for (int run = 0; run < 2; ++run) {
+        CalcRegistru(db.path());
+        const std::vector<Row> rows = registru();
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[2].soldC, 1040.0);
+        EXPECT_EQ(rows[3].soldB, 4985.0);
+        EXPECT_EQ(rows[3].soldT, 6025.0);
+    }
+    data::Query q;
+    q.setDatabaseName(db.path());
+    q.setSql("SELECT COUNT(*) AS N, SUM(SoldC) AS C FROM \"Solduri.DB\"");
+    q.open();
+    EXPECT_EQ(q["N"].asInteger(), 1);
+    EXPECT_EQ(q["C"].asFloat(), 7.0);
+}
+
 TEST_F(CalcRegistruTest, EngineErrorsAreReportedAndLeaveNoHalfBuiltTable) {
     receipt(day(1, 6), 1, "Colecta", 40.0, "Casa");
     CalcRegistru(db.path());

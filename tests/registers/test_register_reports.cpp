@@ -228,7 +228,7 @@ TEST_F(CashRegister, IntervalAfterTheFirstMovementsCarriesThemForward) {
     EXPECT_EQ(p.textOf("QRExpr3"), QStringLiteral("30.00"));
     EXPECT_EQ(p.textOf("QRExpr4"), QStringLiteral("0.00"));
     EXPECT_EQ(p.textOf("PageNumberLabel"), QStringLiteral("Pag.1 din 1"));
-    EXPECT_EQ(p.findElement("PageNumberLabel")->font.size, 10);
+    EXPECT_EQ(p.findElement("PageNumberLabel")->font().size, 10);
     EXPECT_EQ(p.textOf("QRDBText12"), QStringLiteral("Pr. Ștefan Popescu"));
     EXPECT_EQ(fontLabel, QStringLiteral("Arial   8"));
     EXPECT_EQ(reports::PrintSettings.Orientation, reports::Orientation::Portrait);
@@ -466,7 +466,7 @@ TEST_F(RegisterReports, IncomeLedgerCumulatesEveryReceiptOfTheTypeFromBothAccoun
     EXPECT_EQ(p.textsOf("TotalLbl"), (QStringList{"100", "150", "175"}));
     EXPECT_EQ(p.textOf("PageNumberLabel"), QStringLiteral("Pag.1 din 1"));
     // the font size stays as the user or the last report left it
-    EXPECT_EQ(p.findElement("TotalLbl")->font.size, 11);
+    EXPECT_EQ(p.findElement("TotalLbl")->font().size, 11);
     EXPECT_EQ(fontLabel, QStringLiteral("Arial   11"));
     EXPECT_EQ(rec.status, (QStringList{kStatusPortret, " Listez...", " OK."}));
 }

@@ -180,13 +180,13 @@ TEST(ReportEngine, WrappedTextStretchesItsBandAndTheRules) {
     // the band's frame and the column rules grow with it
     int stretchedRules = 0;
     for (const PageElement& e : p3.elements)
-        if (e.kind == PageElement::Kind::Line && e.name.isEmpty() && std::abs(e.box.top() - details[4].top) < 1e-6 &&
-            std::abs(e.box.height() - details[4].height) < 1e-6)
+        if (e.kind() == PageElement::Kind::Line && e.name().isEmpty() &&
+            std::abs(e.box.top() - details[4].top) < 1e-6 && std::abs(e.box.height() - details[4].height) < 1e-6)
             ++stretchedRules;
     EXPECT_EQ(stretchedRules, 4);
     bool frameFound = false;
     for (const PageElement& e : p3.elements)
-        if (e.kind == PageElement::Kind::Rect && e.name == QStringLiteral("Detaliu") &&
+        if (e.kind() == PageElement::Kind::Rect && e.name() == QStringLiteral("Detaliu") &&
             std::abs(e.box.top() - details[4].top) < 1e-6)
             frameFound = std::abs(e.box.height() - details[4].height) < 1e-6;
     EXPECT_TRUE(frameFound);
@@ -286,13 +286,13 @@ TEST(ReportEngine, ItemHookChangesWidthAndOpaqueLabelCoversText) {
     const PageElement* p2 = r.page(2).findElement(QStringLiteral("HideLbl"));
     ASSERT_TRUE(p1 && p2);
     EXPECT_DOUBLE_EQ(p1->box.width(), 190);
-    EXPECT_EQ(p1->background, QColor(Qt::white));
+    EXPECT_EQ(p1->background(), QColor(Qt::white));
     EXPECT_DOUBLE_EQ(p2->box.width(), 0);
     // drawn after the texts it covers
     const auto& els = r.page(1).elements;
     auto index = [&](const QString& n) {
         for (size_t i = 0; i < els.size(); ++i)
-            if (els[i].name == n) return static_cast<int>(i);
+            if (els[i].name() == n) return static_cast<int>(i);
         return -1;
     };
     EXPECT_GT(index(QStringLiteral("HideLbl")), index(QStringLiteral("ReportInc")));
@@ -324,16 +324,16 @@ band C child 4 parent=D
     const PageElement* val = p.findElement(QStringLiteral("Val"));
     ASSERT_TRUE(ex && val);
     EXPECT_DOUBLE_EQ(ex->box.left(), 20);
-    EXPECT_EQ(ex->font.family, QStringLiteral("Times New Roman"));
-    EXPECT_EQ(ex->font.size, 9);
-    EXPECT_EQ(val->font.size, 11);  // its own font
+    EXPECT_EQ(ex->font().family, QStringLiteral("Times New Roman"));
+    EXPECT_EQ(ex->font().size, 9);
+    EXPECT_EQ(val->font().size, 11);  // its own font
     EXPECT_EQ(val->text, QStringLiteral("1.000"));
-    EXPECT_EQ(val->align, HAlign::Right);
+    EXPECT_EQ(val->align(), HAlign::Right);
     // the report font changes; the item with its own font keeps it
     rep.font.family = QStringLiteral("Arial");
     rep.prepare();
-    EXPECT_EQ(rep.prepared().pages[0].findElement(QStringLiteral("Ex"))->font.family, QStringLiteral("Arial"));
-    EXPECT_EQ(rep.prepared().pages[0].findElement(QStringLiteral("Val"))->font.family,
+    EXPECT_EQ(rep.prepared().pages[0].findElement(QStringLiteral("Ex"))->font().family, QStringLiteral("Arial"));
+    EXPECT_EQ(rep.prepared().pages[0].findElement(QStringLiteral("Val"))->font().family,
               QStringLiteral("Times New Roman"));
 }
 

@@ -138,8 +138,8 @@ TEST_F(Stock, ValuesTextsOrderTotalAndTheUnitHeading) {
     EXPECT_EQ(p.textOf("ProtopopiatTxt"), QStringLiteral("Protopopiatul Brașov"));
     EXPECT_EQ(p.textOf("DataLbl"), QString::fromStdString(data::formatShortDate(data::Date{2007, 3, 1})));
     EXPECT_EQ(p.textOf("PaginaTxt"), QStringLiteral("Pag.1"));
-    EXPECT_EQ(p.findElement("TitluLbl")->font.size, 16);
-    EXPECT_EQ(p.findElement("ValoareTxt")->font.size, 8);
+    EXPECT_EQ(p.findElement("TitluLbl")->font().size, 16);
+    EXPECT_EQ(p.findElement("ValoareTxt")->font().size, 8);
     EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
