@@ -121,7 +121,9 @@ enum class RunResult { Refused, Cancelled, AccessError, NoData, WriteError, Done
 //      hourglass, then openData(); an engine error is shown as the access
 //      error and the status line keeps " Listez..." (AccessError);
 //   5. with `emptyDataCheck`, hasData() false shows `noDataText` (NoData);
-//   6. with `countPages`, one preparation keeping no page sets pageCount;
+//   6. the print settings into the report (TransferPrintSettings); with
+//      `countPages`, one preparation keeping no page sets pageCount, so the
+//      count is that of the pages printed;
 //   7. ApplyPrintSettings: preview or printing; then closeData(), the report
 //      window discarded and " OK." (Done). closeData() runs however the run ends.
 //

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -137,7 +138,12 @@ TEST_F(CentralWindow, TheMenuCommandOpensTheModalWindowOnTheCentralisedBudget) {
         EXPECT_TRUE(w->isModal());
         EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
         EXPECT_TRUE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
-        EXPECT_EQ(control<QLineEdit>(w, "An_lucruEdit")->text(), QStringLiteral("2014"));
+        auto* year = control<QLineEdit>(w, "An_lucruEdit");
+        EXPECT_EQ(year->text(), QStringLiteral("2014"));
+        // the working year shows whole between its frame and the edit's margins
+        const int room =
+            year->width() - 2 * year->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, year) - 4;
+        EXPECT_GE(room, year->fontMetrics().horizontalAdvance(year->text())) << "width " << year->width();
         auto* g = control<ui::TDBGridNormal>(w, "DBGrid");
         QStringList titles;
         for (int c = 0; c < g->columnCount(); ++c) titles << g->columnTitle(c);

@@ -315,6 +315,23 @@ TEST_F(RegisterReports, ThreePagesCountTheirPagesAndNumberTheRowsOnAcrossThem) {
     EXPECT_EQ(texts("QRExpr1").last(), money(330.0));
 }
 
+TEST_F(RegisterReports, ThePageCountIsThatOfThePagesPrintedWithTheChosenMargins) {
+    for (int d = 2; d <= 21; ++d) receipt(day(d, 1), d, "Colecta ziua " + std::to_string(d), d);
+    // margins left by an earlier run's print dialog, far from the report's designed ones
+    for (int* m : {&reports::PrintSettings.TopMargin, &reports::PrintSettings.BottomMargin}) *m = 45;
+    runRegister(registers::RegistruCasa, "01.01.2014", "31.01.2014");
+    ASSERT_GT(pages.size(), 3u);
+    for (size_t i = 0; i < pages.size(); ++i)
+        EXPECT_EQ(pages[i].textOf("PageNumberLabel"), QStringLiteral("Pag.%1 din %2").arg(i + 1).arg(pages.size()));
+
+    // the narrow margins of a new run give fewer pages, counted as many
+    reports::ResetPrintSettings();
+    for (int* m : {&reports::PrintSettings.TopMargin, &reports::PrintSettings.BottomMargin}) *m = 0;
+    runRegister(registers::RegistruCasa, "01.01.2014", "31.01.2014");
+    ASSERT_FALSE(pages.empty());
+    EXPECT_EQ(pages.back().textOf("PageNumberLabel"), QStringLiteral("Pag.%1 din %1").arg(pages.size()));
+}
+
 TEST_F(RegisterReports, TheLastFinalBalanceIsTheCurrentCashBalance) {
     opening(1234.56, 98765.43);
     std::mt19937 rng(12052014);
