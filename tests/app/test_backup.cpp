@@ -15,6 +15,7 @@
 #include "data/Table.h"
 #include "reports/Workmsg.h"
 #include "shell/StatusLine.h"
+#include "support/OtherProgram.h"
 
 namespace fs = std::filesystem;
 
@@ -274,30 +275,14 @@ TEST_F(BackupTest, ACopyCutShortLeavesNoTornTableAndIsRetriedAtTheNextStart) {
 TEST_F(BackupTest, ATableBeingWrittenByAnotherProgramIsNeverCopiedHalfWay) {
     install();
     // Another process holds the table in the middle of a write.
-    int ready[2], done[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(done), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    OtherProgram writer([this] {
         sqlite3* other = nullptr;
-        char c = 0;
-        bool ok = sqlite3_open(db.file("Tip_doc.db").c_str(), &other) == SQLITE_OK &&
-                  sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-        c = ok ? 'y' : 'n';
-        if (::write(ready[1], &c, 1) != 1) ::_exit(1);
-        if (::read(done[0], &c, 1) != 1) ::_exit(1);
-        ::_exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ASSERT_EQ(c, 'y');
+        return sqlite3_open(db.file("Tip_doc.db").c_str(), &other) == SQLITE_OK &&
+               sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    });
+    ASSERT_TRUE(writer.holding());
     EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
     EXPECT_FALSE(fs::exists(dayDir() + "/Tip_doc.db"));
-    ::write(done[1], "x", 1);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
 }
 
 TEST_F(BackupTest, ATableLeftHalfWrittenByACrashIsCopiedAsCommitted) {

@@ -12,9 +12,6 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -32,6 +29,7 @@
 #include "reports/PrintSettings.h"
 #include "reports/ReportTestSupport.h"
 #include "support/GuiDriver.h"
+#include "support/OtherProgram.h"
 
 using budget::TBilantFrm;
 using gui::control;
@@ -374,27 +372,10 @@ TEST_F(BudgetWindow, ACopyHeldByAnotherProgramIsToldAndTheGridStaysEmpty) {
     typeDate(startEdit(w), QStringLiteral("15022014"));
     typeDate(endEdit(w), QStringLiteral("31032014"));
 
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {  // another program reading the copy
-        data::Table t;
-        t.setDatabaseName(db.path());
-        t.setTableName("Bilant1.DB");
-        t.open();
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    OtherProgram reader(db.path(), "Bilant1.DB");  // another program reading the copy
+    ASSERT_TRUE(reader.holding());
     recalc(w);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
+    reader.release();
     EXPECT_EQ(gui::Recorder::messages(),
               QStringList{QString::fromStdString("Nu pot crea fisierul :" + db.path() +
                                                  "Bilant1. Inchideti fisierele aferente si repetati operatia!")});

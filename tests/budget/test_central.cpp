@@ -17,6 +17,7 @@
 #include "budget/BudgetFixture.h"
 #include "budget/CalcBilant.h"
 #include "budget/UnitTree.h"
+#include "support/OtherProgram.h"
 
 using namespace budget;
 using namespace budget_test;
@@ -243,22 +244,8 @@ TEST_F(UnitFixture, DeletingRemovesOnlyTheUnitsOwnBudget) {
 TEST_F(UnitFixture, ABudgetHeldByAnotherProgramStaysAndSoDoesItsDirectory) {
     ASSERT_TRUE(createUnitDirectory(db.path(), kParohii, "Sf. Ion"));
     copyUnitTemplate(db.path(), kParohii, "Sf. Ion");
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        data::Table t;
-        t.setDatabaseName(db.file("PAROHII/Sf. Ion"));
-        t.setTableName("Bilant.DB");
-        t.open();
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    OtherProgram reader(db.file("PAROHII/Sf. Ion"), "Bilant.DB");
+    ASSERT_TRUE(reader.holding());
     try {
         removeUnit(db.path(), kParohii, "Sf. Ion");
         ADD_FAILURE();
@@ -269,10 +256,6 @@ TEST_F(UnitFixture, ABudgetHeldByAnotherProgramStaysAndSoDoesItsDirectory) {
     EXPECT_TRUE(fs::exists(db.file("PAROHII/Sf. Ion/Bilant.DB")));
     EXPECT_THROW(renameUnit(db.path(), kParohii, "Sf. Ion", "Sf. Ioan"), UnitError);
     EXPECT_TRUE(fs::exists(db.file("PAROHII/Sf. Ion/Bilant.DB")));
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
 }
 
 TEST_F(UnitFixture, RenamingMovesTheBudgetWithItsFigures) {

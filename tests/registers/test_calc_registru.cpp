@@ -1,9 +1,6 @@
 // The register builder over a new installation's tables, with the documents
 // posted as the document windows post them.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +14,7 @@
 #include "data/Query.h"
 #include "data/Table.h"
 #include "registers/CalcRegistru.h"
+#include "support/OtherProgram.h"
 #include "support/TempDir.h"
 
 using data::Date;
@@ -366,32 +364,15 @@ TEST_F(CalcRegistruTest, AWorkTableHeldOpenIsNotReplaced) {
         EXPECT_EQ(open.recordCount(), 3);
     }
 
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {  // another program reading the work table
-        data::Table t;
-        t.setDatabaseName(db.path());
-        t.setTableName("Registru.DB");
-        t.open();
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    OtherProgram reader(db.path(), "Registru.DB");  // another program reading the work table
+    ASSERT_TRUE(reader.holding());
     std::string error;
     try {
         CalcRegistru(db.path());
     } catch (const RegistruError& e) {
         error = e.what();
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
+    reader.release();
     EXPECT_EQ(error, text);
 }
 

@@ -27,6 +27,7 @@
 #include "data/Schema.h"
 #include "entry/Balances.h"
 #include "registers/CalcRegistru.h"
+#include "support/OtherProgram.h"
 #include "support/TempDir.h"
 #include "yearend/NewYear.h"
 
@@ -317,13 +318,11 @@ TEST_F(NewYearTest, RefusalsChangeNothing) {
 TEST_F(NewYearTest, TablesInUseByAnotherProgramAreRefused) {
     // another program holding a document table, as an open window does
     const std::string c = data::canonicalPath(db.file("Venituri.DB"));
-    pid_t child = ::fork();
-    if (child == 0) {
+    OtherProgram holder([&] {
         data::OpenFiles::instance().acquire(c, false);
-        ::pause();
-        ::_exit(0);
-    }
-    ::usleep(200000);
+        return true;
+    });
+    ASSERT_TRUE(holder.holding());
     const Snapshot before = snapshot(db.path());
     try {
         yearend::passNewYear(db.path(), 2026);
@@ -332,8 +331,7 @@ TEST_F(NewYearTest, TablesInUseByAnotherProgramAreRefused) {
         EXPECT_EQ(std::string(e.what()).rfind(yearend::kCloseAllWindows, 0), 0u) << e.what();
     }
     EXPECT_THROW(yearend::planNewYear(db.path()), yearend::NewYearRefused);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    holder.release();
     EXPECT_EQ(differences(snapshot(db.path()), before), std::vector<std::string>{});
     EXPECT_NO_THROW(yearend::passNewYear(db.path(), 2026));
 }

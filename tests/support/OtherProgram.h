@@ -1,0 +1,64 @@
+// Another program, in a forked child process, holding something open (a table
+// file, a lock, a write transaction) until it is released: for checks of what
+// this program does while a file is in use elsewhere.
+#pragma once
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "data/Table.h"
+
+class OtherProgram {
+public:
+    // Runs `hold` in the child, which then waits until it is released; the
+    // constructor returns once `hold` has run. holding(): it returned true.
+    explicit OtherProgram(const std::function<bool()>& hold) {
+        int ready[2];
+        if (::pipe(ready) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            char c = 'n';
+            try {
+                if (hold()) c = 'y';
+            } catch (...) {
+            }
+            (void)!::write(ready[1], &c, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char c = 0;
+        if (pid_ > 0 && ::read(ready[0], &c, 1) == 1) holding_ = c == 'y';
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    // A table of `dir` open in the other program as this program opens it.
+    OtherProgram(std::string dir, std::string table, bool exclusive = false)
+        : OtherProgram([dir = std::move(dir), table = std::move(table), exclusive] {
+              static data::Table t;  // stays open until the child is killed
+              t.setDatabaseName(dir);
+              t.setTableName(table);
+              t.setExclusive(exclusive);
+              t.open();
+              return true;
+          }) {}
+    ~OtherProgram() { release(); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    bool holding() const { return holding_; }
+    // The other program killed: what it held is free again.
+    void release() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool holding_ = false;
+};
