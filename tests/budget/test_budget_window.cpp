@@ -43,21 +43,6 @@ const QString kSeparatePage = QStringLiteral("Doriti listarea cheltuielilor pe p
 
 class BudgetWindow : public BudgetFixture {
 protected:
-    void SetUp() override {
-        BudgetFixture::SetUp();
-        data::setToday(Date{2014, 5, 12});
-        reports::ResetPrintSettings();
-        reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
-        gui::Recorder::clear();
-    }
-    void TearDown() override {
-        window.reset();
-        gui::settle();
-        reports::setCurrentPrinter(nullptr);
-        reports::ResetPrintSettings();
-        data::setToday(std::nullopt);
-    }
-
     // The window as the menu opens it, but modeless, so that the test drives
     // it between the steps: the budget computed as at today, the window's
     // tables opened, the window shown with the focus.
@@ -108,21 +93,10 @@ protected:
     // Confirms the print dialog with "&Afisare pe ecran" and keeps the pages
     // the preview shows; `run` starts the print.
     std::vector<Page> preview(const std::function<void()>& run) {
-        std::vector<Page> pages;
-        bool previewed = false;
-        gui::onModal([&](QWidget* dlg) {
-            fontLabel = control<QLabel>(dlg, "FontLbl")->text();
-            control<QCheckBox>(dlg, "CBPrev")->setChecked(true);
-            gui::onModal<reports::TQRPreview>([&](reports::TQRPreview* pv) {
-                previewed = true;
-                pages = pv->prepared().pages;
-                pv->closeButton()->click();
-            });
-            control<QPushButton>(dlg, "OKBtn")->click();
-        });
-        run();
-        EXPECT_TRUE(previewed);
-        return pages;
+        rt::Previewed shown = rt::previewOf(run);
+        EXPECT_TRUE(shown.previewed);
+        fontLabel = shown.fontLabel;
+        return shown.pages;
     }
     // The printout of the window's column chosen in the print menu by keys
     // (first item "Prevederi", second "Executie").
@@ -159,6 +133,7 @@ protected:
     static int asked() { return gui::Recorder::messages().count(kSeparatePage); }
 
     gui::Recorder rec;
+    rt::PrintingTest printing{Date{2014, 5, 12}};
     std::unique_ptr<TBilantFrm> window;
     QString fontLabel;
 };

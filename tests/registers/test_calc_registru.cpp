@@ -14,6 +14,7 @@
 #include "data/Query.h"
 #include "data/Table.h"
 #include "registers/CalcRegistru.h"
+#include "support/Installation.h"
 #include "support/OtherProgram.h"
 #include "support/TempDir.h"
 
@@ -40,7 +41,7 @@ const char* const kMovementColumns[] = {"IncasariC", "RidicariC", "PlatiC",    "
 class CalcRegistruTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         setUnit(2014);
         setOpening(1000.0, 5000.0);
     }

@@ -27,6 +27,7 @@
 #include "data/Schema.h"
 #include "entry/Balances.h"
 #include "registers/CalcRegistru.h"
+#include "support/Installation.h"
 #include "support/OtherProgram.h"
 #include "support/TempDir.h"
 #include "yearend/NewYear.h"
@@ -87,10 +88,7 @@ std::vector<Value> column(const std::string& dir, const std::string& sql) {
 class NewYearTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static TempDir made;
-        static bool once = (data::createInstallation(made.path()), true);
-        (void)once;
-        fs::copy(made.path(), db.path(), fs::copy_options::recursive);
+        support::installInto(db.path());
         data::setToday(Date{2027, 1, 8});
         yearend::setStepHook({});
         fill(db.path());
