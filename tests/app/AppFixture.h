@@ -77,15 +77,6 @@ protected:
     void install() { installInto(db.path()); }
     static void install(const std::string& dir) { installInto(dir); }
 
-    static void writeFile(const std::string& path, const std::string& content) {
-        std::ofstream out(path, std::ios::binary);
-        out << content;
-    }
-    static std::string readFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     // Texts of the message boxes shown so far.
     static QStringList messages() {
         QStringList l;

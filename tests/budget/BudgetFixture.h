@@ -32,14 +32,6 @@ using data::Value;
 
 using support::installInto;
 
-// The bytes of a file.
-inline std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Every entry below `root`, relative, for "nothing else changed" checks.
 inline std::set<std::string> entries(const std::string& root) {
     std::set<std::string> out;

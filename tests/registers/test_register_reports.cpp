@@ -44,7 +44,7 @@ namespace {
 const QString kStatusPeisaj = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Peisaj");
 const QString kStatusPortret = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret");
 
-QString money(double v) { return QString::fromStdString(data::formatFloat("#,##0.00", v)); }
+using rt::money;
 QString general(double v) { return QString::fromStdString(data::formatGeneral(v)); }
 Date day(int d, int m) { return Date{2014, m, d}; }
 
