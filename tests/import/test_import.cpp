@@ -26,11 +26,6 @@ using pxtest::Field;
 
 namespace {
 
-void spit(const fs::path& p, const std::string& content) {
-    std::ofstream out(p, std::ios::binary);
-    out << content;
-}
-
 // Every file under `root` with its content, to show that the import only reads.
 std::map<std::string, std::string> snapshot(const fs::path& root) {
     std::map<std::string, std::string> m;
@@ -158,7 +153,7 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
     pxtest::writeTable(dir.file("T.DB"), {{"Nr", pxtest::Long}, {"Text", pxtest::Alpha, 40}}, rows);
     const std::string whole = readFile(dir.file("T.DB"));
 
-    spit(dir.file("Trunchiat.DB"), whole.substr(0, whole.size() - 9000));
+    writeFile(dir.file("Trunchiat.DB"), whole.substr(0, whole.size() - 9000));
     try {
         paradox::ParadoxFile px(dir.file("Trunchiat.DB"));
         std::vector<Value> v;
@@ -169,9 +164,9 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
         EXPECT_NE(std::string(e.what()).find("inregistrarea "), std::string::npos) << e.what();
     }
 
-    spit(dir.file("Antet.DB"), whole.substr(0, 40));
+    writeFile(dir.file("Antet.DB"), whole.substr(0, 40));
     EXPECT_THROW(paradox::ParadoxFile(dir.file("Antet.DB")), paradox::ImportError);
-    spit(dir.file("Text.DB"), std::string(4096, 'x'));
+    writeFile(dir.file("Text.DB"), std::string(4096, 'x'));
     EXPECT_THROW(paradox::ParadoxFile(dir.file("Text.DB")), paradox::ImportError);
     ASSERT_EQ(::mkfifo(dir.file("Fifo.DB").c_str(), 0600), 0);
     try {
@@ -198,7 +193,7 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
             EXPECT_NE(std::string(e.what()).find("inregistrarea 2"), std::string::npos) << e.what();
         }
     }
-    spit(dir.file("M.MB"), mb.substr(0, 4096 + 20));
+    writeFile(dir.file("M.MB"), mb.substr(0, 4096 + 20));
     paradox::ParadoxFile px(dir.file("M.DB"));
     EXPECT_THROW(px.read(1, v), paradox::ImportError);
 }
@@ -213,8 +208,8 @@ TEST_F(ParadoxFileTest, AnyDamagedHeaderByteIsReadOrRefusedNeverTrusted) {
     const std::string db = readFile(dir.file("T.DB")), mb = readFile(dir.file("T.MB"));
     int refused = 0;
     auto attempt = [&](const std::string& dbBytes, const std::string& mbBytes) {
-        spit(dir.file("X.DB"), dbBytes);
-        spit(dir.file("X.MB"), mbBytes);
+        writeFile(dir.file("X.DB"), dbBytes);
+        writeFile(dir.file("X.MB"), mbBytes);
         try {
             paradox::ParadoxFile px(dir.file("X.DB"));
             std::vector<Value> v;
@@ -344,11 +339,11 @@ protected:
         // work tables and a table of no window of ours
         writeTable((src / "Registru.DB").string(), {{"Nr_doc", Number}}, {{1}, {2}});
         writeTable((src / "CheltSal.DB").string(), {{"Id", Long}}, {{1}});
-        spit(src / "arbore.txt",
-             "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\t\tSf. Ilie\r\n\t\tAdormirea\r\n"
-             "\tMANASTIRI\r\n\t\tPutna \xBA\xFE\r\n");
-        spit(src / "configurari.ini", "[Options]\r\nCheck for new version=0\r\nBackup BD zilnic=1\r\n");
-        spit(src / "poza.jpg", std::string("\xFF\xD8\xFF\xE0 picture \0 bytes\xFF\xD9", 22));
+        writeFile(src / "arbore.txt",
+                  "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\t\tSf. Ilie\r\n\t\tAdormirea\r\n"
+                  "\tMANASTIRI\r\n\t\tPutna \xBA\xFE\r\n");
+        writeFile(src / "configurari.ini", "[Options]\r\nCheck for new version=0\r\nBackup BD zilnic=1\r\n");
+        writeFile(src / "poza.jpg", std::string("\xFF\xD8\xFF\xE0 picture \0 bytes\xFF\xD9", 22));
         writeRemainingTables();
     }
 
@@ -539,9 +534,9 @@ TEST_F(ImportTest, FailureLeavesNoDestination) {
     // a truncated table, named with the row it cannot read
     const std::string whole = readFile(src / "Venituri.DB");
     // (the header takes the first 2048 bytes, the second record starts 266 bytes after)
-    spit(src / "Venituri.DB", whole.substr(0, 2048 + 300));
+    writeFile(src / "Venituri.DB", whole.substr(0, 2048 + 300));
     expectFailure("Venituri.DB nu poate fi citita la inregistrarea 2");
-    spit(src / "Venituri.DB", whole);
+    writeFile(src / "Venituri.DB", whole);
     // a byte the code page leaves undefined
     pxtest::writeTable((src / "Tip_Doc.DB").string(), {{"Denumire", pxtest::Alpha, 15}}, {{"bun"}, {"r\x98u"}});
     expectFailure("inregistrarea 2: campul Denumire contine octetul 0x98");
@@ -588,7 +583,7 @@ TEST_F(ImportTest, DestinationRefusals) {
     fs::remove_all(dest);
     // a directory holding other files
     fs::create_directories(dest);
-    spit(dest / "altceva.txt", "x");
+    writeFile(dest / "altceva.txt", "x");
     EXPECT_THROW(paradox::importParadox(src.string(), dest.string()), paradox::ImportError);
     EXPECT_EQ(readFile(dest / "altceva.txt"), "x");
     // inside the source

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -329,20 +328,11 @@ TEST_F(CalcRegistruTest, BalancesAreExactToTheBanOverAYearOfDocuments) {
 
 TEST_F(CalcRegistruTest, TheTemplateIsFoundWhateverItsLetterCaseWithItsIndexFileWhenThereIsOne) {
     std::filesystem::rename(db.file("RegGol.DB"), db.file("reggol.db"));
-    {
-        std::FILE* px = std::fopen(db.file("RegGol.PX").c_str(), "wb");
-        std::fputs("index", px);
-        std::fclose(px);
-    }
+    writeFile(db.file("RegGol.PX"), "index");
     receipt(day(1, 6), 1, "Colecta", 40.0, "Casa");
     CalcRegistru(db.path());
     EXPECT_EQ(registru().size(), 3u);
-    std::FILE* px = std::fopen(db.file("Registru.PX").c_str(), "rb");
-    ASSERT_NE(px, nullptr);
-    char buf[16] = {};
-    EXPECT_EQ(std::fread(buf, 1, sizeof buf, px), 5u);
-    std::fclose(px);
-    EXPECT_STREQ(buf, "index");
+    EXPECT_EQ(readFile(db.file("Registru.PX")), "index");
 }
 
 TEST_F(CalcRegistruTest, AWorkTableHeldOpenIsNotReplaced) {

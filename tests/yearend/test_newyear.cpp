@@ -51,8 +51,7 @@ Snapshot snapshot(const std::string& dir, const std::set<std::string>& skip = {}
             continue;
         }
         if (it->is_symlink() || !it->is_regular_file()) continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        s[rel] = std::string(std::istreambuf_iterator<char>(in), {});
+        s[rel] = readFile(it->path());
     }
     return s;
 }
