@@ -192,12 +192,8 @@ TEST_F(BackupTest, AFileThatCannotBeReadIsNamedAndTheDayIsRetried) {
     install();
     // Another program is writing this file: it holds a write lock on it.
     writeFile(db.file("ocupat.txt"), "in lucru");
-    int fd = ::open(db.file("ocupat.txt").c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
+    LockedElsewhere writer(db.file("ocupat.txt"), true);
+    ASSERT_TRUE(writer.locked());
     try {
         app::BackupDaily(app::kBackupBasePath);
         ADD_FAILURE() << "no error";
@@ -205,7 +201,7 @@ TEST_F(BackupTest, AFileThatCannotBeReadIsNamedAndTheDayIsRetried) {
         EXPECT_EQ(std::string(e.what()),
                   "Nu pot salva baza de date in directorul " + dayDir() + "\nFisiere necopiate: ocupat.txt");
     }
-    ::close(fd);
+    writer.release();
     // The day is not done, but the other files were copied aside.
     EXPECT_FALSE(fs::exists(dayDir()));
     EXPECT_TRUE(readFile(dayDir() + ".incomplet/Parohia.DB") == readFile(db.file("Parohia.DB")));

@@ -2,6 +2,7 @@
 // file, a lock, a write transaction) until it is released: for checks of what
 // this program does while a file is in use elsewhere.
 #pragma once
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,4 +62,30 @@ public:
 private:
     pid_t pid_ = -1;
     bool holding_ = false;
+};
+
+// A read or write lock on a whole file through a file description of its
+// own, as another program's database connection holds one; released by
+// release() or at the end of the scope. locked(): the lock was taken.
+class LockedElsewhere {
+public:
+    LockedElsewhere(const std::string& path, bool write) : fd_(::open(path.c_str(), O_RDWR)) {
+        struct flock fl {};
+        fl.l_type = write ? F_WRLCK : F_RDLCK;
+        fl.l_whence = SEEK_SET;
+        locked_ = fd_ >= 0 && ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
+    }
+    ~LockedElsewhere() { release(); }
+    LockedElsewhere(const LockedElsewhere&) = delete;
+    LockedElsewhere& operator=(const LockedElsewhere&) = delete;
+
+    bool locked() const { return locked_; }
+    void release() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+    bool locked_ = false;
 };
