@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "import/ImportParadox.h"
 #include "import/ParadoxWriter.h"
 
@@ -84,10 +85,5 @@ BENCHMARK(BM_ImportParadox)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterati
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    if (!root().empty()) fs::remove_all(root(), ec);
-    return 0;
+    return bench::runBenchmarks(argc, argv, [] { bench::removeDir(root()); });
 }

@@ -67,10 +67,5 @@ BENCHMARK(BM_PassageWithArchive)->Unit(benchmark::kMillisecond)->Iterations(5);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    fs::remove_all(master(), ec);
-    return 0;
+    return bench::runBenchmarks(argc, argv, [] { bench::removeDir(master()); });
 }

@@ -17,9 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "data/AppDir.h"
-#include "data/Install.h"
-#include "data/Schema.h"
 #include "registers/CalcRegistru.h"
 #include "registers/RepRegCasaUnt.h"
 #include "registers/RepRegUnt.h"
@@ -36,36 +35,7 @@ struct Unit {
     QTemporaryDir dir;
     std::string path;
     Unit(int receipts, int moves) : path(dir.path().toStdString() + "/") {
-        createInstallation(path);
-        insertRows(path + "Parohia.DB", {"Parohia", "An_lucru"}, {{"Parohia Sf. Ioan", 2014}});
-        insertRows(path + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{1234.56, 98765.43}});
-        std::vector<std::vector<Value>> venituri, cheltuieli, depuneri, ridicari;
-        const int documents = 2 * receipts;
-        for (int i = 0; i < documents; ++i) {
-            Date d = Date{2014, 1, 1}.addDays(i * 365L / documents);
-            std::vector<Value> row{static_cast<double>(i / 2 + 1),
-                                   d,
-                                   "Chitanta",
-                                   "Document " + std::to_string(i),
-                                   1.0 + (i * 7919 % 250000) / 100.0,
-                                   i % 3 ? "Casa" : "Banca",
-                                   16 + i / 2 % 16};
-            (i % 2 ? cheltuieli : venituri).push_back(std::move(row));
-        }
-        for (int i = 0; i < 2 * moves; ++i) {
-            Date d = Date{2014, 1, 1}.addDays(i * 365L / (2 * moves));
-            (i % 2 ? ridicari : depuneri).push_back({static_cast<double>(i / 2 + 1), d, 100.0 + i % 50, "Dispozitie"});
-        }
-        const std::vector<std::string> cols{"Nr_act", "Data", "Fel", "Explicatie", "Valoarea", "Cont"};
-        auto with = [&cols](const char* code) {
-            auto c = cols;
-            c.push_back(code);
-            return c;
-        };
-        insertRows(path + "Venituri.DB", with("Cod_venit"), venituri);
-        insertRows(path + "Cheltuieli.DB", with("Cod_cheltuiala"), cheltuieli);
-        insertRows(path + "Depuneri.db", {"Nr_doc", "Data", "Suma", "Fel"}, depuneri);
-        insertRows(path + "Ridicari.db", {"Nr_doc", "Data", "Suma", "Fel"}, ridicari);
+        bench::makeRegisterUnit(path, 2 * receipts, 2 * moves);
     }
 };
 

@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "data/Install.h"
+#include "BenchData.h"
 #include "data/Query.h"
-#include "data/Schema.h"
 #include "registers/CalcRegistru.h"
 
 using namespace data;
@@ -27,37 +26,8 @@ std::map<std::pair<int, int>, std::string> made;
 const std::string& database(int documents, int moves) {
     auto& dir = made[{documents, moves}];
     if (!dir.empty()) return dir;
-    char tmpl[] = "/tmp/cvbenchregXXXXXX";
-    dir = std::string(mkdtemp(tmpl)) + "/";
-    createInstallation(dir);
-    insertRows(dir + "Parohia.DB", {"Parohia", "An_lucru"}, {{"Parohia Sf. Ioan", 2014}});
-    insertRows(dir + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{1234.56, 98765.43}});
-    const std::vector<std::string> cols{"Nr_act", "Data", "Fel", "Explicatie", "Valoarea", "Cont", "Cod"};
-    std::vector<std::vector<Value>> venituri, cheltuieli, depuneri, ridicari;
-    for (int i = 0; i < documents; ++i) {
-        Date d = Date{2014, 1, 1}.addDays(i * 365L / documents);
-        std::vector<Value> row{static_cast<double>(i / 2 + 1),
-                               d,
-                               "Chitanta",
-                               "Document " + std::to_string(i),
-                               1.0 + (i * 7919 % 250000) / 100.0,
-                               i % 3 ? "Casa" : "Banca",
-                               16 + i / 2 % 16};
-        (i % 2 ? cheltuieli : venituri).push_back(std::move(row));
-    }
-    for (int i = 0; i < moves; ++i) {
-        Date d = Date{2014, 1, 1}.addDays(i * 365L / moves);
-        (i % 2 ? ridicari : depuneri).push_back({static_cast<double>(i / 2 + 1), d, 100.0 + i % 50, "Dispozitie"});
-    }
-    auto with = [&cols](const char* code) {
-        auto c = cols;
-        c.back() = code;
-        return c;
-    };
-    insertRows(dir + "Venituri.DB", with("Cod_venit"), venituri);
-    insertRows(dir + "Cheltuieli.DB", with("Cod_cheltuiala"), cheltuieli);
-    insertRows(dir + "Depuneri.db", {"Nr_doc", "Data", "Suma", "Fel"}, depuneri);
-    insertRows(dir + "Ridicari.db", {"Nr_doc", "Data", "Suma", "Fel"}, ridicari);
+    dir = bench::makeTempDir("reg");
+    bench::makeRegisterUnit(dir, documents, moves);
     return dir;
 }
 
@@ -82,10 +52,7 @@ BENCHMARK(BM_CalcRegistruCheltuiala)->Args({20000, 2000})->Args({200000, 20000})
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ec;
-    for (const auto& [size, dir] : made) std::filesystem::remove_all(dir, ec);
-    return 0;
+    return bench::runBenchmarks(argc, argv, [] {
+        for (const auto& [size, dir] : made) bench::removeDir(dir);
+    });
 }

@@ -5,21 +5,21 @@
 #include <vector>
 
 #include "budget/Formula.h"
-#include "data/AppDir.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
 #include "data/FileCopy.h"
 #include "data/Query.h"
+#include "data/StoredStatement.h"
 
 namespace budget {
 
 namespace {
 
-// A stored statement, line by line.
-struct Statement {
-    const char* name;
-    std::vector<const char*> lines;
-};
+using Statement = data::StoredStatement;
+
+// What a run wrote stays also when it stops on an error: the lines keep the
+// amounts stored so far, as the user is told.
+constexpr auto kOnError = data::RunTransaction::OnError::Keep;
 
 // Names every table a run reads or writes, so that the SQL session has them
 // at hand before its transaction starts.
@@ -121,30 +121,8 @@ const Statement QCalcBilantPer{
      "            FROM \"Bilant1.DB\" AS A0) AS A", "      ON (A.Nr_rand = B.Nr_rand) AND (A.Loc = B.Loc)) AS P",
      "WHERE (Bilant.rowid = P.Rand)"}};
 
-std::string databaseDir(const std::string& dir) { return data::withSlash(dir.empty() ? data::AppDir() : dir); }
-
-void prepare(data::Query& q, const Statement& s, const std::string& dir) {
-    q.queryName = s.name;
-    q.setDatabaseName(dir);
-    q.sql.assign(s.lines.begin(), s.lines.end());
-}
-
-void execute(const Statement& s, const std::string& dir, const std::vector<data::Param>& params = {}) {
-    data::Query q;
-    prepare(q, s, dir);
-    for (const data::Param& p : params) q.setParam(p.name, p.value);
-    q.execSql();
-}
-
 [[noreturn]] void accessError(const std::exception& e) {
     throw BilantError(BilantError::Kind::TableAccess, std::string(kBilantAccessError) + "\n" + e.what() + "!");
-}
-
-// The path of a table file in `dir` whatever its letter case; `dir` + `name`
-// when there is none.
-std::string tableFile(const std::string& dir, const std::string& name) {
-    std::string found = data::resolveTableFile(dir, name);
-    return found.empty() ? dir + name : found;
 }
 
 void makePrivateDirectory(const std::string& dir) {
@@ -156,39 +134,6 @@ void makePrivateDirectory(const std::string& dir) {
         throw BilantError(BilantError::Kind::PrivateDirectory, "Nu pot crea " + priv);
 }
 
-// One run's statements in one transaction of the engine's SQL session. What a
-// run wrote stays also when it stops on an error: the lines keep the amounts
-// stored so far, as the user is told.
-class Transaction {
-public:
-    Transaction(const std::string& dir, const Statement& tables) : session_(data::SqlSession::forDirectory(dir)) {
-        data::Query q;
-        prepare(q, tables, dir);
-        q.open();
-        q.close();
-        session_.execute("BEGIN");
-    }
-    ~Transaction() {
-        if (!open_) return;
-        try {
-            session_.execute("COMMIT");
-        } catch (...) {
-            try {
-                session_.execute("ROLLBACK");
-            } catch (...) {
-            }
-        }
-    }
-    void commit() {
-        open_ = false;
-        session_.execute("COMMIT");
-    }
-
-private:
-    data::SqlSession& session_;
-    bool open_ = true;
-};
-
 struct Line {
     data::Value nr;
     data::Value formula;
@@ -198,7 +143,7 @@ struct Line {
 std::vector<Line> budgetLines(const std::string& dir) {
     std::vector<Line> lines;
     data::Query q;
-    prepare(q, QRanduri, dir);
+    data::prepareStored(q, QRanduri, dir);
     q.open();
     for (q.first(); !q.eof(); q.next()) lines.push_back({q["Nr_rand"].value(), q["Formula"].value()});
     return lines;
@@ -245,34 +190,34 @@ bool isBlankFormula(const data::Value& formula) {
 }
 
 void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress& progress) {
-    const std::string dir = databaseDir(dirIn);
+    const std::string dir = data::runDirectory(dirIn);
     makePrivateDirectory(dir);
 
     Run run(progress);
     auto step = [&run] { run.step(); };
 
     try {
-        Transaction tx(dir, QTabele);
-        execute(QEmptyExecutie, dir);
-        execute(QSetPrevZero, dir);
-        execute(QSetPrevZero1, dir);
+        data::RunTransaction tx(dir, QTabele, kOnError);
+        data::executeStored(QEmptyExecutie, dir);
+        data::executeStored(QSetPrevZero, dir);
+        data::executeStored(QSetPrevZero1, dir);
 
         double opening = 0.0;
         {
             data::Query q;
-            prepare(q, QSoldIni, dir);
+            data::prepareStored(q, QSoldIni, dir);
             q.open();
             if (!q.isEmpty()) opening = q["SoldInitTot"].asFloat();
         }
-        execute(QSetRand, dir, {{"Suma", opening}, {"Rand", 1}});
+        data::executeStored(QSetRand, dir, {{"Suma", opening}, {"Rand", 1}});
 
         const std::vector<Line> lines = budgetLines(dir);
         run.setTotal(3 + 2 * static_cast<int>(lines.size()));
         step();
 
-        execute(QDetaliuVenit, dir, {{"DataBilant", date}});
+        data::executeStored(QDetaliuVenit, dir, {{"DataBilant", date}});
         step();
-        execute(QDetaliuCheltuiala, dir, {{"DataBilant", date}});
+        data::executeStored(QDetaliuCheltuiala, dir, {{"DataBilant", date}});
         step();
 
         formulaPasses(lines, dir, step);
@@ -283,14 +228,14 @@ void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress
 }
 
 void CalcBilantSubunitate(const std::string& dirIn, const Progress& progress) {
-    const std::string dir = databaseDir(dirIn);
+    const std::string dir = data::runDirectory(dirIn);
     Run run(progress);
     try {
-        Transaction tx(dir, QTabeleUnitate);
-        execute(QSetPrevZero, dir);
-        execute(QSetPrevZero1, dir);
-        execute(QSetExecZero, dir);
-        execute(QSetExecZero1, dir);
+        data::RunTransaction tx(dir, QTabeleUnitate, kOnError);
+        data::executeStored(QSetPrevZero, dir);
+        data::executeStored(QSetPrevZero1, dir);
+        data::executeStored(QSetExecZero, dir);
+        data::executeStored(QSetExecZero1, dir);
         const std::vector<Line> lines = budgetLines(dir);
         run.setTotal(2 * static_cast<int>(lines.size()));
         formulaPasses(lines, dir, [&run] { run.step(); });
@@ -301,18 +246,18 @@ void CalcBilantSubunitate(const std::string& dirIn, const Progress& progress) {
 }
 
 void CentralizBilant(const std::string& dirIn, const Progress& progress) {
-    const std::string dir = databaseDir(dirIn);
+    const std::string dir = data::runDirectory(dirIn);
     Run run(progress);
     try {
         int count = 0;
         {
             data::Query q;
-            prepare(q, QRanduriCentral, dir);
+            data::prepareStored(q, QRanduriCentral, dir);
             q.open();
             count = static_cast<int>(q["N"].asInteger());
         }
         run.setTotal(count);
-        execute(QCentralizare, dir);
+        data::executeStored(QCentralizare, dir);
         for (int i = 0; i < count; ++i) run.step();
     } catch (const data::EngineError& e) {
         accessError(e);
@@ -321,7 +266,7 @@ void CentralizBilant(const std::string& dirIn, const Progress& progress) {
 
 void CalcBilantPerioada(const data::Date& start, const data::Date& end, int workingYear, const std::string& dirIn,
                         const Progress& progress, const PeriodHooks& hooks) {
-    const std::string dir = databaseDir(dirIn);
+    const std::string dir = data::runDirectory(dirIn);
     if (start == data::Date{workingYear, 1, 1}) {
         CalcBilant(end, dir, progress);
         return;
@@ -332,15 +277,15 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
     // its index file, where the budget has one).
     if (hooks.releaseTable) hooks.releaseTable();
     try {
-        const std::string copy = tableFile(dir, "Bilant1.DB");
+        const std::string copy = data::tableFileIn(dir, "Bilant1.DB");
         std::error_code ec;
         // a program still reading the copy would be left on the old file
         if (std::filesystem::exists(copy, ec) &&
             data::OpenFiles::instance().openInAnotherProgram(data::canonicalPath(copy)))
             throw data::FileError("Error opening destination file \"" + copy + "\"");
-        data::CopyWholeFile(tableFile(dir, "Bilant.DB"), copy);
+        data::CopyWholeFile(data::tableFileIn(dir, "Bilant.DB"), copy);
         const std::string index = data::resolveTableFile(dir, "Bilant.PX");
-        if (!index.empty()) data::CopyWholeFile(index, tableFile(dir, "Bilant1.PX"));
+        if (!index.empty()) data::CopyWholeFile(index, data::tableFileIn(dir, "Bilant1.PX"));
         if (hooks.reopenTable) hooks.reopenTable();
     } catch (const std::runtime_error&) {
         throw BilantError(
@@ -350,7 +295,7 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
 
     CalcBilant(end, dir, progress);
     try {
-        execute(QCalcBilantPer, dir);
+        data::executeStored(QCalcBilantPer, dir);
     } catch (const data::EngineError& e) {
         accessError(e);
     }

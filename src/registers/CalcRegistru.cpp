@@ -4,22 +4,21 @@
 #include <system_error>
 #include <vector>
 
-#include "data/AppDir.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
 #include "data/FileCopy.h"
 #include "data/Query.h"
+#include "data/StoredStatement.h"
 #include "data/Table.h"
 
 namespace registers {
 
 namespace {
 
-// A stored statement, line by line.
-struct Statement {
-    const char* name;
-    std::vector<const char*> lines;
-};
+using Statement = data::StoredStatement;
+
+// The work table is rebuilt whole or, on an error, left empty.
+constexpr auto kOnError = data::RunTransaction::OnError::RollBack;
 
 // Opening balances as receipts dated 1 January of the working year. The third
 // line is replaced before the statement runs: its date becomes the working
@@ -109,29 +108,8 @@ const Statement QPl{"QPl",
                      "SELECT Data, Nr_act, Fel ,Explicatie, Valoarea FROM \"Cheltuieli.DB\"",
                      "WHERE (Cod_cheltuiala = :Cod)", "ORDER BY rowid"}};
 
-std::string databaseDir(const std::string& dir) { return data::withSlash(dir.empty() ? data::AppDir() : dir); }
-
-void prepare(data::Query& q, const Statement& s, const std::string& dir) {
-    q.queryName = s.name;
-    q.setDatabaseName(dir);
-    q.sql.assign(s.lines.begin(), s.lines.end());
-}
-
-void execute(const Statement& s, const std::string& dir) {
-    data::Query q;
-    prepare(q, s, dir);
-    q.execSql();
-}
-
 [[noreturn]] void accessError(const std::exception& e) {
     throw RegistruError(RegistruError::Kind::TableAccess, std::string(kRegistruAccessError) + "\n" + e.what() + "!");
-}
-
-// The path of a table file in `dir` whatever its letter case; `dir` + `name`
-// when there is none.
-std::string tableFile(const std::string& dir, const std::string& name) {
-    std::string found = data::resolveTableFile(dir, name);
-    return found.empty() ? dir + name : found;
 }
 
 // Whether another program has the table file open. The file copy sees only
@@ -157,11 +135,11 @@ bool heldByAnotherProgram(const std::string& path) {
 // primary-index file).
 void copyTemplate(const std::string& dir) {
     try {
-        const std::string work = tableFile(dir, "Registru.DB");
+        const std::string work = data::tableFileIn(dir, "Registru.DB");
         if (heldByAnotherProgram(work)) throw data::FileError("Error opening destination file \"" + work + "\"");
-        data::CopyWholeFile(tableFile(dir, "RegGol.DB"), work);
+        data::CopyWholeFile(data::tableFileIn(dir, "RegGol.DB"), work);
         std::string index = data::resolveTableFile(dir, "RegGol.PX");
-        if (!index.empty()) data::CopyWholeFile(index, tableFile(dir, "Registru.PX"));
+        if (!index.empty()) data::CopyWholeFile(index, data::tableFileIn(dir, "Registru.PX"));
     } catch (const data::FileError&) {
         throw RegistruError(
             RegistruError::Kind::TemplateCopy,
@@ -187,7 +165,7 @@ int workingYear(const std::string& dir) {
 
 void insertOpening(const Statement& s, const char* const select[2], const std::string& date, const std::string& dir) {
     data::Query q;
-    prepare(q, s, dir);
+    data::prepareStored(q, s, dir);
     q.sql[kOpeningSelectLine] = std::string(select[0]) + date + select[1];
     q.execSql();
 }
@@ -203,39 +181,10 @@ const Statement QTabele{
 const Statement QTabelePl{
     "QTabelePl", {"SELECT 0 FROM \"Registru.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0"}};
 
-// The statements of one rebuild run in one transaction of the engine's SQL
-// session: the work table is rebuilt whole or, on an error, left empty.
-class Transaction {
-public:
-    Transaction(const std::string& dir, const Statement& tables) : session_(data::SqlSession::forDirectory(dir)) {
-        data::Query q;
-        prepare(q, tables, dir);
-        q.open();
-        q.close();
-        session_.execute("BEGIN");
-    }
-    ~Transaction() {
-        if (open_) {
-            try {
-                session_.execute("ROLLBACK");
-            } catch (...) {
-            }
-        }
-    }
-    void commit() {
-        session_.execute("COMMIT");
-        open_ = false;
-    }
-
-private:
-    data::SqlSession& session_;
-    bool open_ = true;
-};
-
 }  // namespace
 
 void CalcRegistru(const std::string& dirIn, const Progress& progress) {
-    const std::string dir = databaseDir(dirIn);
+    const std::string dir = data::runDirectory(dirIn);
     const int total = 1 + 2 + static_cast<int>(std::size(kMovements)) + 2;
     int done = 0;
     auto step = [&] {
@@ -246,19 +195,19 @@ void CalcRegistru(const std::string& dirIn, const Progress& progress) {
     step();
     try {
         const std::string opening = data::Date{workingYear(dir), 1, 1}.iso();
-        Transaction tx(dir, QTabele);
+        data::RunTransaction tx(dir, QTabele, kOnError);
         insertOpening(QInsSoldC, kSoldCSelect, opening, dir);
         step();
         insertOpening(QInsSoldB, kSoldBSelect, opening, dir);
         step();
         for (const Statement& s : kMovements) {
-            execute(s, dir);
+            data::executeStored(s, dir);
             step();
         }
         for (const Statement* pass : {&QSolduriSterge, &QSolduriTabela, &QSolduriCalcul, &QSolduri, &QSolduriSterge})
-            execute(*pass, dir);
+            data::executeStored(*pass, dir);
         step();
-        execute(QDelErrors, dir);
+        data::executeStored(QDelErrors, dir);
         tx.commit();
         step();
     } catch (const data::EngineError& e) {
@@ -267,15 +216,15 @@ void CalcRegistru(const std::string& dirIn, const Progress& progress) {
 }
 
 void CalcRegistruCheltuiala(int cod, const std::string& dirIn) {
-    const std::string dir = databaseDir(dirIn);
+    const std::string dir = data::runDirectory(dirIn);
     copyTemplate(dir);
     try {
-        Transaction tx(dir, QTabelePl);
+        data::RunTransaction tx(dir, QTabelePl, kOnError);
         data::Query q;
-        prepare(q, QPl, dir);
+        data::prepareStored(q, QPl, dir);
         q.setParam("Cod", cod);
         q.execSql();
-        execute(QDelErrors, dir);
+        data::executeStored(QDelErrors, dir);
         tx.commit();
     } catch (const data::EngineError& e) {
         accessError(e);

@@ -20,6 +20,7 @@
 #include "data/Clock.h"
 #include "data/Install.h"
 #include "data/Table.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 // Gives the installation's unit a name, as its first user does (a unit
@@ -41,13 +42,10 @@ inline void nameTheUnit(const std::string& dir, const std::string& name = "Paroh
     t.close();
 }
 
-// A new installation whose unit has a name, copied from one made once per
-// test run (making one takes a while: every table file is written durably).
+// A new installation whose unit has a name.
 inline void installInto(const std::string& dir) {
-    static TempDir made;
-    static bool done = (data::createInstallation(made.path()), nameTheUnit(made.path()), true);
-    (void)done;
-    std::filesystem::copy(made.path(), dir, std::filesystem::copy_options::recursive);
+    support::installInto(dir);
+    nameTheUnit(dir);
 }
 
 class AppFixture : public ::testing::Test {
@@ -78,15 +76,6 @@ protected:
 
     void install() { installInto(db.path()); }
     static void install(const std::string& dir) { installInto(dir); }
-
-    static void writeFile(const std::string& path, const std::string& content) {
-        std::ofstream out(path, std::ios::binary);
-        out << content;
-    }
-    static std::string readFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
 
     // Texts of the message boxes shown so far.
     static QStringList messages() {

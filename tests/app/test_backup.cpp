@@ -15,6 +15,7 @@
 #include "data/Table.h"
 #include "reports/Workmsg.h"
 #include "shell/StatusLine.h"
+#include "support/OtherProgram.h"
 
 namespace fs = std::filesystem;
 
@@ -191,12 +192,8 @@ TEST_F(BackupTest, AFileThatCannotBeReadIsNamedAndTheDayIsRetried) {
     install();
     // Another program is writing this file: it holds a write lock on it.
     writeFile(db.file("ocupat.txt"), "in lucru");
-    int fd = ::open(db.file("ocupat.txt").c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
+    LockedElsewhere writer(db.file("ocupat.txt"), true);
+    ASSERT_TRUE(writer.locked());
     try {
         app::BackupDaily(app::kBackupBasePath);
         ADD_FAILURE() << "no error";
@@ -204,7 +201,7 @@ TEST_F(BackupTest, AFileThatCannotBeReadIsNamedAndTheDayIsRetried) {
         EXPECT_EQ(std::string(e.what()),
                   "Nu pot salva baza de date in directorul " + dayDir() + "\nFisiere necopiate: ocupat.txt");
     }
-    ::close(fd);
+    writer.release();
     // The day is not done, but the other files were copied aside.
     EXPECT_FALSE(fs::exists(dayDir()));
     EXPECT_TRUE(readFile(dayDir() + ".incomplet/Parohia.DB") == readFile(db.file("Parohia.DB")));
@@ -274,30 +271,14 @@ TEST_F(BackupTest, ACopyCutShortLeavesNoTornTableAndIsRetriedAtTheNextStart) {
 TEST_F(BackupTest, ATableBeingWrittenByAnotherProgramIsNeverCopiedHalfWay) {
     install();
     // Another process holds the table in the middle of a write.
-    int ready[2], done[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(done), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    OtherProgram writer([this] {
         sqlite3* other = nullptr;
-        char c = 0;
-        bool ok = sqlite3_open(db.file("Tip_doc.db").c_str(), &other) == SQLITE_OK &&
-                  sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-        c = ok ? 'y' : 'n';
-        if (::write(ready[1], &c, 1) != 1) ::_exit(1);
-        if (::read(done[0], &c, 1) != 1) ::_exit(1);
-        ::_exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ASSERT_EQ(c, 'y');
+        return sqlite3_open(db.file("Tip_doc.db").c_str(), &other) == SQLITE_OK &&
+               sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    });
+    ASSERT_TRUE(writer.holding());
     EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
     EXPECT_FALSE(fs::exists(dayDir() + "/Tip_doc.db"));
-    ::write(done[1], "x", 1);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
 }
 
 TEST_F(BackupTest, ATableLeftHalfWrittenByACrashIsCopiedAsCommitted) {

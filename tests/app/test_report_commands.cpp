@@ -31,7 +31,7 @@ namespace {
 
 using data::Date;
 
-QString money(double v) { return QString::fromStdString(data::formatFloat("#,##0.00", v)); }
+using rt::money;
 QString general(double v) { return QString::fromStdString(data::formatGeneral(v)); }
 
 // One CSV line's fields (quoted fields may hold commas and doubled quotes).
@@ -427,7 +427,7 @@ TEST_F(ReportCommandTest, FailedReportsExitOneWithTheirMessageAndLeaveNoFile) {
 
     // a work table another program holds open is not rebuilt, and an earlier
     // file of the same name stays as it was
-    AppFixture::writeFile(file.toStdString(), "earlier");
+    ::writeFile(file.toStdString(), "earlier");
     {
         data::Table held;
         held.setDatabaseName(db.path());
@@ -438,7 +438,7 @@ TEST_F(ReportCommandTest, FailedReportsExitOneWithTheirMessageAndLeaveNoFile) {
                   QString::fromStdString("Nu pot crea fisierul :" + db.path() +
                                          "Registru. Inchideti fisierele aferente si repetati operatia!"));
     }
-    EXPECT_EQ(AppFixture::readFile(file.toStdString()), "earlier");
+    EXPECT_EQ(::readFile(file.toStdString()), "earlier");
     EXPECT_EQ(outFiles(), QStringList{"r.pdf"});
 
     // a table that cannot be read: the access error with the engine's message
@@ -448,7 +448,7 @@ TEST_F(ReportCommandTest, FailedReportsExitOneWithTheirMessageAndLeaveNoFile) {
     EXPECT_TRUE(err.trimmed().endsWith(">!")) << err.toStdString();
     EXPECT_EQ(run({"--dir", dirArg(), "--balances"}, nullptr, &err), 1);
     EXPECT_TRUE(err.startsWith("Eroare de acces la baza de date!")) << err.toStdString();
-    EXPECT_EQ(AppFixture::readFile(file.toStdString()), "earlier");
+    EXPECT_EQ(::readFile(file.toStdString()), "earlier");
 
     EXPECT_EQ(run({"--dir", dirArg() + "lipsa", "--report", "casa", "--out", file}, nullptr, &err), 1);
     EXPECT_TRUE(err.contains("lipsa")) << err.toStdString();

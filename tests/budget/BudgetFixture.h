@@ -22,6 +22,7 @@
 #include "data/Install.h"
 #include "data/Schema.h"
 #include "data/Table.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 namespace budget_test {
@@ -29,21 +30,7 @@ namespace budget_test {
 using data::Date;
 using data::Value;
 
-// A new installation, copied from one made once per test run.
-inline void installInto(const std::string& dir) {
-    static TempDir made;
-    static bool done = (data::createInstallation(made.path()), true);
-    (void)done;
-    std::filesystem::copy(made.path(), dir, std::filesystem::copy_options::recursive);
-}
-
-// The bytes of a file.
-inline std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using support::installInto;
 
 // Every entry below `root`, relative, for "nothing else changed" checks.
 inline std::set<std::string> entries(const std::string& root) {
@@ -65,12 +52,11 @@ protected:
     void SetUp() override {
         installInto(db.path());
         data::setAppDir(db.path());
-        sql("DELETE FROM \"Parohia.DB\"");
-        data::insertRows(
-            db.file("Parohia.DB"),
+        support::setUnit(
+            db.path(),
             {"Arhiepiscopia", "Protopopiatul", "Parohia", "Localitatea", "Judet", "Preot", "Epitrop", "An_lucru"},
-            {{"Arhiepiscopia Bucureștilor", "Protopopiatul Ilfov", "Parohia Sfântul Ștefan", "Târgșor", "Ilfov",
-              "Pr. Ion Țăranu", "Maria Ișan", 2014}});
+            {"Arhiepiscopia Bucureștilor", "Protopopiatul Ilfov", "Parohia Sfântul Ștefan", "Târgșor", "Ilfov",
+             "Pr. Ion Țăranu", "Maria Ișan", 2014});
         data::insertRows(db.file("Contor.DB"), {"Sold_init_casa", "Sold_init_banca"}, {{1000.0, 5000.0}});
     }
 

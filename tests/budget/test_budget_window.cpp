@@ -12,9 +12,6 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -32,6 +29,7 @@
 #include "reports/PrintSettings.h"
 #include "reports/ReportTestSupport.h"
 #include "support/GuiDriver.h"
+#include "support/OtherProgram.h"
 
 using budget::TBilantFrm;
 using gui::control;
@@ -45,21 +43,6 @@ const QString kSeparatePage = QStringLiteral("Doriti listarea cheltuielilor pe p
 
 class BudgetWindow : public BudgetFixture {
 protected:
-    void SetUp() override {
-        BudgetFixture::SetUp();
-        data::setToday(Date{2014, 5, 12});
-        reports::ResetPrintSettings();
-        reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
-        gui::Recorder::clear();
-    }
-    void TearDown() override {
-        window.reset();
-        gui::settle();
-        reports::setCurrentPrinter(nullptr);
-        reports::ResetPrintSettings();
-        data::setToday(std::nullopt);
-    }
-
     // The window as the menu opens it, but modeless, so that the test drives
     // it between the steps: the budget computed as at today, the window's
     // tables opened, the window shown with the focus.
@@ -110,21 +93,10 @@ protected:
     // Confirms the print dialog with "&Afisare pe ecran" and keeps the pages
     // the preview shows; `run` starts the print.
     std::vector<Page> preview(const std::function<void()>& run) {
-        std::vector<Page> pages;
-        bool previewed = false;
-        gui::onModal([&](QWidget* dlg) {
-            fontLabel = control<QLabel>(dlg, "FontLbl")->text();
-            control<QCheckBox>(dlg, "CBPrev")->setChecked(true);
-            gui::onModal<reports::TQRPreview>([&](reports::TQRPreview* pv) {
-                previewed = true;
-                pages = pv->prepared().pages;
-                pv->closeButton()->click();
-            });
-            control<QPushButton>(dlg, "OKBtn")->click();
-        });
-        run();
-        EXPECT_TRUE(previewed);
-        return pages;
+        rt::Previewed shown = rt::previewOf(run);
+        EXPECT_TRUE(shown.previewed);
+        fontLabel = shown.fontLabel;
+        return shown.pages;
     }
     // The printout of the window's column chosen in the print menu by keys
     // (first item "Prevederi", second "Executie").
@@ -161,6 +133,7 @@ protected:
     static int asked() { return gui::Recorder::messages().count(kSeparatePage); }
 
     gui::Recorder rec;
+    rt::PrintingTest printing{Date{2014, 5, 12}};
     std::unique_ptr<TBilantFrm> window;
     QString fontLabel;
 };
@@ -374,27 +347,10 @@ TEST_F(BudgetWindow, ACopyHeldByAnotherProgramIsToldAndTheGridStaysEmpty) {
     typeDate(startEdit(w), QStringLiteral("15022014"));
     typeDate(endEdit(w), QStringLiteral("31032014"));
 
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {  // another program reading the copy
-        data::Table t;
-        t.setDatabaseName(db.path());
-        t.setTableName("Bilant1.DB");
-        t.open();
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    OtherProgram reader(db.path(), "Bilant1.DB");  // another program reading the copy
+    ASSERT_TRUE(reader.holding());
     recalc(w);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
+    reader.release();
     EXPECT_EQ(gui::Recorder::messages(),
               QStringList{QString::fromStdString("Nu pot crea fisierul :" + db.path() +
                                                  "Bilant1. Inchideti fisierele aferente si repetati operatia!")});

@@ -227,11 +227,9 @@ TEST_F(CalcBilantTest, APeriodIsTheBudgetAtItsEndLessTheBudgetTheDayBeforeItsSta
 
     // a single day: that day's documents on their lines, 0 on line 1; an
     // index file of the budget is copied with it
-    { std::ofstream(db.file("Bilant.PX")) << "index"; }
+    writeFile(db.file("Bilant.PX"), "index");
     CalcBilantPerioada(day(16, 2), day(16, 2), 2014);
-    std::string index;
-    std::ifstream(db.file("Bilant1.PX")) >> index;
-    EXPECT_EQ(index, "index");
+    EXPECT_EQ(readFile(db.file("Bilant1.PX")), "index");
     for (const Line& l : lines()) {
         double expected = 0.0;
         if (l.nr == 16 || l.nr == 15) expected = 6.0;

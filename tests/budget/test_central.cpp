@@ -17,17 +17,13 @@
 #include "budget/BudgetFixture.h"
 #include "budget/CalcBilant.h"
 #include "budget/UnitTree.h"
+#include "support/OtherProgram.h"
 
 using namespace budget;
 using namespace budget_test;
 namespace fs = std::filesystem;
 
 namespace {
-
-void writeAll(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
 
 class UnitFixture : public BudgetFixture {
 protected:
@@ -95,7 +91,7 @@ TEST(TreeFile, ReadFromDiskOnlyWhenAnOrdinaryFileOfBoundedSize) {
 
     std::string big = "P\r\n";
     while (big.size() <= static_cast<size_t>(kMaxTreeFileBytes)) big += "\tOFICIU\r\n";
-    writeAll(dir.file("arbore.txt"), big);
+    writeFile(dir.file("arbore.txt"), big);
     r = readTreeFile(dir.path());
     EXPECT_TRUE(r.lines.empty());
     EXPECT_NE(r.error.find("prea mare"), std::string::npos) << r.error;
@@ -103,7 +99,7 @@ TEST(TreeFile, ReadFromDiskOnlyWhenAnOrdinaryFileOfBoundedSize) {
 
 TEST(TreeFile, WrittenWholeOverTheFileInItsOwnLetterCaseAndReadBackIdentical) {
     TempDir dir;
-    writeAll(dir.file("ARBORE.TXT"), "VECHI\r\n");
+    writeFile(dir.file("ARBORE.TXT"), "VECHI\r\n");
     TreeLines tree{{0, "PROTOPOPIAT"}, {1, "OFICIU"}, {1, "PAROHII"}};
     for (int i = 0; i < 100; ++i) tree.push_back({2, "Parohia " + std::to_string(i) + " Sfântul Ștefan"});
     tree.push_back({1, "MANASTIRI"});
@@ -111,7 +107,7 @@ TEST(TreeFile, WrittenWholeOverTheFileInItsOwnLetterCaseAndReadBackIdentical) {
     writeTreeFile(dir.path(), tree);
 
     EXPECT_EQ(entries(dir.path()), (std::set<std::string>{"ARBORE.TXT"}));  // no second file, no temporary left
-    EXPECT_EQ(readAll(dir.file("ARBORE.TXT")), treeText(tree));
+    EXPECT_EQ(readFile(dir.file("ARBORE.TXT")), treeText(tree));
     TreeRead back = readTreeFile(dir.path());
     EXPECT_EQ(back.error, "");
     EXPECT_EQ(back.lines, tree);
@@ -222,7 +218,7 @@ TEST_F(UnitFixture, DeletingRemovesOnlyTheUnitsOwnBudget) {
     // a file of the user's stays, and the directory with it
     ASSERT_TRUE(createUnitDirectory(db.path(), kParohii, "Sf. Ilie"));
     copyUnitTemplate(db.path(), kParohii, "Sf. Ilie");
-    writeAll(db.file("PAROHII/Sf. Ilie/procesverbal.doc"), "de pastrat");
+    writeFile(db.file("PAROHII/Sf. Ilie/procesverbal.doc"), "de pastrat");
     try {
         removeUnit(db.path(), kParohii, "Sf. Ilie");
         ADD_FAILURE();
@@ -230,35 +226,21 @@ TEST_F(UnitFixture, DeletingRemovesOnlyTheUnitsOwnBudget) {
         EXPECT_NE(std::string(e.what()).find("contine si alte fisiere, care au fost pastrate"), std::string::npos);
     }
     EXPECT_EQ(entries(db.file("PAROHII/Sf. Ilie")), (std::set<std::string>{"procesverbal.doc"}));
-    EXPECT_EQ(readAll(db.file("PAROHII/Sf. Ilie/procesverbal.doc")), "de pastrat");
+    EXPECT_EQ(readFile(db.file("PAROHII/Sf. Ilie/procesverbal.doc")), "de pastrat");
 
     // a unit directory that is a link leads nowhere outside
     TempDir outside;
-    writeAll(outside.file("Bilant.DB"), "altceva");
+    writeFile(outside.file("Bilant.DB"), "altceva");
     fs::create_directory_symlink(outside.path(), db.file("PAROHII/Legatura"));
     EXPECT_THROW(removeUnit(db.path(), kParohii, "Legatura"), UnitError);
-    EXPECT_EQ(readAll(outside.file("Bilant.DB")), "altceva");
+    EXPECT_EQ(readFile(outside.file("Bilant.DB")), "altceva");
 }
 
 TEST_F(UnitFixture, ABudgetHeldByAnotherProgramStaysAndSoDoesItsDirectory) {
     ASSERT_TRUE(createUnitDirectory(db.path(), kParohii, "Sf. Ion"));
     copyUnitTemplate(db.path(), kParohii, "Sf. Ion");
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        data::Table t;
-        t.setDatabaseName(db.file("PAROHII/Sf. Ion"));
-        t.setTableName("Bilant.DB");
-        t.open();
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    OtherProgram reader(db.file("PAROHII/Sf. Ion"), "Bilant.DB");
+    ASSERT_TRUE(reader.holding());
     try {
         removeUnit(db.path(), kParohii, "Sf. Ion");
         ADD_FAILURE();
@@ -269,10 +251,6 @@ TEST_F(UnitFixture, ABudgetHeldByAnotherProgramStaysAndSoDoesItsDirectory) {
     EXPECT_TRUE(fs::exists(db.file("PAROHII/Sf. Ion/Bilant.DB")));
     EXPECT_THROW(renameUnit(db.path(), kParohii, "Sf. Ion", "Sf. Ioan"), UnitError);
     EXPECT_TRUE(fs::exists(db.file("PAROHII/Sf. Ion/Bilant.DB")));
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
 }
 
 TEST_F(UnitFixture, RenamingMovesTheBudgetWithItsFigures) {

@@ -111,7 +111,7 @@ protected:
         gui::showActive(window.get());
     }
 
-    std::string treeFile() { return readAll(db.file("arbore.txt")); }
+    std::string treeFile() { return readFile(db.file("arbore.txt")); }
     double amount(const std::string& dir, int nr, const char* column, const char* file = "Bilant.DB") {
         data::Table t;
         t.setDatabaseName(dir);

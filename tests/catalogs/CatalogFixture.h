@@ -12,12 +12,13 @@
 #include "data/Schema.h"
 #include "data/Table.h"
 #include "support/GuiDriver.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 class CatalogFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         data::setAppDir(db.path());
     }
     void TearDown() override {

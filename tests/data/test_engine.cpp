@@ -16,6 +16,7 @@
 #include "data/Query.h"
 #include "data/Schema.h"
 #include "data/Table.h"
+#include "support/OtherProgram.h"
 #include "support/TempDir.h"
 
 using namespace data;
@@ -327,23 +328,8 @@ TEST(TableEngine, ExclusiveUseKeepsOutOtherProgramsOnly) {
     same.close();
     ex.close();
 
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {  // another program holding the table exclusively
-        Table t;
-        t.setDatabaseName(dir.path());
-        t.setTableName("Venituri.DB");
-        t.setExclusive(true);
-        t.open();
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    OtherProgram holder(dir.path(), "Venituri.DB", true);  // holding the table exclusively
+    ASSERT_TRUE(holder.holding());
     Table other;
     other.setDatabaseName(dir.path());
     other.setTableName("Venituri.DB");
@@ -354,10 +340,7 @@ TEST(TableEngine, ExclusiveUseKeepsOutOtherProgramsOnly) {
         EXPECT_NE(std::string(e.what()).find("Tabela este folosita de alt program"), std::string::npos);
     }
     EXPECT_THROW(sumOf(dir.path(), "SELECT SUM(Valoarea) as Suma FROM Venituri"), EngineError);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
+    holder.release();
     other.open();  // the lock went with the other program
     EXPECT_TRUE(other.active());
 }

@@ -15,24 +15,12 @@
 
 #include "data/Engine.h"
 #include "data/FileCopy.h"
+#include "support/OtherProgram.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(f.good()) << path;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 std::string quoted(const std::string& p) { return "\"" + p + "\""; }
 
@@ -186,15 +174,11 @@ TEST(CopyWholeFile, SourceErrors) {
 
     // Another writer holds a lock on the source: it cannot be read denying writes.
     writeFile(dir.file("busy.DB"), "data");
-    int fd = ::open(dir.file("busy.DB").c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
+    LockedElsewhere writer(dir.file("busy.DB"), true);
+    ASSERT_TRUE(writer.locked());
     EXPECT_EQ(copyError(dir.file("busy.DB"), dir.file("out.DB")),
               "Error opening source file " + quoted(dir.file("busy.DB")));
-    ::close(fd);
+    writer.release();
     EXPECT_EQ(copyError(dir.file("busy.DB"), dir.file("out.DB")), "");
 }
 
@@ -213,14 +197,10 @@ TEST(CopyWholeFile, DestinationErrors) {
     EXPECT_EQ(destError(dir.file("Registru.DB")), expected(dir.file("Registru.DB")));
     // A database connection elsewhere holds a lock on the destination.
     writeFile(dir.file("Bilant.DB"), "in use");
-    int fd = ::open(dir.file("Bilant.DB").c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    struct flock fl {};
-    fl.l_type = F_RDLCK;
-    fl.l_whence = SEEK_SET;
-    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
+    LockedElsewhere reader(dir.file("Bilant.DB"), false);
+    ASSERT_TRUE(reader.locked());
     EXPECT_EQ(destError(dir.file("Bilant.DB")), expected(dir.file("Bilant.DB")));
-    ::close(fd);
+    reader.release();
     EXPECT_EQ(readFile(dir.file("Bilant.DB")), "in use");
     // Copying a file over itself would destroy it on a truncating copy.
     EXPECT_EQ(destError(src), expected(src));

@@ -48,12 +48,7 @@ std::map<std::string, std::pair<std::string, fs::file_time_type>> snapshot(const
     std::map<std::string, std::pair<std::string, fs::file_time_type>> s;
     for (const auto& e : fs::recursive_directory_iterator(dir)) {
         std::string rel = fs::relative(e.path(), dir).generic_string();
-        std::string bytes;
-        if (e.is_regular_file()) {
-            std::ifstream in(e.path(), std::ios::binary);
-            bytes.assign(std::istreambuf_iterator<char>(in), {});
-        }
-        s[rel] = {bytes, fs::last_write_time(e.path())};
+        s[rel] = {e.is_regular_file() ? readFile(e.path()) : std::string(), fs::last_write_time(e.path())};
     }
     return s;
 }
@@ -178,9 +173,7 @@ TEST(Install, CreatesEveryTableWithItsFieldsAndKeys) {
         EXPECT_EQ(rows.empty(), !filled.count(spec.fileName));
     }
 
-    std::ifstream tree(tmp.file("arbore.txt"), std::ios::binary);
-    std::string treeText((std::istreambuf_iterator<char>(tree)), {});
-    EXPECT_EQ(treeText, "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\tMANASTIRI\r\n");
+    EXPECT_EQ(readFile(tmp.file("arbore.txt")), "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\tMANASTIRI\r\n");
 
     std::vector<Row> kinds = readTable(tmp.path(), "Tip_doc.db");
     EXPECT_GE(kinds.size(), 5u);

@@ -23,11 +23,6 @@ using namespace data;
 
 namespace {
 
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 void rawSql(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
@@ -107,13 +102,13 @@ TEST(TableFiles, AFileHoldingAnotherTableIsRefusedNamingItAndNotAltered) {
     // document kinds copied over the unit table: refused at opening and by the
     // start-up upgrade, which leaves the file as it was
     fs::copy_file(dir.file("Tip_doc.db"), dir.file("Parohia.DB"), fs::copy_options::overwrite_existing);
-    const std::string before = bytesOf(dir.file("Parohia.DB"));
+    const std::string before = readFile(dir.file("Parohia.DB"));
     expectMentions(failure(opening(dir, "Parohia.DB")), {dir.file("Parohia.DB"), "Parohia", "Tip_doc"});
     int alters = 0;
     expectMentions(failure([&] { EnsureField(dir.path(), "Parohia.DB", "Felmarosta", "BOOLEAN", [&] { ++alters; }); }),
                    {dir.file("Parohia.DB")});
     EXPECT_EQ(alters, 0);
-    EXPECT_EQ(bytesOf(dir.file("Parohia.DB")), before);
+    EXPECT_EQ(readFile(dir.file("Parohia.DB")), before);
     expectMentions(failure(running(dir, "UPDATE \"Parohia.DB\" SET An_lucru = 2014")), {dir.file("Parohia.DB")});
 
     // payments copied over the receipts: refused at opening, and the balance
@@ -157,7 +152,7 @@ TEST(TableFiles, AWriteProtectedFileIsReadAndNeverWritten) {
     createTableFile(dir.file("Venituri.DB"), *knownTable("Venituri.DB"));
     insertRows(dir.file("Venituri.DB"), {"Nr_act", "Valoarea", "Cont"}, {{1.0, 25.0, "Casa"}});
     ASSERT_EQ(::chmod(dir.file("Venituri.DB").c_str(), 0444), 0);
-    const std::string before = bytesOf(dir.file("Venituri.DB"));
+    const std::string before = readFile(dir.file("Venituri.DB"));
 
     Table t;
     t.setDatabaseName(dir.path());
@@ -181,7 +176,7 @@ TEST(TableFiles, AWriteProtectedFileIsReadAndNeverWritten) {
     t.cancel();
     refused([&] { t.del(); });
     refused(running(dir, "UPDATE \"Venituri.DB\" SET Valoarea = 0"));
-    EXPECT_EQ(bytesOf(dir.file("Venituri.DB")), before);
+    EXPECT_EQ(readFile(dir.file("Venituri.DB")), before);
     EXPECT_EQ(t.recordCount(), 1);
     ::chmod(dir.file("Venituri.DB").c_str(), 0644);
 }

@@ -21,6 +21,7 @@
 #include "data/Query.h"
 #include "data/Schema.h"
 #include "reports/ReportRun.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 #include "controls/DBPos.h"
 #include "support/GuiDriver.h"
@@ -28,7 +29,7 @@
 class EntryFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         data::setAppDir(db.path());
         data::setToday(data::Date{2014, 5, 12});
         setWorkingYear(2014);
@@ -40,9 +41,8 @@ protected:
     }
 
     void setWorkingYear(int year) {
-        data::SqlSession::forDirectory(db.path()).execute("DELETE FROM \"Parohia.DB\"");
-        data::insertRows(db.file("Parohia.DB"), {"Arhiepiscopia", "Protopopiatul", "Parohia", "An_lucru"},
-                         {{"Arhiepiscopia Test", "Protopopiatul Test", "Parohia Sf. Test", year}});
+        support::setUnit(db.path(), {"Arhiepiscopia", "Protopopiatul", "Parohia", "An_lucru"},
+                         {"Arhiepiscopia Test", "Protopopiatul Test", "Parohia Sf. Test", year});
     }
     void add(const std::string& table, const std::vector<std::string>& cols,
              std::vector<std::vector<data::Value>> rows) {

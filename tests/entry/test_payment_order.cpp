@@ -21,6 +21,7 @@
 #include "reports/PrintSettings.h"
 #include "reports/ReportTestSupport.h"
 #include "support/GuiDriver.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 using gui::control;
@@ -35,22 +36,10 @@ const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Ari
 class PaymentOrder : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         data::setAppDir(db.path());
-        data::setToday(data::Date{2014, 5, 12});
-        data::SqlSession::forDirectory(db.path()).execute("DELETE FROM \"Parohia.DB\"");
-        data::insertRows(db.file("Parohia.DB"), {"Arhiepiscopia", "Protopopiatul", "Parohia", "An_lucru"},
-                         {{"Arhiepiscopia Test", "Protopopiatul Test", "Parohia Sf. Test", 2014}});
-        reports::ResetPrintSettings();
-        reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
-        gui::Recorder::clear();
-    }
-    void TearDown() override {
-        window.reset();
-        gui::settle();
-        reports::setCurrentPrinter(nullptr);
-        reports::ResetPrintSettings();
-        data::setToday(std::nullopt);
+        support::setUnit(db.path(), {"Arhiepiscopia", "Protopopiatul", "Parohia", "An_lucru"},
+                         {"Arhiepiscopia Test", "Protopopiatul Test", "Parohia Sf. Test", 2014});
     }
 
     void storePayment(double nr, const data::Date& d, int code, double amount, const char* explanation,
@@ -76,25 +65,15 @@ protected:
     // Confirms the print dialog with "&Afisare pe ecran" and keeps the pages
     // the preview shows; `run` starts the print.
     std::vector<Page> preview(const std::function<void()>& run) {
-        std::vector<Page> pages;
-        bool previewed = false;
-        gui::onModal([&](QWidget* dlg) {
-            fontLabel = control<QLabel>(dlg, "FontLbl")->text();
-            control<QCheckBox>(dlg, "CBPrev")->setChecked(true);
-            gui::onModal<reports::TQRPreview>([&](reports::TQRPreview* pv) {
-                previewed = true;
-                pages = pv->prepared().pages;
-                pv->closeButton()->click();
-            });
-            control<QPushButton>(dlg, "OKBtn")->click();
-        });
-        run();
-        EXPECT_TRUE(previewed);
-        return pages;
+        rt::Previewed shown = rt::previewOf(run);
+        EXPECT_TRUE(shown.previewed);
+        fontLabel = shown.fontLabel;
+        return shown.pages;
     }
 
     TempDir db;
     gui::Recorder rec;
+    rt::PrintingTest printing{data::Date{2014, 5, 12}};
     std::unique_ptr<entry::TCheltuieliFrm> window;
     QString fontLabel;
 };

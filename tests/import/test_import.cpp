@@ -26,23 +26,11 @@ using pxtest::Field;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void spit(const fs::path& p, const std::string& content) {
-    std::ofstream out(p, std::ios::binary);
-    out << content;
-}
-
 // Every file under `root` with its content, to show that the import only reads.
 std::map<std::string, std::string> snapshot(const fs::path& root) {
     std::map<std::string, std::string> m;
     for (const auto& e : fs::recursive_directory_iterator(root))
-        m[e.path().lexically_relative(root).string()] = e.is_regular_file() ? slurp(e.path()) : "<dir>";
+        m[e.path().lexically_relative(root).string()] = e.is_regular_file() ? readFile(e.path()) : "<dir>";
     return m;
 }
 
@@ -163,9 +151,9 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
     std::vector<std::vector<Value>> rows;
     for (int i = 0; i < 500; ++i) rows.push_back({i, "rand"});
     pxtest::writeTable(dir.file("T.DB"), {{"Nr", pxtest::Long}, {"Text", pxtest::Alpha, 40}}, rows);
-    const std::string whole = slurp(dir.file("T.DB"));
+    const std::string whole = readFile(dir.file("T.DB"));
 
-    spit(dir.file("Trunchiat.DB"), whole.substr(0, whole.size() - 9000));
+    writeFile(dir.file("Trunchiat.DB"), whole.substr(0, whole.size() - 9000));
     try {
         paradox::ParadoxFile px(dir.file("Trunchiat.DB"));
         std::vector<Value> v;
@@ -176,9 +164,9 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
         EXPECT_NE(std::string(e.what()).find("inregistrarea "), std::string::npos) << e.what();
     }
 
-    spit(dir.file("Antet.DB"), whole.substr(0, 40));
+    writeFile(dir.file("Antet.DB"), whole.substr(0, 40));
     EXPECT_THROW(paradox::ParadoxFile(dir.file("Antet.DB")), paradox::ImportError);
-    spit(dir.file("Text.DB"), std::string(4096, 'x'));
+    writeFile(dir.file("Text.DB"), std::string(4096, 'x'));
     EXPECT_THROW(paradox::ParadoxFile(dir.file("Text.DB")), paradox::ImportError);
     ASSERT_EQ(::mkfifo(dir.file("Fifo.DB").c_str(), 0600), 0);
     try {
@@ -191,7 +179,7 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
     // a memo kept in a memo file that is missing, and one in a damaged memo file
     pxtest::writeTable(dir.file("M.DB"), {{"Nota", pxtest::Memo, 20}}, {{"scurt"}, {std::string(300, 'z')}},
                        dir.file("M.MB"));
-    const std::string mb = slurp(dir.file("M.MB"));
+    const std::string mb = readFile(dir.file("M.MB"));
     std::vector<Value> v;
     fs::remove(dir.file("M.MB"));
     {
@@ -205,7 +193,7 @@ TEST_F(ParadoxFileTest, DamagedAndForeignFilesRefusedWithFileAndRow) {
             EXPECT_NE(std::string(e.what()).find("inregistrarea 2"), std::string::npos) << e.what();
         }
     }
-    spit(dir.file("M.MB"), mb.substr(0, 4096 + 20));
+    writeFile(dir.file("M.MB"), mb.substr(0, 4096 + 20));
     paradox::ParadoxFile px(dir.file("M.DB"));
     EXPECT_THROW(px.read(1, v), paradox::ImportError);
 }
@@ -217,11 +205,11 @@ TEST_F(ParadoxFileTest, AnyDamagedHeaderByteIsReadOrRefusedNeverTrusted) {
         dir.file("T.DB"),
         {{"Nr", pxtest::Long}, {"Text", pxtest::Alpha, 40}, {"Zi", pxtest::Day}, {"Nota", pxtest::Memo, 15}}, rows,
         dir.file("T.MB"));
-    const std::string db = slurp(dir.file("T.DB")), mb = slurp(dir.file("T.MB"));
+    const std::string db = readFile(dir.file("T.DB")), mb = readFile(dir.file("T.MB"));
     int refused = 0;
     auto attempt = [&](const std::string& dbBytes, const std::string& mbBytes) {
-        spit(dir.file("X.DB"), dbBytes);
-        spit(dir.file("X.MB"), mbBytes);
+        writeFile(dir.file("X.DB"), dbBytes);
+        writeFile(dir.file("X.MB"), mbBytes);
         try {
             paradox::ParadoxFile px(dir.file("X.DB"));
             std::vector<Value> v;
@@ -351,11 +339,11 @@ protected:
         // work tables and a table of no window of ours
         writeTable((src / "Registru.DB").string(), {{"Nr_doc", Number}}, {{1}, {2}});
         writeTable((src / "CheltSal.DB").string(), {{"Id", Long}}, {{1}});
-        spit(src / "arbore.txt",
-             "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\t\tSf. Ilie\r\n\t\tAdormirea\r\n"
-             "\tMANASTIRI\r\n\t\tPutna \xBA\xFE\r\n");
-        spit(src / "configurari.ini", "[Options]\r\nCheck for new version=0\r\nBackup BD zilnic=1\r\n");
-        spit(src / "poza.jpg", std::string("\xFF\xD8\xFF\xE0 picture \0 bytes\xFF\xD9", 22));
+        writeFile(src / "arbore.txt",
+                  "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\t\tSf. Ilie\r\n\t\tAdormirea\r\n"
+                  "\tMANASTIRI\r\n\t\tPutna \xBA\xFE\r\n");
+        writeFile(src / "configurari.ini", "[Options]\r\nCheck for new version=0\r\nBackup BD zilnic=1\r\n");
+        writeFile(src / "poza.jpg", std::string("\xFF\xD8\xFF\xE0 picture \0 bytes\xFF\xD9", 22));
         writeRemainingTables();
     }
 
@@ -484,7 +472,7 @@ TEST_F(ImportTest, WholeInstallationComesOver) {
     // a missing table keeps the new installation's content
     EXPECT_GT(select(d, "SELECT COUNT(*) FROM Tip_cheltuieli").rows[0][0].toInt(), 0);
     auto income = select(d, "SELECT Cod_venit, Denumire, Explicatie_venit FROM Tip_venituri ORDER BY Cod_venit");
-    ASSERT_EQ(slurp(src / "Tip_venituri.DB").at(4), 0);  // written as a keyed table
+    ASSERT_EQ(readFile(src / "Tip_venituri.DB").at(4), 0);  // written as a keyed table
     ASSERT_EQ(income.rows.size(), 2u);  // the keyed table's rows replaced the catalog of a new installation
     EXPECT_EQ(income.rows[0][1], Value("Contribuţia enoriaşilor"));
     EXPECT_TRUE(income.rows[1][2].isNull());
@@ -526,10 +514,10 @@ TEST_F(ImportTest, WholeInstallationComesOver) {
               select(d, "SELECT COUNT(*) FROM BilantManastGol").rows[0][0]);
     EXPECT_EQ(select(d, "SELECT Denumire FROM BilantParohGol").rows.at(0)[0], Value("Sablon parohie"));
     EXPECT_EQ(
-        slurp(dest / "arbore.txt"),
+        readFile(dest / "arbore.txt"),
         "PROTOPOPIAT\r\n\tOFICIU\r\n\tPAROHII\r\n\t\tSf. Ilie\r\n\t\tAdormirea\r\n\tMANASTIRI\r\n\t\tPutna şţ\r\n");
-    EXPECT_EQ(slurp(dest / "Configurari.ini"), slurp(src / "configurari.ini"));
-    EXPECT_EQ(slurp(dest / "poza.jpg"), slurp(src / "poza.jpg"));
+    EXPECT_EQ(readFile(dest / "Configurari.ini"), readFile(src / "configurari.ini"));
+    EXPECT_EQ(readFile(dest / "poza.jpg"), readFile(src / "poza.jpg"));
 }
 
 TEST_F(ImportTest, FailureLeavesNoDestination) {
@@ -544,11 +532,11 @@ TEST_F(ImportTest, FailureLeavesNoDestination) {
         EXPECT_EQ(leftovers(tmp.path(), {"vechi"}), std::vector<std::string>{});
     };
     // a truncated table, named with the row it cannot read
-    const std::string whole = slurp(src / "Venituri.DB");
+    const std::string whole = readFile(src / "Venituri.DB");
     // (the header takes the first 2048 bytes, the second record starts 266 bytes after)
-    spit(src / "Venituri.DB", whole.substr(0, 2048 + 300));
+    writeFile(src / "Venituri.DB", whole.substr(0, 2048 + 300));
     expectFailure("Venituri.DB nu poate fi citita la inregistrarea 2");
-    spit(src / "Venituri.DB", whole);
+    writeFile(src / "Venituri.DB", whole);
     // a byte the code page leaves undefined
     pxtest::writeTable((src / "Tip_Doc.DB").string(), {{"Denumire", pxtest::Alpha, 15}}, {{"bun"}, {"r\x98u"}});
     expectFailure("inregistrarea 2: campul Denumire contine octetul 0x98");
@@ -595,9 +583,9 @@ TEST_F(ImportTest, DestinationRefusals) {
     fs::remove_all(dest);
     // a directory holding other files
     fs::create_directories(dest);
-    spit(dest / "altceva.txt", "x");
+    writeFile(dest / "altceva.txt", "x");
     EXPECT_THROW(paradox::importParadox(src.string(), dest.string()), paradox::ImportError);
-    EXPECT_EQ(slurp(dest / "altceva.txt"), "x");
+    EXPECT_EQ(readFile(dest / "altceva.txt"), "x");
     // inside the source
     EXPECT_THROW(paradox::importParadox(src.string(), (src / "nou").string()), paradox::ImportError);
     EXPECT_FALSE(fs::exists(src / "nou"));

@@ -16,6 +16,7 @@
 #include "data/Schema.h"
 #include "records/FisaEnoriasUnt.h"
 #include "support/GuiDriver.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 using gui::control;
@@ -26,7 +27,7 @@ namespace {
 class ParishionerFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         data::setAppDir(db.path());
         data::insertRows(db.file("Enoriasi.DB"), {"Cod_enorias", "Nume_prenume", "Strada", "Nr", "Tip_contributie"},
                          {{V("P1"), V("Popescu Ion"), V("Mihai Viteazu"), V("3"), V("Anuala")},

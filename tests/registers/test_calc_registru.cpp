@@ -1,13 +1,9 @@
 // The register builder over a new installation's tables, with the documents
 // posted as the document windows post them.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -17,6 +13,8 @@
 #include "data/Query.h"
 #include "data/Table.h"
 #include "registers/CalcRegistru.h"
+#include "support/Installation.h"
+#include "support/OtherProgram.h"
 #include "support/TempDir.h"
 
 using data::Date;
@@ -42,7 +40,7 @@ const char* const kMovementColumns[] = {"IncasariC", "RidicariC", "PlatiC",    "
 class CalcRegistruTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         setUnit(2014);
         setOpening(1000.0, 5000.0);
     }
@@ -330,20 +328,11 @@ TEST_F(CalcRegistruTest, BalancesAreExactToTheBanOverAYearOfDocuments) {
 
 TEST_F(CalcRegistruTest, TheTemplateIsFoundWhateverItsLetterCaseWithItsIndexFileWhenThereIsOne) {
     std::filesystem::rename(db.file("RegGol.DB"), db.file("reggol.db"));
-    {
-        std::FILE* px = std::fopen(db.file("RegGol.PX").c_str(), "wb");
-        std::fputs("index", px);
-        std::fclose(px);
-    }
+    writeFile(db.file("RegGol.PX"), "index");
     receipt(day(1, 6), 1, "Colecta", 40.0, "Casa");
     CalcRegistru(db.path());
     EXPECT_EQ(registru().size(), 3u);
-    std::FILE* px = std::fopen(db.file("Registru.PX").c_str(), "rb");
-    ASSERT_NE(px, nullptr);
-    char buf[16] = {};
-    EXPECT_EQ(std::fread(buf, 1, sizeof buf, px), 5u);
-    std::fclose(px);
-    EXPECT_STREQ(buf, "index");
+    EXPECT_EQ(readFile(db.file("Registru.PX")), "index");
 }
 
 TEST_F(CalcRegistruTest, AWorkTableHeldOpenIsNotReplaced) {
@@ -366,32 +355,15 @@ TEST_F(CalcRegistruTest, AWorkTableHeldOpenIsNotReplaced) {
         EXPECT_EQ(open.recordCount(), 3);
     }
 
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {  // another program reading the work table
-        data::Table t;
-        t.setDatabaseName(db.path());
-        t.setTableName("Registru.DB");
-        t.open();
-        char c = 1;
-        (void)!write(ready[1], &c, 1);
-        pause();
-        _exit(0);
-    }
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    OtherProgram reader(db.path(), "Registru.DB");  // another program reading the work table
+    ASSERT_TRUE(reader.holding());
     std::string error;
     try {
         CalcRegistru(db.path());
     } catch (const RegistruError& e) {
         error = e.what();
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
+    reader.release();
     EXPECT_EQ(error, text);
 }
 

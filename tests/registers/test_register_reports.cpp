@@ -31,6 +31,7 @@
 #include "reports/PrintSettings.h"
 #include "reports/ReportTestSupport.h"
 #include "support/GuiDriver.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 using data::Date;
@@ -43,7 +44,7 @@ namespace {
 const QString kStatusPeisaj = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Peisaj");
 const QString kStatusPortret = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret");
 
-QString money(double v) { return QString::fromStdString(data::formatFloat("#,##0.00", v)); }
+using rt::money;
 QString general(double v) { return QString::fromStdString(data::formatGeneral(v)); }
 Date day(int d, int m) { return Date{2014, m, d}; }
 
@@ -52,14 +53,11 @@ Date day(int d, int m) { return Date{2014, m, d}; }
 class RegisterReports : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         data::setAppDir(db.path());
-        data::setToday(Date{2014, 5, 12});
-        sql("DELETE FROM \"Parohia.DB\"");
-        data::insertRows(db.file("Parohia.DB"),
-                         {"Arhiepiscopia", "Protopopiatul", "Parohia", "Preot", "Epitrop", "An_lucru"},
-                         {{"Arhiepiscopia Iașilor", "Protopopiatul Târgu Neamț", "Parohia Sfânta Treime",
-                           "Pr. Ștefan Popescu", "Ion Văduva", 2014}});
+        support::setUnit(db.path(), {"Arhiepiscopia", "Protopopiatul", "Parohia", "Preot", "Epitrop", "An_lucru"},
+                         {"Arhiepiscopia Iașilor", "Protopopiatul Târgu Neamț", "Parohia Sfânta Treime",
+                          "Pr. Ștefan Popescu", "Ion Văduva", 2014});
         opening(100.0, 1000.0);
         sql("DELETE FROM \"Tip_venituri.DB\"");
         data::insertRows(db.file("Tip_venituri.DB"), {"Cod_venit", "Denumire"},
@@ -67,15 +65,6 @@ protected:
         sql("DELETE FROM \"Tip_cheltuieli.DB\"");
         data::insertRows(db.file("Tip_cheltuieli.DB"), {"Cod_cheltuiala", "Denumire"},
                          {{18, "Încălzire"}, {19, "Salarii"}});
-        reports::ResetPrintSettings();
-        reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
-        gui::Recorder::clear();
-    }
-    void TearDown() override {
-        gui::settle();
-        reports::setCurrentPrinter(nullptr);
-        reports::ResetPrintSettings();
-        data::setToday(std::nullopt);
     }
 
     void sql(const std::string& s) { data::SqlSession::forDirectory(db.path()).execute(s); }
@@ -112,16 +101,8 @@ protected:
     // Confirms the print dialog with "&Afisare pe ecran" and keeps the pages
     // the preview shows (none when no preview opens).
     void confirmPrintDialog() {
-        gui::onModal([this](QWidget* dlg) {
-            fontLabel = control<QLabel>(dlg, "FontLbl")->text();
-            control<QCheckBox>(dlg, "CBPrev")->setChecked(true);
-            gui::onModal<reports::TQRPreview>([this](reports::TQRPreview* pv) {
-                previewed = true;
-                pages = pv->prepared().pages;
-                if (onPreview) onPreview(pv);
-                pv->closeButton()->click();
-            });
-            control<QPushButton>(dlg, "OKBtn")->click();
+        rt::confirmForPreview(shown, [this](reports::TQRPreview* pv) {
+            if (onPreview) onPreview(pv);
         });
     }
     // Types the interval into its dialog, key by key, confirming with Enter
@@ -179,9 +160,11 @@ protected:
 
     TempDir db;
     gui::Recorder rec;
-    std::vector<Page> pages;
-    bool previewed = false;
-    QString fontLabel;
+    rt::PrintingTest printing{Date{2014, 5, 12}};
+    rt::Previewed shown;
+    std::vector<Page>& pages = shown.pages;
+    bool& previewed = shown.previewed;
+    QString& fontLabel = shown.fontLabel;
     std::function<void(reports::TQRPreview*)> onPreview;
 };
 

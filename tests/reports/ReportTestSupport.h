@@ -1,18 +1,25 @@
 // Shared pieces of the report tests: a register-like table file with rows,
-// a day-grouped register layout with running sums, and a printer with given
-// device measures standing in for the platform's printer. Windows are driven
-// through the shared GUI driver (support/GuiDriver.h).
+// a day-grouped register layout with running sums, a printer with given
+// device measures standing in for the platform's printer, and the print
+// dialog confirmed for the preview. Windows are driven through the shared GUI
+// driver (support/GuiDriver.h).
 #pragma once
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QSizeF>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "data/Clock.h"
 #include "data/Format.h"
 #include "data/Schema.h"
 #include "data/Table.h"
+#include "reports/Preview.h"
 #include "reports/Printer.h"
 #include "reports/PrintSettings.h"
 #include "support/GuiDriver.h"
@@ -138,5 +145,61 @@ private:
     reports::Orientation orientation_ = reports::Orientation::Portrait;
     int paper_ = 9;
 };
+
+// For the length of a report test: today `day`, the print settings at their
+// defaults, a printer with fixed measures as the current printer, no message
+// recorded. Declared after the test's Recorder and before its windows, it is
+// put back once the windows are gone, while messages are still answered.
+class PrintingTest {
+public:
+    explicit PrintingTest(const data::Date& day) {
+        data::setToday(day);
+        reports::ResetPrintSettings();
+        reports::setCurrentPrinter(std::make_unique<FixedPrinter>());
+        gui::Recorder::clear();
+    }
+    ~PrintingTest() {
+        gui::settle();
+        reports::setCurrentPrinter(nullptr);
+        reports::ResetPrintSettings();
+        data::setToday(std::nullopt);
+    }
+    PrintingTest(const PrintingTest&) = delete;
+    PrintingTest& operator=(const PrintingTest&) = delete;
+};
+
+// What the print dialog and the preview opened from it showed.
+struct Previewed {
+    bool dialogShown = false;
+    bool previewed = false;
+    QString fontLabel;
+    std::vector<reports::Page> pages;
+};
+
+// Answers the next print dialog with "&Afisare pe ecran" and OK, keeping in
+// `out` what it and the preview showed; `onPreview` sees the preview before
+// it is closed.
+inline void confirmForPreview(Previewed& out, std::function<void(reports::TQRPreview*)> onPreview = {}) {
+    gui::onModal([&out, onPreview](QWidget* dlg) {
+        out.dialogShown = true;
+        out.fontLabel = gui::control<QLabel>(dlg, "FontLbl")->text();
+        gui::control<QCheckBox>(dlg, "CBPrev")->setChecked(true);
+        gui::onModal<reports::TQRPreview>([&out, onPreview](reports::TQRPreview* pv) {
+            out.previewed = true;
+            out.pages = pv->prepared().pages;
+            if (onPreview) onPreview(pv);
+            pv->closeButton()->click();
+        });
+        gui::control<QPushButton>(dlg, "OKBtn")->click();
+    });
+}
+
+// What the print dialog that `run` opens and the preview it leads to showed.
+inline Previewed previewOf(const std::function<void()>& run) {
+    Previewed out;
+    confirmForPreview(out);
+    run();
+    return out;
+}
 
 }  // namespace rt

@@ -13,6 +13,7 @@
 #include "shell/WindowSlots.h"
 #include "stock/PangarInUnt.h"
 #include "support/GuiDriver.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 using gui::control;
@@ -23,7 +24,7 @@ namespace {
 class ChurchShop : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         data::setAppDir(db.path());
         gui::Recorder::clear();
     }

@@ -29,6 +29,7 @@
 #include "stock/RepStocUnt.h"
 #include "stock/StocUnt.h"
 #include "support/GuiDriver.h"
+#include "support/Installation.h"
 #include "support/TempDir.h"
 
 using gui::control;
@@ -41,23 +42,11 @@ const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Ari
 class Stock : public ::testing::Test {
 protected:
     void SetUp() override {
-        data::createInstallation(db.path());
+        support::installInto(db.path());
         data::setAppDir(db.path());
-        data::setToday(data::Date{2007, 3, 1});
-        data::SqlSession::forDirectory(db.path()).execute("DELETE FROM \"Parohia.DB\"");
-        data::insertRows(
-            db.file("Parohia.DB"), {"Protopopiatul", "Parohia", "Strada", "Nr", "Localitatea", "Judet", "An_lucru"},
-            {{"Protopopiatul Brașov", "Parohia Sfânta Treime", data::Value(), "5", "Brașov", "Brașov", 2007}});
-        reports::ResetPrintSettings();
-        reports::setCurrentPrinter(std::make_unique<rt::FixedPrinter>());
-        gui::Recorder::clear();
-    }
-    void TearDown() override {
-        window.reset();
-        gui::settle();
-        reports::setCurrentPrinter(nullptr);
-        reports::ResetPrintSettings();
-        data::setToday(std::nullopt);
+        support::setUnit(
+            db.path(), {"Protopopiatul", "Parohia", "Strada", "Nr", "Localitatea", "Judet", "An_lucru"},
+            {"Protopopiatul Brașov", "Parohia Sfânta Treime", data::Value(), "5", "Brașov", "Brașov", 2007});
     }
 
     using V = data::Value;
@@ -68,18 +57,9 @@ protected:
 
     // Confirms the print dialog for the preview and keeps the pages shown.
     std::vector<Page> preview(const data::Date& d, bool* dialogShown = nullptr) {
-        std::vector<Page> pages;
-        gui::onModal([&](QWidget* dlg) {
-            if (dialogShown) *dialogShown = true;
-            control<QCheckBox>(dlg, "CBPrev")->setChecked(true);
-            gui::onModal<reports::TQRPreview>([&](reports::TQRPreview* pv) {
-                pages = pv->prepared().pages;
-                pv->closeButton()->click();
-            });
-            control<QPushButton>(dlg, "OKBtn")->click();
-        });
-        stock::PrintStoc(nullptr, d);
-        return pages;
+        rt::Previewed shown = rt::previewOf([&] { stock::PrintStoc(nullptr, d); });
+        if (dialogShown) *dialogShown = shown.dialogShown;
+        return shown.pages;
     }
 
     static QStringList rowsOf(const std::vector<Page>& pages, const char* item) {
@@ -105,6 +85,7 @@ protected:
 
     TempDir db;
     gui::Recorder rec;
+    rt::PrintingTest printing{data::Date{2007, 3, 1}};
     std::unique_ptr<stock::TStocFrm> window;
 };
 

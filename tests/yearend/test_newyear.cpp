@@ -27,6 +27,8 @@
 #include "data/Schema.h"
 #include "entry/Balances.h"
 #include "registers/CalcRegistru.h"
+#include "support/Installation.h"
+#include "support/OtherProgram.h"
 #include "support/TempDir.h"
 #include "yearend/NewYear.h"
 
@@ -49,8 +51,7 @@ Snapshot snapshot(const std::string& dir, const std::set<std::string>& skip = {}
             continue;
         }
         if (it->is_symlink() || !it->is_regular_file()) continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        s[rel] = std::string(std::istreambuf_iterator<char>(in), {});
+        s[rel] = readFile(it->path());
     }
     return s;
 }
@@ -86,10 +87,7 @@ std::vector<Value> column(const std::string& dir, const std::string& sql) {
 class NewYearTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static TempDir made;
-        static bool once = (data::createInstallation(made.path()), true);
-        (void)once;
-        fs::copy(made.path(), db.path(), fs::copy_options::recursive);
+        support::installInto(db.path());
         data::setToday(Date{2027, 1, 8});
         yearend::setStepHook({});
         fill(db.path());
@@ -317,13 +315,11 @@ TEST_F(NewYearTest, RefusalsChangeNothing) {
 TEST_F(NewYearTest, TablesInUseByAnotherProgramAreRefused) {
     // another program holding a document table, as an open window does
     const std::string c = data::canonicalPath(db.file("Venituri.DB"));
-    pid_t child = ::fork();
-    if (child == 0) {
+    OtherProgram holder([&] {
         data::OpenFiles::instance().acquire(c, false);
-        ::pause();
-        ::_exit(0);
-    }
-    ::usleep(200000);
+        return true;
+    });
+    ASSERT_TRUE(holder.holding());
     const Snapshot before = snapshot(db.path());
     try {
         yearend::passNewYear(db.path(), 2026);
@@ -332,8 +328,7 @@ TEST_F(NewYearTest, TablesInUseByAnotherProgramAreRefused) {
         EXPECT_EQ(std::string(e.what()).rfind(yearend::kCloseAllWindows, 0), 0u) << e.what();
     }
     EXPECT_THROW(yearend::planNewYear(db.path()), yearend::NewYearRefused);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    holder.release();
     EXPECT_EQ(differences(snapshot(db.path()), before), std::vector<std::string>{});
     EXPECT_NO_THROW(yearend::passNewYear(db.path(), 2026));
 }
