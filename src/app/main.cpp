@@ -24,33 +24,14 @@ std::vector<std::string> argsOf(int argc, char** argv) {
 // An option the toolkit takes off the command line itself ("-platform
 // offscreen", "--style=Fusion"): such a command line is read once it has.
 bool toolkitOption(const std::string& arg) {
-    static const char* const kNames[] = {"platform",
-                                         "platformpluginpath",
-                                         "platformtheme",
-                                         "plugin",
-                                         "qwindowgeometry",
-                                         "qwindowicon",
-                                         "qwindowtitle",
-                                         "reverse",
-                                         "session",
-                                         "display",
-                                         "geometry",
-                                         "style",
-                                         "stylesheet",
-                                         "widgetcount",
-                                         "qmljsdebugger",
-                                         "dialogs",
-                                         "fontengine",
-                                         "name",
-                                         "title",
-                                         "visual",
-                                         "nograb",
-                                         "dograb",
-                                         "sync"};
+    static const std::string kNames =
+        " platform platformpluginpath platformtheme plugin qwindowgeometry qwindowicon qwindowtitle reverse session"
+        " display geometry style stylesheet widgetcount qmljsdebugger dialogs fontengine name title visual nograb"
+        " dograb sync ";
     if (arg.size() < 2 || arg[0] != '-') return false;
     std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
     name = name.substr(0, name.find('='));
-    return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+    return !name.empty() && kNames.find(" " + name + " ") != std::string::npos;
 }
 
 }  // namespace
