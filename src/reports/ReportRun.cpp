@@ -197,11 +197,12 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     }
     wait.restore();
     try {
+        // the pages are counted as the print settings (font, margins) lay them out
+        TransferPrintSettings(form->Rep);
         if (options.countPages) form->pageCount = form->Rep.countPages();
         if (!output.toFile()) {
             ApplyPrintSettings(form->Rep, owner);
         } else {
-            TransferPrintSettings(form->Rep);
             // the preview shows nothing for a report without a page: no file either
             if (form->Rep.prepare() == 0) {
                 ui::Messages::error(options.noDataText, owner);
