@@ -543,6 +543,8 @@ std::string summaryText(const ImportSummary& s) {
 }
 
 int runImportParadox(const std::string& src, const std::string& dest, std::ostream& out, std::ostream& err) {
+    std::error_code ec;
+    const bool existed = fs::exists(fs::symlink_status(dest, ec));
     try {
         ImportSummary s =
             importParadox(src, dest, [&err](const std::string& line) { err << line << "\n"
@@ -551,7 +553,8 @@ int runImportParadox(const std::string& src, const std::string& dest, std::ostre
         out.flush();
         return 0;
     } catch (const std::exception& e) {
-        err << "Corvalinde: " << e.what() << "\nImportul a fost anulat; " << dest << " nu a fost creat.\n";
+        err << "Corvalinde: " << e.what() << "\nImportul a fost anulat; " << dest
+            << (existed ? " a ramas neschimbat.\n" : " nu a fost creat.\n");
         return 1;
     }
 }

@@ -192,6 +192,11 @@ TEST_F(ExecutableTest, ImportParadoxExitCodes) {
     EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.file("lipsa")), "--dir", dest + "2"}, &out, &err), 1);
     EXPECT_TRUE(err.contains("lipsa") && err.contains("Importul a fost anulat")) << err.toStdString();
     EXPECT_FALSE(std::filesystem::exists(dir.file("nou2")));
+    // over an installation: refused, and the message does not say it was never made
+    EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.file("vechi")), "--dir", dest}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("exista deja") && err.contains("a ramas neschimbat")) << err.toStdString();
+    EXPECT_FALSE(err.contains(dest + " nu a fost creat")) << err.toStdString();
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("nou/Venituri.DB")));
 }
 
 TEST_F(ExecutableTest, MissingDatabaseDirectoryIsRefused) {
