@@ -176,17 +176,18 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         std::string option = optionOf(a);
         if (!isKnown(option)) return invalid("argument necunoscut: " + a);
+        const bool valueGiven = option != a;  // "--out=x.pdf"
         if (option == "-h") option = "--help";
         std::string value;
         if (takesValue(option)) {
-            if (option != a) {
+            if (valueGiven) {
                 value = a.substr(option.size() + 1);
             } else {
                 if (i + 1 >= args.size()) return invalid("lipseste valoarea dupa " + a);
                 value = args[++i];
             }
             if (value.empty()) return invalid("valoarea data dupa " + option + " este goala");
-        } else if (option != a) {
+        } else if (valueGiven) {
             return invalid(option + " nu primeste o valoare");
         }
         if (cl.has(option)) return invalid("optiunea " + option + " este data de doua ori");

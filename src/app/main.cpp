@@ -1,4 +1,5 @@
 // Program entry: the command line, the database directory, the main window.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -20,6 +21,19 @@ std::vector<std::string> argsOf(int argc, char** argv) {
     return args;
 }
 
+// An option the toolkit takes off the command line itself ("-platform
+// offscreen", "--style=Fusion"): such a command line is read once it has.
+bool toolkitOption(const std::string& arg) {
+    static const std::string kNames =
+        " platform platformpluginpath platformtheme plugin qwindowgeometry qwindowicon qwindowtitle reverse session"
+        " display geometry style stylesheet widgetcount qmljsdebugger dialogs fontengine name title visual nograb"
+        " dograb sync ";
+    if (arg.size() < 2 || arg[0] != '-') return false;
+    std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
+    name = name.substr(0, name.find('='));
+    return !name.empty() && kNames.find(" " + name + " ") != std::string::npos;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -30,6 +44,14 @@ int main(int argc, char** argv) {
         app::CommandLine cl = app::parseCommandLine(argsOf(argc, argv));
         if (cl.mode == app::CommandLine::Mode::Run) cl.mode = app::CommandLine::Mode::Invalid;
         return app::runCommand(cl, std::cout, std::cerr);
+    }
+    // A bad command line is answered without starting the toolkit: it may
+    // need a display there is none of.
+    if (command.runs == app::Runs::Windows) {
+        const std::vector<std::string> args = argsOf(argc, argv);
+        const app::CommandLine cl = app::parseCommandLine(args);
+        if (cl.mode == app::CommandLine::Mode::Invalid && std::none_of(args.begin(), args.end(), toolkitOption))
+            return app::runCommand(cl, std::cout, std::cerr);
     }
     // A command without windows needs no display: the platform is chosen here,
     // before the toolkit starts.

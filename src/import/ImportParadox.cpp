@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -393,6 +394,55 @@ void syncTree(const fs::path& root) {
     syncPath(root);
 }
 
+// The work directory of a running import holds the marker, locked for as long
+// as the import runs; the lock ends with the process, however it ends.
+class WorkMarker {
+public:
+    explicit WorkMarker(const fs::path& work) : path_(work / kImportMarker) {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
+            throw ImportError("Nu pot crea fisierul " + path_.string() + ": " + std::strerror(errno));
+    }
+    ~WorkMarker() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    WorkMarker(const WorkMarker&) = delete;
+    WorkMarker& operator=(const WorkMarker&) = delete;
+    // Before the work directory becomes the installation.
+    void remove() { ::unlink(path_.c_str()); }
+
+private:
+    fs::path path_;
+    int fd_ = -1;
+};
+
+// Removes what killed imports to `dest` left beside it: directories named
+// ".<DEST>.import-XXXXXX" holding an import's marker that no running import
+// holds locked. Anything else under such a name stays.
+void removeKilledImports(const fs::path& dest) {
+    const std::string prefix = "." + dest.filename().string() + ".import-";
+    auto workName = [&prefix](const std::string& name) {
+        return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+               std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(), [](char c) {
+                   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+               });
+    };
+    std::error_code ec;
+    for (fs::directory_iterator it(dest.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path dir = it->path();
+        if (!workName(dir.filename().string()) || !fs::is_directory(fs::symlink_status(dir, ec))) continue;
+        const fs::path marker = dir / kImportMarker;
+        if (!fs::is_regular_file(fs::symlink_status(marker, ec))) continue;
+        const int fd = ::open(marker.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            std::error_code e;
+            fs::remove_all(dir, e);
+        }
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 ImportSummary importParadox(const std::string& srcIn, const std::string& destIn,
@@ -422,6 +472,7 @@ ImportSummary importParadox(const std::string& srcIn, const std::string& destIn,
         if (!fs::create_directory(*it, ec) && !fs::is_directory(*it, ec))
             throw ImportError("Nu pot crea directorul " + it->string());
 
+    removeKilledImports(dest);
     std::string pattern = (dest.parent_path() / ("." + dest.filename().string() + ".import-XXXXXX")).string();
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
@@ -436,8 +487,10 @@ ImportSummary importParadox(const std::string& srcIn, const std::string& destIn,
         for (const fs::path& p : madeParents) fs::remove(p, e);
     });
 
+    WorkMarker marker(work);
     data::createInstallation(work.string());
     ImportSummary summary = Importer(src, work, progress).run();
+    marker.remove();
     syncTree(work);
     fs::rename(work, dest, ec);
     if (ec) throw ImportError("Nu pot redenumi " + work.string() + " in " + dest.string() + ": " + ec.message());
@@ -490,6 +543,8 @@ std::string summaryText(const ImportSummary& s) {
 }
 
 int runImportParadox(const std::string& src, const std::string& dest, std::ostream& out, std::ostream& err) {
+    std::error_code ec;
+    const bool existed = fs::exists(fs::symlink_status(dest, ec));
     try {
         ImportSummary s =
             importParadox(src, dest, [&err](const std::string& line) { err << line << "\n"
@@ -498,7 +553,8 @@ int runImportParadox(const std::string& src, const std::string& dest, std::ostre
         out.flush();
         return 0;
     } catch (const std::exception& e) {
-        err << "Corvalinde: " << e.what() << "\nImportul a fost anulat; " << dest << " nu a fost creat.\n";
+        err << "Corvalinde: " << e.what() << "\nImportul a fost anulat; " << dest
+            << (existed ? " a ramas neschimbat.\n" : " nu a fost creat.\n");
         return 1;
     }
 }

@@ -27,10 +27,14 @@ struct ImportSummary {
     double soldCasa = 0, soldBanca = 0;    // of the new installation
 };
 
+// The file that marks a directory as an import's work directory.
+inline constexpr const char* kImportMarker = ".corvalinde-import";
+
 // Imports SRC into the new installation DEST. DEST must not exist yet or be
 // an empty directory holding no installation; the work is done in a
 // temporary directory beside it, renamed to DEST only when all of it
-// succeeded. SRC is only read. `progress` gets one line per table. Throws
+// succeeded; work directories that killed imports to DEST left are removed
+// first. SRC is only read. `progress` gets one line per table. Throws
 // ImportError (or data::EngineError) on failure, leaving DEST as it was.
 ImportSummary importParadox(const std::string& src, const std::string& dest,
                             const std::function<void(const std::string&)>& progress = {});

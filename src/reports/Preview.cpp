@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "shell/Messages.h"
+#include "reports/ReportRun.h"
 #include "reports/Printer.h"
 #include "reports/Render.h"
 
@@ -272,10 +273,8 @@ void TQRPreview::printReport() { printPrepared(report_, copies_, firstPage_, las
 
 bool TQRPreview::saveTo(const QString& path) {
     QString error;
-    if (!writeReportFile(report_, path, &error)) {
-        ui::Messages::error(
-            QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!").arg(path),
-            this);
+    if (!WriteReportFileSafely(report_, path, &error)) {
+        ui::Messages::error(CannotCreateFileText(path), this);
         return false;
     }
     return true;

@@ -13,6 +13,7 @@
 
 #include "shell/Messages.h"
 #include "reports/Render.h"
+#include "reports/ReportRun.h"
 
 namespace reports {
 
@@ -163,11 +164,11 @@ bool printPrepared(const PreparedReport& report, int copies, int firstPage, int 
         const QString path = choosePdfFile(parent, report.title);
         if (path.isEmpty()) return false;
         QString error;
-        if (!exportPdf(report, path, range.first, range.last, &error)) {
-            ui::Messages::error(
-                QStringLiteral("Nu pot crea fisierul : %1\ninchideti fisierele aferente si repetati operatia!")
-                    .arg(path),
-                parent);
+        const auto pdf = [&](const QString& file, QString* why) {
+            return exportPdf(report, file, range.first, range.last, why);
+        };
+        if (!WriteFileSafely(path, pdf, &error)) {
+            ui::Messages::error(CannotCreateFileText(path), parent);
             return false;
         }
         return true;

@@ -120,10 +120,16 @@ bool CanCreateReportFile(const QString& path, QString* why) {
 }
 
 bool WriteReportFileSafely(const PreparedReport& report, const QString& path, QString* error) {
+    return WriteFileSafely(
+        path, [&report](const QString& file, QString* why) { return writeReportFile(report, file, why); }, error);
+}
+
+bool WriteFileSafely(const QString& path, const std::function<bool(const QString& file, QString* error)>& write,
+                     QString* error) {
     QString temporary;
     if (!reserveTemporary(path, temporary, error)) return false;
     auto removeTemporary = qScopeGuard([&temporary] { QFile::remove(temporary); });
-    if (!writeReportFile(report, temporary, error)) return false;
+    if (!write(temporary, error)) return false;
     // the temporary file was made private; the report gets a new file's rights
     // (or those of the file it replaces)
     const mode_t mask = ::umask(0);

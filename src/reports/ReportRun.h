@@ -75,6 +75,10 @@ bool CanCreateReportFile(const QString& path, QString* why = nullptr);
 // temporary file beside it, renamed over `path` when complete. A failure
 // leaves `path` as it was and no temporary file behind.
 bool WriteReportFileSafely(const PreparedReport& report, const QString& path, QString* error = nullptr);
+// The same for any writer: `write` fills a temporary file beside `path` (of
+// the same extension), which replaces `path` only when `write` succeeded.
+bool WriteFileSafely(const QString& path, const std::function<bool(const QString& file, QString* error)>& write,
+                     QString* error = nullptr);
 
 // A report window: created for one run, holding the report `Rep` and its data.
 class TReportForm {

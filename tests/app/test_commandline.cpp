@@ -22,6 +22,8 @@ TEST(CommandLineTest, Parsing) {
     EXPECT_EQ(init.mode, Mode::InitDb);
     EXPECT_EQ(init.dir, "nou");
     EXPECT_EQ(app::parseCommandLine({"--help"}).mode, Mode::Help);
+    EXPECT_EQ(app::parseCommandLine({"-h"}).mode, Mode::Help);
+    EXPECT_EQ(app::parseCommandLine({"-h=1"}).mode, Mode::Invalid);
     EXPECT_EQ(app::parseCommandLine({"--version"}).mode, Mode::Version);
     for (const auto& bad : std::vector<std::vector<std::string>>{{"--dir"},
                                                                  {"--init-db"},
@@ -134,6 +136,37 @@ TEST_F(ExecutableTest, VersionAndHelp) {
     EXPECT_TRUE(err.contains("--bogus"));
 }
 
+// Without a display, as on a server or in a script: a bad command line is
+// still answered with the usage and status 2, never a crash of the toolkit.
+TEST_F(ExecutableTest, BadCommandLinesWithoutADisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(v);
+    auto runBare = [&](const QStringList& args, QString* out, QString* err) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(bin, args);
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+        }
+        *out = QString::fromUtf8(p.readAllStandardOutput());
+        *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QString out, err;
+    const std::vector<std::pair<QStringList, QString>> bad = {{{"--bogus"}, "--bogus"},
+                                                              {{"extra"}, "extra"},
+                                                              {{"--dir"}, "--dir"},
+                                                              {{"--dir", "d", "--from", "01.01.2014"}, "--from"},
+                                                              {{"--dir", "d", "--dir", "e"}, "de doua ori"}};
+    for (const auto& [args, text] : bad) {
+        EXPECT_EQ(runBare(args, &out, &err), 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(text) && err.contains("Utilizare:")) << err.toStdString();
+    }
+    EXPECT_EQ(runBare({"-h"}, &out, &err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("--report NUME")) << out.toStdString();
+}
+
 TEST_F(ExecutableTest, InitDbTwiceInTheSameDirectory) {
     TempDir dir;
     QString out, err;
@@ -159,6 +192,11 @@ TEST_F(ExecutableTest, ImportParadoxExitCodes) {
     EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.file("lipsa")), "--dir", dest + "2"}, &out, &err), 1);
     EXPECT_TRUE(err.contains("lipsa") && err.contains("Importul a fost anulat")) << err.toStdString();
     EXPECT_FALSE(std::filesystem::exists(dir.file("nou2")));
+    // over an installation: refused, and the message does not say it was never made
+    EXPECT_EQ(run({"--import-paradox", QString::fromStdString(dir.file("vechi")), "--dir", dest}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("exista deja") && err.contains("a ramas neschimbat")) << err.toStdString();
+    EXPECT_FALSE(err.contains(dest + " nu a fost creat")) << err.toStdString();
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("nou/Venituri.DB")));
 }
 
 TEST_F(ExecutableTest, MissingDatabaseDirectoryIsRefused) {

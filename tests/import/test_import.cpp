@@ -2,7 +2,10 @@
 // pxlib into a new installation read back through the table engine.
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -596,4 +599,46 @@ TEST_F(ImportTest, DestinationRefusals) {
     const fs::path deep = fs::path(tmp.path()) / "a" / "b" / "nou";
     EXPECT_NO_THROW(paradox::importParadox(src.string(), deep.string()));
     EXPECT_TRUE(fs::is_regular_file(deep / "Parohia.DB"));
+}
+
+TEST_F(ImportTest, WorkDirectoriesOfKilledImportsAreRemovedByTheNextImport) {
+    const fs::path parent = tmp.path();
+    auto workDir = [&](const std::string& name, bool marked) {
+        fs::create_directories(parent / name / "PAROHII");
+        spit(parent / name / "Venituri.DB", "tabela pe jumatate");
+        if (marked) spit(parent / name / paradox::kImportMarker, "");
+        return parent / name;
+    };
+    // what killed imports to DEST left
+    const fs::path killed = workDir(".nou.import-Ab12Cd", true), killed2 = workDir(".nou.import-000000", true);
+    // not of an import to DEST, or not an import's: kept
+    const fs::path unmarked = workDir(".nou.import-Xy34Zw", false);
+    const fs::path shortName = workDir(".nou.import-Ab12C", true);
+    const fs::path otherDest = workDir(".vechi2.import-Ab12Cd", true);
+    const fs::path otherName = workDir(".nou.import-Ab12Cd.bak", true);
+    spit(parent / ".nou.import-Qq11Qq", "un fisier");
+    // a link to a marked directory elsewhere: neither it nor its target goes
+    const fs::path elsewhere = workDir("altundeva", true);
+    fs::create_directory_symlink(elsewhere, parent / ".nou.import-Ln00Ln");
+    // an import still running: its marker is locked
+    const fs::path running = workDir(".nou.import-Run999", true);
+    const int fd = ::open((running / paradox::kImportMarker).c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+
+    ASSERT_NO_THROW(paradox::importParadox(src.string(), dest.string()));
+    ::close(fd);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_FALSE(fs::exists(killed2));
+    for (const fs::path& kept : {unmarked, shortName, otherDest, otherName, running, elsewhere})
+        EXPECT_EQ(slurp(kept / "Venituri.DB"), "tabela pe jumatate") << kept;
+    EXPECT_EQ(slurp(parent / ".nou.import-Qq11Qq"), "un fisier");
+    EXPECT_TRUE(fs::is_symlink(parent / ".nou.import-Ln00Ln"));
+    // the installation holds no marker, and the import left no work directory of its own
+    EXPECT_TRUE(fs::is_regular_file(dest / "Venituri.DB"));
+    EXPECT_FALSE(fs::exists(dest / paradox::kImportMarker));
+    EXPECT_EQ(leftovers(parent, {"vechi", "nou", ".nou.import-Xy34Zw", ".nou.import-Ab12C", ".vechi2.import-Ab12Cd",
+                                 ".nou.import-Ab12Cd.bak", ".nou.import-Qq11Qq", "altundeva", ".nou.import-Ln00Ln",
+                                 ".nou.import-Run999"}),
+              std::vector<std::string>{});
 }

@@ -471,6 +471,40 @@ TEST_F(RegisterReports, IncomeLedgerCumulatesEveryReceiptOfTheTypeFromBothAccoun
     EXPECT_EQ(rec.status, (QStringList{kStatusPortret, " Listez...", " OK."}));
 }
 
+// "Pag.N din M" counts the pages as the print settings lay them out: margins
+// other than the designed ones move the page breaks, on screen and in a file.
+TEST_F(RegisterReports, LedgerPageCountsAreOfThePagesAsPrinted) {
+    for (int i = 0; i < 65; ++i) {
+        receipt(day(1 + i % 28, 1 + i / 28), i + 1, "Pomelnice", 10.0 + i, "Casa", 7);
+        payment(day(1 + i % 28, 1 + i / 28), i + 1, "Lemne", 5.0 + i, "Casa", 18);
+    }
+    auto expectCounted = [](const std::vector<Page>& shown, const char* what) {
+        ASSERT_GT(shown.size(), 1u) << what;
+        for (size_t i = 0; i < shown.size(); ++i)
+            EXPECT_EQ(shown[i].textOf("PageNumberLabel"), QStringLiteral("Pag.%1 din %2").arg(i + 1).arg(shown.size()))
+                << what;
+    };
+    const QString file = QString::fromStdString(db.file("partizi.qrp"));
+    for (const int margin : {5, 60}) {
+        SCOPED_TRACE(margin);
+        reports::PrintSettings.TopMargin = reports::PrintSettings.BottomMargin = margin;
+        chooseType(7);
+        registers::PartiziVenituri(nullptr);
+        expectCounted(pages, "venituri");
+        chooseType(18);
+        registers::PartiziCheltuieli(nullptr);
+        expectCounted(pages, "cheltuieli");
+        for (const bool income : {true, false}) {
+            const reports::RunResult r = income ? registers::PartiziVenituri(nullptr, 7, {file})
+                                                : registers::PartiziCheltuieli(nullptr, 18, {file});
+            ASSERT_EQ(r, reports::RunResult::Done);
+            const auto written = reports::PreparedReport::load(file);
+            ASSERT_TRUE(written);
+            expectCounted(written->pages, income ? "venituri in fisier" : "cheltuieli in fisier");
+        }
+    }
+}
+
 TEST_F(RegisterReports, TwoAlikeDocumentsAreTwoLedgerRows) {
     receipt(day(5, 1), 1, "Lumanari", 10.0, "Casa", 7);
     receipt(day(5, 1), 1, "Lumanari", 10.0, "Casa", 7);

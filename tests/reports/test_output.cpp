@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QDataStream>
 #include <QImage>
@@ -15,6 +16,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QtTest/QTest>
+#include <unistd.h>
 
 #include "ReportTestSupport.h"
 #include "support/GuiDriver.h"
@@ -389,4 +391,52 @@ TEST(ReportPrinting, WithoutPrinterThePagesGoToAPdfFile) {
         sys.setOrientation(Orientation::Portrait);
     }
     setCurrentPrinter(nullptr);
+}
+
+// A file saved from the preview or printed to PDF replaces its target whole:
+// it is written beside it and renamed, so a second name of the old file (a
+// hard link, a copy being read) keeps the old content, and no work file stays.
+TEST(ReportFiles, SavedAndPrintedFilesReplaceTheirTargetWhole) {
+    SmallRegister r;
+    TempDir out;
+    auto read = [](const std::string& path) {
+        QFile f(QString::fromStdString(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    auto oldFileAt = [&](const std::string& name) {
+        const std::string path = out.file(name), link = out.file(name + ".vechi");
+        QFile f(QString::fromStdString(path));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("continut vechi");
+        f.close();
+        EXPECT_EQ(::link(path.c_str(), link.c_str()), 0);
+        return path;
+    };
+    auto checkReplaced = [&](const std::string& path) {
+        EXPECT_EQ(read(path + ".vechi"), QByteArray("continut vechi")) << path;
+        EXPECT_NE(read(path), QByteArray("continut vechi")) << path;
+        EXPECT_FALSE(read(path).isEmpty()) << path;
+    };
+
+    TQRPreview pv(r.rep.prepared());
+    for (const char* name : {"raport.pdf", "raport.csv", "raport.txt", "raport.html", "raport.qrp"}) {
+        const std::string path = oldFileAt(name);
+        ASSERT_TRUE(pv.saveTo(QString::fromStdString(path))) << name;
+        checkReplaced(path);
+    }
+    EXPECT_EQ(pdfPageCount(QString::fromStdString(out.file("raport.pdf"))), 3);
+
+    const std::string printed = oldFileAt("tiparit.pdf");
+    setCurrentPrinter(std::make_unique<rt::FixedPrinter>(4));
+    setPdfFileChooser([&](QWidget*, const QString&) { return QString::fromStdString(printed); });
+    EXPECT_TRUE(printPrepared(r.rep.prepared(), 1, 2, 3));
+    setPdfFileChooser(nullptr);
+    setCurrentPrinter(nullptr);
+    checkReplaced(printed);
+    EXPECT_EQ(pdfPageCount(QString::fromStdString(printed)), 2);
+
+    // nothing but the files and their old names is left in the directory
+    const QStringList files =
+        QDir(QString::fromStdString(out.path())).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    EXPECT_EQ(files.size(), 12) << files.join(' ').toStdString();
 }
