@@ -605,8 +605,8 @@ TEST_F(ImportTest, WorkDirectoriesOfKilledImportsAreRemovedByTheNextImport) {
     const fs::path parent = tmp.path();
     auto workDir = [&](const std::string& name, bool marked) {
         fs::create_directories(parent / name / "PAROHII");
-        spit(parent / name / "Venituri.DB", "tabela pe jumatate");
-        if (marked) spit(parent / name / paradox::kImportMarker, "");
+        writeFile((parent / name / "Venituri.DB").string(), "tabela pe jumatate");
+        if (marked) writeFile((parent / name / paradox::kImportMarker).string(), "");
         return parent / name;
     };
     // what killed imports to DEST left
@@ -616,7 +616,7 @@ TEST_F(ImportTest, WorkDirectoriesOfKilledImportsAreRemovedByTheNextImport) {
     const fs::path shortName = workDir(".nou.import-Ab12C", true);
     const fs::path otherDest = workDir(".vechi2.import-Ab12Cd", true);
     const fs::path otherName = workDir(".nou.import-Ab12Cd.bak", true);
-    spit(parent / ".nou.import-Qq11Qq", "un fisier");
+    writeFile((parent / ".nou.import-Qq11Qq").string(), "un fisier");
     // a link to a marked directory elsewhere: neither it nor its target goes
     const fs::path elsewhere = workDir("altundeva", true);
     fs::create_directory_symlink(elsewhere, parent / ".nou.import-Ln00Ln");
@@ -631,8 +631,8 @@ TEST_F(ImportTest, WorkDirectoriesOfKilledImportsAreRemovedByTheNextImport) {
     EXPECT_FALSE(fs::exists(killed));
     EXPECT_FALSE(fs::exists(killed2));
     for (const fs::path& kept : {unmarked, shortName, otherDest, otherName, running, elsewhere})
-        EXPECT_EQ(slurp(kept / "Venituri.DB"), "tabela pe jumatate") << kept;
-    EXPECT_EQ(slurp(parent / ".nou.import-Qq11Qq"), "un fisier");
+        EXPECT_EQ(readFile((kept / "Venituri.DB").string()), "tabela pe jumatate") << kept;
+    EXPECT_EQ(readFile((parent / ".nou.import-Qq11Qq").string()), "un fisier");
     EXPECT_TRUE(fs::is_symlink(parent / ".nou.import-Ln00Ln"));
     // the installation holds no marker, and the import left no work directory of its own
     EXPECT_TRUE(fs::is_regular_file(dest / "Venituri.DB"));
