@@ -90,6 +90,15 @@ TreeRead parseTree(const std::string& text) {
         size_t depth = 0;
         while (depth < line.size() && (line[depth] == '\t' || line[depth] == ' ')) ++depth;
         const int previous = r.lines.empty() ? -1 : r.lines.back().depth;
+        // A name that begins with a blank is written after its tabs as it is; it is
+        // read one level deeper, except where that would be too deep (the first
+        // unit of its group): there the blanks stay in the name, so the lines
+        // after it are not lost from the tree.
+        size_t tabs = 0;
+        while (tabs < line.size() && line[tabs] == '\t') ++tabs;
+        if (tabs > 0 && depth > tabs && static_cast<int>(depth) > previous + 1 &&
+            static_cast<int>(tabs) <= previous + 1 && line.find('\t', tabs) >= depth)
+            depth = tabs;
         const int level = static_cast<int>(std::min<size_t>(depth, kMaxTreeDepth + 1));
         const bool utf8 = data::isValidUtf8(line);
         if (level > previous + 1 || level > kMaxTreeDepth || !utf8) {

@@ -75,6 +75,13 @@ TEST(TreeFile, AMalformedLineStopsTheReadingAndKeepsTheNodesBeforeIt) {
     TreeLines withBlank{{0, "P"}, {1, "PAROHII"}, {2, "Sf. Ion"}, {2, " Sf. Ilie"}};
     EXPECT_EQ(parseTree(treeText(withBlank)).lines,
               (TreeLines{{0, "P"}, {1, "PAROHII"}, {2, "Sf. Ion"}, {3, "Sf. Ilie"}}));
+    // ... but as the first unit of its group it keeps its blank, and the nodes after it stay
+    TreeLines firstWithBlank{{0, "P"}, {1, "PAROHII"}, {2, " Sf. Ilie"}, {2, "Sf. Ion"}, {1, "MANASTIRI"}};
+    r = parseTree(treeText(firstWithBlank));
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.lines, firstWithBlank);
+    // blanks alone still count one level each: a line too deep by blanks without tabs stops the reading
+    EXPECT_FALSE(parseTree("P\n\tPAROHII\n   Prea adanc\n").error.empty());
 }
 
 TEST(TreeFile, ReadFromDiskOnlyWhenAnOrdinaryFileOfBoundedSize) {
