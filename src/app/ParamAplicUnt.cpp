@@ -27,10 +27,7 @@ std::string pictureFile() { return data::AppDir() + "poza.jpg"; }
 }  // namespace
 
 TParamAplicFrm::TParamAplicFrm(QWidget* owner, Switches* chosen) : DataWindow(owner, kWindow), chosen_(chosen) {
-    for (const char* f : {"Sold_init_casa", "Sold_init_banca"}) {
-        TContor.setup(f).displayFormat = "#,##0.00";
-        TContor.setup(f).editFormat = "0.00";
-    }
+    for (const char* f : {"Sold_init_casa", "Sold_init_banca"}) TContor.setup(f).asAmount();
     TTipDoc.afterOpen = [this](data::DataSet&) { ui::checkBindings(this); };
 
     ui::setupForm<Ui_TParamAplicFrm>(this);

@@ -23,8 +23,6 @@ namespace {
 
 constexpr ui::WindowSpec kWindow{.minimizable = true, .accessError = kBilantCentralAccessError};
 
-const char* const kAmountFormat = "#,##0.00";
-const char* const kAmountEditFormat = "0.00";
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string text(const QTreeWidgetItem* node) { return node->text(0).toStdString(); }
@@ -50,10 +48,7 @@ TBilantCentralFrm::TBilantCentralFrm(QWidget* owner) : DataWindow(owner, kWindow
     TParohia.setDeclaredFields({"An_lucru"});
     for (data::Table* t : {&TBilantCentral, &TOficiu, &TParohie, &TManastire}) {
         t->setDeclaredFields({"Nr_rand", "Denumire", "Prevederi", "Executie"});
-        for (const char* f : {"Prevederi", "Executie"}) {
-            t->setup(f).displayFormat = kAmountFormat;
-            t->setup(f).editFormat = kAmountEditFormat;
-        }
+        for (const char* f : {"Prevederi", "Executie"}) t->setup(f).asAmount();
         // Lines are added in the budget-line catalog only.
         t->onNewRecord = [](data::DataSet&) { data::abortSilently(); };
     }

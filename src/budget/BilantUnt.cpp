@@ -24,17 +24,12 @@ namespace {
 
 constexpr ui::WindowSpec kWindow{.fixedSize = false, .accessError = kBilantAccessError};
 
-const char* const kAmountFormat = "#,##0.00";
-const char* const kAmountEditFormat = "0.00";
 
 }  // namespace
 
 TBilantFrm::TBilantFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     TBilant.setDeclaredFields({"Nr_rand", "Denumire", "Prevederi", "Executie"});
-    for (const char* f : {"Prevederi", "Executie"}) {
-        TBilant.setup(f).displayFormat = kAmountFormat;
-        TBilant.setup(f).editFormat = kAmountEditFormat;
-    }
+    for (const char* f : {"Prevederi", "Executie"}) TBilant.setup(f).asAmount();
     // Lines are added in the budget-line catalog only.
     TBilant.onNewRecord = [](data::DataSet&) { data::abortSilently(); };
     TParohia.setDeclaredFields({"An_lucru"});

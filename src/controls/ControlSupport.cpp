@@ -153,6 +153,9 @@ int beepCount() { return beeps(); }
 
 bool isValidFieldChar(const data::Field* f, QChar c) {
     if (!f) return true;
+    // an amount takes every key: what the amount parser refuses is named in
+    // its message when the field is left, never dropped on the way
+    if (f->amount) return true;
     switch (f->dataType()) {
         case data::FieldType::SmallInt:
         case data::FieldType::Integer:
@@ -168,6 +171,9 @@ QString decimalKeyText(const QKeyEvent* e, const data::Field* f) {
     if (!f || f->dataType() != data::FieldType::Float) return {};
     if (keyMods(e) & (Qt::ControlModifier | Qt::AltModifier)) return {};
     const bool keypad = e->modifiers() & Qt::KeypadModifier;
+    // in an amount both ',' and '.' mean what the user meant by them: only
+    // the keypad's decimal key stands for the decimal separator
+    if (f->amount && !keypad) return {};
     const bool decimalKey = e->key() == Qt::Key_Period || (keypad && e->key() == Qt::Key_Comma);
     const QString t = e->text();
     if (!decimalKey || (t != QLatin1String(".") && t != QLatin1String(","))) return {};

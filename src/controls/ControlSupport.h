@@ -100,12 +100,14 @@ int beepCount();
 // ---------------------------------------------------------------- fields
 
 // Whether a typed character can belong to the field's text (numbers only
-// take digits, signs and separators).
+// take digits, signs and separators; an amount takes every character, its
+// parser names what it refuses).
 bool isValidFieldChar(const data::Field* f, QChar c);
 // In a field with decimals the decimal key types the program's decimal
 // separator, whatever the keyboard gives: the point of the main keyboard, the
 // point or comma of the keypad. Returns the separator as the text the key
-// should type, or an empty text when the key types its own.
+// should type, or an empty text when the key types its own. In an amount
+// only the keypad's key does: ',' and '.' both reach the amount parser.
 QString decimalKeyText(const QKeyEvent* e, const data::Field* f);
 // Numbers are shown right-aligned.
 bool fieldAlignsRight(const data::Field* f);

@@ -64,8 +64,7 @@ ControlsDemo::ControlsDemo(const QString& dir, QWidget* parent) : QWidget(parent
     kindsSrc_.setDataSet(&kinds_);
     table_.setDatabaseName(d);
     table_.setTableName("Demo.DB");
-    table_.setup("Suma").displayFormat = "#,##0.00";
-    table_.setup("Suma").editFormat = "0.00";
+    table_.setup("Suma").asAmount();
     table_.setup("Data").editMask = "!99/99/0000;1;_";
     table_.setup("Data").displayFormat = "dd.mm.yyyy";
     table_.open();

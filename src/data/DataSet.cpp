@@ -4,6 +4,7 @@
 
 #include "data/DataSource.h"
 #include "data/Format.h"
+#include "data/Money.h"
 #include "data/SqliteHandle.h"
 
 namespace data {
@@ -22,6 +23,13 @@ void DataSet::setDeclaredFields(std::vector<std::string> names) {
 void DataSet::addCalculatedField(const std::string& n, FieldType type, int size) {
     if (active()) throw EngineError(name() + ": operatia nu este permisa pe un set de date deschis");
     calcDefs_.push_back({n, type, size});
+}
+
+DataSet::FieldSetup& DataSet::FieldSetup::asAmount() {
+    amount = true;
+    displayFormat = kAmountFormat;
+    editFormat = kAmountEditFormat;
+    return *this;
 }
 
 DataSet::FieldSetup& DataSet::setup(const std::string& fieldName) {
@@ -84,6 +92,7 @@ void DataSet::open() {
                 if (!s.editFormat.empty()) f->editFormat = s.editFormat;
                 if (!s.editMask.empty()) f->editMask = s.editMask;
                 f->required = s.required;
+                f->amount = s.amount;
                 f->readOnly = s.readOnly;
                 f->visible = s.visible;
                 f->displayWidth = s.displayWidth;

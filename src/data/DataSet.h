@@ -75,8 +75,12 @@ public:
     struct FieldSetup {
         std::string displayLabel, displayFormat, editFormat, editMask;
         bool required = false, readOnly = false, visible = true;
+        bool amount = false;
         int displayWidth = 0;
         std::function<void(Field&)> onValidate, onChange;
+        // An amount of money: shown "#,##0.00", edited "0.00", typed through
+        // the amount parser and kept to the ban.
+        FieldSetup& asAmount();
     };
     FieldSetup& setup(const std::string& fieldName);
 

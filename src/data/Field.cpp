@@ -5,6 +5,7 @@
 #include "data/DataSet.h"
 #include "data/Errors.h"
 #include "data/Format.h"
+#include "data/Money.h"
 
 namespace data {
 
@@ -68,6 +69,11 @@ Value Field::parseText(const std::string& s) const {
         }
         case FieldType::Float: {
             if (trim(s).empty()) return {};
+            if (amount) {
+                const ParsedAmount a = parseAmount(s);
+                if (!a.value) throw EngineError(amountErrorText(trim(s), displayName(), a.error));
+                return Value(*a.value);
+            }
             auto v = parseFloat(s);
             if (!v) notNumber(s);
             return Value(*v);
@@ -123,13 +129,19 @@ Value Field::coerce(const Value& v) const {
         }
         case FieldType::Float: {
             double x;
-            if (v.isString()) {
+            if (v.isString() && amount) {
+                const ParsedAmount a = parseAmount(v.toString());
+                if (!a.value) throw EngineError(amountErrorText(trim(v.toString()), displayName(), a.error));
+                x = *a.value;
+            } else if (v.isString()) {
                 auto p = parseFloat(v.toString());
                 if (!p) notNumber(v.toString());
                 x = *p;
             } else {
                 x = v.toDouble();
             }
+            // every amount is kept to the ban
+            if (amount && std::isfinite(x) && std::fabs(x) <= kMaxAmount) x = roundToBan(x);
             if (!std::isfinite(x) || std::fabs(x) > kMaxAmount)
                 outOfRange(Value(x).toString(), *this, "-99999999999999.99", "99999999999999.99");
             return Value(x);

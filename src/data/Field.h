@@ -31,6 +31,8 @@ public:
     std::string displayFormat;  // "#,##0.00", "dd.mm.yyyy", "Da;Nu"
     std::string editFormat;     // "0.00"
     std::string editMask;       // "!99/99/0000;1;_"
+    // An amount of money: typed through parseAmount, kept to the ban.
+    bool amount = false;
     bool required = false;
     bool readOnly = false;
     bool visible = true;

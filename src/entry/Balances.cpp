@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "data/Format.h"
+#include "data/Money.h"
 #include "data/Query.h"
 
 namespace entry {
@@ -28,14 +28,15 @@ const NamedQuery QCheltuieliBanca{
 const NamedQuery QDepuneri{"QDepuneri", {"SELECT SUM(Suma) as Suma ", "FROM \"Depuneri.DB\" "}};
 const NamedQuery QRidicari{"QRidicari", {"SELECT SUM(Suma) as Suma ", "FROM \"Ridicari.DB\" "}};
 
-// Opens the query, reads its one value (NULL reads as 0) and closes it.
-double sum(const NamedQuery& nq, const std::string& dir) {
+// Opens the query, reads its one value (NULL reads as 0) and closes it: the
+// sum in bani, so the balance is exact whatever the number of documents.
+data::Bani sum(const NamedQuery& nq, const std::string& dir) {
     data::Query q;
     q.queryName = nq.name;
     q.setDatabaseName(dir);
     for (const char* l : nq.lines) q.sql.emplace_back(l);
     q.open();
-    double v = q.fieldByName("Suma").asFloat();
+    const data::Bani v = data::toBani(q.fieldByName("Suma").asFloat());
     q.close();
     return v;
 }
@@ -43,25 +44,25 @@ double sum(const NamedQuery& nq, const std::string& dir) {
 }  // namespace
 
 double CalcSoldCasa(const std::string& dir) {
-    double s = sum(QSICasa, dir);
+    data::Bani s = sum(QSICasa, dir);
     s += sum(QVenituriCasa, dir);
     s -= sum(QDepuneri, dir);
     s += sum(QRidicari, dir);
     s -= sum(QCheltuieliCasa, dir);
-    return s;
+    return data::fromBani(s);
 }
 
 double CalcSoldBanca(const std::string& dir) {
-    double s = sum(QSIBanca, dir);
+    data::Bani s = sum(QSIBanca, dir);
     s += sum(QVenituriBanca, dir);
     s += sum(QDepuneri, dir);
     s -= sum(QRidicari, dir);
     s -= sum(QCheltuieliBanca, dir);
-    return s;
+    return data::fromBani(s);
 }
 
-std::string balanceText(double value) { return data::formatFixed2(value); }
+std::string balanceText(double value) { return data::formatAmount(value); }
 
-std::optional<double> balanceFromText(const std::string& text) { return data::parseFloat(text); }
+std::optional<double> balanceFromText(const std::string& text) { return data::parseAmount(text).value; }
 
 }  // namespace entry

@@ -11,8 +11,8 @@ double CalcSoldCasa(const std::string& dir = {});
 // Opening bank + bank receipts + deposits - withdrawals - bank payments.
 double CalcSoldBanca(const std::string& dir = {});
 
-// The balance as shown in a value label: two decimals, no thousands
-// separator, the locale's decimal separator, a leading minus.
+// The balance as shown in a value label: "#,##0.00" with the locale's
+// separators, a leading minus.
 std::string balanceText(double value);
 // A value label's text read back as a number (the proposal of a new deposit
 // or withdrawal); nullopt when the label holds no number.

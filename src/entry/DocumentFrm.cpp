@@ -54,6 +54,7 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
     Docs.beforeDelete = [this](data::DataSet&) { beforeDelete(); };
     Docs.afterDelete = [this](data::DataSet&) { afterDelete(); };
     Docs.setup("Data").editMask = "!99/99/0000;1;_";
+    Docs.setup(spec.amountField).asAmount();
 
     spec.form(this);
     ui::bindControls(this, {{"", &DSDocs}, {"DSTipDoc", &DSTipDoc}});

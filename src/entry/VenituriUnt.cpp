@@ -38,8 +38,6 @@ const CashDocSpec kCash{
 }  // namespace
 
 TVenituriFrm::TVenituriFrm(QWidget* owner) : TCashDocFrm(owner, kSpec, kCash) {
-    Docs.setup("Valoarea").displayFormat = "#,##0.00";
-    Docs.setup("Valoarea").editFormat = "0.00";
     create();
 }
 

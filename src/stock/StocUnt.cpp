@@ -27,8 +27,7 @@ TStocFrm::TStocFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     for (const char* f : {"Denumire", "Cantitate", "Pret"}) TStoc.setup(f).required = true;
     TStoc.setup("ID").readOnly = true;
     TStoc.setup("NrCrt").readOnly = true;
-    TStoc.setup("Pret").displayFormat = "#,##0.00";
-    TStoc.setup("Pret").editFormat = "0.00";
+    for (const char* f : {"Cantitate", "Pret"}) TStoc.setup(f).asAmount();
 
     ui::setupForm<Ui_TStocFrm>(this);
     ui::bindControls(this, {{"", &DSStoc}});
