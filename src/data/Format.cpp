@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "data/Money.h"
+
 namespace data {
 
 FormatSettings& formatSettings() {
@@ -282,6 +284,8 @@ const ParsedMask& parsedMask(std::string_view mask) {
 
 std::string formatFloat(std::string_view mask, double value) {
     if (mask.empty()) return formatGeneral(value);
+    // money is written one way (beyond whole bani the mask's own digits)
+    if (mask == kAmountFormat && std::fabs(value) < kWholeBaniLimit) return formatAmount(value);
     const ParsedMask& parsed = parsedMask(mask);
     const auto& parts = parsed.parts;
     const Section& pos = parsed.sections[0];

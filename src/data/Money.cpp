@@ -39,7 +39,10 @@ std::string formatAmountBani(Bani bani) {
     return out;
 }
 
-std::string formatAmount(double amount) { return formatAmountBani(toBani(amount)); }
+std::string formatAmount(double amount) {
+    if (!(std::fabs(amount) < kWholeBaniLimit)) return formatFloat(kAmountFormat, amount);
+    return formatAmountBani(toBani(amount));
+}
 
 namespace {
 

@@ -13,6 +13,9 @@ inline constexpr const char* kAmountFormat = "#,##0.00";
 inline constexpr const char* kAmountEditFormat = "0.00";
 
 using Bani = long long;
+// Amounts below this magnitude are written from their bani; larger values (no
+// amount of the books is ever one) from the double's own digits.
+inline constexpr double kWholeBaniLimit = 1e15;
 
 // The amount in bani, rounded half away from zero (1.005 is 101 bani: the
 // decimal the user meant, not its binary neighbour).

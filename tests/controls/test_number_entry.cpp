@@ -9,6 +9,7 @@
 #include "ControlsFixture.h"
 #include "controls/DBDate.h"
 #include "controls/DBGNorm.h"
+#include "data/Money.h"
 
 using namespace ui;
 using data::DataSetState;
@@ -68,17 +69,20 @@ protected:
 
 }  // namespace
 
-TEST_F(NumberEntry, TheDecimalKeyTypesTheLocaleSeparatorInAmountFields) {
+TEST_F(NumberEntry, AmountFieldsTakeBothSeparatorsAndTheKeypadKeyTypesTheLocaleOne) {
     RomanianLocale ro;
+    table->fieldByName("Suma").amount = true;
+    table->fieldByName("Suma").displayFormat = data::kAmountFormat;
     auto* amount = addEdit("Suma");
     auto* year = addEdit("An");
     showForm();
     enter(amount);
     const int beeps = beepCount();
-    type("12.5");  // the point of the main keyboard
-    EXPECT_EQ(amount->text(), "12,5");
+    type("12.5");  // the point of the main keyboard stays a point
+    EXPECT_EQ(amount->text(), "12.5");
     key(Qt::Key_Return);
     EXPECT_EQ(table->fieldByName("Suma").asFloat(), 12.5);
+    EXPECT_EQ(amount->text(), "12,50");  // shown as it was taken
 
     enter(amount);
     amount->selectAll();
@@ -102,6 +106,22 @@ TEST_F(NumberEntry, TheDecimalKeyTypesTheLocaleSeparatorInAmountFields) {
     type("1.");
     EXPECT_EQ(beepCount(), beeps + 1);
     EXPECT_EQ(year->text(), "1");
+
+    // A stray letter in an amount is not dropped: it is named when leaving.
+    enter(amount);
+    amount->selectAll();
+    type("1.245x");
+    EXPECT_EQ(amount->text(), "1.245x");
+    key(Qt::Key_Return);
+    ASSERT_EQ(messageCount(), 1u);
+    EXPECT_TRUE(Messages::lastText().startsWith("'1.245x' nu este o suma valida pentru campul 'Suma'"))
+        << Messages::lastText().toStdString();
+    EXPECT_EQ(focused(), amount);
+    amount->selectAll();
+    type("1.245");
+    key(Qt::Key_Return);
+    EXPECT_EQ(table->fieldByName("Suma").asFloat(), 1245.0);
+    EXPECT_EQ(beepCount(), beeps + 1);
 }
 
 TEST_F(NumberEntry, TheDecimalKeyTypesTheLocaleSeparatorInGridCells) {

@@ -35,13 +35,17 @@ TEST(Balances, CashAndBankFromOpeningBalancesAndDocuments) {
 }
 
 TEST(Balances, DisplayTextFollowsTheLocaleSeparatorAndReadsBack) {
-    EXPECT_EQ(entry::balanceText(1234.5), "1234.50");
+    EXPECT_EQ(entry::balanceText(1234.5), "1,234.50");
+    EXPECT_EQ(*entry::balanceFromText("12,163,750.17"), 12163750.17);
     EXPECT_EQ(entry::balanceText(0), "0.00");
     EXPECT_EQ(*entry::balanceFromText("350.40"), 350.40);
     EXPECT_EQ(*entry::balanceFromText("-12.00"), -12.0);
     formatSettings().decimalSeparator = ',';
-    EXPECT_EQ(entry::balanceText(1234.5), "1234,50");
+    formatSettings().thousandSeparator = '.';
+    EXPECT_EQ(entry::balanceText(1234.5), "1.234,50");
     EXPECT_EQ(*entry::balanceFromText("350,40"), 350.40);
+    EXPECT_EQ(*entry::balanceFromText(entry::balanceText(-1234567.89)), -1234567.89);
     formatSettings().decimalSeparator = '.';
+    formatSettings().thousandSeparator = ',';
     EXPECT_FALSE(entry::balanceFromText(""));
 }
