@@ -38,8 +38,8 @@ QString Messages::title(MsgType type) {
     return {};
 }
 
-int Messages::show(MsgType type, const QString& text, int buttons, QWidget* parent) {
-    MessageRecord rec{type, text, buttons, 0, false, {}};
+int Messages::show(MsgType type, const QString& text, int buttons, QWidget* parent, int defaultButton) {
+    MessageRecord rec{type, text, buttons, 0, false, {}, defaultButton};
     if (responder()) {
         rec.answer = responder()(rec);
         records().push_back(rec);
@@ -65,7 +65,10 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
     const B all[] = {
         {Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok}, {Cancel, QMessageBox::Cancel}};
     for (const auto& b : all)
-        if (buttons & b.ours) box.addButton(b.qt);
+        if (buttons & b.ours) {
+            box.addButton(b.qt);
+            if (b.ours == defaultButton) box.setDefaultButton(b.qt);
+        }
     int r = box.exec();
     rec.answer = Cancel;
     for (const auto& b : all)
@@ -77,6 +80,10 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
 
 bool Messages::askYesNo(const QString& text, MsgType type, QWidget* parent) {
     return show(type, text, Yes | No, parent) == Yes;
+}
+
+bool Messages::askDestructive(const QString& text, MsgType type, QWidget* parent) {
+    return show(type, text, Yes | No, parent, No) == Yes;
 }
 
 bool Messages::inputBox(const QString& caption, const QString& prompt, QString& value, QWidget* parent) {

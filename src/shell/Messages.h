@@ -20,13 +20,16 @@ struct MessageRecord {
     int buttons;
     int answer;  // the button chosen
     bool isInput = false;
-    QString input;  // for input boxes: the text handed back
+    QString input;          // for input boxes: the text handed back
+    int defaultButton = 0;  // the button Enter chooses (0: the toolkit's choice)
 };
 
 class Messages {
 public:
     // Shows a message box; returns the button chosen (Cancel/No when closed).
-    static int show(MsgType type, const QString& text, int buttons = Ok, QWidget* parent = nullptr);
+    // `defaultButton` is the one Enter chooses (0: the toolkit's choice).
+    static int show(MsgType type, const QString& text, int buttons = Ok, QWidget* parent = nullptr,
+                    int defaultButton = 0);
     static void warning(const QString& text, QWidget* parent = nullptr) { show(MsgType::Warning, text, Ok, parent); }
     static void error(const QString& text, QWidget* parent = nullptr) { show(MsgType::Error, text, Ok, parent); }
     static void information(const QString& text, QWidget* parent = nullptr) {
@@ -34,6 +37,9 @@ public:
     }
     // Warning box with Yes and No; true for Yes.
     static bool askYesNo(const QString& text, MsgType type = MsgType::Warning, QWidget* parent = nullptr);
+    // A question whose Yes deletes, closes or changes something for good:
+    // Enter answers No, Yes is one key away (its mnemonic). True for Yes.
+    static bool askDestructive(const QString& text, MsgType type = MsgType::Warning, QWidget* parent = nullptr);
     // Input box; returns false when cancelled.
     static bool inputBox(const QString& caption, const QString& prompt, QString& value, QWidget* parent = nullptr);
 

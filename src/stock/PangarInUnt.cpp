@@ -29,6 +29,7 @@ TPangarInFrm::TPangarInFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     TItemIn.setDeclaredFields(
         {"Cod", "Cod_secundar", "Cod_articol", "Denumire", "Cantitate", "UM", "Pret_achizitie", "Valoare"});
     TItemIn.setup("Cod_secundar").readOnly = true;
+    for (const char* f : {"Cantitate", "Pret_achizitie", "Valoare"}) TItemIn.setup(f).asAmount();
     TItemIn.setIndexName("Cod");
     TItemIn.setMasterSource(&DSDocIn);
     TItemIn.setMasterFields("Cod");
