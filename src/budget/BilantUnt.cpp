@@ -24,7 +24,6 @@ namespace {
 
 constexpr ui::WindowSpec kWindow{.fixedSize = false, .accessError = kBilantAccessError};
 
-
 }  // namespace
 
 TBilantFrm::TBilantFrm(QWidget* owner) : DataWindow(owner, kWindow) {
