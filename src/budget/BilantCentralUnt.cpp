@@ -23,6 +23,7 @@ namespace {
 
 constexpr ui::WindowSpec kWindow{.minimizable = true, .accessError = kBilantCentralAccessError};
 
+
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string text(const QTreeWidgetItem* node) { return node->text(0).toStdString(); }
 

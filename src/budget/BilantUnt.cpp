@@ -24,6 +24,7 @@ namespace {
 
 constexpr ui::WindowSpec kWindow{.fixedSize = false, .accessError = kBilantAccessError};
 
+
 }  // namespace
 
 TBilantFrm::TBilantFrm(QWidget* owner) : DataWindow(owner, kWindow) {
