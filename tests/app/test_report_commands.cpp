@@ -200,7 +200,6 @@ TEST_F(ReportCommandTest, EveryReportToEachFormatWithItsPagesAndFigures) {
         {"incasari-plati", {}, false, {money(casa), money(banca), money(casa + banca), "Total general :"}},
         {"casa", {}, true, {money(casa), "REGISTRU DE CASA"}},
         {"banca", {"--from", "01.02.2014", "--to", "31.03.2014"}, true, {money(banca), "REGISTRU DE BANCA"}},
-        // the ledgers' cumulative total written as every amount
         {"partizi-venituri", {"--code", "2"}, true, {money(januaryCode2 + februaryCode2), "Contributia enoriasilor"}},
         {"partizi-cheltuieli", {"--code", "20"}, true, {money(20 * 45.5), "Lumanari si obiecte de cult pentru pangar"}},
         {"bilant",
@@ -282,15 +281,11 @@ TEST_F(ReportCommandTest, BudgetComputesAsItsWindowAndAnswersThePageQuestion) {
     // the period: the budget at its end less the budget the day before it
     const QStringList period{"--from", "01.02.2014", "--to", "31.03.2014"};
     EXPECT_TRUE(line(period, "Contributia enoriasilor").contains(money(februaryCode2)));
-    // its first line the money held at the end of 31.01 (nine payments of 45.50
-    // in January), its final line the money held at its end
-    EXPECT_TRUE(line(period, "Sold initial (disponibil in casa si in banca)")
-                    .contains(money(6000.0 + januaryCode2 - 9 * 45.5)));
+    EXPECT_TRUE(
+        line(period, "Sold initial (disponibil in casa si in banca)").contains(money(6000 + januaryCode2 - 409.5)));
     EXPECT_TRUE(line(period, "Sold final (disponibil in casa si in banca)")
                     .contains(money(entry::CalcSoldCasa(db.path()) + entry::CalcSoldBanca(db.path()))));
-    const QString periodCover = readText(outFile("bilant.csv"));
-    EXPECT_TRUE(periodCover.contains("SUMELE LISTATE : EXECUTIE")) << periodCover.toStdString();
-    EXPECT_TRUE(periodCover.contains("(de la 01/02/2014 pana la 31/03/2014)"));
+    EXPECT_TRUE(readText(outFile("bilant.csv")).contains("(de la 01/02/2014 pana la 31/03/2014)"));
     EXPECT_TRUE(line({"--to", "31.03.2014", "--column", "Prevederi"}, "Contributia enoriasilor").contains(money(0)));
     // the cover names the period and the column
     const QString cover = readText(outFile("bilant.csv"));
