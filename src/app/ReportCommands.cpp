@@ -14,6 +14,7 @@
 #include "data/Clock.h"
 #include "data/Errors.h"
 #include "data/Format.h"
+#include "data/Money.h"
 #include "data/Table.h"
 #include "documents/print/RepOPUnt.h"
 #include "entry/Balances.h"
@@ -254,8 +255,8 @@ int runBalances(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     try {
         const double casa = entry::CalcSoldCasa();
         const double banca = entry::CalcSoldBanca();
-        out << "Casa: " << data::formatFloat("#,##0.00", casa) << "\n"
-            << "Banca: " << data::formatFloat("#,##0.00", banca) << "\n";
+        out << "Casa: " << data::formatAmount(casa) << "\n"
+            << "Banca: " << data::formatAmount(banca) << "\n";
         out.flush();
         return 0;
     } catch (const data::EngineError& e) {

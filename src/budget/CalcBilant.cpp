@@ -8,6 +8,7 @@
 #include "data/Engine.h"
 #include "data/Errors.h"
 #include "data/FileCopy.h"
+#include "data/Money.h"
 #include "data/Query.h"
 #include "data/StoredStatement.h"
 
@@ -21,6 +22,12 @@ using Statement = data::StoredStatement;
 // amounts stored so far, as the user is told.
 constexpr auto kOnError = data::RunTransaction::OnError::Keep;
 
+// Every amount the budget stores is whole bani. A sum of documents is summed
+// in bani, each amount rounded to the ban as it prints (half away from zero,
+// as data::toBani rounds), so it is exact whatever the number of documents.
+#define CV_BANI(col) \
+    "CAST(ROUND(IFNULL(" col ", 0.0) * 100.0 + (CASE WHEN " col " < 0 THEN -1e-7 ELSE 1e-7 END)) AS INTEGER)"
+
 // Names every table a run reads or writes, so that the SQL session has them
 // at hand before its transaction starts.
 const Statement QTabele{
@@ -28,6 +35,15 @@ const Statement QTabele{
     {"SELECT 0 FROM \"Bilant.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0",
      "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Tip_venituri.DB\" WHERE 0",
      "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Tip_cheltuieli.DB\" WHERE 0"}};
+
+// The period's last step: the budget, its copy as at the day before the
+// period, and the opening balance and documents the money at that day is
+// summed from.
+const Statement QTabelePerioada{
+    "QTabelePerioada",
+    {"SELECT 0 FROM \"Bilant.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Bilant1.DB\" WHERE 0",
+     "UNION ALL SELECT 0 FROM \"Contor.DB\" WHERE 0", "UNION ALL SELECT 0 FROM \"Venituri.DB\" WHERE 0",
+     "UNION ALL SELECT 0 FROM \"Cheltuieli.DB\" WHERE 0"}};
 
 // The budget of a unit or a group directory: its only table.
 const Statement QTabeleUnitate{"QTabeleUnitate", {"SELECT 0 FROM \"Bilant.DB\" WHERE 0"}};
@@ -46,35 +62,48 @@ const Statement QSetExecZero1{"QSetExecZero1", {"UPDATE \"Bilant.DB\" SET Execut
 // Every line of the centralised budget: the sum of the first line (index
 // order) numbered by each of its three mapping numbers in the office's budget,
 // the parishes' group budget and the monasteries' group budget, added in that
-// order. A blank mapping number is line 0; a missing line or a blank amount
-// counts as 0. One statement: a missing budget changes no line.
-const Statement QCentralizare{"QCentralizare",
-                              {"UPDATE \"BilantCentral.DB\" SET",
-                               " Prevederi = IFNULL((SELECT O.Prevederi FROM \"Bilant.DB\" AS O WHERE O.Nr_rand = "
-                               "IFNULL(BilantCentral.Rd_oficiu, 0)",
-                               "                     ORDER BY O.Denumire, O.rowid LIMIT 1), 0.0)",
-                               "           + IFNULL((SELECT P.Prevederi FROM \"PAROHII/Bilant.DB\" AS P WHERE "
-                               "P.Nr_rand = IFNULL(BilantCentral.Rd_paroh, 0)",
-                               "                     ORDER BY P.Denumire, P.rowid LIMIT 1), 0.0)",
-                               "           + IFNULL((SELECT M.Prevederi FROM \"MANASTIRI/Bilant.DB\" AS M WHERE "
-                               "M.Nr_rand = IFNULL(BilantCentral.Rd_manast, 0)",
-                               "                     ORDER BY M.Denumire, M.rowid LIMIT 1), 0.0),",
-                               " Executie = IFNULL((SELECT O.Executie FROM \"Bilant.DB\" AS O WHERE O.Nr_rand = "
-                               "IFNULL(BilantCentral.Rd_oficiu, 0)",
-                               "                    ORDER BY O.Denumire, O.rowid LIMIT 1), 0.0)",
-                               "          + IFNULL((SELECT P.Executie FROM \"PAROHII/Bilant.DB\" AS P WHERE P.Nr_rand "
-                               "= IFNULL(BilantCentral.Rd_paroh, 0)",
-                               "                    ORDER BY P.Denumire, P.rowid LIMIT 1), 0.0)",
-                               "          + IFNULL((SELECT M.Executie FROM \"MANASTIRI/Bilant.DB\" AS M WHERE "
-                               "M.Nr_rand = IFNULL(BilantCentral.Rd_manast, 0)",
-                               "                    ORDER BY M.Denumire, M.rowid LIMIT 1), 0.0)"}};
+// order, the sum rounded to the ban. A blank mapping number is line 0; a
+// missing line or a blank amount counts as 0. One statement: a missing budget
+// changes no line.
+const Statement QCentralizare{
+    "QCentralizare",
+    {"UPDATE \"BilantCentral.DB\" SET",
+     " Prevederi = ROUND(IFNULL((SELECT O.Prevederi FROM \"Bilant.DB\" AS O WHERE O.Nr_rand = "
+     "IFNULL(BilantCentral.Rd_oficiu, 0)",
+     "                     ORDER BY O.Denumire, O.rowid LIMIT 1), 0.0)",
+     "           + IFNULL((SELECT P.Prevederi FROM \"PAROHII/Bilant.DB\" AS P WHERE "
+     "P.Nr_rand = IFNULL(BilantCentral.Rd_paroh, 0)",
+     "                     ORDER BY P.Denumire, P.rowid LIMIT 1), 0.0)",
+     "           + IFNULL((SELECT M.Prevederi FROM \"MANASTIRI/Bilant.DB\" AS M WHERE "
+     "M.Nr_rand = IFNULL(BilantCentral.Rd_manast, 0)",
+     "                     ORDER BY M.Denumire, M.rowid LIMIT 1), 0.0), 2),",
+     " Executie = ROUND(IFNULL((SELECT O.Executie FROM \"Bilant.DB\" AS O WHERE O.Nr_rand = "
+     "IFNULL(BilantCentral.Rd_oficiu, 0)",
+     "                    ORDER BY O.Denumire, O.rowid LIMIT 1), 0.0)",
+     "          + IFNULL((SELECT P.Executie FROM \"PAROHII/Bilant.DB\" AS P WHERE P.Nr_rand "
+     "= IFNULL(BilantCentral.Rd_paroh, 0)",
+     "                    ORDER BY P.Denumire, P.rowid LIMIT 1), 0.0)",
+     "          + IFNULL((SELECT M.Executie FROM \"MANASTIRI/Bilant.DB\" AS M WHERE "
+     "M.Nr_rand = IFNULL(BilantCentral.Rd_manast, 0)",
+     "                    ORDER BY M.Denumire, M.rowid LIMIT 1), 0.0), 2)"}};
 const Statement QRanduriCentral{"QRanduriCentral", {"SELECT COUNT(*) AS N FROM \"BilantCentral.DB\""}};
 
-// The opening balance: cash plus bank of the first record; a blank balance
-// counts as 0, so that the other one still counts.
+// The opening balance: cash plus bank of the first record, in bani; a blank
+// balance counts as 0, so that the other one still counts.
 const Statement QSoldIni{"QSoldIni",
-                         {"SELECT IFNULL(Sold_init_casa, 0.0) + IFNULL(Sold_init_banca, 0.0) AS SoldInitTot",
+                         {"SELECT " CV_BANI("Sold_init_casa") " + " CV_BANI("Sold_init_banca") " AS SoldInitTot",
                           "FROM \"Contor.DB\" ORDER BY rowid LIMIT 1"}};
+
+// The cash plus bank balance at the end of a day, in bani: the opening
+// balance, the receipts and payments of both accounts dated up to the day
+// (deposits and withdrawals move money between the two and leave it as it is).
+const Statement QSoldLaData{"QSoldLaData",
+                            {"SELECT IFNULL((SELECT " CV_BANI("Sold_init_casa") " + " CV_BANI("Sold_init_banca"),
+                             "               FROM \"Contor.DB\" ORDER BY rowid LIMIT 1), 0)",
+                             "     + IFNULL((SELECT SUM(" CV_BANI("V.Valoarea") ") FROM \"Venituri.DB\" AS V",
+                             "               WHERE (V.Data <= :Ziua) AND (V.Cont IN ('Casa', 'Banca'))), 0)",
+                             "     - IFNULL((SELECT SUM(" CV_BANI("C.Valoarea") ") FROM \"Cheltuieli.DB\" AS C",
+                             "               WHERE (C.Data <= :Ziua) AND (C.Cont IN ('Casa', 'Banca'))), 0) AS Sold"}};
 
 // The first line of a number in index order (number, name) takes a sum.
 const Statement QSetRand{"QSetRand",
@@ -90,7 +119,7 @@ const Statement QSetRand{"QSetRand",
 const Statement QDetaliuVenit{
     "QDetaliuVenit",
     {"UPDATE \"Bilant.DB\" SET Executie = S.Suma",
-     "FROM (SELECT D.Cod_venit AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
+     "FROM (SELECT D.Cod_venit AS Cod, IFNULL(SUM(" CV_BANI("D.Valoarea") "), 0) / 100.0 AS Suma",
      "      FROM \"Venituri.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_venit) AS S",
      "     JOIN \"Tip_venituri.DB\" AS D1 ON (D1.Cod_venit = S.Cod),",
      "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
@@ -98,11 +127,19 @@ const Statement QDetaliuVenit{
 const Statement QDetaliuCheltuiala{
     "QDetaliuCheltuiala",
     {"UPDATE \"Bilant.DB\" SET Executie = S.Suma",
-     "FROM (SELECT D.Cod_cheltuiala AS Cod, IFNULL(SUM(D.Valoarea), 0.0) AS Suma",
+     "FROM (SELECT D.Cod_cheltuiala AS Cod, IFNULL(SUM(" CV_BANI("D.Valoarea") "), 0) / 100.0 AS Suma",
      "      FROM \"Cheltuieli.DB\" AS D WHERE (D.Data <= :DataBilant) GROUP BY D.Cod_cheltuiala) AS S",
      "     JOIN \"Tip_cheltuieli.DB\" AS D1 ON (D1.Cod_cheltuiala = S.Cod),",
      "     (SELECT rowid AS Rand, Nr_rand, ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
      "      FROM \"Bilant.DB\" AS B) AS F", "WHERE (F.Nr_rand = S.Cod) AND (F.Loc = 1) AND (Bilant.rowid = F.Rand)"}};
+
+#undef CV_BANI
+
+// A formula line's result rounded to the ban (a blank result stays blank), so
+// that the lines after it read it as it prints.
+const Statement QRotunjire{"QRotunjire",
+                           {"UPDATE \"Bilant.DB\" SET Prevederi = ROUND(Prevederi, 2), Executie = ROUND(Executie, 2)",
+                            "WHERE (Nr_rand = :Rand)"}};
 
 // The lines in index order, for the formula passes.
 const Statement QRanduri{"QRanduri", {"SELECT Nr_rand, Formula FROM \"Bilant.DB\" ORDER BY Nr_rand, Denumire, rowid"}};
@@ -110,10 +147,11 @@ const Statement QRanduri{"QRanduri", {"SELECT Nr_rand, Formula FROM \"Bilant.DB\
 // The period: every line's executed amount less that of its partner in the
 // copy as at the day before the period. Lines pair by number and, among the
 // lines of one number, by their place in index order; a blank amount counts
-// as zero; a line without a partner keeps its amount.
+// as zero; a line without a partner keeps its amount. The difference is
+// rounded to the ban.
 const Statement QCalcBilantPer{
     "QCalcBilantPer",
-    {"UPDATE \"Bilant.DB\" SET Executie = IFNULL(Executie, 0.0) - IFNULL(P.Executie1, 0.0)",
+    {"UPDATE \"Bilant.DB\" SET Executie = ROUND(IFNULL(Executie, 0.0) - IFNULL(P.Executie1, 0.0), 2)",
      "FROM (SELECT B.Rand, A.Executie1", "      FROM (SELECT rowid AS Rand, Nr_rand,",
      "                   ROW_NUMBER() OVER (PARTITION BY Nr_rand ORDER BY Denumire, rowid) AS Loc",
      "            FROM \"Bilant.DB\" AS B0) AS B", "      JOIN (SELECT Nr_rand, Executie AS Executie1,",
@@ -154,8 +192,11 @@ std::vector<Line> budgetLines(const std::string& dir) {
 void formulaPasses(const std::vector<Line>& lines, const std::string& dir, const std::function<void()>& step) {
     for (int pass = 0; pass < 2; ++pass) {
         for (const Line& l : lines) {
-            if (!l.nr.isNull() && !isBlankFormula(l.formula))
-                CalcFormula(l.formula.toString(), dir, static_cast<int>(l.nr.toInt()));
+            if (!l.nr.isNull() && !isBlankFormula(l.formula)) {
+                const int rand = static_cast<int>(l.nr.toInt());
+                CalcFormula(l.formula.toString(), dir, rand);
+                data::executeStored(QRotunjire, dir, {{"Rand", rand}});
+            }
             step();
         }
     }
@@ -202,14 +243,14 @@ void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress
         data::executeStored(QSetPrevZero, dir);
         data::executeStored(QSetPrevZero1, dir);
 
-        double opening = 0.0;
+        data::Bani opening = 0;
         {
             data::Query q;
             data::prepareStored(q, QSoldIni, dir);
             q.open();
-            if (!q.isEmpty()) opening = q["SoldInitTot"].asFloat();
+            if (!q.isEmpty()) opening = q["SoldInitTot"].asInteger();
         }
-        data::executeStored(QSetRand, dir, {{"Suma", opening}, {"Rand", 1}});
+        data::executeStored(QSetRand, dir, {{"Suma", data::fromBani(opening)}, {"Rand", 1}});
 
         const std::vector<Line> lines = budgetLines(dir);
         run.setTotal(3 + 2 * static_cast<int>(lines.size()));
@@ -294,8 +335,30 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
     }
 
     CalcBilant(end, dir, progress);
+
+    // Every line is the period's difference; line 1 would be too (the opening
+    // balance less itself, 0). It holds the money the period starts with
+    // instead: the cash and bank balance at the end of the day before, so that
+    // the balance lines computed from it state the money at the period's end.
+    // The formula lines are evaluated again over these figures.
+    Run run(progress);
     try {
+        data::RunTransaction tx(dir, QTabelePerioada, kOnError);
         data::executeStored(QCalcBilantPer, dir);
+        data::Bani before = 0;
+        {
+            data::Query q;
+            data::prepareStored(q, QSoldLaData, dir);
+            q.setParam("Ziua", data::Value(start.addDays(-1)));
+            q.open();
+            before = q["Sold"].asInteger();
+        }
+        data::executeStored(QSetRand, dir, {{"Suma", data::fromBani(before)}, {"Rand", 1}});
+        const std::vector<Line> lines = budgetLines(dir);
+        run.setTotal(1 + 2 * static_cast<int>(lines.size()));
+        run.step();
+        formulaPasses(lines, dir, [&run] { run.step(); });
+        tx.commit();
     } catch (const data::EngineError& e) {
         accessError(e);
     }

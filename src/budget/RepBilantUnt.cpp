@@ -39,8 +39,8 @@ band TitleBand title 276.8 newpage
   label Data1Lbl 66.7 104.8 27 6.5 "" autosize size=14
   label QRLabel15 94.2 104.8 25 6.5 "PANA LA :" autosize size=14
   label DataLbl 119.6 104.8 30 6.5 "" autosize size=14
-  label QRLabel8 60.3 113.2 110 6.5 "PREVEDERI   ............................" autosize size=14
-  label QRLabel2 60.3 121.7 110 6.5 "EXECUTIE      ............................" autosize size=14
+  label QRLabel8 47.6 113.2 120 6.5 "" autosize size=14
+  label QRLabel2 47.6 121.7 120 6.5 "" autosize size=14
 band DetailBand1 detail 7.9
   rect 10.6 0 185.2 7.9
   vline 144.2 0 7.9
@@ -86,7 +86,7 @@ TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QSt
         throw std::invalid_argument("budget column: " + column.toStdString());
     TBilant.setTableName("Bilant.DB");
     TBilant.setDeclaredFields({"Nr_rand", "Denumire", "Prevederi", "Executie"});
-    for (const char* f : {"Prevederi", "Executie"}) TBilant.setup(f).displayFormat = "#,##0.00";
+    for (const char* f : {"Prevederi", "Executie"}) TBilant.setup(f).asAmount();
     TParohia.setTableName("Parohia.DB");
     Q.setSql(kSql);
 
@@ -96,6 +96,13 @@ TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QSt
     Rep.item(QStringLiteral("QRDBText3")).expression = QStringLiteral("TBilant.") + column;
     Rep.item(QStringLiteral("Data1Lbl")).caption = startText;
     Rep.item(QStringLiteral("DataLbl")).caption = endText;
+    // which column the lines show, and for the executed amounts which period
+    const bool executie = column == QLatin1String("Executie");
+    Rep.item(QStringLiteral("QRLabel8")).caption =
+        QStringLiteral("SUMELE LISTATE : ") + (executie ? QStringLiteral("EXECUTIE") : QStringLiteral("PREVEDERI"));
+    Rep.item(QStringLiteral("QRLabel2")).caption = executie
+                                                       ? QStringLiteral("(de la %1 pana la %2)").arg(startText, endText)
+                                                       : QStringLiteral("(sumele prevazute)");
 
     reports::Band& detail = Rep.band(QStringLiteral("DetailBand1"));
     Rep.beforePrint = [&detail](reports::Report&, bool&) { detail.forceNewPage = false; };

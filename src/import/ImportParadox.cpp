@@ -21,6 +21,7 @@
 #include "data/FileCopy.h"
 #include "data/Format.h"
 #include "data/Install.h"
+#include "data/Money.h"
 #include "data/Schema.h"
 #include "data/SqlTranslate.h"
 #include "data/SqliteHandle.h"
@@ -178,6 +179,15 @@ data::Value convert(const data::Value& v, const data::ColumnDef& col, std::strin
     return {};
 }
 
+// The columns that hold money: kept to the ban, as every amount we store.
+bool isAmountColumn(const std::string& name) {
+    static const char* const kAmounts[] = {"Valoarea",  "Suma",     "Pret",           "Pret_achizitie", "Valoare",
+                                           "Prevederi", "Executie", "Sold_init_casa", "Sold_init_banca"};
+    for (const char* a : kAmounts)
+        if (data::iequals(name, a)) return true;
+    return false;
+}
+
 class Importer {
 public:
     Importer(fs::path src, fs::path work, const std::function<void(const std::string&)>& progress)
@@ -274,6 +284,11 @@ private:
                 if (!why.empty())
                     throw ImportError("Tabela " + source + " nu poate fi importata la inregistrarea " +
                                       std::to_string(row + 1) + ": campul " + pf[field].name + ": " + why);
+                if (v.isFloat() && isAmountColumn(spec.columns[col].name)) {
+                    const double exact = data::roundToBan(v.toDouble());
+                    if (exact != v.toDouble()) ++t.roundedAmounts;
+                    v = exact;
+                }
                 data::bindValue(st.get(), static_cast<int>(b + 1), v);
             }
             if (sqlite3_step(st.get()) != SQLITE_DONE) {
@@ -531,6 +546,9 @@ std::string summaryText(const ImportSummary& s) {
           << right(std::to_string(t.rowsWritten), 8) << "  " << (t.skipped.empty() ? "-" : join(t.skipped)) << "\n";
         if (!t.missing.empty()) missing.push_back(t.file + ": " + join(t.missing));
         if (!t.warning.empty()) warnings.push_back(t.file + ": " + t.warning);
+        if (t.roundedAmounts > 0)
+            warnings.push_back(
+                t.file + ": sume cu mai mult de doua zecimale, rotunjite la ban: " + std::to_string(t.roundedAmounts));
     }
     if (!absent.empty()) o << "Tabele care lipsesc (raman cele ale instalarii noi): " << join(absent) << "\n";
     for (const std::string& m : missing) o << "Campuri care lipsesc (raman necompletate): " << m << "\n";

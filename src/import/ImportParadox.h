@@ -16,6 +16,7 @@ struct TableImport {
     std::string note;     // how a missing table was filled, if not left as created
     std::string warning;  // something the user should check in the imported table
     long long rowsRead = 0, rowsWritten = 0;
+    long long roundedAmounts = 0;      // amounts with more than two decimals, rounded to the ban
     std::vector<std::string> skipped;  // fields of the old table we do not have (or cannot read)
     std::vector<std::string> missing;  // our fields the old table lacks: left NULL
 };

@@ -76,28 +76,34 @@ const Statement kMovements[] = {
 // One pass over the table: every movement column without an amount becomes
 // 0.0 (the reports compare them with 0.0), and every row gets the running
 // balances in the table's order (ascending date, then insertion order): the
-// previous row's balance plus the row's own movement, the amounts added and
-// subtracted in the order written below. The balances are computed first into
-// a table of the SQL session (by row identity), then written row after row as
+// previous row's balance plus the row's own movement. The balances are summed
+// in whole bani (each amount rounded to the ban as it prints), so a balance is
+// exact to the ban after any number of rows. They are computed first into a
+// table of the SQL session (by row identity), then written row after row as
 // the rows are stored.
+// An amount in bani, rounded half away from zero as data::toBani rounds
+// (a half ban held a hair below its binary neighbour still rounds away).
+#define CV_BANI(col) \
+    "CAST(ROUND(COALESCE(" col ", 0.0) * 100.0 + (CASE WHEN " col " < 0 THEN -1e-7 ELSE 1e-7 END)) AS INTEGER)"
 const Statement QSolduriTabela{"QSolduriTabela",
-                               {"CREATE TABLE temp.Solduri (Rand INTEGER PRIMARY KEY, SoldC FLOAT, SoldB FLOAT)"}};
+                               {"CREATE TABLE temp.Solduri (Rand INTEGER PRIMARY KEY, SoldC INTEGER, SoldB INTEGER)"}};
 const Statement QSolduriCalcul{
     "QSolduriCalcul",
     {"INSERT INTO temp.Solduri", "SELECT rowid AS Rand,",
-     "  SUM(COALESCE(IncasariC, 0.0) + COALESCE(RidicariC, 0.0) - COALESCE(PlatiC, 0.0) - COALESCE(DepuneriC, 0.0))",
+     "  SUM(" CV_BANI("IncasariC") " + " CV_BANI("RidicariC") " - " CV_BANI("PlatiC") " - " CV_BANI("DepuneriC") ")",
      "    OVER Ordine AS SoldC,",
-     "  SUM(COALESCE(IncasariB, 0.0) + COALESCE(DepuneriB, 0.0) - COALESCE(PlatiB, 0.0) - COALESCE(RidicariB, 0.0))",
+     "  SUM(" CV_BANI("IncasariB") " + " CV_BANI("DepuneriB") " - " CV_BANI("PlatiB") " - " CV_BANI("RidicariB") ")",
      "    OVER Ordine AS SoldB", "FROM \"Registru.DB\"",
      "WINDOW Ordine AS (ORDER BY Data, Id ROWS UNBOUNDED PRECEDING)"}};
+#undef CV_BANI
 const Statement QSolduri{
     "QSolduri",
     {"UPDATE \"Registru.DB\"", "SET IncasariC = COALESCE(IncasariC, 0.0), PlatiC = COALESCE(PlatiC, 0.0),",
      "  RidicariC = COALESCE(RidicariC, 0.0), DepuneriC = COALESCE(DepuneriC, 0.0),",
      "  IncasariB = COALESCE(IncasariB, 0.0), PlatiB = COALESCE(PlatiB, 0.0),",
      "  RidicariB = COALESCE(RidicariB, 0.0), DepuneriB = COALESCE(DepuneriB, 0.0),",
-     "  (SoldC, SoldB, SoldT) = (SELECT S.SoldC, S.SoldB, S.SoldB + S.SoldC FROM temp.Solduri AS S",
-     "    WHERE S.Rand = Registru.rowid)"}};
+     "  (SoldC, SoldB, SoldT) = (SELECT S.SoldC / 100.0, S.SoldB / 100.0, (S.SoldB + S.SoldC) / 100.0",
+     "    FROM temp.Solduri AS S", "    WHERE S.Rand = Registru.rowid)"}};
 const Statement QSolduriSterge{"QSolduriSterge", {"DROP TABLE IF EXISTS temp.Solduri"}};
 
 const Statement QDelErrors{"QDelErrors", {"DELETE FROM \"Registru.DB\" WHERE (Data IS NULL)"}};

@@ -2,6 +2,7 @@
 
 #include "data/Clock.h"
 #include "data/Format.h"
+#include "data/Money.h"
 #include "reports/Intrvdlg.h"
 
 namespace registers {
@@ -72,7 +73,7 @@ band PageFooterBand pagefooter 7.4
 
 const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Peisaj");
 
-QString money(double v) { return QString::fromStdString(data::formatFloat("#,##0.00", v)); }
+QString money(double v) { return QString::fromStdString(data::formatAmount(v)); }
 
 template <class Frm>
 reports::RunResult runRegister(QWidget* owner, std::optional<reports::Interval> interval,
@@ -123,7 +124,7 @@ TRepRegCasaFrm::TRepRegCasaFrm(QWidget* owner, const data::Date& start, const da
     TRegistru.queryName = "TRegistru";
     TRegistru.setSql(std::string("SELECT Data, Nr_doc, Fel, Explicatii, ") + c[0] + ", " + c[1] + ", " + c[2] + ", " +
                      c[3] + ", " + account.balance + "\nFROM \"Registru.DB\" ORDER BY Data, Id");
-    for (const char* f : {c[0], c[1], c[2], c[3], account.balance}) TRegistru.setup(f).displayFormat = "#,##0.00";
+    for (const char* f : {c[0], c[1], c[2], c[3], account.balance}) TRegistru.setup(f).asAmount();
     TParohia.setTableName("Parohia.DB");
     Rep.setDataSet(&TRegistru, QStringLiteral("TRegistru"));
     Rep.addDataSet(QStringLiteral("TParohia"), &TParohia);

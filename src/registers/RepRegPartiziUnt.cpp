@@ -1,6 +1,6 @@
 #include "registers/RepRegPartiziUnt.h"
 
-#include "data/Format.h"
+#include "data/Money.h"
 
 namespace registers {
 
@@ -87,6 +87,7 @@ reports::RunResult run(QWidget* owner, const std::function<std::unique_ptr<repor
 TRepRegPartiziFrm::TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const char* sql) : reports::TReportForm(owner) {
     Q.queryName = "Q";
     Q.setSql(sql);
+    Q.setup("Valoarea").asAmount();
     TParohia.setTableName("Parohia.DB");
     Rep.setDataSet(&Q, QStringLiteral("Q"));
     Rep.addDataSet(QStringLiteral("TParohia"), &TParohia);
@@ -94,14 +95,15 @@ TRepRegPartiziFrm::TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const cha
         QString::fromUtf8(kind.title), QString::fromUtf8(kind.typeCaption), QString::fromUtf8(kind.typeNameItem),
         QString::fromUtf8(kind.underlineLeft), QString::fromUtf8(kind.explanationCaption),
         QString::fromUtf8(kind.number), QString::fromUtf8(kind.explanation)));
-    // the total starts again at every generation, from the first row's amount
+    // the total starts again at every generation, from the first row's
+    // amount; it adds the amounts as they print, to the ban
     Rep.beforePrint = [this](reports::Report&, bool&) {
         Q.first();
-        total_ = Q.isEmpty() ? 0.0 : Q["Valoarea"].asFloat();
+        total_ = Q.isEmpty() ? 0 : data::toBani(Q["Valoarea"].asFloat());
     };
     Rep.item(QStringLiteral("TotalLbl")).onPrint = [this](reports::Item&, QString& text) {
-        if (Q.recNo() != 1) total_ += Q["Valoarea"].asFloat();
-        text = QString::fromStdString(data::formatGeneral(total_));
+        if (Q.recNo() != 1) total_ += data::toBani(Q["Valoarea"].asFloat());
+        text = QString::fromStdString(data::formatAmountBani(total_));
     };
     Rep.item(QStringLiteral("PageNumberLabel")).onPrint = [this](reports::Item&, QString& text) {
         text += QStringLiteral(" din ") + QString::number(pageCount);

@@ -3,6 +3,7 @@
 #pragma once
 #include <QString>
 
+#include "data/Money.h"
 #include "data/Query.h"
 #include "data/Table.h"
 #include "reports/ReportRun.h"
@@ -34,7 +35,7 @@ protected:
     data::Table TParohia;
 
 private:
-    double total_ = 0;
+    data::Bani total_ = 0;  // the cumulative total
 };
 
 // Income ledger, caption "Registru partizi venituri": the receipts of one

@@ -6,8 +6,8 @@ namespace {
 
 const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Peisaj");
 
-// Fifteen numbered columns; the sums carried forward and to carry print in
-// the general number format, the detail's amounts with "#,##0.00".
+// Fifteen numbered columns; every amount, the sums carried forward and to
+// carry included, prints "#,##0.00".
 const char* const kLayout = R"LAYOUT(
 report title="Raport registru incasari si plati" paper=9 orientation=landscape margins=10,10,5,7 font="Arial" size=8
 # page header: the totals carried from the previous page (none on the first page)
@@ -15,14 +15,14 @@ band QRBand1 pageheader 7.4 firstpage=no
   rect 0 0 284.4 7.4
   vlines 0 7.4 95.8 113.0 130.2 148.7 167.2 185.7 201.6 218.8 232.0 246.6 265.1
   label QRLabel44 82.5 1.7 13 4 "Report :"
-  expr QRExpr1 96.3 1.7 16.2 4 "SUM(TRegistru.IncasariC)" align=right
-  expr QRExpr2 113.5 1.7 16.2 4 "SUM(TRegistru.RidicariC)" align=right
-  expr QRExpr3 130.7 1.7 17.5 4 "SUM(TRegistru.PlatiC)" align=right
-  expr QRExpr4 149.2 1.7 17.5 4 "SUM(TRegistru.DepuneriC)" align=right
-  expr QRExpr5 186.2 1.7 14.9 4 "SUM(TRegistru.IncasariB)" align=right
-  expr QRExpr6 202.1 1.7 16.2 4 "SUM(TRegistru.DepuneriB)" align=right
-  expr QRExpr7 219.3 1.7 12.2 4 "SUM(TRegistru.PlatiB)" align=right
-  expr QRExpr8 232.5 1.7 13.6 4 "SUM(TRegistru.RidicariB)" align=right
+  expr QRExpr1 96.3 1.7 16.2 4 "SUM(TRegistru.IncasariC)" mask="#,##0.00" align=right
+  expr QRExpr2 113.5 1.7 16.2 4 "SUM(TRegistru.RidicariC)" mask="#,##0.00" align=right
+  expr QRExpr3 130.7 1.7 17.5 4 "SUM(TRegistru.PlatiC)" mask="#,##0.00" align=right
+  expr QRExpr4 149.2 1.7 17.5 4 "SUM(TRegistru.DepuneriC)" mask="#,##0.00" align=right
+  expr QRExpr5 186.2 1.7 14.9 4 "SUM(TRegistru.IncasariB)" mask="#,##0.00" align=right
+  expr QRExpr6 202.1 1.7 16.2 4 "SUM(TRegistru.DepuneriB)" mask="#,##0.00" align=right
+  expr QRExpr7 219.3 1.7 12.2 4 "SUM(TRegistru.PlatiB)" mask="#,##0.00" align=right
+  expr QRExpr8 232.5 1.7 13.6 4 "SUM(TRegistru.RidicariB)" mask="#,##0.00" align=right
   label QRLabel41 167.7 1.7 17.5 4 "" align=right
   label QRLabel42 247.1 1.7 17.5 4 "" align=right
   label QRLabel43 265.6 1.7 18.3 4 "" align=right
@@ -91,14 +91,14 @@ band PageFooterBand pagefooter 11.4
   vlines 0 6.6 95.8 113.0 130.2 148.7 167.2 185.7 201.6 218.8 232.0 246.6 265.1
   sysdata PageNumberLabel 3.4 1.3 30 4 pagenumber text="Pag."
   label QRLabel12 74.1 1.3 21.2 4 "De reportat :"
-  expr QRExpr9 96.3 1.3 16.2 4 "SUM(TRegistru.IncasariC)" align=right
-  expr QRExpr10 113.5 1.3 16.2 4 "SUM(TRegistru.RidicariC)" align=right
-  expr QRExpr11 130.7 1.3 17.5 4 "SUM(TRegistru.PlatiC)" align=right
-  expr QRExpr12 149.2 1.3 17.5 4 "SUM(TRegistru.DepuneriC)" align=right
-  expr QRExpr13 186.2 1.3 14.9 4 "SUM(TRegistru.IncasariB)" align=right
-  expr QRExpr14 202.1 1.3 16.2 4 "SUM(TRegistru.DepuneriB)" align=right
-  expr QRExpr15 219.3 1.3 12.2 4 "SUM(TRegistru.PlatiB)" align=right
-  expr QRExpr16 232.5 1.3 13.6 4 "SUM(TRegistru.RidicariB)" align=right
+  expr QRExpr9 96.3 1.3 16.2 4 "SUM(TRegistru.IncasariC)" mask="#,##0.00" align=right
+  expr QRExpr10 113.5 1.3 16.2 4 "SUM(TRegistru.RidicariC)" mask="#,##0.00" align=right
+  expr QRExpr11 130.7 1.3 17.5 4 "SUM(TRegistru.PlatiC)" mask="#,##0.00" align=right
+  expr QRExpr12 149.2 1.3 17.5 4 "SUM(TRegistru.DepuneriC)" mask="#,##0.00" align=right
+  expr QRExpr13 186.2 1.3 14.9 4 "SUM(TRegistru.IncasariB)" mask="#,##0.00" align=right
+  expr QRExpr14 202.1 1.3 16.2 4 "SUM(TRegistru.DepuneriB)" mask="#,##0.00" align=right
+  expr QRExpr15 219.3 1.3 12.2 4 "SUM(TRegistru.PlatiB)" mask="#,##0.00" align=right
+  expr QRExpr16 232.5 1.3 13.6 4 "SUM(TRegistru.RidicariB)" mask="#,##0.00" align=right
   label QRLabel38 167.7 1.3 17.5 4 "" align=right
   label QRLabel39 247.1 1.3 17.5 4 "" align=right
   label QRLabel40 265.6 1.3 18.3 4 "" align=right
@@ -121,7 +121,7 @@ const QString TRepRegFrm::caption = QStringLiteral("Raport registru");
 TRepRegFrm::TRepRegFrm(QWidget* owner) : reports::TReportForm(owner) {
     TRegistru.queryName = "TRegistru";
     TRegistru.setSql(kSql);
-    for (const char* f : kAmounts) TRegistru.setup(f).displayFormat = "#,##0.00";
+    for (const char* f : kAmounts) TRegistru.setup(f).asAmount();
     TParohia.setTableName("Parohia.DB");
     Rep.setDataSet(&TRegistru, QStringLiteral("TRegistru"));
     Rep.loadLayout(QString::fromUtf8(kLayout));

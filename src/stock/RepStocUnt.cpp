@@ -1,6 +1,7 @@
 #include "stock/RepStocUnt.h"
 
 #include "data/Format.h"
+#include "data/Money.h"
 
 namespace stock {
 
@@ -16,7 +17,7 @@ const char* const kSql =
     "ORDER BY Denumire, Descriere, Cantitate, UM, Pret, DataIn, DataOut";
 
 // A ruled table under the column headings; the summary band carries the
-// total of the values under the last column.
+// total of the values under the last column, the sum of the values as printed.
 const char* const kLayout = R"LAYOUT(
 report title="Situatia stocurilor" paper=9 orientation=portrait margins=10,10,7,5 font="Arial" size=8
 band PageHeaderBand pageheader 32.8
@@ -69,8 +70,8 @@ TRepStocFrm::TRepStocFrm(QWidget* owner, const data::Date& date) : reports::TRep
     Q.addCalculatedField("Valoare", data::FieldType::Float);
     Q.addCalculatedField("DenDesc", data::FieldType::String, 500);
     Q.setup("Cantitate").displayFormat = "0.00";
-    Q.setup("Pret").displayFormat = "#,##0.00";
-    Q.setup("Valoare").displayFormat = "#,##0.00";
+    Q.setup("Pret").asAmount();
+    Q.setup("Valoare").asAmount();
     Q.onCalcFields = [this](data::DataSet& ds) { QCalcFields(ds); };
 
     TParohia.setTableName("Parohia.DB");
@@ -86,7 +87,8 @@ TRepStocFrm::TRepStocFrm(QWidget* owner, const data::Date& date) : reports::TRep
 TRepStocFrm::~TRepStocFrm() = default;
 
 void TRepStocFrm::QCalcFields(data::DataSet& ds) {
-    ds["Valoare"].setAsFloat(ds["Cantitate"].asFloat() * ds["Pret"].asFloat());
+    // the value as it prints, to the ban: the total adds these
+    ds["Valoare"].setAsFloat(data::roundToBan(ds["Cantitate"].asFloat() * ds["Pret"].asFloat()));
     const std::string name = ds["Denumire"].asString();
     const std::string description = ds["Descriere"].asString();
     ds["DenDesc"].setValue(data::Value(description.empty() ? name : name + " - " + description));

@@ -21,6 +21,7 @@
 #include "data/Errors.h"
 #include "data/FileHandle.h"
 #include "data/Format.h"
+#include "data/Money.h"
 #include "data/Schema.h"
 #include "data/SqliteHandle.h"
 
@@ -73,11 +74,6 @@ std::string databaseDir(const std::string& dir) { return data::withSlash(dir.emp
 std::string yearText(int y) { return std::to_string(y); }
 std::string dateText(const data::Date& d) { return data::formatDate("dd.mm.yyyy", d); }
 data::Date lastDay(int year) { return data::Date{year, 12, 31}; }
-
-double toCents(double v) {
-    double r = std::round(v * 100.0) / 100.0;
-    return r == 0 ? 0.0 : r;  // no "-0.00"
-}
 
 fs::path archiveRoot(const std::string& dir) { return fs::path(dir) / kArchiveDirectory; }
 
@@ -210,23 +206,26 @@ public:
         };
         const std::string cash = std::string("Cont = 'Casa' AND ") + kClosedYearDocument;
         const std::string bank = std::string("Cont = 'Banca' AND ") + kClosedYearDocument;
-        const double depuneri = sum(4, "SUM(Suma)", kClosedYearDocument);
-        const double ridicari = sum(5, "SUM(Suma)", kClosedYearDocument);
-        double casa = sum(kContor, "SUM(Sold_init_casa)", nullptr);
-        casa += sum(2, "SUM(Valoarea)", cash.c_str());
+        // each sum taken to the ban and the balance added in bani, as the
+        // document windows compute the current balances
+        auto bani = [&](size_t i, const char* expr, const char* where) { return data::toBani(sum(i, expr, where)); };
+        const data::Bani depuneri = bani(4, "SUM(Suma)", kClosedYearDocument);
+        const data::Bani ridicari = bani(5, "SUM(Suma)", kClosedYearDocument);
+        data::Bani casa = bani(kContor, "SUM(Sold_init_casa)", nullptr);
+        casa += bani(2, "SUM(Valoarea)", cash.c_str());
         casa -= depuneri;
         casa += ridicari;
-        casa -= sum(3, "SUM(Valoarea)", cash.c_str());
-        double banca = sum(kContor, "SUM(Sold_init_banca)", nullptr);
-        banca += sum(2, "SUM(Valoarea)", bank.c_str());
+        casa -= bani(3, "SUM(Valoarea)", cash.c_str());
+        data::Bani banca = bani(kContor, "SUM(Sold_init_banca)", nullptr);
+        banca += bani(2, "SUM(Valoarea)", bank.c_str());
         banca += depuneri;
         banca -= ridicari;
-        banca -= sum(3, "SUM(Valoarea)", bank.c_str());
+        banca -= bani(3, "SUM(Valoarea)", bank.c_str());
 
         Closing c;
         c.year = year;
-        c.soldCasa = toCents(casa);
-        c.soldBanca = toCents(banca);
+        c.soldCasa = data::fromBani(casa);
+        c.soldBanca = data::fromBani(banca);
         for (size_t i : kDocuments) c.documents += static_cast<long long>(sum(i, "COUNT(*)", kClosedYearDocument));
         c.archiveDir = (archiveRoot(dir_) / yearText(year)).string();
         return c;
@@ -410,7 +409,7 @@ void setStepHook(StepHook hook) { stepHook() = std::move(hook); }
 
 bool yearOver(int year, const data::Date& today) { return today.year > year; }
 
-std::string amountText(double v) { return data::formatFloat("#,##0.00", v); }
+std::string amountText(double v) { return data::formatAmount(v); }
 
 Closing planNewYear(const std::string& dirIn) {
     const std::string dir = databaseDir(dirIn);

@@ -32,7 +32,6 @@ namespace {
 using data::Date;
 
 using rt::money;
-QString general(double v) { return QString::fromStdString(data::formatGeneral(v)); }
 
 // One CSV line's fields (quoted fields may hold commas and doubled quotes).
 QStringList csvFields(const QString& line) {
@@ -201,12 +200,8 @@ TEST_F(ReportCommandTest, EveryReportToEachFormatWithItsPagesAndFigures) {
         {"incasari-plati", {}, false, {money(casa), money(banca), money(casa + banca), "Total general :"}},
         {"casa", {}, true, {money(casa), "REGISTRU DE CASA"}},
         {"banca", {"--from", "01.02.2014", "--to", "31.03.2014"}, true, {money(banca), "REGISTRU DE BANCA"}},
-        // the ledgers' cumulative total in the general number format
-        {"partizi-venituri", {"--code", "2"}, true, {general(januaryCode2 + februaryCode2), "Contributia enoriasilor"}},
-        {"partizi-cheltuieli",
-         {"--code", "20"},
-         true,
-         {general(20 * 45.5), "Lumanari si obiecte de cult pentru pangar"}},
+        {"partizi-venituri", {"--code", "2"}, true, {money(januaryCode2 + februaryCode2), "Contributia enoriasilor"}},
+        {"partizi-cheltuieli", {"--code", "20"}, true, {money(20 * 45.5), "Lumanari si obiecte de cult pentru pangar"}},
         {"bilant",
          {"--to", "31.03.2014"},
          false,
@@ -284,11 +279,17 @@ TEST_F(ReportCommandTest, BudgetComputesAsItsWindowAndAnswersThePageQuestion) {
     EXPECT_TRUE(line({"--to", "31.01.2014"}, "Contributia enoriasilor").contains(money(januaryCode2)));
     EXPECT_TRUE(line({"--to", "31.03.2014"}, "Contributia enoriasilor").contains(money(januaryCode2 + februaryCode2)));
     // the period: the budget at its end less the budget the day before it
+    const QStringList period{"--from", "01.02.2014", "--to", "31.03.2014"};
+    EXPECT_TRUE(line(period, "Contributia enoriasilor").contains(money(februaryCode2)));
     EXPECT_TRUE(
-        line({"--from", "01.02.2014", "--to", "31.03.2014"}, "Contributia enoriasilor").contains(money(februaryCode2)));
+        line(period, "Sold initial (disponibil in casa si in banca)").contains(money(6000 + januaryCode2 - 409.5)));
+    EXPECT_TRUE(line(period, "Sold final (disponibil in casa si in banca)")
+                    .contains(money(entry::CalcSoldCasa(db.path()) + entry::CalcSoldBanca(db.path()))));
+    EXPECT_TRUE(readText(outFile("bilant.csv")).contains("(de la 01/02/2014 pana la 31/03/2014)"));
     EXPECT_TRUE(line({"--to", "31.03.2014", "--column", "Prevederi"}, "Contributia enoriasilor").contains(money(0)));
-    // the cover names the period
+    // the cover names the period and the column
     const QString cover = readText(outFile("bilant.csv"));
+    EXPECT_TRUE(cover.contains("SUMELE LISTATE : PREVEDERI")) << cover.toStdString();
     EXPECT_TRUE(cover.contains("01/01/2014")) << cover.toStdString();
     EXPECT_TRUE(cover.contains("31/03/2014"));
 

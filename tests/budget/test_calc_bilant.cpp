@@ -203,14 +203,14 @@ TEST_F(CalcBilantTest, APeriodIsTheBudgetAtItsEndLessTheBudgetTheDayBeforeItsSta
     CalcBilantPerioada(day(15, 2), day(31, 3), 2014, {}, {}, {[&] { ++released; }, [&] { ++reopened; }});
     EXPECT_EQ(released, 1);
     EXPECT_EQ(reopened, 1);
-    EXPECT_EQ(executie(1), 0.0);  // the opening balance is in both budgets
+    EXPECT_EQ(executie(1), 6080.0);  // the money held at the end of 14.02
     EXPECT_EQ(executie(2), 5.0);
     EXPECT_EQ(executie(3), 9.0);
     EXPECT_EQ(executie(14), 14.0);
     EXPECT_EQ(executie(16), 6.0);
     EXPECT_EQ(executie(29), 3.0);
     EXPECT_EQ(executie(32), 9.0);
-    EXPECT_EQ(executie(33), 5.0);  // the formula over the period's figures
+    EXPECT_EQ(executie(33), 6085.0);  // the formula over the period's figures: the money held at 31.03
     for (const Line& l : lines()) {
         if (l.nr == 15) {
             EXPECT_EQ(l.executie, Value(6.0)) << l.name;
@@ -225,17 +225,17 @@ TEST_F(CalcBilantTest, APeriodIsTheBudgetAtItsEndLessTheBudgetTheDayBeforeItsSta
     EXPECT_EQ(copy.rows.at(0).at(0), Value(140.0));
     EXPECT_FALSE(std::filesystem::exists(db.file("Bilant1.PX")));  // the budget has no index file to copy
 
-    // a single day: that day's documents on their lines, 0 on line 1; an
-    // index file of the budget is copied with it
+    // a single day: its documents, on line 1 the money held the evening before; an index file is copied too
     writeFile(db.file("Bilant.PX"), "index");
     CalcBilantPerioada(day(16, 2), day(16, 2), 2014);
     EXPECT_EQ(readFile(db.file("Bilant1.PX")), "index");
     for (const Line& l : lines()) {
         double expected = 0.0;
+        if (l.nr == 1) expected = 6085.0;
         if (l.nr == 16 || l.nr == 15) expected = 6.0;
         if (l.nr == 29 || l.nr == 30) expected = 3.0;
         if (l.nr == 32) expected = 9.0;
-        if (l.nr == 33) expected = -9.0;
+        if (l.nr == 33) expected = 6085.0 - 9.0;
         EXPECT_EQ(l.executie, Value(expected)) << l.nr << " " << l.name;
     }
 }
@@ -255,7 +255,7 @@ TEST_F(CalcBilantTest, APeriodFromFirstJanuaryIsTheBudgetAsAtItsEnd) {
     // 1 January of another year than the working year is an ordinary start
     CalcBilantPerioada(day(1, 1), day(31, 3), 2015, {}, {}, {[&] { ++released; }, {}});
     EXPECT_EQ(released, 1);
-    EXPECT_EQ(executie(1), 0.0);
+    EXPECT_EQ(executie(1), 6000.0);  // nothing was held but the opening balance on 31.12.2013
     EXPECT_EQ(executie(2), 110.0);
 }
 
@@ -274,4 +274,11 @@ TEST_F(CalcBilantTest, LinesSharingANumberArePairedInIndexOrder) {
         if (l.nr == 50) fifty.emplace_back(l.name, l.executie);
     EXPECT_EQ(fifty, (std::vector<std::pair<std::string, Value>>{{"A prima", Value(30.0)}, {"B a doua", Value(0.0)}}));
     EXPECT_EQ(executie(51), 30.0);
+}
+
+TEST_F(CalcBilantTest, SumsAndFormulaResultsAreExactToTheBan) {
+    for (int i = 0; i < 40; ++i) receipt(day(1, 2), 2 + i % 2, 0.1 + i % 2 * 0.1);
+    CalcBilant(day(12, 5));
+    for (auto [nr, expected] : {std::pair{2, 2.0}, {3, 4.0}, {14, 6.0}, {33, 6006.0}})
+        EXPECT_EQ(executie(nr), expected);
 }

@@ -22,6 +22,7 @@
 #include "data/Engine.h"
 #include "data/Format.h"
 #include "data/Install.h"
+#include "data/Money.h"
 #include "data/Schema.h"
 #include "data/Table.h"
 #include "entry/Balances.h"
@@ -45,7 +46,7 @@ const QString kStatusPeisaj = QStringLiteral("Parametrii de listare impliciti: A
 const QString kStatusPortret = QStringLiteral("Parametrii de listare impliciti: Arial, 8, A4, Portret");
 
 using rt::money;
-QString general(double v) { return QString::fromStdString(data::formatGeneral(v)); }
+data::Bani bani(const QString& t) { return data::toBani(data::parseAmount(t.toStdString()).value.value_or(-1e9)); }
 Date day(int d, int m) { return Date{2014, m, d}; }
 
 // A unit working in 2014 (names with Romanian letters), today 12 May 2014,
@@ -387,13 +388,12 @@ TEST_F(RegisterReports, ReceiptsAndPaymentsOnOnePageEndWithTheGrandTotal) {
     EXPECT_EQ(p.textsOf("QRDBText11")[3], QStringLiteral("40.00"));
     EXPECT_EQ(p.textsOf("SoldCDBTxt")[3], QStringLiteral("110.00"));
     EXPECT_EQ(p.textsOf("SoldBDBTxt")[3], QStringLiteral("1,040.00"));
-    // the footer: the year's totals (general format) and the last balances
     EXPECT_EQ(p.textOf("QRLabel12"), QStringLiteral("Total general :"));
-    EXPECT_EQ(p.textOf("QRExpr9"), QStringLiteral("150"));
-    EXPECT_EQ(p.textOf("QRExpr12"), QStringLiteral("40"));
-    EXPECT_EQ(p.textOf("QRExpr14"), QStringLiteral("40"));
-    EXPECT_EQ(p.textOf("QRExpr15"), QStringLiteral("12.5"));
-    EXPECT_EQ(p.textOf("QRExpr10"), QStringLiteral("0"));
+    EXPECT_EQ(p.textOf("QRExpr9"), QStringLiteral("150.00"));
+    EXPECT_EQ(p.textOf("QRExpr12"), QStringLiteral("40.00"));
+    EXPECT_EQ(p.textOf("QRExpr14"), QStringLiteral("40.00"));
+    EXPECT_EQ(p.textOf("QRExpr15"), QStringLiteral("12.50"));
+    EXPECT_EQ(p.textOf("QRExpr10"), QStringLiteral("0.00"));
     EXPECT_EQ(p.textOf("QRLabel38"), QStringLiteral("110.00"));
     EXPECT_EQ(p.textOf("QRLabel39"), QStringLiteral("1,027.50"));
     EXPECT_EQ(p.textOf("QRLabel40"), QStringLiteral("1,137.50"));
@@ -404,12 +404,13 @@ TEST_F(RegisterReports, ReceiptsAndPaymentsOnOnePageEndWithTheGrandTotal) {
     EXPECT_EQ(rec.status, (QStringList{kStatusPeisaj, " Listez...", " OK."}));
 }
 
+// Amounts like 0.10, 0.20, 0.30, whose binary sums drift: the page sums are in bani.
 TEST_F(RegisterReports, ReceiptsAndPaymentsOnThreePagesCarryEachPageForward) {
     for (int i = 1; i <= 56; ++i) {
         if (i % 3)
-            receipt(day(1 + i / 3, 2), i, "Incasare " + std::to_string(i), i + 0.25);
+            receipt(day(1 + i / 3, 2), i, "Incasare " + std::to_string(i), i % 7 / 10.0 + 0.1);
         else
-            payment(day(1 + i / 3, 2), i, "Plata " + std::to_string(i), i / 3.0, "Banca");
+            payment(day(1 + i / 3, 2), i, "Plata " + std::to_string(i), i % 5 / 10.0 + 0.3, "Banca");
     }
     runCommand(registers::RegistruIncasariPlati);
     ASSERT_EQ(pages.size(), 3u);
@@ -417,7 +418,7 @@ TEST_F(RegisterReports, ReceiptsAndPaymentsOnThreePagesCarryEachPageForward) {
     EXPECT_EQ(pages[1].textOf("QRLabel12"), QStringLiteral("De reportat :"));
     EXPECT_EQ(pages[2].textOf("QRLabel12"), QStringLiteral("Total general :"));
     EXPECT_FALSE(pages[0].containsText(QStringLiteral("Report :")));
-    double cash = 0, bank = 0;
+    data::Bani cash = 0, bank = 0;
     int row = 0;
     for (size_t i = 1; i < pages.size(); ++i) {
         const Page &prev = pages[i - 1], &p = pages[i];
@@ -430,16 +431,18 @@ TEST_F(RegisterReports, ReceiptsAndPaymentsOnThreePagesCarryEachPageForward) {
                                                             {"QRLabel43", "QRLabel40"}};
         for (const auto& [head, foot] : same) EXPECT_EQ(p.textOf(head), prev.textOf(foot)) << head << " page " << i + 1;
         // and they are the totals of every row up to there
-        for (QString t : prev.textsOf("QRDBText5")) cash += data::parseFloat(t.remove(',').toStdString()).value();
-        for (QString t : prev.textsOf("QRDBText12")) bank += data::parseFloat(t.remove(',').toStdString()).value();
+        for (const QString& t : prev.textsOf("QRDBText5")) cash += bani(t);
+        for (const QString& t : prev.textsOf("QRDBText12")) bank += bani(t);
         row += static_cast<int>(prev.textsOf("QRDBText5").size());
-        EXPECT_EQ(p.textOf("QRExpr1"), general(cash));
-        EXPECT_EQ(p.textOf("QRExpr7"), general(bank));
+        EXPECT_EQ(p.textOf("QRExpr1"), money(0.01 * cash));
+        EXPECT_EQ(p.textOf("QRExpr7"), money(0.01 * bank));
         EXPECT_EQ(p.textOf("QRLabel41"), prev.textsOf("SoldCDBTxt").last());
         EXPECT_EQ(p.textOf("QRLabel43"), prev.textsOf("SoldTDBTxt").last());
     }
     EXPECT_EQ(row + static_cast<int>(pages[2].textsOf("QRDBText5").size()), 58);
     EXPECT_EQ(pages[2].textOf("QRLabel40"), pages[2].textsOf("SoldTDBTxt").last());
+    for (const QString& t : pages[2].textsOf("QRDBText5")) cash += bani(t);
+    EXPECT_EQ(pages[2].textOf("QRExpr9"), money(0.01 * cash));  // "Total general :"
 }
 
 // ---------------------------------------------------------------- ledgers by type
@@ -461,9 +464,9 @@ TEST_F(RegisterReports, IncomeLedgerCumulatesEveryReceiptOfTheTypeFromBothAccoun
     EXPECT_EQ(p.textOf("QRLabel10"), QStringLiteral("   TOTAL CUMULAT"));
     EXPECT_EQ(p.textsOf("QRDBText4"), (QStringList{"05/01/2014", "05/01/2014", "10/02/2014"}));
     EXPECT_EQ(p.textsOf("QRDBText5"), (QStringList{"1", "2", "3"}));
-    EXPECT_EQ(p.textsOf("QRDBText7"), (QStringList{"100", "50", "25"}));
+    EXPECT_EQ(p.textsOf("QRDBText7"), (QStringList{"100.00", "50.00", "25.00"}));
     // the page count was prepared first: the total restarted for the output
-    EXPECT_EQ(p.textsOf("TotalLbl"), (QStringList{"100", "150", "175"}));
+    EXPECT_EQ(p.textsOf("TotalLbl"), (QStringList{"100.00", "150.00", "175.00"}));
     EXPECT_EQ(p.textOf("PageNumberLabel"), QStringLiteral("Pag.1 din 1"));
     // the font size stays as the user or the last report left it
     EXPECT_EQ(p.findElement("TotalLbl")->font().size, 11);
@@ -473,16 +476,21 @@ TEST_F(RegisterReports, IncomeLedgerCumulatesEveryReceiptOfTheTypeFromBothAccoun
 
 // "Pag.N din M" counts the pages as the print settings lay them out: margins
 // other than the designed ones move the page breaks, on screen and in a file.
+// On amounts like 0.10, 0.20, each TOTAL CUMULAT is the sum in bani of those printed.
 TEST_F(RegisterReports, LedgerPageCountsAreOfThePagesAsPrinted) {
     for (int i = 0; i < 65; ++i) {
-        receipt(day(1 + i % 28, 1 + i / 28), i + 1, "Pomelnice", 10.0 + i, "Casa", 7);
-        payment(day(1 + i % 28, 1 + i / 28), i + 1, "Lemne", 5.0 + i, "Casa", 18);
+        receipt(day(1 + i % 28, 1 + i / 28), i + 1, "Pomelnice", i % 9 / 10.0 + 0.1, "Casa", 7);
+        payment(day(1 + i % 28, 1 + i / 28), i + 1, "Lemne", i % 7 / 10.0 + 0.2, "Casa", 18);
     }
     auto expectCounted = [](const std::vector<Page>& shown, const char* what) {
         ASSERT_GT(shown.size(), 1u) << what;
         for (size_t i = 0; i < shown.size(); ++i)
             EXPECT_EQ(shown[i].textOf("PageNumberLabel"), QStringLiteral("Pag.%1 din %2").arg(i + 1).arg(shown.size()))
                 << what;
+        data::Bani total = 0;
+        for (const Page& p : shown)
+            for (int r = 0; r < p.textsOf("TotalLbl").size(); ++r)
+                EXPECT_EQ(p.textsOf("TotalLbl")[r], money(0.01 * (total += bani(p.textsOf("QRDBText7")[r])))) << what;
     };
     const QString file = QString::fromStdString(db.file("partizi.qrp"));
     for (const int margin : {5, 60}) {
@@ -511,7 +519,7 @@ TEST_F(RegisterReports, TwoAlikeDocumentsAreTwoLedgerRows) {
     chooseType(7);
     registers::PartiziVenituri(nullptr);
     ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(texts("TotalLbl"), (QStringList{"10", "20"}));
+    EXPECT_EQ(texts("TotalLbl"), (QStringList{"10.00", "20.00"}));
 
     payment(day(3, 2), 4, "Gaz", 60.0, "Casa", 18);
     payment(day(1, 2), 2, "Lemne", 100.0, "Banca", 18);
@@ -528,7 +536,7 @@ TEST_F(RegisterReports, TwoAlikeDocumentsAreTwoLedgerRows) {
     EXPECT_EQ(p.textOf("QRLabel8"), QStringLiteral("EXPLICATIA CHELTUIELILOR"));
     EXPECT_EQ(p.textsOf("QRDBText6"), (QStringList{"Lemne", "Lemne", "Gaz"}));
     EXPECT_EQ(p.textsOf("QRDBText5"), (QStringList{"2", "2", "4"}));
-    EXPECT_EQ(p.textsOf("TotalLbl"), (QStringList{"100", "200", "260"}));
+    EXPECT_EQ(p.textsOf("TotalLbl"), (QStringList{"100.00", "200.00", "260.00"}));
 }
 
 TEST_F(RegisterReports, ACancelledTypeChoiceRebuildsAndPrintsNothing) {

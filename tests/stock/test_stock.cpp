@@ -124,6 +124,13 @@ TEST_F(Stock, ValuesTextsOrderTotalAndTheUnitHeading) {
     EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
+TEST_F(Stock, TheTotalIsTheSumOfTheValuesAsPrintedNotOfTheProducts) {
+    for (double price : {1.25, 3.75, 20.75}) item("A", V(), 0.5, V("kg"), price, V(), V());
+    auto pages = preview(data::Date{2007, 3, 1});
+    EXPECT_EQ(rowsOf(pages, "ValoareTxt"), (QStringList{"0.63", "1.88", "10.38"}));
+    EXPECT_EQ(pages[0].textOf("TotalTxt"), QStringLiteral("12.89"));
+}
+
 TEST_F(Stock, ADateWithNothingHeldProducesNoPageAndNoMessage) {
     item("A", V(), 1, V("buc"), 1, V(data::Date{2007, 3, 1}), V());
     bool dialog = false;
