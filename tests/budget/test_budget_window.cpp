@@ -322,14 +322,16 @@ TEST_F(BudgetWindow, ThePeriodIsComputedForTheDatesTypedAndAWrongIntervalIsRefus
     EXPECT_TRUE(gui::Recorder::messages().isEmpty()) << gui::Recorder::messages().join("|").toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(executie(2), 5.0);
-    EXPECT_EQ(executie(1), 0.0);
-    EXPECT_EQ(executie(33), 2.0);
+    // line 1 holds the money of 14.02 (6000 opening + 100 received), the final
+    // line the money at the period's end
+    EXPECT_EQ(executie(1), 6100.0);
+    EXPECT_EQ(executie(33), 6102.0);
     EXPECT_EQ(prevederi(2), 80.0);
     EXPECT_EQ(prevederi(14), 80.0);
     // the grid shows the new figures
     EXPECT_EQ(budgetOf(w).state(), data::DataSetState::Browse);
     EXPECT_EQ(cell(w, 2, 3), QStringLiteral("5.00"));
-    EXPECT_EQ(cell(w, 1, 3), QStringLiteral("0.00"));
+    EXPECT_EQ(cell(w, 1, 3), QStringLiteral("6,100.00"));
 
     // 1 January of the working year to a date: the budget as at that date
     typeDate(startEdit(w), QStringLiteral("01012014"));
