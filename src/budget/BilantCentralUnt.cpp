@@ -21,8 +21,8 @@ namespace budget {
 
 namespace {
 
-constexpr ui::WindowSpec kWindow{.minimizable = true, .accessError = kBilantCentralAccessError};
-
+// Resizable: the grid grows with the window, its name column taking the room.
+constexpr ui::WindowSpec kWindow{.minimizable = true, .fixedSize = false, .accessError = kBilantCentralAccessError};
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string text(const QTreeWidgetItem* node) { return node->text(0).toStdString(); }

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QToolButton>
+#include <utility>
 
 #include "controls/PickList.h"
 #include "controls/TNormalDBGrid.h"
@@ -154,6 +155,7 @@ bool TDBGridInplaceEdit::handleKeyDown(QKeyEvent*, int key, Qt::KeyboardModifier
             }
             return !grid_->canEditModify();
         case Qt::Key_F2:
+            replaceOnType_ = false;
             deselect();
             setCursorPosition(static_cast<int>(displayText().size()));
             return true;
@@ -224,10 +226,12 @@ void TDBGridInplaceEdit::processKey(QKeyEvent* e) {
         return;
     }
     if (!self) return;
+    const bool replace = std::exchange(replaceOnType_, false);
     if (e->matches(QKeySequence::Paste) && pasteChecked(QGuiApplication::clipboard()->text())) {
         e->accept();
         return;
     }
+    if (replace && isPrintableChar(ch)) selectAll();
     QLineEdit::keyPressEvent(e);
 }
 
@@ -249,6 +253,11 @@ void TDBGridInplaceEdit::dropEvent(QDropEvent* e) {
     if (!dropPasted(e, [this](const QString& t) { return pasteChecked(t); })) QLineEdit::dropEvent(e);
 }
 
+void TDBGridInplaceEdit::mousePressEvent(QMouseEvent* e) {
+    replaceOnType_ = false;  // a click places the caret to edit in place
+    QLineEdit::mousePressEvent(e);
+}
+
 void TDBGridInplaceEdit::mouseReleaseEvent(QMouseEvent* e) {
     if (!middleButtonPasted(e, [this](const QString& t) { return pasteChecked(t); })) QLineEdit::mouseReleaseEvent(e);
 }
@@ -262,6 +271,8 @@ void TDBGridInplaceEdit::focusInEvent(QFocusEvent* e) {
     if (e->reason() == Qt::MouseFocusReason || e->reason() == Qt::PopupFocusReason ||
         e->reason() == Qt::ActiveWindowFocusReason)
         return;
+    // Arriving by the keyboard in an amount cell: typing gives a new amount.
+    if (grid_->replacesOnEntry(grid_->loadedCol_)) replaceOnType_ = true;
     if (autoSelect_)
         selectAll();
     else

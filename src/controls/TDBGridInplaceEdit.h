@@ -23,6 +23,12 @@ public:
     // Select the whole text when the editor gets the focus.
     void setAutoSelect(bool a) { autoSelect_ = a; }
     bool autoSelect() const { return autoSelect_; }
+    // On: the next character typed replaces the whole text (a cell entered by
+    // the keyboard, or whose text the field refused). Any other key that
+    // edits or moves the caret, F2 and a click leave the text to be edited
+    // in place.
+    void setReplaceOnType(bool on) { replaceOnType_ = on; }
+    bool replaceOnType() const { return replaceOnType_; }
     // Loads a cell: its text under its edit mask, and the column's pick list.
     void loadCell(const QString& text, const EditMask& mask, const QStringList& pickList, int dropDownRows);
     const EditMask& mask() const { return mask_; }
@@ -52,6 +58,7 @@ protected:
     // the field's conversion first (see pasteUnderMask).
     void contextMenuEvent(QContextMenuEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -73,6 +80,7 @@ private:
     QStringList pickList_;
     int dropDownRows_ = 7;
     bool autoSelect_ = true;
+    bool replaceOnType_ = false;
     QToolButton* button_ = nullptr;
     class PickList* list_ = nullptr;
 };

@@ -11,11 +11,17 @@
 #include <cmath>
 
 #include "controls/GridModel.h"
+#include "data/Money.h"
 #include "shell/Messages.h"
 
 namespace ui {
 
 using data::DataSetState;
+
+namespace {
+// The largest amount the program keeps: every amount column shows it whole.
+constexpr double kWidestAmount = 99'999'999'999.99;
+}  // namespace
 
 // ================================================================ indicator column
 
@@ -202,32 +208,48 @@ void TNormalDBGrid::rebuildColumns() {
                 if (f->visible) columns_.emplace_back(qs(f->fieldName()));
     }
     model_->refresh();
+    applyColumnWidths();
+    if (selCol_ < 0 || selCol_ >= columnCount() || isColumnHidden(selCol_)) selCol_ = firstColumn();
+    loadedRow_ = loadedCol_ = -1;
+}
+
+int TNormalDBGrid::cellMargins() const {
+    // the item's text margins on both sides (the cell editor's are no wider)
+    // and the grid line, with room to spare
+    const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return std::max(14, 2 * textMargin + 1);
+}
+
+// The width of the values a column shows, at the metrics `fm`.
+int TNormalDBGrid::valueWidth(const data::Field* f, const QFontMetrics& fm) {
+    if (!f) return fm.averageCharWidth() * 10;
+    // the largest amount (signed) is shown whole
+    if (f->amount) return fm.horizontalAdvance(qs(data::formatAmount(-kWidestAmount)));
+    if (f->displayWidth > 0) return fm.averageCharWidth() * f->displayWidth;
+    switch (f->dataType()) {
+        case data::FieldType::String: return fm.averageCharWidth() * std::clamp(f->size(), 4, 30);
+        case data::FieldType::Date: return fm.horizontalAdvance(QStringLiteral("00.00.0000"));
+        case data::FieldType::Boolean: return fm.horizontalAdvance(QStringLiteral("False"));
+        default: return fm.horizontalAdvance(QStringLiteral("000,000.00"));
+    }
+}
+
+void TNormalDBGrid::applyColumnWidths() {
     const QFontMetrics fm = fontMetrics();
     for (int c = 0; c < columnCount(); ++c) {
         const TColumn& col = columns_[static_cast<size_t>(c)];
         setColumnHidden(c, !col.visible);
-        int w = col.width;
-        if (w <= 0) {
-            data::Field* f = columnField(c);
-            int text = fm.averageCharWidth() * 10;
-            if (f) {
-                if (f->displayWidth > 0)
-                    text = fm.averageCharWidth() * f->displayWidth;
-                else if (f->dataType() == data::FieldType::String)
-                    text = fm.averageCharWidth() * std::clamp(f->size(), 4, 30);
-                else if (f->dataType() == data::FieldType::Date)
-                    text = fm.horizontalAdvance(QStringLiteral("00.00.0000"));
-                else if (f->dataType() == data::FieldType::Boolean)
-                    text = fm.horizontalAdvance(QStringLiteral("False"));
-                else
-                    text = fm.horizontalAdvance(QStringLiteral("000,000.00"));
-            }
-            w = std::max(fm.horizontalAdvance(columnTitle(c)), text) + 14;
-        }
-        setColumnWidth(c, w);
+        if (col.width > 0)
+            setColumnWidth(c, col.width);
+        else
+            setColumnWidth(
+                c, cellMargins() + std::max(fm.horizontalAdvance(columnTitle(c)), valueWidth(columnField(c), fm)));
     }
-    if (selCol_ < 0 || selCol_ >= columnCount() || isColumnHidden(selCol_)) selCol_ = firstColumn();
-    loadedRow_ = loadedCol_ = -1;
+}
+
+bool TNormalDBGrid::replacesOnEntry(int col) const {
+    const data::Field* f = columnField(col);
+    return f && f->amount;
 }
 
 // ---------------------------------------------------------------- columns
@@ -460,6 +482,7 @@ void TNormalDBGrid::loadEditor(bool enter) {
     editModified_ = false;
     loadedRow_ = row;
     loadedCol_ = selCol_;
+    if (enter) editor_->setReplaceOnType(replacesOnEntry(selCol_));
     if (enter && editor_->hasFocus()) editor_->enterCell();
 }
 
@@ -554,6 +577,9 @@ void TNormalDBGrid::linkUpdateData() {
         f->setText(ss(editor_->fieldText()));
     } catch (...) {
         editModified_ = true;
+        // the refused text stays to be corrected, or typed over at once
+        editor_->selectAll();
+        editor_->setReplaceOnType(true);
         throw;
     }
 }
@@ -655,6 +681,7 @@ bool TNormalDBGrid::gridKeyDown(int key, Qt::KeyboardModifiers mods) {
         case Qt::Key_F2:
             if (mods != Qt::NoModifier || !hasOption(dgEditing) || rowSel || readOnly_) return false;
             setEditorMode(true);
+            if (editor_) editor_->setReplaceOnType(false);  // F2 edits the text in place
             return true;
         default: return false;
     }
@@ -669,6 +696,7 @@ bool TNormalDBGrid::gridKeyChar(int ch) {
             setEditorMode(false);
         } else {
             setEditorMode(true);
+            if (editor_) editor_->setReplaceOnType(false);
         }
         return true;
     }
@@ -794,6 +822,7 @@ void TNormalDBGrid::mousePressEvent(QMouseEvent* e) {
     if (!hasOption(dgRowSelect)) setSelectedIndex(col);
     if (same && !hasOption(dgAlwaysShowEditor) && hasOption(dgEditing) && !readOnly_) setEditorMode(true);
     if (editor_ && !editor_->isHidden() && !editor_->hasFocus()) editor_->setFocus(Qt::MouseFocusReason);
+    if (editor_) editor_->setReplaceOnType(false);  // a clicked cell is edited in place
 }
 
 void TNormalDBGrid::mouseMoveEvent(QMouseEvent* e) { e->accept(); }
@@ -813,6 +842,11 @@ void TNormalDBGrid::scrollContentsBy(int dx, int dy) {
 void TNormalDBGrid::resizeEvent(QResizeEvent* e) {
     QTableView::resizeEvent(e);
     updateEditor();
+}
+
+void TNormalDBGrid::changeEvent(QEvent* e) {
+    QTableView::changeEvent(e);
+    if (e->type() == QEvent::FontChange) applyColumnWidths();
 }
 
 void TNormalDBGrid::updateGeometries() {

@@ -53,6 +53,9 @@ public:
     bool canEditModify();
     // The editor's text differs from the field.
     bool editorModified() const { return editModified_; }
+    // Typing into the cell of column `col`, entered by the keyboard, replaces
+    // its text: the column holds amounts, typed anew rather than amended.
+    bool replacesOnEntry(int col) const;
 
     // Key-down handling of the grid; the cell editor passes its keys here.
     // Returns true when the key was used.
@@ -102,6 +105,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void updateGeometries() override;
 
 private:
@@ -117,6 +121,12 @@ private:
     void linkUpdateData();
 
     void rebuildColumns();
+    // The layout's widths, and for the others a width that fits the field's
+    // values at the grid's font.
+    void applyColumnWidths();
+    static int valueWidth(const data::Field* f, const QFontMetrics& fm);
+    // What a cell adds to its text's width.
+    int cellMargins() const;
     void applyOptions();
     void syncCurrent();
     void updateEditor();

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 
+#include "budget/BilantCentralUnt.h"
 #include "budget/BilantUnt.h"
 #include "budget/BudgetFixture.h"
 #include "budget/CalcBilant.h"
@@ -521,4 +522,26 @@ TEST_F(BudgetWindow, AtAMetropolitanSeeExactlySixCaptionsChange) {
     // NULL prints as designed
     sql("UPDATE Parohia SET Felmarosta = NULL");
     EXPECT_EQ(textsByItem(printFromMenu(w, 2)), parish);
+}
+
+// Both budget grids: a cell entered by the keys takes a new amount, F2 amends it.
+TEST_F(BudgetWindow, AmountsAreTypedOverAndShownWholeInBothBudgetGrids) {
+    auto central = std::make_unique<budget::TBilantCentralFrm>(nullptr);
+    central->openTables();
+    for (QWidget* w : {static_cast<QWidget*>(open()), static_cast<QWidget*>(central.get())}) {
+        auto* g = control<ui::TDBGridNormal>(w, w == central.get() ? "DBGrid" : "DBGrid1");
+        gui::showActive(w);
+        gui::focus(g);
+        for (const char* typed : {"5000", "-250"}) gui::type(typed), gui::key(Qt::Key_Down);
+        for (int k : {Qt::Key_Up, Qt::Key_F2, Qt::Key_5}) gui::key(k);
+        EXPECT_EQ(g->inplaceEditor()->text(), QStringLiteral("-250.005"));  // amended in place
+        data::DataSet& ds = *g->dataSource()->dataSet();
+        const int planned = ds.fieldByName("Prevederi").index();
+        EXPECT_EQ(std::pair(ds.rowValues(0).at(planned), ds.rowValues(1).at(planned)),
+                  std::pair(Value(5000.0), Value(-250.0)));
+        EXPECT_LT(w->minimumWidth(), w->maximumWidth());  // resizable, the name column stretching
+        const int margins = 2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1) + 1;
+        for (int c : {2, 3})
+            EXPECT_GE(g->columnWidth(c) - margins, g->fontMetrics().horizontalAdvance("99,999,999,999.99"));
+    }
 }

@@ -261,6 +261,9 @@ TEST_F(GridTest, AnImpossibleDateInACellStopsTheMove) {
     ASSERT_GE(messageCount(), 1u);
     EXPECT_EQ(Messages::lastText(), "'31.02.2007' is not a valid date");
     EXPECT_EQ(table->state(), DataSetState::Edit);
+    type("28022007");  // typed over the refused date
+    key(Qt::Key_Down);
+    EXPECT_EQ(table->recNo(), 2);
 }
 
 TEST_F(GridTest, LeavingTheGridDropsAnUntouchedNewRecord) {

@@ -270,4 +270,11 @@ TEST_F(Stock, ListeazaAsksForADateAndCancellingEitherDialogPrintsNothing) {
     EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
+TEST_F(Stock, QuantitiesAndPricesShowTheLargestAmountWhole) {
+    openWindow();
+    const int margins = 2 * (grid()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid()) + 1) + 1;
+    for (int c : {3, 5})  // "Cantitate", "Pret"
+        EXPECT_GE(grid()->columnWidth(c) - margins, grid()->fontMetrics().horizontalAdvance("99,999,999,999.99"));
+}
+
 }  // namespace
