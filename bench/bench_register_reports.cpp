@@ -129,9 +129,8 @@ void BM_IncasariPlatiYearSums(benchmark::State& st) {
         for (const auto& item : band->items())
             if (item->kind() == reports::ItemKind::Expression) {
                 sums.push_back(std::make_unique<reports::Expression>(item->expression));
-                sums.back()->bind([&ds](const QString&, const QString& name) {
-                    return ds.findField(name.toStdString());
-                });
+                sums.back()->bind(
+                    [&ds](const QString&, const QString& name) { return ds.findField(name.toStdString()); });
             }
     auto pass = [&](bool summing) {
         const double c0 = cpuSeconds();
