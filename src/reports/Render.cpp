@@ -98,17 +98,19 @@ QPageLayout layoutFor(const Page& page) {
                        QPageLayout::Millimeter);
 }
 
-// Fragments of a page grouped into printed lines, each sorted left to right.
+// Fragments of a page grouped into printed lines, each sorted left to right;
+// texts of one line share its baseline (an amount fitted in a smaller font
+// sits lower in its box).
 std::vector<std::vector<TextFragment>> lineGroups(const Page& page) {
     std::vector<TextFragment> frags = textFragments(page);
     std::stable_sort(frags.begin(), frags.end(),
-                     [](const TextFragment& a, const TextFragment& b) { return a.top < b.top; });
+                     [](const TextFragment& a, const TextFragment& b) { return a.baseline < b.baseline; });
     std::vector<std::vector<TextFragment>> lines;
-    double lineTop = -1e9;
+    double lineBaseline = -1e9;
     for (TextFragment& f : frags) {
-        if (lines.empty() || f.top - lineTop > std::min(1.2, f.height * 0.5)) {
+        if (lines.empty() || f.baseline - lineBaseline > std::min(1.2, f.height * 0.5)) {
             lines.emplace_back();
-            lineTop = f.top;
+            lineBaseline = f.baseline;
         }
         lines.back().push_back(std::move(f));
     }

@@ -517,6 +517,10 @@ private:
                 case ItemKind::Rectangle: e.box = box; break;
                 default:
                     e.box = box;
+                    // a text fitted in a smaller font keeps the line's baseline
+                    if (il.fitted)
+                        e.box.setTop(box.top() + std::clamp(ascentMm(it.effectiveFont()) - ascentMm(*il.fitted), 0.0,
+                                                            box.height()));
                     // a text the item printed before is kept once (zero amounts, the day's date)
                     if (il.text == it.lastPrinted_)
                         e.text = it.lastPrinted_;
