@@ -252,7 +252,11 @@ bool lessThan(const Value& a, const Value& b) { return data::compareValues(a, b)
 // Adds one row's value of the aggregate's argument to the running state.
 void addToAggregate(Kind kind, const Value& v, data::Bani& bani, double& sum, Value& extreme) {
     switch (kind) {
-        case Kind::Sum: bani += data::toBani(v.toDouble()); break;
+        case Kind::Sum: {
+            const double d = v.toDouble();
+            if (d != 0) bani += data::toBani(d);  // most of a register's cells hold nothing
+            break;
+        }
         case Kind::Avg: sum += v.toDouble(); break;
         case Kind::Min:
         case Kind::Max:
