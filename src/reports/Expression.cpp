@@ -6,6 +6,7 @@
 #include "data/DataSet.h"
 #include "data/Field.h"
 #include "data/Format.h"
+#include "data/Money.h"
 
 namespace reports {
 
@@ -18,7 +19,9 @@ struct Expression::Node {
     QString qualifier, fieldName;
     data::Field* field = nullptr;
     std::unique_ptr<Node> a, b;
-    // running aggregate state
+    // running aggregate state: SUM adds amounts to the ban, in whole bani, so
+    // a printed total is the sum of the printed amounts; AVERAGE adds as read
+    data::Bani bani = 0;
     double sum = 0;
     long long count = 0;
     Value extreme;
@@ -246,24 +249,36 @@ Value fieldValue(const Node* n, const EvalContext& ctx) {
 
 bool lessThan(const Value& a, const Value& b) { return data::compareValues(a, b) < 0; }
 
+// Adds one row's value of the aggregate's argument to the running state.
+void addToAggregate(Kind kind, const Value& v, data::Bani& bani, double& sum, Value& extreme) {
+    switch (kind) {
+        case Kind::Sum: {
+            const double d = v.toDouble();
+            if (d != 0) bani += data::toBani(d);  // most of a register's cells hold nothing
+            break;
+        }
+        case Kind::Avg: sum += v.toDouble(); break;
+        case Kind::Min:
+        case Kind::Max:
+            if (!v.isNull() && (extreme.isNull() || (kind == Kind::Min ? lessThan(v, extreme) : lessThan(extreme, v))))
+                extreme = v;
+            break;
+        default: break;
+    }
+}
+
 Value aggregateValue(const Node* n, const EvalContext& ctx) {
+    data::Bani bani = n->bani;
     double sum = n->sum;
     long long count = n->count;
     Value extreme = n->extreme;
     if (ctx.includeCurrentRow) {
         ++count;
-        if (n->a) {
-            EvalContext inner;  // the current row itself
-            Value v = eval(n->a.get(), inner);
-            sum += v.toDouble();
-            if (!v.isNull()) {
-                if (extreme.isNull() || (n->kind == Kind::Min ? lessThan(v, extreme) : lessThan(extreme, v)))
-                    extreme = v;
-            }
-        }
+        const EvalContext inner;  // the current row itself
+        if (n->a) addToAggregate(n->kind, eval(n->a.get(), inner), bani, sum, extreme);
     }
     switch (n->kind) {
-        case Kind::Sum: return Value(sum);
+        case Kind::Sum: return Value(data::fromBani(bani));
         case Kind::Count: return Value(count);
         case Kind::Avg: return Value(count ? sum / static_cast<double>(count) : 0.0);
         default: return extreme;
@@ -314,18 +329,13 @@ void Expression::accumulate() {
     const EvalContext current;
     for (Node* n : aggregates_) {
         ++n->count;
-        if (!n->a) continue;
-        Value v = eval(n->a.get(), current);
-        n->sum += v.toDouble();
-        if (!v.isNull() && (n->kind == Kind::Min || n->kind == Kind::Max)) {
-            if (n->extreme.isNull() || (n->kind == Kind::Min ? lessThan(v, n->extreme) : lessThan(n->extreme, v)))
-                n->extreme = v;
-        }
+        if (n->a) addToAggregate(n->kind, eval(n->a.get(), current), n->bani, n->sum, n->extreme);
     }
 }
 
 void Expression::reset() {
     for (Node* n : aggregates_) {
+        n->bani = 0;
         n->sum = 0;
         n->count = 0;
         n->extreme = Value();

@@ -1,7 +1,9 @@
 // Report expressions: a field ("TRegistru.IncasariC" or "IncasariC"),
 // numbers, texts in single or double quotes, + - * / and parentheses, and the
 // running aggregates SUM, COUNT, MIN, MAX and AVERAGE over every row the
-// report has read since it started (or since the item was last reset).
+// report has read since it started (or since the item was last reset). SUM
+// adds every value rounded to the ban and kept in whole bani: its total is
+// exactly the sum of the amounts as printed.
 #pragma once
 #include <QString>
 #include <functional>

@@ -2,7 +2,9 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 
 namespace reports {
@@ -26,6 +28,7 @@ struct FontEntry {
     std::unique_ptr<QFontMetricsF> metrics;
     double ascentMm = 0, lineSpacingMm = 0;
     QHash<QString, double> widths;  // texts measured before, in mm
+    double asciiAdvance[128];       // mm per character, negative until measured
 };
 
 QString keyOf(const FontSpec& s) {
@@ -43,6 +46,7 @@ FontEntry& entryFor(const FontSpec& spec) {
     auto it = cache.find(key);
     if (it == cache.end()) {
         auto* e = new FontEntry;
+        std::fill(std::begin(e->asciiAdvance), std::end(e->asciiAdvance), -1.0);
         QFont f(resolveFontFamily(spec.family));
         f.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.size * kRefDpi / 72.0))));
         f.setBold(spec.bold);
@@ -76,6 +80,33 @@ double textWidthMm(const FontSpec& spec, const QString& text) {
     const double w = e.metrics->horizontalAdvance(text) / kUnitsPerMm;
     e.widths.insert(text, w);
     return w;
+}
+
+bool textFits(const FontSpec& spec, const QString& text, double widthMm) {
+    const double limit = widthMm + 1e-6;
+    FontEntry& e = entryFor(spec);
+    // the characters' advances added up bound the text's width: kerning only
+    // narrows the pairs of a report's fonts, and the margin covers any other
+    double bound = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 128) return textWidthMm(spec, text) <= limit;
+        double& advance = e.asciiAdvance[u];
+        if (advance < 0) advance = e.metrics->horizontalAdvance(c) / kUnitsPerMm;
+        bound += advance;
+    }
+    return bound * 1.02 <= limit || textWidthMm(spec, text) <= limit;
+}
+
+FontSpec fittingFont(const FontSpec& spec, const QString& text, double widthMm) {
+    FontSpec f = spec;
+    if (widthMm <= 0 || textFits(spec, text, widthMm)) return f;
+    // widths grow with the size: start at the proportional size, rounded down
+    const double ratio = widthMm / textWidthMm(spec, text);
+    for (f.size = std::floor(spec.size * ratio * 4) / 4; f.size > kSmallestFittedSize; f.size -= 0.25)
+        if (textWidthMm(f, text) <= widthMm + 1e-6) return f;
+    f.size = kSmallestFittedSize;
+    return f;
 }
 
 double lineSpacingMm(const FontSpec& spec) { return entryFor(spec).lineSpacingMm; }

@@ -26,6 +26,17 @@ double textWidthMm(const FontSpec& spec, const QString& text);
 double lineSpacingMm(const FontSpec& spec);
 double ascentMm(const FontSpec& spec);
 
+// Whether `text` in `spec` is at most `widthMm` wide. Cheaper than measuring
+// for the many texts (amounts above all) that fit with room to spare.
+bool textFits(const FontSpec& spec, const QString& text, double widthMm);
+
+// The smallest size an amount is shrunk to.
+constexpr double kSmallestFittedSize = 1.0;  // points
+
+// `spec` when `text` fits `widthMm`; otherwise `spec` at the largest size, in
+// quarter points, at which it does: an amount printed whole rather than cut.
+FontSpec fittingFont(const FontSpec& spec, const QString& text, double widthMm);
+
 // Splits `text` into the lines drawn in a box `widthMm` wide: at line breaks,
 // then between words; a word wider than the box is cut between characters.
 QStringList wrapText(const FontSpec& spec, const QString& text, double widthMm);

@@ -243,7 +243,7 @@ std::vector<TextFragment> textFragments(const Page& page) {
     for (const PageElement& e : page.elements) {
         if (e.kind() != PageElement::Kind::Text || e.text.isEmpty() || e.box.width() <= 0) continue;
         const QStringList lines = elementLines(e);
-        const double ls = lineSpacingMm(e.font());
+        const double ls = lineSpacingMm(e.font()), ascent = ascentMm(e.font());
         for (int i = 0; i < lines.size(); ++i) {
             const double top = e.box.top() + i * ls;
             if (e.clip() && i > 0 && top + ls > e.box.bottom() + 0.01) break;
@@ -257,6 +257,7 @@ std::vector<TextFragment> textFragments(const Page& page) {
                      : e.align() == HAlign::Right ? e.box.right() - w
                                                   : e.box.left() + (e.box.width() - w) / 2;
             f.top = top;
+            f.baseline = top + ascent;
             f.height = ls;
             f.boxLeft = e.box.left();
             f.boxWidth = e.box.width();

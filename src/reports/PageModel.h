@@ -115,6 +115,7 @@ struct PreparedReport {
 struct TextFragment {
     double left = 0, top = 0, width = 0, height = 0;  // the line's own box, mm
     double boxLeft = 0, boxWidth = 0;                 // the item's box, mm
+    double baseline = 0;                              // of the line's text, mm
     QString text;
     HAlign align = HAlign::Left;
     const PageElement* element = nullptr;

@@ -98,17 +98,19 @@ QPageLayout layoutFor(const Page& page) {
                        QPageLayout::Millimeter);
 }
 
-// Fragments of a page grouped into printed lines, each sorted left to right.
+// Fragments of a page grouped into printed lines, each sorted left to right;
+// texts of one line share its baseline (an amount fitted in a smaller font
+// sits lower in its box).
 std::vector<std::vector<TextFragment>> lineGroups(const Page& page) {
     std::vector<TextFragment> frags = textFragments(page);
     std::stable_sort(frags.begin(), frags.end(),
-                     [](const TextFragment& a, const TextFragment& b) { return a.top < b.top; });
+                     [](const TextFragment& a, const TextFragment& b) { return a.baseline < b.baseline; });
     std::vector<std::vector<TextFragment>> lines;
-    double lineTop = -1e9;
+    double lineBaseline = -1e9;
     for (TextFragment& f : frags) {
-        if (lines.empty() || f.top - lineTop > std::min(1.2, f.height * 0.5)) {
+        if (lines.empty() || f.baseline - lineBaseline > std::min(1.2, f.height * 0.5)) {
             lines.emplace_back();
-            lineTop = f.top;
+            lineBaseline = f.baseline;
         }
         lines.back().push_back(std::move(f));
     }
@@ -266,6 +268,7 @@ QString exportHtml(const PreparedReport& report) {
                "body{background:#888;margin:0;padding:8px}\n"
                ".page{position:relative;background:#fff;margin:8px auto;overflow:hidden}\n"
                ".t{position:absolute;white-space:pre;overflow:hidden;line-height:1.15}\n"
+               ".t.w{overflow:visible}\n"
                ".l{position:absolute;box-sizing:border-box}\n"
                "</style></head><body>\n")
                .arg(report.title.toHtmlEscaped());
@@ -298,9 +301,12 @@ QString exportHtml(const PreparedReport& report) {
         }
         for (const TextFragment& f : textFragments(page)) {
             const char* align = f.align == HAlign::Right ? "right" : f.align == HAlign::Center ? "center" : "left";
-            out += QStringLiteral("<div class=\"t\" style=\"left:%1;top:%2;width:%3;text-align:%4;%5\">%6</div>\n")
-                       .arg(mm(f.boxLeft), mm(f.top), mm(f.boxWidth), QLatin1String(align), cssFont(f.element->font()),
-                            f.text.toHtmlEscaped());
+            // a text that fits its box (every amount) is never cut by a browser
+            // whose face comes out a hair wider than ours
+            const bool fits = textFits(f.element->font(), f.text, f.boxWidth);
+            out += QStringLiteral("<div class=\"%1\" style=\"left:%2;top:%3;width:%4;text-align:%5;%6\">%7</div>\n")
+                       .arg(QLatin1String(fits ? "t w" : "t"), mm(f.boxLeft), mm(f.top), mm(f.boxWidth),
+                            QLatin1String(align), cssFont(f.element->font()), f.text.toHtmlEscaped());
         }
         out += QLatin1String("</div>\n");
     }

@@ -4,6 +4,7 @@
 
 #include <QTime>
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "data/Clock.h"
@@ -171,7 +172,25 @@ struct ItemLayout {
     Item* item;
     QString text;
     double left, top, width, height;
+    std::optional<FontSpec> fitted;  // drawn smaller than the item's font to fit its box
+    bool cutAtEnd = false;           // drawn from the box's left edge whatever the item's alignment
 };
+
+// Smallest share of its size a caption is shrunk to before it is cut.
+constexpr double kSmallestCaptionShare = 2.0 / 3.0;
+
+// Whether a text reads as a number as a mask or the general format writes
+// it: digits, signs, separators and blanks.
+bool looksNumeric(const QString& text) {
+    bool digit = false;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            digit = true;
+        else if (!c.isSpace() && !QStringView(u"+-.,()'eE").contains(c))
+            return false;
+    }
+    return digit;
+}
 
 struct BandLayout {
     Band* band;
@@ -355,18 +374,23 @@ private:
         return true;
     }
 
-    QString textOf(Item& it, bool includeRow) {
+    // The item's text; `number` tells whether it shows a number.
+    QString textOf(Item& it, bool includeRow, bool& number) {
+        number = false;
         switch (it.kind()) {
             case ItemKind::Label: return it.caption;
             case ItemKind::Field: {
                 data::Field* f = it.compiled_->soleField();
+                number = f->isNumeric();
                 if (it.mask.isEmpty()) return QString::fromStdString(f->displayText());
                 return formatValue(f->value(), it.mask);
             }
             case ItemKind::Expression: {
                 EvalContext ctx;
                 ctx.includeCurrentRow = includeRow;
-                return formatValue(it.compiled_->value(ctx), it.mask);
+                const data::Value v = it.compiled_->value(ctx);
+                number = v.isNumber();
+                return formatValue(v, it.mask);
             }
             case ItemKind::SysData: {
                 QString v;
@@ -387,6 +411,25 @@ private:
         }
     }
 
+    // A number wider than its box prints whole in a smaller font: cut at
+    // either end it would read as another number. A right-aligned or centred
+    // caption is cut at its start, which may change what it says ("Pag.11 din
+    // 12" read as "1 din 12"): it is shrunk too, down to two thirds of its
+    // size, and when still too wide cut at its end, as left-aligned texts are.
+    static void fit(ItemLayout& il, const QString& text, bool number) {
+        const Item& it = *il.item;
+        const bool caption = !number && it.alignment != HAlign::Left && !it.wordWrap;
+        if (!(number || caption) || it.autoSize || il.width <= 0 || text.isEmpty()) return;
+        const FontSpec& font = it.effectiveFont();
+        if (textFits(font, text, il.width)) return;
+        il.fitted = fittingFont(font, text, il.width);
+        const double smallest = std::floor(font.size * kSmallestCaptionShare * 4) / 4;
+        if (caption && il.fitted->size < smallest) {
+            il.fitted->size = smallest;
+            il.cutAtEnd = true;
+        }
+    }
+
     BandLayout layout(Band& b, bool includeRow) {
         BandLayout lay{&b, b.height, {}};
         lay.items.reserve(b.items().size());
@@ -394,13 +437,18 @@ private:
         for (const auto& ptr : b.items()) {
             Item& it = *ptr;
             if (!it.enabled) continue;
-            ItemLayout il{&it, {}, it.left, it.top, it.width, it.height};
+            ItemLayout il{&it, {}, it.left, it.top, it.width, it.height, {}};
             if (it.isText()) {
-                QString text = textOf(it, includeRow);
-                if (it.onPrint) it.onPrint(it, text);
+                bool number = false;
+                QString text = textOf(it, includeRow, number);
+                if (it.onPrint) {
+                    it.onPrint(it, text);
+                    number = looksNumeric(text);  // what the hook made of it
+                }
                 il.width = it.width;  // the hook may have changed it
                 il.left = it.left;
-                const FontSpec& f = it.effectiveFont();
+                fit(il, text, number);
+                const FontSpec& f = il.fitted ? *il.fitted : it.effectiveFont();
                 if (it.autoSize && !it.wordWrap) {
                     const double w = textWidthMm(f, text);
                     if (it.alignment == HAlign::Right)
@@ -457,7 +505,8 @@ private:
             Item& it = *il.item;
             const QRectF box(x0 + il.left, top + il.top, il.width, il.height);
             PageElement& e = p.elements.emplace_back();
-            e.style = styleOf(it);
+            e.style =
+                styleOf(it, il.fitted ? *il.fitted : it.effectiveFont(), il.cutAtEnd ? HAlign::Left : it.alignment);
             switch (it.kind()) {
                 case ItemKind::HLine:
                     e.box = QRectF(QPointF(box.left(), box.top()), QPointF(box.left() + il.width, box.top()));
@@ -468,6 +517,10 @@ private:
                 case ItemKind::Rectangle: e.box = box; break;
                 default:
                     e.box = box;
+                    // a text fitted in a smaller font keeps the line's baseline
+                    if (il.fitted)
+                        e.box.setTop(box.top() + std::clamp(ascentMm(it.effectiveFont()) - ascentMm(*il.fitted), 0.0,
+                                                            box.height()));
                     // a text the item printed before is kept once (zero amounts, the day's date)
                     if (il.text == it.lastPrinted_)
                         e.text = it.lastPrinted_;
@@ -483,9 +536,10 @@ private:
 
     // The style of the elements an item places, as the item is now (hooks may
     // change an item between rows); the item keeps the last one it used.
-    static const ElementStyle* styleOf(Item& it) {
+    // Texts are drawn in `font` with `align`: the item's, or those the text
+    // was fitted with.
+    static const ElementStyle* styleOf(Item& it, const FontSpec& font, HAlign align) {
         const ElementStyle* last = it.style_;
-        const FontSpec& font = it.effectiveFont();
         ElementStyle want;
         switch (it.kind()) {
             case ItemKind::HLine:
@@ -497,7 +551,7 @@ private:
             default:
                 want.kind = ElementKind::Text;
                 want.font = font;
-                want.align = it.alignment;
+                want.align = align;
                 want.wordWrap = it.wordWrap;
                 if (!it.transparent) want.background = it.color;
                 break;

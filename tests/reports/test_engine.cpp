@@ -144,6 +144,20 @@ TEST(ReportEngine, GroupHeaderBeforeFirstRowFooterAfterLastRow) {
     EXPECT_EQ(r.page(3).textsOf("NrCrt").last(), QStringLiteral("24"));
 }
 
+// 0.10, 0.20, 0.30 over many rows: the running sums print the total of their bani.
+TEST(ReportEngine, RunningSumsAreExactToTheBan) {
+    std::vector<rt::Row> rows;
+    for (int i = 0; i < 1500; ++i)
+        rows.push_back({data::Date{2007, 1, 1}.addDays(i / 30), "Op", 0.1 * (1 + i % 3), 0.3});
+    RegisterRun r(rows);
+    r.rep.band("SfarsitZi").addExpression("FinGeneral", 90, 1, 25, 5, "SUM(TRegistru.Incasari)");
+    r.run();
+    QStringList general, want;
+    for (const Page& p : r.rep.prepared().pages) general << p.textsOf("FinGeneral");
+    for (int day = 1; day <= 50; ++day) want << QString::fromStdString(data::formatGeneral(day * 6.0));
+    EXPECT_EQ(general, want);
+}
+
 TEST(ReportEngine, SuppressedBandsStillFeedTheSums) {
     RegisterRun r(eightDays());
     r.start = data::Date{2007, 3, 3};
