@@ -54,12 +54,14 @@ bool TParamAplicFrm::DBGrid1KeyDown(QKeyEvent* e) {
     }
     if (!ui::noMods(e) || !TTipDoc.active()) return false;
     const int row = DBGrid1->currentRow();
+    // The grid's neighbours in the tab order (the cell editor, which has the
+    // focus, is no stop of that order).
     if (e->key() == Qt::Key_Up && row <= 0 && atEdgeColumn(DBGrid1, true)) {
-        ui::focusPriorControl(DBGrid1);
+        ui::child<QWidget>(this, "DBEditNormal1")->setFocus(Qt::BacktabFocusReason);
         return true;
     }
     if (ui::isEnterKey(e->key()) && row == DBGrid1->model()->rowCount() - 1 && atEdgeColumn(DBGrid1, false)) {
-        ui::focusNextControl(DBGrid1);
+        VersCB->setFocus(Qt::TabFocusReason);
         return true;
     }
     return false;
