@@ -9,7 +9,6 @@
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 
 #include "CatalogFixture.h"
@@ -503,8 +502,8 @@ TEST_F(CatalogWindows, ARowThatDocumentsOrFormulasNameIsNotDeleted) {
         std::vector<long long> codes;
         for (const data::Value& v : column(c.table, c.codeField)) codes.push_back(v.toInt());
         EXPECT_EQ(codes.size(), rows - 1);
-        EXPECT_EQ(std::count(codes.begin(), codes.end(), std::atoll(c.used)), 1);
-        EXPECT_EQ(std::count(codes.begin(), codes.end(), std::atoll(c.unused)), 0);
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), std::stoll(c.used)), 1);
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), std::stoll(c.unused)), 0);
     }
 }
 
