@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <filesystem>
 
+#include "catalogs/CatalogUse.h"
 #include "controls/Binding.h"
 #include "controls/ControlSupport.h"
 #include "controls/DBGNorm.h"
@@ -24,19 +26,77 @@ const char* const kAccessError = "Eroare de acces la baza de date!";
 
 std::string pictureFile() { return data::AppDir() + "poza.jpg"; }
 
+// Whether the grid's current cell is its first (or last) visible column, in
+// the order the columns are shown.
+bool atEdgeColumn(const ui::TNormalDBGrid* grid, bool first) {
+    const QHeaderView* header = grid->horizontalHeader();
+    const int n = grid->columnCount();
+    for (int i = 0; i < n; ++i) {
+        const int col = header->logicalIndex(first ? i : n - 1 - i);
+        if (col >= 0 && !grid->isColumnHidden(col)) return col == grid->selectedIndex();
+    }
+    return true;
+}
+
 }  // namespace
+
+// The document kinds' grid is one field of the dialog's chain: Up on its first
+// cell goes back to "Banca :" and Enter on its last cell goes on to the
+// switches, so a balance typed after a wrong Enter never lands in a kind.
+// Elsewhere the grid's own keys apply (Down at the end still adds a kind).
+bool TParamAplicFrm::DBGrid1KeyDown(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Delete && ui::ctrlAlone(e)) {
+        QString refusal;
+        if (!ui::runDataAction(this, [&] { refusal = tipDocDeletionRefusal(); })) return true;
+        if (refusal.isEmpty()) return false;
+        ui::Messages::warning(refusal, this);
+        return true;
+    }
+    if (!ui::noMods(e) || !TTipDoc.active()) return false;
+    const int row = DBGrid1->currentRow();
+    // The grid's neighbours in the tab order (the cell editor, which has the
+    // focus, is no stop of that order).
+    if (e->key() == Qt::Key_Up && row <= 0 && atEdgeColumn(DBGrid1, true)) {
+        ui::child<QWidget>(this, "DBEditNormal1")->setFocus(Qt::BacktabFocusReason);
+        return true;
+    }
+    if (ui::isEnterKey(e->key()) && row == DBGrid1->model()->rowCount() - 1 && atEdgeColumn(DBGrid1, false)) {
+        VersCB->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return false;
+}
+
+QString TParamAplicFrm::tipDocDeletionRefusal() {
+    const data::Value kind = catalogs::storedValue(TTipDoc, "Denumire");
+    if (kind.isNull()) return {};
+    return QString::fromStdString(catalogs::documentKindInUse(data::AppDir(), kind.toString()));
+}
+
+void TParamAplicFrm::TTipDocBeforeDelete(data::DataSet&) {
+    // A kind that stored documents name stays; a count that fails stops the
+    // delete with its error.
+    const QString refusal = tipDocDeletionRefusal();
+    if (refusal.isEmpty()) return;
+    ui::Messages::warning(refusal, this);
+    data::abortSilently();
+}
+
+namespace {}  // namespace
 
 TParamAplicFrm::TParamAplicFrm(QWidget* owner, Switches* chosen) : DataWindow(owner, kWindow), chosen_(chosen) {
     for (const char* f : {"Sold_init_casa", "Sold_init_banca"}) TContor.setup(f).asAmount();
     TTipDoc.afterOpen = [this](data::DataSet&) { ui::checkBindings(this); };
+    TTipDoc.beforeDelete = [this](data::DataSet& ds) { TTipDocBeforeDelete(ds); };
 
     ui::setupForm<Ui_TParamAplicFrm>(this);
     ui::bindControls(this, {{"", &DSContor}, {"TipDoc", &DSTipDoc}});
     for (const char* name : {"DBEditNormal2", "DBEditNormal1"})
         ui::child<ui::TDBEditNormal>(this, name)->setAutoSelect(false);
-    auto* grid = ui::child<ui::TDBGridNormal>(this, "DBGrid1");
-    grid->setColumns({ui::TColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire"))});
-    grid->horizontalHeader()->setStretchLastSection(true);
+    DBGrid1 = ui::child<ui::TDBGridNormal>(this, "DBGrid1");
+    DBGrid1->setColumns({ui::TColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire"))});
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    DBGrid1->onKeyDown = [this](QKeyEvent* e) { return DBGrid1KeyDown(e); };
 
     VersCB = ui::child<QCheckBox>(this, "VersCB");
     BackupCB = ui::child<QCheckBox>(this, "BackupCB");

@@ -11,6 +11,11 @@
 #include "controls/DataWindow.h"
 
 class QCheckBox;
+class QKeyEvent;
+
+namespace ui {
+class TDBGridNormal;
+}
 
 namespace app {
 
@@ -28,6 +33,12 @@ private:
     // "&Valideaza": posts the balances and the current grid row (a record the
     // table refuses keeps the dialog open), then closes with OK.
     void BitBtn1Click();
+    // The keys the document kinds' grid leaves to the dialog; true when used.
+    bool DBGrid1KeyDown(QKeyEvent* e);
+    // Why the current kind cannot be deleted (the documents naming it), or
+    // empty; raises the engine's error when they cannot be counted.
+    QString tipDocDeletionRefusal();
+    void TTipDocBeforeDelete(data::DataSet& ds);
 
     data::Table& TContor = table("Contor.DB");
     data::DataSource& DSContor = source(TContor);
@@ -37,6 +48,7 @@ private:
     Switches* chosen_;
     QCheckBox* VersCB;
     QCheckBox* BackupCB;
+    ui::TDBGridNormal* DBGrid1;
 };
 
 // The menu command: runs the dialog; after OK the switches are kept and

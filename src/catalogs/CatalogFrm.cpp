@@ -8,13 +8,28 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "catalogs/CatalogUse.h"
 #include "controls/Binding.h"
+#include "controls/ControlSupport.h"
 #include "controls/DBGNorm.h"
+#include "data/AppDir.h"
+#include "shell/Messages.h"
 #include "ui_CatalogFrm.h"
 
 namespace catalogs {
 
 namespace {
+
+// What the documents and the budget name by code.
+std::string incomeTypeUse(const std::string& dir, const data::Value& code) {
+    return incomeTypeInUse(dir, code.toInt());
+}
+std::string expenseTypeUse(const std::string& dir, const data::Value& code) {
+    return expenseTypeInUse(dir, code.toInt());
+}
+std::string budgetLineUse(const std::string& dir, const data::Value& code) {
+    return budgetLineInUse(dir, code.toInt());
+}
 
 // The four catalogs.
 const CatalogSpec kTipVenit{
@@ -26,6 +41,7 @@ const CatalogSpec kTipVenit{
     .required = {"Cod_venit", "Denumire"},
     .selectCaption = "Selectie tip venit",
     .browseCaption = "Catalog tipuri de venit",
+    .inUse = incomeTypeUse,
 };
 
 const CatalogSpec kTipCheltuiala{
@@ -39,6 +55,7 @@ const CatalogSpec kTipCheltuiala{
     .required = {"Cod_cheltuiala", "Denumire"},
     .selectCaption = "Selectie tip cheltuiala",
     .browseCaption = "Catalog tipuri de Cheltuiala",
+    .inUse = expenseTypeUse,
 };
 
 const CatalogSpec kEnoriasi{
@@ -67,6 +84,7 @@ const CatalogSpec kNomenclatorBilant{
     .required = {"Nr_rand", "Denumire"},
     .browseCaption = "Nomenclator bilant",
     .focusOrderList = true,
+    .inUse = budgetLineUse,
 };
 
 const char* const kNameOrderItem = "dupa Denumire";
@@ -97,6 +115,7 @@ TCatalogFrm::TCatalogFrm(QWidget* owner, const CatalogSpec& spec, CatalogMode mo
     Catalog.setDeclaredFields(std::vector<std::string>(spec_.fields.begin(), spec_.fields.end()));
     Catalog.beforePost = [this](data::DataSet& ds) { CatalogBeforePost(ds); };
     Catalog.onNewRecord = [this](data::DataSet& ds) { CatalogNewRecord(ds); };
+    Catalog.beforeDelete = [this](data::DataSet& ds) { CatalogBeforeDelete(ds); };
 
     ui::setupForm<Ui_TCatalogFrm>(this);
     ui::bindControls(this, {{"", &CatDataSource}});
@@ -118,8 +137,16 @@ TCatalogFrm::TCatalogFrm(QWidget* owner, const CatalogSpec& spec, CatalogMode mo
     CatGrid->setOptions(ui::kDefaultGridOptions | ui::dgRowSelect | ui::dgAlwaysShowSelection);
     CatGrid->setReadOnly(true);
     CatGrid->setColumns(std::move(cols));
-    // Enter in the grid confirms the selection while "OK" can be pressed.
+    // Enter in the grid confirms the selection while "OK" can be pressed. A
+    // row that documents use is refused before the delete question is asked.
     CatGrid->onKeyDown = [this](QKeyEvent* e) {
+        if (e->key() == Qt::Key_Delete && ui::ctrlAlone(e) && mode_ == CatalogMode::Browse) {
+            QString refusal;
+            if (!ui::runDataAction(this, [&] { refusal = deletionRefusal(); })) return true;
+            if (refusal.isEmpty()) return false;
+            ui::Messages::warning(refusal, this);
+            return true;
+        }
         if (mode_ != CatalogMode::Select || !ui::isEnterKey(e->key()) || !ui::noMods(e)) return false;
         if (!ButtonOK->isEnabled()) return false;
         ButtonOK->click();
@@ -210,6 +237,23 @@ void TCatalogFrm::CatalogBeforePost(data::DataSet& ds) {
 }
 
 void TCatalogFrm::CatalogNewRecord(data::DataSet&) { CatGrid->setSelectedIndex(0); }
+
+QString TCatalogFrm::deletionRefusal() {
+    if (!spec_.inUse || !Catalog.active()) return {};
+    const data::Value code = storedValue(Catalog, spec_.codeField);
+    if (code.isNull()) return {};
+    const std::string dir = Catalog.databaseName().empty() ? data::AppDir() : Catalog.databaseName();
+    return QString::fromStdString(spec_.inUse(dir, code));
+}
+
+void TCatalogFrm::CatalogBeforeDelete(data::DataSet&) {
+    // Never a type, or a budget line, that stored documents or formulas name;
+    // a count that fails stops the delete with its error.
+    const QString refusal = deletionRefusal();
+    if (refusal.isEmpty()) return;
+    ui::Messages::warning(refusal, this);
+    data::abortSilently();
+}
 
 void TCatalogFrm::closeEvent(QCloseEvent* e) {
     if (mode_ == CatalogMode::Browse && Catalog.active() && Catalog.editing()) {

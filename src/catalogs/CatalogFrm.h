@@ -14,6 +14,7 @@
 // Both can be resized; the name column takes the width the window gains.
 #pragma once
 #include <QDialog>
+#include <string>
 #include <vector>
 
 #include "controls/DataWindow.h"
@@ -52,6 +53,9 @@ struct CatalogSpec {
     bool focusOrderList = false;    // opens on the order list instead of the grid
     bool browseMaximizable = true;  // browse frame has a maximise button
     bool browseCentred = false;     // browse window centred on the screen
+    // Why the row with this code cannot be deleted (what uses it), or empty;
+    // null for a catalog nothing refers to.
+    std::string (*inUse)(const std::string& dir, const data::Value& code) = nullptr;
 };
 
 // The income-type, expense-type, parishioner and budget-line catalogs.
@@ -86,6 +90,10 @@ private:
     void CatGridDblClick();
     void CatalogBeforePost(data::DataSet& ds);
     void CatalogNewRecord(data::DataSet& ds);
+    void CatalogBeforeDelete(data::DataSet& ds);
+    // What keeps the current row from being deleted; empty when it may go.
+    // Raises the engine's error when the documents cannot be counted.
+    QString deletionRefusal();
 
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;

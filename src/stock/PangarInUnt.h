@@ -4,6 +4,8 @@
 #pragma once
 #include <QWidget>
 
+class QKeyEvent;
+
 #include "controls/DataWindow.h"
 
 namespace ui {
@@ -27,6 +29,14 @@ private:
     void ItemInBeforeInsert(data::DataSet& ds);
     void ItemInBeforePost(data::DataSet& ds);
 
+    // The grid's cells nobody types: the item's document (Cod) and its own
+    // number. The keys pass over them.
+    bool keptColumn(int col) const;
+    // Off such a cell, to the next typed one in the direction of the move
+    // (`from` the cell the move started in, -1 for none).
+    void skipKeptColumn(int from, bool backward);
+    bool ItemsGridKeyDown(QKeyEvent* e);
+
     bool eventFilter(QObject* o, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
@@ -38,6 +48,7 @@ private:
     data::DataSource& DSFurnizori = source(TFurnizori);
 
     ui::TDBGridNormal* ItemsGrid;
+    bool resendingKey_ = false;
 };
 
 }  // namespace stock

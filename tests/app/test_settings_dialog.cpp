@@ -198,6 +198,42 @@ TEST_F(SettingsDialog, DocumentKindsAreTypedIntoTheGrid) {
     EXPECT_TRUE(found);
 }
 
+TEST_F(SettingsDialog, TheKindsGridIsOneFieldOfTheChainAndAKindInUseStays) {
+    data::insertRows(db.file("Venituri.DB"), {"Nr_act", "Fel"}, {{1.0, "Chitanta"}});
+    run([](TParamAplicFrm* d) {
+        auto* grid = gui::control<ui::TDBGridNormal>(d, "DBGrid1");
+        gui::focus(gui::control<QWidget>(d, "DBEditNormal1"));
+        gui::key(Qt::Key_Return);
+        EXPECT_TRUE(grid->isAncestorOf(gui::focused(d)));  // its cell editor
+        // Up on the first kind goes back to the bank balance; Enter on the
+        // last one on to the switches, adding no kind.
+        gui::key(Qt::Key_Up);
+        EXPECT_EQ(gui::focusName(d), "DBEditNormal1");
+        gui::key(Qt::Key_Return);
+        gui::key(Qt::Key_End, Qt::ControlModifier);
+        gui::key(Qt::Key_Return);
+        EXPECT_EQ(gui::focusName(d), "VersCB");
+        // A kind that a receipt names stays, without the question; another goes.
+        gui::focus(grid);
+        gui::key(Qt::Key_Home, Qt::ControlModifier);
+        gui::Recorder::clear();
+        gui::key(Qt::Key_Delete, Qt::ControlModifier);
+        EXPECT_EQ(messages(),
+                  QStringList{"Tipul de document Chitanta este folosit de 1 document si nu poate fi sters!"});
+        gui::key(Qt::Key_Down);
+        gui::key(Qt::Key_Delete, Qt::ControlModifier);
+        click(d, "BitBtn1");
+    });
+    data::Table t;
+    t.setDatabaseName(db.path());
+    t.setTableName("Tip_doc.db");
+    t.open();
+    std::vector<std::string> kinds;
+    for (t.first(); !t.eof(); t.next()) kinds.push_back(t["Denumire"].asString());
+    EXPECT_EQ(kinds, (std::vector<std::string>{"Chitanta", "Extras de cont", "Disp. de plata", "Disp. incasare",
+                                               "Factura", "Bon fiscal", "Stat de plata", "Decont"}));
+}
+
 TEST_F(SettingsDialog, PictureChoiceCopiesOverPozaAndCancelChangesNothing) {
     const std::string picture = db.path() + "/poza.jpg";
     const std::string chosen = home.path() + "/biserica.jpg";

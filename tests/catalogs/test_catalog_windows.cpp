@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
@@ -460,6 +461,50 @@ TEST_F(CatalogWindows, TheNameColumnStretchesWithTheWindow) {
     gui::settle();
     EXPECT_EQ(grid(w)->columnWidth(1), before + 100);
     EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
+}
+
+// ---------------------------------------------------------------- deleting
+
+TEST_F(CatalogWindows, ARowThatDocumentsOrFormulasNameIsNotDeleted) {
+    data::insertRows(db.file("Venituri.DB"), {"Nr_act", "Cod_venit"}, {{1.0, 12}, {2.0, 12}, {3.0, 4}});
+    data::insertRows(db.file("Cheltuieli.DB"), {"Nr_act", "Cod_cheltuiala"}, {{1.0, 16}});
+    struct Case {
+        std::function<QWidget*()> open;
+        const char *table, *codeField, *used, *message, *unused;
+    };
+    const Case cases[] = {
+        {[] { return catalogs::BrowseCatalog<TTipVenitFrm>(nullptr); }, "Tip_venituri.DB", "Cod_venit", "12",
+         "Tipul de venit 12 este folosit de 2 documente si nu poate fi sters!", "15"},
+        {[] { return catalogs::BrowseCatalog<TTipCheltuialaFrm>(nullptr); }, "Tip_cheltuieli.DB", "Cod_cheltuiala",
+         "16", "Tipul de cheltuiala 16 este folosit de 1 document si nu poate fi sters!", "17"},
+        {[] { return catalogs::BrowseCatalog<TNomenclatorBilantFrm>(nullptr); }, "Bilant.DB", "Nr_rand", "16",
+         "Randul 16 este folosit de 1 document, in formulele randurilor 15, 32, si nu poate fi sters!", "33"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        const size_t rows = column(c.table, c.codeField).size();
+        QWidget* w = c.open();
+        gui::showActive(w);
+        auto deleteRow = [w](const char* code) {
+            gui::focus(searchBox(w));
+            searchBox(w)->clear();
+            gui::type(code);
+            gui::focus(grid(w));
+            gui::Recorder::clear();
+            gui::key(Qt::Key_Delete, Qt::ControlModifier);
+            return messages();
+        };
+        // Refused before the question is asked; a row nothing names is deleted.
+        EXPECT_EQ(deleteRow(c.used), QStringList{c.message});
+        EXPECT_EQ(deleteRow(c.unused), QStringList{"Delete record?"});
+        w->close();
+        gui::settle();
+        std::vector<long long> codes;
+        for (const data::Value& v : column(c.table, c.codeField)) codes.push_back(v.toInt());
+        EXPECT_EQ(codes.size(), rows - 1);
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), std::stoll(c.used)), 1);
+        EXPECT_EQ(std::count(codes.begin(), codes.end(), std::stoll(c.unused)), 0);
+    }
 }
 
 }  // namespace

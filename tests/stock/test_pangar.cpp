@@ -51,11 +51,10 @@ protected:
     std::vector<std::vector<V>> stored(const std::string& sql) {
         return data::SqlSession::forDirectory(db.path()).select(sql).rows;
     }
-    // Types one item row in the grid, which has the focus.
-    void typeItem(const char* name) {
-        gui::key(Qt::Key_Right);
-        gui::key(Qt::Key_Right);
-        gui::type("7");
+    // Types one item row in the grid, which has the focus (the keys open a
+    // row on its article code: the item's Cod and number are not typed).
+    void typeItem(const char* name, const char* article = "7") {
+        gui::type(article);
         gui::key(Qt::Key_Return);
         gui::type(name);
         for (int i = 0; i < 5; ++i) gui::key(Qt::Key_Return);  // past the last column: the row is stored
@@ -98,6 +97,31 @@ TEST_F(ChurchShop, ANewDocumentIsStoredBeforeItsItemsWhichCarryItsCod) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].toDouble(), 3.0);
     EXPECT_EQ(rows[0][1], V("Lumanari"));
+}
+
+TEST_F(ChurchShop, TheKeysPassOverTheItemsCodeAndItemsStayWithTheDocumentShown) {
+    documents(2);
+    data::insertRows(db.file("ItemIn.DB"), {"Cod", "Cod_articol", "Denumire"}, {{V(2.0), V(1.0), V("Tamaie")}});
+    open();
+    auto* grid = control<ui::TDBGridNormal>(window, "ItemsGrid");
+    gui::focus(grid);
+    EXPECT_EQ(grid->selectedIndex(), 2);
+    for (int k : {Qt::Key_Home, Qt::Key_Left, Qt::Key_Backtab}) {
+        gui::key(k);
+        EXPECT_EQ(grid->selectedIndex(), 2) << k;
+    }
+    // A click puts the caret in the Cod cell: typing there changes nothing.
+    grid->setSelectedIndex(0);
+    gui::type("5");
+    EXPECT_EQ(set("ItemIn.DB")["Cod"].asFloat(), 2.0);
+    // Enter past the last cell opens the next row on its article code.
+    grid->setSelectedIndex(2);
+    for (int i = 0; i < 6; ++i) gui::key(Qt::Key_Return);
+    EXPECT_EQ(set("ItemIn.DB").state(), data::DataSetState::Insert);
+    EXPECT_EQ(grid->selectedIndex(), 2);
+    typeItem("Lumanari", "5");
+    EXPECT_EQ(stored("SELECT Cod, Cod_articol, Denumire FROM \"ItemIn.DB\" ORDER BY Cod_secundar"),
+              (std::vector<std::vector<V>>{{V(2.0), V(1.0), V("Tamaie")}, {V(2.0), V(5.0), V("Lumanari")}}));
 }
 
 TEST_F(ChurchShop, AnItemOnAnUntypedNewDocumentIsRefusedAndNothingIsStoredWithoutACod) {
