@@ -62,9 +62,13 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), commands_(MenuCommand
     buildMenu();
     shortcuts_ = new ShortcutRouter(menuBar(), this);
     FormCreate();
+    showArchiveState();
+    if (!ArchiveState->text().isEmpty()) StatusLine->setText(ArchiveState->text());
 }
 
 TMainFrm::~TMainFrm() {
+    // a correction not closed stays marked in the archive; the next start says so
+    data::setArchiveCorrection(data::AppDir(), false);
     if (ui::statusLine() == StatusLine) ui::setStatusLine(nullptr);
     if (g_mainFrm == this) g_mainFrm = nullptr;
 }
@@ -146,7 +150,19 @@ void TMainFrm::buildClientArea() {
     StatusLine->setMargin(2);
     StatusLine->setMinimumHeight(StatusLine->fontMetrics().height() + 8);
     StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    v->addWidget(StatusLine);
+    ArchiveState = new QLabel(central);
+    ArchiveState->setObjectName(QStringLiteral("ArchiveState"));
+    ArchiveState->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ArchiveState->setMargin(2);
+    QFont af = ArchiveState->font();
+    af.setBold(true);
+    ArchiveState->setFont(af);
+    ArchiveState->setVisible(false);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setSpacing(0);
+    statusRow->addWidget(StatusLine, 1);
+    statusRow->addWidget(ArchiveState);
+    v->addLayout(statusRow);
 
     setCentralWidget(central);
     resize(900, 640);
@@ -175,6 +191,8 @@ void TMainFrm::buildMenu() {
     QMenu* sistem = menu(nullptr, "Sistem1", "Sistem");
     addItem(sistem, "Enoriasi1", "Enoriasi", Command::Enoriasi, QKeySequence(Qt::CTRL | Qt::Key_E))->setVisible(false);
     addItem(sistem, "Dateleunitatii1", "Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
+    // shown in the archive of a closed year only
+    addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
     sistem->addSeparator();
     addItem(sistem, "Iesire1", "Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
 
@@ -240,6 +258,7 @@ void TMainFrm::openWebSite(const QString& host) {
 void TMainFrm::FormCreate() {
     runGuarded([] { readSettings(settingsPath()); });
     runGuarded([this] { RecoverNewYear(this); });  // before the backup copies the tables
+    runGuarded([this] { WarnPendingCorrection(this); });
     runGuarded([] { BackupDaily(kBackupBasePath); });
     runGuarded([this] {
         hints_ = new HintTracker(this);
@@ -379,7 +398,22 @@ bool TMainFrm::unitNameMissing() const {
     }
 }
 
+void TMainFrm::showArchiveState() {
+    const QString state = archiveStateText();
+    setWindowTitle(state.isEmpty() ? QString::fromUtf8(kCaption) : QString::fromUtf8(kCaption) + " - " + state);
+    ArchiveState->setText(state);
+    ArchiveState->setVisible(!state.isEmpty());
+    if (QAction* item = menuAction(Command::CorectieArhiva)) {
+        item->setVisible(!state.isEmpty());
+        item->setText(data::archiveCorrectionOn(data::AppDir()) ? QStringLiteral("Incheiere corectie arhiva")
+                                                                : QStringLiteral("Corectie arhiva"));
+    }
+}
+
 void TMainFrm::closeEvent(QCloseEvent* e) {
+    // the late documents of an open correction go over to the following year
+    runGuarded([this] { CloseArchiveCorrection(this); });
+    data::setArchiveCorrection(data::AppDir(), false);
     e->accept();
     emit closed();
 }

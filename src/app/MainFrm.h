@@ -68,6 +68,9 @@ public:
     // Whether a window of the program other than the main window (and the
     // work message) is shown.
     bool otherWindowOpen() const;
+    // Shows in the title, the status line and the menu whether the database
+    // directory is a closed year's archive, read-only or open for correction.
+    void showArchiveState();
 
     QLabel* Banner = nullptr;
     QLabel* MyPhoto = nullptr;
@@ -79,6 +82,7 @@ public:
     ClickLabel* Image1 = nullptr;
     ClickLabel* Image2 = nullptr;
     QLabel* StatusLine = nullptr;
+    QLabel* ArchiveState = nullptr;  // beside the status line, in an archive only
 
 signals:
     // The main window was closed: the program ends.

@@ -48,6 +48,8 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::ConfigurareBilant,
           [](TMainFrm& m) { catalogs::BrowseCatalog<catalogs::TNomenclatorBilantFrm>(&m); });
     c.set(Command::TrecereaAnNou, [](TMainFrm& m) { TrecereaAnNou(m); });
+    // in the archive of a closed year: opens or closes its correction
+    c.set(Command::CorectieArhiva, [](TMainFrm& m) { CorectieArhiva(m); });
     // Actualizari
     c.set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TVenituriFrm>(&m); });  // receipts window
     c.set(Command::Cheltuieli,

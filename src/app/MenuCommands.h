@@ -17,6 +17,7 @@ enum class Command {
     TipuriCheltuiala,
     ConfigurareBilant,
     TrecereaAnNou,
+    CorectieArhiva,
     Venituri,
     Cheltuieli,
     Depuneri,

@@ -43,10 +43,10 @@ void TrecereaAnNou(TMainFrm& m) {
         ui::Messages::warning(text(e.what()), &m);
         return;
     }
-    if (!ui::Messages::askYesNo(text(yearend::confirmationText(plan)), ui::MsgType::Confirmation, &m)) return;
+    if (!ui::Messages::askDestructive(text(yearend::confirmationText(plan)), ui::MsgType::Confirmation, &m)) return;
     const data::Date today = data::today();
     if (!yearend::yearOver(plan.year, today) &&
-        !ui::Messages::askYesNo(text(yearend::yearNotOverText(plan, today)), ui::MsgType::Warning, &m))
+        !ui::Messages::askDestructive(text(yearend::yearNotOverText(plan, today)), ui::MsgType::Warning, &m))
         return;
 
     yearend::Closing closed;
@@ -62,6 +62,66 @@ void TrecereaAnNou(TMainFrm& m) {
         return;
     }
     ui::Messages::information(text(yearend::summaryText(closed)), &m);
+}
+
+void CorectieArhiva(TMainFrm& m) {
+    const std::string dir = data::AppDir();
+    if (!yearend::archiveYear(dir)) {
+        ui::Messages::warning(QStringLiteral("Directorul bazei de date nu este arhiva unui an inchis!"), &m);
+        return;
+    }
+    if (m.otherWindowOpen()) {
+        ui::Messages::warning(QString::fromLatin1(yearend::kCloseAllWindows), &m);
+        return;
+    }
+    if (data::archiveCorrectionOn(dir)) {
+        CloseArchiveCorrection(&m);
+        m.showArchiveState();
+        return;
+    }
+    try {
+        const yearend::Correction plan = yearend::planCorrection(dir);
+        if (!ui::Messages::askDestructive(text(yearend::correctionQuestion(plan)), ui::MsgType::Confirmation, &m) ||
+            !ui::Messages::askDestructive(text(yearend::correctionConfirmation(plan)), ui::MsgType::Warning, &m))
+            return;
+        yearend::beginCorrection(dir);
+    } catch (const yearend::NewYearRefused& e) {
+        ui::Messages::warning(text(e.what()), &m);
+    }
+    m.showArchiveState();
+}
+
+bool CloseArchiveCorrection(QWidget* owner) {
+    const std::string dir = data::AppDir();
+    if (!data::archiveCorrectionOn(dir)) return true;
+    try {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const yearend::Correction done = yearend::finishCorrection(dir);
+        ui::Messages::information(text(yearend::correctionSummary(done)), owner);
+        return true;
+    } catch (const yearend::NewYearRefused& e) {
+        ui::Messages::warning(text(e.what()), owner);
+    } catch (const yearend::NewYearFailed& e) {
+        ui::Messages::error(text(e.what()), owner);
+    }
+    return false;
+}
+
+QString archiveStateText() {
+    const std::string dir = data::AppDir();
+    const auto year = yearend::archiveYear(dir);
+    if (!year) return {};
+    return QStringLiteral("Arhiva anului %1 - %2")
+        .arg(*year)
+        .arg(data::archiveCorrectionOn(dir) ? QStringLiteral("corectie deschisa") : QStringLiteral("doar citire"));
+}
+
+void WarnPendingCorrection(QWidget* owner) {
+    const std::string dir = data::AppDir();
+    const auto year = yearend::archiveYear(dir);
+    if (year && !data::archiveCorrectionOn(dir) && yearend::correctionPending(dir))
+        ui::Messages::warning(text(yearend::correctionPendingText(*year)), owner);
 }
 
 void RecoverNewYear(QWidget* owner) {

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+class QString;
 class QWidget;
 
 namespace app {
@@ -20,6 +21,21 @@ void TrecereaAnNou(TMainFrm& m);
 // Finishes a passage a kill cut short and tells the user which year the
 // database directory holds.
 void RecoverNewYear(QWidget* owner);
+
+// "Sistem" / "Corectie arhiva" in the archive of a closed year: opens the
+// archive for correction after two questions (both answered No by Enter), or,
+// when it is open, closes the correction and carries its closing balances
+// into the following year, showing the old and new opening balances.
+void CorectieArhiva(TMainFrm& m);
+// Closes an open correction when the main window closes; true when none is
+// left open (or there was none).
+bool CloseArchiveCorrection(QWidget* owner);
+// What the database directory is, for the title and the status line:
+// "Arhiva anului 2025 - doar citire", "... - corectie deschisa", or empty for
+// the working year's directory.
+QString archiveStateText();
+// Tells at start-up that an archive's correction was left open.
+void WarnPendingCorrection(QWidget* owner);
 
 // The command-line passage in `dir`: the questions are written to `out` and
 // answered on `in` ("d" or "da" for yes). Returns the exit code: 0 the new

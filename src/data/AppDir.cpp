@@ -1,9 +1,14 @@
 #include "data/AppDir.h"
 
 #include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
-#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "data/Engine.h"
 #include "data/Errors.h"
@@ -34,6 +39,70 @@ void setAppDir(const std::string& dir) {
     std::string d = canonicalPath(dir.empty() ? std::string(".") : dir);
     if (d.empty() || d.back() != '/') d += '/';
     appDirValue() = d;
+}
+
+std::optional<int> closedYearOf(const std::string& dir) {
+    const std::string stamp = withSlash(dir) + kClosedYearStamp;
+    struct stat st {};
+    if (::lstat(stamp.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    std::ifstream in(stamp);
+    long long y = 0;
+    if (!(in >> y) || y < 1 || y > 9999) return std::nullopt;
+    return static_cast<int>(y);
+}
+
+std::string archiveOfFile(const std::string& path) {
+    std::filesystem::path d = std::filesystem::path(path).parent_path();
+    for (int up = 0; up < 4 && !d.empty(); ++up, d = d.parent_path()) {
+        if (closedYearOf(d.string())) return withSlash(d.string());
+        if (d == d.root_path()) break;
+    }
+    return {};
+}
+
+namespace {
+
+std::set<std::string>& archivesInCorrection() {
+    static std::set<std::string> s;
+    return s;
+}
+std::string archiveKey(const std::string& dir) { return withSlash(canonicalPath(dir)); }
+
+}  // namespace
+
+void setArchiveCorrection(const std::string& dir, bool on) {
+    if (archiveCorrectionOn(dir) == on) return;
+    if (on)
+        archivesInCorrection().insert(archiveKey(dir));
+    else
+        archivesInCorrection().erase(archiveKey(dir));
+    // files the SQL sessions attached before are attached again in the new mode
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it.depth() > 3) it.disable_recursion_pending();
+        if (it->is_regular_file(ec)) SqlSession::releaseEverywhere(canonicalPath(it->path().string()));
+    }
+}
+
+bool archiveCorrectionOn(const std::string& dir) { return archivesInCorrection().count(archiveKey(dir)) > 0; }
+
+bool closedArchiveFile(const std::string& path) {
+    const std::string archive = archiveOfFile(path);
+    if (archive.empty() || archiveCorrectionOn(archive)) return false;
+    std::string base = std::filesystem::path(path).stem().string();
+    for (const char* work : {"Registru", "Bilant", "Bilant1", "BilantCentral"})
+        if (iequals(base, work)) return false;
+    return true;
+}
+
+std::string closedArchiveMessage(const std::string& path) {
+    const std::string archive = archiveOfFile(path);
+    const std::optional<int> year = closedYearOf(archive);
+    return "Arhiva anului " + (year ? std::to_string(*year) : std::string("inchis")) +
+           " se poate doar consulta: documentele unui an inchis se introduc numai in corectia arhivei "
+           "(Sistem / Corectie arhiva). Fisierul: " +
+           path;
 }
 
 void EnsureField(const std::string& dir, const std::string& tableName, const std::string& field,

@@ -1,6 +1,7 @@
 // The database directory: the program's directory unless --dir overrides it.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace data {
@@ -11,6 +12,28 @@ const std::string& AppDir();
 void setAppDir(const std::string& dir);
 // Directory of the running executable.
 std::string programDirectory();
+
+// ---- the archive of a closed year
+// The passage to a new year leaves the closed year in "Arhiva/<year>", stamped
+// by this file (holding the year). An archive is read-only: its tables open
+// for reading and every write is refused with closedArchiveMessage, except in
+// its correction mode, the one way late documents of a closed year come in.
+// The work tables the printouts rebuild (the register, the budget and its
+// copies) stay writable, so that the archive's reports still print.
+inline constexpr const char* kClosedYearStamp = ".an-inchis";
+// The year an archive directory was stamped with; nullopt for any other directory.
+std::optional<int> closedYearOf(const std::string& dir);
+// The archive directory (with a trailing separator) a file lies in: its own
+// directory or one of the three above it holds the stamp; empty for none.
+std::string archiveOfFile(const std::string& path);
+// Opens the archive in `dir` for correction (or closes it again). Process-wide.
+void setArchiveCorrection(const std::string& dir, bool on);
+bool archiveCorrectionOn(const std::string& dir);
+// Whether writes to the table file are refused: it belongs to an archive not
+// open for correction and is not one of the printouts' work tables.
+bool closedArchiveFile(const std::string& path);
+// The refusal of a write to such a file.
+std::string closedArchiveMessage(const std::string& path);
 
 // Adds a field to a table file when it lacks it ("ALTER TABLE ... ADD <field>
 // <type>"). `beforeAlter` runs first (the work message and the hourglass);

@@ -107,6 +107,7 @@ std::string shownName(const std::string& name) {
 }  // namespace
 
 std::string writeProtectedMessage(const std::string& path) {
+    if (!path.empty() && closedArchiveFile(path)) return closedArchiveMessage(path);
     return "Tabela este protejata la scriere; modificarile nu pot fi salvate" + inFile(path);
 }
 
@@ -134,6 +135,7 @@ void execSql(sqlite3* db, const char* sql, const std::string& context) {
 }
 
 bool fileWriteProtected(const std::string& path) {
+    if (closedArchiveFile(path)) return true;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
     return ::access(path.c_str(), W_OK) != 0;

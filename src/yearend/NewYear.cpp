@@ -35,7 +35,7 @@ namespace {
 // file (holding the year) once every file in it is on the disk. The stamp
 // stays in the finished archive and marks it as a closed year.
 const char* const kIncompleteSuffix = ".incomplet";
-const char* const kStampName = ".an-inchis";
+const char* const kStampName = data::kClosedYearStamp;
 // Deeper directories than this are not part of an installation.
 constexpr int kMaxDepth = 8;
 
@@ -78,15 +78,7 @@ data::Date lastDay(int year) { return data::Date{year, 12, 31}; }
 fs::path archiveRoot(const std::string& dir) { return fs::path(dir) / kArchiveDirectory; }
 
 // The year written in an archive's stamp; nullopt without a readable one.
-std::optional<int> stampYear(const fs::path& archive) {
-    std::error_code ec;
-    const fs::path stamp = archive / kStampName;
-    if (!fs::is_regular_file(fs::symlink_status(stamp, ec))) return std::nullopt;
-    std::ifstream in(stamp);
-    long long y = 0;
-    if (!(in >> y) || y < 1 || y > 9999) return std::nullopt;
-    return static_cast<int>(y);
-}
+std::optional<int> stampYear(const fs::path& archive) { return data::closedYearOf(archive.string()); }
 
 // Writes the stamp durably: temporary name, synced, renamed, directory synced.
 void writeStamp(const fs::path& archive, int year) {
@@ -236,10 +228,59 @@ public:
         for (size_t k = 0; k < values.size(); ++k) data::bindValue(st.get(), static_cast<int>(k + 1), values[k]);
         if (sqlite3_step(st.get()) != SQLITE_DONE) data::throwSqlite(db(), paths_[i]);
     }
-    long long count(size_t i) const {
-        data::Statement st = data::prepareStatement(db(), "SELECT COUNT(*) FROM " + table(i), paths_[i]);
-        if (sqlite3_step(st.get()) != SQLITE_ROW) data::throwSqlite(db(), paths_[i]);
-        return sqlite3_column_int64(st.get(), 0);
+
+    // Attaches a table of another directory (the following year's) for
+    // writing in the same transaction, taken for exclusive use. Returns its
+    // table's name.
+    std::string attachForWriting(const std::string& schema, const std::string& path) {
+        const std::string c = data::canonicalPath(path);
+        if (data::fileWriteProtected(path)) throw NewYearRefused(data::writeProtectedMessage(path) + "!");
+        try {
+            data::OpenFiles::instance().acquire(c, true);
+        } catch (const data::EngineError& e) {
+            throw NewYearRefused("Tabela " + path + " este folosita de alt program (" + e.what() +
+                                 "); inchideti programul care lucreaza in anul urmator si repetati operatia!");
+        }
+        held_.push_back(c);
+        try {
+            data::Statement st =
+                data::prepareStatement(db(), "ATTACH DATABASE ?1 AS " + data::quoteIdent(schema), path);
+            sqlite3_bind_text(st.get(), 1, path.c_str(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(st.get()) != SQLITE_DONE) data::throwSqlite(db(), path);
+            const std::string table = data::findTableInFile(db(), schema, path);
+            data::checkRequiredColumns(db(), schema, table, path);
+            rollbackJournal(schema, path);
+            return table;
+        } catch (const data::EngineError& e) {
+            throw NewYearRefused(e.what() + std::string("!"));
+        }
+    }
+
+    // Sets the opening balances of a "Contor" table: its first record carries
+    // them, any other is emptied; an empty table gets one record.
+    void setOpening(const std::string& schema, const std::string& name, const std::string& path, double casa,
+                    double banca) {
+        const std::string table = data::quoteIdent(schema) + "." + data::quoteIdent(name);
+        auto run = [&](const std::string& sql, const std::vector<data::Value>& values) {
+            data::Statement st = data::prepareStatement(db(), sql, path);
+            for (size_t k = 0; k < values.size(); ++k) data::bindValue(st.get(), static_cast<int>(k + 1), values[k]);
+            if (sqlite3_step(st.get()) != SQLITE_DONE) data::throwSqlite(db(), path);
+        };
+        if (sumOf("SELECT COUNT(*) FROM " + table, path) == 0) {
+            if (!data::writesPrepared(db(), schema)) data::prepareForWrites(db(), schema, name, path);
+            run("INSERT INTO " + table + " (Sold_init_casa, Sold_init_banca) VALUES (?1, ?2)", {casa, banca});
+            return;
+        }
+        const std::string first = "(SELECT MIN(rowid) FROM " + table + ")";
+        run("UPDATE " + table + " SET Sold_init_casa = ?1, Sold_init_banca = ?2 WHERE rowid = " + first, {casa, banca});
+        run("UPDATE " + table + " SET Sold_init_casa = 0.0, Sold_init_banca = 0.0 WHERE rowid <> " + first, {});
+    }
+
+    // The one value of a query (NULL reads as 0).
+    double sumOf(const std::string& sql, const std::string& path) const {
+        data::Statement st = data::prepareStatement(db(), sql, path);
+        if (sqlite3_step(st.get()) != SQLITE_ROW) data::throwSqlite(db(), path);
+        return sqlite3_column_double(st.get(), 0);
     }
 
     std::array<unsigned long, kRoles.size()> counters() const {
@@ -252,17 +293,18 @@ public:
 private:
     // The commit is atomic across the files only while every one of them
     // keeps a rollback journal; a file in another mode is brought back to it.
-    void rollbackJournal(size_t i) {
+    void rollbackJournal(size_t i) { rollbackJournal(kRoles[i].schema, paths_[i]); }
+    void rollbackJournal(const std::string& schema, const std::string& path) {
         auto mode = [&](const std::string& set) {
-            data::Statement st = data::prepareStatement(
-                db(), "PRAGMA " + data::quoteIdent(kRoles[i].schema) + ".journal_mode" + set, paths_[i]);
-            if (sqlite3_step(st.get()) != SQLITE_ROW) data::throwSqlite(db(), paths_[i]);
+            data::Statement st =
+                data::prepareStatement(db(), "PRAGMA " + data::quoteIdent(schema) + ".journal_mode" + set, path);
+            if (sqlite3_step(st.get()) != SQLITE_ROW) data::throwSqlite(db(), path);
             return data::toLower(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
         };
         const std::set<std::string> atomic{"delete", "truncate", "persist"};
         if (!atomic.count(mode("")) && !atomic.count(mode("=DELETE")))
-            throw data::EngineError("Tabela nu poate fi scrisa cu jurnal. Fisierul: " + paths_[i]);
-        data::execSql(db(), ("PRAGMA " + data::quoteIdent(kRoles[i].schema) + ".synchronous=FULL").c_str(), paths_[i]);
+            throw data::EngineError("Tabela nu poate fi scrisa cu jurnal. Fisierul: " + path);
+        data::execSql(db(), ("PRAGMA " + data::quoteIdent(schema) + ".synchronous=FULL").c_str(), path);
     }
     void releaseAll() {
         for (const std::string& c : held_) data::OpenFiles::instance().release(c, true);
@@ -275,12 +317,17 @@ private:
     std::vector<std::string> held_;
 };
 
-// Refuses a year that was closed already and a directory that is an archive.
-void refuseClosedYear(const std::string& dir, int year) {
-    std::error_code ec;
+// Refuses a directory that is an archive.
+void refuseArchive(const std::string& dir) {
     if (auto y = stampYear(fs::path(dir)))
         throw NewYearRefused("Directorul " + dir + " este arhiva anului " + yearText(*y) +
                              "; in el nu se face trecerea la an nou!");
+}
+
+// Refuses a year that was closed already and a directory that is an archive.
+void refuseClosedYear(const std::string& dir, int year) {
+    std::error_code ec;
+    refuseArchive(dir);
     const fs::path root = archiveRoot(dir);
     const auto rootStatus = fs::symlink_status(root, ec);
     if (fs::exists(rootStatus) && !fs::is_directory(rootStatus))
@@ -425,6 +472,7 @@ Closing planNewYear(const std::string& dirIn) {
 Closing passNewYear(const std::string& dirIn, int expectedYear) {
     const std::string dir = databaseDir(dirIn);
     recoverNewYear(dir);
+    refuseArchive(dir);  // before its tables are asked for writing
     auto books = std::make_unique<Books>(dir, true);
     const int year = books->workingYear();
     if (year != expectedYear)
@@ -457,23 +505,8 @@ Closing passNewYear(const std::string& dirIn, int expectedYear) {
         if (books->counters() != before)
             throw std::runtime_error("Tabelele au fost modificate de alt program in timpul trecerii la an nou.");
         closed = books->closing(year);
-        if (books->count(kContor) == 0) {
-            if (!data::writesPrepared(books->db(), "contor"))
-                data::prepareForWrites(books->db(), "contor", books->tableName(kContor), books->path(kContor));
-            books->exec(kContor,
-                        "INSERT INTO " + books->table(kContor) + " (Sold_init_casa, Sold_init_banca) VALUES (?1, ?2)",
-                        {closed.soldCasa, closed.soldBanca});
-        } else {
-            // The opening balances are summed over the records: the first
-            // carries them, any other is emptied.
-            const std::string first = "(SELECT MIN(rowid) FROM " + books->table(kContor) + ")";
-            books->exec(kContor,
-                        "UPDATE " + books->table(kContor) + " SET Sold_init_casa = ?1, Sold_init_banca = ?2 " +
-                            "WHERE rowid = " + first,
-                        {closed.soldCasa, closed.soldBanca});
-            books->exec(kContor, "UPDATE " + books->table(kContor) +
-                                     " SET Sold_init_casa = 0.0, Sold_init_banca = 0.0 WHERE rowid <> " + first);
-        }
+        // The opening balances are summed over the records: the first carries them.
+        books->setOpening("contor", books->tableName(kContor), books->path(kContor), closed.soldCasa, closed.soldBanca);
         step(Step::BalancesCarried);
         for (size_t i : kDocuments) {
             books->exec(i, "DELETE FROM " + books->table(i) + " WHERE " + kClosedYearDocument,
@@ -520,7 +553,14 @@ Recovery recoverNewYear(const std::string& dirIn) {
     Recovery result;
     try {
         const std::string dir = databaseDir(dirIn);
-        settleJournals(dir);
+        {
+            // an archive's tables are rolled back like any others: a correction
+            // cut short leaves its journals there
+            const bool closed = data::closedYearOf(dir) && !data::archiveCorrectionOn(dir);
+            if (closed) data::setArchiveCorrection(dir, true);
+            settleJournals(dir);
+            if (closed) data::setArchiveCorrection(dir, false);
+        }
         const fs::path root = archiveRoot(dir);
         std::error_code ec;
         if (!fs::is_directory(fs::symlink_status(root, ec))) return result;
@@ -555,6 +595,164 @@ Recovery recoverNewYear(const std::string& dirIn) {
     } catch (const std::exception&) {
     }
     return result;
+}
+
+// ---------------------------------------------------------------- correction
+
+namespace {
+
+// The mark of an archive under correction, in the header of its "Parohia.DB"
+// (SQLite's user version): written when the correction opens, cleared by the
+// commit that carries its balances.
+constexpr int kCorrectionOpen = 0x436f7272;
+
+int correctionMark(const std::string& parohia) {
+    data::Connection db = data::openTableConnection(parohia, true);
+    data::Statement st = data::prepareStatement(db.get(), "PRAGMA main.user_version", parohia);
+    if (sqlite3_step(st.get()) != SQLITE_ROW) data::throwSqlite(db.get(), parohia);
+    return sqlite3_column_int(st.get(), 0);
+}
+
+}  // namespace
+
+std::optional<int> archiveYear(const std::string& dir) { return data::closedYearOf(databaseDir(dir)); }
+
+bool correctionPending(const std::string& dirIn) {
+    try {
+        const std::string parohia = data::resolveTableFile(databaseDir(dirIn), "Parohia.DB");
+        return !parohia.empty() && correctionMark(parohia) == kCorrectionOpen;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+Correction planCorrection(const std::string& dirIn) {
+    Correction c;
+    c.archiveDir = databaseDir(dirIn);
+    const std::optional<int> year = data::closedYearOf(c.archiveDir);
+    if (!year) throw NewYearRefused("Directorul " + c.archiveDir + " nu este arhiva unui an inchis!");
+    c.year = *year;
+    // "<dir>Arhiva/<year>/": the installation it belongs to is <dir>
+    const fs::path archive = fs::path(data::canonicalPath(c.archiveDir));
+    const fs::path next = archive.parent_path().parent_path();
+    const std::string nextYear = yearText(c.year + 1);
+    const std::string notFound = "Nu gasesc directorul anului " + nextYear + ", caruia ii apartine arhiva anului " +
+                                 yearText(c.year) + " (" + next.string() + "); nu s-a schimbat nimic!";
+    if (!data::iequals(archive.parent_path().filename().string(), kArchiveDirectory) ||
+        data::resolveTableFile(next.string(), "Contor.DB").empty() ||
+        data::resolveTableFile(next.string(), "Parohia.DB").empty() || data::closedYearOf(next.string()))
+        throw NewYearRefused(notFound);
+    c.nextDir = data::withSlash(next.string());
+    auto nextRefused = [&](const std::string& why) {
+        return NewYearRefused("Directorul anului " + nextYear + " (" + c.nextDir +
+                              ") nu poate fi folosit acum: " + why + "\nNu s-a schimbat nimic!");
+    };
+    int working = 0;
+    double oldCasa = 0, oldBanca = 0;
+    try {
+        Books nextBooks(c.nextDir, false);
+        working = nextBooks.workingYear();
+        const std::string contor = nextBooks.table(kContor);
+        oldCasa = nextBooks.sumOf("SELECT SUM(Sold_init_casa) FROM " + contor, nextBooks.path(kContor));
+        oldBanca = nextBooks.sumOf("SELECT SUM(Sold_init_banca) FROM " + contor, nextBooks.path(kContor));
+    } catch (const std::exception& e) {
+        throw nextRefused(e.what());
+    }
+    c.oldCasa = data::roundToBan(oldCasa);
+    c.oldBanca = data::roundToBan(oldBanca);
+    if (working != c.year + 1)
+        throw NewYearRefused("Directorul " + c.nextDir + " lucreaza in anul " + yearText(working) + ", nu in anul " +
+                             nextYear + "; soldurile arhivei anului " + yearText(c.year) +
+                             " nu pot fi reportate. Nu s-a schimbat nimic!");
+    Books books(c.archiveDir, false);
+    data::execSql(books.db(), "BEGIN", books.path(kParohia));
+    const Closing closing = books.closing(c.year);
+    c.newCasa = closing.soldCasa;
+    c.newBanca = closing.soldBanca;
+    sqlite3_exec(books.db(), "COMMIT", nullptr, nullptr, nullptr);
+    return c;
+}
+
+void beginCorrection(const std::string& dirIn) {
+    const Correction c = planCorrection(dirIn);
+    data::setArchiveCorrection(c.archiveDir, true);
+    try {
+        Books books(c.archiveDir, true);
+        data::execSql(books.db(), ("PRAGMA main.user_version = " + std::to_string(kCorrectionOpen)).c_str(),
+                      books.path(kParohia));
+    } catch (...) {
+        data::setArchiveCorrection(c.archiveDir, false);
+        throw;
+    }
+}
+
+Correction finishCorrection(const std::string& dirIn) {
+    Correction c = planCorrection(dirIn);
+    const bool wasOpen = data::archiveCorrectionOn(c.archiveDir);
+    data::setArchiveCorrection(c.archiveDir, true);  // the mark is cleared in the archive
+    try {
+        auto books = std::make_unique<Books>(c.archiveDir, true);
+        const std::string nextContor =
+            books->attachForWriting("next_contor", data::resolveTableFile(c.nextDir, "Contor.DB"));
+        const std::string nextParohia =
+            books->attachForWriting("next_parohia", data::resolveTableFile(c.nextDir, "Parohia.DB"));
+        const std::string contorPath = data::resolveTableFile(c.nextDir, "Contor.DB");
+        data::execSql(books->db(), "BEGIN IMMEDIATE", books->path(kParohia));
+        try {
+            const std::string parohia = data::quoteIdent("next_parohia") + "." + data::quoteIdent(nextParohia);
+            const double working =
+                books->sumOf("SELECT An_lucru FROM " + parohia + " ORDER BY rowid LIMIT 1", c.nextDir + "Parohia.DB");
+            if (working != c.year + 1)
+                throw NewYearRefused("Anul de lucru din " + c.nextDir + " nu mai este " + yearText(c.year + 1) +
+                                     "; nu s-a schimbat nimic!");
+            const Closing closing = books->closing(c.year);
+            c.newCasa = closing.soldCasa;
+            c.newBanca = closing.soldBanca;
+            const std::string contor = data::quoteIdent("next_contor") + "." + data::quoteIdent(nextContor);
+            c.oldCasa = data::roundToBan(books->sumOf("SELECT SUM(Sold_init_casa) FROM " + contor, contorPath));
+            c.oldBanca = data::roundToBan(books->sumOf("SELECT SUM(Sold_init_banca) FROM " + contor, contorPath));
+            books->setOpening("next_contor", nextContor, contorPath, c.newCasa, c.newBanca);
+            data::execSql(books->db(), "PRAGMA main.user_version = 0", books->path(kParohia));
+            step(Step::CorrectionCarried);
+            data::execSql(books->db(), "COMMIT", books->path(kParohia));
+        } catch (...) {
+            sqlite3_exec(books->db(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (const NewYearRefused&) {
+        data::setArchiveCorrection(c.archiveDir, wasOpen);
+        throw;
+    } catch (const std::exception& e) {
+        data::setArchiveCorrection(c.archiveDir, wasOpen);
+        throw NewYearFailed("Soldurile arhivei anului " + yearText(c.year) + " nu au fost reportate in anul " +
+                                yearText(c.year + 1) + "; nu s-a schimbat nimic.\n" + e.what(),
+                            false);
+    }
+    data::setArchiveCorrection(c.archiveDir, false);
+    return c;
+}
+
+std::string correctionQuestion(const Correction& c) {
+    return "Arhiva anului " + yearText(c.year) + " se deschide pentru corectie: documentele anului inchis se pot " +
+           "introduce si modifica.\n\nLa incheierea corectiei soldurile ei la " + dateText(lastDay(c.year)) +
+           " devin soldurile la inceput de an ale anului " + yearText(c.year + 1) + " (" + c.nextDir + ").\n" +
+           "Acum:  Casa : " + amountText(c.oldCasa) + "   Banca : " + amountText(c.oldBanca) + "\n\nContinuati?";
+}
+
+std::string correctionConfirmation(const Correction& c) {
+    return "Confirmati deschiderea pentru corectie a arhivei anului " + yearText(c.year) + "?";
+}
+
+std::string correctionSummary(const Correction& c) {
+    return "Corectia arhivei anului " + yearText(c.year) +
+           " s-a incheiat; arhiva este din nou doar pentru citire.\n\n" + "Soldurile la inceput de an ale anului " +
+           yearText(c.year + 1) + ":\n" + "   Casa : " + amountText(c.oldCasa) + " -> " + amountText(c.newCasa) + "\n" +
+           "   Banca : " + amountText(c.oldBanca) + " -> " + amountText(c.newBanca);
+}
+
+std::string correctionPendingText(int year) {
+    return "Corectia arhivei anului " + yearText(year) + " nu a fost incheiata: soldurile ei nu au fost reportate " +
+           "in anul " + yearText(year + 1) + ". Alegeti Sistem / Corectie arhiva si incheiati corectia.";
 }
 
 std::string confirmationText(const Closing& c) {

@@ -19,6 +19,7 @@
 // Plain C++ over SQLite; the windows and the command line put the questions.
 #pragma once
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -90,6 +91,43 @@ std::string summaryText(const Closing& c);
 std::string recoveryText(const Recovery& r);  // empty for Kind::Nothing
 std::string amountText(double v);             // "1,234.56"
 
+// ---- the correction of a closed year's archive
+// Late documents of a closed year enter its archive only in the archive's
+// correction mode. Opening it marks the archive (in its "Parohia.DB") as under
+// correction and lets the data layer write its tables; closing it carries the
+// archive's closing balances as at 31 December into the opening balances of
+// the following year ("Contor.DB" of the installation the archive belongs to)
+// and clears the mark, in one transaction over both files: the two years
+// always agree, or the mark says they do not yet.
+struct Correction {
+    int year = 0;                      // the archive's year
+    std::string archiveDir;            // "<dir>Arhiva/<year>/"
+    std::string nextDir;               // "<dir>/": the installation working in year + 1
+    double oldCasa = 0, oldBanca = 0;  // the following year's opening balances before the closing
+    double newCasa = 0, newBanca = 0;  // the archive's closing balances, carried
+};
+
+// Whether the directory is the archive of a closed year: its year, or nullopt.
+std::optional<int> archiveYear(const std::string& dir);
+// Whether a correction of the archive was opened and never closed.
+bool correctionPending(const std::string& archiveDir);
+// The correction as it would run now. Throws NewYearRefused: the directory is
+// no archive, the following year's directory cannot be found (or works in
+// another year), or its tables are used by another program.
+Correction planCorrection(const std::string& archiveDir);
+// Opens the archive for correction (refused as planCorrection).
+void beginCorrection(const std::string& archiveDir);
+// Closes the correction: the archive's new closing balances become the
+// following year's opening balances, all or nothing, and the archive is
+// read-only again. Throws NewYearRefused (nothing changed, the correction
+// stays open) or NewYearFailed.
+Correction finishCorrection(const std::string& archiveDir);
+
+std::string correctionQuestion(const Correction& c);
+std::string correctionConfirmation(const Correction& c);
+std::string correctionSummary(const Correction& c);
+std::string correctionPendingText(int year);
+
 // Test hook: called after each step of a passage; may throw (a failure at
 // that point) or end the process (a kill).
 enum class Step {
@@ -101,6 +139,7 @@ enum class Step {
     BudgetZeroed,
     Committed,
     ArchiveNamed,
+    CorrectionCarried,  // the correction's balances written, before its commit
 };
 using StepHook = std::function<void(Step)>;
 void setStepHook(StepHook hook);

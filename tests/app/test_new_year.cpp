@@ -18,7 +18,13 @@
 #include "budget/RepBilantUnt.h"
 #include "data/Engine.h"
 #include "data/Format.h"
+#include "data/Money.h"
 #include "data/Schema.h"
+#include "entry/DocumentLayout.h"
+#include "entry/VenituriUnt.h"
+#include "controls/DBDate.h"
+#include "support/GuiDriver.h"
+#include "support/OtherProgram.h"
 #include "registers/CalcRegistru.h"
 #include "registers/RepRegCasaUnt.h"
 #include "registers/RepRegUnt.h"
@@ -118,6 +124,39 @@ protected:
         return t;
     }
 
+    // The opening balances of a directory's "Contor.DB".
+    static std::pair<double, double> opening(const std::string& dir) {
+        const auto r = data::SqlSession::forDirectory(dir).select(
+            "SELECT SUM(Sold_init_casa), SUM(Sold_init_banca) FROM \"Contor.DB\"");
+        return {r.rows.at(0).at(0).toDouble(), r.rows.at(0).at(1).toDouble()};
+    }
+    static long long receipts(const std::string& dir) {
+        return data::SqlSession::forDirectory(dir).select("SELECT COUNT(*) FROM Venituri").rows.at(0).at(0).toInt();
+    }
+    // A cash receipt of 31 December 2014, typed in the receipts window and saved.
+    static void typeLateReceipt(TMainFrm& frm, const QString& amount) {
+        frm.runCommand(Command::Venituri);
+        entry::TVenituriFrm* w = nullptr;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (auto* v = dynamic_cast<entry::TVenituriFrm*>(t); v && v->isVisible()) w = v;
+        ASSERT_NE(w, nullptr);
+        gui::showActive(w);
+        auto* date = gui::control<ui::TDBDateEdit>(w, "DBDateEdit1");
+        gui::focus(date);
+        date->selectAll();
+        gui::type(QStringLiteral("31122014"));
+        gui::focus(gui::control<entry::TDocEdit>(w, "DBEditNormal4"));
+        gui::type(QStringLiteral("2"));
+        gui::key(Qt::Key_Return);  // code -> account "Casa"
+        gui::key(Qt::Key_Return);  // -> amount
+        gui::type(amount);
+        gui::key(Qt::Key_Return);  // -> explanation
+        gui::key(Qt::Key_Return);  // -> "&Salveaza"
+        gui::key(Qt::Key_Return);  // save
+        w->close();
+        gui::settle();
+    }
+
     std::vector<bool> answers;  // to the Yes/No questions, in order
 };
 
@@ -152,6 +191,7 @@ TEST_F(NewYearWindow, TheItemIsShownAndItsRefusalsAndQuestionsChangeNothing) {
     EXPECT_TRUE(question.contains("Banca : " + money(plan.soldBanca))) << question.toStdString();
     EXPECT_TRUE(question.contains(QString::fromStdString(db.path() + "Arhiva/2014")));
     EXPECT_EQ(types(), QList<ui::MsgType>{ui::MsgType::Confirmation});
+    EXPECT_EQ(ui::Messages::history()[0].defaultButton, ui::No);  // Enter keeps the year
 
     // a year not over yet asks again; No
     data::setToday(Date{2014, 12, 30});
@@ -161,6 +201,7 @@ TEST_F(NewYearWindow, TheItemIsShownAndItsRefusalsAndQuestionsChangeNothing) {
     ASSERT_EQ(messages().size(), 2);
     EXPECT_EQ(messages()[1], QStringLiteral("Anul 2014 nu s-a incheiat inca: astazi este 30.12.2014.\n"
                                             "Treceti totusi la anul 2015?"));
+    EXPECT_EQ(ui::Messages::history()[1].defaultButton, ui::No);
     EXPECT_EQ(workingYear(), 2014);
     EXPECT_EQ(files(), before);
 }
@@ -292,6 +333,97 @@ TEST_F(NewYearWindow, TheNextStartFinishesOrUndoesAnInterruptedPassage) {
     EXPECT_TRUE(messages().isEmpty());
 }
 
+// ---------------------------------------------------------------- the closed year's archive
+
+TEST_F(NewYearWindow, AnArchiveOpensReadOnlyAndRefusesWrites) {
+    yearend::passNewYear(db.path(), 2014);
+    const std::string archive = db.path() + "Arhiva/2014/";
+    const long long stored = receipts(archive);
+    const auto balances = opening(archive);
+    data::setAppDir(archive);
+    TMainFrm frm;
+    EXPECT_EQ(frm.windowTitle(), "Evidenta veniturilor si cheltuielilor - Arhiva anului 2014 - doar citire");
+    EXPECT_EQ(frm.StatusLine->text(), "Arhiva anului 2014 - doar citire");
+    EXPECT_TRUE(frm.menuAction(Command::CorectieArhiva)->isVisible());
+
+    ui::Messages::clearHistory();
+    typeLateReceipt(frm, QStringLiteral("100.00"));
+    EXPECT_TRUE(messages().join("|").contains("Arhiva anului 2014 se poate doar consulta"))
+        << messages().join("|").toStdString();
+    EXPECT_EQ(receipts(archive), stored);
+    // below the windows too
+    EXPECT_THROW(data::SqlSession::forDirectory(archive).execute("UPDATE Contor SET Sold_init_casa = 1"),
+                 data::EngineError);
+    EXPECT_EQ(opening(archive), balances);
+}
+
+TEST_F(NewYearWindow, ACorrectedArchiveCarriesItsLateReceiptIntoTheNewYear) {
+    const yearend::Closing closed = yearend::passNewYear(db.path(), 2014);
+    const std::string archive = db.path() + "Arhiva/2014/";
+    const auto carried = opening(db.path());
+    ASSERT_EQ(carried, std::make_pair(closed.soldCasa, closed.soldBanca));
+    data::setAppDir(archive);
+    auto frm = std::make_unique<TMainFrm>();
+
+    // two questions, Enter answering No to both; a No changes nothing
+    ui::Messages::clearHistory();
+    answers = {true, false};
+    frm->runCommand(Command::CorectieArhiva);
+    ASSERT_EQ(messages().size(), 2);
+    EXPECT_EQ(ui::Messages::history()[0].defaultButton, ui::No);
+    EXPECT_EQ(ui::Messages::history()[1].defaultButton, ui::No);
+    EXPECT_TRUE(frm->windowTitle().endsWith("doar citire"));
+
+    {  // the new year open in another instance: said, nothing changed
+        OtherProgram other(db.path(), "Contor.DB");
+        ASSERT_TRUE(other.holding());
+        ui::Messages::clearHistory();
+        answers = {true, true};
+        frm->runCommand(Command::CorectieArhiva);
+        EXPECT_TRUE(messages().last().contains("Directorul anului 2015")) << messages().join("|").toStdString();
+        EXPECT_TRUE(frm->windowTitle().endsWith("doar citire"));
+        EXPECT_FALSE(yearend::correctionPending(archive));
+    }
+
+    answers = {true, true};
+    frm->runCommand(Command::CorectieArhiva);
+    EXPECT_EQ(frm->windowTitle(), "Evidenta veniturilor si cheltuielilor - Arhiva anului 2014 - corectie deschisa");
+    EXPECT_EQ(frm->menuAction(Command::CorectieArhiva)->text(), "Incheiere corectie arhiva");
+    const long long stored = receipts(archive);
+    typeLateReceipt(*frm, QStringLiteral("100.00"));
+    ASSERT_EQ(receipts(archive), stored + 1) << messages().join("|").toStdString();
+
+    // a closing cut short changes neither year
+    yearend::setStepHook([](yearend::Step s) {
+        if (s == yearend::Step::CorrectionCarried) throw std::runtime_error("Discul este plin");
+    });
+    ui::Messages::clearHistory();
+    frm->runCommand(Command::CorectieArhiva);
+    EXPECT_EQ(types(), QList<ui::MsgType>{ui::MsgType::Error});
+    EXPECT_EQ(opening(db.path()), carried);
+    EXPECT_TRUE(yearend::correctionPending(archive));
+    yearend::setStepHook({});
+
+    // the program ended with the correction open: the next start says so
+    frm.reset();
+    ui::Messages::clearHistory();
+    frm = std::make_unique<TMainFrm>();
+    EXPECT_EQ(messages(), QStringList{QString::fromStdString(yearend::correctionPendingText(2014))});
+    EXPECT_TRUE(frm->windowTitle().endsWith("doar citire"));
+    answers = {true, true};
+    frm->runCommand(Command::CorectieArhiva);
+    ui::Messages::clearHistory();
+    frm->runCommand(Command::CorectieArhiva);
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].contains("Casa : " + money(closed.soldCasa) + " -> " + money(closed.soldCasa + 100)))
+        << messages()[0].toStdString();
+    EXPECT_TRUE(messages()[0].contains("Banca : " + money(closed.soldBanca) + " -> " + money(closed.soldBanca)));
+    EXPECT_EQ(opening(db.path()), std::make_pair(data::roundToBan(closed.soldCasa + 100), closed.soldBanca));
+    EXPECT_FALSE(yearend::correctionPending(archive));
+    EXPECT_TRUE(frm->windowTitle().endsWith("doar citire"));
+    EXPECT_THROW(data::SqlSession::forDirectory(archive).execute("DELETE FROM Venituri"), data::EngineError);
+}
+
 // ---------------------------------------------------------------- the command line
 
 TEST(NewYearCommandLine, ParsesWithTheDirectoryOrAlone) {
@@ -308,6 +440,8 @@ TEST(NewYearCommandLine, ParsesWithTheDirectoryOrAlone) {
 TEST_F(NewYearWindow, CommandLineAsksOnItsInputAndAnswersWithTheSummary) {
     const auto before = files();
     std::ostringstream out, err;
+    std::istringstream empty("\n");  // Enter alone answers No
+    EXPECT_EQ(app::runNewYear(db.path(), out, err, empty), 1);
     std::istringstream no("n\n");
     EXPECT_EQ(app::runNewYear(db.path(), out, err, no), 1);
     EXPECT_NE(out.str().find("Se inchide anul 2014"), std::string::npos) << out.str();

@@ -29,6 +29,7 @@
 #include "registers/CalcRegistru.h"
 #include "support/Installation.h"
 #include "support/OtherProgram.h"
+#include "data/AppDir.h"
 #include "support/TempDir.h"
 #include "yearend/NewYear.h"
 
@@ -310,6 +311,20 @@ TEST_F(NewYearTest, RefusalsChangeNothing) {
     const std::string archive = dir + "Arhiva/2026/";
     expectRefused(
         archive, [&] { yearend::passNewYear(archive, 2026); }, "este arhiva anului 2026");
+}
+
+TEST_F(NewYearTest, ACorrectionWithoutItsFollowingYearIsRefused) {
+    yearend::passNewYear(db.path(), 2026);
+    const std::string archive = db.path() + "Arhiva/2026/";
+    // an archive copied away from its installation, and a following year that moved on
+    TempDir away;
+    fs::copy(archive, away.path() + "2026", fs::copy_options::recursive);
+    expectRefused(
+        away.path(), [&] { yearend::beginCorrection(away.path() + "2026"); }, "Nu gasesc directorul anului 2027");
+    data::SqlSession::forDirectory(db.path()).execute("UPDATE \"Parohia.DB\" SET An_lucru = 2028");
+    expectRefused(
+        db.path(), [&] { yearend::finishCorrection(archive); }, "lucreaza in anul 2028");
+    EXPECT_FALSE(data::archiveCorrectionOn(archive));
 }
 
 TEST_F(NewYearTest, TablesInUseByAnotherProgramAreRefused) {
