@@ -7,9 +7,11 @@
 #include "budget/CalcBilant.h"
 #include "budget/CalculBilantUnt.h"
 #include "budget/RepBilantUnt.h"
+#include "catalogs/CatalogUse.h"
 #include "controls/Binding.h"
 #include "controls/DBGNorm.h"
 #include "controls/DateEdit.h"
+#include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/Format.h"
 #include "reports/Intrvdlg.h"
@@ -24,7 +26,6 @@ namespace {
 
 constexpr ui::WindowSpec kWindow{.fixedSize = false, .accessError = kBilantAccessError};
 
-
 }  // namespace
 
 TBilantFrm::TBilantFrm(QWidget* owner) : DataWindow(owner, kWindow) {
@@ -32,6 +33,14 @@ TBilantFrm::TBilantFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     for (const char* f : {"Prevederi", "Executie"}) TBilant.setup(f).asAmount();
     // Lines are added in the budget-line catalog only.
     TBilant.onNewRecord = [](data::DataSet&) { data::abortSilently(); };
+    // Never a line that documents or other lines' formulas name.
+    TBilant.beforeDelete = [this](data::DataSet& ds) {
+        const std::string refusal =
+            catalogs::budgetLineInUse(data::AppDir(), catalogs::storedValue(ds, "Nr_rand").toInt());
+        if (refusal.empty()) return;
+        ui::Messages::warning(QString::fromStdString(refusal), this);
+        data::abortSilently();
+    };
     TParohia.setDeclaredFields({"An_lucru"});
 
     ui::setupForm<Ui_TBilantFrm>(this);

@@ -270,6 +270,12 @@ TEST_F(BudgetWindow, TheGridAddsNoLineAndATypedPlannedAmountIsStoredAndKept) {
         gui::key(Qt::Key_Down);
         EXPECT_EQ(budgetOf(w)["Nr_rand"].asInteger(), 2);
         EXPECT_EQ(grid(w)->selectedIndex(), 2);
+        // a line another line's formula names is never deleted
+        gui::key(Qt::Key_Delete, Qt::ControlModifier);
+        EXPECT_TRUE(gui::Recorder::messages().join("|").contains(QStringLiteral("Randul 2 este folosit")))
+            << gui::Recorder::messages().join("|").toStdString();
+        EXPECT_EQ(budgetOf(w).recordCount(), static_cast<int>(count));
+        gui::Recorder::clear();
         typeAmount(QStringLiteral("150.5"));
         EXPECT_EQ(budgetOf(w).state(), data::DataSetState::Edit);
         button(w, "BitBtn1")->click();
