@@ -18,7 +18,7 @@ extern "C" {
 #include <filesystem>
 
 #include "data/Engine.h"
-#include "import/Windows1250.h"
+#include "data/Windows1250.h"
 
 namespace fs = std::filesystem;
 
@@ -208,7 +208,7 @@ ParadoxFile::ParadoxFile(const std::string& path) : path_(path), impl_(std::make
         if (!pf.px_fname || pf.px_flen <= 0) damaged("descrierea campului " + std::to_string(i + 1) + " lipseste");
         ParadoxField f;
         std::string raw(pf.px_fname);
-        if (textAsUtf8(raw, f.name) != std::string::npos)
+        if (data::textAsUtf8(raw, f.name) != std::string::npos)
             damaged("numele campului " + std::to_string(i + 1) + " nu este scris in Windows-1250");
         f.type = static_cast<unsigned char>(pf.px_ftype);
         f.kind = kindOf(f.type);
@@ -297,7 +297,7 @@ void ParadoxFile::read(long long row, std::vector<data::Value>& values) {
                 }
                 if (raw.empty()) break;
                 std::string text;
-                size_t bad = appendWindows1250AsUtf8(raw, text);
+                size_t bad = data::appendWindows1250AsUtf8(raw, text);
                 if (bad != std::string::npos) {
                     char hex[8];
                     std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(raw[bad]));
