@@ -121,10 +121,11 @@ TEST_F(ParadoxFileTest, EveryFieldTypeAndBlanks) {
                         {"Nota", pxtest::Memo, 20},
                         {"Ora", pxtest::Time}},
                        {{"\xC3ns\xBA", -7, 100000, 1, -2.5, 1234.56, Date{1901, 2, 3}, true, "scurt", 5},
-                        {Value(), Value(), Value(), 3, Value(), 0.0, Date{2100, 12, 31}, false, longMemo, Value()}},
+                        {Value(), Value(), Value(), 3, Value(), 0.0, Date{2100, 12, 31}, false, longMemo, Value()},
+                        {"x", -32767, -2147483647, 2147483647, -1e300, -0.01, Date{1, 1, 1}, true, Value(), Value()}},
                        dir.file("T.MB"));
     paradox::ParadoxFile px(dir.file("T.DB"));
-    ASSERT_EQ(px.recordCount(), 2);
+    ASSERT_EQ(px.recordCount(), 3);
     ASSERT_EQ(px.fields().size(), 10u);
     EXPECT_EQ(px.fields()[8].kind, paradox::FieldKind::Memo);
     EXPECT_EQ(px.fields()[9].kind, paradox::FieldKind::Unsupported);
@@ -146,6 +147,25 @@ TEST_F(ParadoxFileTest, EveryFieldTypeAndBlanks) {
     EXPECT_EQ(v[6], Value(Date{2100, 12, 31}));
     EXPECT_EQ(v[7], Value(false));
     EXPECT_EQ(v[8], Value(longMemo));  // from the memo file
+    px.read(2, v);                     // the ends of the ranges, negative values read without pxlib's faults
+    EXPECT_EQ(std::vector<Value>(v.begin() + 1, v.begin() + 7),
+              (std::vector<Value>{-32767, -2147483647, 2147483647, -1e300, -0.01, Date{1, 1, 1}}));
+
+    // a field whose length is not its type's (the record still adds up)
+    pxtest::writeTable(dir.file("L.DB"), {{"Mare", pxtest::Long}, {"Mic", pxtest::Short}}, {{-5, 3}});
+    std::string l = readFile(dir.file("L.DB"));
+    const size_t types = l.find(std::string("\x04\x04\x03\x02", 4), 0x58);
+    ASSERT_NE(types, std::string::npos);
+    l[types + 1] = 2, l[types + 3] = 4;
+    writeFile(dir.file("L.DB"), l);
+    try {
+        paradox::ParadoxFile bad(dir.file("L.DB"));
+        std::vector<Value> w;
+        bad.read(0, w);
+        ADD_FAILURE() << "read as " << w[0].toString() << ", " << w[1].toString();
+    } catch (const paradox::ImportError& e) {
+        EXPECT_NE(std::string(e.what()).find("campul Mare are 2 octeti"), std::string::npos) << e.what();
+    }
 
     pxtest::writeTable(dir.file("Gol.DB"), {{"Text", pxtest::Alpha, 20}}, {});
     EXPECT_EQ(paradox::ParadoxFile(dir.file("Gol.DB")).recordCount(), 0);
