@@ -9,6 +9,7 @@
 #include "data/Format.h"
 #include "data/Install.h"
 #include "data/OrdinaryFile.h"
+#include "data/Windows1250.h"
 
 namespace fs = std::filesystem;
 
@@ -67,6 +68,15 @@ std::vector<std::string> budgetFiles(const std::string& dir) {
     return out;
 }
 
+// Whether a name can only name an entry of its group directory: what an
+// existing unit (an older tree's, whose name may begin with a blank) must be.
+bool isSafeDirectoryName(const std::string& name) {
+    if (name.empty() || !data::isValidUtf8(name)) return false;
+    for (unsigned char c : name)
+        if (c == '/' || c == '\\' || c < 0x20 || c == 0x7f) return false;
+    return name.find_first_not_of(" .") != std::string::npos;
+}
+
 const char* templateName(const std::string& group) {
     return sameDirectoryName(group, kManastiri) ? "BilantManastGol" : "BilantParohGol";
 }
@@ -75,7 +85,14 @@ const char* templateName(const std::string& group) {
 
 // ---------------------------------------------------------------- tree file
 
-TreeRead parseTree(const std::string& text) {
+TreeRead parseTree(const std::string& raw) {
+    // A file saved by an older installation, or edited in a Windows editor, is
+    // in Windows-1250; a byte that code page lacks stays and stops the reading
+    // at its line.
+    std::string converted;
+    if (!data::isValidUtf8(raw) && data::appendWindows1250AsUtf8(raw, converted) == std::string::npos)
+        return parseTree(converted);
+    const std::string& text = raw;
     TreeRead r;
     size_t pos = 0;
     int lineNo = 0;
@@ -87,6 +104,9 @@ TreeRead parseTree(const std::string& text) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
+        auto malformed = [&](const char* why) {
+            r.error = "Fisierul " + std::string(kTreeFile) + " nu este corect: linia " + std::to_string(lineNo) + why;
+        };
         size_t depth = 0;
         while (depth < line.size() && (line[depth] == '\t' || line[depth] == ' ')) ++depth;
         const int previous = r.lines.empty() ? -1 : r.lines.back().depth;
@@ -100,10 +120,24 @@ TreeRead parseTree(const std::string& text) {
             static_cast<int>(tabs) <= previous + 1 && line.find('\t', tabs) >= depth)
             depth = tabs;
         const int level = static_cast<int>(std::min<size_t>(depth, kMaxTreeDepth + 1));
-        const bool utf8 = data::isValidUtf8(line);
-        if (level > previous + 1 || level > kMaxTreeDepth || !utf8) {
-            r.error = "Fisierul " + std::string(kTreeFile) + " nu este corect: linia " + std::to_string(lineNo) +
-                      (utf8 ? " nu se potriveste in structura!" : " nu este un text valid!");
+        // a CR alone ends no line here: the whole file would become one node
+        if (line.find('\r') != std::string::npos) {
+            malformed(" are sfarsituri de linie necunoscute (doar CR)!");
+            break;
+        }
+        const bool control = std::any_of(line.begin(), line.end(), [](char c) {
+            return c != '\t' && (static_cast<unsigned char>(c) < 0x20 || c == 0x7f);
+        });
+        if (control || !data::isValidUtf8(line)) {
+            malformed(" nu este un text valid!");
+            break;
+        }
+        if (line.find_first_not_of(" \t") == std::string::npos) {
+            malformed(" nu are nici o denumire!");
+            break;
+        }
+        if (level > previous + 1 || level > kMaxTreeDepth) {
+            malformed(" nu se potriveste in structura!");
             break;
         }
         r.lines.push_back({static_cast<int>(depth), line.substr(depth)});
@@ -142,10 +176,8 @@ void writeTreeFile(const std::string& dir, const TreeLines& lines) {
 // ---------------------------------------------------------------- units
 
 bool isValidUnitName(const std::string& name) {
-    if (name.empty() || !data::isValidUtf8(name)) return false;
-    for (unsigned char c : name)
-        if (c == '/' || c == '\\' || c < 0x20 || c == 0x7f) return false;
-    return name.find_first_not_of(" .") != std::string::npos;
+    // A leading blank would be read back from the tree file as one more level.
+    return isSafeDirectoryName(name) && name.front() != ' ';
 }
 
 bool sameDirectoryName(const std::string& a, const std::string& b) { return data::iequals(a, b); }
@@ -172,7 +204,7 @@ std::string unitDirectory(const std::string& appDir, const std::string& group, c
 }
 
 std::string unitBudgetDirectory(const std::string& appDir, const std::string& group, const std::string& name) {
-    if (!isValidUnitName(name)) throw UnitError(kInvalidUnitName);
+    if (!isSafeDirectoryName(name)) throw UnitError(kInvalidUnitName);
     const std::string dir = unitDirectory(appDir, group, name);
     std::error_code ec;
     if (fs::is_symlink(dir, ec)) throw UnitError("Directorul unitatii " + dir + " nu este un director obisnuit!");
@@ -217,7 +249,7 @@ void copyUnitTemplate(const std::string& appDir, const std::string& group, const
 }
 
 RemoveResult removeUnit(const std::string& appDir, const std::string& group, const std::string& name) {
-    if (!isValidUnitName(name)) throw UnitError(kInvalidUnitName);
+    if (!isSafeDirectoryName(name)) throw UnitError(kInvalidUnitName);
     const std::string dir = unitDirectory(appDir, group, name);
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(dir, ec))) return RemoveResult::Missing;
@@ -244,7 +276,7 @@ RemoveResult removeUnit(const std::string& appDir, const std::string& group, con
 
 void renameUnit(const std::string& appDir, const std::string& group, const std::string& oldName,
                 const std::string& newName) {
-    if (!isValidUnitName(newName) || !isValidUnitName(oldName)) throw UnitError(kInvalidUnitName);
+    if (!isValidUnitName(newName) || !isSafeDirectoryName(oldName)) throw UnitError(kInvalidUnitName);
     if (newName == oldName) return;
     const std::string g = groupDirectory(appDir, group);
     const std::string from = findEntry(g, oldName);

@@ -48,11 +48,14 @@ inline constexpr long long kMaxTreeFileBytes = 4LL << 20;
 // The deepest level a tree file may hold.
 inline constexpr int kMaxTreeDepth = 16;
 
-// The tree of a file's text. Every leading tab or blank of a line is one
-// level; line ends are CR LF or LF; empty lines are skipped. A line more than
-// one level deeper than the one before it (or a first line that is not at the
-// root level, text that is not UTF-8, a line deeper than kMaxTreeDepth) stops
-// the reading: the nodes before it stay and `error` says which line it was.
+// The tree of a file's text: UTF-8, or Windows-1250 when it is not valid
+// UTF-8. Every leading tab or blank of a line is one level; line ends are
+// CR LF or LF; empty lines are skipped. A malformed line stops the reading:
+// one more than one level deeper than the one before it (or a first line that
+// is not at the root level, a line deeper than kMaxTreeDepth), one of tabs or
+// blanks only, one holding a CR that ends no line or another control
+// character, or text in neither code page. The nodes before it stay and
+// `error` says which line it was.
 TreeRead parseTree(const std::string& text);
 // The file's text: per node as many tabs as its depth, the text, CR LF.
 std::string treeText(const TreeLines& lines);
@@ -71,9 +74,11 @@ void writeTreeFile(const std::string& dir, const TreeLines& lines);
 
 inline constexpr const char* kInvalidUnitName = "Denumirea unitatii nu este valida!";
 
-// Whether a typed name can name a unit directory: not empty, no "/" or "\",
-// no control characters, not only blanks and dots ("..", ". ."). A leading
-// blank is allowed.
+// Whether a typed name can name a new unit (at adding and renaming): not
+// empty, no "/" or "\", no control characters, not only blanks and dots
+// ("..", ". ."), no leading blank (the tree file would read it one level
+// deeper). A unit of an older tree whose name begins with a blank can still
+// be shown, renamed and deleted.
 bool isValidUnitName(const std::string& name);
 // Whether two directory names are the same, letter case ignored (as the
 // engine finds table files).

@@ -27,7 +27,7 @@
 #include "data/SqliteHandle.h"
 #include "entry/Balances.h"
 #include "import/ParadoxFile.h"
-#include "import/Windows1250.h"
+#include "data/Windows1250.h"
 
 namespace fs = std::filesystem;
 
@@ -188,6 +188,40 @@ bool isAmountColumn(const std::string& name) {
     return false;
 }
 
+// The fields the money is reckoned from: a table without one of them would
+// come over with blank amounts, dates or accounts, and every balance of the
+// new installation would be wrong without a word.
+struct MoneyFields {
+    const char* table;
+    std::vector<const char*> fields;
+};
+const MoneyFields kMoneyFields[] = {
+    {"Venituri", {"Data", "Valoarea", "Cont"}},
+    {"Cheltuieli", {"Data", "Valoarea", "Cont"}},
+    {"Depuneri", {"Data", "Suma"}},
+    {"Ridicari", {"Data", "Suma"}},
+    {"Contor", {"Sold_init_casa", "Sold_init_banca"}},
+};
+
+// Refuses the old table `source` when it lacks (or cannot be read for) a
+// field the money of `spec` is reckoned from.
+void requireMoneyFields(const std::string& source, const data::TableSpec& spec, const std::vector<ParadoxField>& pf) {
+    const std::string base = data::tableBaseName(spec.fileName);
+    for (const MoneyFields& m : kMoneyFields) {
+        if (!data::iequals(base, m.table)) continue;
+        for (const char* name : m.fields) {
+            auto f =
+                std::find_if(pf.begin(), pf.end(), [&](const ParadoxField& x) { return data::iequals(x.name, name); });
+            if (f == pf.end())
+                throw ImportError("Tabela " + source + " nu are campul " + name +
+                                  ", fara de care soldurile nu pot fi calculate.");
+            if (f->kind == FieldKind::Unsupported)
+                throw ImportError("Tabela " + source + " are campul " + name + " de tipul " + typeName(f->type) +
+                                  ", care nu poate fi citit; fara el soldurile nu pot fi calculate.");
+        }
+    }
+}
+
 class Importer {
 public:
     Importer(fs::path src, fs::path work, const std::function<void(const std::string&)>& progress)
@@ -229,6 +263,7 @@ private:
             t.warning = "antetul tabelei indica pagina de cod " + std::to_string(cp) +
                         "; textul a fost citit ca Windows-1250, verificati literele cu diacritice";
         const auto& pf = px.fields();
+        requireMoneyFields(source, spec, pf);
         // our column of each Paradox field, -1 for none
         std::vector<int> target(pf.size(), -1);
         std::vector<bool> filled(spec.columns.size(), false);
@@ -327,7 +362,7 @@ private:
             std::sort(units.begin(), units.end());
             for (const fs::path& unit : units) {
                 std::string name;
-                if (textAsUtf8(unit.filename().string(), name) != std::string::npos)
+                if (data::textAsUtf8(unit.filename().string(), name) != std::string::npos)
                     throw ImportError("Numele directorului " + unit.string() + " nu este scris in Windows-1250.");
                 fs::path out = work_ / group / name;
                 if (!fs::create_directory(out, ec))
@@ -352,7 +387,7 @@ private:
     void copyOtherFiles() {
         if (fs::path tree = findEntry(src_, "arbore.txt"); !tree.empty()) {
             std::string raw = readSmallFile(tree.string(), kMaxTextFile), text;
-            size_t bad = textAsUtf8(raw, text);
+            size_t bad = data::textAsUtf8(raw, text);
             if (bad != std::string::npos) {
                 long line = 1 + std::count(raw.begin(), raw.begin() + static_cast<long>(bad), '\n');
                 throw ImportError("Fisierul " + tree.string() + " nu poate fi citit la linia " + std::to_string(line) +
@@ -380,7 +415,7 @@ private:
         std::sort(names.begin(), names.end());
         for (const std::string& n : names) {
             std::string shown;
-            textAsUtf8(n, shown);
+            data::textAsUtf8(n, shown);
             if (isWorkTable(n))
                 summary_.notImported.push_back(shown + " (tabela de lucru: ramane cea goala a instalarii noi)");
             else if (!data::knownTable(n))

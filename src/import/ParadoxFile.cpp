@@ -18,7 +18,7 @@ extern "C" {
 #include <filesystem>
 
 #include "data/Engine.h"
-#include "import/Windows1250.h"
+#include "data/Windows1250.h"
 
 namespace fs = std::filesystem;
 
@@ -52,6 +52,43 @@ FieldKind kindOf(int type) {
         case pxfLogical: return FieldKind::Logical;
         default: return FieldKind::Unsupported;
     }
+}
+
+// The bytes a field of a fixed-size type takes; 0 for the others.
+int fixedLength(int type) {
+    switch (type) {
+        case pxfLogical: return 1;
+        case pxfShort: return 2;
+        case pxfLong:
+        case pxfAutoInc:
+        case pxfDate: return 4;
+        case pxfNumber:
+        case pxfCurrency: return 8;
+        case pxfBCD: return 17;
+        default: return 0;
+    }
+}
+
+// Paradox keeps a number big-endian with its sign bit inverted, so that its
+// bytes sort as the numbers do: an integer of n bytes is stored offset by
+// half its range (80 00 00 01 is 1, 7F FF FF FF is -1); a double that is not
+// negative has its sign bit set, a negative one every bit inverted. Read here
+// with plain unsigned arithmetic (pxlib reads past its buffer and shifts
+// negative values on these).
+long long paradoxInteger(const unsigned char* p, int n) {
+    unsigned long long u = 0;
+    for (int i = 0; i < n; ++i) u = u << 8 | p[i];
+    return static_cast<long long>(u) - (1LL << (8 * n - 1));
+}
+
+double paradoxDouble(const unsigned char* p) {
+    const bool negative = (p[0] & 0x80) == 0;
+    std::uint64_t u = 0;
+    for (int i = 0; i < 8; ++i) u = u << 8 | static_cast<unsigned char>(negative ? ~p[i] : p[i]);
+    if (!negative) u &= ~(std::uint64_t{1} << 63);
+    double d = 0;
+    std::memcpy(&d, &u, sizeof d);
+    return d;
 }
 
 // Reads exactly `n` bytes at `offset`; false at the end of the file or on error.
@@ -208,7 +245,7 @@ ParadoxFile::ParadoxFile(const std::string& path) : path_(path), impl_(std::make
         if (!pf.px_fname || pf.px_flen <= 0) damaged("descrierea campului " + std::to_string(i + 1) + " lipseste");
         ParadoxField f;
         std::string raw(pf.px_fname);
-        if (textAsUtf8(raw, f.name) != std::string::npos)
+        if (data::textAsUtf8(raw, f.name) != std::string::npos)
             damaged("numele campului " + std::to_string(i + 1) + " nu este scris in Windows-1250");
         f.type = static_cast<unsigned char>(pf.px_ftype);
         f.kind = kindOf(f.type);
@@ -216,6 +253,9 @@ ParadoxFile::ParadoxFile(const std::string& path) : path_(path), impl_(std::make
         f.offset = offset;
         f.decimals = pf.px_fdc;
         if (f.kind == FieldKind::Memo && f.length < kBlobPointer) damaged("campul " + f.name + " este prea scurt");
+        if (const int n = fixedLength(f.type); n != 0 && f.length != n)
+            damaged("campul " + f.name + " are " + std::to_string(f.length) + " octeti, tipul " + typeName(f.type) +
+                    " are " + std::to_string(n));
         offset += pf.px_flen;
         fields_.push_back(std::move(f));
     }
@@ -281,6 +321,7 @@ void ParadoxFile::read(long long row, std::vector<data::Value>& values) {
     for (size_t i = 0; i < fields_.size(); ++i) {
         const ParadoxField& f = fields_[i];
         char* p = m.record.data() + f.offset;
+        const auto* u = reinterpret_cast<const unsigned char*>(p);
         data::Value& v = values[i];
         v = data::Value();
         // a blank field is all zero bytes, whatever its type
@@ -297,7 +338,7 @@ void ParadoxFile::read(long long row, std::vector<data::Value>& values) {
                 }
                 if (raw.empty()) break;
                 std::string text;
-                size_t bad = appendWindows1250AsUtf8(raw, text);
+                size_t bad = data::appendWindows1250AsUtf8(raw, text);
                 if (bad != std::string::npos) {
                     char hex[8];
                     std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(raw[bad]));
@@ -307,22 +348,11 @@ void ParadoxFile::read(long long row, std::vector<data::Value>& values) {
                 v = std::move(text);
                 break;
             }
-            case FieldKind::Integer: {
-                if (f.type == pxfShort) {
-                    short s = 0;
-                    if (PX_get_data_short(m.doc, p, f.length, &s) > 0) v = static_cast<long long>(s);
-                } else {
-                    long l = 0;
-                    if (PX_get_data_long(m.doc, p, f.length, &l) > 0) v = static_cast<long long>(l);
-                }
-                break;
-            }
+            case FieldKind::Integer: v = paradoxInteger(u, f.length); break;
             case FieldKind::Number: {
-                double d = 0;
-                if (PX_get_data_double(m.doc, p, f.length, &d) > 0) {
-                    if (!std::isfinite(d)) fail(row, "campul " + f.name + " nu contine un numar");
-                    v = d;
-                }
+                const double d = paradoxDouble(u);
+                if (!std::isfinite(d)) fail(row, "campul " + f.name + " nu contine un numar");
+                v = d;
                 break;
             }
             case FieldKind::Bcd: {
@@ -341,21 +371,16 @@ void ParadoxFile::read(long long row, std::vector<data::Value>& values) {
                 break;
             }
             case FieldKind::Date: {
-                long days = 0;
-                if (PX_get_data_long(m.doc, p, f.length, &days) > 0) {
-                    int y = 0, mo = 0, d = 0;
-                    if (days > 0 && days < 3652060) PX_SdnToGregorian(days + kSdnOffset, &y, &mo, &d);
-                    if (!data::Date::isValid(y, mo, d) || y < 1 || y > 9999)
-                        fail(row, "campul " + f.name + " nu contine o data valida");
-                    v = data::Date{y, mo, d};
-                }
+                const long long days = paradoxInteger(u, 4);
+                int y = 0, mo = 0, d = 0;
+                if (days > 0 && days < 3652060) PX_SdnToGregorian(days + kSdnOffset, &y, &mo, &d);
+                if (!data::Date::isValid(y, mo, d) || y < 1 || y > 9999)
+                    fail(row, "campul " + f.name + " nu contine o data valida");
+                v = data::Date{y, mo, d};
                 break;
             }
-            case FieldKind::Logical: {
-                char b = 0;
-                if (PX_get_data_byte(m.doc, p, f.length, &b) > 0) v = b != 0;
-                break;
-            }
+            // 80 is false, 81 true
+            case FieldKind::Logical: v = u[0] != 0x80; break;
             case FieldKind::Unsupported: break;
         }
     }

@@ -66,10 +66,31 @@ TEST(TreeFile, AMalformedLineStopsTheReadingAndKeepsTheNodesBeforeIt) {
     EXPECT_TRUE(r.lines.empty());
     EXPECT_FALSE(r.error.empty());
 
-    // text that is not UTF-8 never becomes a node (nor a directory name)
-    r = parseTree("PROTOPOPIAT\r\n\tPAROHII\r\n\t\tSf. \xff\xfe\r\n");
-    EXPECT_EQ(r.lines.size(), 2u);
-    EXPECT_EQ(r.error, "Fisierul arbore.txt nu este corect: linia 3 nu este un text valid!");
+    // lines that would become nodes without a name, or one node holding the file
+    const struct {
+        const char* text;
+        size_t kept;
+        const char* why;
+    } malformed[] = {
+        {"P\r\n\tPAROHII\r\n\t\t\r\n\t\tSf. Ion\r\n", 2, "linia 3 nu are nici o denumire!"},
+        {"P\n\tPAROHII\n\t \n", 2, "linia 3 nu are nici o denumire!"},
+        {"P\r\tPAROHII\r\t\tSf. Ion\r", 0, "linia 1 are sfarsituri de linie necunoscute (doar CR)!"},
+        {"P\r\n\tPAROHII\r\n\t\tSf.\rIon\r\n", 2, "linia 3 are sfarsituri de linie necunoscute (doar CR)!"},
+        {"P\n\tPAROHII\n\t\tSf. \x01Ion\n", 2, "linia 3 nu este un text valid!"},
+        // neither UTF-8 nor Windows-1250 (0x98 is no letter there)
+        {"PROTOPOPIAT\r\n\tPAROHII\r\n\t\tSf. \x98\r\n", 2, "linia 3 nu este un text valid!"},
+    };
+    for (const auto& m : malformed) {
+        r = parseTree(m.text);
+        EXPECT_EQ(r.lines.size(), m.kept) << m.text;
+        EXPECT_EQ(r.error, std::string("Fisierul arbore.txt nu este corect: ") + m.why) << m.text;
+    }
+    // a file saved in Windows-1250 is read whole, in its letters
+    r = parseTree(
+        "P\r\n\tPAROHII\r\n\t\tSf. \xAAtefan\r\n\t\t\xCEn\xE3l\xFE"
+        "area\r\n\tMANASTIRI\r\n");
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.lines, (TreeLines{{0, "P"}, {1, "PAROHII"}, {2, "Sf. Ştefan"}, {2, "Înălţarea"}, {1, "MANASTIRI"}}));
 
     // a unit name that begins with a blank is written as it is and read back one level deeper
     TreeLines withBlank{{0, "P"}, {1, "PAROHII"}, {2, "Sf. Ion"}, {2, " Sf. Ilie"}};
@@ -135,9 +156,10 @@ TEST(TreeFile, WrittenWholeOverTheFileInItsOwnLetterCaseAndReadBackIdentical) {
 // ---------------------------------------------------------------- unit directories
 
 TEST(UnitNames, NamesThatCouldLeaveTheGroupDirectoryAreRefused) {
-    for (const char* bad : {"", ".", "..", "a/b", "/unitate", "..\\x", "a\\b", "   ", ". .", "...", "a\tb", "a\nb"})
+    for (const char* bad :
+         {"", ".", "..", "a/b", "/unitate", "..\\x", "a\\b", "   ", ". .", "...", "a\tb", "a\nb", " Sf. Ilie"})
         EXPECT_FALSE(isValidUnitName(bad)) << bad;
-    for (const char* good : {"Sf. Nicolae", " Sf. Ilie", "Parohia Sfântul Ștefan", "..a", "Schitul 2"})
+    for (const char* good : {"Sf. Nicolae", "Sf. Ilie ", "Parohia Sfântul Ștefan", "..a", "Schitul 2"})
         EXPECT_TRUE(isValidUnitName(good)) << good;
     EXPECT_TRUE(sameDirectoryName("PAROHII", "Parohii"));
     EXPECT_FALSE(sameDirectoryName("PAROHII", "PAROHI"));
@@ -162,6 +184,18 @@ TEST_F(UnitFixture, RefusedNamesCreateNothingAnywhere) {
     EXPECT_FALSE(fs::exists(outside / "x"));
     EXPECT_FALSE(fs::exists(outside / "b"));
     EXPECT_FALSE(fs::exists("/unitate"));
+}
+
+TEST_F(UnitFixture, ALeadingBlankIsRefusedForNewNamesOnlyAnOlderUnitWithOneStaysUsable) {
+    EXPECT_THROW(createUnitDirectory(db.path(), kParohii, " Sf. Ilie"), UnitError);
+    EXPECT_FALSE(fs::exists(db.file("PAROHII/ Sf. Ilie")));
+    ASSERT_TRUE(createUnitDirectory(db.path(), kParohii, "Sf. Ilie"));
+    EXPECT_THROW(renameUnit(db.path(), kParohii, "Sf. Ilie", " Sf. Ilie"), UnitError);
+    EXPECT_TRUE(fs::exists(db.file("PAROHII/Sf. Ilie")));
+    fs::create_directory(db.file("PAROHII/ Vechi"));
+    EXPECT_EQ(unitBudgetDirectory(db.path(), kParohii, " Vechi"), db.file("PAROHII/ Vechi"));
+    renameUnit(db.path(), kParohii, " Vechi", "Vechi");
+    EXPECT_EQ(removeUnit(db.path(), kParohii, "Vechi"), RemoveResult::Removed);
 }
 
 TEST_F(UnitFixture, AddingCreatesTheDirectoryOnceWithTheGroupsTemplate) {

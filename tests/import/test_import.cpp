@@ -20,7 +20,7 @@
 #include "entry/Balances.h"
 #include "import/ImportParadox.h"
 #include "import/ParadoxFile.h"
-#include "import/Windows1250.h"
+#include "data/Windows1250.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -69,7 +69,7 @@ TEST(Windows1250Test, EveryByteAsTheSystemConverterReadsIt) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         bool sysOk = iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1);
         std::string mine;
-        size_t bad = paradox::appendWindows1250AsUtf8(std::string_view(in, 1), mine);
+        size_t bad = data::appendWindows1250AsUtf8(std::string_view(in, 1), mine);
         if (!sysOk) {
             EXPECT_EQ(bad, 0u) << "byte " << b;
             ++undefined;
@@ -85,17 +85,17 @@ TEST(Windows1250Test, EveryByteAsTheSystemConverterReadsIt) {
 TEST(Windows1250Test, RomanianLettersAndCedillaFormsKeptAsTyped) {
     std::string out;
     // ă â î ş ţ Ă Â Î Ş Ţ
-    ASSERT_EQ(paradox::appendWindows1250AsUtf8("\xE3\xE2\xEE\xBA\xFE \xC3\xC2\xCE\xAA\xDE", out), std::string::npos);
+    ASSERT_EQ(data::appendWindows1250AsUtf8("\xE3\xE2\xEE\xBA\xFE \xC3\xC2\xCE\xAA\xDE", out), std::string::npos);
     EXPECT_EQ(out, "ăâîşţ ĂÂÎŞŢ");
     EXPECT_EQ(out.find("ș"), std::string::npos);  // never turned into the comma forms
     // a byte the code page leaves undefined: its offset, nothing appended
     std::string partial = "x";
-    EXPECT_EQ(paradox::appendWindows1250AsUtf8("ab\x98", partial), 2u);
+    EXPECT_EQ(data::appendWindows1250AsUtf8("ab\x98", partial), 2u);
     EXPECT_EQ(partial, "x");
     // a file already in UTF-8 is kept; plain ASCII and Windows-1250 are read as such
     std::string t1, t2;
-    paradox::textAsUtf8("Sfântul Ilie", t1);
-    paradox::textAsUtf8("Sf\xE2ntul Ilie", t2);
+    data::textAsUtf8("Sfântul Ilie", t1);
+    data::textAsUtf8("Sf\xE2ntul Ilie", t2);
     EXPECT_EQ(t1, "Sfântul Ilie");
     EXPECT_EQ(t2, "Sfântul Ilie");
 }
@@ -121,10 +121,11 @@ TEST_F(ParadoxFileTest, EveryFieldTypeAndBlanks) {
                         {"Nota", pxtest::Memo, 20},
                         {"Ora", pxtest::Time}},
                        {{"\xC3ns\xBA", -7, 100000, 1, -2.5, 1234.56, Date{1901, 2, 3}, true, "scurt", 5},
-                        {Value(), Value(), Value(), 3, Value(), 0.0, Date{2100, 12, 31}, false, longMemo, Value()}},
+                        {Value(), Value(), Value(), 3, Value(), 0.0, Date{2100, 12, 31}, false, longMemo, Value()},
+                        {"x", -32767, -2147483647, 2147483647, -1e300, -0.01, Date{1, 1, 1}, true, Value(), Value()}},
                        dir.file("T.MB"));
     paradox::ParadoxFile px(dir.file("T.DB"));
-    ASSERT_EQ(px.recordCount(), 2);
+    ASSERT_EQ(px.recordCount(), 3);
     ASSERT_EQ(px.fields().size(), 10u);
     EXPECT_EQ(px.fields()[8].kind, paradox::FieldKind::Memo);
     EXPECT_EQ(px.fields()[9].kind, paradox::FieldKind::Unsupported);
@@ -146,6 +147,25 @@ TEST_F(ParadoxFileTest, EveryFieldTypeAndBlanks) {
     EXPECT_EQ(v[6], Value(Date{2100, 12, 31}));
     EXPECT_EQ(v[7], Value(false));
     EXPECT_EQ(v[8], Value(longMemo));  // from the memo file
+    px.read(2, v);                     // the ends of the ranges, negative values read without pxlib's faults
+    EXPECT_EQ(std::vector<Value>(v.begin() + 1, v.begin() + 7),
+              (std::vector<Value>{-32767, -2147483647, 2147483647, -1e300, -0.01, Date{1, 1, 1}}));
+
+    // a field whose length is not its type's (the record still adds up)
+    pxtest::writeTable(dir.file("L.DB"), {{"Mare", pxtest::Long}, {"Mic", pxtest::Short}}, {{-5, 3}});
+    std::string l = readFile(dir.file("L.DB"));
+    const size_t types = l.find(std::string("\x04\x04\x03\x02", 4), 0x58);
+    ASSERT_NE(types, std::string::npos);
+    l[types + 1] = 2, l[types + 3] = 4;
+    writeFile(dir.file("L.DB"), l);
+    try {
+        paradox::ParadoxFile bad(dir.file("L.DB"));
+        std::vector<Value> w;
+        bad.read(0, w);
+        ADD_FAILURE() << "read as " << w[0].toString() << ", " << w[1].toString();
+    } catch (const paradox::ImportError& e) {
+        EXPECT_NE(std::string(e.what()).find("campul Mare are 2 octeti"), std::string::npos) << e.what();
+    }
 
     pxtest::writeTable(dir.file("Gol.DB"), {{"Text", pxtest::Alpha, 20}}, {});
     EXPECT_EQ(paradox::ParadoxFile(dir.file("Gol.DB")).recordCount(), 0);
@@ -564,6 +584,30 @@ TEST_F(ImportTest, FailureLeavesNoDestination) {
     fs::copy_file(src / "Ridicari.db", src / "RIDICARI.DB");
     expectFailure("Ridicari.db");
     fs::remove(src / "RIDICARI.DB");
+    // a table without a field its money is reckoned from (or one that cannot be read)
+    const struct {
+        const char* file;
+        std::vector<Field> fields;
+        std::vector<Value> row;
+        const char* needle;
+    } withoutMoney[] = {
+        {"Venituri.DB",
+         {{"Nr_act", pxtest::Number}, {"Data", pxtest::Day}, {"Cont", pxtest::Alpha, 15}},
+         {1, Date{2024, 1, 1}, "Casa"},
+         "Venituri.DB nu are campul Valoarea"},
+        {"CHELTUIELI.DB", {{"Valoarea", pxtest::Number}, {"Cont", pxtest::Alpha, 15}}, {5.0, "Casa"}, "campul Data"},
+        {"Ridicari.db",
+         {{"Data", pxtest::Day}, {"Suma", pxtest::Time}},
+         {Date{2024, 1, 1}, 5},
+         "campul Suma de tipul ora"},
+        {"contor.db", {{"Sold_init_casa", pxtest::Money}}, {10.0}, "contor.db nu are campul Sold_init_banca"},
+    };
+    for (const auto& w : withoutMoney) {
+        const std::string kept = readFile(src / w.file);
+        pxtest::writeTable((src / w.file).string(), w.fields, {w.row});
+        expectFailure(w.needle);
+        writeFile(src / w.file, kept);
+    }
     // a file that is no regular file
     fs::remove(src / "Enoriasi.DB");
     ASSERT_EQ(::mkfifo((src / "Enoriasi.DB").c_str(), 0600), 0);

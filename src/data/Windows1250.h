@@ -1,10 +1,11 @@
-// Text of the older installation's files: the Windows-1250 code page.
+// Text of an older installation's files (and of files edited with Windows'
+// own editors): the Windows-1250 code page.
 #pragma once
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace paradox {
+namespace data {
 
 // Appends `bytes` converted from Windows-1250 to UTF-8 to `out`, letter for
 // letter (the cedilla forms of s and t stay cedilla forms). Returns the offset
@@ -17,4 +18,4 @@ size_t appendWindows1250AsUtf8(std::string_view bytes, std::string& out);
 // otherwise. Same return as above.
 size_t textAsUtf8(std::string_view bytes, std::string& out);
 
-}  // namespace paradox
+}  // namespace data

@@ -1,8 +1,8 @@
-#include "import/Windows1250.h"
+#include "data/Windows1250.h"
 
 #include "data/Format.h"
 
-namespace paradox {
+namespace data {
 namespace {
 
 // Code points of 0x80..0xFF; 0 marks the five bytes the code page leaves undefined.
@@ -50,11 +50,11 @@ size_t textAsUtf8(std::string_view bytes, std::string& out) {
     bool beyondAscii = false;
     for (char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) beyondAscii = true;
-    if (beyondAscii && data::isValidUtf8(bytes)) {
+    if (beyondAscii && isValidUtf8(bytes)) {
         out.append(bytes);
         return std::string::npos;
     }
     return appendWindows1250AsUtf8(bytes, out);
 }
 
-}  // namespace paradox
+}  // namespace data
