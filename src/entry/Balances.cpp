@@ -1,7 +1,11 @@
 #include "entry/Balances.h"
 
+#include <algorithm>
+#include <map>
 #include <vector>
 
+#include "data/AppDir.h"
+#include "data/Engine.h"
 #include "data/Money.h"
 #include "data/Query.h"
 
@@ -41,7 +45,75 @@ data::Bani sum(const NamedQuery& nq, const std::string& dir) {
     return v;
 }
 
+// The statements of the cash moves, one per kind of document: date and amount.
+struct CashQuery {
+    CashDoc kind;
+    const char* sql;
+};
+const CashQuery kCashMoves[] = {
+    {CashDoc::Receipt, "SELECT Data, Valoarea FROM \"Venituri.DB\" WHERE (Cont = 'Casa')"},
+    {CashDoc::Payment, "SELECT Data, Valoarea FROM \"Cheltuieli.DB\" WHERE (Cont = 'Casa')"},
+    {CashDoc::Deposit, "SELECT Data, Suma FROM \"Depuneri.DB\""},
+    {CashDoc::Withdrawal, "SELECT Data, Suma FROM \"Ridicari.DB\""},
+};
+
+std::optional<data::Date> dayOf(const data::Value& v) {
+    if (v.isNull()) return std::nullopt;
+    if (v.isDate()) return v.toDate();
+    return data::Date::parseIso(v.toString());
+}
+
+// The stored cash moves summed per day, undated documents first.
+using CashDays = std::map<std::optional<data::Date>, data::Bani>;
+CashDays storedCashDays(const std::string& dir) {
+    CashDays days;
+    data::SqlSession& session = data::SqlSession::forDirectory(dir.empty() ? data::AppDir() : dir);
+    for (const CashQuery& q : kCashMoves)
+        for (const auto& row : session.select(q.sql).rows) {
+            const CashMove m = cashMove(q.kind, dayOf(row.at(0)), "Casa", row.at(1).toDouble());
+            days[m.day] += m.amount;
+        }
+    return days;
+}
+
 }  // namespace
+
+CashMove cashMove(CashDoc kind, std::optional<data::Date> day, const std::string& account, double amount) {
+    const data::Bani bani = data::toBani(amount);
+    switch (kind) {
+        case CashDoc::Receipt: return {day, account == "Casa" ? bani : 0};
+        case CashDoc::Payment: return {day, account == "Casa" ? -bani : 0};
+        case CashDoc::Deposit: return {day, -bani};
+        case CashDoc::Withdrawal: return {day, bani};
+    }
+    return {day, 0};
+}
+
+std::optional<NegativeCash> firstNegativeCash(const std::vector<CashMove>& pending, const std::string& dir) {
+    CashDays change;
+    for (const CashMove& m : pending) change[m.day] += m.amount;
+    if (std::all_of(change.begin(), change.end(), [](const auto& d) { return d.second >= 0; })) return std::nullopt;
+    CashDays days = storedCashDays(dir);
+    for (const auto& [day, amount] : change) days[day] += 0;
+    data::Bani balance = sum(QSICasa, dir), changed = 0;
+    for (const auto& [day, amount] : days) {
+        const auto c = change.find(day);
+        const data::Bani delta = c == change.end() ? 0 : c->second;
+        balance += amount + delta;
+        changed += delta;
+        // an undated document has no day of its own to name: its amount
+        // shows in the days that follow
+        if (day && balance < 0 && changed < 0) return NegativeCash{*day, balance};
+    }
+    return std::nullopt;
+}
+
+data::Bani cashAtEndOf(const data::Date& day, const std::string& dir) {
+    data::Bani balance = sum(QSICasa, dir);
+    for (const auto& [d, amount] : storedCashDays(dir))
+        if (!d || *d <= day) balance += amount;
+    return balance;
+}
 
 double CalcSoldCasa(const std::string& dir) {
     data::Bani s = sum(QSICasa, dir);

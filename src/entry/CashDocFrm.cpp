@@ -72,28 +72,52 @@ void TCashDocFrm::chooseType() {
     ui::namedWidget(this, cash_.focusAfterChoice)->setFocus();
 }
 
+namespace {
+// The table drops trailing blanks, so texts are compared without them.
+std::string withoutTrailingBlanks(std::string s) {
+    s.erase(s.find_last_not_of(' ') + 1);
+    return s;
+}
+}  // namespace
+
+std::optional<std::string> TCashDocFrm::fillText(const data::Value& code, const std::string& parishioner) {
+    if (code.isNull()) return std::nullopt;
+    std::string text;
+    {
+        OpenedFor open(TTipCatalog);
+        if (!TTipCatalog.findKey({code})) return std::nullopt;
+        text = TTipCatalog[cash_.catalogExplanation].asString();
+    }
+    if (cash_.explanationWithParishioner) text += " " + parishioner;
+    return text;
+}
+
+bool TCashDocFrm::explanationIsFill() {
+    const data::Field& explanation = Docs["Explicatie"];
+    const std::string now = withoutTrailingBlanks(explanation.isNull() ? std::string() : explanation.asString());
+    if (now.find_first_not_of(' ') == std::string::npos) return true;
+    if (lastFill_ && withoutTrailingBlanks(*lastFill_) == now) return true;
+    if (Docs.state() != data::DataSetState::Edit) return false;
+    // a stored document whose explanation is its type's text, from an earlier fill
+    const std::vector<data::Value> stored = Docs.rowValues(Docs.currentIndex());
+    const data::Field* parishioner = Docs.findField("Den_enorias");
+    const data::Value name = parishioner ? stored.at(static_cast<size_t>(parishioner->index())) : data::Value();
+    const auto text = fillText(stored.at(static_cast<size_t>(Docs[cash_.codeField].index())),
+                               name.isNull() ? std::string() : name.toString());
+    return text && withoutTrailingBlanks(*text) == now;
+}
+
 void TCashDocFrm::fillExplanation() {
     if (!Docs.editing()) return;
     ui::runDataAction(this, [this] {
+        if (!explanationIsFill()) return;
         data::Field& explanation = Docs["Explicatie"];
-        const data::Field& code = Docs[cash_.codeField];
-        if (code.isNull()) {
+        const data::Field* parishioner = Docs.findField("Den_enorias");
+        lastFill_ = fillText(Docs[cash_.codeField].value(), parishioner ? parishioner->asString() : std::string());
+        if (lastFill_)
+            explanation.setValue(data::Value(*lastFill_));
+        else
             explanation.clear();
-            return;
-        }
-        std::string text;
-        bool found;
-        {
-            OpenedFor open(TTipCatalog);
-            found = TTipCatalog.findKey({code.value()});
-            if (found) text = TTipCatalog[cash_.catalogExplanation].asString();
-        }
-        if (!found) {
-            explanation.clear();
-            return;
-        }
-        if (cash_.explanationWithParishioner) text += " " + Docs["Den_enorias"].asString();
-        explanation.setValue(data::Value(text));
     });
 }
 

@@ -2,8 +2,12 @@
 // checked against its catalog, chosen from the catalog with Ctrl+Enter or a
 // double-click on the code field, a date warned about while typing when it
 // is not in the working year, an account ("Casa" or "Banca"), and an
-// explanation filled from the type when the amount is left.
+// explanation filled from the type when the amount is left, unless the user
+// wrote one.
 #pragma once
+#include <optional>
+#include <string>
+
 #include "entry/DocumentFrm.h"
 
 namespace entry {
@@ -40,9 +44,16 @@ private:
     // catalog goes into the code (the record is put into editing first) and
     // the focus moves on; a cancelled choice changes nothing.
     void chooseType();
-    // Leaving the amount while a document is being entered or edited: the
-    // explanation becomes the type's default explanation.
+    // Leaving the amount while a document is being entered or edited: an
+    // explanation that is empty or still the text of a fill becomes the
+    // type's default explanation; one the user wrote is kept.
     void fillExplanation();
+    // The fill's text for a type code (the type's explanation, for receipts
+    // a blank and the parishioner); nullopt for an empty or unknown code.
+    std::optional<std::string> fillText(const data::Value& code, const std::string& parishioner);
+    // The explanation is empty or the text a fill put there: the last fill
+    // of this window, or the fill of the stored document's type.
+    bool explanationIsFill();
 
     // The code rule: a code found in the catalog brings its name; an empty
     // code empties the name; a code the catalog lacks is refused with a
@@ -53,6 +64,7 @@ private:
 
     const CashDocSpec& cash_;
     SelectType select_;
+    std::optional<std::string> lastFill_;  // the text the last fill wrote
 };
 
 }  // namespace entry

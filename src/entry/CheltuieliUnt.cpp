@@ -21,6 +21,7 @@ const DocumentSpec kSpec{
     .form = &ui::setupForm<Ui_TCheltuieliFrm>,
     .showsCash = true,
     .showsBank = true,
+    .cashDoc = CashDoc::Payment,
 };
 
 const CashDocSpec kCash{

@@ -18,6 +18,7 @@ const DocumentSpec kSpec{
     .form = &ui::setupForm<Ui_TDepuneriFrm>,
     .showsCash = true,
     .showsBank = false,
+    .cashDoc = CashDoc::Deposit,
 };
 
 }  // namespace

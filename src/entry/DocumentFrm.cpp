@@ -1,6 +1,7 @@
 #include "entry/DocumentFrm.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -25,6 +26,26 @@ const QStringList kNavigatorHints = {QStringLiteral("Primul document"),    QStri
 
 // A balance label the window's layout has, or nullptr.
 QLabel* optionalLabel(QWidget* form, const char* name) { return form->findChild<QLabel*>(QString::fromUtf8(name)); }
+
+// The caption a control carries in the window: its label's text without the
+// accelerator and the closing colon.
+QString captionOf(QWidget* form, QWidget* control) {
+    for (QLabel* l : form->findChildren<QLabel*>())
+        if (l->buddy() == control) {
+            QString t = l->text().remove(QLatin1Char('&')).trimmed();
+            if (t.endsWith(QLatin1Char(':'))) t.chop(1);
+            return t.trimmed();
+        }
+    return control->objectName();
+}
+
+QString dayText(const data::Date& d) { return QString::asprintf("%02d.%02d.%04d", d.day, d.month, d.year); }
+
+std::optional<data::Date> dayOf(const data::Value& v) {
+    if (v.isNull()) return std::nullopt;
+    const data::Date d = v.toDate();
+    return d.valid() ? std::optional(d) : std::nullopt;
+}
 
 }  // namespace
 
@@ -83,6 +104,16 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
     finishLayout();
 }
 
+QWidget* TDocumentFrm::controlOf(const char* name) const {
+    const QString field = QString::fromUtf8(name);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        const QVariant source = w->property("dataSource");
+        if (source.isValid() && !source.toString().isEmpty()) continue;
+        if (w->property("dataField").toString().compare(field, Qt::CaseInsensitive) == 0) return w;
+    }
+    return nullptr;
+}
+
 TDocumentFrm::~TDocumentFrm() = default;
 
 void TDocumentFrm::create() {
@@ -92,6 +123,26 @@ void TDocumentFrm::create() {
     ui::checkBindings(this);
     if (!Docs.isEmpty()) Docs.last();
     Docs.insert();
+    for (QWidget* w : findChildren<QWidget*>())
+        if (dynamic_cast<ui::TDBEditNormal*>(w) || dynamic_cast<ui::TDBDateEdit*>(w)) w->installEventFilter(this);
+}
+
+bool TDocumentFrm::eventFilter(QObject* watched, QEvent* e) {
+    // a new document started at the last stored one stands after it
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_PageUp &&
+        Docs.state() == data::DataSetState::Insert && Docs.currentIndex() >= Docs.recordCount() - 1) {
+        priorFromNewDocument(static_cast<QWidget*>(watched));
+        return true;
+    }
+    return DataWindow::eventFilter(watched, e);
+}
+
+void TDocumentFrm::priorFromNewDocument(QWidget* from) {
+    ui::runDataAction(from, [this] {
+        const int stored = Docs.recordCount();
+        Docs.checkBrowseMode();  // saves a filled document, drops an untouched one
+        if (Docs.recordCount() != stored) Docs.prior();
+    });
 }
 
 void TDocumentFrm::showBalances() {
@@ -118,16 +169,67 @@ void TDocumentFrm::checkYear() {
     const int an = workingYear();
     if (year == an) return;
     ui::Messages::warning(yearWarning(spec_.yearText, year, an), this);
+    if (QWidget* date = controlOf("Data")) date->setFocus(Qt::OtherFocusReason);
     data::abortSilently();
+}
+
+void TDocumentFrm::checkComplete() {
+    for (const char* name : spec_.required) {
+        if (!isBlank(Docs[name])) continue;
+        QWidget* control = controlOf(name);
+        const QString caption = control ? captionOf(this, control) : QString::fromStdString(Docs[name].displayName());
+        ui::Messages::warning(QString::fromUtf8(spec_.incompleteText) + QStringLiteral("\nCompletati campul \"") +
+                                  caption + QStringLiteral("\"."),
+                              this);
+        if (control) control->setFocus(Qt::OtherFocusReason);
+        data::abortSilently();
+    }
+}
+
+CashMove TDocumentFrm::moveOf(const std::vector<data::Value>& row) const {
+    auto value = [&](const char* name) -> data::Value {
+        const data::Field* f = Docs.findField(name);
+        return f ? row.at(static_cast<size_t>(f->index())) : data::Value();
+    };
+    const data::Value account = value("Cont");
+    return cashMove(spec_.cashDoc, dayOf(value("Data")), account.isNull() ? std::string() : account.toString(),
+                    value(spec_.amountField).toDouble());
+}
+
+CashMove TDocumentFrm::currentMove() {
+    std::vector<data::Value> row;
+    for (const auto& f : Docs.fields()) row.push_back(f->value());
+    return moveOf(row);
+}
+
+CashMove TDocumentFrm::storedMove() { return moveOf(Docs.rowValues(Docs.currentIndex())); }
+
+void TDocumentFrm::checkCash(const std::vector<CashMove>& pending, const QString& question) {
+    const auto negative = firstNegativeCash(pending);
+    if (!negative) return;
+    const QString text = QStringLiteral("Atentie! Soldul casei devine negativ in ziua ") + dayText(negative->day) +
+                         QStringLiteral(" (sold ") + QString::fromStdString(data::formatAmountBani(negative->balance)) +
+                         QStringLiteral(").\n") + question;
+    if (!ui::Messages::askDestructive(text, ui::MsgType::Warning, this)) data::abortSilently();
 }
 
 void TDocumentFrm::beforePost() {
     checkYear();
-    requireFields(Docs, spec_.required, QString::fromUtf8(spec_.incompleteText), this);
+    checkComplete();
+    std::vector<CashMove> pending{currentMove()};
+    if (Docs.state() == data::DataSetState::Edit) {
+        CashMove old = storedMove();
+        old.amount = -old.amount;
+        pending.push_back(old);
+    }
+    checkCash(pending, QStringLiteral("Salvati totusi documentul?"));
 }
 
 void TDocumentFrm::beforeDelete() {
     if (!ui::Messages::askYesNo(QString::fromUtf8(spec_.deleteText), ui::MsgType::Warning, this)) data::abortSilently();
+    CashMove gone = storedMove();
+    gone.amount = -gone.amount;
+    checkCash({gone}, QStringLiteral("Stergeti totusi documentul?"));
 }
 
 void TDocumentFrm::AplyBtnClick() {

@@ -2,9 +2,10 @@
 // share: the document table with its data source, the list of document kinds,
 // the next-number query, the balance labels, the navigator and the two
 // buttons; the creation sequence, the working-year and completeness checks of
-// a save, the delete confirmation and the balances recomputed after every post
-// and delete (and at no other moment). Each window is its `.ui` layout and a
-// DocumentSpec.
+// a save, the delete confirmation, the question before a save or delete that
+// leaves the cash box negative on some day, and the balances recomputed after
+// every post and delete (and at no other moment). Each window is its `.ui`
+// layout and a DocumentSpec.
 #pragma once
 #include <QWidget>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "controls/Binding.h"
 #include "controls/DataWindow.h"
+#include "entry/Balances.h"
 #include "entry/DocumentLayout.h"
 
 class QLabel;
@@ -39,6 +41,7 @@ struct DocumentSpec {
     std::vector<const char*> required;  // fields that must not be blank at save
     ui::SetupForm form;                 // the window's `.ui` layout
     bool showsCash = false, showsBank = false;
+    CashDoc cashDoc = CashDoc::Receipt;  // what the document does to the cash box
 };
 
 // Opens a table for one look-up and closes it however the look-up ends.
@@ -78,7 +81,8 @@ protected:
 
     // The defaults of a new document; the base sets the number.
     virtual void newRecord();
-    // The save rule: year first, then completeness. Throws data::Abort to refuse.
+    // The save rule: year first, then completeness, then the question when the
+    // cash goes negative. Throws data::Abort to refuse.
     virtual void beforePost();
     virtual void afterPost() { showBalances(); }
     virtual void beforeDelete();
@@ -95,8 +99,21 @@ protected:
     // Shows the warning and refuses (data::Abort) when the document's date is
     // not in the working year.
     void checkYear();
+    // Shows the window's incomplete-document warning naming the first blank
+    // required field by its caption, puts the focus on it and refuses.
+    void checkComplete();
+    // Asks before `pending` (moves to be added to the cash book) leaves the
+    // cash box negative on some day; No refuses (data::Abort).
+    void checkCash(const std::vector<CashMove>& pending, const QString& question);
+    // The cash move of the document being edited, and of its stored version.
+    CashMove currentMove();
+    CashMove storedMove();
+    // The control that shows the field `name` of the documents, or nullptr.
+    QWidget* controlOf(const char* name) const;
 
     void closeEvent(QCloseEvent* e) override;
+    // Page Up in a field of a new document started after the last one.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
     const DocumentSpec& spec() const { return spec_; }
 
@@ -119,6 +136,11 @@ private:
     // "&Salveaza": posts a document being entered or edited (a refused save
     // ends here), moves to the last document and focuses "&Printeaza".
     void AplyBtnClick();
+    // Page Up from a new document started after the last one: an untouched
+    // document is dropped and the last stored one shows (the new one stood
+    // after it); a filled one is saved first, as on any other move.
+    void priorFromNewDocument(QWidget* from);
+    CashMove moveOf(const std::vector<data::Value>& row) const;
 };
 
 }  // namespace entry

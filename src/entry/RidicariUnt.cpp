@@ -18,6 +18,7 @@ const DocumentSpec kSpec{
     .form = &ui::setupForm<Ui_TRidicariFrm>,
     .showsCash = false,
     .showsBank = true,
+    .cashDoc = CashDoc::Withdrawal,
 };
 
 }  // namespace

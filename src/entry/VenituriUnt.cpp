@@ -21,6 +21,7 @@ const DocumentSpec kSpec{
     .form = &ui::setupForm<Ui_TVenituriFrm>,
     .showsCash = true,
     .showsBank = true,
+    .cashDoc = CashDoc::Receipt,
 };
 
 const CashDocSpec kCash{
@@ -37,9 +38,7 @@ const CashDocSpec kCash{
 
 }  // namespace
 
-TVenituriFrm::TVenituriFrm(QWidget* owner) : TCashDocFrm(owner, kSpec, kCash) {
-    create();
-}
+TVenituriFrm::TVenituriFrm(QWidget* owner) : TCashDocFrm(owner, kSpec, kCash) { create(); }
 
 void TVenituriFrm::PrintBtnClick() {
     if (ui::runDataAction(this, [this] { Docs.insert(); })) DBEditNormal1->setFocus();

@@ -4,6 +4,7 @@
 // recorded, and helpers that drive the windows with keys.
 #pragma once
 #include <QApplication>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -47,6 +48,18 @@ protected:
     void add(const std::string& table, const std::vector<std::string>& cols,
              std::vector<std::vector<data::Value>> rows) {
         data::insertRows(db.file(table), cols, rows);
+    }
+    // Receipts or payments of the installed catalogs: number, date, type code, amount, account.
+    void addDocs(const std::string& table, std::vector<std::vector<data::Value>> rows) {
+        const char* code = table == "Venituri.DB" ? "Cod_venit" : "Cod_cheltuiala";
+        add(table, {"Nr_act", "Data", code, "Valoarea", "Cont"}, std::move(rows));
+    }
+    // Types `text` over the text of the control `name` and leaves it with Enter.
+    void enter(QWidget* w, const char* name, const QString& text) {
+        focus(ctl<QLineEdit>(w, name));
+        ctl<QLineEdit>(w, name)->selectAll();
+        type(text);
+        key(Qt::Key_Return);
     }
     // Number of stored rows of a table.
     long long count(const std::string& table) {

@@ -27,6 +27,9 @@ const QString kYearReceipt2014vs2013 = QStringLiteral(
     "Atentie anul ales pentru inregistrarea incasarii 2014 difera de anul de lucru 2013 ! Introduceti o data valida.");
 const QString kIncompleteReceipt =
     QStringLiteral("Completati toate datele referitoare la incasarea pe care doriti sa o efectuati!");
+QString negativeCash(const char* day, const char* balance, const char* question = "Salvati totusi documentul?") {
+    return QStringLiteral("Atentie! Soldul casei devine negativ in ziua %1 (sold %2).\n%3").arg(day, balance, question);
+}
 
 QStringList groupCaptions(QWidget* w) {
     QStringList l;
@@ -110,6 +113,7 @@ TEST_F(Receipts, WorkingYearOtherThanTodaysYearWarnsOnOpeningAndRefusesTheSave) 
     docs(w)["Valoarea"].setAsFloat(50);
     ctl<QPushButton>(w, "AplyBtn")->click();
     EXPECT_EQ(messages(), QStringList{kYearReceipt2014vs2013});
+    EXPECT_EQ(focusName(), QStringLiteral("DBDateEdit1"));
     EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
     EXPECT_EQ(count("Venituri.DB"), 0);
 
@@ -211,25 +215,32 @@ TEST_F(Receipts, CancelledChoiceChangesNothingAndTypesNothing) {
     EXPECT_EQ(focusName(), QStringLiteral("DBComboNormal1"));
 }
 
-TEST_F(Receipts, LeavingTheAmountOverwritesTheExplanation) {
+TEST_F(Receipts, LeavingTheAmountFillsTheExplanationButNeverOverwritesATypedOne) {
+    add("Venituri.DB", {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont", "Explicatie"},
+        {{1.0, data::Date{2014, 5, 2}, 4, 10.0, "Casa", "Vanzare lumanari"},
+         {2.0, data::Date{2014, 5, 3}, 4, 10.0, "Casa", "scris de mine"}});
     auto* w = open<TVenituriFrm>();
-    docs(w)["Cod_venit"].setAsInteger(4);
-    focus(ctl<TDocEdit>(w, "DBEditNormal3"));
-    type(QStringLiteral("scris de mine"));
-    focus(ctl<TDocEdit>(w, "DBEditNormal2"));
-    type(QStringLiteral("100"));
-    key(Qt::Key_Return);
-    // the type's text and a blank, which the table drops as it drops every trailing blank
-    EXPECT_EQ(docs(w)["Explicatie"].asString(), "Vanzare lumanari");
-    EXPECT_EQ(docs(w)["Valoarea"].asFloat(), 100.0);
-    EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal3"));
-    EXPECT_EQ(ctl<TDocEdit>(w, "DBEditNormal3")->text(), QStringLiteral("Vanzare lumanari"));
-
-    // without a code the explanation is emptied
-    docs(w)["Cod_venit"].clear();
-    focus(ctl<TDocEdit>(w, "DBEditNormal2"));
-    key(Qt::Key_Return);
-    EXPECT_TRUE(docs(w)["Explicatie"].isNull());
+    const char* kept[] = {"Contributia anuala a enoriasului", "scris de mine"};
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::First);
+    for (const char* explanation : kept) {  // of an earlier fill, and typed
+        enter(w, "DBEditNormal4", QStringLiteral("2"));
+        enter(w, "DBEditNormal2", QStringLiteral("10"));
+        EXPECT_EQ(docs(w)["Explicatie"].asString(), explanation);
+        key(Qt::Key_PageDown);
+    }
+    key(Qt::Key_Insert);  // a new one: the fill follows the type until the user writes one
+    const struct {
+        const char *code, *typed, *explanation;
+    } steps[] = {{"4", nullptr, "Vanzare lumanari"},
+                 {"2", nullptr, "Contributia anuala a enoriasului"},
+                 {"2", "scris de mine", "scris de mine"},
+                 {"4", nullptr, "scris de mine"}};
+    for (const auto& step : steps) {
+        enter(w, "DBEditNormal4", QString::fromUtf8(step.code));
+        if (step.typed) enter(w, "DBEditNormal3", QString::fromUtf8(step.typed));
+        enter(w, "DBEditNormal2", QStringLiteral("100"));
+        EXPECT_EQ(docs(w)["Explicatie"].asString(), step.explanation) << step.code;
+    }
 }
 
 TEST_F(Receipts, AmountIsStoredAsTypedTheRomanianOrTheEnglishWayOrRefusedNamingTheField) {
@@ -306,9 +317,9 @@ TEST_F(Receipts, IncompleteReceiptIsNotSaved) {
     ctl<QPushButton>(w, "AplyBtn")->setFocus();
     QApplication::processEvents();
     key(Qt::Key_Return);  // Enter on the focused button clicks it
-    EXPECT_EQ(messages(), QStringList{kIncompleteReceipt});
+    EXPECT_EQ(messages(), QStringList{kIncompleteReceipt + "\nCompletati campul \"Suma incasata\"."});
     EXPECT_EQ(docs(w).state(), data::DataSetState::Insert);
-    EXPECT_EQ(focusName(), QStringLiteral("AplyBtn"));
+    EXPECT_EQ(focusName(), QStringLiteral("DBEditNormal2"));  // the field to fill
     EXPECT_EQ(count("Venituri.DB"), 0);
 }
 
@@ -423,7 +434,8 @@ TEST_F(Payments, ChoiceMovesToThePayeeAndTextsAreThePaymentOnes) {
         messages(),
         (QStringList{
             "Codul de cheltuiala <999> nu figureaza în catalog. Apasati Ctrl-Enter pentru a selecta din catalog !",
-            "Completati toate datele referitoare la plata pe care doriti sa o efectuati!",
+            "Completati toate datele referitoare la plata pe care doriti sa o efectuati!\nCompletati campul \"Suma "
+            "platita\".",
             "Atentie anul ales pentru inregistrarea platii 2015 difera de anul de lucru 2014 ! Introduceti o data "
             "valida.",
             "Atentie anul ales pentru inregistrarea platii 2015 difera de anul de lucru 2014 ! Introduceti o data "
@@ -445,10 +457,50 @@ TEST_F(Payments, BankPaymentLowersTheBankBalanceOnlyAndMayExceedTheCash) {
     docs(w)["Valoarea"].setAsFloat(25);
     ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Post);
     EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("-15.00"));
-    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_EQ(messages(), QStringList{negativeCash("12.05.2014", "-15.00")});
     answerYes = false;
     ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Delete);
-    EXPECT_EQ(messages(), QStringList{QStringLiteral("Sigur doriti anularea acestei plati ?")});
+    EXPECT_EQ(messages().last(), QStringLiteral("Sigur doriti anularea acestei plati ?"));
+}
+
+TEST_F(Payments, WhatLeavesTheCashNegativeOnSomeDayIsAskedNamingTheFirstSuchDay) {
+    add("Contor.DB", {"Sold_init_casa"}, {{10.0}});  // 10.00, on 08.05 60.00, on 09.05 20.00
+    addDocs("Venituri.DB", {{1.0, data::Date{2014, 5, 8}, 2, 50.0, "Casa"}});
+    addDocs("Cheltuieli.DB", {{1.0, data::Date{2014, 5, 9}, 18, 40.0, "Casa"}});
+    auto* w = open<TCheltuieliFrm>();
+    enter(w, "DBEditNormal4", QStringLiteral("18"));
+    enter(w, "DBEditNormal2", QStringLiteral("25"));
+    answerYes = false;
+    ctl<QPushButton>(w, "AplyBtn")->click();
+    EXPECT_EQ(messages(), QStringList{negativeCash("12.05.2014", "-5.00")});
+    EXPECT_EQ(ui::Messages::history().back().defaultButton, ui::No);
+    answerYes = true;
+    enter(w, "DBDateEdit1", QStringLiteral("07052014"));
+    ctl<QPushButton>(w, "AplyBtn")->click();
+    EXPECT_EQ(messages().last(), negativeCash("07.05.2014", "-15.00"));
+    EXPECT_EQ(count("Cheltuieli.DB"), 2);  // kept in entry after No
+    // deleting the receipt of 08.05 leaves that day negative too; the bank account is not the cash box
+    auto* r = open<TVenituriFrm>();
+    ctl<TDBNavigator>(r, "DocInNavigator")->BtnClick(NavBtn::First);
+    recorder.answer = [](ui::MessageRecord& m) { return int(m.text.startsWith("Atentie!") ? ui::No : ui::Yes); };
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(messages().last(), negativeCash("08.05.2014", "-15.00", "Stergeti totusi documentul?"));
+    focus(ctl<QWidget>(r, "DBComboNormal1"));
+    type(QStringLiteral("B"));  // "Banca"
+    ctl<QPushButton>(r, "AplyBtn")->click();
+    EXPECT_EQ(messages().last(), negativeCash("08.05.2014", "-15.00"));
+    EXPECT_EQ(count("Venituri.DB"), 1);
+}
+
+TEST_F(Payments, PageUpFromTheNewPaymentShowsTheLastOne) {
+    std::vector<std::vector<data::Value>> rows;
+    for (int i = 1; i <= 15; ++i) rows.push_back({double(i), data::Date{2014, 5, 2}, 18, 1.0, "Banca"});
+    addDocs("Cheltuieli.DB", rows);
+    auto* w = open<TCheltuieliFrm>();
+    for (double shown : {15.0, 14.0}) {
+        key(Qt::Key_PageUp);
+        EXPECT_EQ(docs(w)["Nr_act"].asFloat(), shown);  // the new one is 16
+    }
 }
 
 using Transfers = EntryFixture;
@@ -486,7 +538,7 @@ TEST_F(Transfers, WithdrawalOfANegativeBankBalanceIsAccepted) {
     EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("-12.00"));
     EXPECT_DOUBLE_EQ(docs(w)["Suma"].asFloat(), -12.0);
     ctl<QPushButton>(w, "AplyBtn")->click();
-    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_EQ(messages(), QStringList{negativeCash("12.05.2014", "-12.00")});  // the cash box loses 12.00
     EXPECT_EQ(count("Ridicari.db"), 1);
     EXPECT_EQ(ctl<QLabel>(w, "SoldBancaLbl")->text(), QStringLiteral("0.00"));
 }
@@ -504,13 +556,29 @@ TEST_F(Transfers, OtherYearRefusedOnlyAtSaveAndEmptyAmountIsIncomplete) {
     docs(w)["Data"].setAsDate(data::Date{2014, 2, 1});
     docs(w)["Suma"].clear();
     ctl<QPushButton>(w, "AplyBtn")->click();
-    EXPECT_EQ(messages().last(),
+    EXPECT_EQ(messages().last().section('\n', 0, 0),
               QStringLiteral("Completati toate datele referitoare la depunerea pe care doriti sa o efectuati!"));
     EXPECT_EQ(count("Depuneri.db"), 0);
 
     auto* r = open<TRidicariFrm>();
     docs(r)["Suma"].clear();
     ctl<QPushButton>(r, "AplyBtn")->click();
-    EXPECT_EQ(messages().last(),
+    EXPECT_EQ(messages().last().section('\n', 0, 0),
               QStringLiteral("Completati toate datele referitoare la ridicarea pe care doriti sa o efectuati!"));
+}
+
+TEST_F(Transfers, DepositProposesTheCashHeldAtItsDateAndFollowsTheDateWhileUntouched) {
+    add("Contor.DB", {"Sold_init_casa"}, {{100.0}});
+    addDocs("Venituri.DB",
+            {{1.0, data::Date{2014, 5, 5}, 2, 50.0, "Casa"}, {2.0, data::Date{2014, 5, 20}, 2, 30.0, "Casa"}});
+    auto* w = open<TDepuneriFrm>();
+    const struct {
+        const char *date, *amount;
+        double proposed;
+    } steps[] = {{nullptr, nullptr, 150}, {"01052014", nullptr, 100}, {nullptr, "40", 40}, {"25052014", nullptr, 40}};
+    for (const auto& step : steps) {
+        if (step.date) enter(w, "DBDateEdit1", QString::fromUtf8(step.date));
+        if (step.amount) enter(w, "DBEditNormal2", QString::fromUtf8(step.amount));
+        EXPECT_DOUBLE_EQ(docs(w)["Suma"].asFloat(), step.proposed) << (step.date ? step.date : step.amount);
+    }
 }
