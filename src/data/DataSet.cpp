@@ -288,6 +288,10 @@ void DataSet::last() {
 }
 
 int DataSet::moveBy(int distance) {
+    // A new record left untouched is dropped, and the move counts from where
+    // it stood: back from a new record after the last one is the last one.
+    const bool dropsInsert = state_ == DataSetState::Insert && !modified_;
+    const int insertedAt = cur_;
     requireBrowse();
     int n = backendRowCount();
     if (n == 0) {
@@ -295,6 +299,7 @@ int DataSet::moveBy(int distance) {
         return 0;
     }
     int target = cur_ + distance;
+    if (dropsInsert && distance != 0) target = distance < 0 ? insertedAt + distance : insertedAt + distance - 1;
     bof_ = eof_ = false;
     if (target >= n) {
         target = n - 1;

@@ -134,10 +134,22 @@ TEST(TableEngine, DocumentsOpenInEntryOrderAndCancelRestoresPosition) {
     t.cancel();
     EXPECT_EQ(t.recNo(), 2);
     EXPECT_EQ(t["Nr_act"].asFloat(), 2);
-    // an unmodified new record is dropped when the user moves away
+    // an unmodified new record is dropped when the user moves away, and the
+    // move counts from where it stood: back from after the last is the last
     t.append();
     t.first();
     EXPECT_EQ(t.recordCount(), 3);
+    t.append();
+    t.prior();
+    EXPECT_EQ(t["Nr_act"].asFloat(), 9);
+    t.prior();
+    t.insert();  // before the second: back is the first, on is the second
+    t.prior();
+    EXPECT_EQ(t["Nr_act"].asFloat(), 5);
+    t.next();
+    t.insert();
+    t.next();
+    EXPECT_EQ(t["Nr_act"].asFloat(), 2);
     // a modified one is posted, and lands last
     t.append();
     t["Nr_act"].setAsFloat(11);
