@@ -226,7 +226,8 @@ void TDocumentFrm::beforePost() {
 }
 
 void TDocumentFrm::beforeDelete() {
-    if (!ui::Messages::askYesNo(QString::fromUtf8(spec_.deleteText), ui::MsgType::Warning, this)) data::abortSilently();
+    if (!ui::Messages::askDestructive(QString::fromUtf8(spec_.deleteText), ui::MsgType::Warning, this))
+        data::abortSilently();
     CashMove gone = storedMove();
     gone.amount = -gone.amount;
     checkCash({gone}, QStringLiteral("Stergeti totusi documentul?"));

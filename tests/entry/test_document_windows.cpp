@@ -369,6 +369,7 @@ TEST_F(Receipts, DeleteAskedAndNoKeepsTheReceiptAndBalances) {
     key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Sigur doriti anularea incasarii (chitantei)?")});
     EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Warning);
+    EXPECT_EQ(ui::Messages::history().back().defaultButton, ui::No);  // Enter keeps the receipt
     EXPECT_EQ(count("Venituri.DB"), 1);
     EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("30.00"));
 
