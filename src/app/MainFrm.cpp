@@ -30,6 +30,7 @@
 #include "reports/Workmsg.h"
 #include "shell/Messages.h"
 #include "shell/StatusLine.h"
+#include "shell/WindowSlots.h"
 
 namespace app {
 
@@ -380,6 +381,7 @@ bool TMainFrm::unitNameMissing() const {
 }
 
 void TMainFrm::closeEvent(QCloseEvent* e) {
+    if (!shell::closeOwnedWindows(this)) return e->ignore();  // a window kept its changes
     e->accept();
     emit closed();
 }

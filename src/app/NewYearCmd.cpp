@@ -43,10 +43,10 @@ void TrecereaAnNou(TMainFrm& m) {
         ui::Messages::warning(text(e.what()), &m);
         return;
     }
-    if (!ui::Messages::askYesNo(text(yearend::confirmationText(plan)), ui::MsgType::Confirmation, &m)) return;
+    if (!ui::Messages::askDestructive(text(yearend::confirmationText(plan)), ui::MsgType::Confirmation, &m)) return;
     const data::Date today = data::today();
     if (!yearend::yearOver(plan.year, today) &&
-        !ui::Messages::askYesNo(text(yearend::yearNotOverText(plan, today)), ui::MsgType::Warning, &m))
+        !ui::Messages::askDestructive(text(yearend::yearNotOverText(plan, today)), ui::MsgType::Warning, &m))
         return;
 
     yearend::Closing closed;

@@ -249,7 +249,7 @@ void TBilantCentralFrm::DelBtnClick() {
         ui::Messages::information(QStringLiteral("Pentru stergere alegeti o parohie sau o manastire"), this);
         return;
     }
-    if (!ui::Messages::askYesNo(
+    if (!ui::Messages::askDestructive(
             QStringLiteral("Sigur doriti stergerea acestei unitati, datele aferente acesteia se vor pierde ?"),
             ui::MsgType::Warning, this))
         return;

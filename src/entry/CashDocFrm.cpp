@@ -42,7 +42,7 @@ void TCashDocFrm::codeValidate(data::Field& code) {
     {
         OpenedFor open(TTipCatalog);
         if (TTipCatalog.findKey({code.value()})) {
-            name.setValue(TTipCatalog["Denumire"].value());
+            name.setFitted(TTipCatalog["Denumire"].asString());
             return;
         }
     }
@@ -93,7 +93,7 @@ void TCashDocFrm::fillExplanation() {
             return;
         }
         if (cash_.explanationWithParishioner) text += " " + Docs["Den_enorias"].asString();
-        explanation.setValue(data::Value(text));
+        explanation.setFitted(text);
     });
 }
 

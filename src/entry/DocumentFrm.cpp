@@ -127,7 +127,8 @@ void TDocumentFrm::beforePost() {
 }
 
 void TDocumentFrm::beforeDelete() {
-    if (!ui::Messages::askYesNo(QString::fromUtf8(spec_.deleteText), ui::MsgType::Warning, this)) data::abortSilently();
+    if (!ui::Messages::askDestructive(QString::fromUtf8(spec_.deleteText), ui::MsgType::Warning, this))
+        data::abortSilently();
 }
 
 void TDocumentFrm::AplyBtnClick() {
