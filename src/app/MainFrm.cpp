@@ -30,6 +30,7 @@
 #include "reports/Workmsg.h"
 #include "shell/Messages.h"
 #include "shell/StatusLine.h"
+#include "shell/WindowSlots.h"
 
 namespace app {
 
@@ -411,6 +412,7 @@ void TMainFrm::showArchiveState() {
 }
 
 void TMainFrm::closeEvent(QCloseEvent* e) {
+    if (!shell::closeOwnedWindows(this)) return e->ignore();  // a window kept its changes
     // the late documents of an open correction go over to the following year
     runGuarded([this] { CloseArchiveCorrection(this); });
     data::setArchiveCorrection(data::AppDir(), false);

@@ -181,6 +181,22 @@ QString decimalKeyText(const QKeyEvent* e, const data::Field* f) {
     return t == sep ? QString() : sep;
 }
 
+int fieldMaxLength(const data::Field* f) {
+    constexpr int kLineEditLimit = 32767;
+    return f && f->dataType() == data::FieldType::String && f->size() > 0 ? f->size() : kLineEditLimit;
+}
+
+void checkPasteFits(const QLineEdit* edit, const data::Field* f, const QString& text) {
+    if (!f || f->dataType() != data::FieldType::String || f->size() <= 0) return;
+    QString result = edit->text();
+    const int at = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    result.replace(at, edit->hasSelectedText() ? edit->selectedText().size() : 0, text);
+    // what the field would hold: trailing blanks are dropped, characters counted
+    while (!result.isEmpty() && result.back() == QLatin1Char(' ')) result.chop(1);
+    const auto length = static_cast<size_t>(result.toUcs4().size());
+    if (length > static_cast<size_t>(f->size())) throw data::EngineError(data::textTooLongText(*f, length));
+}
+
 bool fieldAlignsRight(const data::Field* f) { return f && f->isNumeric(); }
 
 EditMask EditMask::parse(const std::string& text) {

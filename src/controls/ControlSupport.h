@@ -109,6 +109,14 @@ bool isValidFieldChar(const data::Field* f, QChar c);
 // should type, or an empty text when the key types its own. In an amount
 // only the keypad's key does: ',' and '.' both reach the amount parser.
 QString decimalKeyText(const QKeyEvent* e, const data::Field* f);
+// The characters an edit of the field takes: a text field's size (typing
+// stops there), otherwise the line edit's own limit.
+int fieldMaxLength(const data::Field* f);
+// Pasting `text` into the edit (over its selection) would give the field a
+// text longer than it holds: raises the field's refusal, naming the field
+// and its size, and nothing is pasted. A line edit would otherwise keep the
+// pasted text's beginning without a word.
+void checkPasteFits(const QLineEdit* edit, const data::Field* f, const QString& text);
 // Numbers are shown right-aligned.
 bool fieldAlignsRight(const data::Field* f);
 

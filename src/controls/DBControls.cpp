@@ -73,7 +73,7 @@ void DBEdit::dataChange() {
         setAlignment((fieldAlignsRight(f) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         setText(qs(f->displayText()));
     }
-    if (mask_.empty()) setMaxLength(f->dataType() == data::FieldType::String && f->size() > 0 ? f->size() : 32767);
+    if (mask_.empty()) setMaxLength(fieldMaxLength(f));
 }
 
 void DBEdit::updateData() {
@@ -111,6 +111,7 @@ bool DBEdit::handleChar(QKeyEvent*, int ch) {
 bool DBEdit::pasteChecked(const QString& text) {
     if (isReadOnly()) return false;
     try {
+        checkPasteFits(this, field(), text);
         return pasteUnderMask(this, mask_, field(), text);
     } catch (...) {
         reportError(this, std::current_exception());
@@ -207,6 +208,7 @@ void DBComboBox::setComboText(const QString& t) {
 
 void DBComboBox::dataChange() {
     data::Field* f = link_.field();
+    lineEdit()->setMaxLength(fieldMaxLength(f));
     setComboText(f ? qs(f->editText()) : QString());
 }
 
@@ -242,6 +244,19 @@ bool DBComboBox::handleChar(QKeyEvent*, int ch) {
         return pending;
     }
     return false;
+}
+
+void DBComboBox::baseKeyPress(QKeyEvent* e) {
+    if (e->matches(QKeySequence::Paste) && !lineEdit()->isReadOnly()) {
+        try {
+            checkPasteFits(lineEdit(), field(), QGuiApplication::clipboard()->text());
+        } catch (...) {
+            reportError(this, std::current_exception());
+            e->accept();
+            return;
+        }
+    }
+    QComboBox::keyPressEvent(e);
 }
 
 void DBComboBox::wheelEvent(QWheelEvent* e) {

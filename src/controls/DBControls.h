@@ -84,6 +84,8 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    // A pasted text that does not fit the field is refused with its message.
+    void baseKeyPress(QKeyEvent* e) override;
 
 private:
     void setComboText(const QString& t);

@@ -47,11 +47,27 @@ bool TDBEditNormal::handleChar(QKeyEvent* e, int ch) {
 // ================================================================ combo boxes
 
 namespace {
+// Alt+Down and F4 open the list; choosing in it changes the value.
+bool opensList(const QKeyEvent* e) {
+    return (e->key() == Qt::Key_Down && keyMods(e) == Qt::AltModifier) || (e->key() == Qt::Key_F4 && noMods(e));
+}
+
 // The keys the combo box and the lookup combo box share; true when used.
+// Up and Down move between fields and Page Up and Page Down between records,
+// as in every other field: none of them walks the list, which would change
+// the value unseen.
 bool comboKeyDown(QWidget* w, data::DataSet* ds, QKeyEvent* e) {
     switch (e->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter: focusNextControl(w); return true;
+        case Qt::Key_Up:
+            if (noMods(e)) focusPriorControl(w);
+            return true;
+        case Qt::Key_Down:
+            if (noMods(e)) focusNextControl(w);
+            return true;
+        case Qt::Key_PageUp: actionPrior(w, ds); return true;
+        case Qt::Key_PageDown: actionNext(w, ds); return true;
         case Qt::Key_Insert: actionInsert(w, ds); return true;
         case Qt::Key_Delete:
             if (!ctrlAlone(e)) return false;
@@ -72,6 +88,7 @@ bool comboKeyDown(QWidget* w, data::DataSet* ds, QKeyEvent* e) {
 
 bool TDBComboNormal::handleKeyDown(QKeyEvent* e) {
     if (view()->isVisible() && isEnterKey(e->key())) return DBComboBox::handleKeyDown(e);  // choose in the open list
+    if (opensList(e)) return false;  // opening the list edits nothing yet
     return comboKeyDown(this, dataSet(), e) || DBComboBox::handleKeyDown(e);
 }
 
@@ -86,6 +103,9 @@ bool TDBComboNormal::handleChar(QKeyEvent* e, int ch) {
 
 bool TDBLookupComboBoxNormal::handleKeyDown(QKeyEvent* e) {
     if (view()->isVisible() && isEnterKey(e->key())) return DBLookupComboBox::handleKeyDown(e);
+    if (opensList(e)) return false;
+    // Home and End would choose the first and last row
+    if (e->key() == Qt::Key_Home || e->key() == Qt::Key_End) return true;
     return comboKeyDown(this, dataSet(), e) || DBLookupComboBox::handleKeyDown(e);
 }
 

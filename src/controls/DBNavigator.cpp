@@ -181,7 +181,7 @@ void TDBNavigator::BtnClick(NavBtn b) {
             case NavBtn::Insert: ds->insert(); break;
             case NavBtn::Delete:
                 if (!confirmDelete ||
-                    ui::Messages::askYesNo(QStringLiteral("Delete record?"), ui::MsgType::Confirmation, window()))
+                    ui::Messages::askDestructive(QStringLiteral("Delete record?"), ui::MsgType::Confirmation, window()))
                     ds->del();
                 break;
             case NavBtn::Edit: ds->edit(); break;

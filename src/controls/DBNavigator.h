@@ -32,7 +32,8 @@ public:
     bool isButtonVisible(NavBtn b) const;
     // Tooltips of the visible buttons, in their order.
     void setHints(const QStringList& hints);
-    // Asks "Delete record?" before deleting (on unless switched off).
+    // Asks "Delete record?" before deleting, Enter answering No (on unless
+    // switched off).
     bool confirmDelete = true;
 
     QToolButton* button(NavBtn b) const { return buttons_[static_cast<size_t>(b)]; }

@@ -24,6 +24,8 @@ public:
     virtual bool showsField() const { return false; }
     virtual void setDataField(const QString&) {}
     virtual QString dataField() const { return {}; }
+    // The control holds text typed into it that its field has not received yet.
+    virtual bool holdsTypedText() const { return false; }
 };
 
 }  // namespace ui

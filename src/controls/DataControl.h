@@ -47,6 +47,7 @@ public:
     bool showsField() const override { return true; }
     void setDataField(const QString& name) override { this->link_.setFieldName(ss(name)); }
     QString dataField() const override { return qs(this->link_.fieldName()); }
+    bool holdsTypedText() const override { return this->link_.isModified(); }
     data::Field* field() const { return this->link_.field(); }
 
     // The control's own read-only flag (the field and data set may add theirs).

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "controls/ControlSupport.h"
+#include "controls/DataBound.h"
 #include "data/Errors.h"
 #include "shell/Messages.h"
 
@@ -77,6 +79,43 @@ void DataWindowCore::dropHandlers() noexcept {
         s.onDataChange = nullptr;
         s.onStateChange = nullptr;
         s.onUpdateData = nullptr;
+    }
+}
+
+bool DataWindowCore::hasPendingChanges(const QWidget* window) const {
+    for (const auto& ds : sets_)
+        if (ds->active() && ds->editing() && ds->modified()) return true;
+    if (!window) return false;
+    for (const QWidget* w : window->findChildren<const QWidget*>()) {
+        const auto* bound = dynamic_cast<const DataBound*>(w);
+        if (!bound || !bound->holdsTypedText() || !bound->dataSource()) continue;
+        const data::DataSet* ds = bound->dataSource()->dataSet();
+        if (ds && ds->active() && ds->editing()) return true;
+    }
+    return false;
+}
+
+bool DataWindowCore::confirmClose(QWidget* window) {
+    if (!hasPendingChanges(window)) return true;
+    switch (Messages::askSaveChanges(window)) {
+        case Yes:
+            // every record being edited is stored (typed text first), in
+            // the order the window made its data sets
+            for (auto& ds : sets_) {
+                data::DataSet* set = ds.get();
+                if (set->active() && set->editing() && !runDataAction(window, [set] { set->checkBrowseMode(); }))
+                    return false;
+            }
+            return true;
+        case No:
+            for (auto it = sets_.rbegin(); it != sets_.rend(); ++it) {
+                try {
+                    if ((*it)->active()) (*it)->cancel();
+                } catch (...) {
+                }
+            }
+            return true;
+        default: return false;
     }
 }
 

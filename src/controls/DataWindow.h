@@ -20,6 +20,7 @@
 //     }
 #pragma once
 #include <QDialog>
+#include <QEvent>
 #include <QString>
 #include <QWidget>
 #include <deque>
@@ -62,6 +63,16 @@ public:
     // the window, which is being torn down.
     void dropHandlers() noexcept;
 
+    // Changes not yet stored: a data set of the window being edited or
+    // inserted that is modified, or a control of `window` holding typed text
+    // its field has not received.
+    bool hasPendingChanges(const QWidget* window) const;
+    // Before the window closes: with pending changes, "Salvati modificarile?".
+    // Da stores them (a refused post shows its message and keeps the window
+    // open), Nu drops them, Anuleaza keeps the window open with them. True
+    // when the window may close.
+    bool confirmClose(QWidget* window);
+
     // NULL, empty or only spaces.
     static bool isBlank(const data::Field& f);
     // When one of `fields` is blank: the warning `message`, then a silent
@@ -96,8 +107,31 @@ void finishWindowLayout(QWidget* w, QWidget* owner, const WindowSpec& spec);
 // Destroys the child widgets of `w` (before the data sets they are bound to).
 void destroyControls(QWidget* w);
 
+namespace detail {
+// The widget base of a data window, asking before it closes. A dialog closes
+// through reject() on Esc and on its close box: that asks too.
 template <class QtBase>
-class DataWindow : public QtBase, public DataWindowCore {
+class ClosingBase : public QtBase {
+protected:
+    using QtBase::QtBase;
+    virtual bool mayClose() = 0;
+};
+
+template <>
+class ClosingBase<QDialog> : public QDialog {
+public:
+    void reject() override {
+        if (mayClose()) QDialog::reject();
+    }
+
+protected:
+    using QDialog::QDialog;
+    virtual bool mayClose() = 0;
+};
+}  // namespace detail
+
+template <class QtBase>
+class DataWindow : public detail::ClosingBase<QtBase>, public DataWindowCore {
 public:
     ~DataWindow() override {
         dropHandlers();
@@ -108,11 +142,23 @@ public:
     using DataWindowCore::tables;
 
 protected:
-    DataWindow(QWidget* owner, const WindowSpec& spec) : QtBase(owner), DataWindowCore(spec), owner_(owner) {
+    DataWindow(QWidget* owner, const WindowSpec& spec)
+        : detail::ClosingBase<QtBase>(owner), DataWindowCore(spec), owner_(owner) {
         applyWindowFlags(this, owner, spec);
     }
     // After the layout is built: the fixed size and centring the window asks for.
     void finishLayout() { finishWindowLayout(this, owner_, windowSpec()); }
+
+    bool mayClose() override { return confirmClose(this); }
+    // The question comes before the window's own close handling, which may
+    // drop what is pending.
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::Close && !mayClose()) {
+            e->ignore();
+            return true;
+        }
+        return QtBase::event(e);
+    }
 
 private:
     QWidget* owner_;

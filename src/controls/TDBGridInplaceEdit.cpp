@@ -29,9 +29,10 @@ TDBGridInplaceEdit::TDBGridInplaceEdit(TNormalDBGrid* grid) : QLineEdit(grid->vi
 
 TDBGridInplaceEdit::~TDBGridInplaceEdit() = default;
 
-void TDBGridInplaceEdit::loadCell(const QString& text, const EditMask& mask, const QStringList& pickList,
+void TDBGridInplaceEdit::loadCell(const QString& text, const EditMask& mask, int maxLength, const QStringList& pickList,
                                   int dropDownRows) {
     if (inputMask() != mask.qtMask) setInputMask(mask.qtMask);
+    if (mask.empty()) setMaxLength(maxLength);
     mask_ = mask;
     setText(text);
     pickList_ = pickList;
@@ -238,6 +239,7 @@ void TDBGridInplaceEdit::processKey(QKeyEvent* e) {
 bool TDBGridInplaceEdit::pasteChecked(const QString& text) {
     if (!grid_->canEditModify()) return true;  // the cell cannot change
     try {
+        checkPasteFits(this, grid_->columnField(grid_->loadedCol_), text);
         return pasteUnderMask(this, mask_, grid_->columnField(grid_->loadedCol_), text);
     } catch (...) {
         reportError(grid_, std::current_exception());

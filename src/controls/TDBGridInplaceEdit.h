@@ -29,8 +29,10 @@ public:
     // in place.
     void setReplaceOnType(bool on) { replaceOnType_ = on; }
     bool replaceOnType() const { return replaceOnType_; }
-    // Loads a cell: its text under its edit mask, and the column's pick list.
-    void loadCell(const QString& text, const EditMask& mask, const QStringList& pickList, int dropDownRows);
+    // Loads a cell: its text under its edit mask (without one, typing stops
+    // at `maxLength` characters), and the column's pick list.
+    void loadCell(const QString& text, const EditMask& mask, int maxLength, const QStringList& pickList,
+                  int dropDownRows);
     const EditMask& mask() const { return mask_; }
     // The text as the field receives it.
     QString fieldText() const { return maskedText(this, mask_); }

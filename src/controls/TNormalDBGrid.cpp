@@ -402,7 +402,8 @@ void TNormalDBGrid::deleteRecord() {
     bool multi = hasOption(dgMultiSelect) && selectedRows_.size() > 1;
     if (hasOption(dgConfirmDelete)) {
         QString q = multi ? QStringLiteral("Delete all selected records?") : QStringLiteral("Delete record?");
-        if (Messages::show(MsgType::Confirmation, q, Ok | Cancel, window()) != Ok) return;
+        // Enter keeps the record; deleting takes the Yes key
+        if (!Messages::askDestructive(q, MsgType::Confirmation, window())) return;
     }
     if (multi) {
         std::vector<int> rows(selectedRows_.rbegin(), selectedRows_.rend());
@@ -476,7 +477,8 @@ void TNormalDBGrid::loadEditor(bool enter) {
         pick = columns_[static_cast<size_t>(selCol_)].pickList;
         rows = columns_[static_cast<size_t>(selCol_)].dropDownRows;
     }
-    editor_->loadCell(f ? qs(f->editText()) : QString(), f ? EditMask::parse(f->editMask) : EditMask{}, pick, rows);
+    editor_->loadCell(f ? qs(f->editText()) : QString(), f ? EditMask::parse(f->editMask) : EditMask{},
+                      fieldMaxLength(f), pick, rows);
     editor_->setAlignment(
         model_->index(std::max(row, 0), std::max(selCol_, 0)).data(Qt::TextAlignmentRole).value<Qt::Alignment>());
     editModified_ = false;

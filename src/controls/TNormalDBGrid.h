@@ -53,6 +53,7 @@ public:
     bool canEditModify();
     // The editor's text differs from the field.
     bool editorModified() const { return editModified_; }
+    bool holdsTypedText() const override { return editModified_; }
     // Typing into the cell of column `col`, entered by the keyboard, replaces
     // its text: the column holds amounts, typed anew rather than amended.
     bool replacesOnEntry(int col) const;

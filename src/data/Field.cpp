@@ -25,6 +25,11 @@ constexpr double kMaxAmount = 99999999999999.99;
 
 }  // namespace
 
+std::string textTooLongText(const Field& f, size_t length) {
+    return "Textul dat campului '" + f.displayName() + "' are " + std::to_string(length) +
+           " caractere, iar campul tine cel mult " + std::to_string(f.size()) + " caractere";
+}
+
 Field::Field(DataSet* ds, std::string name, FieldType type, int size, FieldKind kind, int index)
     : ds_(ds), name_(std::move(name)), type_(type), size_(size), kind_(kind), index_(index) {}
 
@@ -107,8 +112,13 @@ Value Field::coerce(const Value& v) const {
                 throw EngineError("Textul dat campului '" + displayName() +
                                   "' contine caractere nevalide (nu este text UTF-8)");
             if (s.empty()) return {};
-            // the size counts characters, not bytes
-            if (size_ > 0 && utf8Length(s) > static_cast<size_t>(size_)) s = utf8Prefix(s, static_cast<size_t>(size_));
+            // the size counts characters, not bytes; a text that does not fit
+            // is refused whole rather than stored without its end
+            const size_t length = utf8Length(s);
+            if (capacity() > 0 && length > capacity()) {
+                if (calculated()) return Value(utf8Prefix(s, capacity()));
+                throw EngineError(textTooLongText(*this, length));
+            }
             return Value(s);
         }
         case FieldType::SmallInt:
@@ -162,6 +172,16 @@ Value Field::coerce(const Value& v) const {
         case FieldType::Boolean: return Value(v.toBool());
     }
     return v;
+}
+
+std::string Field::fitted(const std::string& s) const {
+    if (capacity() == 0 || utf8Length(s) <= capacity()) return s;
+    return utf8Prefix(s, capacity());
+}
+
+Value Field::searchValue(const Value& v) const {
+    if (v.isString() && capacity() > 0) return coerce(Value(fitted(trimRight(v.toString()))));
+    return coerce(v);
 }
 
 std::string Field::displayTextOf(const Value& v) const {

@@ -9,6 +9,11 @@
 namespace data {
 
 class DataSet;
+class Field;
+
+// The refusal of a text longer than its field, naming the field, the text's
+// length and the field's size (both in characters).
+std::string textTooLongText(const Field& f, size_t length);
 
 enum class FieldType { String, SmallInt, Integer, Float, Date, Boolean, AutoInc };
 enum class FieldKind { Data, Calculated };
@@ -67,10 +72,24 @@ public:
     void setText(const std::string& s) { setValue(parseText(s)); }
     // Converts text to this field's type, raising the conversion error.
     Value parseText(const std::string& s) const;
-    // Brings a value to the field's storage type (truncating text, range-checking integers).
+    // Brings a value to the field's storage type, range-checking numbers.
+    // Text longer than the field is refused (textTooLongError), never cut;
+    // trailing blanks are dropped. A calculated text is the program's own
+    // and is cut to its size.
     Value coerce(const Value& v) const;
+    // The text cut to the field's size (in characters), for the places that
+    // put a text together from other fields and mean it to fit.
+    std::string fitted(const std::string& s) const;
+    // Assigns a text cut to the field's size on purpose (see fitted).
+    void setFitted(const std::string& s) { setValue(s.empty() ? Value() : Value(fitted(s))); }
+    // A value to look for in the field: text longer than the field is cut,
+    // no stored value being longer.
+    Value searchValue(const Value& v) const;
 
 private:
+    // The characters a text field can hold: its size, 0 for no limit.
+    size_t capacity() const { return type_ == FieldType::String && size_ > 0 ? static_cast<size_t>(size_) : 0; }
+
     DataSet* ds_;
     std::string name_;
     FieldType type_;

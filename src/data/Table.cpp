@@ -301,7 +301,7 @@ std::vector<Value> Table::keyValues(const std::vector<Value>& key, std::vector<s
         throw EngineError("Nu exista index pentru cautarea dupa cheie. Fisierul: " + path_);
     std::vector<Value> vals;
     for (size_t i = 0; i < key.size(); ++i)
-        vals.push_back(findField(fields[i]) ? findField(fields[i])->coerce(key[i]) : key[i]);
+        vals.push_back(findField(fields[i]) ? findField(fields[i])->searchValue(key[i]) : key[i]);
     return vals;
 }
 
@@ -349,7 +349,7 @@ bool Table::locate(const std::string& field, const Value& value, LocateOptions o
         Value text(value.toString());
         rowid = firstMatch("substr(" + col + ", 1, length(?)) = ?" + coll, {text, text});
     } else {
-        rowid = firstMatch(col + " = ?" + coll, {f.coerce(value)});
+        rowid = firstMatch(col + " = ?" + coll, {f.searchValue(value)});
     }
     int idx = indexOfRowid(rowid);
     if (idx < 0) return false;

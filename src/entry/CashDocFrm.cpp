@@ -42,7 +42,7 @@ void TCashDocFrm::codeValidate(data::Field& code) {
     {
         OpenedFor open(TTipCatalog);
         if (TTipCatalog.findKey({code.value()})) {
-            name.setValue(TTipCatalog["Denumire"].value());
+            name.setFitted(TTipCatalog["Denumire"].asString());
             return;
         }
     }
@@ -104,7 +104,7 @@ bool TCashDocFrm::explanationIsFill() {
     const data::Value name = parishioner ? stored.at(static_cast<size_t>(parishioner->index())) : data::Value();
     const auto text = fillText(stored.at(static_cast<size_t>(Docs[cash_.codeField].index())),
                                name.isNull() ? std::string() : name.toString());
-    return text && withoutTrailingBlanks(*text) == now;
+    return text && withoutTrailingBlanks(Docs["Explicatie"].fitted(*text)) == now;
 }
 
 void TCashDocFrm::fillExplanation() {
@@ -114,10 +114,13 @@ void TCashDocFrm::fillExplanation() {
         data::Field& explanation = Docs["Explicatie"];
         const data::Field* parishioner = Docs.findField("Den_enorias");
         lastFill_ = fillText(Docs[cash_.codeField].value(), parishioner ? parishioner->asString() : std::string());
-        if (lastFill_)
-            explanation.setValue(data::Value(*lastFill_));
-        else
+        if (lastFill_) {
+            // with the parishioner's name the text may be longer than the field
+            explanation.setFitted(*lastFill_);
+            lastFill_ = explanation.asString();
+        } else {
             explanation.clear();
+        }
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <ostream>
 
 namespace ui {
@@ -38,7 +39,11 @@ QString Messages::title(MsgType type) {
     return {};
 }
 
-int Messages::show(MsgType type, const QString& text, int buttons, QWidget* parent, int defaultButton) {
+namespace {
+// A box with the captions of the standard buttons, except Cancel when
+// `cancelCaption` names it otherwise.
+int present(MsgType type, const QString& text, int buttons, QWidget* parent, int defaultButton,
+            const QString& cancelCaption) {
     MessageRecord rec{type, text, buttons, 0, false, {}, defaultButton};
     if (responder()) {
         rec.answer = responder()(rec);
@@ -55,7 +60,8 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
                              : type == MsgType::Error       ? QMessageBox::Critical
                              : type == MsgType::Information ? QMessageBox::Information
                                                             : QMessageBox::Question;
-    QMessageBox box(icon, title(type), text, QMessageBox::NoButton, parent ? parent : QApplication::activeWindow());
+    QMessageBox box(icon, Messages::title(type), text, QMessageBox::NoButton,
+                    parent ? parent : QApplication::activeWindow());
     // The captions ("&Da", "&Nu", "OK", "Renunta") are the toolkit's standard
     // buttons in the program's Romanian texts (app::RomanianQtTexts).
     struct B {
@@ -66,7 +72,8 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
         {Yes, QMessageBox::Yes}, {No, QMessageBox::No}, {Ok, QMessageBox::Ok}, {Cancel, QMessageBox::Cancel}};
     for (const auto& b : all)
         if (buttons & b.ours) {
-            box.addButton(b.qt);
+            QPushButton* button = box.addButton(b.qt);
+            if (b.ours == Cancel && !cancelCaption.isEmpty()) button->setText(cancelCaption);
             if (b.ours == defaultButton) box.setDefaultButton(b.qt);
         }
     int r = box.exec();
@@ -76,6 +83,16 @@ int Messages::show(MsgType type, const QString& text, int buttons, QWidget* pare
     if (rec.answer == Cancel && !(buttons & Cancel)) rec.answer = (buttons & No) ? No : Ok;
     records().push_back(rec);
     return rec.answer;
+}
+}  // namespace
+
+int Messages::show(MsgType type, const QString& text, int buttons, QWidget* parent, int defaultButton) {
+    return present(type, text, buttons, parent, defaultButton, {});
+}
+
+int Messages::askSaveChanges(QWidget* parent) {
+    return present(MsgType::Confirmation, saveChangesText(), Yes | No | Cancel, parent, Yes,
+                   QStringLiteral("&Anuleaza"));
 }
 
 bool Messages::askYesNo(const QString& text, MsgType type, QWidget* parent) {

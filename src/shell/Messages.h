@@ -40,6 +40,11 @@ public:
     // A question whose Yes deletes, closes or changes something for good:
     // Enter answers No, Yes is one key away (its mnemonic). True for Yes.
     static bool askDestructive(const QString& text, MsgType type = MsgType::Warning, QWidget* parent = nullptr);
+    // "Salvati modificarile?" with Da, Nu and Anuleaza, asked before a window
+    // with pending changes closes. Enter answers Da. Returns Yes (save), No
+    // (drop the changes) or Cancel (keep the window open with them).
+    static int askSaveChanges(QWidget* parent = nullptr);
+    static QString saveChangesText() { return QStringLiteral("Salvati modificarile?"); }
     // Input box; returns false when cancelled.
     static bool inputBox(const QString& caption, const QString& prompt, QString& value, QWidget* parent = nullptr);
 

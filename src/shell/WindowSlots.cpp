@@ -1,5 +1,6 @@
 #include "shell/WindowSlots.h"
 
+#include <QApplication>
 #include <QScopeGuard>
 
 #include "shell/Messages.h"
@@ -29,6 +30,12 @@ QWidget* openSingleWindow(QPointer<QWidget>& slot, QWidget* owner, const std::fu
     w->raise();
     w->activateWindow();
     return w;
+}
+
+bool closeOwnedWindows(QWidget* owner) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != owner && w->parentWidget() == owner && w->isVisible() && !w->close()) return false;
+    return true;
 }
 
 bool runModalDialog(QWidget* owner, const QString& accessError, const ModalHooks& hooks) {

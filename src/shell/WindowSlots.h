@@ -49,6 +49,10 @@ W* OpenSingleWindow(QWidget* owner, Args&&... args) {
         windowSlot<W>(), owner, [&](QWidget* o) -> QWidget* { return new W(o, std::forward<Args>(args)...); }));
 }
 
+// Closes the visible windows `owner` owns, each asking first about changes
+// it has not stored; false when one of them stays open.
+bool closeOwnedWindows(QWidget* owner);
+
 // The open instance of window kind W, if any.
 template <class W>
 W* openWindow() {

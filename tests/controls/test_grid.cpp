@@ -1,12 +1,14 @@
 // The data grid over a real table, driven by keys: walking cells with Enter,
 // appending at the end, untouched new rows, Esc, deletion with and without
 // confirmation, row selection, pick lists and the caret on entering a cell.
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
 
 #include "ControlsFixture.h"
 #include "controls/DBGNorm.h"
+#include "controls/DBNavigator.h"
 #include "data/Query.h"
 
 using namespace ui;
@@ -148,16 +150,19 @@ TEST_F(GridTest, RightAtTheLastColumnGoesToTheFirstColumnOfTheNextRecord) {
     EXPECT_EQ(grid->selectedIndex(), 0);
 }
 
-TEST_F(GridTest, CtrlDeleteAsksWhenConfirmingAndCancelKeepsTheRecord) {
+TEST_F(GridTest, CtrlDeleteAndTheNavigatorAskWithEnterAnsweringNo) {
     table->setRecNo(3);
     pump();
-    answer = Cancel;
+    TDBNavigator nav(form.get());
+    nav.setDataSource(&src);
+    answer = No;
+    nav.BtnClick(NavBtn::Delete);
     key(Qt::Key_Delete, Qt::ControlModifier);
-    ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "Delete record?");
-    EXPECT_EQ(Messages::history().back().buttons, Ok | Cancel);
+    ASSERT_EQ(messageCount(), 2u);
+    for (const MessageRecord& m : Messages::history())
+        EXPECT_TRUE(m.text == "Delete record?" && m.buttons == (Yes | No) && m.defaultButton == No);
     EXPECT_EQ(table->recordCount(), 8);
-    answer = Ok;
+    answer = Yes;
     key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(table->recordCount(), 7);
     EXPECT_EQ(table->fieldByName("Nume").asString(), "Nume 4");
@@ -450,4 +455,22 @@ TEST_F(GridTest, AQueryIsShownButNeitherEditedNorAppendedTo) {
     EXPECT_EQ(q.recordCount(), 8);
     EXPECT_EQ(messageCount(), 0u);
     grid->setDataSource(nullptr);
+}
+
+TEST_F(GridTest, TypingStopsAtTheFieldsSizeAndAPasteThatDoesNotFitIsRefused) {
+    auto* edit = new TDBEditNormal(form.get());
+    edit->setDataSource(&src);
+    edit->setDataField("Nume");
+    edit->show();
+    for (QLineEdit* w : {editor(), static_cast<QLineEdit*>(edit)}) {
+        w->setFocus();
+        type(QString(35, QLatin1Char('x')));
+        EXPECT_EQ(w->text().size(), 30);
+        QApplication::clipboard()->setText(QString(25, QLatin1Char('y')));  // over 5 selected: 50 in all
+        w->setSelection(0, 5);
+        key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(Messages::lastText(),
+                  "Textul dat campului 'Nume' are 50 caractere, iar campul tine cel mult 30 caractere");
+        EXPECT_FALSE(w->text().contains(QLatin1Char('y')));
+    }
 }

@@ -182,7 +182,16 @@ TEST_F(KeyboardControls, ComboMovesOnWithEnterAndWritesAChosenItem) {
     combo->setFocus();
     pump();
     EXPECT_EQ(combo->currentText(), "Ana");
-    key(Qt::Key_Down);  // the base combo box: next item of the list
+    key(Qt::Key_Up);  // Up and Down leave the combo box and change nothing
+    EXPECT_EQ(focused(), c);
+    combo->setFocus();
+    key(Qt::Key_Down);
+    EXPECT_EQ(focused(), a);
+    EXPECT_EQ(table->state(), DataSetState::Browse);
+    combo->setFocus();
+    key(Qt::Key_F4);  // the list opens, and a choice in it changes the value
+    QTest::keyClick(combo->view(), Qt::Key_Down);
+    QTest::keyClick(combo->view(), Qt::Key_Return);
     EXPECT_EQ(table->state(), DataSetState::Edit);
     key(Qt::Key_Return);
     EXPECT_EQ(focused(), a);  // the combo is last in the tab order: wraps
@@ -247,7 +256,12 @@ TEST_F(KeyboardControls, LookupShowsTheListFieldAndStoresTheKey) {
     look->setFocus();
     pump();
     EXPECT_EQ(look->currentText(), "Sapte");
-    key(Qt::Key_Down);
+    for (Qt::Key k : {Qt::Key_End, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp}) QTest::keyClick(look, k);
+    pump();
+    EXPECT_EQ(look->currentText(), "Sapte");
+    EXPECT_EQ(table->state(), DataSetState::Browse);
+    look->setFocus();
+    type("O");  // a letter chooses
     EXPECT_EQ(look->currentText(), "Opt");
     EXPECT_EQ(table->state(), DataSetState::Edit);
     EXPECT_EQ(table->fieldByName("Cod").asInteger(), 8);

@@ -143,3 +143,39 @@ TEST_F(WindowPattern, ModelessWindowStaysAboveItsOwner) {
     EXPECT_FALSE(w->isModal());
     delete w;
 }
+
+TEST_F(WindowPattern, ClosingWithPendingChangesAsksToSaveThem) {
+    showForm();
+    // a change written into the record, closed by Esc, or text typed and not
+    // yet written, closed by the close box: Anuleaza keeps the window and the
+    // change, Nu drops it, Da stores it unless the window refuses the post
+    const std::tuple<bool, const char*, int, bool, const char*> cases[] = {
+        {true, "Bob", Cancel, true, "Ana"},
+        {true, "Bob", No, false, "Ana"},
+        {false, " ", Yes, true, "Ana"},
+        {false, "", Cancel, false, "Ana"},  // "": an untouched new record
+        {false, "Bob", Yes, false, "Bob"}};
+    for (const auto& [esc, text, choice, open, stored] : cases) {
+        TTestFrm w(form.get(), {});
+        bindControls(&w, {{"", &w.DST}});
+        ASSERT_TRUE(w.openTables(&w));
+        w.T.beforePost = [&w](data::DataSet& ds) { DataWindowCore::requireFields(ds, {"Nume"}, "Completati!", &w); };
+        w.show();
+        QApplication::setActiveWindow(&w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        child<TDBEditNormal>(&w, "DBEditNormal1")->setFocus();
+        if (!*text) w.T.insert();
+        esc ? (w.T.edit(), w.T["Nume"].setAsString(text)) : type(text);
+        answer = choice;
+        Messages::clearHistory();
+        esc ? key(Qt::Key_Escape) : (void)w.close();
+        EXPECT_EQ(messageCount(), *text == ' ' ? 2u : *text ? 1u : 0u);  // with the refusal's message
+        if (*text)
+            EXPECT_EQ(std::make_pair(Messages::history()[0].text, Messages::history()[0].buttons),
+                      std::make_pair(QString("Salvati modificarile?"), Yes | No | Cancel));
+        EXPECT_EQ(w.isVisible(), open);
+        EXPECT_EQ(w.T.modified(), open);
+        w.T.cancel();
+        EXPECT_EQ(w.T["Nume"].asString(), stored);
+    }
+}

@@ -350,8 +350,9 @@ TEST(FieldValues, TextSizesCountCharactersAndInvalidTextIsNeverStored) {
     const std::string ninetyNineAndS = repeat("a", 99) + "ș";
     t.append();
     t["Explicatie"].setAsString(hundred);
-    t["Den_venit"].setAsString(ninetyNineAndS);
-    t["Cont"].setAsString(repeat("ț", 16));  // 16 characters into 15
+    t["Den_venit"].setFitted(ninetyNineAndS + "ăâ");                    // put together on purpose: cut to fit
+    t["Cont"].setAsString(repeat("ț", 15) + "  ");                      // trailing blanks are dropped, not counted
+    EXPECT_THROW(t["Cont"].setAsString(repeat("ț", 16)), EngineError);  // refused whole, never cut
     t.post();
     EXPECT_EQ(t["Explicatie"].asString(), hundred);
     EXPECT_EQ(t["Den_venit"].asString(), ninetyNineAndS);
