@@ -491,14 +491,44 @@ std::vector<Value> Table::checkUnchanged(long long rowid, const RecordImage& ori
     return now;
 }
 
-int Table::backendInsert(const std::vector<Value>& values, const std::vector<bool>& assigned) {
+size_t Table::storedColumn(const std::string& field) const {
+    for (size_t c = 0; c < stored_.size(); ++c)
+        if (iequals(stored_[c].name, field)) return c;
+    throw EngineError("Campul " + field + " nu exista. Fisierul: " + path_);
+}
+
+Value Table::InsertStep::largest(const std::string& field) const {
+    const size_t c = t_.storedColumn(field);
+    Statement st = prepareStatement(
+        t_.db_.get(), "SELECT MAX(" + quoteIdent(t_.stored_[c].name) + ") FROM " + quoteIdent(t_.sqlName_), t_.path_);
+    const int rc = sqlite3_step(st.get());
+    if (rc != SQLITE_ROW) throwSqlite(t_.db_.get(), t_.path_);
+    return fromStorage(columnValue(st.get(), 0), t_.stored_[c].type);
+}
+
+const Value& Table::InsertStep::value(const std::string& field) const { return values_[t_.storedColumn(field)]; }
+
+void Table::InsertStep::setValue(const std::string& field, const Value& v) {
+    const size_t c = t_.storedColumn(field);
+    const Field* f = t_.findField(field);
+    values_[c] = f ? f->coerce(v) : v;
+    assigned_[c] = true;
+}
+
+int Table::backendInsert(const std::vector<Value>& given, const std::vector<bool>& givenAssigned) {
     beginWrite();
     std::string cols, marks;
     std::vector<size_t> used;
     long long rowid = -1;
+    std::vector<Value> values = given;
+    std::vector<bool> assigned = givenAssigned;
     {
         Transaction tx(db_.get(), path_);
         prepareWrites();
+        if (beforeInsertWrite) {
+            InsertStep step(*this, values, assigned);
+            beforeInsertWrite(step);
+        }
         checkBlankKeys(values, -1);
         // autoincrement fields left blank are numbered by the file itself
         for (size_t c = 0; c < stored_.size(); ++c) {

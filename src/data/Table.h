@@ -1,6 +1,7 @@
 // A table data set over one table file, with orders, key searches,
 // locate and master-detail.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,27 @@ public:
     void setMasterSource(DataSource* master);
     void setMasterFields(const std::string& fields);  // "Cod_enorias"
 
+    // --- a step of every insert taken inside its write transaction, under the
+    // file's write lock, just before the row is written: it sees the rows every
+    // other writer committed and may still change the values written (a
+    // document's number). An exception it throws cancels the insert.
+    class InsertStep {
+    public:
+        // The largest stored value of `field`; NULL when no row has one.
+        Value largest(const std::string& field) const;
+        const Value& value(const std::string& field) const;
+        void setValue(const std::string& field, const Value& v);
+
+    private:
+        friend class Table;
+        InsertStep(const Table& t, std::vector<Value>& values, std::vector<bool>& assigned)
+            : t_(t), values_(values), assigned_(assigned) {}
+        const Table& t_;
+        std::vector<Value>& values_;
+        std::vector<bool>& assigned_;
+    };
+    std::function<void(InsertStep&)> beforeInsertWrite;
+
     // --- stored fields
     std::vector<FieldDef> fieldDefs();  // opens the file if needed
     bool hasField(const std::string& name);
@@ -89,6 +111,7 @@ private:
     void checkBlankKeys(const std::vector<Value>& row, long long ownRowid);
     std::vector<Value> checkUnchanged(long long rowid, const RecordImage& original);
     int indexOfRowid(long long rowid) const;
+    size_t storedColumn(const std::string& field) const;
     std::string orderClause() const;
     std::string whereClause() const;
     void bindWhere(sqlite3_stmt* st, int first) const;

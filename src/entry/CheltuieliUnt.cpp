@@ -14,6 +14,7 @@ const DocumentSpec kSpec{
     .numberField = "Nr_act",
     .amountField = "Valoarea",
     .counterSql = "select max(Nr_act)  from Cheltuieli",
+    .numberUsedSql = "select count(*)  from Cheltuieli where Nr_act = :Numar",
     .yearText = "Atentie anul ales pentru inregistrarea platii ",
     .incompleteText = "Completati toate datele referitoare la plata pe care doriti sa o efectuati!",
     .deleteText = "Sigur doriti anularea acestei plati ?",

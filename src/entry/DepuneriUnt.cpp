@@ -11,6 +11,7 @@ const DocumentSpec kSpec{
     .numberField = "Nr_doc",
     .amountField = "Suma",
     .counterSql = "select max(Nr_doc)  from Depuneri",
+    .numberUsedSql = "select count(*)  from Depuneri where Nr_doc = :Numar",
     .yearText = "Atentie anul ales pentru inregistrarea depunerii ",
     .incompleteText = "Completati toate datele referitoare la depunerea pe care doriti sa o efectuati!",
     .deleteText = "Sigur doriti anularea acestei depuneri in cont?",

@@ -39,6 +39,8 @@ QString captionOf(QWidget* form, QWidget* control) {
     return control->objectName();
 }
 
+QString numberText(double n) { return QString::number(n, 'g', 15); }
+
 QString dayText(const data::Date& d) { return QString::asprintf("%02d.%02d.%04d", d.day, d.month, d.year); }
 
 std::optional<data::Date> dayOf(const data::Value& v) {
@@ -68,12 +70,14 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
       TTipDoc(table("Tip_doc.db")),
       DSTipDoc(source(TTipDoc)),
       QContor(query(spec.counterSql)),
+      QNumarFolosit(query(spec.numberUsedSql)),
       TParohia(table("Parohia.DB", false)) {
     Docs.onNewRecord = [this](data::DataSet&) { newRecord(); };
     Docs.beforePost = [this](data::DataSet&) { beforePost(); };
     Docs.afterPost = [this](data::DataSet&) { afterPost(); };
     Docs.beforeDelete = [this](data::DataSet&) { beforeDelete(); };
     Docs.afterDelete = [this](data::DataSet&) { afterDelete(); };
+    Docs.beforeInsertWrite = [this](data::Table::InsertStep& step) { takeNumberInPost(step); };
     Docs.setup("Data").editMask = "!99/99/0000;1;_";
     Docs.setup(spec.amountField).asAmount();
 
@@ -162,7 +166,59 @@ double TDocumentFrm::nextNumber() {
     return v.toDouble() + 1;
 }
 
-void TDocumentFrm::newRecord() { Docs[spec_.numberField].setAsFloat(nextNumber()); }
+void TDocumentFrm::newRecord() {
+    proposed_ = nextNumber();
+    Docs[spec_.numberField].setAsFloat(*proposed_);
+}
+
+void TDocumentFrm::checkNumber() {
+    const data::Field& number = Docs[spec_.numberField];
+    numberInPost_ = false;
+    if (Docs.state() == data::DataSetState::Insert) {
+        if (proposed_ && number.asFloat() == *proposed_) {
+            numberInPost_ = true;
+            return;
+        }
+    } else if (Docs.rowValues(Docs.currentIndex()).at(static_cast<size_t>(number.index())) == number.value()) {
+        return;  // the number was not changed
+    }
+    QNumarFolosit.setParam("Numar", data::Value(number.asFloat()));
+    QNumarFolosit.open();
+    const long long used = QNumarFolosit.fields().front()->value().toInt();
+    QNumarFolosit.close();
+    if (used == 0) return;
+    const QString text =
+        QStringLiteral("Atentie! Numarul ") + numberText(number.asFloat()) +
+        QStringLiteral(" este dat deja unui document salvat.\nSalvati totusi documentul cu acest numar?");
+    if (ui::Messages::askDestructive(text, ui::MsgType::Warning, this)) return;
+    if (QWidget* control = controlOf(spec_.numberField)) control->setFocus(Qt::OtherFocusReason);
+    data::abortSilently();
+}
+
+void TDocumentFrm::takeNumberInPost(data::Table::InsertStep& step) {
+    renumbered_.reset();
+    if (!numberInPost_) return;
+    const double shown = step.value(spec_.numberField).toDouble();
+    const double next = step.largest(spec_.numberField).toDouble() + 1;
+    if (next == shown) return;
+    step.setValue(spec_.numberField, data::Value(next));
+    renumbered_ = Renumbered{shown, next};
+}
+
+void TDocumentFrm::afterPost() {
+    numberInPost_ = false;
+    showBalances();
+    if (!renumbered_) return;
+    const Renumbered r = *renumbered_;
+    renumbered_.reset();
+    const QString now = numberText(r.stored);
+    const QString why = r.stored > r.shown ? QStringLiteral("numarul ") + numberText(r.shown) +
+                                                 QStringLiteral(" a fost luat intre timp de alt utilizator.")
+                                           : QStringLiteral("documentele cu numere de la ") + now +
+                                                 QStringLiteral(" in sus au fost sterse intre timp de alt utilizator.");
+    ui::Messages::information(QStringLiteral("Numarul documentului a devenit ") + now + QStringLiteral(": ") + why,
+                              this);
+}
 
 void TDocumentFrm::checkYear() {
     const int year = yearOfDate(Docs["Data"]);
@@ -216,6 +272,7 @@ void TDocumentFrm::checkCash(const std::vector<CashMove>& pending, const QString
 void TDocumentFrm::beforePost() {
     checkYear();
     checkComplete();
+    checkNumber();
     std::vector<CashMove> pending{currentMove()};
     if (Docs.state() == data::DataSetState::Edit) {
         CashMove old = storedMove();

@@ -4,10 +4,12 @@
 // buttons; the creation sequence, the working-year and completeness checks of
 // a save, the delete confirmation, the question before a save or delete that
 // leaves the cash box negative on some day, and the balances recomputed after
-// every post and delete (and at no other moment). Each window is its `.ui`
-// layout and a DocumentSpec.
+// every post and delete (and at no other moment). A proposed number is taken
+// again when the document is written, so two users saving at once do not get
+// the same one. Each window is its `.ui` layout and a DocumentSpec.
 #pragma once
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,7 @@ struct DocumentSpec {
     const char* numberField;     // "Nr_act" or "Nr_doc"
     const char* amountField;     // "Valoarea" or "Suma"
     const char* counterSql;      // the next-number query
+    const char* numberUsedSql;   // how many stored documents carry the number :Numar
     const char* yearText;        // year refusal, up to the year: "Atentie anul ales pentru inregistrarea incasarii "
     const char* incompleteText;  // a required field is blank
     const char* deleteText;      // delete confirmation
@@ -81,10 +84,11 @@ protected:
 
     // The defaults of a new document; the base sets the number.
     virtual void newRecord();
-    // The save rule: year first, then completeness, then the question when the
-    // cash goes negative. Throws data::Abort to refuse.
+    // The save rule: year first, then completeness, then a typed number that
+    // is already used, then the question when the cash goes negative. Throws
+    // data::Abort to refuse.
     virtual void beforePost();
-    virtual void afterPost() { showBalances(); }
+    virtual void afterPost();
     virtual void beforeDelete();
     virtual void afterDelete() { showBalances(); }
     // "&Printeaza".
@@ -102,6 +106,10 @@ protected:
     // Shows the window's incomplete-document warning naming the first blank
     // required field by its caption, puts the focus on it and refuses.
     void checkComplete();
+    // A number the user typed that a stored document already carries is
+    // asked about; No refuses (data::Abort). A proposed number is left to the
+    // write (takeNumberInPost).
+    void checkNumber();
     // Asks before `pending` (moves to be added to the cash book) leaves the
     // cash box negative on some day; No refuses (data::Abort).
     void checkCash(const std::vector<CashMove>& pending, const QString& question);
@@ -122,8 +130,9 @@ protected:
     data::DataSource& DSDocs;
     data::Table& TTipDoc;  // document kinds, open while the window is open
     data::DataSource& DSTipDoc;
-    data::Query& QContor;   // the largest document number
-    data::Table& TParohia;  // opened around each working-year check
+    data::Query& QContor;        // the largest document number
+    data::Query& QNumarFolosit;  // documents carrying a number
+    data::Table& TParohia;       // opened around each working-year check
 
     // controls (names as in the layouts)
     TDocEdit* DBEditNormal1;  // number
@@ -141,6 +150,16 @@ private:
     // after it); a filled one is saved first, as on any other move.
     void priorFromNewDocument(QWidget* from);
     CashMove moveOf(const std::vector<data::Value>& row) const;
+    // Inside the insert's write transaction: a document still carrying the
+    // number it was proposed gets the largest stored number + 1.
+    void takeNumberInPost(data::Table::InsertStep& step);
+
+    std::optional<double> proposed_;  // the number the new document was given
+    bool numberInPost_ = false;       // the post being made takes the number anew
+    struct Renumbered {
+        double shown, stored;
+    };
+    std::optional<Renumbered> renumbered_;  // told after the post
 };
 
 }  // namespace entry

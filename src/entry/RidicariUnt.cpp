@@ -11,6 +11,7 @@ const DocumentSpec kSpec{
     .numberField = "Nr_doc",
     .amountField = "Suma",
     .counterSql = "select max(Nr_doc)  from Ridicari",
+    .numberUsedSql = "select count(*)  from Ridicari where Nr_doc = :Numar",
     .yearText = "Atentie anul ales pentru inregistrarea ridicarii ",
     .incompleteText = "Completati toate datele referitoare la ridicarea pe care doriti sa o efectuati!",
     .deleteText = "Sigur doriti anularea acestei ridicari din cont?",

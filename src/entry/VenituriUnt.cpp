@@ -14,6 +14,7 @@ const DocumentSpec kSpec{
     .numberField = "Nr_act",
     .amountField = "Valoarea",
     .counterSql = "select max(Nr_act)  from Venituri",
+    .numberUsedSql = "select count(*)  from Venituri where Nr_act = :Numar",
     .yearText = "Atentie anul ales pentru inregistrarea incasarii ",
     .incompleteText = "Completati toate datele referitoare la incasarea pe care doriti sa o efectuati!",
     .deleteText = "Sigur doriti anularea incasarii (chitantei)?",

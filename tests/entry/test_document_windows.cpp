@@ -395,6 +395,29 @@ TEST_F(Receipts, MissingTableEndsTheOpeningWithTheEngineError) {
     EXPECT_TRUE(messages().isEmpty());  // reported by the command's error report, not here
 }
 
+TEST_F(Receipts, TwoInstancesSavingTheSameProposedNumberGetTwoNumbersAndTheLaterIsTold) {
+    addDocs("Venituri.DB", {{41.0, data::Date{2014, 5, 2}, 2, 30.0, "Casa"}});
+    QWidget* both[] = {open<TVenituriFrm>(), open<TVenituriFrm>()};  // two users on one directory
+    for (QWidget* w : both) {
+        gui::reactivate(w);
+        EXPECT_EQ(docs(w)["Nr_act"].asFloat(), 42.0);
+        enter(w, "DBEditNormal4", QStringLiteral("2"));
+        enter(w, "DBEditNormal2", QStringLiteral("10"));
+    }
+    for (QWidget* w : both) {
+        gui::reactivate(w);
+        focus(ctl<QPushButton>(w, "AplyBtn"));
+        key(Qt::Key_Return);
+    }
+    ASSERT_EQ(messages(), QStringList{QStringLiteral("Numarul documentului a devenit 43: numarul 42 a fost luat "
+                                                     "intre timp de alt utilizator.")});
+    EXPECT_EQ(ui::Messages::history().back().type, ui::MsgType::Information);
+    EXPECT_EQ(docs(both[1])["Nr_act"].asFloat(), 43.0);
+    auto stored = data::SqlSession::forDirectory(db.path()).select(
+        "SELECT group_concat(Nr_act) FROM (SELECT Nr_act FROM Venituri ORDER BY rowid)");
+    EXPECT_EQ(stored.rows.at(0).at(0).toString(), "41.0,42.0,43.0");
+}
+
 using Payments = EntryFixture;
 
 TEST_F(Payments, ChoiceMovesToThePayeeAndTextsAreThePaymentOnes) {
@@ -582,4 +605,28 @@ TEST_F(Transfers, DepositProposesTheCashHeldAtItsDateAndFollowsTheDateWhileUntou
         if (step.amount) enter(w, "DBEditNormal2", QString::fromUtf8(step.amount));
         EXPECT_DOUBLE_EQ(docs(w)["Suma"].asFloat(), step.proposed) << (step.date ? step.date : step.amount);
     }
+}
+
+TEST_F(Transfers, TypedNumberIsKeptAsTypedAndAskedAboutWhenAlreadyUsed) {
+    add("Depuneri.db", {"Nr_doc", "Data", "Suma"}, {{7.0, data::Date{2014, 5, 2}, 0.0}});
+    auto* w = open<TDepuneriFrm>();
+    auto save = [&](const char* number) {
+        enter(w, "DBEditNormal1", QString::fromUtf8(number));
+        focus(ctl<QPushButton>(w, "AplyBtn"));
+        key(Qt::Key_Return);
+    };
+    answerYes = false;
+    save("7");
+    ASSERT_EQ(messages(), QStringList{QStringLiteral("Atentie! Numarul 7 este dat deja unui document salvat.\n"
+                                                     "Salvati totusi documentul cu acest numar?")});
+    EXPECT_EQ(ui::Messages::history().back().defaultButton, ui::No);
+    answerYes = true;
+    save("7");
+    ctl<TDBNavigator>(w, "DocInNavigator")->BtnClick(NavBtn::Insert);
+    add("Depuneri.db", {"Nr_doc", "Suma"}, {{30.0, 0.0}});  // another user saves meanwhile
+    save("20");
+    EXPECT_EQ(messages().size(), 2);  // 20 is free, and stays 20
+    auto stored = data::SqlSession::forDirectory(db.path()).select(
+        "SELECT group_concat(Nr_doc) FROM (SELECT Nr_doc FROM Depuneri ORDER BY rowid)");
+    EXPECT_EQ(stored.rows.at(0).at(0).toString(), "7.0,7.0,30.0,20.0");
 }
