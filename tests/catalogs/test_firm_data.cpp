@@ -117,13 +117,15 @@ TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
     EXPECT_TRUE(messages().isEmpty());
 }
 
-TEST_F(FirmData, TheCloseBoxDiscardsAndValideazaStores) {
+TEST_F(FirmData, TheCloseBoxAsksAndNoDiscardsValideazaStores) {
     oneRecord(false);
+    recorder.answerYes = false;
     EXPECT_FALSE(run([](QWidget* d) {
         gui::focus(gui::control<ui::TDBEditNormal>(d, "DBEditNormal4"));
         gui::type("Str. Noua");
         d->close();
     }));
+    EXPECT_EQ(messages(), QStringList{"Salvati modificarile?"});
     EXPECT_EQ(column("Parohia.DB", "Strada"), std::vector<data::Value>{data::Value("Str. Mare")});
 
     EXPECT_TRUE(run([](QWidget* d) {
@@ -142,8 +144,10 @@ TEST_F(FirmData, TheYearComesFromTheListOrIsTyped) {
         EXPECT_EQ(year->itemText(0), "2006");
         EXPECT_EQ(year->itemText(44), "2050");
         gui::focus(year);
-        // 2014 is item 8; eleven steps down reach 2025.
+        // 2014 is item 8; in the list opened with F4 eleven steps down reach 2025
+        gui::key(Qt::Key_F4);
         for (int i = 0; i < 11; ++i) gui::key(Qt::Key_Down);
+        gui::key(Qt::Key_Return);
         EXPECT_EQ(year->currentText(), "2025");
         gui::key(Qt::Key_Return);
         EXPECT_EQ(gui::focusName(d), "MitropCBox");

@@ -380,11 +380,13 @@ TEST_F(Receipts, DeleteAskedAndNoKeepsTheReceiptAndBalances) {
     EXPECT_EQ(ctl<QLabel>(w, "SoldCasaLbl")->text(), QStringLiteral("0.00"));
 }
 
-TEST_F(Receipts, ClosingDropsTheUnsavedDocumentAndFreesTheTable) {
+TEST_F(Receipts, ClosingAsksAndNoDropsTheUnsavedDocumentAndFreesTheTable) {
     auto* w = open<TVenituriFrm>();
     docs(w)["Cod_venit"].setAsInteger(2);
     docs(w)["Valoarea"].setAsFloat(5);
+    answerYes = false;
     w->close();
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Salvati modificarile?")});
     EXPECT_FALSE(docs(w).editing());
     EXPECT_EQ(count("Venituri.DB"), 0);
 }

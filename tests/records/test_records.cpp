@@ -135,14 +135,17 @@ TEST_F(ParishionerFile, CtrlDeleteAsksNothingAndKeepsTheFamilyRecords) {
     EXPECT_EQ(stored("SELECT COUNT(*) FROM \"Cununii.db\" WHERE Cod_enorias = 'P1'"), 2);
 }
 
-TEST_F(ParishionerFile, TheCloseBoxDropsATypedRowAndValideazaStoresIt) {
+TEST_F(ParishionerFile, TheCloseBoxAsksAndNoDropsATypedRowValideazaStoresIt) {
     open();
     gui::key(Qt::Key_Insert);
     gui::type("P9");
     gui::key(Qt::Key_Tab);
     gui::type("Noul Enorias");
+    rec.answerYes = false;  // "Salvati modificarile?": Nu
     window->close();
     window.reset();
+    rec.answerYes = true;
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{"Salvati modificarile?"});
     EXPECT_EQ(stored("SELECT COUNT(*) FROM \"Enoriasi.DB\""), 4);
 
     open();
