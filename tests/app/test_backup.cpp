@@ -1,4 +1,4 @@
-// The settings file and the daily backup, on real files.
+// The settings file, the daily backup and the year's archive, on real files.
 #include <fcntl.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -16,6 +16,7 @@
 #include "reports/Workmsg.h"
 #include "shell/StatusLine.h"
 #include "support/OtherProgram.h"
+#include "yearend/NewYear.h"
 
 namespace fs = std::filesystem;
 
@@ -82,8 +83,12 @@ TEST_F(SettingsTest, VersionCheckKeepsItsValueWhenTheKeyIsMissing) {
 
 TEST_F(SettingsTest, WritingKeepsTheRestOfTheFile) {
     writeFile(db.file("Configurari.ini"), "[Altele]\nCheie=valoare\n[Options]\nBackup BD zilnic=7\n");
+    // the file is replaced whole, never rewritten in place: a second name for
+    // the old file keeps the old text
+    fs::create_hard_link(db.file("Configurari.ini"), db.file("vechi.ini"));
     app::switches() = {false, true};
     app::writeSettings(db.file("Configurari.ini"));
+    EXPECT_EQ(readFile(db.file("vechi.ini")), "[Altele]\nCheie=valoare\n[Options]\nBackup BD zilnic=7\n");
     const std::string text = readFile(db.file("Configurari.ini"));
     EXPECT_NE(text.find("Check for new version = 0"), std::string::npos) << text;
     EXPECT_NE(text.find("Backup BD zilnic = 1"), std::string::npos) << text;
@@ -320,4 +325,59 @@ TEST_F(BackupTest, ATableLeftHalfWrittenByACrashIsCopiedAsCommitted) {
     EXPECT_EQ(sqlite3_column_int(st, 1), 0);
     sqlite3_finalize(st);
     sqlite3_close(copy);
+}
+
+// A whole-directory copy never leaves a file out: the backup copies a link's
+// file and names what is no file at all; the passage to a new year refuses a
+// table that is a link and stops, before changing anything, at any other link.
+TEST_F(BackupTest, LinksAndOtherNonFilesAreCopiedOrStopTheCopyNeverSkipped) {
+    install();
+    TempDir elsewhere;
+    writeFile(elsewhere.file("nota.txt"), "nota de departe");
+    fs::create_symlink(elsewhere.file("nota.txt"), db.file("nota.txt"));
+    ASSERT_EQ(::mkfifo(db.file("tub").c_str(), 0644), 0);
+    try {
+        app::BackupDaily(app::kBackupBasePath);
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Nu pot salva baza de date in directorul " + dayDir() + "\nFisiere necopiate: tub");
+    }
+    EXPECT_EQ(readFile(dayDir() + ".incomplet/nota.txt"), "nota de departe");
+    fs::remove(db.file("tub"));
+
+    data::SqlSession::forDirectory(db.path()).execute("UPDATE \"Parohia.DB\" SET An_lucru = 2014");
+    data::insertRows(db.file("Venituri.DB"), {"Data", "Valoarea", "Cont"}, {{data::Date{2014, 3, 1}, 5.0, "Casa"}});
+    auto tables = [&] {
+        std::string all;
+        for (const char* t : {"Parohia.DB", "Contor.DB", "Venituri.DB", "Cheltuieli.DB"}) all += readFile(db.file(t));
+        return all;
+    };
+    const std::string before = tables();
+    // "nota.txt" is a link: the archive would lack it
+    EXPECT_THROW(
+        try { yearend::passNewYear(db.path(), 2014); } catch (const yearend::NewYearFailed& e) {
+            EXPECT_FALSE(e.newYearMade());
+            EXPECT_NE(std::string(e.what()).find(db.file("nota.txt")), std::string::npos) << e.what();
+            throw;
+        },
+        yearend::NewYearFailed);
+    // the receipts are a link: refused at once, the linked file untouched
+    fs::remove(db.file("nota.txt"));
+    fs::rename(db.file("Venituri.DB"), elsewhere.file("Venituri.DB"));
+    fs::create_symlink(elsewhere.file("Venituri.DB"), db.file("Venituri.DB"));
+    const std::string receipts = readFile(elsewhere.file("Venituri.DB"));
+    for (auto pass : {+[](const std::string& d) { yearend::planNewYear(d); },
+                      +[](const std::string& d) { yearend::passNewYear(d, 2014); }}) {
+        EXPECT_THROW(
+            try { pass(db.path()); } catch (const yearend::NewYearRefused& e) {
+                EXPECT_NE(std::string(e.what()).find(db.file("Venituri.DB")), std::string::npos) << e.what();
+                throw;
+            },
+            yearend::NewYearRefused);
+    }
+    EXPECT_EQ(readFile(elsewhere.file("Venituri.DB")), receipts);
+    EXPECT_EQ(tables(), before);
+    EXPECT_FALSE(fs::exists(db.file("Arhiva/2014")));
+    EXPECT_FALSE(fs::exists(db.file("Arhiva/2014.incomplet")));
 }
