@@ -21,6 +21,7 @@
 #include "ReportTestSupport.h"
 #include "support/GuiDriver.h"
 #include "shell/Messages.h"
+#include "reports/Fonts.h"
 #include "reports/Preview.h"
 #include "reports/Printer.h"
 #include "reports/Render.h"
@@ -439,4 +440,61 @@ TEST(ReportFiles, SavedAndPrintedFilesReplaceTheirTargetWhole) {
     const QStringList files =
         QDir(QString::fromStdString(out.path())).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(files.size(), 12) << files.join(' ').toStdString();
+}
+
+namespace {
+
+// One text element as the saved-report file holds it; `v` gives its
+// enumerated bytes: kind, pitch, alignment and the colour's spec.
+struct RawElement {
+    qint8 kind = 0, pitch = 0, align = 0, colorSpec = 1;
+};
+void writeElement(QDataStream& s, const QString& family, RawElement v) {
+    s << v.kind << QRectF(10, 10, 80, 5) << QStringLiteral("Text") << family << 10.0 << false << false << false
+      << v.pitch << v.align << false << true;
+    s << v.colorSpec << quint16(0xffff) << quint16(0x1212) << quint16(0) << quint16(0) << quint16(0);  // text
+    s << qint8(0) << quint16(0) << quint16(0) << quint16(0) << quint16(0) << quint16(0);               // none
+    s << 0.2 << QStringLiteral("QRLabel1");
+}
+QString onePage(TempDir& dir, const char* name, const std::vector<std::pair<QString, RawElement>>& elements) {
+    return savedReportFile(dir, name, [&](QDataStream& s) {
+        s << qint32(1) << 210.0 << 297.0 << qint32(elements.size());
+        for (const auto& [family, v] : elements) writeElement(s, family, v);
+        s << qint32(0);
+    });
+}
+
+}  // namespace
+
+// Every enumerated value and colour read from a saved report is checked, and
+// a file may name only so many fonts: one naming thousands took a minute to lay out.
+TEST(ReportOutput, SavedReportValuesOutOfRangeAndTooManyFontsAreRefused) {
+    TempDir out;
+    QString error;
+    const QString good = onePage(out, "bun.qrp", {{QStringLiteral("Arial"), {}}});
+    auto loaded = PreparedReport::load(good, &error);
+    ASSERT_TRUE(loaded.has_value()) << error.toStdString();
+    EXPECT_EQ(loaded->pages.at(0).elements.at(0).color(), QColor::fromRgba64(0x1212, 0, 0));
+    const std::pair<RawElement, const char*> wrong[] = {
+        {{.colorSpec = 0x7f}, "culoare nevalida"}, {{.colorSpec = 3}, "culoare nevalida"},
+        {{.kind = 3}, "tip de element nevalid"},   {{.pitch = -1}, "tip de font nevalid"},
+        {{.align = 9}, "aliniere nevalida"},
+    };
+    for (const auto& [raw, why] : wrong) {
+        const QString path = onePage(out, "rau.qrp", {{QStringLiteral("Arial"), raw}});
+        EXPECT_FALSE(PreparedReport::load(path, &error).has_value()) << why;
+        EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (%2)!").arg(path, QString::fromUtf8(why)));
+    }
+    std::vector<std::pair<QString, RawElement>> fonts;
+    for (int i = 0; i < kMaxSavedReportFamilies; ++i) fonts.push_back({QStringLiteral("Font %1").arg(i), {}});
+    ASSERT_TRUE(PreparedReport::load(onePage(out, "multe.qrp", fonts)).has_value());
+    fonts.push_back({QStringLiteral("Inca unul"), {}});
+    const QString many = onePage(out, "prea_multe.qrp", fonts);
+    EXPECT_FALSE(PreparedReport::load(many, &error).has_value());
+    EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (prea multe fonturi diferite)!").arg(many));
+
+    // the fonts measured stay bounded however many sizes are laid out
+    for (int i = 0; i < 2 * kFontCacheSize; ++i)
+        textWidthMm({QStringLiteral("Arial"), 4 + i / 8.0}, QStringLiteral("1"));
+    EXPECT_LE(cachedFontCount(), kFontCacheSize);
 }
