@@ -177,7 +177,8 @@ public:
     }
 
     // A report font. Every distinct font costs its loading when the pages
-    // are laid out or drawn, so a file may name only so many families.
+    // are laid out or drawn, so a file may name only so many families, and
+    // so many fonts (a family at a size and style).
     void font(FontSpec& f) {
         s_ >> f.family >> f.size >> f.bold >> f.italic >> f.underline;
         f.pitch = enumerated<Pitch>(3, "tip de font nevalid");
@@ -185,6 +186,13 @@ public:
         if (!families_.contains(f.family)) {
             if (families_.size() >= kMaxSavedReportFamilies) fail("prea multe fonturi diferite");
             families_.insert(f.family);
+        }
+        const QString font = f.family + QLatin1Char('|') + QString::number(f.size) + QLatin1Char(f.bold ? 'b' : '-') +
+                             QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-') +
+                             QString::number(static_cast<int>(f.pitch));
+        if (!fonts_.contains(font)) {
+            if (fonts_.size() >= kMaxSavedReportFonts) fail("prea multe fonturi diferite");
+            fonts_.insert(font);
         }
     }
 
@@ -211,7 +219,7 @@ private:
     QDataStream s_;
     bool ok_ = true;
     QString why_;
-    QSet<QString> families_;
+    QSet<QString> families_, fonts_;
 };
 
 constexpr double kMaxMeasure = 100000;  // mm

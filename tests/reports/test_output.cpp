@@ -445,12 +445,13 @@ TEST(ReportFiles, SavedAndPrintedFilesReplaceTheirTargetWhole) {
 namespace {
 
 // One text element as the saved-report file holds it; `v` gives its
-// enumerated bytes: kind, pitch, alignment and the colour's spec.
+// enumerated bytes (kind, pitch, alignment, the colour's spec) and its size.
 struct RawElement {
     qint8 kind = 0, pitch = 0, align = 0, colorSpec = 1;
+    double size = 10;
 };
 void writeElement(QDataStream& s, const QString& family, RawElement v) {
-    s << v.kind << QRectF(10, 10, 80, 5) << QStringLiteral("Text") << family << 10.0 << false << false << false
+    s << v.kind << QRectF(10, 10, 80, 5) << QStringLiteral("Text") << family << v.size << false << false << false
       << v.pitch << v.align << false << true;
     s << v.colorSpec << quint16(0xffff) << quint16(0x1212) << quint16(0) << quint16(0) << quint16(0);  // text
     s << qint8(0) << quint16(0) << quint16(0) << quint16(0) << quint16(0) << quint16(0);               // none
@@ -492,6 +493,11 @@ TEST(ReportOutput, SavedReportValuesOutOfRangeAndTooManyFontsAreRefused) {
     const QString many = onePage(out, "prea_multe.qrp", fonts);
     EXPECT_FALSE(PreparedReport::load(many, &error).has_value());
     EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (prea multe fonturi diferite)!").arg(many));
+    fonts.clear();  // one family at too many sizes
+    for (int i = 0; i <= kMaxSavedReportFonts; ++i) fonts.push_back({QStringLiteral("Arial"), {.size = 4 + i / 4.0}});
+    const QString sizes = onePage(out, "marimi.qrp", fonts);
+    EXPECT_FALSE(PreparedReport::load(sizes, &error).has_value());
+    EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (prea multe fonturi diferite)!").arg(sizes));
 
     // the fonts measured stay bounded however many sizes are laid out
     for (int i = 0; i < 2 * kFontCacheSize; ++i)
