@@ -92,13 +92,16 @@ void BackupDaily(const std::string& basePath) {
 
         const fs::path source(data::AppDir());
         std::vector<std::string> names;
-        std::set<std::string> unusable;  // neither a file nor a directory: named, never skipped
+        std::set<std::string> unusable;  // links to no file: named, never skipped
         for (const auto& entry : fs::directory_iterator(source)) {
             std::string name = entry.path().filename().string();
             if (name.empty() || name[0] == '.') continue;  // hidden files
             std::error_code ec;
             if (entry.is_directory(ec)) continue;  // sub-directories are not part of the copy
-            if (!entry.is_regular_file(ec)) unusable.insert(name);
+            if (!entry.is_regular_file(ec)) {
+                if (!entry.is_symlink(ec)) continue;  // a FIFO, socket or device holds no data
+                unusable.insert(name);
+            }
             names.push_back(std::move(name));
         }
         std::sort(names.begin(), names.end());

@@ -42,6 +42,8 @@ QString keyOf(const FontSpec& s) {
 // in constant time. A report uses a handful; beyond kFontCacheSize the least
 // recently used is dropped, so no file naming many fonts makes it grow
 // without bound.
+constexpr int kFontCacheSize = 512;
+
 struct FontCache {
     using Order = std::list<std::pair<QString, std::unique_ptr<FontEntry>>>;
     Order order;
@@ -97,8 +99,6 @@ FontEntry& entryFor(const FontSpec& spec) {
 }  // namespace
 
 QFont reportQFont(const FontSpec& spec) { return entryFor(spec).font; }
-
-int cachedFontCount() { return static_cast<int>(fontCache().order.size()); }
 
 double textWidthMm(const FontSpec& spec, const QString& text) {
     if (text.isEmpty()) return 0;

@@ -21,10 +21,6 @@ QString resolveFontFamily(const QString& name);
 // The drawing font for a spec (cached).
 QFont reportQFont(const FontSpec& spec);
 
-// The fonts kept with their measures: the most recently used, at most kFontCacheSize.
-constexpr int kFontCacheSize = 512;
-int cachedFontCount();
-
 // Measures in millimetres.
 double textWidthMm(const FontSpec& spec, const QString& text);
 double lineSpacingMm(const FontSpec& spec);

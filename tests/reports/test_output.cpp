@@ -21,7 +21,6 @@
 #include "ReportTestSupport.h"
 #include "support/GuiDriver.h"
 #include "shell/Messages.h"
-#include "reports/Fonts.h"
 #include "reports/Preview.h"
 #include "reports/Printer.h"
 #include "reports/Render.h"
@@ -444,63 +443,44 @@ TEST(ReportFiles, SavedAndPrintedFilesReplaceTheirTargetWhole) {
 
 namespace {
 
-// One text element as the saved-report file holds it; `v` gives its
-// enumerated bytes (kind, pitch, alignment, the colour's spec) and its size.
-struct RawElement {
-    qint8 kind = 0, pitch = 0, align = 0, colorSpec = 1;
-    double size = 10;
-};
-void writeElement(QDataStream& s, const QString& family, RawElement v) {
-    s << v.kind << QRectF(10, 10, 80, 5) << QStringLiteral("Text") << family << v.size << false << false << false
-      << v.pitch << v.align << false << true;
-    s << v.colorSpec << quint16(0xffff) << quint16(0x1212) << quint16(0) << quint16(0) << quint16(0);  // text
-    s << qint8(0) << quint16(0) << quint16(0) << quint16(0) << quint16(0) << quint16(0);               // none
-    s << 0.2 << QStringLiteral("QRLabel1");
-}
-QString onePage(TempDir& dir, const char* name, const std::vector<std::pair<QString, RawElement>>& elements) {
+// A one-page saved report of one text per family; `raw` gives the first
+// text's enumerated bytes: kind, pitch, alignment and its colour's spec.
+QString textsIn(TempDir& dir, const char* name, const QStringList& families, std::array<qint8, 4> raw = {0, 0, 0, 1}) {
     return savedReportFile(dir, name, [&](QDataStream& s) {
-        s << qint32(1) << 210.0 << 297.0 << qint32(elements.size());
-        for (const auto& [family, v] : elements) writeElement(s, family, v);
+        s << qint32(1) << 210.0 << 297.0 << qint32(families.size());
+        for (const QString& family : families) {
+            s << raw[0] << QRectF(10, 10, 80, 5) << QStringLiteral("Text") << family << 10.0 << false << false << false
+              << raw[1] << raw[2] << false << true << raw[3] << quint16(0xffff) << quint16(0x1212) << quint16(0)
+              << quint32(0) << qint8(0) << quint64(0) << quint16(0) << 0.2 << QStringLiteral("QRLabel1");
+            raw = {0, 0, 0, 1};
+        }
         s << qint32(0);
     });
 }
 
 }  // namespace
 
-// Every enumerated value and colour read from a saved report is checked, and
-// a file may name only so many fonts: one naming thousands took a minute to lay out.
+// Every enumerated value and colour of a saved report is checked, and a file
+// may name only so many fonts: one naming thousands took a minute to lay out.
 TEST(ReportOutput, SavedReportValuesOutOfRangeAndTooManyFontsAreRefused) {
     TempDir out;
     QString error;
-    const QString good = onePage(out, "bun.qrp", {{QStringLiteral("Arial"), {}}});
-    auto loaded = PreparedReport::load(good, &error);
-    ASSERT_TRUE(loaded.has_value()) << error.toStdString();
+    auto loaded = PreparedReport::load(textsIn(out, "bun.qrp", {QStringLiteral("Arial")}), &error);
+    ASSERT_TRUE(loaded) << error.toStdString();
     EXPECT_EQ(loaded->pages.at(0).elements.at(0).color(), QColor::fromRgba64(0x1212, 0, 0));
-    const std::pair<RawElement, const char*> wrong[] = {
-        {{.colorSpec = 0x7f}, "culoare nevalida"}, {{.colorSpec = 3}, "culoare nevalida"},
-        {{.kind = 3}, "tip de element nevalid"},   {{.pitch = -1}, "tip de font nevalid"},
-        {{.align = 9}, "aliniere nevalida"},
-    };
-    for (const auto& [raw, why] : wrong) {
-        const QString path = onePage(out, "rau.qrp", {{QStringLiteral("Arial"), raw}});
-        EXPECT_FALSE(PreparedReport::load(path, &error).has_value()) << why;
+    QStringList families;
+    for (int i = 0; i < kMaxSavedReportFamilies; ++i) families << QStringLiteral("Font %1").arg(i);
+    ASSERT_TRUE(PreparedReport::load(textsIn(out, "multe.qrp", families)));
+    const std::tuple<QStringList, std::array<qint8, 4>, const char*> wrong[] = {
+        {{"Arial"}, {0, 0, 0, 0x7f}, "culoare nevalida"},
+        {{"Arial"}, {0, 0, 0, 3}, "culoare nevalida"},
+        {{"Arial"}, {3, 0, 0, 1}, "tip de element nevalid"},
+        {{"Arial"}, {0, -1, 0, 1}, "tip de font nevalid"},
+        {{"Arial"}, {0, 0, 9, 1}, "aliniere nevalida"},
+        {families << "Inca unul", {0, 0, 0, 1}, "prea multe fonturi diferite"}};
+    for (const auto& [fonts, raw, why] : wrong) {
+        const QString path = textsIn(out, "rau.qrp", fonts, raw);
+        EXPECT_FALSE(PreparedReport::load(path, &error)) << why;
         EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (%2)!").arg(path, QString::fromUtf8(why)));
     }
-    std::vector<std::pair<QString, RawElement>> fonts;
-    for (int i = 0; i < kMaxSavedReportFamilies; ++i) fonts.push_back({QStringLiteral("Font %1").arg(i), {}});
-    ASSERT_TRUE(PreparedReport::load(onePage(out, "multe.qrp", fonts)).has_value());
-    fonts.push_back({QStringLiteral("Inca unul"), {}});
-    const QString many = onePage(out, "prea_multe.qrp", fonts);
-    EXPECT_FALSE(PreparedReport::load(many, &error).has_value());
-    EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (prea multe fonturi diferite)!").arg(many));
-    fonts.clear();  // one family at too many sizes
-    for (int i = 0; i <= kMaxSavedReportFonts; ++i) fonts.push_back({QStringLiteral("Arial"), {.size = 4 + i / 4.0}});
-    const QString sizes = onePage(out, "marimi.qrp", fonts);
-    EXPECT_FALSE(PreparedReport::load(sizes, &error).has_value());
-    EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (prea multe fonturi diferite)!").arg(sizes));
-
-    // the fonts measured stay bounded however many sizes are laid out
-    for (int i = 0; i < 2 * kFontCacheSize; ++i)
-        textWidthMm({QStringLiteral("Arial"), 4 + i / 8.0}, QStringLiteral("1"));
-    EXPECT_LE(cachedFontCount(), kFontCacheSize);
 }
