@@ -297,8 +297,9 @@ void refuseClosedYear(const std::string& dir, int year) {
 
 // Copies the directory `from` into `to` (which exists), sub-directories
 // included. At the top the archive directory and the program's own files are
-// left out, and hidden files. Anything else that is not a directory or a
-// regular file (a symbolic link, a device) stops the copy: the archive holds
+// left out, and hidden files, and links to directories (never followed out
+// of the installation). Anything else that is not a directory or a regular
+// file (a symbolic link to a file, a device) stops the copy: the archive holds
 // every file or the passage does not happen.
 void copyTree(const fs::path& from, const fs::path& to, int depth) {
     if (depth > kMaxDepth) throw std::runtime_error("Prea multe niveluri de directoare in " + from.string());
@@ -314,6 +315,7 @@ void copyTree(const fs::path& from, const fs::path& to, int depth) {
         std::string base;
         if (data::isJournalCompanion(name, base) && tablesCopied.count(base)) continue;
         const fs::path source = from / name;
+        std::error_code ec;
         const auto status = fs::symlink_status(source);
         if (fs::is_directory(status)) {
             fs::create_directory(to / name);
@@ -326,7 +328,7 @@ void copyTree(const fs::path& from, const fs::path& to, int depth) {
                 throw std::runtime_error("Nu pot copia fisierul " + source.string() + " in arhiva");
             }
             step(Step::ArchiveFileCopied);
-        } else {
+        } else if (!(fs::is_symlink(status) && fs::is_directory(fs::status(source, ec)))) {
             throw std::runtime_error(
                 "Fisierul " + source.string() +
                 (fs::is_symlink(status) ? " este o legatura simbolica" : " nu este un fisier obisnuit") +
