@@ -50,9 +50,8 @@ TEST(JpegTest, DamagedOrHugePicturesAreRefused) {
     EXPECT_TRUE(decodeError(good).empty());
 }
 
-// A picture of many megapixels is decoded scaled, to the smallest of the
-// decoder's sizes that still covers where it is shown; a file larger than a
-// picture can be is refused unread.
+// A large picture is decoded at the smallest of the decoder's scales that
+// still covers where it is shown; a file larger than a picture can be is refused.
 TEST(JpegTest, LargePicturesAreDecodedScaledAndHugeFilesRefused) {
     const std::string big = encodeJpeg(2000, 1600);
     const std::pair<QSize, QSize> cases[] = {
@@ -64,7 +63,6 @@ TEST(JpegTest, LargePicturesAreDecodedScaledAndHugeFilesRefused) {
     writeFile(dir.file("poza.jpg"), big + std::string(app::kMaxJpegFileBytes, '\0'));
     EXPECT_THROW(app::loadJpegFile(dir.file("poza.jpg")), std::runtime_error);
 }
-
 TEST(JpegTest, FileErrorsNameTheFile) {
     TempDir dir;
     std::ofstream(dir.file("poza.jpg")) << "text";
