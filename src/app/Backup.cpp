@@ -92,10 +92,16 @@ void BackupDaily(const std::string& basePath) {
 
         const fs::path source(data::AppDir());
         std::vector<std::string> names;
+        std::set<std::string> unusable;  // links to no file: named, never skipped
         for (const auto& entry : fs::directory_iterator(source)) {
             std::string name = entry.path().filename().string();
             if (name.empty() || name[0] == '.') continue;  // hidden files
-            if (!entry.is_regular_file()) continue;
+            std::error_code ec;
+            if (entry.is_directory(ec)) continue;  // sub-directories are not part of the copy
+            if (!entry.is_regular_file(ec)) {
+                if (!entry.is_symlink(ec)) continue;  // a FIFO, socket or device holds no data
+                unusable.insert(name);
+            }
             names.push_back(std::move(name));
         }
         std::sort(names.begin(), names.end());
@@ -108,6 +114,7 @@ void BackupDaily(const std::string& basePath) {
             if (data::isJournalCompanion(name, base) && tablesCopied.count(base)) continue;
             // A file that cannot be copied does not stop the others.
             try {
+                if (unusable.count(name)) fail("not a file: " + name);
                 const bool hasJournal = listed.count(name + "-journal") || listed.count(name + "-wal");
                 if (data::copyFileInto((source / name).string(), work.string(), name, hasJournal))
                     tablesCopied.insert(name);

@@ -30,7 +30,9 @@ std::string backupDirectory(const std::string& basePath, const data::Date& day);
 // under a read lock that keeps writers of any process out, so no copy is torn;
 // a table with a journal beside it is first brought to its last committed
 // state and copied without the journal. Compressed files are expanded. A file
-// that cannot be copied does not stop the others. Throws std::runtime_error
+// that cannot be copied does not stop the others. A symbolic link to a file
+// is copied as the file's content; one to no file counts as a file that
+// cannot be copied (FIFOs, sockets and devices are no files and are left). Throws std::runtime_error
 // "Nu pot salva baza de date in directorul <dir>", followed by a line
 // "Fisiere necopiate: a, b" naming the files that could not be copied.
 void BackupDaily(const std::string& basePath);

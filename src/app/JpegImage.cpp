@@ -1,5 +1,7 @@
 #include "app/JpegImage.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +51,7 @@ struct Decoded {
 
 // Plain C-style decoding: nothing with a destructor lives in this frame, so
 // the error jump leaves nothing behind. The caller frees out->pixels.
-bool decodeToBuffer(const unsigned char* data, unsigned long size, Decoded* out) {
+bool decodeToBuffer(const unsigned char* data, unsigned long size, int shownWidth, int shownHeight, Decoded* out) {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     cinfo.err = jpeg_std_error(&err.pub);
@@ -81,6 +83,18 @@ bool decodeToBuffer(const unsigned char* data, unsigned long size, Decoded* out)
     } else {
         cinfo.out_color_space = JCS_RGB;
     }
+    // the smallest of the decoder's scales whose picture still covers the shown size
+    cinfo.scale_num = 8;
+    cinfo.scale_denom = 8;
+    if (shownWidth > 0 && shownHeight > 0) {
+        for (unsigned num : {1u, 2u, 4u}) {
+            if ((cinfo.image_width * num + 7) / 8 >= static_cast<unsigned>(shownWidth) &&
+                (cinfo.image_height * num + 7) / 8 >= static_cast<unsigned>(shownHeight)) {
+                cinfo.scale_num = num;
+                break;
+            }
+        }
+    }
     jpeg_start_decompress(&cinfo);
     out->width = static_cast<int>(cinfo.output_width);
     out->height = static_cast<int>(cinfo.output_height);
@@ -103,9 +117,9 @@ bool decodeToBuffer(const unsigned char* data, unsigned long size, Decoded* out)
 
 }  // namespace
 
-QImage decodeJpeg(const unsigned char* data, size_t size) {
+QImage decodeJpeg(const unsigned char* data, size_t size, QSize shownAt) {
     Decoded d;
-    bool ok = decodeToBuffer(data, static_cast<unsigned long>(size), &d);
+    bool ok = decodeToBuffer(data, static_cast<unsigned long>(size), shownAt.width(), shownAt.height(), &d);
     if (!ok) {
         std::free(d.pixels);
         throw std::runtime_error(d.message[0] ? d.message : "date JPEG invalide");
@@ -142,7 +156,12 @@ QImage decodeJpeg(const unsigned char* data, size_t size) {
     return img;
 }
 
-QImage loadJpegFile(const std::string& path) {
+QImage loadJpegFile(const std::string& path, QSize shownAt) {
+    if (shownAt.isEmpty()) {
+        // the picture is never shown larger than the screen
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        shownAt = screen ? screen->size() : QSize(1920, 1200);
+    }
     auto fail = [&](const std::string& why) -> QImage {
         throw std::runtime_error("Imaginea \"" + path + "\" nu poate fi afisata: " + why);
     };
@@ -150,11 +169,13 @@ QImage loadJpegFile(const std::string& path) {
     try {
         bytes = data::readOrdinaryFile(path, kMaxJpegFileBytes);
     } catch (const data::FileAccessError& e) {
-        return fail(e.what());
+        if (e.missing() || std::string(e.what()) != "fisierul este prea mare") return fail(e.what());
+        return fail("fisierul are peste " + std::to_string(kMaxJpegFileBytes / (1024 * 1024)) +
+                    " MB, mai mult decat poate avea o poza");
     }
     if (bytes.empty()) return fail("fisierul este gol");
     try {
-        return decodeJpeg(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        return decodeJpeg(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), shownAt);
     } catch (const std::runtime_error& e) {
         return fail(e.what());
     }

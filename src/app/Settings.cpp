@@ -94,7 +94,8 @@ void writeSettings(const std::string& path) {
         ini.SetValue(kSection, kBackupKey, switches().backup ? "1" : "0");
         std::string text;
         if (ini.Save(text, false) < 0) throw data::FileAccessError("fisierul nu poate fi scris", false);
-        data::writeOrdinaryFile(path, text);
+        // whole or not at all: a kill while writing leaves the previous file
+        data::replaceOrdinaryFile(path, text);
     } catch (const data::FileAccessError& e) {
         throw std::runtime_error("Nu pot scrie fisierul " + path + ": " + e.what());
     }

@@ -48,6 +48,18 @@ static std::string findEntry(const std::string& dir, const std::string& name) {
     return {};
 }
 
+void requireTableFileType(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return;  // a missing file is the caller's to report
+    if (S_ISREG(st.st_mode)) return;
+    const std::string what = S_ISLNK(st.st_mode)   ? "este o legatura simbolica"
+                             : S_ISDIR(st.st_mode) ? "este un director"
+                                                   : "nu este un fisier obisnuit";
+    throw EngineError(
+        "Tabela " + what +
+        "; programul lucreaza numai pe fisiere obisnuite (inlocuiti-o cu fisierul insusi). Fisierul: " + path);
+}
+
 std::string resolveTableFile(const std::string& dirIn, const std::string& nameIn) {
     std::string name = nameIn;
     std::replace(name.begin(), name.end(), '\\', '/');
@@ -75,8 +87,8 @@ std::string resolveTableFile(const std::string& dirIn, const std::string& nameIn
     for (const std::string& candidate : {name, name + ".DB"}) {
         std::string found = findEntry(dir, candidate);
         if (found.empty()) continue;
-        struct stat st {};
-        if (::stat((dir + found).c_str(), &st) == 0 && S_ISREG(st.st_mode)) return dir + found;
+        requireTableFileType(dir + found);
+        return dir + found;
     }
     return {};
 }
@@ -142,6 +154,7 @@ bool fileWriteProtected(const std::string& path) {
 }
 
 Connection openTableConnection(const std::string& path, bool readOnly) {
+    requireTableFileType(path);
     sqlite3* raw = nullptr;
     if (!readOnly && fileWriteProtected(path)) readOnly = true;
     int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
@@ -152,8 +165,23 @@ Connection openTableConnection(const std::string& path, bool readOnly) {
     // Reading the schema proves that the file is one of our tables.
     if (sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwSqlite(db.get(), path);
+    requireRollbackJournal(db.get(), "main", path);
     sqlite3_exec(db.get(), "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     return db;
+}
+
+void requireRollbackJournal(sqlite3* db, const std::string& schema, const std::string& path) {
+    std::string mode;
+    {
+        Statement st = prepareStatement(db, "PRAGMA " + quoteIdent(schema) + ".journal_mode=DELETE", path);
+        if (sqlite3_step(st.get()) == SQLITE_ROW && sqlite3_column_text(st.get(), 0))
+            mode = toLower(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+    }
+    if (mode == "delete") return;
+    throw EngineError("Tabela este tinuta in alt mod de jurnal (" + (mode.empty() ? std::string("necunoscut") : mode) +
+                      ") si nu poate fi trecuta in jurnalul obisnuit; inchideti programul care o foloseste si "
+                      "repetati operatia" +
+                      inFile(path));
 }
 
 std::string findTableInFile(sqlite3* db, const std::string& schema, const std::string& path) {
@@ -446,6 +474,7 @@ struct SqlSessionAccess {
             [&] { sqlite3_exec(db, ("DETACH DATABASE " + quoteIdent(alias)).c_str(), nullptr, nullptr, nullptr); });
         std::string tableName = findTableInFile(db, alias, c);
         checkRequiredColumns(db, alias, tableName, c);
+        requireRollbackJournal(db, alias, c);
         sqlite3_exec(db, ("PRAGMA " + quoteIdent(alias) + ".synchronous=FULL").c_str(), nullptr, nullptr, nullptr);
         // a statement over a large table (the register of a year) keeps its
         // changed pages in memory until the commit instead of writing them early

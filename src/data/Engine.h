@@ -18,7 +18,12 @@ namespace data {
 // Finds the file of a table named `name` ("Venituri.DB", "venituri", "PAROHII\Bilant.DB")
 // in `dir`, letter case ignored; tries the name as given, then with ".DB".
 // Returns an empty string when there is no such file.
+// A name that is a symbolic link, a directory or any other non-regular file
+// is refused (EngineError naming it): a table is always the file itself.
 std::string resolveTableFile(const std::string& dir, const std::string& name);
+// Refuses, naming it, a table file that is not a regular file (a symbolic
+// link included). A missing file passes.
+void requireTableFileType(const std::string& path);
 // Directory with a trailing separator.
 std::string withSlash(const std::string& dir);
 // Canonical absolute path used as the identity of a file.
@@ -37,6 +42,11 @@ bool fileWriteProtected(const std::string& path);
 // EngineError naming the file otherwise. Never creates the file. A
 // write-protected file is opened for reading.
 Connection openTableConnection(const std::string& path, bool readOnly = false);
+// Keeps the file `schema` in the rollback-journal mode (DELETE), which the
+// commit over several files needs to be all or nothing: a file left in
+// write-ahead-log mode by another tool is switched back, and refused, naming
+// it, when it cannot be.
+void requireRollbackJournal(sqlite3* db, const std::string& schema, const std::string& path);
 // The name of the table a table file holds: the table named after the file
 // ("Venituri" in "Venituri.DB"), or the one table of a template copied over it
 // (same layout). Throws EngineError naming the file when it holds another table.

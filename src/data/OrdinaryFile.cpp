@@ -69,19 +69,6 @@ std::string readOrdinaryFile(const std::string& path, long long maxBytes) {
     return content;
 }
 
-void writeOrdinaryFile(const std::string& path, const std::string& content) {
-    data::Fd fd;
-    openOrdinary(fd, path, O_WRONLY | O_CREAT, "fisierul nu poate fi creat");
-    if (::ftruncate(fd.get(), 0) != 0) refuse("fisierul nu poate fi scris");
-    for (size_t done = 0; done < content.size();) {
-        ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) refuse("fisierul nu poate fi scris");
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd.get()) != 0 || !fd.close()) refuse("fisierul nu poate fi scris");
-}
-
 void replaceOrdinaryFile(const std::string& path, const std::string& content) {
     struct stat st {};
     mode_t mode = 0644;

@@ -23,10 +23,6 @@ private:
 // `maxBytes`. Throws FileAccessError.
 std::string readOrdinaryFile(const std::string& path, long long maxBytes);
 
-// Replaces the content of `path`, creating it when missing; anything other
-// than an ordinary file is refused. Throws FileAccessError.
-void writeOrdinaryFile(const std::string& path, const std::string& content);
-
 // Replaces `path` whole or not at all: the content goes to a temporary file
 // beside it, which is renamed over it once complete and synced. Anything
 // other than an ordinary file under that name is refused. Throws FileAccessError.

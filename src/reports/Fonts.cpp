@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <list>
 #include <memory>
 
 namespace reports {
@@ -37,38 +38,67 @@ QString keyOf(const FontSpec& s) {
            QString::number(static_cast<int>(s.pitch));
 }
 
+// The fonts in use, most recently used first, found by key through the hash
+// in constant time. A report uses a handful; beyond kFontCacheSize the least
+// recently used is dropped, so no file naming many fonts makes it grow
+// without bound.
+constexpr int kFontCacheSize = 512;
+
+struct FontCache {
+    using Order = std::list<std::pair<QString, std::unique_ptr<FontEntry>>>;
+    Order order;
+    QHash<QString, Order::iterator> index;
+    FontSpec lastSpec;
+    FontEntry* last = nullptr;
+};
+
+FontCache& fontCache() {
+    static FontCache cache;  // lives for the program run
+    return cache;
+}
+
+std::unique_ptr<FontEntry> makeEntry(const FontSpec& spec) {
+    auto e = std::make_unique<FontEntry>();
+    std::fill(std::begin(e->asciiAdvance), std::end(e->asciiAdvance), -1.0);
+    QFont f(resolveFontFamily(spec.family));
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.size * kRefDpi / 72.0))));
+    f.setBold(spec.bold);
+    f.setItalic(spec.italic);
+    f.setUnderline(spec.underline);
+    if (spec.pitch == Pitch::Fixed) f.setFixedPitch(true);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::PreferOutline);
+    e->font = f;
+    e->metrics = std::make_unique<QFontMetricsF>(f);
+    e->ascentMm = e->metrics->ascent() / kUnitsPerMm;
+    e->lineSpacingMm = e->metrics->lineSpacing() / kUnitsPerMm;
+    return e;
+}
+
+// The entry stays valid until the next call for another font.
 FontEntry& entryFor(const FontSpec& spec) {
-    static QHash<QString, FontEntry*> cache;  // lives for the program run
-    static FontSpec lastSpec;
-    static FontEntry* last = nullptr;
-    if (last && lastSpec == spec) return *last;
+    FontCache& c = fontCache();
+    if (c.last && c.lastSpec == spec) return *c.last;
     const QString key = keyOf(spec);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        auto* e = new FontEntry;
-        std::fill(std::begin(e->asciiAdvance), std::end(e->asciiAdvance), -1.0);
-        QFont f(resolveFontFamily(spec.family));
-        f.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.size * kRefDpi / 72.0))));
-        f.setBold(spec.bold);
-        f.setItalic(spec.italic);
-        f.setUnderline(spec.underline);
-        if (spec.pitch == Pitch::Fixed) f.setFixedPitch(true);
-        f.setHintingPreference(QFont::PreferNoHinting);
-        f.setStyleStrategy(QFont::PreferOutline);
-        e->font = f;
-        e->metrics = std::make_unique<QFontMetricsF>(f);
-        e->ascentMm = e->metrics->ascent() / kUnitsPerMm;
-        e->lineSpacingMm = e->metrics->lineSpacing() / kUnitsPerMm;
-        it = cache.insert(key, e);
+    auto it = c.index.constFind(key);
+    if (it != c.index.constEnd()) {
+        c.order.splice(c.order.begin(), c.order, it.value());
+    } else {
+        c.order.emplace_front(key, makeEntry(spec));
+        c.index.insert(key, c.order.begin());
+        if (static_cast<int>(c.order.size()) > kFontCacheSize) {
+            c.index.remove(c.order.back().first);
+            c.order.pop_back();
+        }
     }
-    lastSpec = spec;
-    last = it.value();
-    return *last;
+    c.lastSpec = spec;
+    c.last = c.order.front().second.get();
+    return *c.last;
 }
 
 }  // namespace
 
-const QFont& reportQFont(const FontSpec& spec) { return entryFor(spec).font; }
+QFont reportQFont(const FontSpec& spec) { return entryFor(spec).font; }
 
 double textWidthMm(const FontSpec& spec, const QString& text) {
     if (text.isEmpty()) return 0;

@@ -19,7 +19,7 @@ constexpr double kUnitsPerMm = kRefDpi / 25.4;
 QString resolveFontFamily(const QString& name);
 
 // The drawing font for a spec (cached).
-const QFont& reportQFont(const FontSpec& spec);
+QFont reportQFont(const FontSpec& spec);
 
 // Measures in millimetres.
 double textWidthMm(const FontSpec& spec, const QString& text);

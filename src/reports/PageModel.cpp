@@ -3,6 +3,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
 #include <cmath>
 #include <mutex>
 #include <unordered_set>
@@ -94,12 +95,6 @@ void writeFont(QDataStream& s, const FontSpec& f) {
     s << f.family << f.size << f.bold << f.italic << f.underline << static_cast<qint8>(f.pitch);
 }
 
-void readFont(QDataStream& s, FontSpec& f) {
-    qint8 pitch = 0;
-    s >> f.family >> f.size >> f.bold >> f.italic >> f.underline >> pitch;
-    f.pitch = static_cast<Pitch>(std::clamp<int>(pitch, 0, 2));
-}
-
 }  // namespace
 
 bool PreparedReport::save(const QString& path, QString* error) const {
@@ -146,7 +141,60 @@ public:
 
     QDataStream& stream() { return s_; }
     bool ok() const { return ok_ && s_.status() == QDataStream::Ok; }
-    void fail() { ok_ = false; }
+    void fail(const char* why = nullptr) {
+        if (ok_ && why) why_ = QString::fromUtf8(why);
+        ok_ = false;
+    }
+    // What made the file unusable, beyond being damaged; empty when nothing more is known.
+    const QString& why() const { return why_; }
+
+    // An enumerated value stored as a byte, refused unless it is one of the `n` values from 0.
+    template <typename E>
+    E enumerated(int n, const char* what) {
+        qint8 v = 0;
+        s_ >> v;
+        if (v < 0 || v >= n) {
+            fail(what);
+            return E{};
+        }
+        return static_cast<E>(v);
+    }
+
+    // A colour as QDataStream writes it (spec, alpha, red, green, blue,
+    // padding), read by hand: Qt's own reading takes the spec as it stands
+    // and an out-of-range one is undefined. The program saves only plain
+    // RGB colours and "no colour".
+    QColor color() {
+        qint8 spec = 0;
+        quint16 a = 0, r = 0, g = 0, b = 0, pad = 0;
+        s_ >> spec >> a >> r >> g >> b >> pad;
+        if (spec == QColor::Invalid) return QColor();
+        if (spec != QColor::Rgb) {
+            fail("culoare nevalida");
+            return QColor();
+        }
+        return QColor::fromRgba64(r, g, b, a);
+    }
+
+    // A report font. Every distinct font costs its loading when the pages
+    // are laid out or drawn, so a file may name only so many families, and
+    // so many fonts (a family at a size and style).
+    void font(FontSpec& f) {
+        s_ >> f.family >> f.size >> f.bold >> f.italic >> f.underline;
+        f.pitch = enumerated<Pitch>(3, "tip de font nevalid");
+        if (!std::isfinite(f.size) || f.size < 0 || f.size > 1000) fail();
+        if (!families_.contains(f.family)) {
+            if (families_.size() >= kMaxSavedReportFamilies) fail("prea multe fonturi diferite");
+            families_.insert(f.family);
+        }
+        const QString font = f.family + QLatin1Char('|') + QString::number(f.size) + QLatin1Char(f.bold ? 'b' : '-') +
+                             QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-') +
+                             QString::number(static_cast<int>(f.pitch));
+        if (!fonts_.contains(font)) {
+            if (fonts_.size() >= kMaxSavedReportFonts) fail("prea multe fonturi diferite");
+            fonts_.insert(font);
+        }
+    }
 
     // A count of items of at least `itemBytes` each that the rest of the file can hold.
     qint32 count(qint64 itemBytes) {
@@ -170,28 +218,28 @@ private:
     QFile& file_;
     QDataStream s_;
     bool ok_ = true;
+    QString why_;
+    QSet<QString> families_, fonts_;
 };
 
 constexpr double kMaxMeasure = 100000;  // mm
 
 void readElement(ReportReader& in, PageElement& e) {
     QDataStream& s = in.stream();
-    qint8 kind = 0, align = 0;
-    s >> kind;
+    ElementStyle st;
+    st.kind = in.enumerated<ElementKind>(3, "tip de element nevalid");
     const double x = in.measure(kMaxMeasure), y = in.measure(kMaxMeasure);
     const double w = in.measure(kMaxMeasure), h = in.measure(kMaxMeasure);
     e.box = QRectF(x, y, w, h);
     s >> e.text;
-    ElementStyle st;
-    readFont(s, st.font);
-    if (!std::isfinite(st.font.size) || st.font.size < 0 || st.font.size > 1000) in.fail();
-    s >> align >> st.wordWrap >> st.clip >> st.color >> st.background;
+    in.font(st.font);
+    st.align = in.enumerated<HAlign>(3, "aliniere nevalida");
+    s >> st.wordWrap >> st.clip;
+    st.color = in.color();
+    st.background = in.color();
     st.penWidth = in.measure(kMaxMeasure);
     s >> st.name;
-    if (kind < 0 || kind > 2 || align < 0 || align > 2) in.fail();
     if (!in.ok()) return;  // a damaged file's values are never kept
-    st.kind = static_cast<PageElement::Kind>(kind);
-    st.align = static_cast<HAlign>(align);
     e.style = ElementStyle::intern(st);
 }
 
@@ -232,7 +280,13 @@ std::optional<PreparedReport> PreparedReport::load(const QString& path, QString*
     const qint32 pageCount = in.count(kPageBytes);
     r.pages.reserve(static_cast<size_t>(pageCount));
     for (qint32 i = 0; i < pageCount && in.ok(); ++i) readPage(in, r.pages.emplace_back());
-    if (!in.ok()) return refuse("Fisierul %1 este deteriorat!");
+    if (!in.ok()) {
+        if (error && !in.why().isEmpty())
+            *error = QStringLiteral("Fisierul %1 este deteriorat (%2)!").arg(path, in.why());
+        else
+            refuse("Fisierul %1 este deteriorat!");
+        return std::nullopt;
+    }
     return r;
 }
 

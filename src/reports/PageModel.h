@@ -96,6 +96,11 @@ struct Page {
     bool operator==(const Page&) const = default;
 };
 
+// The most font families, and fonts (a family at a size and style), a saved
+// report may name.
+constexpr int kMaxSavedReportFamilies = 256;
+constexpr int kMaxSavedReportFonts = 1024;
+
 struct PreparedReport {
     QString title;
     std::vector<Page> pages;
@@ -107,7 +112,9 @@ struct PreparedReport {
     bool save(const QString& path, QString* error = nullptr) const;
     // Reads a saved report. A file that cannot be read or is of another kind,
     // or one that is damaged (cut, or with counts or measures its size cannot
-    // hold), gives nullopt and, in `error`, the text to show the user.
+    // hold, an enumerated value or a colour out of range, more fonts than
+    // kMaxSavedReportFamilies / kMaxSavedReportFonts allow), gives nullopt and, in `error`, the text
+    // to show the user.
     static std::optional<PreparedReport> load(const QString& path, QString* error = nullptr);
 };
 

@@ -109,7 +109,11 @@ public:
     // the program are kept out until the passage ends) and must be writable.
     Books(const std::string& dir, bool forWriting) : dir_(dir) {
         for (size_t i = 0; i < kRoles.size(); ++i) {
-            paths_[i] = data::resolveTableFile(dir, kRoles[i].file);
+            try {
+                paths_[i] = data::resolveTableFile(dir, kRoles[i].file);
+            } catch (const data::EngineError& e) {
+                throw NewYearRefused(e.what() + std::string("!"));
+            }
             if (paths_[i].empty() && kRoles[i].required)
                 throw NewYearRefused("Tabela " + std::string(kRoles[i].file) + " nu exista in directorul " + dir + "!");
         }
@@ -340,7 +344,10 @@ void refuseClosedYear(const std::string& dir, int year) {
 
 // Copies the directory `from` into `to` (which exists), sub-directories
 // included. At the top the archive directory and the program's own files are
-// left out. Links, devices and hidden files are not copied.
+// left out, and hidden files, and links to directories (never followed out
+// of the installation). Anything else that is not a directory or a regular
+// file (a symbolic link to a file, a device) stops the copy: the archive holds
+// every file or the passage does not happen.
 void copyTree(const fs::path& from, const fs::path& to, int depth) {
     if (depth > kMaxDepth) throw std::runtime_error("Prea multe niveluri de directoare in " + from.string());
     std::vector<std::string> names;
@@ -355,6 +362,7 @@ void copyTree(const fs::path& from, const fs::path& to, int depth) {
         std::string base;
         if (data::isJournalCompanion(name, base) && tablesCopied.count(base)) continue;
         const fs::path source = from / name;
+        std::error_code ec;
         const auto status = fs::symlink_status(source);
         if (fs::is_directory(status)) {
             fs::create_directory(to / name);
@@ -367,6 +375,11 @@ void copyTree(const fs::path& from, const fs::path& to, int depth) {
                 throw std::runtime_error("Nu pot copia fisierul " + source.string() + " in arhiva");
             }
             step(Step::ArchiveFileCopied);
+        } else if (!(fs::is_symlink(status) && fs::is_directory(fs::status(source, ec)))) {
+            throw std::runtime_error(
+                "Fisierul " + source.string() +
+                (fs::is_symlink(status) ? " este o legatura simbolica" : " nu este un fisier obisnuit") +
+                " si nu poate fi arhivat; inlocuiti-l cu fisierul insusi si repetati operatia!");
         }
     }
     data::syncDirectory(to.string());

@@ -16,6 +16,7 @@
 #include "reports/Workmsg.h"
 #include "shell/StatusLine.h"
 #include "support/OtherProgram.h"
+#include "yearend/NewYear.h"
 
 namespace fs = std::filesystem;
 
@@ -82,8 +83,11 @@ TEST_F(SettingsTest, VersionCheckKeepsItsValueWhenTheKeyIsMissing) {
 
 TEST_F(SettingsTest, WritingKeepsTheRestOfTheFile) {
     writeFile(db.file("Configurari.ini"), "[Altele]\nCheie=valoare\n[Options]\nBackup BD zilnic=7\n");
+    // replaced whole, never rewritten in place: a second name keeps the old text
+    fs::create_hard_link(db.file("Configurari.ini"), db.file("vechi.ini"));
     app::switches() = {false, true};
     app::writeSettings(db.file("Configurari.ini"));
+    EXPECT_EQ(readFile(db.file("vechi.ini")), "[Altele]\nCheie=valoare\n[Options]\nBackup BD zilnic=7\n");
     const std::string text = readFile(db.file("Configurari.ini"));
     EXPECT_NE(text.find("Check for new version = 0"), std::string::npos) << text;
     EXPECT_NE(text.find("Backup BD zilnic = 1"), std::string::npos) << text;
@@ -320,4 +324,28 @@ TEST_F(BackupTest, ATableLeftHalfWrittenByACrashIsCopiedAsCommitted) {
     EXPECT_EQ(sqlite3_column_int(st, 1), 0);
     sqlite3_finalize(st);
     sqlite3_close(copy);
+}
+
+// A whole-directory copy never leaves a file out: the backup copies a link's
+// file and fails at a link to none; the passage to a new year refuses a table
+// that is a link and stops, before changing anything, at any other link.
+TEST_F(BackupTest, LinksAndOtherNonFilesAreCopiedOrStopTheCopyNeverSkipped) {
+    install();
+    TempDir elsewhere;
+    writeFile(elsewhere.file("nota.txt"), "nota");
+    fs::create_symlink(elsewhere.file("nota.txt"), db.file("nota.txt"));
+    fs::create_symlink(elsewhere.file("lipsa.txt"), db.file("lipsa.txt"));
+    EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
+    EXPECT_EQ(readFile(dayDir() + ".incomplet/nota.txt"), "nota");
+    fs::remove(db.file("lipsa.txt"));
+    data::SqlSession::forDirectory(db.path()).execute("UPDATE \"Parohia.DB\" SET An_lucru = 2014");
+    data::insertRows(db.file("Venituri.DB"), {"Data", "Valoarea", "Cont"}, {{data::Date{2014, 3, 1}, 5.0, "Casa"}});
+    const std::string receipts = readFile(db.file("Venituri.DB")), unit = readFile(db.file("Parohia.DB"));
+    EXPECT_THROW(yearend::passNewYear(db.path(), 2014), yearend::NewYearFailed);
+    fs::remove(db.file("nota.txt"));
+    fs::rename(db.file("Venituri.DB"), elsewhere.file("Venituri.DB"));
+    fs::create_symlink(elsewhere.file("Venituri.DB"), db.file("Venituri.DB"));
+    EXPECT_THROW(yearend::passNewYear(db.path(), 2014), yearend::NewYearRefused);
+    EXPECT_EQ(readFile(elsewhere.file("Venituri.DB")), receipts);
+    EXPECT_TRUE(readFile(db.file("Parohia.DB")) == unit && !fs::exists(db.file("Arhiva/2014")));
 }

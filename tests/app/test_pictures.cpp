@@ -50,6 +50,19 @@ TEST(JpegTest, DamagedOrHugePicturesAreRefused) {
     EXPECT_TRUE(decodeError(good).empty());
 }
 
+// A large picture is decoded at the smallest of the decoder's scales that
+// still covers where it is shown; a file larger than a picture can be is refused.
+TEST(JpegTest, LargePicturesAreDecodedScaledAndHugeFilesRefused) {
+    const std::string big = encodeJpeg(2000, 1600);
+    const std::pair<QSize, QSize> cases[] = {
+        {{400, 300}, {500, 400}}, {{1200, 300}, {2000, 1600}}, {{100, 100}, {250, 200}}};
+    for (const auto& [shown, decoded] : cases)
+        EXPECT_EQ(app::decodeJpeg(reinterpret_cast<const unsigned char*>(big.data()), big.size(), shown).size(),
+                  decoded);
+    TempDir dir;
+    writeFile(dir.file("poza.jpg"), big + std::string(app::kMaxJpegFileBytes, '\0'));
+    EXPECT_THROW(app::loadJpegFile(dir.file("poza.jpg")), std::runtime_error);
+}
 TEST(JpegTest, FileErrorsNameTheFile) {
     TempDir dir;
     std::ofstream(dir.file("poza.jpg")) << "text";

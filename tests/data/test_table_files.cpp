@@ -180,3 +180,40 @@ TEST(TableFiles, AWriteProtectedFileIsReadAndNeverWritten) {
     EXPECT_EQ(t.recordCount(), 1);
     ::chmod(dir.file("Venituri.DB").c_str(), 0644);
 }
+// A table is the file itself: a link (even to a good table), a FIFO or a
+// directory under its name is refused, naming it, however it is opened.
+TEST(TableFiles, ALinkOrAnyOtherNonRegularFileIsRefusedNamingIt) {
+    TempDir dir, elsewhere;
+    createInstallation(dir.path());
+    const std::string file = dir.file("Venituri.DB"), target = elsewhere.file("Venituri.DB");
+    fs::rename(file, target);
+    for (const std::string what : {"legatura simbolica", "nu este un fisier obisnuit", "este un director"}) {
+        fs::remove(file);
+        if (what[0] == 'l') fs::create_symlink(target, file);
+        if (what[0] == 'n') ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+        if (what[0] == 'e') fs::create_directory(file);
+        for (const auto& open : {opening(dir, "Venituri.DB"), running(dir, "DELETE FROM Venituri"),
+                                 std::function<void()>([&] { EnsureField(dir.path(), "venituri.db", "X", "FLOAT"); })})
+            expectMentions(failure(open), {what, file});
+    }
+}
+// A file left in write-ahead-log mode is switched back to the rollback
+// journal, or refused while another tool keeps it in that mode.
+TEST(TableFiles, AFileLeftInWalModeIsSwitchedBackOrRefused) {
+    TempDir dir;
+    createInstallation(dir.path());
+    auto wal = [&](const char* name) { return readFile(dir.file(name)).at(18) == 2; };  // the header's write version
+    for (const auto& [name, open] : {std::pair{"Venituri.DB", opening(dir, "Venituri.DB")},
+                                     std::pair{"Cheltuieli.DB", running(dir, "DELETE FROM Cheltuieli")}}) {
+        rawSql(dir.file(name), "PRAGMA journal_mode=WAL");
+        ASSERT_TRUE(wal(name));
+        open();
+        EXPECT_FALSE(wal(name)) << name;
+    }
+    rawSql(dir.file("Contor.DB"), "PRAGMA journal_mode=WAL");
+    sqlite3* other = nullptr;
+    sqlite3_open(dir.file("Contor.DB").c_str(), &other);
+    sqlite3_exec(other, "BEGIN; SELECT count(*) FROM Contor", nullptr, nullptr, nullptr);
+    expectMentions(failure(opening(dir, "Contor.DB")), {"jurnal", dir.file("Contor.DB")});
+    sqlite3_close_v2(other);
+}

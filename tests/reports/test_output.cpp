@@ -440,3 +440,38 @@ TEST(ReportFiles, SavedAndPrintedFilesReplaceTheirTargetWhole) {
         QDir(QString::fromStdString(out.path())).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     EXPECT_EQ(files.size(), 12) << files.join(' ').toStdString();
 }
+
+// A saved page of one text per family, `raw` its kind, pitch, alignment, colour spec.
+static QString textsIn(TempDir& dir, const char* name, const QStringList& families,
+                       const std::array<qint8, 4>& raw = {0, 0, 0, 1}) {
+    return savedReportFile(dir, name, [&](QDataStream& s) {
+        s << qint32(1) << 210.0 << 297.0 << qint32(families.size());
+        for (const QString& family : families)
+            s << raw[0] << QRectF(10, 10, 80, 5) << QStringLiteral("Text") << family << 10.0 << false << false << false
+              << raw[1] << raw[2] << false << true << raw[3] << quint16(0xffff) << quint16(0x1212) << quint16(0)
+              << quint32(0) << qint8(0) << quint64(0) << quint16(0) << 0.2 << QStringLiteral("QRLabel1");
+        s << qint32(0);
+    });
+}
+
+// Every enumerated value and colour of a saved report is checked, and a file
+// may name only so many fonts (one naming thousands took a minute to lay out).
+TEST(ReportOutput, SavedReportValuesOutOfRangeAndTooManyFontsAreRefused) {
+    TempDir out;
+    QString error;
+    QStringList families;
+    for (int i = 0; i < kMaxSavedReportFamilies; ++i) families << QStringLiteral("Font %1").arg(i);
+    ASSERT_TRUE(PreparedReport::load(textsIn(out, "bun.qrp", families), &error)) << error.toStdString();
+    const std::tuple<QStringList, std::array<qint8, 4>, const char*> wrong[] = {
+        {{"Arial"}, {0, 0, 0, 0x7f}, "culoare nevalida"},
+        {{"Arial"}, {0, 0, 0, 3}, "culoare nevalida"},
+        {{"Arial"}, {3, 0, 0, 1}, "tip de element nevalid"},
+        {{"Arial"}, {0, -1, 0, 1}, "tip de font nevalid"},
+        {{"Arial"}, {0, 0, 9, 1}, "aliniere nevalida"},
+        {families << "Inca unul", {0, 0, 0, 1}, "prea multe fonturi diferite"}};
+    for (const auto& [fonts, raw, why] : wrong) {
+        const QString path = textsIn(out, "rau.qrp", fonts, raw);
+        EXPECT_FALSE(PreparedReport::load(path, &error)) << why;
+        EXPECT_EQ(error, QStringLiteral("Fisierul %1 este deteriorat (%2)!").arg(path, QString::fromUtf8(why)));
+    }
+}
