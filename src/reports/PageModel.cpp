@@ -160,16 +160,16 @@ public:
         return static_cast<E>(v);
     }
 
-    // A colour as QDataStream writes it (spec, alpha, red, green, blue,
-    // padding), read by hand: Qt's own reading takes the spec as it stands
+    // A colour as QDataStream writes it (colour model, alpha, red, green,
+    // blue, padding), read by hand: Qt's own reading takes the model as stored
     // and an out-of-range one is undefined. The program saves only plain
     // RGB colours and "no colour".
     QColor color() {
-        qint8 spec = 0;
+        qint8 model = 0;
         quint16 a = 0, r = 0, g = 0, b = 0, pad = 0;
-        s_ >> spec >> a >> r >> g >> b >> pad;
-        if (spec == QColor::Invalid) return QColor();
-        if (spec != QColor::Rgb) {
+        s_ >> model >> a >> r >> g >> b >> pad;
+        if (model == QColor::Invalid) return QColor();
+        if (model != QColor::Rgb) {
             fail("culoare nevalida");
             return QColor();
         }
