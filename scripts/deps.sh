@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libsqlite3-dev
       libjpeg-dev libsimpleini-dev libmspack-dev pxlib-dev libgtest-dev libgmock-dev googletest
-      libbenchmark-dev fonts-liberation2 poppler-utils)
+      libbenchmark-dev fonts-liberation2 poppler-utils libicu-dev libxlsxwriter-dev nettle-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
