@@ -7,18 +7,25 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
-#include <set>
+#include <optional>
 #include <stdexcept>
-#include <vector>
+
+#include <QElapsedTimer>
+#include <istream>
+#include <ostream>
 
 #include "app/Settings.h"
+#include "shell/Messages.h"
+#include "shell/StatusLine.h"
 #include "data/AppDir.h"
 #include "data/Clock.h"
 #include "data/DirectoryCopy.h"
+#include "data/Engine.h"
 #include "data/FileHandle.h"
+#include "data/Format.h"
 
 namespace fs = std::filesystem;
 
@@ -26,20 +33,57 @@ namespace app {
 
 namespace {
 
-std::string twoDigits(int n) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d", n);
-    return buf;
+std::optional<std::pair<int, int>>& fixedTime() {
+    static std::optional<std::pair<int, int>> t;
+    return t;
 }
 
-// The day's copy is made in "<name>.incomplet" beside it.
-const char* const kIncompleteSuffix = ".incomplet";
+std::string& startStamp() {
+    static std::string s;
+    return s;
+}
 
-[[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
+std::string timedName() {
+    int h, m;
+    if (fixedTime()) {
+        std::tie(h, m) = *fixedTime();
+    } else {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        ::localtime_r(&now, &tm);
+        h = tm.tm_hour;
+        m = tm.tm_min;
+    }
+    return backup::timedCopyName(data::today(), h, m);
+}
+
+std::string failureText(const std::string& dir, const std::exception& e) {
+    std::string message = "Nu pot salva baza de date in directorul " + dir;
+    const std::string why = e.what();
+    if (why.rfind("Fisiere necopiate: ", 0) == 0) message += "\n" + why;
+    return message;
+}
+
+// One copy of an installation at a time: the lock goes with the process, even a killed one.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    bool take(bool wait) {
+        if (!fd_.valid()) return false;
+        return ::flock(fd_.get(), LOCK_EX | (wait ? 0 : LOCK_NB)) == 0;
+    }
+
+private:
+    data::Fd fd_;
+};
+
+void prune(const std::string& folder) { backup::pruneCopies(folder, switches().retentionDays, data::today()); }
 
 }  // namespace
 
 void setBackupProgressHook(BackupProgressHook hook) { data::setCopyProgressHook(std::move(hook)); }
+void setBackupTime(int hour, int minute) { fixedTime() = std::make_pair(hour, minute); }
+void clearBackupTime() { fixedTime().reset(); }
 
 std::string driveRootDirectory(const std::string& /*root*/) {
     std::string home;
@@ -56,86 +100,203 @@ std::string driveRootDirectory(const std::string& /*root*/) {
 
 bool isCdRomDrive(const std::string& /*root*/) { return false; }
 
-std::string backupDirectory(const std::string& basePath, const data::Date& day) {
+std::string backupRoot(const std::string& basePath) {
     std::string p = basePath;
     if (p.size() < 3) throw std::runtime_error("bad backup path");
     if (isCdRomDrive(p.substr(0, 3))) p = "C:\\" + p.substr(3);
     std::string rest = p.substr(3);
     std::replace(rest.begin(), rest.end(), '\\', '/');
-    return driveRootDirectory(p.substr(0, 3)) + "/SalvariQuillmar/" + std::to_string(day.year) + twoDigits(day.month) +
-           twoDigits(day.day) + "/" + rest;
+    return driveRootDirectory(p.substr(0, 3)) + "/SalvariQuillmar/" + rest;
+}
+
+std::string installationBackupFolder(const std::string& basePath) {
+    return backup::installationFolder(backupRoot(basePath), data::AppDir());
+}
+
+std::string backupDirectory(const std::string& basePath, const data::Date& day) {
+    return installationBackupFolder(basePath) + "/" + backup::dayCopyName(day);
 }
 
 void BackupDaily(const std::string& basePath) {
     if (!switches().backup) return;
     std::string dir;
-    std::vector<std::string> notCopied;
     try {
         dir = backupDirectory(basePath, data::today());
         if (fs::is_directory(dir)) return;  // today's copy has been made
-        const fs::path day(dir);
-        const fs::path parent = day.parent_path();
-        fs::create_directories(parent);
-
-        // One copy at a time: an instance started while another copies leaves
-        // the day to it. The lock goes with the process, even a killed one.
-        data::Fd parentFd(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (!parentFd.valid()) fail("cannot open " + parent.string());
-        if (::flock(parentFd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return;
-        if (fs::is_directory(dir)) return;  // made meanwhile
-
-        // The copy is made aside; what an interrupted or failed copy left
-        // there is thrown away.
-        const fs::path work = parent / (day.filename().string() + kIncompleteSuffix);
-        fs::remove_all(work);
-        fs::create_directory(work);
-
-        const fs::path source(data::AppDir());
-        std::vector<std::string> names;
-        std::set<std::string> unusable;  // links to no file: named, never skipped
-        for (const auto& entry : fs::directory_iterator(source)) {
-            std::string name = entry.path().filename().string();
-            if (name.empty() || name[0] == '.') continue;  // hidden files
-            std::error_code ec;
-            if (entry.is_directory(ec)) continue;  // sub-directories are not part of the copy
-            if (!entry.is_regular_file(ec)) {
-                if (!entry.is_symlink(ec)) continue;  // a FIFO, socket or device holds no data
-                unusable.insert(name);
-            }
-            names.push_back(std::move(name));
-        }
-        std::sort(names.begin(), names.end());
-
-        const std::set<std::string> listed(names.begin(), names.end());
-        std::set<std::string> tablesCopied;
-        for (const std::string& name : names) {
-            if (name.find("Corvalinde") != std::string::npos) continue;  // the program's own files
-            std::string base;
-            if (data::isJournalCompanion(name, base) && tablesCopied.count(base)) continue;
-            // A file that cannot be copied does not stop the others.
-            try {
-                if (unusable.count(name)) fail("not a file: " + name);
-                const bool hasJournal = listed.count(name + "-journal") || listed.count(name + "-wal");
-                if (data::copyFileInto((source / name).string(), work.string(), name, hasJournal))
-                    tablesCopied.insert(name);
-            } catch (const std::exception&) {
-                notCopied.push_back(name);
-            }
-        }
-        if (!notCopied.empty()) fail("incomplete copy");
-
-        // Complete: the copy takes the day's name.
-        data::syncDirectory(work.string());
-        if (::rename(work.c_str(), dir.c_str()) != 0) fail("cannot rename " + work.string());
-        data::syncDirectory(parent.string());
-    } catch (...) {
-        std::string message = "Nu pot salva baza de date in directorul " + dir;
-        if (!notCopied.empty()) {
-            message += "\nFisiere necopiate: ";
-            for (size_t i = 0; i < notCopied.size(); ++i) message += (i ? ", " : "") + notCopied[i];
-        }
-        throw std::runtime_error(message);
+        const std::string folder = fs::path(dir).parent_path().string();
+        fs::create_directories(folder);
+        FolderLock lock(folder);
+        if (!lock.take(false)) return;  // another instance is copying
+        if (!backup::makeCopy(data::AppDir(), folder, backup::dayCopyName(data::today()), false)) return;
+        prune(folder);
+    } catch (const std::exception& e) {
+        throw std::runtime_error(failureText(dir, e));
     }
+}
+
+void noteSessionStart() { startStamp() = backup::treeStamp(data::AppDir()); }
+
+bool changedSinceStart() { return backup::treeStamp(data::AppDir()) != startStamp(); }
+
+std::string BackupAtClose(const std::string& basePath, const backup::Progress& progress) {
+    if (!switches().backup || !changedSinceStart()) return {};
+    std::string dir;
+    try {
+        const std::string folder = installationBackupFolder(basePath);
+        dir = folder + "/" + timedName();
+        fs::create_directories(folder);
+        FolderLock lock(folder);
+        lock.take(true);
+        backup::makeCopy(data::AppDir(), folder, fs::path(dir).filename().string(), true, progress);
+        prune(folder);
+        noteSessionStart();
+        return dir;
+    } catch (const std::exception& e) {
+        throw std::runtime_error(failureText(dir, e));
+    }
+}
+
+std::string BackupTo(const std::string& destDir) {
+    std::error_code ec;
+    if (!fs::is_directory(destDir, ec)) throw backup::BackupError("Directorul " + destDir + " nu exista!");
+    const std::string folder = backup::installationFolder(fs::absolute(destDir, ec).string(), data::AppDir());
+    const std::string name = timedName();
+    backup::makeCopy(data::AppDir(), folder, name, true);
+    return folder + "/" + name;
+}
+
+backup::InstanceLock& instanceLock() {
+    static backup::InstanceLock lock;
+    return lock;
+}
+
+std::string restoreRefusal() {
+    const std::string dir = data::AppDir();
+    if (!instanceLock().takeAlone(dir))
+        return "Baza de date este folosita de alta instanta a programului! Inchideti-o si repetati operatia.";
+    instanceLock().backToShared();
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = data::toLower(it->path().filename().string());
+        if (!it->is_regular_file(ec) || name.size() < 4 || name.compare(name.size() - 3, 3, ".db") != 0) continue;
+        const std::string c = data::canonicalPath(it->path().string());
+        if (data::OpenFiles::instance().openInAnotherProgram(c))
+            return "Tabela " + it->path().string() + " este folosita de alt program! Inchideti-l si repetati operatia.";
+    }
+    return {};
+}
+
+std::string copyDirectory(const std::string& basePath, const std::string& name) {
+    const std::vector<std::string> copies = backup::listCopies(installationBackupFolder(basePath));
+    if (std::find(copies.begin(), copies.end(), name) == copies.end())
+        throw backup::BackupError("Nu exista copia de siguranta " + name + "!");
+    return installationBackupFolder(basePath) + "/" + name;
+}
+
+std::string restoreFromCopy(const std::string& basePath, const std::string& name, const backup::Progress& progress) {
+    const std::string dir = data::AppDir();
+    const std::string copy = copyDirectory(basePath, name);
+    if (!instanceLock().takeAlone(dir))
+        throw backup::BackupError(
+            "Baza de date este folosita de alta instanta a programului! Inchideti-o si repetati operatia.");
+    struct Shared {
+        ~Shared() { instanceLock().backToShared(); }
+    } shared;
+    backup::checkCopy(copy);
+
+    // The current state first, under a name of its own.
+    const std::string folder = installationBackupFolder(basePath);
+    std::string before = timedName();
+    backup::CopyName at;
+    backup::parseCopyName(before, at);
+    while (before == name || fs::exists(folder + "/" + before)) {
+        if (++at.minute == 60) at.minute = 0, at.hour = (at.hour + 1) % 24;
+        before = backup::timedCopyName(at.day, at.hour, at.minute);
+        if (before == timedName()) throw backup::BackupError("Nu gasesc un nume pentru copia datelor curente!");
+    }
+    try {
+        backup::makeCopy(dir, folder, before, false);
+    } catch (const std::exception& e) {
+        throw backup::BackupError("Nu pot salva datele curente inainte de restaurare: " + std::string(e.what()));
+    }
+    backup::restoreCopy(dir, copy, progress);
+    noteSessionStart();
+    return before;
+}
+
+int runListBackups(std::ostream& out, std::ostream& err) {
+    try {
+        const std::string folder = installationBackupFolder(kBackupBasePath);
+        const std::vector<std::string> copies = backup::listCopies(folder);
+        if (copies.empty()) err << "Corvalinde: nu exista copii de siguranta in " << folder << "\n";
+        for (const std::string& name : copies) {
+            out << name << "  " << backup::copyTimeText(name) << "  ";
+            try {
+                out << backup::figuresText(backup::readFigures(folder + "/" + name));
+            } catch (const std::exception&) {
+                out << "copie care nu se poate citi";
+            }
+            out << "\n";
+        }
+        out.flush();
+        return 0;
+    } catch (const std::exception& e) {
+        err << "Corvalinde: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+int runRestoreBackup(const std::string& name, std::ostream& out, std::ostream& err, std::istream& in) {
+    try {
+        readSettings(settingsPath());
+        if (const int kind = backup::recoverRestore(data::AppDir())) out << backup::recoveryText(kind) << "\n";
+        if (const std::string refusal = restoreRefusal(); !refusal.empty()) {
+            err << "Corvalinde: " << refusal << "\n";
+            return 1;
+        }
+        const std::string copy = copyDirectory(kBackupBasePath, name);
+        backup::checkCopy(copy);
+        out << backup::restoreQuestion(name, backup::readFigures(copy), backup::readFigures(data::AppDir()))
+            << " (d/n) " << std::flush;
+        std::string line;
+        std::getline(in, line);
+        const std::string a = data::toLower(data::trim(line));
+        if (a != "d" && a != "da" && a != "y" && a != "yes") {
+            out << "\nRestaurarea nu s-a facut.\n";
+            return 1;
+        }
+        const std::string before = restoreFromCopy(kBackupBasePath, name);
+        out << "Datele au fost restaurate din copia " << name << ". Datele dinainte sunt in copia " << before << ".\n";
+        return 0;
+    } catch (const std::exception& e) {
+        err << "Corvalinde: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+int runBackupTo(const std::string& destDir, std::ostream& out, std::ostream& err) {
+    try {
+        out << BackupTo(destDir) << "\n";
+        return 0;
+    } catch (const std::exception& e) {
+        err << "Corvalinde: copia de siguranta nu s-a facut: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+void RecoverRestore(QWidget* owner) {
+    const int kind = backup::recoverRestore(data::AppDir());
+    instanceLock().share(data::AppDir());
+    if (kind) ui::Messages::information(QString::fromStdString(backup::recoveryText(kind)), owner);
+}
+
+void CloseBackup() {
+    QElapsedTimer timer;
+    timer.start();
+    BackupAtClose(kBackupBasePath, [&timer](long long done, long long total) {
+        if (timer.elapsed() < 500 || total <= 0) return;
+        ui::StatusMessage(QStringLiteral("Se salveaza baza de date... %1%").arg(done * 100 / total));
+    });
 }
 
 }  // namespace app

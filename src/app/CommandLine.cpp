@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 
+#include "app/Backup.h"
 #include "app/NewYearCmd.h"
 #include "app/ReportCommands.h"
 #include "app/Version.h"
@@ -34,6 +36,21 @@ int runImport(const CommandLine& cl, std::ostream& out, std::ostream& err) {
 
 int runPassage(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     return runNewYear(cl.dir.empty() ? data::programDirectory() : cl.dir, out, err);
+}
+
+int runListCopies(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    return runListBackups(out, err);
+}
+
+int runRestore(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    return runRestoreBackup(cl.value("--restore"), out, err, std::cin);
+}
+
+int runCopyTo(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    return runBackupTo(cl.value("--backup"), out, err);
 }
 
 // The option's entry in any command's list; nullptr for an unknown option.
@@ -133,6 +150,34 @@ const std::vector<CommandEntry>& commands() {
          "                               creeaza in DIRECTOR o instalare noua cu datele tabelelor Paradox din SURSA\n",
          runImport,
          true},
+        {Mode::ListBackups,
+         "--list-backups",
+         nullptr,
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --list-backups\n"
+         "                               afiseaza copiile de siguranta ale instalarii, cea mai noua la urma\n",
+         runListCopies},
+        {Mode::RestoreBackup,
+         "--restore",
+         "NUME",
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --restore NUME\n"
+         "                               inlocuieste datele cu cele din copia de siguranta NUME (intreaba in "
+         "terminal)\n",
+         runRestore},
+        {Mode::BackupTo,
+         "--backup",
+         "DESTINATIE",
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --backup DESTINATIE\n"
+         "                               scrie acum o copie de siguranta a instalarii in DESTINATIE\n",
+         runCopyTo},
         {Mode::Help,
          "--help",
          nullptr,

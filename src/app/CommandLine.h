@@ -8,6 +8,8 @@
 //   Corvalinde --dir DIR --new-year   the passage to a new working year in DIR
 //   Corvalinde --import-paradox SRC --dir DEST
 //                               a new installation in DEST from the Paradox tables in SRC
+//   Corvalinde --dir DIR --list-backups | --restore NAME | --backup DEST
+//                               the installation's safety copies, one restored, one written to DEST
 //   Corvalinde --help | --version
 #pragma once
 #include <iosfwd>
@@ -18,7 +20,21 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Run, InitDb, Help, Version, Balances, ListReports, Report, NewYear, ImportParadox, Invalid };
+    enum class Mode {
+        Run,
+        InitDb,
+        Help,
+        Version,
+        Balances,
+        ListReports,
+        Report,
+        NewYear,
+        ImportParadox,
+        ListBackups,
+        RestoreBackup,
+        BackupTo,
+        Invalid
+    };
     Mode mode = Mode::Run;
     std::string dir;    // the database directory (--dir, or --init-db's argument); empty: the program's directory
     std::string error;  // for Invalid

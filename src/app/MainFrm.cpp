@@ -194,6 +194,7 @@ void TMainFrm::buildMenu() {
     addItem(sistem, "Dateleunitatii1", "Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
     // shown in the archive of a closed year only
     addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
+    addItem(sistem, "Restaurare1", "Restaurare din copie de siguranta", Command::RestaurareCopie);
     sistem->addSeparator();
     addItem(sistem, "Iesire1", "Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
 
@@ -258,6 +259,7 @@ void TMainFrm::openWebSite(const QString& host) {
 // The start-up steps. A step that fails is reported and the later steps still run.
 void TMainFrm::FormCreate() {
     runGuarded([] { readSettings(settingsPath()); });
+    runGuarded([this] { RecoverRestore(this); });  // a restore cut short: finished or undone
     runGuarded([this] { RecoverNewYear(this); });  // before the backup copies the tables
     runGuarded([this] { WarnPendingCorrection(this); });
     runGuarded([] { BackupDaily(kBackupBasePath); });
@@ -268,6 +270,7 @@ void TMainFrm::FormCreate() {
     runGuarded([this] { ui::setStatusLine(StatusLine); });
     runGuarded([this] { loadPicture(); });
     runGuarded([this] { upgradeSchema(); });
+    runGuarded([] { noteSessionStart(); });  // the close copies the day's work when anything changed
 }
 
 void TMainFrm::loadPicture() {
@@ -416,6 +419,7 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
     // the late documents of an open correction go over to the following year
     runGuarded([this] { CloseArchiveCorrection(this); });
     data::setArchiveCorrection(data::AppDir(), false);
+    runGuarded([] { CloseBackup(); });
     e->accept();
     emit closed();
 }

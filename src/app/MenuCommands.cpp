@@ -2,6 +2,7 @@
 
 #include "app/MainFrm.h"
 #include "app/NewYearCmd.h"
+#include "app/RestaurareUnt.h"
 #include "app/ParamAplicUnt.h"
 #include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
@@ -50,6 +51,7 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::TrecereaAnNou, [](TMainFrm& m) { TrecereaAnNou(m); });
     // in the archive of a closed year: opens or closes its correction
     c.set(Command::CorectieArhiva, [](TMainFrm& m) { CorectieArhiva(m); });
+    c.set(Command::RestaurareCopie, [](TMainFrm& m) { RestaurareCopie(m); });
     // Actualizari
     c.set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TVenituriFrm>(&m); });  // receipts window
     c.set(Command::Cheltuieli,

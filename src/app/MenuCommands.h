@@ -18,6 +18,7 @@ enum class Command {
     ConfigurareBilant,
     TrecereaAnNou,
     CorectieArhiva,
+    RestaurareCopie,
     Venituri,
     Cheltuieli,
     Depuneri,

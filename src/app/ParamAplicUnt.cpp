@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSpinBox>
 #include <filesystem>
 
 #include "catalogs/CatalogUse.h"
@@ -102,6 +103,9 @@ TParamAplicFrm::TParamAplicFrm(QWidget* owner, Switches* chosen) : DataWindow(ow
     BackupCB = ui::child<QCheckBox>(this, "BackupCB");
     VersCB->setChecked(switches().versionCheck);
     BackupCB->setChecked(switches().backup);
+    RetentionDays = ui::child<QSpinBox>(this, "RetentionDays");
+    RetentionDays->setRange(1, kMaxRetentionDays);
+    RetentionDays->setValue(switches().retentionDays);
 
     auto* ok = ui::child<QPushButton>(this, "BitBtn1");
     connect(ok, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
@@ -119,6 +123,7 @@ void TParamAplicFrm::BitBtn1Click() {
     if (chosen_) {
         chosen_->versionCheck = VersCB->isChecked();
         chosen_->backup = BackupCB->isChecked();
+        chosen_->retentionDays = RetentionDays->value();
     }
     accept();
 }
@@ -153,6 +158,7 @@ void RunParamAplic(QWidget* owner) {
     if (!shell::RunModalDialog<TParamAplicFrm>(owner, QString::fromUtf8(kAccessError), &chosen)) return;
     switches().versionCheck = chosen.versionCheck;
     switches().backup = chosen.backup;
+    switches().retentionDays = chosen.retentionDays;
     // A settings file that cannot be written is reported: the user would
     // otherwise believe the switches kept for the next start.
     try {

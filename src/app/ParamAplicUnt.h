@@ -11,6 +11,7 @@
 #include "controls/DataWindow.h"
 
 class QCheckBox;
+class QSpinBox;
 class QKeyEvent;
 
 namespace ui {
@@ -48,6 +49,7 @@ private:
     Switches* chosen_;
     QCheckBox* VersCB;
     QCheckBox* BackupCB;
+    QSpinBox* RetentionDays;  // the days a safety copy is kept
     ui::TDBGridNormal* DBGrid1;
 };
 

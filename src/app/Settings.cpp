@@ -7,6 +7,7 @@
 #include <SimpleIni.h>
 
 #include <charconv>
+#include <string>
 #include <stdexcept>
 
 #include "data/OrdinaryFile.h"
@@ -19,6 +20,7 @@ const char* const kSection = "Options";
 const char* const kVersionKey = "Check for new version";
 const char* const kBackupKey = "Backup BD zilnic";
 const char* const kUpdateServerKey = "Update server";
+const char* const kRetentionKey = "Zile pastrare copii";
 // A settings file holds a few lines; anything far larger is not ours.
 constexpr long long kMaxSettingsBytes = 1 << 20;
 
@@ -64,14 +66,20 @@ void readSettings(const std::string& path) {
         // read is also reported.
         switches().backup = true;
         switches().updateServer.clear();
+        switches().retentionDays = kDefaultRetentionDays;
         if (e.missing()) return;
         throw std::runtime_error("Fisierul \"" + path + "\" nu poate fi citit: " + e.what());
     }
     if (ini.LoadData(text) < 0) {
         switches().backup = true;
         switches().updateServer.clear();
+        switches().retentionDays = kDefaultRetentionDays;
         return;
     }
+    long days = 0;
+    const char* kept = ini.GetValue(kSection, kRetentionKey, nullptr);
+    const bool daysGiven = kept && parseSettingInteger(kept, days) && days >= 1 && days <= kMaxRetentionDays;
+    switches().retentionDays = daysGiven ? static_cast<int>(days) : kDefaultRetentionDays;
     switches().versionCheck = readBool(ini, kVersionKey, switches().versionCheck);
     switches().backup = readBool(ini, kBackupKey, true);
     const char* server = ini.GetValue(kSection, kUpdateServerKey, "");
@@ -92,6 +100,7 @@ void writeSettings(const std::string& path) {
         }
         ini.SetValue(kSection, kVersionKey, switches().versionCheck ? "1" : "0");
         ini.SetValue(kSection, kBackupKey, switches().backup ? "1" : "0");
+        ini.SetValue(kSection, kRetentionKey, std::to_string(switches().retentionDays).c_str());
         std::string text;
         if (ini.Save(text, false) < 0) throw data::FileAccessError("fisierul nu poate fi scris", false);
         // whole or not at all: a kill while writing leaves the previous file

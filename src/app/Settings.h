@@ -4,11 +4,17 @@
 
 namespace app {
 
+// The days a safety copy is kept (never fewer than the last seven copies),
+// when the settings do not say.
+inline constexpr int kDefaultRetentionDays = 30;
+inline constexpr int kMaxRetentionDays = 3650;
+
 // Shared for the whole run; both on until the file has been read.
 struct Switches {
-    bool versionCheck = true;  // ask the update server at start-up
-    bool backup = true;        // copy the database directory once a day
-    std::string updateServer;  // "Update server": replaces the update server's host when set
+    bool versionCheck = true;                   // ask the update server at start-up
+    bool backup = true;                         // copy the database directory once a day
+    std::string updateServer;                   // "Update server": replaces the update server's host when set
+    int retentionDays = kDefaultRetentionDays;  // safety copies older than this are removed
 };
 Switches& switches();
 
@@ -19,7 +25,9 @@ std::string settingsPath();
 // a value that is not an integer leaves the default: the version check keeps
 // its current value, the backup becomes on. Any integer other than 0 is on.
 void readSettings(const std::string& path);
-// Writes both switches as "1"/"0", keeping the rest of the file. Throws
+// "Zile pastrare copii" holds the retention days: 1 to kMaxRetentionDays,
+// anything else reads as the default.
+// Writes both switches as "1"/"0" and the retention days, keeping the rest of the file. Throws
 // std::runtime_error when the file cannot be written.
 void writeSettings(const std::string& path);
 

@@ -100,14 +100,23 @@ TEST_F(SettingsTest, WritingKeepsTheRestOfTheFile) {
 
 class BackupTest : public AppFixture {
 protected:
-    std::string dayDir(const char* day = "20140512") { return home.path() + "SalvariQuillmar/" + day + "/Corvalinde"; }
+    // The installation's folder, "<unit name>-<id>".
+    std::string folder() { return app::installationBackupFolder(app::kBackupBasePath); }
+    std::string dayDir(const char* day = "20140512") { return folder() + "/" + day; }
 };
 
 TEST_F(BackupTest, DirectoryOfTheDay) {
-    EXPECT_EQ(app::backupDirectory(app::kBackupBasePath, {2014, 5, 12}), dayDir());
+    install();
+    const std::string id = backup::installationId(db.path());
+    EXPECT_EQ(app::backupDirectory(app::kBackupBasePath, {2014, 5, 12}),
+              home.path() + "SalvariQuillmar/Corvalinde/Parohia_Sf._Nicolae-" + id + "/20140512");
     EXPECT_EQ(app::backupDirectory(app::kBackupBasePath, {2015, 3, 1}), dayDir("20150301"));
     EXPECT_EQ(app::backupDirectory("E:\\Date\\Parohie", {2020, 12, 31}),
-              home.path() + "SalvariQuillmar/20201231/Date/Parohie");
+              home.path() + "SalvariQuillmar/Date/Parohie/Parohia_Sf._Nicolae-" + id + "/20201231");
+    // The id stays when the unit is renamed: the copies stay together.
+    fs::create_directories(folder());
+    nameTheUnit(db.path(), "Alt nume");
+    EXPECT_EQ(dayDir(), home.path() + "SalvariQuillmar/Corvalinde/Parohia_Sf._Nicolae-" + id + "/20140512");
 }
 
 TEST_F(BackupTest, FirstStartOfTheDayCopiesTheOrdinaryFiles) {
@@ -129,14 +138,17 @@ TEST_F(BackupTest, FirstStartOfTheDayCopiesTheOrdinaryFiles) {
     std::set<std::string> expected;
     for (const auto& e : fs::directory_iterator(db.path())) {
         const std::string n = e.path().filename().string();
-        if (e.is_regular_file() && n[0] != '.' && n.find("Corvalinde") == std::string::npos) expected.insert(n);
+        if (n[0] != '.' && n.find("Corvalinde") == std::string::npos && n != "PRIV")
+            expected.insert(n + (e.is_directory() ? "/" : ""));
     }
     EXPECT_EQ(filesIn(b), expected);
     EXPECT_TRUE(expected.count("corvalinde.txt"));
     EXPECT_TRUE(expected.count("CORVALINDE.cfg"));
     EXPECT_TRUE(expected.count("Parohia.DB"));
-    EXPECT_FALSE(expected.count("PAROHII/"));  // group directories are not copied
-    for (const std::string& n : expected) EXPECT_EQ(readFile(b + "/" + n), readFile(db.file(n))) << n;
+    EXPECT_TRUE(expected.count("PAROHII/"));  // the unit directories come along
+    for (const std::string& n : expected) {
+        if (n.back() != '/') EXPECT_EQ(readFile(b + "/" + n), readFile(db.file(n))) << n;
+    }
 
     // The copied tables open as tables.
     data::Table t;
@@ -213,7 +225,7 @@ TEST_F(BackupTest, AFileThatCannotBeReadIsNamedAndTheDayIsRetried) {
     app::BackupDaily(app::kBackupBasePath);
     EXPECT_EQ(readFile(dayDir() + "/ocupat.txt"), "in lucru");
     EXPECT_TRUE(fs::exists(dayDir() + "/Parohia.DB"));
-    EXPECT_EQ(filesIn(dayDir() + "/.."), std::set<std::string>{"Corvalinde/"});
+    EXPECT_EQ(filesIn(folder()), std::set<std::string>{"20140512/"});
 }
 
 TEST_F(BackupTest, ACopyCutShortLeavesNoTornTableAndIsRetriedAtTheNextStart) {
@@ -248,7 +260,7 @@ TEST_F(BackupTest, ACopyCutShortLeavesNoTornTableAndIsRetriedAtTheNextStart) {
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the copy was not interrupted";
 
     // No file of the day carries a name of the database directory unless it is whole.
-    const std::string dayRoot = home.path() + "SalvariQuillmar/20140512";
+    const std::string dayRoot = folder();
     EXPECT_FALSE(fs::exists(dayDir()));
     int whole = 0;
     for (const auto& e : fs::recursive_directory_iterator(dayRoot)) {
@@ -265,10 +277,10 @@ TEST_F(BackupTest, ACopyCutShortLeavesNoTornTableAndIsRetriedAtTheNextStart) {
     ASSERT_TRUE(fs::is_directory(dayDir()));
     EXPECT_TRUE(readFile(dayDir() + "/Mare.DB") == readFile(big));
     for (const auto& e : fs::directory_iterator(db.path())) {
-        if (!e.is_regular_file()) continue;
+        if (!e.is_regular_file() || e.path().filename().string()[0] == '.') continue;  // hidden files stay
         EXPECT_TRUE(fs::exists(dayDir() + "/" + e.path().filename().string())) << e.path();
     }
-    EXPECT_EQ(filesIn(dayRoot), std::set<std::string>{"Corvalinde/"});
+    EXPECT_EQ(filesIn(dayRoot), std::set<std::string>{"20140512/"});
     EXPECT_EQ(filesIn(dayDir()).count("Mare.DB"), 1u);
 }
 
@@ -326,8 +338,8 @@ TEST_F(BackupTest, ATableLeftHalfWrittenByACrashIsCopiedAsCommitted) {
     sqlite3_close(copy);
 }
 
-// A whole-directory copy never leaves a file out: the backup copies a link's
-// file and fails at a link to none; the passage to a new year refuses a table
+// A whole-directory copy never leaves a file out: the backup stops at a link,
+// naming it; the passage to a new year refuses a table
 // that is a link and stops, before changing anything, at any other link.
 TEST_F(BackupTest, LinksAndOtherNonFilesAreCopiedOrStopTheCopyNeverSkipped) {
     install();
@@ -335,8 +347,14 @@ TEST_F(BackupTest, LinksAndOtherNonFilesAreCopiedOrStopTheCopyNeverSkipped) {
     writeFile(elsewhere.file("nota.txt"), "nota");
     fs::create_symlink(elsewhere.file("nota.txt"), db.file("nota.txt"));
     fs::create_symlink(elsewhere.file("lipsa.txt"), db.file("lipsa.txt"));
-    EXPECT_THROW(app::BackupDaily(app::kBackupBasePath), std::runtime_error);
-    EXPECT_EQ(readFile(dayDir() + ".incomplet/nota.txt"), "nota");
+    try {
+        app::BackupDaily(app::kBackupBasePath);
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Nu pot salva baza de date in directorul " + dayDir() + "\nFisiere necopiate: lipsa.txt, nota.txt");
+    }
+    EXPECT_FALSE(fs::exists(dayDir()));
     fs::remove(db.file("lipsa.txt"));
     data::SqlSession::forDirectory(db.path()).execute("UPDATE \"Parohia.DB\" SET An_lucru = 2014");
     data::insertRows(db.file("Venituri.DB"), {"Data", "Valoarea", "Cont"}, {{data::Date{2014, 3, 1}, 5.0, "Casa"}});
