@@ -1,8 +1,8 @@
 // The settings dialog "Configurarea modului de lucru cu programul": the
 // opening cash and bank balances of the year ("Contor.DB"), the document
-// kinds ("Tip_doc.db"), the two switches of the settings file and the choice
-// of the personalisation picture. Only "&Valideaza" keeps the balances and
-// the switches; grid rows are saved as the user leaves them.
+// kinds ("Tip_doc.db"), the two switches of the settings file, the days the
+// safety copies are kept and the choice of the personalisation picture. Only
+// "&Valideaza" keeps the balances, the switches and the days; grid rows are saved as the user leaves them.
 #pragma once
 #include <QDialog>
 #include <QString>

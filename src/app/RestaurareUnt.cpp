@@ -53,6 +53,9 @@ TRestaurareFrm::TRestaurareFrm(QWidget* owner) : DataWindow(owner, kWindow) {
 TRestaurareFrm::~TRestaurareFrm() = default;
 
 void TRestaurareFrm::fillGrid() {
+    // every copy's tables are read for its figures
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     const std::string folder = installationBackupFolder(kBackupBasePath);
     copies_ = backup::listCopies(folder);
     std::reverse(copies_.begin(), copies_.end());

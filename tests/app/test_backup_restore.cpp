@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <filesystem>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "AppFixture.h"
 #include "app/Backup.h"
 #include "app/MainFrm.h"
+#include "app/ParamAplicUnt.h"
 #include "app/RestaurareUnt.h"
 #include "backup/Backups.h"
 #include "data/Engine.h"
@@ -248,4 +250,29 @@ TEST_F(BackupRestoreTest, TheWindowListsTheCopiesAndRestoresTheChosenOne) {
     EXPECT_TRUE(rec.messages().first().contains(QString::fromStdString("Copia: " + backup::figuresText(copy))))
         << rec.messages().join("|").toStdString();
     EXPECT_EQ(receipts(db.path()), 1);
+}
+
+TEST_F(BackupRestoreTest, ACopyToAStickAndTheDaysKeptChosenInTheSettings) {
+    addReceipt(db.path(), 12);
+    TempDir stick;
+    std::ostringstream out, err;
+    ASSERT_EQ(app::runBackupTo(stick.path(), out, err), 0) << err.str();
+    const std::string copy = out.str().substr(0, out.str().size() - 1);
+    EXPECT_EQ(fs::path(copy).parent_path().parent_path(), fs::path(stick.path()).parent_path());
+    EXPECT_EQ(receipts(copy + "/"), 1);
+    // A link in a unit directory stops the copy, named; the copy made before stays whole.
+    fs::create_symlink(db.file("Parohia.DB"), db.file("PAROHII/legatura.DB"));
+    EXPECT_EQ(app::runBackupTo(stick.path(), out, err), 1);
+    EXPECT_NE(err.str().find("PAROHII/legatura.DB"), std::string::npos) << err.str();
+    EXPECT_EQ(receipts(copy + "/"), 1);
+
+    gui::onModal<app::TParamAplicFrm>([](app::TParamAplicFrm* dlg) {
+        gui::control<QSpinBox>(dlg, "RetentionDays")->setValue(45);
+        gui::control<QPushButton>(dlg, "BitBtn1")->click();
+    });
+    app::RunParamAplic(nullptr);
+    EXPECT_EQ(app::switches().retentionDays, 45);
+    app::switches().retentionDays = 30;
+    app::readSettings(app::settingsPath());
+    EXPECT_EQ(app::switches().retentionDays, 45);
 }
