@@ -266,7 +266,8 @@ int runRestoreBackup(const std::string& name, std::ostream& out, std::ostream& e
             return 1;
         }
         const std::string before = restoreFromCopy(kBackupBasePath, name);
-        out << "Datele au fost restaurate din copia " << name << ". Datele dinainte sunt in copia " << before << ".\n";
+        out << "\nDatele au fost restaurate din copia " << name << ". Datele dinainte sunt in copia " << before
+            << ".\n";
         return 0;
     } catch (const std::exception& e) {
         err << "Corvalinde: " << e.what() << "\n";

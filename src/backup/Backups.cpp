@@ -415,8 +415,8 @@ std::string copyTimeText(const std::string& name) {
 }
 
 std::string restoreQuestion(const std::string& name, const Figures& copy, const Figures& current) {
-    return "Datele curente vor fi inlocuite cu cele din copia de siguranta " + name + " (" + copyTimeText(name) +
-           ").\n\nCopia: " + figuresText(copy) + "\nDatele curente: " + figuresText(current) +
+    return "Datele curente vor fi inlocuite cu cele din copia de siguranta " + name + " din " + copyTimeText(name) +
+           ".\n\nCopia: " + figuresText(copy) + "\nDatele curente: " + figuresText(current) +
            "\n\nInainte de restaurare se face o copie de siguranta a datelor curente. Continuati?";
 }
 

@@ -220,8 +220,10 @@ TEST_F(ExecutableTest, StartsOnTheGivenDatabaseDirectory) {
     // Still running after start-up, and today's copy was made from that directory.
     EXPECT_FALSE(p.waitForFinished(2000)) << p.readAllStandardError().toStdString();
     bool copied = false;
-    for (const auto& day : std::filesystem::directory_iterator(home.path() + "SalvariQuillmar"))
-        copied = copied || std::filesystem::exists(day.path() / "Corvalinde" / "Parohia.DB");
+    // <root>/Corvalinde/<unit>-<id>/<day>/Parohia.DB
+    for (const auto& e : std::filesystem::recursive_directory_iterator(home.path() + "SalvariQuillmar"))
+        copied = copied || (e.path().filename() == "Parohia.DB" &&
+                            e.path().parent_path().parent_path().parent_path().filename() == "Corvalinde");
     EXPECT_TRUE(copied);
     p.kill();
     p.waitForFinished();
