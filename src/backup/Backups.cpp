@@ -50,12 +50,14 @@ std::string lower(std::string s) {
     return s;
 }
 
-// The entries of the database directory that are its data: neither hidden,
-// nor the engine's private directory, nor the program's own files.
+// The entries of the database directory that are its data: neither hidden
+// (the installation's own id, lock and restore files), nor the engine's
+// private directory, nor the program's own files. Below it everything is
+// data, hidden files too (a closed year's stamp in its archive).
 bool isDataEntry(const std::string& name, bool topLevel) {
-    if (name.empty() || name[0] == '.') return false;
+    if (name.empty()) return false;
     if (!topLevel) return true;
-    return name.find("Corvalinde") == std::string::npos && lower(name) != "priv";
+    return name[0] != '.' && name.find("Corvalinde") == std::string::npos && lower(name) != "priv";
 }
 
 std::vector<std::string> dataEntries(const fs::path& dir, bool topLevel, bool mayBeMissing = false) {

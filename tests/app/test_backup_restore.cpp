@@ -51,6 +51,8 @@ protected:
 };
 
 TEST_F(BackupRestoreTest, TheCloseAfterAChangeKeepsTheDaysWork) {
+    fs::create_directories(db.file("Arhiva/2013"));
+    writeFile(db.file("Arhiva/2013/.an-inchis"), "2013");  // a closed year stays closed in the copies
     {
         app::TMainFrm frm;
         addReceipt(db.path(), 250);
@@ -60,6 +62,7 @@ TEST_F(BackupRestoreTest, TheCloseAfterAChangeKeepsTheDaysWork) {
     EXPECT_EQ(receipts(folder() + "/20140512/"), 0);
     EXPECT_EQ(receipts(folder() + "/20140512-1415/"), 1);
     EXPECT_TRUE(fs::is_directory(folder() + "/20140512-1415/PAROHII"));
+    EXPECT_EQ(readFile(folder() + "/20140512-1415/Arhiva/2013/.an-inchis"), "2013");
 
     // A start and a close with nothing changed copy nothing more.
     app::setBackupTime(16, 0);
