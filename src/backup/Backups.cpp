@@ -34,7 +34,6 @@ const char* const kMarker = ".restaurare";
 const char* const kStaging = ".restaurare.nou";
 const char* const kAside = ".restaurare.vechi";
 const char* const kIncomplete = ".incomplet";
-const char* const kReplaced = ".inlocuit";
 constexpr size_t kKeptAlways = 7;
 
 RestoreHook& restoreHook() {
@@ -341,13 +340,17 @@ bool makeCopy(const std::string& dir, const std::string& folder, const std::stri
     const fs::path work = fs::path(folder) / (name + kIncomplete);
     copyWhole(dir, work, progress);
     if (fs::exists(fs::symlink_status(target, ec))) {
-        // The copy it replaces goes only once the new one has its name.
-        const fs::path old = fs::path(folder) / (name + kReplaced);
-        fs::remove_all(old, ec);
-        renameOrFail(target, old);
-        renameOrFail(work, target);
+        // The two directories trade names in one step: the name always holds a
+        // whole copy, the old one is left under the work name and removed.
+        if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
+            if (errno != EINVAL && errno != ENOSYS)
+                throw BackupError("Nu pot inlocui copia " + target.string() + ": " + std::strerror(errno));
+            // a file system without the exchange: the old copy goes first
+            fs::remove_all(target, ec);
+            renameOrFail(work, target);
+        }
         data::syncDirectory(folder);
-        fs::remove_all(old, ec);
+        fs::remove_all(work, ec);
     } else {
         renameOrFail(work, target);
     }

@@ -268,6 +268,12 @@ TEST_F(BackupRestoreTest, ACopyToAStickAndTheDaysKeptChosenInTheSettings) {
     EXPECT_EQ(app::runBackupTo(stick.path(), out, err), 1);
     EXPECT_NE(err.str().find("PAROHII/legatura.DB"), std::string::npos) << err.str();
     EXPECT_EQ(receipts(copy + "/"), 1);
+    // The same minute again: the copy is replaced whole.
+    fs::remove(db.file("PAROHII/legatura.DB"));
+    addReceipt(db.path(), 13);
+    ASSERT_EQ(app::runBackupTo(stick.path(), out, err), 0) << err.str();
+    EXPECT_EQ(receipts(copy + "/"), 2);
+    EXPECT_EQ(backup::listCopies(fs::path(copy).parent_path().string()), std::vector<std::string>{"20140512-1415"});
 
     gui::onModal<app::TParamAplicFrm>([](app::TParamAplicFrm* dlg) {
         gui::control<QSpinBox>(dlg, "RetentionDays")->setValue(45);
