@@ -17,9 +17,12 @@
 #include "app/RestaurareUnt.h"
 #include "backup/Backups.h"
 #include "data/Engine.h"
+#include "entry/DocumentLayout.h"
+#include "entry/VenituriUnt.h"
 #include "entry/Balances.h"
 #include "support/GuiDriver.h"
 #include "support/OtherProgram.h"
+#include "shell/WindowSlots.h"
 
 namespace fs = std::filesystem;
 
@@ -53,9 +56,22 @@ protected:
 TEST_F(BackupRestoreTest, TheCloseAfterAChangeKeepsTheDaysWork) {
     fs::create_directories(db.file("Arhiva/2013"));
     writeFile(db.file("Arhiva/2013/.an-inchis"), "2013");  // a closed year stays closed in the copies
+    data::SqlSession::forDirectory(db.path()).execute("UPDATE \"Parohia.DB\" SET An_lucru = 2014");
     {
+        // A receipt of today typed in the receipts window and saved, then the close.
         app::TMainFrm frm;
-        addReceipt(db.path(), 250);
+        frm.runCommand(app::Command::Venituri);
+        auto* w = shell::openWindow<entry::TVenituriFrm>();
+        ASSERT_NE(w, nullptr);
+        gui::showActive(w);
+        gui::focus(gui::control<entry::TDocEdit>(w, "DBEditNormal4"));
+        gui::type(QStringLiteral("2"));
+        gui::key(Qt::Key_Return);  // code -> account "Casa"
+        gui::key(Qt::Key_Return);  // -> amount
+        gui::type(QStringLiteral("250"));
+        for (int i = 0; i < 3; ++i) gui::key(Qt::Key_Return);  // explanation, "&Salveaza", saved
+        w->close();
+        gui::settle();
         frm.close();
     }
     ASSERT_EQ(copies(), (std::vector<std::string>{"20140512", "20140512-1415"}));
