@@ -194,6 +194,7 @@ void TMainFrm::buildMenu() {
     addItem(sistem, "Dateleunitatii1", "Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
     // shown in the archive of a closed year only
     addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
+    addItem(sistem, "Despre1", "Despre", Command::Despre);
     sistem->addSeparator();
     addItem(sistem, "Iesire1", "Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
 

@@ -18,6 +18,7 @@ enum class Command {
     ConfigurareBilant,
     TrecereaAnNou,
     CorectieArhiva,
+    Despre,
     Venituri,
     Cheltuieli,
     Depuneri,

@@ -90,7 +90,8 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
     EXPECT_EQ(titles, QStringList({"Sistem", "Setari", "Actualizari", "Listari", "Ajutor"}));
     auto menu = [&](int i) { return frm.menuBar()->actions()[i]->menu(); };
     EXPECT_EQ(describe(menu(0)),
-              "Enoriasi[Ctrl+E](hidden) | Datele unitatii[Ctrl+U] | Corectie arhiva(hidden) | - | Iesire[Alt+I]");
+              "Enoriasi[Ctrl+E](hidden) | Datele unitatii[Ctrl+U] | Corectie arhiva(hidden) | Despre | - | "
+              "Iesire[Alt+I]");
     EXPECT_EQ(describe(menu(1)),
               "Parametri aplicatiei | -(hidden) | Tipuri de venit | Tipuri de cheltuiala | Configurare bilant | "
               "Trecerea la an nou");
@@ -110,6 +111,7 @@ TEST_F(MenuTest, ItemsAndButtonsRunTheirCommands) {
     const std::vector<std::pair<const char*, Command>> items = {
         {"Enoriasi1", Command::Enoriasi},
         {"Dateleunitatii1", Command::DateleUnitatii},
+        {"Despre1", Command::Despre},
         {"Parametriaplicatiei1", Command::ParametriAplicatiei},
         {"Tipuridevenit1", Command::TipuriVenit},
         {"Tipuridecheltuiala1", Command::TipuriCheltuiala},
