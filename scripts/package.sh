@@ -24,8 +24,10 @@ case " ${DEB_BUILD_OPTIONS:-} " in
   *" parallel="*) ;;
   *) export DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:-} parallel=$(nproc)" ;;
 esac
+# debhelper gives the build a home of its own: the cache is named outright
 if command -v ccache >/dev/null && [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ]; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  export CCACHE_DIR="${CCACHE_DIR:-$(ccache -k cache_dir)}" CCACHE_BASEDIR="$src"
 fi
 (cd "$src" && dpkg-buildpackage -us -uc -b) >"$work/build.log" 2>&1 || {
   tail -n 40 "$work/build.log" >&2
