@@ -35,7 +35,7 @@ int runImport(const CommandLine& cl, std::ostream& out, std::ostream& err) {
 }
 
 int runPassage(const CommandLine& cl, std::ostream& out, std::ostream& err) {
-    return runNewYear(cl.dir.empty() ? data::programDirectory() : cl.dir, out, err);
+    return runNewYear(cl.dir.empty() ? data::defaultDatabaseDirectory(data::programDirectory()) : cl.dir, out, err);
 }
 
 int runListCopies(const CommandLine& cl, std::ostream& out, std::ostream& err) {
@@ -94,7 +94,9 @@ const std::vector<CommandEntry>& commands() {
          false,
          {{"--dir", true}},
          Runs::Windows,
-         "  Corvalinde                   porneste programul; baza de date este in directorul programului\n"
+         "  Corvalinde                   porneste programul; baza de date este in directorul programului,\n"
+         "                               iar cand acesta nu se poate scrie (programul instalat) in\n"
+         "                               $XDG_DATA_HOME/Corvalinde (de obicei ~/.local/share/Corvalinde)\n"
          "  Corvalinde --dir DIRECTOR    porneste programul cu baza de date din DIRECTOR\n",
          nullptr},
         {Mode::InitDb,
@@ -296,11 +298,21 @@ int runInitDb(const std::string& dir, std::ostream& out, std::ostream& err) {
 }
 
 bool useDatabaseDirectory(const CommandLine& cl, std::ostream& err) {
+    std::error_code ec;
     if (cl.dir.empty()) {
-        data::setAppDir(data::programDirectory());
+        const std::string dir = data::defaultDatabaseDirectory(data::programDirectory());
+        // the user's data folder is made at the first start, for the user alone
+        if (!std::filesystem::is_directory(dir, ec)) {
+            std::filesystem::create_directories(dir, ec);
+            std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
+        }
+        if (!std::filesystem::is_directory(dir, ec)) {
+            err << "Corvalinde: nu pot crea directorul bazei de date " << dir << "\n";
+            return false;
+        }
+        data::setAppDir(dir);
         return true;
     }
-    std::error_code ec;
     if (!std::filesystem::is_directory(cl.dir, ec)) {
         err << "Corvalinde: directorul bazei de date nu exista: " << cl.dir << "\n";
         return false;

@@ -1,7 +1,8 @@
 // The executable's command line: a table of commands, each named by one
 // option (the program's window by none), with the other options it takes,
 // its lines of the help text, how it runs and what runs it.
-//   Corvalinde                  the database directory is the program's directory
+//   Corvalinde                  the database directory is the program's directory, or the
+//                               user's data folder when the program cannot keep it beside itself
 //   Corvalinde --dir DIR        the database directory is DIR
 //   Corvalinde --init-db DIR    creates a new installation in DIR and ends
 //   Corvalinde --dir DIR --balances | --list-reports | --report NAME ... --out FILE

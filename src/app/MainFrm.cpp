@@ -195,6 +195,7 @@ void TMainFrm::buildMenu() {
     // shown in the archive of a closed year only
     addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
     addItem(sistem, "Restaurare1", "Restaurare din copie de siguranta", Command::RestaurareCopie);
+    addItem(sistem, "Despre1", "Despre", Command::Despre);
     sistem->addSeparator();
     addItem(sistem, "Iesire1", "Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
 

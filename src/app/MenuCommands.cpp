@@ -1,5 +1,6 @@
 #include "app/MenuCommands.h"
 
+#include "app/About.h"
 #include "app/MainFrm.h"
 #include "app/NewYearCmd.h"
 #include "app/RestaurareUnt.h"
@@ -52,6 +53,7 @@ MenuCommands MenuCommands::standard() {
     // in the archive of a closed year: opens or closes its correction
     c.set(Command::CorectieArhiva, [](TMainFrm& m) { CorectieArhiva(m); });
     c.set(Command::RestaurareCopie, [](TMainFrm& m) { RestaurareCopie(m); });
+    c.set(Command::Despre, [](TMainFrm& m) { ShowAbout(&m); });  // version and database directory
     // Actualizari
     c.set(Command::Venituri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TVenituriFrm>(&m); });  // receipts window
     c.set(Command::Cheltuieli,

@@ -19,6 +19,7 @@ enum class Command {
     TrecereaAnNou,
     CorectieArhiva,
     RestaurareCopie,
+    Despre,
     Venituri,
     Cheltuieli,
     Depuneri,

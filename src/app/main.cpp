@@ -6,11 +6,18 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/FirstStart.h"
 #include "app/MainFrm.h"
 #include "app/Version.h"
+#include "data/AppDir.h"
 
 #ifndef CORVALINDE_VERSION
 #define CORVALINDE_VERSION "0.0.0.0"
+#endif
+// Where the installed program lives ("/usr/bin"); it keeps its tables in the
+// user's data folder.
+#ifndef CORVALINDE_INSTALL_BINDIR
+#define CORVALINDE_INSTALL_BINDIR ""
 #endif
 
 namespace {
@@ -38,6 +45,7 @@ bool toolkitOption(const std::string& arg) {
 
 int main(int argc, char** argv) {
     app::setBuildVersion(CORVALINDE_VERSION);
+    data::setInstalledProgramDirectory(CORVALINDE_INSTALL_BINDIR);
 
     const app::CommandEntry& command = app::commandFor(argsOf(argc, argv));
     if (command.runs == app::Runs::Plain) {
@@ -72,6 +80,9 @@ int main(int argc, char** argv) {
 
     if (!app::useDatabaseDirectory(cl, std::cerr)) return 1;
     app::initFormatSettingsFromLocale();
+    // the first start of an installed program: its data folder gets its tables
+    if (cl.dir.empty() && !data::keepsTablesBeside(data::programDirectory()) && !app::offerInstallation(data::AppDir()))
+        return 0;
 
     app::TMainFrm mainFrm;
     QObject::connect(&mainFrm, &app::TMainFrm::closed, &application, &QApplication::quit, Qt::QueuedConnection);

@@ -1,11 +1,13 @@
 #include "data/AppDir.h"
 
 #include <limits.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -33,6 +35,36 @@ std::string programDirectory() {
 const std::string& AppDir() {
     if (appDirValue().empty()) appDirValue() = programDirectory();
     return appDirValue();
+}
+
+std::string userDataDirectory() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') return withSlash(xdg) + "Corvalinde/";
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && h[0] == '/') {
+        home = h;
+    } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+        home = pw->pw_dir;
+    }
+    return withSlash(home.empty() ? std::string("/tmp") : home) + ".local/share/Corvalinde/";
+}
+
+static std::string& installedProgramDirectory() {
+    static std::string d;
+    return d;
+}
+
+void setInstalledProgramDirectory(const std::string& dir) { installedProgramDirectory() = dir; }
+
+bool keepsTablesBeside(const std::string& programDir) {
+    std::error_code ec;
+    const std::string installed = installedProgramDirectory();
+    if (!installed.empty() && std::filesystem::equivalent(programDir, installed, ec)) return false;
+    return ::access(programDir.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string defaultDatabaseDirectory(const std::string& programDir) {
+    return keepsTablesBeside(programDir) ? withSlash(programDir) : userDataDirectory();
 }
 
 void setAppDir(const std::string& dir) {

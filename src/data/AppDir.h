@@ -1,4 +1,5 @@
-// The database directory: the program's directory unless --dir overrides it.
+// The database directory: the program's directory when the program may keep
+// its tables beside itself, else the user's data folder; --dir overrides both.
 #pragma once
 #include <functional>
 #include <optional>
@@ -12,6 +13,20 @@ const std::string& AppDir();
 void setAppDir(const std::string& dir);
 // Directory of the running executable.
 std::string programDirectory();
+
+// The user's own data folder for the program, with a trailing separator:
+// "$XDG_DATA_HOME/Corvalinde/" ("$HOME/.local/share/Corvalinde/" when the
+// variable is unset or not an absolute path).
+std::string userDataDirectory();
+// The directory the program is installed into ("/usr/bin"): an installed
+// program keeps no tables beside itself, even where it could write.
+void setInstalledProgramDirectory(const std::string& dir);
+// Whether a program in `programDir` keeps its tables beside itself: the
+// directory is writable and is not the installed program's.
+bool keepsTablesBeside(const std::string& programDir);
+// The database directory when none is given: `programDir` when it keeps its
+// tables, else the user's data folder (both with a trailing separator).
+std::string defaultDatabaseDirectory(const std::string& programDir);
 
 // ---- the archive of a closed year
 // The passage to a new year leaves the closed year in "Arhiva/<year>", stamped

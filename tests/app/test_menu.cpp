@@ -91,7 +91,7 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
     auto menu = [&](int i) { return frm.menuBar()->actions()[i]->menu(); };
     EXPECT_EQ(describe(menu(0)),
               "Enoriasi[Ctrl+E](hidden) | Datele unitatii[Ctrl+U] | Corectie arhiva(hidden) | Restaurare din copie de "
-              "siguranta | - | Iesire[Alt+I]");
+              "siguranta | Despre | - | Iesire[Alt+I]");
     EXPECT_EQ(describe(menu(1)),
               "Parametri aplicatiei | -(hidden) | Tipuri de venit | Tipuri de cheltuiala | Configurare bilant | "
               "Trecerea la an nou");
@@ -111,6 +111,7 @@ TEST_F(MenuTest, ItemsAndButtonsRunTheirCommands) {
     const std::vector<std::pair<const char*, Command>> items = {
         {"Enoriasi1", Command::Enoriasi},
         {"Dateleunitatii1", Command::DateleUnitatii},
+        {"Despre1", Command::Despre},
         {"Parametriaplicatiei1", Command::ParametriAplicatiei},
         {"Tipuridevenit1", Command::TipuriVenit},
         {"Tipuridecheltuiala1", Command::TipuriCheltuiala},
