@@ -18,7 +18,19 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Run, InitDb, Help, Version, Balances, ListReports, Report, NewYear, ImportParadox, Invalid };
+    enum class Mode {
+        Run,
+        InitDb,
+        Help,
+        Version,
+        Balances,
+        ListReports,
+        Report,
+        ExportDocuments,
+        NewYear,
+        ImportParadox,
+        Invalid
+    };
     Mode mode = Mode::Run;
     std::string dir;    // the database directory (--dir, or --init-db's argument); empty: the program's directory
     std::string error;  // for Invalid

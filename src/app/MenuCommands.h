@@ -34,6 +34,7 @@ enum class Command {
     PartiziVenituri,
     PartiziCheltuieli,
     ListaStocurilor,
+    ExportDocumente,
     ActualizareOnline,
 };
 

@@ -45,7 +45,14 @@ bool writeFileSafely(const std::string& path,
     const std::string temporary(buf.data());
     auto removeTemporary = [&temporary] { ::unlink(temporary.c_str()); };
 
-    if (!write(temporary, error)) {
+    bool written = false;
+    try {
+        written = write(temporary, error);
+    } catch (...) {
+        removeTemporary();
+        throw;
+    }
+    if (!written) {
         removeTemporary();
         return false;
     }

@@ -7,8 +7,9 @@
 
 namespace exports {
 
-// `write` fills the temporary file it is given. A failure leaves `path` as it
-// was and no temporary file behind.
+// `write` fills the temporary file it is given. A failure (or an exception
+// `write` throws, passed on) leaves `path` as it was and no temporary file
+// behind.
 bool writeFileSafely(const std::string& path,
                      const std::function<bool(const std::string& temporary, std::string* error)>& write,
                      std::string* error = nullptr);

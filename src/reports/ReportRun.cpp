@@ -157,6 +157,23 @@ bool WriteDataTableSafely(const exports::DataTable& table, exports::Format forma
         error);
 }
 
+std::vector<std::string> UnitLines(data::DataSet& unit, std::initializer_list<const char*> fields) {
+    std::vector<std::string> lines;
+    if (!unit.active() || unit.isEmpty()) return lines;
+    unit.first();
+    for (const char* f : fields) {
+        const data::Field* field = unit.findField(f);
+        if (!field || field->isNull()) continue;
+        std::string text = field->asString();
+        if (text.find_first_not_of(' ') != std::string::npos) lines.push_back(std::move(text));
+    }
+    return lines;
+}
+
+std::string PeriodLine(const data::Date& start, const data::Date& stop) {
+    return "Perioada: " + exports::dayText(start) + " - " + exports::dayText(stop);
+}
+
 TReportForm::~TReportForm() = default;
 
 RunResult RunReport(QWidget* owner, const ReportRunOptions& options,

@@ -4,10 +4,13 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "data/DataSet.h"
 #include "data/Value.h"
 #include "export/DataTable.h"
 #include "reports/Report.h"
@@ -71,6 +74,12 @@ struct ReportOutput {
 struct Interval {
     data::Date start, stop;
 };
+
+// The title block's unit lines: the texts of `fields` in the unit's record
+// (the first row of `unit`), those empty or absent left out.
+std::vector<std::string> UnitLines(data::DataSet& unit, std::initializer_list<const char*> fields);
+// "Perioada: 01.01.2014 - 31.12.2014"
+std::string PeriodLine(const data::Date& start, const data::Date& stop);
 
 // "Nu pot crea fisierul : " path, a line break, "inchideti fisierele aferente
 // si repetati operatia!"
