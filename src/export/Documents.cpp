@@ -58,27 +58,25 @@ std::string unitName(data::SqlSession& db) {
     return {};
 }
 
-// Every document of `k` in the period, by date and then as entered, in pages
-// of rows; `emit` gets each row's values in the order of `columns`.
+// Every document of `k` in the period in the order they were entered; `emit`
+// gets each row: its row number, then its values in the order of the table's
+// fields. Read in pages of
+// kPageRows rows along the table's row numbers, so neither the rows held nor
+// the work per page grow with the table.
 template <class Emit>
 long long readDocuments(data::SqlSession& db, const DocumentKind& k, const data::Date& from, const data::Date& to,
-                        size_t columnCount, Emit emit) {
+                        Emit emit) {
     const std::string sql = "SELECT rowid AS cv_row, * FROM " + quoted(k.table) +
-                            " WHERE (Data >= :From) AND (Data <= :To) AND ((Data > :LastDate) OR ((Data = :LastDate) "
-                            "AND (rowid > :LastRow))) ORDER BY Data, rowid LIMIT " +
+                            " WHERE (rowid > :After) AND (Data >= :From) AND (Data <= :To) ORDER BY rowid LIMIT " +
                             std::to_string(kPageRows);
-    data::Value lastDate(std::string("")), lastRow(0LL);
-    long long n = 0;
+    long long n = 0, after = 0;
     for (;;) {
-        data::ResultSet rs = db.select(
-            sql, {{"From", data::Value(from)}, {"To", data::Value(to)}, {"LastDate", lastDate}, {"LastRow", lastRow}});
-        for (const std::vector<data::Value>& r : rs.rows) emit(r, columnCount);
+        const data::ResultSet rs =
+            db.select(sql, {{"After", data::Value(after)}, {"From", data::Value(from)}, {"To", data::Value(to)}});
+        for (const std::vector<data::Value>& r : rs.rows) emit(r);
         n += static_cast<long long>(rs.rows.size());
         if (static_cast<long long>(rs.rows.size()) < kPageRows) return n;
-        const int dateColumn =
-            static_cast<int>(std::find(rs.columns.begin(), rs.columns.end(), std::string("Data")) - rs.columns.begin());
-        lastDate = rs.rows.back()[static_cast<size_t>(dateColumn)];
-        lastRow = rs.rows.back()[0];
+        after = rs.rows.back()[0].toInt();
     }
 }
 
@@ -109,14 +107,13 @@ bool exportDocuments(const std::string& dir, const data::Date& from, const data:
             }
         sink->beginSheet(head);
         for (size_t k = 0; k < columns.size(); ++k) {
-            counted.*kKinds[k].count = readDocuments(
-                db, kKinds[k], from, to, columns[k].size(), [&](const std::vector<data::Value>& r, size_t n) {
-                    row.cells.assign(head.columns.size(), Cell{});
-                    row.cells[0] = Cell::of(kKinds[k].kind);
-                    for (size_t c = 0; c < n; ++c)
-                        row.cells[place[k][c]] = Cell::fromValue(r[c + 1], head.columns[place[k][c]].kind);
-                    sink->row(row);
-                });
+            counted.*kKinds[k].count = readDocuments(db, kKinds[k], from, to, [&](const std::vector<data::Value>& r) {
+                row.cells.assign(head.columns.size(), Cell{});
+                row.cells[0] = Cell::of(kKinds[k].kind);
+                for (size_t c = 0; c + 1 < r.size() && c < place[k].size(); ++c)
+                    row.cells[place[k][c]] = Cell::fromValue(r[c + 1], head.columns[place[k][c]].kind);
+                sink->row(row);
+            });
         }
         sink->endSheet();
     } else {
@@ -126,12 +123,12 @@ bool exportDocuments(const std::string& dir, const data::Date& from, const data:
             head.titleLines.push_back(kKinds[k].sheet);
             head.titleLines.push_back(period);
             sink->beginSheet(head);
-            counted.*kKinds[k].count = readDocuments(
-                db, kKinds[k], from, to, columns[k].size(), [&](const std::vector<data::Value>& r, size_t n) {
-                    row.cells.resize(n);
-                    for (size_t c = 0; c < n; ++c) row.cells[c] = Cell::fromValue(r[c + 1], columns[k][c].kind);
-                    sink->row(row);
-                });
+            counted.*kKinds[k].count = readDocuments(db, kKinds[k], from, to, [&](const std::vector<data::Value>& r) {
+                row.cells.resize(columns[k].size());
+                for (size_t c = 0; c + 1 < r.size() && c < columns[k].size(); ++c)
+                    row.cells[c] = Cell::fromValue(r[c + 1], columns[k][c].kind);
+                sink->row(row);
+            });
             sink->endSheet();
         }
     }

@@ -1,7 +1,8 @@
 // Every receipt, payment, deposit and withdrawal of a period with every field
 // of its table: in .xlsx (and an HTML table) one sheet per kind, in CSV one
-// file whose first column names the kind. Read in pages of rows, so memory
-// stays bounded however many documents there are.
+// file whose first column names the kind; in each kind the documents come in
+// the order they were entered. Read in pages of rows, so memory stays bounded
+// however many documents there are.
 #pragma once
 #include <string>
 

@@ -30,6 +30,8 @@ constexpr double kMinWidth = 4, kMaxWidth = 60;
 
 class XlsxSink : public TableSink {
 public:
+    // Plain text takes the default format (nullptr): a format alike to the
+    // default one would be looked up again at every cell.
     explicit XlsxSink(lxw_workbook* wb) : wb_(wb) {
         auto make = [wb](bool bold, const char* numFormat) {
             lxw_format* f = workbook_add_format(wb);
@@ -37,7 +39,6 @@ public:
             if (numFormat) format_set_num_format(f, numFormat);
             return f;
         };
-        text_ = make(false, nullptr);
         textBold_ = make(true, nullptr);
         amount_ = make(false, "#,##0.00");
         amountBold_ = make(true, "#,##0.00");
@@ -90,7 +91,7 @@ public:
             switch (cell.type) {
                 case Cell::Type::Empty: break;  // nothing written: the cell stays empty
                 case Cell::Type::Text:
-                    check(worksheet_write_string(ws_, row_, col, cell.text.c_str(), r.total ? textBold_ : text_));
+                    check(worksheet_write_string(ws_, row_, col, cell.text.c_str(), r.total ? textBold_ : nullptr));
                     fit(c, characters(cell.text));
                     break;
                 case Cell::Type::Number:
@@ -154,7 +155,7 @@ private:
     std::vector<double> widths_;
     lxw_row_t row_ = 0, headerRow_ = 0;
     bool failed_ = false;
-    lxw_format *text_, *textBold_, *amount_, *amountBold_, *date_, *dateBold_, *integer_, *integerBold_, *header_;
+    lxw_format *textBold_, *amount_, *amountBold_, *date_, *dateBold_, *integer_, *integerBold_, *header_;
 };
 
 }  // namespace
