@@ -34,6 +34,13 @@ public:
         columns_ = head.columns;
         if (headerWritten_) return;
         headerWritten_ = true;
+        // the title block: its text in the first field, the others empty, then an empty row
+        const std::string rest(columns_.empty() ? 0 : columns_.size() - 1, ';');
+        for (const std::string& line : head.titleLines) {
+            appendCsvField(buffer_, line);
+            buffer_ += rest + "\r\n";
+        }
+        if (!head.titleLines.empty()) buffer_ += rest + "\r\n";
         for (size_t c = 0; c < columns_.size(); ++c) {
             if (c) buffer_ += ';';
             appendCsvField(buffer_, columns_[c].title);
