@@ -152,6 +152,8 @@ std::optional<exports::DataTable> TRepBilantFrm::dataTable() {
     t.head.titleLines.push_back("BUGET DE VENITURI SI CHELTUIELI");
     t.head.titleLines.push_back(Rep.item(QStringLiteral("QRLabel8")).caption.toStdString() + " " +
                                 Rep.item(QStringLiteral("QRLabel2")).caption.toStdString());
+    t.head.titleLines.push_back("Perioada: " + Rep.item(QStringLiteral("Data1Lbl")).caption.toStdString() + " - " +
+                                Rep.item(QStringLiteral("DataLbl")).caption.toStdString());
     t.head.columns = {{"Rand", K::Text}, {"Nr. rand", K::Integer}, {"Denumire", K::Text}, {"Suma", K::Amount}};
     for (TBilant.first(); !TBilant.eof(); TBilant.next()) {
         const bool heading = headingRow();
