@@ -1,6 +1,6 @@
-// The documents export: a large unit's year (100,000 receipts and 100,000
-// payments, 10,000 deposits and withdrawals) to .xlsx and to data CSV, with
-// the file's size and the process's peak resident memory.
+// The documents export: 100,000 receipts and 100,000 payments of a year to
+// .xlsx and to data CSV, with the file's size and the process's peak resident
+// memory.
 #include <sys/resource.h>
 
 #include <filesystem>

@@ -35,17 +35,11 @@ using data::Date;
 
 using rt::money;
 
-// The rows of a data CSV, parsed strictly (a fault fails the test).
+// The rows of a data CSV, parsed strictly (a fault throws, failing the test).
 std::vector<QStringList> readCsv(const QString& path) {
     std::vector<QStringList> rows;
-    try {
-        for (const std::vector<std::string>& r : support::readDataCsv(path.toStdString())) {
-            rows.emplace_back();
-            for (const std::string& f : r) rows.back() << QString::fromStdString(f);
-        }
-    } catch (const std::exception& e) {
-        ADD_FAILURE() << path.toStdString() << ": " << e.what();
-    }
+    for (const std::vector<std::string>& r : support::readDataCsv(path.toStdString()))
+        for (rows.emplace_back(); const std::string& f : r) rows.back() << QString::fromStdString(f);
     return rows;
 }
 
@@ -253,9 +247,8 @@ TEST_F(ReportCommandTest, EveryReportToEachFormatWithItsPagesAndFigures) {
     EXPECT_EQ(outFiles().size(), int(all.size() * 4 - 1)) << outFiles().join(' ').toStdString();
 }
 
-// Every report as a table: the .xlsx read back cell by cell against the data
-// CSV, the header frozen, the page of the report, and the rows and totals
-// against the documents and balances.
+// Every report as a table: the .xlsx cell by cell against the data CSV, its
+// frozen header and orientation, its rows and totals against the balances.
 TEST_F(ReportCommandTest, EveryReportAsATableHoldsItsRowsAndBalances) {
     const double casa = entry::CalcSoldCasa(db.path()), banca = entry::CalcSoldBanca(db.path());
     struct Figure {
@@ -272,48 +265,26 @@ TEST_F(ReportCommandTest, EveryReportAsATableHoldsItsRowsAndBalances) {
     };
     // the opening day, the receipt days, the payment days after them, a deposit's day
     const int cashDays = 1 + 45 + 6 + 1;
+    const QStringList banca2 = {"--from", "01.02.2014", "--to", "31.03.2014"};
+    const std::string closing = "Sold final / De reportat", total = "Total general";
+    // clang-format off
     const std::vector<Table> all = {
-        {"incasari-plati",
-         {},
-         "REGISTRU PENTRU EVIDENTA",
-         "landscape",
-         2 + 124 + 1,  // the opening balances, the documents, the total
-         {{"Total general", "Casa - Sold", casa},
-          {"Total general", "Cont - Sold", banca},
-          {"Total general", "Sold total", casa + banca},
-          {"Total general", "Cont - Plati", 1234.56}}},
-        {"casa",
-         {},
-         "REGISTRU DE CASA",
-         "portrait",
-         1 + 113 + 2 * cashDays,  // the opening balance, the movements, per day two rows
-         {{"Sold final / De reportat", "Sold", casa}, {"Sold final / De reportat", "Plati", 20 * 45.5}}},
-        {"banca",
-         {"--from", "01.02.2014", "--to", "31.03.2014"},
-         "REGISTRU DE BANCA",
-         "portrait",
-         13 + 2 * 13,
-         {{"Sold final / De reportat", "Sold", banca}, {"Sold final / De reportat", "Incasari", 5000 + 2500}}},
-        {"partizi-venituri",
-         {"--code", "2"},
-         "Natura venitului: Contributia enoriasilor",
-         "portrait",
-         91,
+        // the opening balances, the documents, the total
+        {"incasari-plati", {}, "REGISTRU PENTRU EVIDENTA", "landscape", 2 + 124 + 1,
+         {{total, "Casa - Sold", casa}, {total, "Cont - Sold", banca}, {total, "Sold total", casa + banca},
+          {total, "Cont - Plati", 1234.56}}},
+        // the opening balance, the movements, two rows a day
+        {"casa", {}, "REGISTRU DE CASA", "portrait", 1 + 113 + 2 * cashDays,
+         {{closing, "Sold", casa}, {closing, "Plati", 20 * 45.5}}},
+        {"banca", banca2, "REGISTRU DE BANCA", "portrait", 13 + 2 * 13, {{closing, "Sold", banca}, {closing, "Incasari", 5000 + 2500}}},
+        {"partizi-venituri", {"--code", "2"}, "Natura venitului: Contributia enoriasilor", "portrait", 91,
          {{"Total", "Suma", januaryCode2 + februaryCode2}, {"Total", "Total cumulat", januaryCode2 + februaryCode2}}},
-        {"partizi-cheltuieli",
-         {"--code", "20"},
-         "Registru partizi cheltuieli",
-         "portrait",
-         21,
-         {{"Total", "Suma", 20 * 45.5}}},
-        {"bilant",
-         {"--to", "31.03.2014"},
-         "BUGET DE VENITURI SI CHELTUIELI",
-         "portrait",
-         -1,
+        {"partizi-cheltuieli", {"--code", "20"}, "Registru partizi cheltuieli", "portrait", 21, {{"Total", "Suma", 20 * 45.5}}},
+        {"bilant", {"--to", "31.03.2014"}, "BUGET DE VENITURI SI CHELTUIELI", "portrait", -1,
          {{"Contributia enoriasilor", "Suma", januaryCode2 + februaryCode2}}},
         {"stocuri", {"--date", "15.03.2014"}, "Situatia stocurilor", "portrait", 3, {{"TOTAL", "Valoare", 245.0}}},
     };
+    // clang-format on
     for (const Table& t : all) {
         SCOPED_TRACE(t.name.toStdString());
         QString err;
@@ -325,11 +296,9 @@ TEST_F(ReportCommandTest, EveryReportAsATableHoldsItsRowsAndBalances) {
         ASSERT_EQ(book.size(), 1u);
         const support::XlsxSheet& s = book[0];
         const int header = s.frozenRows - 1;
-        ASSERT_GT(header, 0);
-        bool titled = false;
-        for (int r = 0; r < header; ++r) titled |= s.text(r, 0).find(t.title) != std::string::npos;
-        EXPECT_TRUE(titled);
-        EXPECT_EQ(s.paper, 9);
+        int titled = 0;  // the title block holds the report's title once
+        for (int r = 0; r < header; ++r) titled += s.text(r, 0).find(t.title) != std::string::npos;
+        EXPECT_EQ(titled, 1);
         EXPECT_EQ(s.orientation, t.orientation);
         if (t.rows >= 0) EXPECT_EQ(s.rowCount - header - 1, t.rows);
 
@@ -339,31 +308,21 @@ TEST_F(ReportCommandTest, EveryReportAsATableHoldsItsRowsAndBalances) {
         for (int r = 0; r < s.rowCount; ++r)
             for (int c = 0; c < int(csv[r].size()); ++c) {
                 const support::XlsxCell* cell = s.at(r, c);
-                QString expected;
-                if (cell && cell->format == "dd.mm.yyyy") {
-                    const Date d = Date{1899, 12, 30}.addDays(long(cell->value));
-                    expected = QString::fromStdString(exports::dayText(d));
-                } else if (cell && cell->format == "#,##0.00") {
-                    expected = plain(cell->value);
-                } else if (cell) {
-                    expected = QString::fromStdString(cell->text);
-                }
+                const QString expected =
+                    !cell ? QString()
+                    : cell->format == "dd.mm.yyyy"
+                        ? QString::fromStdString(exports::dayText(Date{1899, 12, 30}.addDays(long(cell->value))))
+                    : cell->format == "#,##0.00" ? plain(cell->value)
+                                                 : QString::fromStdString(cell->text);
                 EXPECT_EQ(csv[r][c], expected) << "row " << r << " column " << c;
             }
 
-        auto column = [&](const std::string& title) {
-            for (int c = 0; c < int(csv[header].size()); ++c)
-                if (s.text(header, c) == title) return c;
-            ADD_FAILURE() << "no column " << title;
-            return 0;
-        };
         for (const Figure& f : t.figures) {
             int row = -1;
             for (int r = header + 1; r < s.rowCount; ++r)
-                for (int c = 0; c < 3; ++c)
-                    if (s.text(r, c) == f.label) row = r;
+                if (s.text(r, 0) == f.label || s.text(r, 1) == f.label || s.text(r, 2) == f.label) row = r;
             ASSERT_GE(row, 0) << f.label;
-            const support::XlsxCell* cell = s.at(row, column(f.column));
+            const support::XlsxCell* cell = s.at(row, int(csv[header].indexOf(QString::fromStdString(f.column))));
             ASSERT_TRUE(cell && cell->number) << f.label;
             EXPECT_EQ(data::toBani(cell->value), data::toBani(f.value)) << f.label << " / " << f.column;
         }

@@ -31,7 +31,6 @@
 #include "reports/Preview.h"
 #include "reports/PrintSettings.h"
 #include "reports/ReportTestSupport.h"
-#include "support/DataFiles.h"
 #include "support/GuiDriver.h"
 #include "support/Installation.h"
 #include "support/TempDir.h"
@@ -349,7 +348,7 @@ TEST_F(RegisterReports, TheLastFinalBalanceIsTheCurrentCashBalance) {
 
 TEST_F(CashRegister, ExportsOfThePreviewHoldTheSameFigures) {
     onPreview = [this](reports::TQRPreview* pv) {
-        for (const char* ext : {"csv", "xlsx", "txt", "html", "pdf"})
+        for (const char* ext : {"csv", "txt", "html", "pdf"})
             EXPECT_TRUE(pv->saveTo(QString::fromStdString(db.file(std::string("registru.") + ext)))) << ext;
     };
     runRegister(registers::RegistruCasa, "12.01.2014", "31.01.2014");
@@ -367,12 +366,6 @@ TEST_F(CashRegister, ExportsOfThePreviewHoldTheSameFigures) {
             EXPECT_TRUE(text.contains(s)) << ext << ": " << s.toStdString();
         }
     }
-    const auto sheets = support::readXlsx(db.file("registru.xlsx"));
-    ASSERT_EQ(sheets.size(), 1u);
-    const int gaz = sheets[0].findRow(5, "Factura gaz");
-    ASSERT_GT(gaz, 0);
-    EXPECT_EQ(sheets[0].text(sheets[0].frozenRows - 1, 5), "Explicatii");
-    EXPECT_EQ(sheets[0].at(gaz, 8)->format, "#,##0.00");
     QFile pdf(QString::fromStdString(db.file("registru.pdf")));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5).startsWith("%PDF"));
