@@ -130,9 +130,20 @@ const std::vector<CommandEntry>& commands() {
          "  Corvalinde [--dir DIRECTOR] --report NUME [--from ZZ.LL.AAAA] [--to ZZ.LL.AAAA]\n"
          "             [--date ZZ.LL.AAAA] [--code N] [--number N] [--column Prevederi|Executie]\n"
          "             [--expenses-new-page] [--font-size N] --out FISIER\n"
-         "                               listeaza raportul NUME in FISIER (.pdf, .csv, .html, .txt),\n"
-         "                               fara fereastra; paginile sunt cele din previzualizare\n",
+         "                               listeaza raportul NUME in FISIER fara fereastra: paginile din\n"
+         "                               previzualizare (.pdf, .html, .txt) sau datele lui ca tabel\n"
+         "                               (.xlsx, .csv, .table.html)\n",
          runReport},
+        {Mode::ExportDocuments,
+         "--export-documents",
+         nullptr,
+         false,
+         {{"--dir", true}, {"--from", true}, {"--to", true}, {"--out", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --export-documents [--from ZZ.LL.AAAA] [--to ZZ.LL.AAAA] --out FISIER\n"
+         "                               scrie incasarile, platile, depunerile si ridicarile perioadei, cu\n"
+         "                               toate campurile, in FISIER (.xlsx: o foaie pe fel; .csv: un fisier)\n",
+         runExportDocuments},
         {Mode::NewYear,
          "--new-year",
          nullptr,

@@ -29,6 +29,7 @@ struct CommandLine {
         Balances,
         ListReports,
         Report,
+        ExportDocuments,
         NewYear,
         ImportParadox,
         ListBackups,

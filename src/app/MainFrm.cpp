@@ -236,6 +236,8 @@ void TMainFrm::buildMenu() {
     listari->addSeparator();
     addItem(listari, "Bilant2", "Bilant", Command::Bilant);
     addItem(listari, "Bilantcentralizat2", "Bilant centralizat", Command::BilantCentralizat);
+    listari->addSeparator();
+    addItem(listari, "Exportdocumente1", "Export documente", Command::ExportDocumente);
 
     QMenu* ajutor = menu(nullptr, "Ajutor1", "Ajutor");
     addItem(ajutor, "Actualizareonline1", "Actualizare online", Command::ActualizareOnline);

@@ -5,6 +5,7 @@
 #include "app/NewYearCmd.h"
 #include "app/RestaurareUnt.h"
 #include "app/ParamAplicUnt.h"
+#include "app/ReportCommands.h"
 #include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
 #include "entry/DepuneriUnt.h"
@@ -80,6 +81,8 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::ListaStocurilor, [](TMainFrm& m) {
         if (data::Date d = data::today(); ui::PickDate(&m, d)) stock::PrintStoc(&m, d);
     });
+    // the period's documents, every field, to a spreadsheet
+    c.set(Command::ExportDocumente, [](TMainFrm& m) { ExportDocumente(&m); });
     // Ajutor
     c.set(Command::ActualizareOnline, [](TMainFrm& m) { m.Actualizareonline1Click(); });
     return c;

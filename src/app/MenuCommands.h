@@ -36,6 +36,7 @@ enum class Command {
     PartiziVenituri,
     PartiziCheltuieli,
     ListaStocurilor,
+    ExportDocumente,
     ActualizareOnline,
 };
 

@@ -1,6 +1,8 @@
 #include "app/ReportCommands.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <algorithm>
 #include <iomanip>
@@ -17,7 +19,10 @@
 #include "data/Money.h"
 #include "data/Table.h"
 #include "documents/print/RepOPUnt.h"
+#include "data/AppDir.h"
 #include "entry/Balances.h"
+#include "export/Documents.h"
+#include "export/SafeFile.h"
 #include "registers/Registre.h"
 #include "reports/Intrvdlg.h"
 #include "reports/ReportRun.h"
@@ -187,8 +192,9 @@ ReportOutput readOutput(const CommandLine& cl) {
         throw UsageError("numele fisierului dat dupa --out nu este un text UTF-8 corect");
     const QString ext = QFileInfo(o.file).suffix().toLower();
     if (ext != QLatin1String("pdf") && ext != QLatin1String("csv") && ext != QLatin1String("html") &&
-        ext != QLatin1String("htm") && ext != QLatin1String("txt"))
-        throw UsageError("fisierul dat dupa --out se termina in .pdf, .csv, .html sau .txt: " + cl.value("--out"));
+        ext != QLatin1String("htm") && ext != QLatin1String("txt") && ext != QLatin1String("xlsx"))
+        throw UsageError("fisierul dat dupa --out se termina in .pdf, .xlsx, .csv, .html, .table.html sau .txt: " +
+                         cl.value("--out"));
     if (cl.has("--font-size")) o.fontSize = static_cast<int>(integerOption(cl, "--font-size", 5, 48));
     QString why;
     if (!reports::CanCreateReportFile(o.file, &why))
@@ -229,6 +235,42 @@ public:
 
 std::string accessError(const data::EngineError& e) {
     return reports::AccessErrorText(reports::kDatabaseAccessError, e.what()).toStdString();
+}
+
+// The documents of `period` into `file` (a data format), through a temporary
+// file; false with the message to show.
+bool writeDocuments(const reports::Interval& period, const QString& file, exports::DocumentsCount& count,
+                    QString& message) {
+    const std::string path = QFile::encodeName(file).toStdString();
+    const std::optional<exports::Format> format = exports::dataFormatForPath(path);
+    if (!format) {
+        message = QStringLiteral("Documentele se exporta in fisiere .xlsx, .csv sau .table.html!");
+        return false;
+    }
+    try {
+        std::string why;
+        if (exports::writeFileSafely(
+                path,
+                [&](const std::string& temporary, std::string* e) {
+                    return exports::exportDocuments(data::AppDir(), period.start, period.stop, *format, temporary, e,
+                                                    &count);
+                },
+                &why))
+            return true;
+        message = reports::CannotCreateFileText(file);
+    } catch (const data::EngineError& e) {
+        message = QString::fromStdString(accessError(e));
+    }
+    return false;
+}
+
+QString exportedText(const exports::DocumentsCount& c) {
+    return QStringLiteral("Au fost exportate %1 documente: %2 incasari, %3 plati, %4 depuneri, %5 ridicari.")
+        .arg(c.total())
+        .arg(c.receipts)
+        .arg(c.payments)
+        .arg(c.deposits)
+        .arg(c.withdrawals);
 }
 
 }  // namespace
@@ -298,6 +340,67 @@ int runReport(const CommandLine& cl, std::ostream&, std::ostream& err) {
         err << "Corvalinde: " << e.what() << "\n\nUtilizare:\n" << reportUsage();
         return 2;
     }
+}
+
+int runExportDocuments(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    try {
+        ReportArgs args;
+        if (cl.has("--from")) args.from = dateOption(cl, "--from");
+        if (cl.has("--to")) args.to = dateOption(cl, "--to");
+        const ReportOutput output = readOutput(cl);
+        if (!exports::dataFormatForPath(QFile::encodeName(output.file).toStdString()))
+            throw UsageError("documentele se exporta in fisiere .xlsx, .csv sau .table.html: " + cl.value("--out"));
+        if (!useDatabaseDirectory(cl, err)) return 1;
+        initFormatSettingsFromLocale();
+        reports::Interval period;
+        try {
+            period = interval(args);
+        } catch (const data::EngineError& e) {
+            err << accessError(e) << "\n";
+            return 1;
+        }
+        exports::DocumentsCount count;
+        QString message;
+        if (!writeDocuments(period, output.file, count, message)) {
+            err << message.toStdString() << "\n";
+            return 1;
+        }
+        out << exportedText(count).toStdString() << "\n";
+        out.flush();
+        return 0;
+    } catch (const UsageError& e) {
+        for (const CommandEntry& c : commands())
+            if (c.mode == CommandLine::Mode::ExportDocuments)
+                err << "Corvalinde: " << e.what() << "\n\nUtilizare:\n" << c.usage;
+        return 2;
+    }
+}
+
+void ExportDocumente(QWidget* owner) {
+    reports::Interval period{data::today(), data::today()};
+    if (!reports::SelectInterval(owner, period.start, period.stop)) return;
+    const QString xlsx = QStringLiteral("Excel (*.xlsx)");
+    const QString csv = QStringLiteral("CSV (*.csv)");
+    QString filter = xlsx;
+    QString file = QFileDialog::getSaveFileName(owner, QStringLiteral("Export documente"), QDir::homePath(),
+                                                xlsx + QStringLiteral(";;") + csv, &filter);
+    if (file.isEmpty()) return;
+    if (!exports::dataFormatForPath(QFile::encodeName(file).toStdString()))
+        file += filter == csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
+    QString why;
+    if (!reports::CanCreateReportFile(file, &why)) {
+        ui::Messages::error(reports::CannotCreateFileText(file), owner);
+        return;
+    }
+    exports::DocumentsCount count;
+    QString message;
+    reports::WaitCursor wait;
+    const bool written = writeDocuments(period, file, count, message);
+    wait.restore();
+    if (written)
+        ui::Messages::information(exportedText(count), owner);
+    else
+        ui::Messages::error(message, owner);
 }
 
 }  // namespace app

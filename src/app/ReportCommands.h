@@ -8,6 +8,8 @@
 
 #include "app/CommandLine.h"
 
+class QWidget;
+
 namespace app {
 
 // The report names, in the order --list-reports prints them.
@@ -23,5 +25,13 @@ int runListReports(const CommandLine& cl, std::ostream& out, std::ostream& err);
 // 0 when the file is written; 1 when the report failed (its message on
 // `err`, no file left behind); 2 for a bad command line.
 int runReport(const CommandLine& cl, std::ostream& out, std::ostream& err);
+// --export-documents: the documents of --from to --to (the working year by
+// default) into --out (.xlsx, .csv, .table.html); the count on `out`. 0 when
+// written, 1 when the tables or the file failed, 2 for a bad command line.
+int runExportDocuments(const CommandLine& cl, std::ostream& out, std::ostream& err);
+
+// "Listari" / "Export documente": asks for the period and the file, then
+// writes the documents and says how many.
+void ExportDocumente(QWidget* owner);
 
 }  // namespace app

@@ -81,7 +81,7 @@ const QString TRepBilantFrm::caption = QStringLiteral("Raport bilant");
 
 TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
                              std::optional<bool> expensesOnNewPage)
-    : reports::TReportForm(owner), expensesOnNewPage_(expensesOnNewPage) {
+    : reports::TReportForm(owner), expensesOnNewPage_(expensesOnNewPage), column_(column.toStdString()) {
     if (column != QLatin1String("Prevederi") && column != QLatin1String("Executie"))
         throw std::invalid_argument("budget column: " + column.toStdString());
     TBilant.setTableName("Bilant.DB");
@@ -141,6 +141,29 @@ void TRepBilantFrm::closeData() {
     Q.close();
     TBilant.close();
     TParohia.close();
+}
+
+std::optional<exports::DataTable> TRepBilantFrm::dataTable() {
+    using exports::Cell;
+    using K = exports::ColumnKind;
+    exports::DataTable t;
+    t.head.sheetName = "Buget";
+    t.head.titleLines = reports::UnitLines(TParohia, {"Arhiepiscopia", "Protopopiatul", "Parohia"});
+    t.head.titleLines.push_back("BUGET DE VENITURI SI CHELTUIELI");
+    t.head.titleLines.push_back(Rep.item(QStringLiteral("QRLabel8")).caption.toStdString() + " " +
+                                Rep.item(QStringLiteral("QRLabel2")).caption.toStdString());
+    t.head.titleLines.push_back("Perioada: " + Rep.item(QStringLiteral("Data1Lbl")).caption.toStdString() + " - " +
+                                Rep.item(QStringLiteral("DataLbl")).caption.toStdString());
+    t.head.columns = {{"Rand", K::Text}, {"Nr. rand", K::Integer}, {"Denumire", K::Text}, {"Suma", K::Amount}};
+    for (TBilant.first(); !TBilant.eof(); TBilant.next()) {
+        const bool heading = headingRow();
+        exports::Row& r = t.addRow(heading);
+        if (heading) r.cells[0] = Cell::of("Capitol");
+        if (!heading) r.cells[1] = Cell::fromValue(TBilant["Nr_rand"].value(), K::Integer);
+        r.cells[2] = Cell::fromValue(TBilant["Denumire"].value(), K::Text);
+        if (!heading) r.cells[3] = Cell::fromValue(TBilant[column_].value(), K::Amount);
+    }
+    return t;
 }
 
 bool TRepBilantFrm::headingRow() {

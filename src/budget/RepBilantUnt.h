@@ -32,6 +32,9 @@ public:
     // Finds the expense section, then opens the budget and the unit's record.
     void openData() override;
     void closeData() override;
+    // One row per budget line with its number and amount; the section
+    // heading rows keep their name, marked "Capitol".
+    std::optional<exports::DataTable> dataTable() override;
 
     // The expense-section number S of this run (after openData).
     int expenseSection() const { return S_; }
@@ -46,6 +49,7 @@ private:
     data::Table TParohia;  // the unit's identification and rank
     data::Query Q;         // line numbers by how many differently named lines carry them
     std::optional<bool> expensesOnNewPage_;
+    std::string column_;
     int S_ = kNoExpenseSection;
     bool heading_ = false;  // the row being printed is a heading row
 };

@@ -98,6 +98,7 @@ reports::RunResult runRegister(QWidget* owner, std::optional<reports::Interval> 
 
 const RegisterAccount kCasa{
     "REGISTRU DE CASA",
+    "Registru de casa",
     {"IncasariC", "RidicariC", "PlatiC", "DepuneriC"},
     "SoldC",
     "DELETE FROM \"Registru.DB\" WHERE (Data > :Stop) OR ((IncasariC = 0.0) AND (RidicariC = 0.0) AND (PlatiC = 0.0) "
@@ -105,6 +106,7 @@ const RegisterAccount kCasa{
     true};
 const RegisterAccount kBanca{
     "REGISTRU DE BANCA",
+    "Registru de banca",
     {"IncasariB", "RidicariB", "PlatiB", "DepuneriB"},
     "SoldB",
     "DELETE FROM \"Registru.DB\" WHERE (Data > :Stop) OR ((IncasariB = 0.0) AND (RidicariB = 0.0) AND (PlatiB = 0.0) "
@@ -173,6 +175,57 @@ bool TRepRegCasaFrm::hasData() { return TRegistru.active() && !TRegistru.isEmpty
 void TRepRegCasaFrm::closeData() {
     TRegistru.close();
     TParohia.close();
+}
+
+std::optional<exports::DataTable> TRepRegCasaFrm::dataTable() {
+    using exports::Cell;
+    using K = exports::ColumnKind;
+    exports::DataTable t;
+    t.head.sheetName = account_.sheet;
+    t.head.titleLines = reports::UnitLines(TParohia, {"Arhiepiscopia", "Protopopiatul", "Parohia"});
+    t.head.titleLines.push_back(account_.title);
+    t.head.titleLines.push_back(reports::PeriodLine(start_, stop_));
+    t.head.columns = {{"Rand", K::Text},       {"Nr crt", K::Integer},   {"Data", K::Date},
+                      {"Tip doc.", K::Text},   {"Nr. doc.", K::Integer}, {"Explicatii", K::Text},
+                      {"Incasari", K::Amount}, {"Ridicari", K::Amount},  {"Plati", K::Amount},
+                      {"Depuneri", K::Amount}, {"Sold", K::Amount}};
+    constexpr int kFirstAmount = 6, kBalance = 10;
+    data::Bani sums[4] = {}, balance = 0;
+    auto dayRow = [&](const char* label, const data::Date& d, bool closing) {
+        exports::Row& r = t.addRow(closing);
+        r.cells[0] = Cell::of(label);
+        r.cells[2] = Cell::day(d);
+        for (int i = 0; i < 4; ++i) r.cells[kFirstAmount + i] = Cell::amount(sums[i]);
+        r.cells[kBalance] = Cell::amount(balance);
+    };
+    // the rows before the interval feed the sums and the balance unseen
+    std::optional<data::Date> day;
+    long long counter = 1;
+    for (TRegistru.first(); !TRegistru.eof(); TRegistru.next()) {
+        const data::Date d = TRegistru["Data"].asDate();
+        if (day != d) {
+            if (day && *day >= start_) dayRow("Sold final / De reportat", *day, true);
+            if (d >= start_) dayRow("Sold ziua precedenta / Report", d, false);
+            day = d;
+        }
+        data::Bani amounts[4];
+        for (int i = 0; i < 4; ++i) {
+            amounts[i] = data::toBani(TRegistru[account_.columns[i]].asFloat());
+            sums[i] += amounts[i];
+        }
+        balance = data::toBani(TRegistru[account_.balance].asFloat());
+        if (d < start_) continue;
+        exports::Row& r = t.addRow();
+        r.cells[1] = Cell::integer(counter++);
+        r.cells[2] = Cell::day(d);
+        r.cells[3] = Cell::fromValue(TRegistru["Fel"].value(), K::Text);
+        r.cells[4] = Cell::fromValue(TRegistru["Nr_doc"].value(), K::Integer);
+        r.cells[5] = Cell::fromValue(TRegistru["Explicatii"].value(), K::Text);
+        for (int i = 0; i < 4; ++i) r.cells[kFirstAmount + i] = Cell::amount(amounts[i]);
+        r.cells[kBalance] = Cell::amount(balance);
+    }
+    if (day && *day >= start_) dayRow("Sold final / De reportat", *day, true);
+    return t;
 }
 
 reports::RunResult RunRegistruCasa(QWidget* owner, std::optional<reports::Interval> interval,

@@ -17,6 +17,7 @@ namespace registers {
 // What tells the two registers apart.
 struct RegisterAccount {
     const char* title;       // "REGISTRU DE CASA"
+    const char* sheet;       // "Registru de casa"
     const char* columns[4];  // Incasari, Ridicari, Plati, Depuneri of the account
     const char* balance;     // SoldC / SoldB
     const char* filter;      // QFilterReg: rows after :Stop and rows without a movement of the account
@@ -38,6 +39,10 @@ public:
     void openData() override;
     bool hasData() override;
     void closeData() override;
+    // Per day in the interval: its heading row (the previous balance and the
+    // totals carried forward), its movements numbered on across days, and its
+    // closing row (its balance and the totals to carry).
+    std::optional<exports::DataTable> dataTable() override;
 
 private:
     const RegisterAccount& account_;

@@ -84,7 +84,8 @@ reports::RunResult run(QWidget* owner, const std::function<std::unique_ptr<repor
 
 }  // namespace
 
-TRepRegPartiziFrm::TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const char* sql) : reports::TReportForm(owner) {
+TRepRegPartiziFrm::TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const char* sql)
+    : reports::TReportForm(owner), kind_(kind) {
     Q.queryName = "Q";
     Q.setSql(sql);
     Q.setup("Valoarea").asAmount();
@@ -122,6 +123,40 @@ void TRepRegPartiziFrm::closeData() {
     TParohia.close();
 }
 
+std::optional<exports::DataTable> TRepRegPartiziFrm::dataTable() {
+    using exports::Cell;
+    using K = exports::ColumnKind;
+    exports::DataTable t;
+    t.head.sheetName = kind_.title;
+    t.head.titleLines = reports::UnitLines(TParohia, {"Arhiepiscopia", "Protopopiatul", "Parohia"});
+    t.head.titleLines.push_back(kind_.title);
+    t.head.titleLines.push_back(std::string(kind_.typeCaption) + ": " + typeName());
+    t.head.columns = {{"Rand", K::Text},       {"Data", K::Date},   {"Nr. actului", K::Integer},
+                      {"Explicatia", K::Text}, {"Suma", K::Amount}, {"Total cumulat", K::Amount}};
+    data::Bani total = 0;
+    std::optional<data::Date> first, last;
+    for (Q.first(); !Q.eof(); Q.next()) {
+        const data::Date d = Q["Data"].asDate();
+        if (!first) first = d;
+        last = d;
+        const data::Bani v = data::toBani(Q["Valoarea"].asFloat());
+        total += v;
+        exports::Row& r = t.addRow();
+        r.cells[1] = Cell::day(d);
+        r.cells[2] = Cell::fromValue(Q[kind_.number].value(), K::Integer);
+        r.cells[3] = Cell::fromValue(Q[kind_.explanation].value(), K::Text);
+        r.cells[4] = Cell::amount(v);
+        r.cells[5] = Cell::amount(total);
+    }
+    if (!first) return t;
+    t.head.titleLines.push_back(reports::PeriodLine(*first, *last));
+    exports::Row& r = t.addRow(true);
+    r.cells[0] = Cell::of("Total");
+    r.cells[4] = Cell::amount(total);
+    r.cells[5] = Cell::amount(total);
+    return t;
+}
+
 // ---------------------------------------------------------------- income ledger
 
 const QString TRepRegVenFrm::caption = QStringLiteral("Registru partizi venituri");
@@ -136,6 +171,12 @@ TRepRegVenFrm::TRepRegVenFrm(QWidget* owner, int cod)
            "Nr_act", "Explicatie"},
           QIncasari),
       cod_(cod) {}
+
+std::string TRepRegVenFrm::typeName() {
+    if (Q.isEmpty()) return {};
+    Q.first();
+    return Q["Den_venit"].asString();
+}
 
 void TRepRegVenFrm::openData() {
     Q.setParam("Cod", data::Value(cod_));
@@ -154,15 +195,20 @@ TRepRegCheltFrm::TRepRegCheltFrm(QWidget* owner, int cod)
            "label QRLabel8 61.4 8.6 90.2 4 \"EXPLICATIA CHELTUIELILOR\" align=center", "Nr_doc", "Explicatii"},
           QPlati),
       cod_(cod) {
-    // the name of the chosen type, looked up in its catalog
     Rep.item(QStringLiteral("QRLabel13")).onPrint = [this](reports::Item&, QString& text) {
-        data::Query tip;
-        tip.setSql(QTipCheltuieli);
-        tip.setParam("Cod", data::Value(cod_));
-        tip.open();
-        text = tip.isEmpty() ? QString() : QString::fromStdString(tip["Denumire"].asString());
-        tip.close();
+        text = QString::fromStdString(typeName());
     };
+}
+
+// the name of the chosen type, looked up in its catalog
+std::string TRepRegCheltFrm::typeName() {
+    data::Query tip;
+    tip.setSql(QTipCheltuieli);
+    tip.setParam("Cod", data::Value(cod_));
+    tip.open();
+    std::string name = tip.isEmpty() ? std::string() : tip["Denumire"].asString();
+    tip.close();
+    return name;
 }
 
 void TRepRegCheltFrm::openData() { openRows(); }

@@ -17,6 +17,9 @@ class TRepRegPartiziFrm : public reports::TReportForm {
 public:
     ~TRepRegPartiziFrm() override;
     void closeData() override;
+    // Every document of the type with its amount and the cumulative total,
+    // then the total.
+    std::optional<exports::DataTable> dataTable() override;
 
 protected:
     struct Kind {
@@ -30,11 +33,14 @@ protected:
     };
     TRepRegPartiziFrm(QWidget* owner, const Kind& kind, const char* sql);
     void openRows();
+    // The name of the ledger's type, as its title prints it.
+    virtual std::string typeName() = 0;
 
     data::Query Q;
     data::Table TParohia;
 
 private:
+    Kind kind_;
     data::Bani total_ = 0;  // the cumulative total
 };
 
@@ -47,6 +53,7 @@ public:
     void openData() override;
 
 private:
+    std::string typeName() override;
     int cod_;
 };
 
@@ -59,6 +66,7 @@ public:
     void openData() override;
 
 private:
+    std::string typeName() override;
     int cod_;
 };
 

@@ -1,5 +1,10 @@
 #include "registers/RepRegUnt.h"
 
+#include <iterator>
+#include <string>
+
+#include "data/Money.h"
+
 namespace registers {
 
 namespace {
@@ -161,6 +166,49 @@ void TRepRegFrm::openData() {
 void TRepRegFrm::closeData() {
     TRegistru.close();
     TParohia.close();
+}
+
+std::optional<exports::DataTable> TRepRegFrm::dataTable() {
+    using exports::Cell;
+    using K = exports::ColumnKind;
+    exports::DataTable t;
+    t.head.sheetName = "Registru incasari si plati";
+    t.head.landscape = true;
+    t.head.titleLines = reports::UnitLines(TParohia, {"Arhiepiscopia", "Protopopiatul", "Parohia"});
+    t.head.titleLines.push_back("REGISTRU PENTRU EVIDENTA OPERATIUNILOR DE INCASARI SI PLATI PRIN CASA SI PRIN CONT");
+    t.head.columns = {
+        {"Rand", K::Text}, {"Data", K::Date}, {"Felul", K::Text}, {"Nr.", K::Integer}, {"Explicatii", K::Text}};
+    // the amounts in the order they print, the three balances (kept, not summed) last of each group
+    const char* const titles[] = {
+        "Casa - Incasari", "Casa - Ridicari din cont", "Casa - Plati", "Casa - Depuneri in cont",  "Casa - Sold",
+        "Cont - Incasari", "Cont - Depuneri in cont",  "Cont - Plati", "Cont - Ridicari din cont", "Cont - Sold",
+        "Sold total"};
+    for (const char* title : titles) t.head.columns.push_back({title, K::Amount});
+    constexpr int kFirstAmount = 5;
+    auto isBalance = [](const char* field) { return std::string(field).rfind("Sold", 0) == 0; };
+    data::Bani totals[std::size(kAmounts)] = {};
+    std::optional<data::Date> first, last;
+    for (TRegistru.first(); !TRegistru.eof(); TRegistru.next()) {
+        exports::Row& r = t.addRow();
+        const data::Date d = TRegistru["Data"].asDate();
+        if (!first) first = d;
+        last = d;
+        r.cells[1] = Cell::day(d);
+        r.cells[2] = Cell::fromValue(TRegistru["Fel"].value(), K::Text);
+        r.cells[3] = Cell::fromValue(TRegistru["Nr_doc"].value(), K::Integer);
+        r.cells[4] = Cell::fromValue(TRegistru["Explicatii"].value(), K::Text);
+        for (size_t i = 0; i < std::size(kAmounts); ++i) {
+            const data::Bani v = data::toBani(TRegistru[kAmounts[i]].asFloat());
+            totals[i] = isBalance(kAmounts[i]) ? v : totals[i] + v;
+            r.cells[kFirstAmount + i] = Cell::amount(v);
+        }
+    }
+    if (!first) return t;  // no row: nothing to total
+    t.head.titleLines.push_back(reports::PeriodLine(*first, *last));
+    exports::Row& total = t.addRow(true);
+    total.cells[0] = Cell::of("Total general");
+    for (size_t i = 0; i < std::size(kAmounts); ++i) total.cells[kFirstAmount + i] = Cell::amount(totals[i]);
+    return t;
 }
 
 reports::RunResult RunRegistruIncasariPlati(QWidget* owner, const reports::ReportOutput& output) {

@@ -23,6 +23,9 @@ public:
 
     void openData() override;
     void closeData() override;
+    // Every row of the work table, then "Total general" with the sums of the
+    // movements and the balances of the last row.
+    std::optional<exports::DataTable> dataTable() override;
 
 private:
     data::Query TRegistru;  // the work table in its natural order

@@ -273,6 +273,22 @@ void TQRPreview::printReport() { printPrepared(report_, copies_, firstPage_, las
 
 bool TQRPreview::saveTo(const QString& path) {
     QString error;
+    if (const auto format = exports::dataFormatForPath(QFile::encodeName(path).toStdString())) {
+        std::optional<exports::DataTable> table;
+        if (table_) {
+            WaitCursor wait;
+            table = table_();
+        }
+        if (!table) {
+            ui::Messages::error(kNoDataTableText, this);
+            return false;
+        }
+        if (!WriteDataTableSafely(*table, *format, path, &error)) {
+            ui::Messages::error(CannotCreateFileText(path), this);
+            return false;
+        }
+        return true;
+    }
     if (!WriteReportFileSafely(report_, path, &error)) {
         ui::Messages::error(CannotCreateFileText(path), this);
         return false;
@@ -297,27 +313,34 @@ bool TQRPreview::loadFrom(const QString& path) {
 }
 
 void TQRPreview::saveReport() {
-    const QString saved = QStringLiteral("Raport salvat (*.qrp)");
-    const QString pdf = QStringLiteral("Document PDF (*.pdf)");
-    const QString txt = QStringLiteral("Text (*.txt)");
-    const QString csv = QStringLiteral("Valori separate prin virgula (*.csv)");
-    const QString html = QStringLiteral("Pagina HTML (*.html)");
-    QString filter = saved;
-    QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"), QDir::homePath(),
-                                     QStringList{saved, pdf, txt, csv, html}.join(QStringLiteral(";;")), &filter);
+    // what each choice writes, and the extension it adds to a name without one
+    struct Choice {
+        QString filter, extension;
+        bool table;
+    };
+    const Choice choices[] = {
+        {QStringLiteral("Raport salvat (*.qrp)"), QStringLiteral(".qrp"), false},
+        {QStringLiteral("Document PDF (*.pdf)"), QStringLiteral(".pdf"), false},
+        {QStringLiteral("Excel (*.xlsx)"), QStringLiteral(".xlsx"), true},
+        {QStringLiteral("CSV (*.csv)"), QStringLiteral(".csv"), true},
+        {QStringLiteral("Pagina HTML (*.html)"), QStringLiteral(".html"), false},
+        {QStringLiteral("Tabel HTML (*.table.html)"), QStringLiteral(".table.html"), true},
+        {QStringLiteral("Text (*.txt)"), QStringLiteral(".txt"), false},
+    };
+    QStringList filters;
+    for (const Choice& c : choices)
+        if (!c.table || hasDataTable()) filters << c.filter;
+    QString filter = filters.first();
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"), QDir::homePath(),
+                                                filters.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        if (filter == pdf)
-            path += QStringLiteral(".pdf");
-        else if (filter == txt)
-            path += QStringLiteral(".txt");
-        else if (filter == csv)
-            path += QStringLiteral(".csv");
-        else if (filter == html)
-            path += QStringLiteral(".html");
-        else
-            path += QStringLiteral(".qrp");
+    for (const Choice& c : choices) {
+        if (c.filter != filter) continue;
+        // "Tabel HTML" asks for the table even under a name that ends only in .html
+        if (QFileInfo(path).suffix().isEmpty())
+            path += c.extension;
+        else if (c.extension == QLatin1String(".table.html") && !exports::dataFormatForPath(path.toStdString()))
+            path = path.section(QLatin1Char('.'), 0, -2) + c.extension;
     }
     saveTo(path);
 }

@@ -1,10 +1,12 @@
 // The modal preview window of a prepared report: zoom, page navigation,
-// printer set-up, printing, saving (own format or exports) and loading a
-// saved report.
+// printer set-up, printing, saving (own format, the pages as PDF, text or
+// HTML, the report's data table as .xlsx, data CSV or an HTML table) and
+// loading a saved report.
 #pragma once
 #include <QDialog>
 
 #include "reports/PageModel.h"
+#include "reports/ReportRun.h"
 
 class QLabel;
 class QPushButton;
@@ -41,7 +43,12 @@ public:
     void zoomToWidth();
     void setZoomPercent(int percent);
 
-    // What the save and load buttons do once the file is chosen; errors are shown.
+    // The report's data, for the table formats; without it they are not offered.
+    void setDataTable(DataTableSource table) { table_ = std::move(table); }
+    bool hasDataTable() const { return static_cast<bool>(table_); }
+
+    // What the save and load buttons do once the file is chosen (.xlsx, .csv
+    // and .table.html write the data table); errors are shown.
     bool saveTo(const QString& path);
     bool loadFrom(const QString& path);
 
@@ -66,6 +73,7 @@ private:
     void applyFitZoom();
 
     PreparedReport report_;
+    DataTableSource table_;
     int page_ = 0;
     int zoom_ = 100;
     ZoomMode mode_ = ZoomMode::FitWidth;
@@ -78,5 +86,9 @@ private:
     QLabel* status_ = nullptr;
     QPushButton* closeBtn_ = nullptr;
 };
+
+// Prepares `report` and shows it in the modal preview (no window when no
+// page was produced), saving `table` when asked for the table formats.
+void showPreview(Report& report, QWidget* parent, const DataTableSource& table);
 
 }  // namespace reports

@@ -8,13 +8,16 @@
 
 namespace reports {
 
-void Report::preview(QWidget* parent) {
+void showPreview(Report& report, QWidget* parent, const DataTableSource& table) {
     // an empty data set produces no page: there is nothing to show
-    if (prepare() == 0) return;
-    TQRPreview dlg(prepared_, parent ? parent : QApplication::activeWindow());
-    dlg.setPrintOptions(copies, firstPage, lastPage);
+    if (report.prepare() == 0) return;
+    TQRPreview dlg(report.prepared(), parent ? parent : QApplication::activeWindow());
+    dlg.setPrintOptions(report.copies, report.firstPage, report.lastPage);
+    dlg.setDataTable(table);
     dlg.exec();
 }
+
+void Report::preview(QWidget* parent) { showPreview(*this, parent, {}); }
 
 bool Report::print(QWidget* parent) {
     prepare();

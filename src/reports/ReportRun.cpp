@@ -14,7 +14,9 @@
 
 #include "shell/Messages.h"
 #include "data/Errors.h"
+#include "export/SafeFile.h"
 #include "reports/PrintSettings.h"
+#include "reports/Preview.h"
 #include "reports/Qprndlg.h"
 #include "reports/Render.h"
 #include "reports/Workmsg.h"
@@ -63,10 +65,10 @@ void TransferPrintSettings(Report& report) {
     report.bottomMargin = std::max(s.BottomMargin, s.MinBottom);
 }
 
-void ApplyPrintSettings(Report& report, QWidget* parent) {
+void ApplyPrintSettings(Report& report, QWidget* parent, const DataTableSource& table) {
     TransferPrintSettings(report);
     if (PrintSettings.Preview)
-        report.preview(parent);
+        showPreview(report, parent, table);
     else
         report.print(parent);
 }
@@ -126,24 +128,50 @@ bool WriteReportFileSafely(const PreparedReport& report, const QString& path, QS
 
 bool WriteFileSafely(const QString& path, const std::function<bool(const QString& file, QString* error)>& write,
                      QString* error) {
-    QString temporary;
-    if (!reserveTemporary(path, temporary, error)) return false;
-    auto removeTemporary = qScopeGuard([&temporary] { QFile::remove(temporary); });
-    if (!write(temporary, error)) return false;
-    // the temporary file was made private; the report gets a new file's rights
-    // (or those of the file it replaces)
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat old {};
-    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &old) == 0 ? old.st_mode & 07777 : 0666 & ~mask;
-    ::chmod(QFile::encodeName(temporary).constData(), mode);
-    // rename() replaces an existing file in one step; QFile::rename would refuse it
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
-        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
+    std::string why;
+    const bool ok = exports::writeFileSafely(
+        QFile::encodeName(path).toStdString(),
+        [&write, error](const std::string& temporary, std::string* e) {
+            QString failure;
+            if (write(QFile::decodeName(temporary.c_str()), &failure)) return true;
+            *e = failure.toStdString();
+            return false;
+        },
+        &why);
+    if (!ok && error) *error = QString::fromStdString(why);
+    return ok;
+}
+
+const QString kNoDataTableText = QStringLiteral("Acest raport nu se salveaza ca tabel (.xlsx, .csv)!");
+
+bool WriteDataTableSafely(const exports::DataTable& table, exports::Format format, const QString& path,
+                          QString* error) {
+    return WriteFileSafely(
+        path,
+        [&](const QString& file, QString* why) {
+            std::string e;
+            if (exports::writeTable(table, format, QFile::encodeName(file).toStdString(), &e)) return true;
+            if (why) *why = QString::fromStdString(e);
+            return false;
+        },
+        error);
+}
+
+std::vector<std::string> UnitLines(data::DataSet& unit, std::initializer_list<const char*> fields) {
+    std::vector<std::string> lines;
+    if (!unit.active() || unit.isEmpty()) return lines;
+    unit.first();
+    for (const char* f : fields) {
+        const data::Field* field = unit.findField(f);
+        if (!field || field->isNull()) continue;
+        std::string text = field->asString();
+        if (text.find_first_not_of(' ') != std::string::npos) lines.push_back(std::move(text));
     }
-    removeTemporary.dismiss();
-    return true;
+    return lines;
+}
+
+std::string PeriodLine(const data::Date& start, const data::Date& stop) {
+    return "Perioada: " + exports::dayText(start) + " - " + exports::dayText(stop);
 }
 
 TReportForm::~TReportForm() = default;
@@ -199,9 +227,26 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
     try {
         // the pages are counted with the font, paper and margins they print with
         TransferPrintSettings(form->Rep);
-        if (options.countPages) form->pageCount = form->Rep.countPages();
+        const std::optional<exports::Format> dataFormat =
+            output.toFile() ? exports::dataFormatForPath(QFile::encodeName(output.file).toStdString()) : std::nullopt;
+        if (options.countPages && !dataFormat) form->pageCount = form->Rep.countPages();
         if (!output.toFile()) {
-            ApplyPrintSettings(form->Rep, owner);
+            TReportForm* f = form.get();
+            ApplyPrintSettings(form->Rep, owner, [f] { return f->dataTable(); });
+        } else if (dataFormat) {
+            const std::optional<exports::DataTable> table = form->dataTable();
+            if (!table) {
+                ui::Messages::error(kNoDataTableText, owner);
+                return RunResult::WriteError;
+            }
+            if (table->rows.empty()) {
+                ui::Messages::error(options.noDataText, owner);
+                return RunResult::NoData;
+            }
+            if (!WriteDataTableSafely(*table, *dataFormat, output.file)) {
+                ui::Messages::error(CannotCreateFileText(output.file), owner);
+                return RunResult::WriteError;
+            }
         } else {
             // the preview shows nothing for a report without a page: no file either
             if (form->Rep.prepare() == 0) {

@@ -4,11 +4,15 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "data/DataSet.h"
 #include "data/Value.h"
+#include "export/DataTable.h"
 #include "reports/Report.h"
 #include "shell/StatusLine.h"
 
@@ -46,14 +50,20 @@ void SetReportDefaults(std::optional<int> fontSize, Orientation orientation);
 // Font, copies, page range, paper, orientation and margins (never below the
 // printer's unprintable borders) from PrintSettings into the report.
 void TransferPrintSettings(Report& report);
-// TransferPrintSettings, then the modal preview or printing.
-void ApplyPrintSettings(Report& report, QWidget* parent = nullptr);
+// What a report gives as data (its rows as a table), asked for only when
+// saved as a table; unset or nullopt: the report has no table.
+using DataTableSource = std::function<std::optional<exports::DataTable>()>;
+
+// TransferPrintSettings, then the modal preview or printing. The preview
+// saves `table` as .xlsx, data CSV or an HTML table.
+void ApplyPrintSettings(Report& report, QWidget* parent = nullptr, const DataTableSource& table = {});
 
 // Where a run's pages go. Without a file: the print dialog, then the preview
 // or the printer. With a file (the command line): no dialog and no window;
 // the pages the preview would show are written to the file in the format its
-// extension names (.pdf, .csv, .html, .txt), through a temporary file that is
-// renamed only when complete.
+// extension names (.pdf, .html, .txt), or the report's data table (.xlsx,
+// .csv, .table.html), through a temporary file that is synced and renamed
+// only when complete.
 struct ReportOutput {
     QString file;
     std::optional<int> fontSize;  // replaces the run's default size, as a size chosen in the print dialog
@@ -65,6 +75,12 @@ struct Interval {
     data::Date start, stop;
 };
 
+// The title block's unit lines: the texts of `fields` in the unit's record
+// (the first row of `unit`), those empty or absent left out.
+std::vector<std::string> UnitLines(data::DataSet& unit, std::initializer_list<const char*> fields);
+// "Perioada: 01.01.2014 - 31.12.2014"
+std::string PeriodLine(const data::Date& start, const data::Date& stop);
+
 // "Nu pot crea fisierul : " path, a line break, "inchideti fisierele aferente
 // si repetati operatia!"
 QString CannotCreateFileText(const QString& path);
@@ -75,8 +91,14 @@ bool CanCreateReportFile(const QString& path, QString* why = nullptr);
 // temporary file beside it, renamed over `path` when complete. A failure
 // leaves `path` as it was and no temporary file behind.
 bool WriteReportFileSafely(const PreparedReport& report, const QString& path, QString* error = nullptr);
+// The report's data table to `path` in the data format its name gives, safely.
+bool WriteDataTableSafely(const exports::DataTable& table, exports::Format format, const QString& path,
+                          QString* error = nullptr);
+// "Acest raport nu se salveaza ca tabel (.xlsx, .csv)!"
+extern const QString kNoDataTableText;
 // The same for any writer: `write` fills a temporary file beside `path` (of
-// the same extension), which replaces `path` only when `write` succeeded.
+// the same extension), which is synced and replaces `path` only when `write`
+// succeeded.
 bool WriteFileSafely(const QString& path, const std::function<bool(const QString& file, QString* error)>& write,
                      QString* error = nullptr);
 
@@ -96,6 +118,10 @@ public:
     virtual bool hasData() { return true; }
     virtual void closeData() {}
     virtual QString accessErrorText() const { return kDatabaseAccessError; }
+    // The report as data, built from the data it prints (while they are
+    // open): its title block, columns, rows and totals. nullopt: the report
+    // has no table (it saves as pages only).
+    virtual std::optional<exports::DataTable> dataTable() { return std::nullopt; }
 
 private:
     QWidget* owner_;
@@ -133,8 +159,9 @@ enum class RunResult { Refused, Cancelled, AccessError, NoData, WriteError, Done
 //
 // With `output.toFile()` the same steps run without step 3 (the settings are
 // those a confirmed print dialog leaves, the size `output.fontSize` when
-// given), and step 7 writes the file: a report without a page shows
-// `noDataText` (NoData), a file that cannot be written the file error
+// given), and step 7 writes the file: a report without a page (a table
+// without a row) shows `noDataText` (NoData), a file that cannot be written
+// the file error, a table asked of a report that has none kNoDataTableText
 // (WriteError). Messages go through ui::Messages as always.
 //
 // A new report is one report window and one function:

@@ -113,6 +113,36 @@ void TRepStocFrm::closeData() {
 
 bool TRepStocFrm::hasData() { return Q.active() && !Q.isEmpty(); }
 
+std::optional<exports::DataTable> TRepStocFrm::dataTable() {
+    using exports::Cell;
+    using K = exports::ColumnKind;
+    exports::DataTable t;
+    t.head.sheetName = "Situatia stocurilor";
+    t.head.titleLines = reports::UnitLines(TParohia, {"Parohia", "Adresa", "Protopopiatul"});
+    t.head.titleLines.push_back("Situatia stocurilor");
+    t.head.titleLines.push_back("La data: " + exports::dayText(date_));
+    t.head.columns = {{"Nr. crt", K::Integer}, {"Denumire", K::Text}, {"Cantitate", K::Amount},
+                      {"UM", K::Text},         {"Pret", K::Amount},   {"Valoare", K::Amount}};
+    data::Bani total = 0;
+    long long n = 0;
+    for (Q.first(); !Q.eof(); Q.next()) {
+        exports::Row& r = t.addRow();
+        const data::Bani value = data::toBani(Q["Valoare"].asFloat());
+        total += value;
+        r.cells[0] = Cell::integer(++n);
+        r.cells[1] = Cell::fromValue(Q["DenDesc"].value(), K::Text);
+        r.cells[2] = Cell::fromValue(Q["Cantitate"].value(), K::Amount);
+        r.cells[3] = Cell::fromValue(Q["UM"].value(), K::Text);
+        r.cells[4] = Cell::fromValue(Q["Pret"].value(), K::Amount);
+        r.cells[5] = Cell::amount(value);
+    }
+    if (n == 0) return t;
+    exports::Row& r = t.addRow(true);
+    r.cells[1] = Cell::of("TOTAL");
+    r.cells[5] = Cell::amount(total);
+    return t;
+}
+
 reports::RunResult PrintStoc(QWidget* owner, const data::Date& date, const reports::ReportOutput& output) {
     // With nothing held the report has no page: the run ends quietly.
     return reports::RunReport(

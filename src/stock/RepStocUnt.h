@@ -22,6 +22,9 @@ public:
     void openData() override;
     void closeData() override;
     bool hasData() override;
+    // Every item with its quantity, price and value, then the total of the
+    // values as printed.
+    std::optional<exports::DataTable> dataTable() override;
 
 private:
     void QCalcFields(data::DataSet& ds);

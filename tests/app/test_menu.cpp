@@ -101,7 +101,7 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
               "Bilant[Ctrl+B] | Bilant centralizat");
     EXPECT_EQ(describe(menu(3)),
               "Registre>{Incasari si plati | Casa | Banca | - | Partizi venituri | Partizi cheltuieli} | "
-              "Lista stocurilor | - | Bilant | Bilant centralizat");
+              "Lista stocurilor | - | Bilant | Bilant centralizat | - | Export documente");
     EXPECT_EQ(describe(menu(4)), "Actualizare online");
 }
 

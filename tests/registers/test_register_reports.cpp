@@ -357,9 +357,14 @@ TEST_F(CashRegister, ExportsOfThePreviewHoldTheSameFigures) {
         QFile f(QString::fromStdString(db.file(std::string("registru.") + ext)));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << ext;
         const QString text = QString::fromUtf8(f.readAll());
-        for (const char* s : {"Sold ziua precedenta / Report :", "Sold final / De reportat :", "150.00", "120.00",
-                              "Factura gaz", "Parohia Sfânta Treime", "Pag.1 din 1"})
-            EXPECT_TRUE(text.contains(QString::fromUtf8(s))) << ext << ": " << s;
+        // the data CSV holds the rows and their labels, not the pages
+        const bool data = ext == std::string("csv");
+        for (QString s : {"Sold ziua precedenta / Report :", "Sold final / De reportat :", "150.00", "120.00",
+                          "Factura gaz", "Parohia Sfânta Treime", "Pag.1 din 1"}) {
+            if (data && s.startsWith("Pag.")) continue;
+            if (data) s.remove(" :");
+            EXPECT_TRUE(text.contains(s)) << ext << ": " << s.toStdString();
+        }
     }
     QFile pdf(QString::fromStdString(db.file("registru.pdf")));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));

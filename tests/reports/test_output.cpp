@@ -418,8 +418,19 @@ TEST(ReportFiles, SavedAndPrintedFilesReplaceTheirTargetWhole) {
         EXPECT_FALSE(read(path).isEmpty()) << path;
     };
 
+    // the table formats need the report's data; without them the preview refuses
     TQRPreview pv(r.rep.prepared());
-    for (const char* name : {"raport.pdf", "raport.csv", "raport.txt", "raport.html", "raport.qrp"}) {
+    gui::Recorder rec;
+    EXPECT_FALSE(pv.saveTo(QString::fromStdString(out.file("fara.csv"))));
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{kNoDataTableText});
+    pv.setDataTable([] {
+        exports::DataTable t;
+        t.head.columns = {{"Suma", exports::ColumnKind::Amount}};
+        t.addRow().cells[0] = exports::Cell::amount(180000);
+        return std::optional(t);
+    });
+    for (const char* name :
+         {"raport.pdf", "raport.csv", "raport.xlsx", "raport.table.html", "raport.txt", "raport.html", "raport.qrp"}) {
         const std::string path = oldFileAt(name);
         ASSERT_TRUE(pv.saveTo(QString::fromStdString(path))) << name;
         checkReplaced(path);
@@ -438,7 +449,7 @@ TEST(ReportFiles, SavedAndPrintedFilesReplaceTheirTargetWhole) {
     // nothing but the files and their old names is left in the directory
     const QStringList files =
         QDir(QString::fromStdString(out.path())).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    EXPECT_EQ(files.size(), 12) << files.join(' ').toStdString();
+    EXPECT_EQ(files.size(), 16) << files.join(' ').toStdString();
 }
 
 // A saved page of one text per family, `raw` its kind, pitch, alignment, colour spec.
