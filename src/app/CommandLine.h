@@ -8,6 +8,7 @@
 //   Corvalinde --dir DIR --new-year   the passage to a new working year in DIR
 //   Corvalinde --import-paradox SRC --dir DEST
 //                               a new installation in DEST from the Paradox tables in SRC
+//   Corvalinde --dir DIR --verify-journal   checks the change journal's chain (1 when broken)
 //   Corvalinde --help | --version
 #pragma once
 #include <iosfwd>
@@ -18,7 +19,19 @@
 namespace app {
 
 struct CommandLine {
-    enum class Mode { Run, InitDb, Help, Version, Balances, ListReports, Report, NewYear, ImportParadox, Invalid };
+    enum class Mode {
+        Run,
+        InitDb,
+        Help,
+        Version,
+        Balances,
+        ListReports,
+        Report,
+        NewYear,
+        ImportParadox,
+        VerifyJournal,
+        Invalid
+    };
     Mode mode = Mode::Run;
     std::string dir;    // the database directory (--dir, or --init-db's argument); empty: the program's directory
     std::string error;  // for Invalid

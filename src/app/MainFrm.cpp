@@ -26,6 +26,7 @@
 #include "app/Version.h"
 #include "app/VersionCheck.h"
 #include "data/AppDir.h"
+#include "data/Journal.h"
 #include "data/Table.h"
 #include "reports/Workmsg.h"
 #include "shell/Messages.h"
@@ -194,6 +195,7 @@ void TMainFrm::buildMenu() {
     addItem(sistem, "Dateleunitatii1", "Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
     // shown in the archive of a closed year only
     addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
+    addItem(sistem, "Verificarejurnal1", "Verificare jurnal", Command::VerificareJurnal);
     sistem->addSeparator();
     addItem(sistem, "Iesire1", "Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
 
@@ -234,6 +236,7 @@ void TMainFrm::buildMenu() {
     listari->addSeparator();
     addItem(listari, "Bilant2", "Bilant", Command::Bilant);
     addItem(listari, "Bilantcentralizat2", "Bilant centralizat", Command::BilantCentralizat);
+    addItem(listari, "Jurnalulmodificarilor1", "Jurnalul modificarilor", Command::JurnalulModificarilor);
 
     QMenu* ajutor = menu(nullptr, "Ajutor1", "Ajutor");
     addItem(ajutor, "Actualizareonline1", "Actualizare online", Command::ActualizareOnline);
@@ -280,6 +283,9 @@ void TMainFrm::loadPicture() {
 }
 
 void TMainFrm::upgradeSchema() {
+    // the change journal of an installation made before it existed
+    data::journal::setProgramVersion(currentVersionText());
+    runGuarded([] { data::journal::ensureJournal(data::AppDir()); });
     bool busy = false;
     auto restore = [&busy] {
         if (busy) QApplication::restoreOverrideCursor();

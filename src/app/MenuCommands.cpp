@@ -19,6 +19,7 @@
 #include "stock/PangarInUnt.h"
 #include "stock/RepStocUnt.h"
 #include "stock/StocUnt.h"
+#include "journal/RepJurnalUnt.h"
 
 namespace app {
 
@@ -76,6 +77,9 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::ListaStocurilor, [](TMainFrm& m) {
         if (data::Date d = data::today(); ui::PickDate(&m, d)) stock::PrintStoc(&m, d);
     });
+    // the change journal: its printout and the check of its chain
+    c.set(Command::JurnalulModificarilor, [](TMainFrm& m) { journal::PrintJurnal(&m); });
+    c.set(Command::VerificareJurnal, [](TMainFrm& m) { journal::VerificareJurnal(&m); });
     // Ajutor
     c.set(Command::ActualizareOnline, [](TMainFrm& m) { m.Actualizareonline1Click(); });
     return c;

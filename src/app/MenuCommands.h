@@ -35,6 +35,8 @@ enum class Command {
     PartiziCheltuieli,
     ListaStocurilor,
     ActualizareOnline,
+    JurnalulModificarilor,
+    VerificareJurnal,
 };
 
 class MenuCommands {
