@@ -327,28 +327,62 @@ std::string entryHash(const Entry& e) {
     return hex(digest, SHA256_DIGEST_SIZE);
 }
 
+namespace {
+// The last entry's number and hash; 0 and the genesis hash for an empty journal.
+std::pair<long long, std::string> lastEntry(sqlite3* db, const std::string& T) {
+    Statement st = prepareStatement(db, "SELECT Nr, Hash FROM " + T + " ORDER BY Nr DESC LIMIT 1");
+    int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_ROW) return {sqlite3_column_int64(st.get(), 0), columnText(st.get(), 1)};
+    if (rc != SQLITE_DONE) throwSqlite(db, kJournalFile);
+    return {0, kGenesis};
+}
+
+void insertEntry(sqlite3* db, const std::string& T, Entry& e);
+}  // namespace
+
+long long startNewYear(sqlite3* db, const std::string& schema, NewEntry passage) {
+    const std::string S = quoteIdent(schema) + ".", T = S + quoteIdent(kJournalTable);
+    auto [count, last] = lastEntry(db, T);
+    // the deletion is the passage's own, in its transaction: the refusal
+    // stands again before the commit
+    execSql(db, ("DROP TRIGGER " + S + quoteIdent("cv_jurnal_keep")).c_str(), kJournalFile);
+    execSql(db, ("DELETE FROM " + T).c_str(), kJournalFile);
+    execSql(db,
+            ("CREATE TRIGGER " + S + quoteIdent("cv_jurnal_keep") + " BEFORE DELETE ON " + quoteIdent(kJournalTable) +
+             " BEGIN SELECT RAISE(ABORT, " + quoteText(kRefusal) + "); END;")
+                .c_str(),
+            kJournalFile);
+    Entry e;
+    e.nr = 1;
+    e.previousHash = last;
+    e.table = passage.table;
+    e.row = passage.row;
+    e.key = passage.key;
+    e.action = passage.action;
+    e.before = passage.before;
+    e.after = passage.after;
+    insertEntry(db, T, e);
+    return count;
+}
+
 void append(sqlite3* db, const std::string& schema, const NewEntry& n) {
     const std::string T = quoteIdent(schema) + "." + quoteIdent(kJournalTable);
     Entry e;
-    e.nr = 1;
-    e.previousHash = kGenesis;
-    {
-        Statement st = prepareStatement(db, "SELECT Nr, Hash FROM " + T + " ORDER BY Nr DESC LIMIT 1");
-        int rc = sqlite3_step(st.get());
-        if (rc == SQLITE_ROW) {
-            e.nr = sqlite3_column_int64(st.get(), 0) + 1;
-            e.previousHash = columnText(st.get(), 1);
-        } else if (rc != SQLITE_DONE) {
-            throwSqlite(db, kJournalFile);
-        }
-    }
-    e.when = nowText();
+    auto [last, hash] = lastEntry(db, T);
+    e.nr = last + 1;
+    e.previousHash = hash;
     e.table = n.table;
     e.row = n.row;
     e.key = n.key;
     e.action = n.action;
     e.before = n.before;
     e.after = n.after;
+    insertEntry(db, T, e);
+}
+
+namespace {
+void insertEntry(sqlite3* db, const std::string& T, Entry& e) {
+    e.when = nowText();
     e.version = programVersion();
     e.hash = entryHash(e);
     Statement st = prepareStatement(
@@ -361,6 +395,7 @@ void append(sqlite3* db, const std::string& schema, const NewEntry& n) {
         sqlite3_bind_text(st.get(), k++, s->c_str(), -1, SQLITE_STATIC);
     if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, kJournalFile);
 }
+}  // namespace
 
 Verification verify(const std::string& dir) {
     Verification v;

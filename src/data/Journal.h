@@ -76,6 +76,11 @@ void attach(sqlite3* db, const std::string& path);
 // journal is attached under `schema` ("main" when `db` is the journal itself).
 // The date is today's (data::today) with the clock's time.
 void append(sqlite3* db, const std::string& schema, const NewEntry& e);
+// The passage to a new year, inside the passage's transaction: the closed
+// year's entries (kept in its archive) leave the journal, which starts again
+// with `passage` as entry 1, chained to the last entry of the closed year.
+// Returns how many entries the closed year's journal held.
+long long startNewYear(sqlite3* db, const std::string& schema, NewEntry passage);
 
 // A stored entry.
 struct Entry {
