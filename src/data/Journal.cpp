@@ -28,6 +28,9 @@ struct Journalled {
     std::vector<const char*> key;
     bool document;  // kind, number and date
 };
+
+// The fields that hold money, whatever the data set that writes them declares.
+const char* const kAmountFields[] = {"Valoarea", "Suma", "Sold_init_casa", "Sold_init_banca", "Prevederi", "Executie"};
 const std::vector<Journalled>& journalledTables() {
     static const std::vector<Journalled> t{
         {"Venituri", {"Fel", "Nr_act", "Data"}, true},
@@ -158,6 +161,11 @@ Connection openJournal(const std::string& dir, std::string& path) {
 }  // namespace
 
 bool journalled(const std::string& table) { return findJournalled(table) != nullptr; }
+
+bool amountField(const std::string& field) {
+    return std::any_of(std::begin(kAmountFields), std::end(kAmountFields),
+                       [&](const char* a) { return iequals(a, field); });
+}
 
 std::string journalName(const std::string& table) {
     const Journalled* j = findJournalled(table);

@@ -33,6 +33,8 @@ inline constexpr const char* kImported = "import";
 // are journalled: the four document tables, the catalogs, the unit data, the
 // opening balances and the budget lines. Work tables are not.
 bool journalled(const std::string& table);
+// Whether a field of the journalled tables holds an amount of money.
+bool amountField(const std::string& field);
 // The table's name as the journal records it ("Venituri").
 std::string journalName(const std::string& table);
 

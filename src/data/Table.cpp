@@ -467,7 +467,7 @@ std::vector<journal::FieldValue> Table::journalFields(const std::vector<Value>& 
     for (size_t c : cols) {
         if (c >= row.size()) continue;
         const Field* f = findField(stored_[c].name);
-        out.push_back({stored_[c].name, row[c], f && f->amount});
+        out.push_back({stored_[c].name, row[c], (f && f->amount) || journal::amountField(stored_[c].name)});
     }
     return out;
 }

@@ -84,6 +84,9 @@ TEST_F(JournalWindows, TheMonthsPrintoutListsItsEntriesOfTheKindAskedAndADeleted
     const QString text = QString::fromStdString(readFile(file.toStdString()));
     for (int i = 1; i <= 6; ++i) EXPECT_EQ(text.contains(QStringLiteral("Chitanta nr. %1 din").arg(i)), i > 3) << i;
     EXPECT_FALSE(text.contains(QStringLiteral("sters")));
+    // an amount is written as the program shows it, also from a table without the window's field set-up
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("\"Valoarea\": \"%1\"").arg(QString::fromStdString(data::formatAmount(10)))));
     ASSERT_EQ(journal::PrintJurnal(nullptr, reports::Interval{{2014, 5, 1}, {2014, 5, 31}},
                                    journal::JournalFilter{"", "sters"}, {file}),
               reports::RunResult::Done);
