@@ -110,9 +110,6 @@ TRepJurnalFrm::TRepJurnalFrm(QWidget* owner, const reports::Interval& interval, 
     if (!filter.table.empty()) period += ", tabela " + filter.table;
     if (!filter.action.empty()) period += ", " + filter.action;
     Rep.loadLayout(QString::fromUtf8(kLayout).arg(QString::fromStdString(period)));
-    Rep.item(QStringLiteral("PageNumberLabel")).onPrint = [this](reports::Item&, QString& text) {
-        text += QStringLiteral(" din ") + QString::number(pageCount);
-    };
 }
 
 void TRepJurnalFrm::openData() {
@@ -144,8 +141,7 @@ reports::RunResult PrintJurnal(QWidget* owner, std::optional<reports::Interval> 
         {.statusText = kStatusText,
          .fontSize = 7,
          .orientation = reports::Orientation::Landscape,
-         .emptyDataCheck = true,
-         .countPages = true},
+         .emptyDataCheck = true},
         [&](QWidget* o) { return std::make_unique<TRepJurnalFrm>(o, i, f); }, output);
 }
 
