@@ -741,6 +741,9 @@ Correction finishCorrection(const std::string& dirIn) {
         const std::string nextParohia =
             books->attachForWriting("next_parohia", data::resolveTableFile(c.nextDir, "Parohia.DB"));
         const std::string contorPath = data::resolveTableFile(c.nextDir, "Contor.DB");
+        // the following year's journal records the opening balances changed
+        const std::string nextJournal = data::journal::journalPath(c.nextDir);
+        if (!nextJournal.empty()) books->attachForWriting("next_jurnal", nextJournal);
         data::execSql(books->db(), "BEGIN IMMEDIATE", books->path(kParohia));
         try {
             const std::string parohia = data::quoteIdent("next_parohia") + "." + data::quoteIdent(nextParohia);
@@ -756,6 +759,18 @@ Correction finishCorrection(const std::string& dirIn) {
             c.oldCasa = data::roundToBan(books->sumOf("SELECT SUM(Sold_init_casa) FROM " + contor, contorPath));
             c.oldBanca = data::roundToBan(books->sumOf("SELECT SUM(Sold_init_banca) FROM " + contor, contorPath));
             books->setOpening("next_contor", nextContor, contorPath, c.newCasa, c.newBanca);
+            if (!nextJournal.empty()) {
+                namespace j = data::journal;
+                j::NewEntry e;
+                e.table = "Contor";
+                e.key = "Corectia arhivei anului " + yearText(c.year);
+                e.action = j::kChanged;
+                e.before = j::encodeValues({{"Sold_init_casa", data::Value(c.oldCasa), true},
+                                            {"Sold_init_banca", data::Value(c.oldBanca), true}});
+                e.after = j::encodeValues({{"Sold_init_casa", data::Value(c.newCasa), true},
+                                           {"Sold_init_banca", data::Value(c.newBanca), true}});
+                j::append(books->db(), "next_jurnal", e);
+            }
             data::execSql(books->db(), "PRAGMA main.user_version = 0", books->path(kParohia));
             step(Step::CorrectionCarried);
             data::execSql(books->db(), "COMMIT", books->path(kParohia));

@@ -598,3 +598,15 @@ TEST_F(NewYearTest, APassageKilledAtAnyPointIsFoundWholeAtTheNextStart) {
 }
 
 }  // namespace
+
+TEST_F(NewYearTest, ClosingACorrectionIsJournalledInTheFollowingYear) {
+    yearend::passNewYear(db.path(), 2026);
+    const std::string archive = db.path() + "Arhiva/2026/";
+    yearend::beginCorrection(archive);
+    yearend::finishCorrection(archive);
+    auto rows =
+        data::SqlSession::forDirectory(db.path()).select("SELECT Nr, Cheie FROM \"Jurnal.DB\" ORDER BY Nr").rows;
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][1], Value("Corectia arhivei anului 2026"));
+    EXPECT_TRUE(data::journal::verify(db.path()).intact);
+}
