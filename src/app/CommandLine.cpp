@@ -12,6 +12,7 @@
 #include "app/Version.h"
 #include "data/AppDir.h"
 #include "data/Install.h"
+#include "data/Journal.h"
 #include "import/ImportParadox.h"
 
 namespace app {
@@ -51,6 +52,13 @@ int runRestore(const CommandLine& cl, std::ostream& out, std::ostream& err) {
 int runCopyTo(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     if (!useDatabaseDirectory(cl, err)) return 1;
     return runBackupTo(cl.value("--backup"), out, err);
+}
+
+int runVerifyJournal(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    const data::journal::Verification v = data::journal::verify(data::AppDir());
+    (v.intact ? out : err) << v.message << "\n";
+    return v.intact ? 0 : 1;
 }
 
 // The option's entry in any command's list; nullptr for an unknown option.
@@ -129,7 +137,7 @@ const std::vector<CommandEntry>& commands() {
         {Mode::Report, "--report", "NUME", false, reportOptions(), Runs::Offscreen,
          "  Corvalinde [--dir DIRECTOR] --report NUME [--from ZZ.LL.AAAA] [--to ZZ.LL.AAAA]\n"
          "             [--date ZZ.LL.AAAA] [--code N] [--number N] [--column Prevederi|Executie]\n"
-         "             [--expenses-new-page] [--font-size N] --out FISIER\n"
+         "             [--expenses-new-page] [--table TABELA] [--action MODIFICARE] [--font-size N] --out FISIER\n"
          "                               listeaza raportul NUME in FISIER fara fereastra: paginile din\n"
          "                               previzualizare (.pdf, .html, .txt) sau datele lui ca tabel\n"
          "                               (.xlsx, .csv, .table.html)\n",
@@ -191,6 +199,16 @@ const std::vector<CommandEntry>& commands() {
          "  Corvalinde [--dir DIRECTOR] --backup DESTINATIE\n"
          "                               scrie acum o copie de siguranta a instalarii in DESTINATIE\n",
          runCopyTo},
+        {Mode::VerifyJournal,
+         "--verify-journal",
+         nullptr,
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --verify-journal\n"
+         "                               verifica lantul jurnalului modificarilor; numeste prima intrare\n"
+         "                               alterata (cod de iesire 1)\n",
+         runVerifyJournal},
         {Mode::Help,
          "--help",
          nullptr,
@@ -276,6 +294,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 bool runsWithoutWindows(const std::vector<std::string>& args) { return commandFor(args).runs != Runs::Windows; }
 
 int runCommand(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    data::journal::setProgramVersion(currentVersionText());
     for (const CommandEntry& c : commands())
         if (c.mode == cl.mode && c.run) return c.run(cl, out, err);
     err << "Corvalinde: " << (cl.error.empty() ? std::string("argumente nepotrivite") : cl.error) << "\n\n"

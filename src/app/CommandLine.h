@@ -11,6 +11,7 @@
 //                               a new installation in DEST from the Paradox tables in SRC
 //   Corvalinde --dir DIR --list-backups | --restore NAME | --backup DEST
 //                               the installation's safety copies, one restored, one written to DEST
+//   Corvalinde --dir DIR --verify-journal   checks the change journal's chain (1 when broken)
 //   Corvalinde --help | --version
 #pragma once
 #include <iosfwd>
@@ -35,6 +36,7 @@ struct CommandLine {
         ListBackups,
         RestoreBackup,
         BackupTo,
+        VerifyJournal,
         Invalid
     };
     Mode mode = Mode::Run;

@@ -26,6 +26,7 @@
 #include "app/Version.h"
 #include "app/VersionCheck.h"
 #include "data/AppDir.h"
+#include "data/Journal.h"
 #include "data/Table.h"
 #include "reports/Workmsg.h"
 #include "shell/Messages.h"
@@ -194,6 +195,7 @@ void TMainFrm::buildMenu() {
     addItem(sistem, "Dateleunitatii1", "Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
     // shown in the archive of a closed year only
     addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
+    addItem(sistem, "Verificarejurnal1", "Verificare jurnal", Command::VerificareJurnal);
     addItem(sistem, "Restaurare1", "Restaurare din copie de siguranta", Command::RestaurareCopie);
     addItem(sistem, "Despre1", "Despre", Command::Despre);
     sistem->addSeparator();
@@ -236,6 +238,7 @@ void TMainFrm::buildMenu() {
     listari->addSeparator();
     addItem(listari, "Bilant2", "Bilant", Command::Bilant);
     addItem(listari, "Bilantcentralizat2", "Bilant centralizat", Command::BilantCentralizat);
+    addItem(listari, "Jurnalulmodificarilor1", "Jurnalul modificarilor", Command::JurnalulModificarilor);
     listari->addSeparator();
     addItem(listari, "Exportdocumente1", "Export documente", Command::ExportDocumente);
 
@@ -286,6 +289,9 @@ void TMainFrm::loadPicture() {
 }
 
 void TMainFrm::upgradeSchema() {
+    // the change journal of an installation made before it existed
+    data::journal::setProgramVersion(currentVersionText());
+    runGuarded([] { data::journal::ensureJournal(data::AppDir()); });
     bool busy = false;
     auto restore = [&busy] {
         if (busy) QApplication::restoreOverrideCursor();

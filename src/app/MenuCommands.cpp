@@ -22,6 +22,7 @@
 #include "stock/PangarInUnt.h"
 #include "stock/RepStocUnt.h"
 #include "stock/StocUnt.h"
+#include "journal/RepJurnalUnt.h"
 
 namespace app {
 
@@ -83,6 +84,9 @@ MenuCommands MenuCommands::standard() {
     });
     // the period's documents, every field, to a spreadsheet
     c.set(Command::ExportDocumente, [](TMainFrm& m) { ExportDocumente(&m); });
+    // the change journal: its printout and the check of its chain
+    c.set(Command::JurnalulModificarilor, [](TMainFrm& m) { journal::PrintJurnal(&m); });
+    c.set(Command::VerificareJurnal, [](TMainFrm& m) { journal::VerificareJurnal(&m); });
     // Ajutor
     c.set(Command::ActualizareOnline, [](TMainFrm& m) { m.Actualizareonline1Click(); });
     return c;

@@ -38,6 +38,8 @@ enum class Command {
     ListaStocurilor,
     ExportDocumente,
     ActualizareOnline,
+    JurnalulModificarilor,
+    VerificareJurnal,
 };
 
 class MenuCommands {

@@ -23,6 +23,7 @@
 #include "entry/Balances.h"
 #include "export/Documents.h"
 #include "export/SafeFile.h"
+#include "journal/RepJurnalUnt.h"
 #include "registers/Registre.h"
 #include "reports/Intrvdlg.h"
 #include "reports/ReportRun.h"
@@ -49,6 +50,7 @@ struct ReportArgs {
     std::optional<double> number;
     QString column = QStringLiteral("Executie");
     bool expensesNewPage = false;
+    std::string table, action;  // the journal's filter; "" for all
 };
 
 struct ReportEntry {
@@ -125,6 +127,13 @@ const ReportEntry kReports[] = {
      [](const ReportArgs& a, const ReportOutput& o) {
          return stock::PrintStoc(nullptr, a.date.value_or(data::today()), o);
      }},
+    {"jurnal",
+     "Jurnalul modificarilor",
+     {"--from", "--to", "--table", "--action"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         return journal::PrintJurnal(nullptr, interval(a), journal::JournalFilter{a.table, a.action}, o);
+     }},
     {"ordin-plata",
      "Ordin de plata",
      {"--number", "--date", "--code"},
@@ -178,6 +187,8 @@ ReportArgs readArgs(const CommandLine& cl) {
             throw UsageError("coloana data dupa --column este Prevederi sau Executie, nu " + cl.value("--column"));
     }
     a.expensesNewPage = cl.has("--expenses-new-page");
+    a.table = cl.value("--table");
+    a.action = cl.value("--action");
     return a;
 }
 

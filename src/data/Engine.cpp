@@ -128,7 +128,10 @@ void throwSqlite(sqlite3* db, const std::string& context) {
     std::string raw = db ? sqlite3_errmsg(db) : "eroare necunoscuta";
     std::string msg;
     switch (code & 0xff) {
-        case SQLITE_CONSTRAINT: msg = "Violare de cheie: exista deja o inregistrare cu aceeasi cheie"; break;
+        case SQLITE_CONSTRAINT:
+            if (code == SQLITE_CONSTRAINT_TRIGGER) throw EngineError(raw + inFile(context));  // a refusal of the file
+            msg = "Violare de cheie: exista deja o inregistrare cu aceeasi cheie";
+            break;
         case SQLITE_NOTADB: msg = "Fisierul nu este o tabela a programului (nu este o baza de date)"; break;
         case SQLITE_BUSY:
         case SQLITE_LOCKED: msg = "Tabela este folosita de alt program"; break;

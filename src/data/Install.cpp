@@ -10,6 +10,7 @@
 
 #include "data/Clock.h"
 #include "data/Errors.h"
+#include "data/Journal.h"
 #include "data/SqlTranslate.h"
 #include "data/SqliteHandle.h"
 
@@ -339,6 +340,12 @@ std::vector<TableSpec> installationTables() {
          col("Cantitate", FT::Float), text("UM", 15), col("Pret_achizitie", FT::Float), col("Valoare", FT::Float)},
         {"Cod_secundar"}, {{"Cod", {"Cod", "Cod_secundar"}, false, false}}));
     t.push_back(table("Furnizori.db", {text("Cod_furn", 10), text("Denumire", 100)}, {"Cod_furn"}));
+    // the change journal (made by journal::createJournalFile, with its triggers)
+    t.push_back(table("Jurnal.DB",
+                      {col("Nr", FT::Integer), text("Data_ora", 19), text("Tabela", 40), col("Rand", FT::Integer),
+                       text("Cheie", 200), text("Actiune", 20), text("Inainte", 255), text("Dupa", 255),
+                       text("Versiune", 40), text("Hash_anterior", 64), text("Hash", 64)},
+                      {"Nr"}));
     return t;
 }
 
@@ -454,6 +461,9 @@ std::vector<std::string> createInstallation(const std::string& dir) {
                 if (fs::is_directory(target, ec)) continue;  // reused, not ours
                 if (!fs::create_directory(target, ec)) throw EngineError("Nu pot crea " + target.string());
                 made.push_back(target);
+            } else if (item.spec && item.spec->fileName == journal::kJournalFile) {
+                made.push_back(target);
+                journal::createJournalFile(target.string());
             } else if (item.spec) {
                 made.push_back(target);
                 createTableFile(target.string(), *item.spec);

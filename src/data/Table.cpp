@@ -3,11 +3,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "data/AppDir.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
 #include "data/Format.h"
+#include "data/Journal.h"
 #include "data/Schema.h"
 
 namespace data {
@@ -99,6 +101,9 @@ std::vector<FieldDef> Table::backendOpen() {
     fileReadOnly_ = sqlite3_db_readonly(db, "main") == 1;
     writesPrepared_ = false;
     sqlName_ = findTableInFile(db, "main", path_);
+    journalAttached_ = false;
+    journalled_ = journal::journalled(sqlName_);
+    isJournal_ = iequals(sqlName_, journal::kJournalTable);
     checkRequiredColumns(db, "main", sqlName_, path_);
     // stored fields and the primary key
     stored_.clear();
@@ -440,7 +445,59 @@ bool Table::backendLoadRow(int index, std::vector<Value>& values) {
 
 void Table::beginWrite() {
     if (fileReadOnly_) throw EngineError(writeProtectedMessage(path_));
+    if (isJournal_) throw EngineError("Intrarile jurnalului modificarilor nu pot fi modificate sau sterse");
+    if (!journalled_ || journalAttached_) return;
+    // attached outside the write transaction, once for the connection
+    const std::string dir = std::filesystem::path(path_).parent_path().string();
+    const std::string jp = journal::journalPath(dir);
+    if (jp.empty()) return;  // a directory without a journal (a unit's budget, a test's table)
+    journal::attach(db_.get(), jp);
+    journalAttached_ = true;
 }
+
+long long Table::currentRowid() const {
+    if (!active() || state() == DataSetState::Insert) return -1;
+    const int i = recNo() - 1;
+    return i >= 0 && i < static_cast<int>(rowids_.size()) ? rowids_[static_cast<size_t>(i)] : -1;
+}
+
+std::vector<journal::FieldValue> Table::journalFields(const std::vector<Value>& row,
+                                                      const std::vector<size_t>& cols) const {
+    std::vector<journal::FieldValue> out;
+    for (size_t c : cols) {
+        if (c >= row.size()) continue;
+        const Field* f = findField(stored_[c].name);
+        out.push_back({stored_[c].name, row[c], (f && f->amount) || journal::amountField(stored_[c].name)});
+    }
+    return out;
+}
+
+// Inside the write transaction: the entry commits or rolls back with the change.
+void Table::writeJournal(const char* action, long long rowid, const std::vector<Value>& keyRow,
+                         const std::vector<journal::FieldValue>& before,
+                         const std::vector<journal::FieldValue>& after) {
+    if (!journalAttached_) return;
+    std::vector<size_t> all(stored_.size());
+    for (size_t c = 0; c < all.size(); ++c) all[c] = c;
+    journal::NewEntry e;
+    e.table = journal::journalName(sqlName_);
+    e.row = rowid;
+    e.key = journal::describeRecord(sqlName_, journalFields(keyRow, all));
+    e.action = action;
+    e.before = journal::encodeValues(before);
+    e.after = journal::encodeValues(after);
+    journal::append(db_.get(), journal::kAttachedSchema, e);
+}
+
+namespace {
+// The columns of a row that hold a value.
+std::vector<size_t> filled(const std::vector<Value>& row) {
+    std::vector<size_t> cols;
+    for (size_t c = 0; c < row.size(); ++c)
+        if (!row[c].isNull()) cols.push_back(c);
+    return cols;
+}
+}  // namespace
 
 // Inside the write transaction: the file's identity bookkeeping (older files
 // get it at their first write).
@@ -560,6 +617,11 @@ int Table::backendInsert(const std::vector<Value>& given, const std::vector<bool
         for (size_t c : used) bindValue(st.get(), k++, values[c]);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
         if (rowidIsKey_) rowid = sqlite3_last_insert_rowid(db_.get());
+        if (journalAttached_) {
+            std::vector<Value> stored;  // as the file numbered and kept it
+            readRow(rowid, stored);
+            writeJournal(journal::kAdded, rowid, stored, {}, journalFields(stored, filled(stored)));
+        }
         tx.commit();
     }
     bool entryOrder = orderFields().empty() && (!master_ || masterFields_.empty());
@@ -594,6 +656,7 @@ int Table::backendUpdate(int index, const std::vector<Value>& values, const std:
         Transaction tx(db_.get(), path_);
         prepareWrites();
         std::vector<Value> row = checkUnchanged(rowid, original);
+        const std::vector<journal::FieldValue> before = journalFields(row, used);
         for (size_t c : used) row[c] = values[c];
         checkBlankKeys(row, rowid);
         Statement st =
@@ -602,6 +665,7 @@ int Table::backendUpdate(int index, const std::vector<Value>& values, const std:
         sqlite3_bind_int64(st.get(), static_cast<int>(used.size() + 1), rowid);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
         if (sqlite3_changes(db_.get()) != 1) throw StaleRecordError();
+        writeJournal(journal::kChanged, rowid, row, before, journalFields(row, used));
         tx.commit();
     }
     if (!moves) return index;
@@ -616,11 +680,12 @@ void Table::backendDelete(int index, const RecordImage& original) {
     {
         Transaction tx(db_.get(), path_);
         prepareWrites();  // the high-water mark is kept before the last row goes
-        checkUnchanged(rowid, original);
+        const std::vector<Value> row = checkUnchanged(rowid, original);
         Statement st = prepareStatement(db_.get(), "DELETE FROM " + quoteIdent(sqlName_) + " WHERE rowid = ?", path_);
         sqlite3_bind_int64(st.get(), 1, rowid);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
         if (sqlite3_changes(db_.get()) != 1) throw StaleRecordError();
+        writeJournal(journal::kDeleted, rowid, row, journalFields(row, filled(row)), {});
         tx.commit();
     }
     rowids_.erase(rowids_.begin() + index);
@@ -641,6 +706,14 @@ void Table::emptyTable() {
     {
         Transaction tx(db_.get(), path_);
         prepareWrites();
+        if (journalAttached_) {
+            Statement all = prepareStatement(db_.get(), "SELECT rowid FROM " + quoteIdent(sqlName_), path_);
+            std::vector<Value> row;
+            while (sqlite3_step(all.get()) == SQLITE_ROW) {
+                const long long id = sqlite3_column_int64(all.get(), 0);
+                if (readRow(id, row)) writeJournal(journal::kDeleted, id, row, journalFields(row, filled(row)), {});
+            }
+        }
         execSql(db_.get(), ("DELETE FROM " + quoteIdent(sqlName_)).c_str(), path_);
         tx.commit();
     }

@@ -7,6 +7,7 @@
 
 #include "data/DataSet.h"
 #include "data/DataSource.h"
+#include "data/Journal.h"
 #include "data/SqliteHandle.h"
 
 struct sqlite3;
@@ -42,6 +43,9 @@ public:
     std::string filePath() const;
     // Whether the file is write-protected: it opens for reading, a post says so.
     bool writeProtected() const { return fileReadOnly_; }
+    // The identity of the current record in its file (never given twice);
+    // -1 for none (an empty table, a record being inserted).
+    long long currentRowid() const;
 
     // --- orders; switching keeps the current record
     void setIndexName(const std::string& name);  // "" = primary key (or entry order)
@@ -107,6 +111,11 @@ private:
     void loadRowids();
     bool readRow(long long rowid, std::vector<Value>& values);
     void beginWrite();
+    // The change journal of the table's directory, for a journalled table.
+    std::vector<journal::FieldValue> journalFields(const std::vector<Value>& row,
+                                                   const std::vector<size_t>& cols) const;
+    void writeJournal(const char* action, long long rowid, const std::vector<Value>& keyRow,
+                      const std::vector<journal::FieldValue>& before, const std::vector<journal::FieldValue>& after);
     void prepareWrites();
     void checkBlankKeys(const std::vector<Value>& row, long long ownRowid);
     std::vector<Value> checkUnchanged(long long rowid, const RecordImage& original);
@@ -127,6 +136,7 @@ private:
     std::string path_, canonical_, sqlName_;
     bool exclusive_ = false, acquired_ = false, fileReadOnly_ = false;
     bool writesPrepared_ = false, rowidIsKey_ = false;
+    bool journalled_ = false, journalAttached_ = false, isJournal_ = false;
     Connection db_;
     Statement rowStmt_;
     std::vector<FieldDef> stored_;

@@ -1,5 +1,7 @@
 #include "entry/DocumentFrm.h"
 
+#include <QAction>
+#include <filesystem>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,6 +11,7 @@
 #include "controls/DBPos.h"
 #include "data/Errors.h"
 #include "entry/Balances.h"
+#include "journal/IstoricDlg.h"
 #include "controls/DBNavigator.h"
 #include "shell/Messages.h"
 
@@ -104,6 +107,19 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
     PrintBtn = ui::child<QPushButton>(this, "PrintBtn");
     connect(ui::child<QPushButton>(this, "AplyBtn"), &QPushButton::clicked, this, [this] { AplyBtnClick(); });
     connect(PrintBtn, &QPushButton::clicked, this, [this] { PrintBtnClick(); });
+
+    // "Istoric" (Ctrl+H): the journal's entries of the document shown
+    auto* istoric = new QAction(QStringLiteral("Istoric"), this);
+    istoric->setObjectName(QStringLiteral("IstoricAction"));
+    istoric->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    istoric->setShortcutContext(Qt::WindowShortcut);
+    addAction(istoric);
+    connect(istoric, &QAction::triggered, this, [this] {
+        ui::runDataAction(this, [this] {
+            const std::string dir = std::filesystem::path(Docs.filePath()).parent_path().string();
+            journal::ShowIstoric(this, dir, spec_.table, Docs.currentRowid());
+        });
+    });
 
     finishLayout();
 }

@@ -21,6 +21,7 @@
 #include "data/FileCopy.h"
 #include "data/Format.h"
 #include "data/Install.h"
+#include "data/Journal.h"
 #include "data/Money.h"
 #include "data/Schema.h"
 #include "data/SqlTranslate.h"
@@ -230,6 +231,7 @@ public:
     ImportSummary run() {
         for (const data::TableSpec& spec : data::installationTables()) {
             if (isWorkTable(spec.fileName)) continue;
+            if (spec.fileName == data::journal::kJournalFile) continue;  // the new installation's own
             const fs::path found = findEntry(src_, spec.fileName);
             TableImport t;
             t.file = spec.fileName;
@@ -304,6 +306,9 @@ private:
         // an old table without one field of ours still has its rows
         if (binds.empty()) sql = "INSERT INTO " + data::quoteIdent(table) + " DEFAULT VALUES";
 
+        // the new installation's journal records the table's arrival, in the same transaction
+        const bool journalled = dest.parent_path() == work_;
+        if (journalled) data::journal::attach(db, (work_ / data::journal::kJournalFile).string());
         data::Transaction tx(db, dest.string());
         data::Statement st = data::prepareStatement(db, sql, dest.string());
         std::vector<data::Value> values;
@@ -335,6 +340,18 @@ private:
                                        : std::string("nu poate fi scrisa (") + sqlite3_errmsg(db) + ")"));
             }
             ++t.rowsWritten;
+        }
+        if (journalled) {
+            std::string shownSource;
+            data::textAsUtf8(source, shownSource);
+            data::journal::NewEntry e;
+            e.table = data::journal::journalName(spec.fileName);
+            e.key = "Tabela " + spec.fileName;
+            e.action = data::journal::kImported;
+            e.after = data::journal::encodeValues({{"Sursa", data::Value(shownSource)},
+                                                   {"Inregistrari", data::Value(t.rowsWritten)},
+                                                   {"Sume_rotunjite", data::Value(t.roundedAmounts)}});
+            data::journal::append(db, data::journal::kAttachedSchema, e);
         }
         tx.commit();
         say(t.file + ": " + std::to_string(t.rowsWritten) + " inregistrari preluate");

@@ -18,6 +18,7 @@
 #include "data/AppDir.h"
 #include "data/DirectoryCopy.h"
 #include "data/Engine.h"
+#include "data/Journal.h"
 #include "data/Errors.h"
 #include "data/FileHandle.h"
 #include "data/Format.h"
@@ -321,6 +322,23 @@ private:
     std::vector<std::string> held_;
 };
 
+// The new year's journal: its first entry records the passage and the
+// balances carried; the closed year's entries stay in its archive.
+void startJournal(const Books& books, const Closing& c) {
+    namespace j = data::journal;
+    j::NewEntry e;
+    e.table = "Parohia";
+    e.key = "Trecerea la anul " + yearText(c.year + 1);
+    e.action = j::kNewYear;
+    e.before = j::encodeValues({{"An_lucru", data::Value(c.year)}});
+    e.after = j::encodeValues({{"An_lucru", data::Value(c.year + 1)},
+                               {"Sold_init_casa", data::Value(c.soldCasa), true},
+                               {"Sold_init_banca", data::Value(c.soldBanca), true},
+                               {"Documente_arhivate", data::Value(c.documents)},
+                               {"Arhiva", data::Value(kArchiveDirectory + std::string("/") + yearText(c.year))}});
+    j::startNewYear(books.db(), "jurnal", e);
+}
+
 // Refuses a directory that is an archive.
 void refuseArchive(const std::string& dir) {
     if (auto y = stampYear(fs::path(dir)))
@@ -415,16 +433,20 @@ void settleJournals(const std::string& dir) {
     bool settled = true;
     std::string parohia;
     try {
-        for (size_t i = 0; i < kRoles.size(); ++i) {
-            const std::string p = data::resolveTableFile(dir, kRoles[i].file);
+        // the change journal commits with the tables (the passage, the unit data)
+        std::vector<std::string> files;
+        for (const Role& r : kRoles) files.push_back(r.file);
+        files.push_back(data::journal::kJournalFile);
+        for (size_t i = 0; i < files.size(); ++i) {
+            const std::string p = data::resolveTableFile(dir, files[i]);
             if (p.empty()) continue;
             if (i == kParohia) parohia = p;
             const std::string c = data::canonicalPath(p);
             data::OpenFiles::instance().acquire(c, true);
             held.push_back(c);
         }
-        for (const Role& r : kRoles) {
-            const std::string p = data::resolveTableFile(dir, r.file);
+        for (const std::string& file : files) {
+            const std::string p = data::resolveTableFile(dir, file);
             std::error_code ec;
             if (p.empty() || !fs::exists(p + "-journal", ec)) continue;
             try {
@@ -492,6 +514,14 @@ Closing passNewYear(const std::string& dirIn, int expectedYear) {
         throw NewYearRefused("Anul de lucru este acum " + yearText(year) + ", nu " + yearText(expectedYear) +
                              "; trecerea la an nou nu s-a facut!");
     refuseClosedYear(dir, year);
+    // the change journal starts again in the same transaction
+    std::string journalPath;
+    try {
+        journalPath = data::journal::journalPath(dir);
+    } catch (const data::EngineError& e) {
+        throw NewYearRefused(e.what() + std::string("!"));
+    }
+    if (!journalPath.empty()) books->attachForWriting("jurnal", journalPath);
 
     const fs::path root = archiveRoot(dir);
     const fs::path archive = root / yearText(year);
@@ -533,6 +563,7 @@ Closing passNewYear(const std::string& dirIn, int expectedYear) {
         step(Step::YearAdvanced);
         if (books->has(kBilant)) books->exec(kBilant, "UPDATE " + books->table(kBilant) + " SET Executie = 0.0");
         step(Step::BudgetZeroed);
+        if (!journalPath.empty()) startJournal(*books, closed);
         if (sqlite3_exec(books->db(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
             // What a failed commit left is read back from the files.
             std::string why = sqlite3_errmsg(books->db());
@@ -710,6 +741,9 @@ Correction finishCorrection(const std::string& dirIn) {
         const std::string nextParohia =
             books->attachForWriting("next_parohia", data::resolveTableFile(c.nextDir, "Parohia.DB"));
         const std::string contorPath = data::resolveTableFile(c.nextDir, "Contor.DB");
+        // the following year's journal records the opening balances changed
+        const std::string nextJournal = data::journal::journalPath(c.nextDir);
+        if (!nextJournal.empty()) books->attachForWriting("next_jurnal", nextJournal);
         data::execSql(books->db(), "BEGIN IMMEDIATE", books->path(kParohia));
         try {
             const std::string parohia = data::quoteIdent("next_parohia") + "." + data::quoteIdent(nextParohia);
@@ -725,6 +759,18 @@ Correction finishCorrection(const std::string& dirIn) {
             c.oldCasa = data::roundToBan(books->sumOf("SELECT SUM(Sold_init_casa) FROM " + contor, contorPath));
             c.oldBanca = data::roundToBan(books->sumOf("SELECT SUM(Sold_init_banca) FROM " + contor, contorPath));
             books->setOpening("next_contor", nextContor, contorPath, c.newCasa, c.newBanca);
+            if (!nextJournal.empty()) {
+                namespace j = data::journal;
+                j::NewEntry e;
+                e.table = "Contor";
+                e.key = "Corectia arhivei anului " + yearText(c.year);
+                e.action = j::kChanged;
+                e.before = j::encodeValues({{"Sold_init_casa", data::Value(c.oldCasa), true},
+                                            {"Sold_init_banca", data::Value(c.oldBanca), true}});
+                e.after = j::encodeValues({{"Sold_init_casa", data::Value(c.newCasa), true},
+                                           {"Sold_init_banca", data::Value(c.newBanca), true}});
+                j::append(books->db(), "next_jurnal", e);
+            }
             data::execSql(books->db(), "PRAGMA main.user_version = 0", books->path(kParohia));
             step(Step::CorrectionCarried);
             data::execSql(books->db(), "COMMIT", books->path(kParohia));

@@ -90,8 +90,8 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
     EXPECT_EQ(titles, QStringList({"Sistem", "Setari", "Actualizari", "Listari", "Ajutor"}));
     auto menu = [&](int i) { return frm.menuBar()->actions()[i]->menu(); };
     EXPECT_EQ(describe(menu(0)),
-              "Enoriasi[Ctrl+E](hidden) | Datele unitatii[Ctrl+U] | Corectie arhiva(hidden) | Restaurare din copie de "
-              "siguranta | Despre | - | Iesire[Alt+I]");
+              "Enoriasi[Ctrl+E](hidden) | Datele unitatii[Ctrl+U] | Corectie arhiva(hidden) | Verificare jurnal | "
+              "Restaurare din copie de siguranta | Despre | - | Iesire[Alt+I]");
     EXPECT_EQ(describe(menu(1)),
               "Parametri aplicatiei | -(hidden) | Tipuri de venit | Tipuri de cheltuiala | Configurare bilant | "
               "Trecerea la an nou");
@@ -101,7 +101,7 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
               "Bilant[Ctrl+B] | Bilant centralizat");
     EXPECT_EQ(describe(menu(3)),
               "Registre>{Incasari si plati | Casa | Banca | - | Partizi venituri | Partizi cheltuieli} | "
-              "Lista stocurilor | - | Bilant | Bilant centralizat | - | Export documente");
+              "Lista stocurilor | - | Bilant | Bilant centralizat | Jurnalul modificarilor | - | Export documente");
     EXPECT_EQ(describe(menu(4)), "Actualizare online");
 }
 

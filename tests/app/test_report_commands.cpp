@@ -186,6 +186,11 @@ TEST_F(ReportCommandTest, EveryReportToEachFormatWithItsPagesAndFigures) {
          {"--number", "5", "--date", "10.03.2014", "--code", "18"},
          false,
          {money(1234.56), "SC Lumina SRL", QString::fromStdString(documents::AmountInWords(1234.56)).simplified()}},
+        // the unit named through its table is journalled
+        {"jurnal",
+         {"--from", "01.01.2000", "--to", "31.12.2099", "--table", "Parohia"},
+         false,
+         {"JURNALUL MODIFICARILOR", "modificat"}},
     };
     QStringList names;
     for (const Expected& e : all) names << e.name;
@@ -449,7 +454,7 @@ TEST_F(ReportCommandTest, FilePagesAreThePreviewPages) {
 TEST_F(ReportCommandTest, BadCommandLinesAreRefusedWithUsageAndNoFile) {
     const QString file = outFile("r.pdf");
     const std::vector<std::pair<QStringList, QString>> bad = {
-        {{"--report", "jurnal", "--out", file}, "raport necunoscut: jurnal"},
+        {{"--report", "inventar", "--out", file}, "raport necunoscut: inventar"},
         {{"--report", "casa"}, "lipseste --out"},
         {{"--report", "casa", "--from", "31.02.2014", "--out", file}, "31.02.2014"},
         {{"--report", "casa", "--from", "1/1/2014", "--out", file}, "1/1/2014"},

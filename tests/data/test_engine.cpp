@@ -13,6 +13,7 @@
 #include "data/Engine.h"
 #include "data/Format.h"
 #include "data/Install.h"
+#include "data/Journal.h"
 #include "data/Query.h"
 #include "data/Schema.h"
 #include "data/Table.h"
@@ -468,6 +469,7 @@ TEST(SchemaUpgrade, EnsureFieldAddsAMissingFieldOnce) {
 TEST(CrashSafety, AProcessKilledWhilePostingLeavesTheTableWhole) {
     TempDir dir;
     createTableFile(dir.file("Venituri.DB"), venituriSpec());
+    journal::createJournalFile(dir.file("Jurnal.DB"));
     for (int attempt = 0; attempt < 6; ++attempt) {
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
@@ -500,6 +502,13 @@ TEST(CrashSafety, AProcessKilledWhilePostingLeavesTheTableWhole) {
         }
         EXPECT_EQ(n, t.recordCount());
         EXPECT_EQ(sumOf(dir.path(), "SELECT SUM(Valoarea) as Suma FROM Venituri"), static_cast<double>(n));
+        // every posted receipt has its entry, and no entry is without its receipt
+        const auto v = journal::verify(dir.path());
+        EXPECT_TRUE(v.intact) << v.message;
+        EXPECT_EQ(v.entries, n);
+        EXPECT_EQ(
+            sumOf(dir.path(), "SELECT COUNT(*) as Suma FROM Jurnal j WHERE j.Rand IN (SELECT rowid FROM Venituri)"),
+            static_cast<double>(n));
     }
 }
 

@@ -91,7 +91,8 @@ const char* const kExpectedFiles[] = {
     "MembriiFam.db",      "Cununii.db",        "Botezuri.db",         "Inmormantari.db",  "Activitati.db",
     "Registru.DB",        "RegGol.DB",         "Bilant.DB",           "BilantCentral.DB", "BilantParohGol.DB",
     "BilantManastGol.DB", "PAROHII/Bilant.DB", "MANASTIRI/Bilant.DB", "Stoc.db",          "DocIn.db",
-    "ItemIn.DB",          "Furnizori.db",      "arbore.txt",          "PAROHII",          "MANASTIRI",
+    "ItemIn.DB",          "Furnizori.db",      "arbore.txt",          "Jurnal.DB",        "PAROHII",
+    "MANASTIRI",
 };
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "ParadoxWriter.h"
 #include "data/Engine.h"
 #include "data/Install.h"
+#include "data/Journal.h"
 #include "data/Money.h"
 #include "data/Schema.h"
 #include "entry/Balances.h"
@@ -377,7 +378,7 @@ protected:
     void writeRemainingTables() {
         using data::FieldType;
         for (const data::TableSpec& spec : data::installationTables()) {
-            if (spec.fileName == "Registru.DB" || spec.fileName == "Furnizori.db" ||
+            if (spec.fileName == "Registru.DB" || spec.fileName == "Furnizori.db" || spec.fileName == "Jurnal.DB" ||
                 spec.fileName == "Tip_cheltuieli.DB" || !data::resolveTableFile(src.string(), spec.fileName).empty())
                 continue;
             std::vector<Field> fields;
@@ -511,6 +512,12 @@ TEST_F(ImportTest, WholeInstallationComesOver) {
         EXPECT_TRUE(t->missing.empty() && t->skipped.empty()) << file;
         EXPECT_EQ(select(d, "SELECT COUNT(*) FROM \"" + file + "\"").rows[0][0].toInt(), 2) << file;
     }
+    // the new installation's journal: one entry per table imported into it, chained
+    long long imported = 0;
+    for (const auto& t : s.tables) imported += t.found && t.file.find('/') == std::string::npos;
+    EXPECT_EQ(select(d, "SELECT COUNT(*) FROM Jurnal WHERE Actiune = 'import'").rows[0][0].toInt(), imported);
+    EXPECT_EQ(select(d, "SELECT COUNT(*) FROM Jurnal WHERE Cheie = 'Tabela Venituri.DB'").rows[0][0].toInt(), 1);
+    EXPECT_TRUE(data::journal::verify(d).intact);
     auto family = select(d, "SELECT Numele, Data_nasterii FROM MembriiFam ORDER BY Data_nasterii");
     ASSERT_EQ(family.rows.size(), 2u);
     EXPECT_EQ(family.rows[0][0], Value("Ţără ş"));

@@ -23,6 +23,7 @@
 #include "budget/CalcBilant.h"
 #include "data/Clock.h"
 #include "data/Engine.h"
+#include "data/Journal.h"
 #include "data/Install.h"
 #include "data/Schema.h"
 #include "entry/Balances.h"
@@ -68,7 +69,7 @@ std::vector<std::string> differences(const Snapshot& a, const Snapshot& b) {
 }
 
 const std::set<std::string> kChangedTables{"Parohia.DB",  "Contor.DB",   "Venituri.DB", "Cheltuieli.DB",
-                                           "Depuneri.db", "Ridicari.db", "Bilant.DB"};
+                                           "Depuneri.db", "Ridicari.db", "Bilant.DB",   "Jurnal.DB"};
 
 Snapshot without(Snapshot s, const std::set<std::string>& names) {
     for (const auto& n : names) s.erase(n);
@@ -185,6 +186,16 @@ protected:
                       column(dir, "SELECT COUNT(*) FROM \"Ridicari.db\"").at(0).toInt(),
                   12);
         EXPECT_EQ(column(dir, "SELECT COUNT(*) FROM \"Bilant.DB\" WHERE Executie <> 0.0").at(0).toInt(), 0);
+        // the new year's journal starts with the passage and the balances carried
+        auto entries =
+            data::SqlSession::forDirectory(dir).select("SELECT Nr, Actiune, Cheie, Dupa FROM \"Jurnal.DB\"").rows;
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0][1], Value("trecere la an nou"));
+        EXPECT_EQ(entries[0][2], Value("Trecerea la anul 2027"));
+        EXPECT_NE(entries[0][3].toString().find("\"Sold_init_casa\": \"" + data::formatAmount(casa) + "\""),
+                  std::string::npos)
+            << entries[0][3].toString();
+        EXPECT_TRUE(data::journal::verify(dir).intact);
     }
 
     TempDir db;
@@ -587,3 +598,15 @@ TEST_F(NewYearTest, APassageKilledAtAnyPointIsFoundWholeAtTheNextStart) {
 }
 
 }  // namespace
+
+TEST_F(NewYearTest, ClosingACorrectionIsJournalledInTheFollowingYear) {
+    yearend::passNewYear(db.path(), 2026);
+    const std::string archive = db.path() + "Arhiva/2026/";
+    yearend::beginCorrection(archive);
+    yearend::finishCorrection(archive);
+    auto rows =
+        data::SqlSession::forDirectory(db.path()).select("SELECT Nr, Cheie FROM \"Jurnal.DB\" ORDER BY Nr").rows;
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][1], Value("Corectia arhivei anului 2026"));
+    EXPECT_TRUE(data::journal::verify(db.path()).intact);
+}

@@ -1,0 +1,146 @@
+// The change journal over a real installation: the entries of a post, a
+// change and a deletion, none for a failed post, and the chain's verification
+// after entries were edited behind the program's back.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+#include "data/Engine.h"
+#include "data/Errors.h"
+#include "data/Journal.h"
+#include "data/Money.h"
+#include "data/Table.h"
+#include "support/Installation.h"
+#include "support/TempDir.h"
+
+using namespace data;
+
+namespace {
+
+void openReceipts(Table& t, const TempDir& dir) {
+    t.setDatabaseName(dir.path());
+    t.setTableName("Venituri.DB");
+    t.open();
+    t["Valoarea"].amount = true;
+}
+
+void postReceipt(Table& t, double nr, double amount) {
+    t.append();
+    t["Nr_act"].setAsFloat(nr);
+    t["Data"].setValue(Value(Date{2026, 3, 12}));
+    t["Fel"].setAsString("Chitanta");
+    t["Explicatie"].setAsString("Donatie");
+    t["Valoarea"].setAsFloat(amount);
+    t["Cont"].setAsString("Casa");
+    t.post();
+}
+
+void runSql(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char* err = nullptr;
+    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+    std::string why = err ? err : "";
+    sqlite3_free(err);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << why;
+}
+
+}  // namespace
+
+TEST(Journal, PostChangeAndDeleteGiveTheirEntriesWithTheirValues) {
+    TempDir dir;
+    support::installInto(dir.path());
+    Table t;
+    openReceipts(t, dir);
+    postReceipt(t, 17, 1234.5);
+    const long long row = t.currentRowid();
+    t.edit();
+    t["Valoarea"].setAsFloat(200);
+    t["Explicatie"].setAsString("Donatie pentru clopot");
+    t.post();
+    t.del();
+
+    auto h = journal::history(dir.path(), "Venituri.DB", row);
+    ASSERT_EQ(h.size(), 3u);
+    EXPECT_EQ(h[0].action, "adaugat");
+    EXPECT_EQ(h[0].key, "Chitanta nr. 17 din 12.03.2026");
+    EXPECT_NE(h[0].after.find("\"Valoarea\": \"" + formatAmount(1234.5) + "\""), std::string::npos) << h[0].after;
+    EXPECT_EQ(h[0].before, "");
+    EXPECT_EQ(h[1].action, "modificat");
+    // only the two changed fields, before and after
+    auto before = journal::decodeValues(h[1].before), after = journal::decodeValues(h[1].after);
+    ASSERT_EQ(before.size(), 2u);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(before[0], std::make_pair(std::string("Explicatie"), std::string("Donatie")));
+    EXPECT_EQ(after[0], std::make_pair(std::string("Explicatie"), std::string("Donatie pentru clopot")));
+    EXPECT_EQ(before[1].second, formatAmount(1234.5));
+    EXPECT_EQ(after[1].second, formatAmount(200));
+    // the deleted receipt stays findable by its name
+    EXPECT_EQ(h[2].action, "sters");
+    EXPECT_EQ(h[2].key, "Chitanta nr. 17 din 12.03.2026");
+    EXPECT_NE(h[2].before.find("Donatie pentru clopot"), std::string::npos);
+    EXPECT_EQ(h[2].version, journal::programVersion());
+    EXPECT_EQ(h[1].previousHash, h[0].hash);
+
+    auto v = journal::verify(dir.path());
+    EXPECT_TRUE(v.intact) << v.message;
+    EXPECT_EQ(v.entries, 3);
+}
+
+TEST(Journal, AFailedPostLeavesNoEntryAndEntriesAreNeverRewritten) {
+    TempDir dir;
+    support::installInto(dir.path());
+    {
+        Table t;
+        openReceipts(t, dir);
+        t.beforeInsertWrite = [](Table::InsertStep&) { throw std::runtime_error("disc plin"); };
+        EXPECT_THROW(postReceipt(t, 1, 10), std::runtime_error);
+        t.cancel();
+        EXPECT_EQ(t.recordCount(), 0);
+        t.beforeInsertWrite = nullptr;
+        postReceipt(t, 2, 10);
+    }
+    EXPECT_EQ(journal::verify(dir.path()).entries, 1);
+    // neither SQL nor a table edit of the program changes an entry
+    EXPECT_THROW(SqlSession::forDirectory(dir.path()).execute("DELETE FROM Jurnal"), EngineError);
+    EXPECT_THROW(SqlSession::forDirectory(dir.path()).execute("UPDATE Jurnal SET Cheie = 'x'"), EngineError);
+    Table j;
+    j.setDatabaseName(dir.path());
+    j.setTableName("Jurnal.DB");
+    j.open();
+    EXPECT_THROW(j.del(), EngineError);
+    EXPECT_EQ(journal::verify(dir.path()).entries, 1);
+}
+
+TEST(Journal, EntriesEditedWithAnotherToolAreFoundByTheVerification) {
+    struct Case {
+        const char* what;
+        std::string sql;
+        long long firstBroken;
+    };
+    const Case cases[] = {
+        {"a value changed", "UPDATE Jurnal SET Dupa = replace(Dupa, 'Donatie', 'Donatii') WHERE Nr = 2", 2},
+        {"an entry removed", "DELETE FROM Jurnal WHERE Nr = 2", 2},
+        {"an entry rewritten whole with a new hash",
+         "UPDATE Jurnal SET Hash = '" + std::string(64, 'a') + "' WHERE Nr = 1", 1},
+        {"the chain relinked", "UPDATE Jurnal SET Hash_anterior = Hash WHERE Nr = 3", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        support::installInto(dir.path());
+        {
+            Table t;
+            openReceipts(t, dir);
+            for (int i = 1; i <= 4; ++i) postReceipt(t, i, 10 * i);
+        }
+        ASSERT_TRUE(journal::verify(dir.path()).intact);
+        runSql(dir.file("Jurnal.DB"), "DROP TRIGGER cv_jurnal_fix; DROP TRIGGER cv_jurnal_keep; " + c.sql);
+        auto v = journal::verify(dir.path());
+        EXPECT_FALSE(v.intact);
+        EXPECT_EQ(v.firstBroken, c.firstBroken);
+        EXPECT_NE(v.message.find("nr. " + std::to_string(c.firstBroken)), std::string::npos) << v.message;
+    }
+}
