@@ -109,12 +109,34 @@ TRepJurnalFrm::TRepJurnalFrm(QWidget* owner, const reports::Interval& interval, 
                          data::formatDate("dd.mm.yyyy", interval.stop);
     if (!filter.table.empty()) period += ", tabela " + filter.table;
     if (!filter.action.empty()) period += ", " + filter.action;
+    period_ = period;
     Rep.loadLayout(QString::fromUtf8(kLayout).arg(QString::fromStdString(period)));
 }
 
 void TRepJurnalFrm::openData() {
     Q.open();
     TParohia.open();
+}
+
+std::optional<exports::DataTable> TRepJurnalFrm::dataTable() {
+    using exports::Cell;
+    using K = exports::ColumnKind;
+    exports::DataTable t;
+    t.head.sheetName = "Jurnalul modificarilor";
+    t.head.titleLines = reports::UnitLines(TParohia, {"Parohia", "Adresa", "Protopopiatul"});
+    t.head.titleLines.push_back("JURNALUL MODIFICARILOR");
+    t.head.titleLines.push_back(period_);
+    t.head.landscape = true;
+    t.head.columns = {{"Nr", K::Integer},         {"Data si ora", K::Text}, {"Tabela", K::Text},
+                      {"Inregistrarea", K::Text}, {"Modificare", K::Text},  {"Inainte", K::Text},
+                      {"Dupa", K::Text}};
+    static const char* const fields[] = {"Data_ora", "Tabela", "Cheie", "Actiune", "Inainte", "Dupa"};
+    for (Q.first(); !Q.eof(); Q.next()) {
+        exports::Row& r = t.addRow();
+        r.cells[0] = Cell::fromValue(Q["Nr"].value(), K::Integer);
+        for (size_t i = 0; i < std::size(fields); ++i) r.cells[i + 1] = Cell::fromValue(Q[fields[i]].value(), K::Text);
+    }
+    return t;
 }
 
 void TRepJurnalFrm::closeData() {

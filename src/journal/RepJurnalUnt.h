@@ -26,8 +26,10 @@ public:
     void openData() override;
     bool hasData() override { return !Q.isEmpty(); }
     void closeData() override;
+    std::optional<exports::DataTable> dataTable() override;
 
 private:
+    std::string period_;
     data::Query Q;
     data::Table TParohia;
     reports::Interval interval_;
