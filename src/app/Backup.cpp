@@ -21,6 +21,7 @@
 #include "shell/Messages.h"
 #include "shell/StatusLine.h"
 #include "data/AppDir.h"
+#include "data/Journal.h"
 #include "data/Clock.h"
 #include "data/DirectoryCopy.h"
 #include "data/Engine.h"
@@ -220,6 +221,20 @@ std::string restoreFromCopy(const std::string& basePath, const std::string& name
         throw backup::BackupError("Nu pot salva datele curente inainte de restaurare: " + std::string(e.what()));
     }
     backup::restoreCopy(dir, copy, progress);
+    // The restored journal ends where the copy was taken: it says what came
+    // back and where the journal of the replaced data is kept.
+    data::journal::NewEntry entry;
+    entry.table = "Instalare";
+    entry.key = "Copia de siguranta " + name;
+    entry.action = data::journal::kRestored;
+    entry.after =
+        data::journal::encodeValues({{"Copia", data::Value(name)}, {"Datele_dinainte_in_copia", data::Value(before)}});
+    try {
+        data::journal::record(dir, entry);
+    } catch (const std::exception& e) {
+        throw backup::BackupError("Datele au fost restaurate din copia " + name +
+                                  ", dar restaurarea nu a putut fi trecuta in jurnal: " + e.what());
+    }
     noteSessionStart();
     return before;
 }

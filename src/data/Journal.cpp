@@ -388,6 +388,19 @@ void append(sqlite3* db, const std::string& schema, const NewEntry& n) {
     insertEntry(db, T, e);
 }
 
+void record(const std::string& dir, const NewEntry& e) {
+    ensureJournal(dir);
+    std::string path;
+    Connection db = openJournal(dir, path);
+    if (!db) throw EngineError("Jurnalul modificarilor lipseste. Directorul: " + dir);
+    execSql(db.get(), "PRAGMA synchronous=FULL", path);
+    execSql(db.get(), "BEGIN IMMEDIATE", path);
+    UndoUnlessDone rollback([&] { sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr); });
+    append(db.get(), "main", e);
+    execSql(db.get(), "COMMIT", path);
+    rollback.done();
+}
+
 namespace {
 void insertEntry(sqlite3* db, const std::string& T, Entry& e) {
     e.when = nowText();

@@ -28,6 +28,7 @@ inline constexpr const char* kChanged = "modificat";
 inline constexpr const char* kDeleted = "sters";
 inline constexpr const char* kNewYear = "trecere la an nou";
 inline constexpr const char* kImported = "import";
+inline constexpr const char* kRestored = "restaurare";
 
 // Whether changes of the table (file name or base name, letter case ignored)
 // are journalled: the four document tables, the catalogs, the unit data, the
@@ -78,6 +79,11 @@ void attach(sqlite3* db, const std::string& path);
 // journal is attached under `schema` ("main" when `db` is the journal itself).
 // The date is today's (data::today) with the clock's time.
 void append(sqlite3* db, const std::string& schema, const NewEntry& e);
+// Writes an entry of its own transaction in the journal of `dir` (created
+// when missing): what happened to the installation as a whole, such as a
+// restore from a safety copy.
+void record(const std::string& dir, const NewEntry& e);
+
 // The passage to a new year, inside the passage's transaction: the closed
 // year's entries (kept in its archive) leave the journal, which starts again
 // with `passage` as entry 1, chained to the last entry of the closed year.

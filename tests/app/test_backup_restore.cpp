@@ -12,6 +12,7 @@
 
 #include "AppFixture.h"
 #include "app/Backup.h"
+#include "data/Journal.h"
 #include "app/MainFrm.h"
 #include "app/ParamAplicUnt.h"
 #include "app/RestaurareUnt.h"
@@ -176,6 +177,13 @@ TEST_F(BackupRestoreTest, ARestoreAfterADeletionBringsTheDocumentAndTheBalancesB
     // The state before the restore was kept first.
     ASSERT_EQ(copies(), (std::vector<std::string>{"20140512", "20140512-1415"}));
     EXPECT_EQ(receipts(folder() + "/20140512-1415/"), 1);
+    // The restored journal ends with the restore, naming both copies, its chain whole.
+    const data::journal::Verification v = data::journal::verify(db.path());
+    EXPECT_TRUE(v.intact) << v.message;
+    const std::vector<data::journal::Entry> last = data::journal::history(db.path(), "Instalare", 0);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0].action, data::journal::kRestored);
+    EXPECT_NE(last[0].after.find("20140512-1415"), std::string::npos) << last[0].after;
     EXPECT_EQ(app::runRestoreBackup("20990101", out, err, yes), 1);
 }
 
