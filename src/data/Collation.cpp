@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 #include <unicode/ucol.h>
+#include <unicode/ustring.h>
 
 #include <memory>
 
@@ -144,6 +145,26 @@ int compareRomanian(std::string_view a, std::string_view b) {
                                                 static_cast<int32_t>(b.size()), &status);
     if (U_FAILURE(status)) return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
     return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+}
+
+std::string romanianSortKey(std::string_view text) {
+    const std::string comma = hasCedilla(text) ? withCommaLetters(text) : std::string(text);
+    std::u16string wide(comma.size() + 1, u'\0');
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8Lenient(reinterpret_cast<UChar*>(wide.data()), static_cast<int32_t>(wide.size()), &length,
+                         comma.data(), static_cast<int32_t>(comma.size()), &status);
+    if (U_FAILURE(status)) return comma;
+    std::string key(static_cast<size_t>(length) * 4 + 16, '\0');
+    for (;;) {
+        const int32_t n = ucol_getSortKey(romanian(), reinterpret_cast<const UChar*>(wide.data()), length,
+                                          reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+        if (n <= static_cast<int32_t>(key.size())) {
+            key.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);  // without the closing zero
+            return key;
+        }
+        key.resize(static_cast<size_t>(n));
+    }
 }
 
 std::string foldForMatch(std::string_view text) {

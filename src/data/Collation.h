@@ -17,6 +17,9 @@ inline constexpr const char* kRomanianCollation = "RO";
 
 // Three-way comparison of two UTF-8 texts in Romanian order, letter case ignored.
 int compareRomanian(std::string_view a, std::string_view b);
+// The bytes that order as the text does in the Romanian collation (compared
+// byte by byte): many names sorted with one key each.
+std::string romanianSortKey(std::string_view text);
 // The same name, letter case ignored: "parohia ștefan" and "Parohia Ştefan".
 inline bool sameName(std::string_view a, std::string_view b) { return compareRomanian(a, b) == 0; }
 // Whether `a` goes before `b` (a strict order for std::sort).
