@@ -22,6 +22,7 @@ enum class Command {
     Cheltuieli,
     Depuneri,
     Ridicari,
+    Documente,
     FisaEnoriasului,
     Stocuri,
     PangarIntrari,

@@ -9,6 +9,7 @@
 #include "data/AppDir.h"
 #include "data/Collation.h"
 #include "data/Engine.h"
+#include "data/Format.h"
 #include "data/Table.h"
 
 namespace entry {
@@ -98,9 +99,7 @@ std::string dayText(const data::Value& v) {
     if (v.isNull()) return {};
     const std::optional<data::Date> d = v.isDate() ? std::optional(v.toDate()) : data::Date::parseIso(v.toString());
     if (!d || !d->valid()) return v.toString();
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d->day, d->month, d->year);
-    return buf;
+    return data::formatShortDate(*d);
 }
 
 std::string numberText(const data::Value& v) {
@@ -479,6 +478,40 @@ void DocumentList::readPage(int page) {
     }
     pages_[page] = std::move(rows);
     pageUse_.push_back(page);
+}
+
+// ---------------------------------------------------------------- as a data set
+
+namespace {
+const char* const kSetFields[] = {"Document", "Data", "Numar",      "Felul",      "Cod",
+                                  "Denumire", "Cont", "Beneficiar", "Explicatie", "Suma"};
+}  // namespace
+
+DocumentListSet::DocumentListSet(DocumentList& list) : list_(list) { setup("Suma").asAmount(); }
+
+std::vector<data::FieldDef> DocumentListSet::backendOpen() {
+    using data::FieldType;
+    const FieldType types[] = {FieldType::String,  FieldType::Date,   FieldType::Float,  FieldType::String,
+                               FieldType::Integer, FieldType::String, FieldType::String, FieldType::String,
+                               FieldType::String,  FieldType::Float};
+    std::vector<data::FieldDef> defs;
+    for (size_t i = 0; i < std::size(kSetFields); ++i) defs.push_back({kSetFields[i], types[i], 100});
+    return defs;
+}
+
+bool DocumentListSet::backendLoadRow(int index, std::vector<data::Value>& v) {
+    const DocumentRow& r = list_.row(index);
+    v = {data::Value(kindName(r.kind)),
+         r.date,
+         r.number,
+         r.docType.isNull() ? data::Value() : data::Value(trimmed(r.docType.toString())),
+         r.typeCode,
+         data::Value(r.typeName),
+         data::Value(r.account),
+         data::Value(r.party),
+         data::Value(r.explanation),
+         data::Value(data::fromBani(r.amount))};
+    return true;
 }
 
 }  // namespace entry

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "data/DataSet.h"
 #include "data/Money.h"
 #include "data/Value.h"
 #include "entry/Balances.h"
@@ -130,6 +131,25 @@ private:
     std::array<data::Bani, 4> sums_{};
     std::map<int, std::vector<DocumentRow>> pages_;
     std::vector<int> pageUse_;  // pages in the order they were read
+};
+
+// The rows of a list as a read-only data set (a report prints it): fields
+// Document (the kind), Data, Numar, Felul, Cod, Denumire, Cont, Beneficiar,
+// Explicatie and Suma (an amount), in the list's order.
+class DocumentListSet : public data::DataSet {
+public:
+    explicit DocumentListSet(DocumentList& list);
+    std::string name() const override { return "Documente"; }
+
+protected:
+    std::vector<data::FieldDef> backendOpen() override;
+    void backendClose() override {}
+    int backendRowCount() const override { return list_.size(); }
+    bool backendLoadRow(int index, std::vector<data::Value>& values) override;
+    int backendRefresh(int) override { return 0; }
+
+private:
+    DocumentList& list_;
 };
 
 }  // namespace entry
