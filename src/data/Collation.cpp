@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "data/DataSet.h"
 #include "data/Errors.h"
 
 namespace data {
@@ -183,6 +184,19 @@ bool startsFolded(std::string_view text, std::string_view foldedNeedle) {
     thread_local std::string folded;
     foldInto(text, folded);
     return folded.starts_with(foldedNeedle);
+}
+
+bool locateFolded(DataSet& ds, const std::string& field, std::string_view typed) {
+    const std::string needle = foldForMatch(typed);
+    const size_t column = static_cast<size_t>(ds.fieldByName(field).index());
+    const int n = ds.recordCount();
+    for (int i = 0; i < n; ++i) {
+        const Value v = ds.rowValues(i).at(column);
+        if (v.isNull() || !startsFolded(v.toString(), needle)) continue;
+        ds.setRecNo(i + 1);
+        return true;
+    }
+    return false;
 }
 
 void registerRomanian(sqlite3* db) {

@@ -12,6 +12,8 @@ struct sqlite3;
 
 namespace data {
 
+class DataSet;
+
 // The name of the Romanian collation on every connection: ORDER BY x COLLATE RO.
 inline constexpr const char* kRomanianCollation = "RO";
 
@@ -32,6 +34,11 @@ std::string foldForMatch(std::string_view text);
 bool containsFolded(std::string_view text, std::string_view foldedNeedle);
 // Whether `text` folded begins with `foldedNeedle`.
 bool startsFolded(std::string_view text, std::string_view foldedNeedle);
+
+// Moves `ds` to the first record, in its current order, whose `field` folded
+// begins with `typed` folded ("ste" finds "Ștefan"); false, not moving, when
+// there is none.
+bool locateFolded(DataSet& ds, const std::string& field, std::string_view typed);
 
 // Registers the collation "RO" and the function cv_match on a connection:
 // cv_match(needle, a, b, ...) is 1 when one of the texts folded holds the
