@@ -113,27 +113,6 @@ int sqlCollate(void*, int n1, const void* a, int n2, const void* b) {
                            std::string_view(static_cast<const char*>(b), static_cast<size_t>(n2)));
 }
 
-void sqlMatch(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    if (argc < 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_int(ctx, 0);
-        return;
-    }
-    const std::string_view needle(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
-                                  static_cast<size_t>(sqlite3_value_bytes(argv[0])));
-    thread_local std::string folded;
-    for (int i = 1; i < argc; ++i) {
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) continue;
-        const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(argv[i])),
-                                    static_cast<size_t>(sqlite3_value_bytes(argv[i])));
-        foldInto(text, folded);
-        if (folded.find(needle) != std::string::npos) {
-            sqlite3_result_int(ctx, 1);
-            return;
-        }
-    }
-    sqlite3_result_int(ctx, 0);
-}
-
 }  // namespace
 
 int compareRomanian(std::string_view a, std::string_view b) {
@@ -202,8 +181,6 @@ bool locateFolded(DataSet& ds, const std::string& field, std::string_view typed)
 void registerRomanian(sqlite3* db) {
     romanian();  // refuses before the connection is used when ICU has no Romanian order
     sqlite3_create_collation(db, kRomanianCollation, SQLITE_UTF8, nullptr, &sqlCollate);
-    sqlite3_create_function(db, "cv_match", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &sqlMatch, nullptr,
-                            nullptr);
 }
 
 }  // namespace data

@@ -2,8 +2,7 @@
 // after A, Â after Ă, Î after I, Ș after S, Ț after T; the cedilla letters ş ţ
 // taken as the comma letters ș ț), and a fold for "contains" matching that
 // ignores letter case and diacritics ("ste" and "ște" both find "Ștefan").
-// Every connection the engine opens knows both: the collation "RO" and the SQL
-// function cv_match(needle, text...).
+// Every connection the engine opens knows the collation "RO".
 #pragma once
 #include <string>
 #include <string_view>
@@ -40,9 +39,7 @@ bool startsFolded(std::string_view text, std::string_view foldedNeedle);
 // there is none.
 bool locateFolded(DataSet& ds, const std::string& field, std::string_view typed);
 
-// Registers the collation "RO" and the function cv_match on a connection:
-// cv_match(needle, a, b, ...) is 1 when one of the texts folded holds the
-// needle (given folded), NULL texts never do.
+// Registers the collation "RO" on a connection.
 void registerRomanian(sqlite3* db);
 
 }  // namespace data
