@@ -18,6 +18,8 @@
 #include "data/Table.h"
 #include "documents/print/RepOPUnt.h"
 #include "entry/Balances.h"
+#include "entry/DocumentList.h"
+#include "entry/RepDocumenteUnt.h"
 #include "registers/Registre.h"
 #include "reports/Intrvdlg.h"
 #include "reports/ReportRun.h"
@@ -119,6 +121,20 @@ const ReportEntry kReports[] = {
      {},
      [](const ReportArgs& a, const ReportOutput& o) {
          return stock::PrintStoc(nullptr, a.date.value_or(data::today()), o);
+     }},
+    {"documente",
+     "Lista documentelor",
+     {"--from", "--to", "--code"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         const reports::Interval i = interval(a);
+         entry::DocumentFilter filter;
+         filter.from = i.start;
+         filter.to = i.stop;
+         filter.typeCode = a.code;
+         entry::DocumentList list;
+         list.load(filter);
+         return entry::PrintDocumente(nullptr, list, o);
      }},
     {"ordin-plata",
      "Ordin de plata",
