@@ -214,6 +214,7 @@ void TMainFrm::buildMenu() {
     addItem(actualizari, "Cheltuieli1", "Cheltuieli", Command::Cheltuieli, QKeySequence(Qt::CTRL | Qt::Key_C));
     addItem(actualizari, "Depuneri1", "Depuneri", Command::Depuneri, QKeySequence(Qt::CTRL | Qt::Key_D));
     addItem(actualizari, "Ridicari1", "Ridicari", Command::Ridicari, QKeySequence(Qt::CTRL | Qt::Key_R));
+    addItem(actualizari, "Documente1", "Documente", Command::Documente, QKeySequence(Qt::CTRL | Qt::Key_F));
     actualizari->addSeparator();
     addItem(actualizari, "Fisaenoriasului1", "Fisa enoriasului", Command::FisaEnoriasului)->setVisible(false);
     addItem(actualizari, "Stocuri1", "Stocuri", Command::Stocuri);

@@ -1,5 +1,7 @@
 #include "app/MenuCommands.h"
 
+#include <QApplication>
+
 #include "app/About.h"
 #include "app/MainFrm.h"
 #include "app/NewYearCmd.h"
@@ -9,6 +11,7 @@
 #include "shell/WindowSlots.h"
 #include "entry/CheltuieliUnt.h"
 #include "entry/DepuneriUnt.h"
+#include "entry/DocumenteUnt.h"
 #include "entry/RidicariUnt.h"
 #include "entry/VenituriUnt.h"
 #include "catalogs/BrowseCatalog.h"
@@ -63,6 +66,13 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::Depuneri, [](TMainFrm& m) { shell::OpenSingleWindow<entry::TDepuneriFrm>(&m); });  // deposits window
     c.set(Command::Ridicari,
           [](TMainFrm& m) { shell::OpenSingleWindow<entry::TRidicariFrm>(&m); });  // withdrawals window
+    // from a document window: go to a number there; elsewhere the documents list
+    c.set(Command::Documente, [](TMainFrm& m) {
+        if (auto* doc = qobject_cast<entry::TDocumentFrm*>(QApplication::activeWindow()))
+            doc->goToNumber();
+        else
+            shell::OpenSingleWindow<entry::TDocumenteFrm>(&m);
+    });
     c.set(Command::FisaEnoriasului,
           [](TMainFrm& m) { shell::RunModalDialog<records::TFisaEnoriasFrm>(&m, "Eroare de acces la baza de date!"); });
     c.set(Command::Stocuri, [](TMainFrm& m) { shell::RunModalDialog<stock::TStocFrm>(&m, stock::kStocAccessError); });

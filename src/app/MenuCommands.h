@@ -24,6 +24,7 @@ enum class Command {
     Cheltuieli,
     Depuneri,
     Ridicari,
+    Documente,
     FisaEnoriasului,
     Stocuri,
     PangarIntrari,

@@ -24,6 +24,8 @@
 #include "export/Documents.h"
 #include "export/SafeFile.h"
 #include "journal/RepJurnalUnt.h"
+#include "entry/DocumentList.h"
+#include "entry/RepDocumenteUnt.h"
 #include "registers/Registre.h"
 #include "reports/Intrvdlg.h"
 #include "reports/ReportRun.h"
@@ -133,6 +135,20 @@ const ReportEntry kReports[] = {
      {},
      [](const ReportArgs& a, const ReportOutput& o) {
          return journal::PrintJurnal(nullptr, interval(a), journal::JournalFilter{a.table, a.action}, o);
+     }},
+    {"documente",
+     "Lista documentelor",
+     {"--from", "--to", "--code"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         const reports::Interval i = interval(a);
+         entry::DocumentFilter filter;
+         filter.from = i.start;
+         filter.to = i.stop;
+         filter.typeCode = a.code;
+         entry::DocumentList list;
+         list.load(filter);
+         return entry::PrintDocumente(nullptr, list, o);
      }},
     {"ordin-plata",
      "Ordin de plata",

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "data/Collation.h"
 #include "data/Engine.h"
 #include "data/FileCopy.h"
 #include "data/Format.h"
@@ -180,7 +181,9 @@ bool isValidUnitName(const std::string& name) {
     return isSafeDirectoryName(name) && name.front() != ' ';
 }
 
-bool sameDirectoryName(const std::string& a, const std::string& b) { return data::iequals(a, b); }
+bool sameDirectoryName(const std::string& a, const std::string& b) {
+    return data::iequals(a, b) || data::sameName(a, b);
+}
 
 std::string unitExistsMessage(const std::string& name) {
     return "Unitatea " + name + " exista deja, creati alta unitate!";

@@ -80,8 +80,8 @@ inline constexpr const char* kInvalidUnitName = "Denumirea unitatii nu este vali
 // deeper). A unit of an older tree whose name begins with a blank can still
 // be shown, renamed and deleted.
 bool isValidUnitName(const std::string& name);
-// Whether two directory names are the same, letter case ignored (as the
-// engine finds table files).
+// Whether two directory names are the same, letter case ignored the Romanian
+// way ("parohia ștefan" is "Parohia Ștefan", the cedilla ş is the comma ș).
 bool sameDirectoryName(const std::string& a, const std::string& b);
 
 // "Unitatea <name> exista deja, creati alta unitate!"

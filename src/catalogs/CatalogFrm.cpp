@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "data/Collation.h"
 #include "catalogs/CatalogUse.h"
 #include "controls/Binding.h"
 #include "controls/ControlSupport.h"
@@ -224,7 +225,11 @@ void TCatalogFrm::IndexComboBoxChange(int item) {
 
 void TCatalogFrm::SearchEditChange(const QString& text) {
     if (text.isEmpty() || !Catalog.active()) return;
-    ui::runDataAction(this, [&] { Catalog.findNearest({data::Value(text.toStdString())}); });
+    ui::runDataAction(this, [&] {
+        // in the name order, letter case and diacritics aside ("ste" finds "Ștefan")
+        if (!Catalog.indexName().empty() && data::locateFolded(Catalog, spec_.nameField, text.toStdString())) return;
+        Catalog.findNearest({data::Value(text.toStdString())});
+    });
 }
 
 void TCatalogFrm::CatGridDblClick() {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "data/AppDir.h"
+#include "data/Collation.h"
 #include "data/Errors.h"
 #include "data/Format.h"
 #include "data/Install.h"
@@ -165,6 +166,7 @@ Connection openTableConnection(const std::string& path, bool readOnly) {
     Connection db(raw);
     if (rc != SQLITE_OK) throw EngineError("Tabela nu exista sau nu poate fi deschisa" + inFile(path));
     sqlite3_busy_timeout(db.get(), 2000);
+    registerRomanian(db.get());
     // Reading the schema proves that the file is one of our tables.
     if (sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
         throwSqlite(db.get(), path);
@@ -367,6 +369,7 @@ SqlSession::SqlSession(std::string dir) : dir_(std::move(dir)) {
     db_.reset(raw);
     if (rc != SQLITE_OK) throw EngineError("Motorul SQL nu poate porni");
     sqlite3_busy_timeout(db_.get(), 2000);
+    registerRomanian(db_.get());
     // the session's own work tables (TEMP) stay in memory
     sqlite3_exec(db_.get(), "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
 }
@@ -566,6 +569,14 @@ ResultSet SqlSession::select(const std::string& sql, const std::vector<Param>& p
     }
     if (rc != SQLITE_DONE) fail(lastTargets_);
     return rs;
+}
+
+void SqlSession::selectEach(const std::string& sql, const std::vector<Param>& params,
+                            const std::function<void(sqlite3_stmt*)>& row) {
+    Statement st = prepare(sql, params);
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) row(st.get());
+    if (rc != SQLITE_DONE) fail(lastTargets_);
 }
 
 // An INSERT ... SELECT into a table file with the identity bookkeeping gives

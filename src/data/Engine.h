@@ -2,6 +2,7 @@
 // ignored), keeps track of which table files are open (shared or exclusive),
 // and runs SQL statements over the table files it attaches.
 #pragma once
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,6 +103,10 @@ public:
     ~SqlSession();
 
     ResultSet select(const std::string& sql, const std::vector<Param>& params = {});
+    // A SELECT whose rows are handed one by one to `row` (read its columns
+    // with sqlite3_column_*) instead of being kept: lists of many rows.
+    void selectEach(const std::string& sql, const std::vector<Param>& params,
+                    const std::function<void(sqlite3_stmt*)>& row);
     // INSERT / UPDATE / DELETE / ALTER TABLE; returns the number of rows changed.
     long long execute(const std::string& sql, const std::vector<Param>& params = {});
     // Detaches a file so that it can be replaced or deleted.

@@ -8,11 +8,15 @@
 #include <QPushButton>
 
 #include "controls/DBDate.h"
+#include "controls/ControlSupport.h"
 #include "controls/DBPos.h"
 #include "data/Errors.h"
 #include "entry/Balances.h"
 #include "journal/IstoricDlg.h"
 #include "controls/DBNavigator.h"
+#include "data/AppDir.h"
+#include "data/Engine.h"
+#include "data/Format.h"
 #include "shell/Messages.h"
 
 namespace entry {
@@ -77,9 +81,15 @@ TDocumentFrm::TDocumentFrm(QWidget* owner, const DocumentSpec& spec)
       TParohia(table("Parohia.DB", false)) {
     Docs.onNewRecord = [this](data::DataSet&) { newRecord(); };
     Docs.beforePost = [this](data::DataSet&) { beforePost(); };
-    Docs.afterPost = [this](data::DataSet&) { afterPost(); };
+    Docs.afterPost = [this](data::DataSet&) {
+        afterPost();
+        emit DocumentEvents::instance().changed();
+    };
     Docs.beforeDelete = [this](data::DataSet&) { beforeDelete(); };
-    Docs.afterDelete = [this](data::DataSet&) { afterDelete(); };
+    Docs.afterDelete = [this](data::DataSet&) {
+        afterDelete();
+        emit DocumentEvents::instance().changed();
+    };
     Docs.beforeInsertWrite = [this](data::Table::InsertStep& step) { takeNumberInPost(step); };
     Docs.setup("Data").editMask = "!99/99/0000;1;_";
     Docs.setup(spec.amountField).asAmount();
@@ -319,6 +329,65 @@ void TDocumentFrm::closeEvent(QCloseEvent* e) {
     } catch (...) {
     }
     QWidget::closeEvent(e);
+}
+
+// ---------------------------------------------------------------- finding a document
+
+DocumentEvents& DocumentEvents::instance() {
+    static DocumentEvents events;
+    return events;
+}
+
+bool TDocumentFrm::showDocument(long long id) {
+    const std::string table = std::string("\"") + spec_.table + "\"";
+    return ui::runDataAction(this, [&] {
+        data::SqlSession& session = data::SqlSession::forDirectory(data::AppDir());
+        if (session.select("SELECT count(*) FROM " + table + " WHERE rowid = :id", {{"id", data::Value(id)}})
+                .rows.at(0)
+                .at(0)
+                .toInt() == 0)
+            throw data::EngineError("Documentul nu mai exista: a fost sters intre timp");
+        Docs.checkBrowseMode();  // saves a filled new document, drops an untouched one
+        Docs.refresh();          // documents entered since the window opened
+        // the window shows its documents in entry order: the position is the
+        // count of those entered before
+        const long long before =
+            session.select("SELECT count(*) FROM " + table + " WHERE rowid < :id", {{"id", data::Value(id)}})
+                .rows.at(0)
+                .at(0)
+                .toInt();
+        Docs.setRecNo(static_cast<int>(before) + 1);
+    });
+}
+
+void TDocumentFrm::goToNumber() {
+    QString typed;
+    if (!ui::Messages::inputBox(QStringLiteral("Cauta document"), QStringLiteral("Numarul documentului :"), typed,
+                                this))
+        return;
+    const std::optional<double> number = data::parseFloat(data::trim(typed.toStdString()));
+    if (!number) {
+        ui::Messages::warning(
+            QStringLiteral("Numarul documentului \"") + typed.trimmed() + QStringLiteral("\" nu este un numar!"), this);
+        return;
+    }
+    std::optional<long long> id;
+    try {
+        const auto rs = data::SqlSession::forDirectory(data::AppDir())
+                            .select(std::string("SELECT max(rowid) FROM \"") + spec_.table + "\" WHERE " +
+                                        spec_.numberField + " = :n",
+                                    {{"n", data::Value(*number)}});
+        if (!rs.rows.empty() && !rs.rows[0][0].isNull()) id = rs.rows[0][0].toInt();
+    } catch (...) {
+        ui::reportError(this, std::current_exception());
+        return;
+    }
+    if (!id) {
+        ui::Messages::warning(
+            QStringLiteral("Nu exista documentul cu numarul ") + numberText(*number) + QStringLiteral("!"), this);
+        return;
+    }
+    showDocument(*id);
 }
 
 }  // namespace entry

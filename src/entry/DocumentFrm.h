@@ -69,10 +69,29 @@ int yearOfDate(const data::Field& f);
 // The warning of a year that is not the working year.
 QString yearWarning(const char* yearText, int year, int workingYear);
 
+// Told when a document window stored or deleted a document (the documents
+// list follows).
+class DocumentEvents : public QObject {
+    Q_OBJECT
+public:
+    static DocumentEvents& instance();
+signals:
+    void changed();
+};
+
 class TDocumentFrm : public ui::DataWindow<QWidget> {
     Q_OBJECT
 public:
     ~TDocumentFrm() override;
+
+    // --- finding a document
+    // Moves to the stored document with this row identity (a document being
+    // entered is saved first, an untouched one dropped, as on any move);
+    // false when it is not there or the move was refused.
+    bool showDocument(long long id);
+    // Ctrl+F: asks a document number and moves to the last document entered
+    // with it.
+    void goToNumber();
 
 protected:
     TDocumentFrm(QWidget* owner, const DocumentSpec& spec);

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "data/Collation.h"
 #include "controls/Binding.h"
 #include "controls/ControlSupport.h"
 #include "controls/DBGNorm.h"
@@ -142,8 +143,8 @@ void TFisaEnoriasFrm::SrchEditChange(const QString& text) {
             Catalog.first();
             return;
         }
-        Catalog.locate(sortOrders()[static_cast<size_t>(item)].searchField, data::Value(text.toStdString()),
-                       {.caseInsensitive = true, .partialKey = true});
+        // letter case and diacritics aside: "ste" finds "Ștefan"
+        data::locateFolded(Catalog, sortOrders()[static_cast<size_t>(item)].searchField, text.toStdString());
     });
 }
 

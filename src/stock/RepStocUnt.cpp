@@ -14,7 +14,7 @@ const char* const kSql =
     "WHERE\n"
     "((DataIn IS NULL) OR (DataIn <= :Data))\n"
     " AND ((DataOut IS NULL) OR (DataOut > :Data))\n"
-    "ORDER BY Denumire, Descriere, Cantitate, UM, Pret, DataIn, DataOut";
+    "ORDER BY Denumire COLLATE RO, Descriere COLLATE RO, Cantitate, UM, Pret, DataIn, DataOut";
 
 // A ruled table under the column headings; the summary band carries the
 // total of the values under the last column, the sum of the values as printed.

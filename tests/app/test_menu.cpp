@@ -96,7 +96,7 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
               "Parametri aplicatiei | -(hidden) | Tipuri de venit | Tipuri de cheltuiala | Configurare bilant | "
               "Trecerea la an nou");
     EXPECT_EQ(describe(menu(2)),
-              "Venituri[Ctrl+V] | Cheltuieli[Ctrl+C] | Depuneri[Ctrl+D] | Ridicari[Ctrl+R] | - | "
+              "Venituri[Ctrl+V] | Cheltuieli[Ctrl+C] | Depuneri[Ctrl+D] | Ridicari[Ctrl+R] | Documente[Ctrl+F] | - | "
               "Fisa enoriasului(hidden) | Stocuri | - | Registru pangar(hidden)>{Intrari | Iesiri} | -(hidden) | "
               "Bilant[Ctrl+B] | Bilant centralizat");
     EXPECT_EQ(describe(menu(3)),
@@ -120,6 +120,7 @@ TEST_F(MenuTest, ItemsAndButtonsRunTheirCommands) {
         {"Cheltuieli1", Command::Cheltuieli},
         {"Depuneri1", Command::Depuneri},
         {"Ridicari1", Command::Ridicari},
+        {"Documente1", Command::Documente},
         {"Fisaenoriasului1", Command::FisaEnoriasului},
         {"Stocuri1", Command::Stocuri},
         {"Intrari1", Command::PangarIntrari},

@@ -161,8 +161,26 @@ TEST(UnitNames, NamesThatCouldLeaveTheGroupDirectoryAreRefused) {
         EXPECT_FALSE(isValidUnitName(bad)) << bad;
     for (const char* good : {"Sf. Nicolae", "Sf. Ilie ", "Parohia Sfântul Ștefan", "..a", "Schitul 2"})
         EXPECT_TRUE(isValidUnitName(good)) << good;
-    EXPECT_TRUE(sameDirectoryName("PAROHII", "Parohii"));
-    EXPECT_FALSE(sameDirectoryName("PAROHII", "PAROHI"));
+    struct Case {
+        const char *a, *b;
+        bool same;
+    } cases[] = {
+        {"PAROHII", "Parohii", true},
+        {"PAROHII", "PAROHI", false},
+        {"parohia ștefan", "Parohia Ștefan", true},
+        {"Parohia Ştefan", "PAROHIA ȘTEFAN", true},  // cedilla and comma
+        {"Schitul Ţarina", "schitul țarina", true},
+        {"Parohia Stefan", "Parohia Ștefan", false},
+        {"Sf. Ilie", "Sf Ilie", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(sameDirectoryName(c.a, c.b), c.same) << c.a << " / " << c.b;
+}
+
+TEST_F(UnitFixture, AUnitNamedAgainInAnotherLetterCaseIsTheSameUnit) {
+    ASSERT_TRUE(createUnitDirectory(db.path(), kParohii, "Parohia Ștefan"));
+    const auto made = entries(db.file("PAROHII"));
+    EXPECT_FALSE(createUnitDirectory(db.path(), kParohii, "parohia ştefan"));
+    EXPECT_EQ(entries(db.file("PAROHII")), made);
 }
 
 TEST_F(UnitFixture, RefusedNamesCreateNothingAnywhere) {

@@ -247,6 +247,17 @@ TEST_F(CatalogWindows, SearchGoesToTheNearestKeyOfTheCurrentOrder) {
     EXPECT_TRUE(messages().isEmpty());
 }
 
+TEST_F(CatalogWindows, NameSearchIgnoresCaseAndDiacriticsTheRomanianWay) {
+    fill("Tip_venituri.DB", {"Cod_venit", "Denumire"}, {{90, "Ștergare icoane"}, {91, "Ţesături"}});
+    auto* w = catalogs::BrowseCatalog<TTipVenitFrm>(nullptr);
+    gui::showActive(w);
+    QTest::keyClick(orderList(w), Qt::Key_Down);  // "dupa Denumire"
+    for (auto [typed, code] : {std::pair{"ste", 90}, {"ȘTERG", 90}, {"ştergare", 90}, {"tes", 91}, {"ȚES", 91}}) {
+        searchBox(w)->setText(QString::fromUtf8(typed));
+        EXPECT_EQ(currentCode(w), code) << typed;
+    }
+}
+
 // ---------------------------------------------------------------- browse mode
 
 TEST_F(CatalogWindows, BrowseWindowsShowTheirCatalogs) {

@@ -188,3 +188,24 @@ TEST_F(ParishionerFile, AnInvalidDateOnARegisterIsRefusedAndTheRowStaysInEditing
 }
 
 }  // namespace
+
+TEST_F(ParishionerFile, NameSearchIgnoresCaseAndDiacriticsTheRomanianWay) {
+    data::insertRows(db.file("Enoriasi.DB"), {"Cod_enorias", "Nume_prenume", "Strada", "Nr", "Tip_contributie"},
+                     {{V("P5"), V("Ștefănescu Ion"), V("Mare"), V("1"), V("Anuala")},
+                      {V("P6"), V("Ţuţuianu Ana"), V("Mare"), V("2"), V("Anuala")}});
+    open();
+    auto* combo = control<QComboBox>(window.get(), "SortCombo");
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);  // by name
+    gui::settle();
+    auto* edit = control<QLineEdit>(window.get(), "SrchEdit");
+    struct Case {
+        const char* typed;
+        const char* code;
+    } cases[] = {{"ste", "P5"}, {"ȘTEFĂ", "P5"}, {"ştef", "P5"}, {"tutu", "P6"}, {"țuțu", "P6"}, {"zah", "P4"}};
+    for (const Case& c : cases) {
+        edit->setText(QString::fromUtf8(c.typed));
+        gui::settle();
+        EXPECT_EQ(set("Enoriasi.DB")["Cod_enorias"].value(), V(c.code)) << c.typed;
+    }
+}

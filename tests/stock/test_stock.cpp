@@ -124,6 +124,13 @@ TEST_F(Stock, ValuesTextsOrderTotalAndTheUnitHeading) {
     EXPECT_TRUE(gui::Recorder::messages().isEmpty());
 }
 
+TEST_F(Stock, NamesPrintInRomanianOrderLetterCaseAside) {
+    for (const char* name : {"Zahăr", "ștergar", "Sare", "Țuică", "tămâie", "Ace", "îngeraș", "Icoană"})
+        item(name, V(), 1, V("buc"), 1, V(), V());
+    EXPECT_EQ(rowsOf(preview(data::Date{2007, 3, 1}), "DenDescTxt"),
+              (QStringList{"Ace", "Icoană", "îngeraș", "Sare", "ștergar", "tămâie", "Țuică", "Zahăr"}));
+}
+
 TEST_F(Stock, TheTotalIsTheSumOfTheValuesAsPrintedNotOfTheProducts) {
     for (double price : {1.25, 3.75, 20.75}) item("A", V(), 0.5, V("kg"), price, V(), V());
     auto pages = preview(data::Date{2007, 3, 1});
