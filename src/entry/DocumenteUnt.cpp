@@ -116,6 +116,10 @@ TDocumenteFrm::TDocumenteFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     DocsView->setModel(model_.get());
     DocsView->verticalHeader()->setDefaultSectionSize(DocsView->fontMetrics().height() + 6);
     DocsView->verticalHeader()->hide();
+    // widths by what the columns hold (measuring 200,000 rows would be slow)
+    const int widths[] = {75, 80, 60, 80, 40, 140, 95, 150, 0, 90, 90, 90};
+    for (int c = 0; c <= kBankColumn; ++c)
+        if (widths[c]) DocsView->setColumnWidth(c, widths[c]);
     DocsView->horizontalHeader()->setSectionResizeMode(static_cast<int>(DocColumn::Explanation), QHeaderView::Stretch);
     if (auto f = typedFilter()) applied_ = *f;
     DocsView->sortByColumn(static_cast<int>(DocColumn::Date), Qt::AscendingOrder);  // reads the list
@@ -141,7 +145,11 @@ TDocumenteFrm::~TDocumenteFrm() = default;
 std::optional<DocumentFilter> TDocumenteFrm::typedFilter() {
     DocumentFilter f;
     auto refuse = [this](QLineEdit* e, const QString& text) -> std::optional<DocumentFilter> {
+        // the warning takes the focus from the field, which would ask again
+        if (refusing_) return std::nullopt;
+        refusing_ = true;
         ui::Messages::warning(text, this);
+        refusing_ = false;
         e->setFocus(Qt::OtherFocusReason);
         e->selectAll();
         return std::nullopt;

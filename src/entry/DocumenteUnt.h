@@ -53,6 +53,7 @@ private:
     DocumentList list_;
     std::unique_ptr<DocumentsModel> model_;
     DocumentFilter applied_;
+    bool refusing_ = false;  // a field's warning is showing
     QLineEdit *TextEdit, *CodEdit, *DeLaEdit, *PanaLaEdit, *MinEdit, *MaxEdit;
     QComboBox *KindCombo, *ContCombo;
     QTableView* DocsView;
