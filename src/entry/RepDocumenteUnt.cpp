@@ -79,6 +79,48 @@ void TRepDocumenteFrm::openData() {
 
 void TRepDocumenteFrm::closeData() { Q.close(); }
 
+std::optional<exports::DataTable> TRepDocumenteFrm::dataTable() {
+    using exports::Cell;
+    using K = exports::ColumnKind;
+    exports::DataTable t;
+    t.head.sheetName = "Lista documentelor";
+    t.head.titleLines = {"Lista documentelor", filterDescription(list_.filter())};
+    t.head.landscape = true;
+    t.head.columns = {
+        {"Fel", K::Text},        {"Data", K::Date},     {"Numar", K::Integer},    {"Tip doc.", K::Text},
+        {"Cod", K::Integer},     {"Denumire", K::Text}, {"Cont", K::Text},        {"Beneficiar / enorias", K::Text},
+        {"Explicatii", K::Text}, {"Suma", K::Amount},   {"Sold casa", K::Amount}, {"Sold banca", K::Amount}};
+    for (int i = 0; i < list_.size(); ++i) {
+        const DocumentRow& d = list_.row(i);
+        exports::Row& r = t.addRow();
+        r.cells[0] = Cell::of(kindName(d.kind));
+        r.cells[1] = Cell::fromValue(d.date, K::Date);
+        r.cells[2] = Cell::fromValue(d.number, K::Integer);
+        r.cells[3] = Cell::fromValue(d.docType, K::Text);
+        r.cells[4] = Cell::fromValue(d.typeCode, K::Integer);
+        r.cells[5] = Cell::of(d.typeName);
+        r.cells[6] = Cell::of(d.account);
+        r.cells[7] = Cell::of(d.party);
+        r.cells[8] = Cell::of(d.explanation);
+        r.cells[9] = Cell::amount(d.amount);
+        if (list_.hasBalances()) {
+            r.cells[10] = Cell::amount(list_.cashAfter(i));
+            r.cells[11] = Cell::amount(list_.bankAfter(i));
+        }
+    }
+    static const std::pair<CashDoc, const char*> kinds[] = {{CashDoc::Receipt, "Total incasari"},
+                                                            {CashDoc::Payment, "Total plati"},
+                                                            {CashDoc::Deposit, "Total depuneri"},
+                                                            {CashDoc::Withdrawal, "Total ridicari"}};
+    for (const auto& [kind, label] : kinds) {
+        exports::Row& r = t.addRow(true);
+        r.cells[0] = Cell::of(label);
+        r.cells[2] = Cell::integer(list_.count(kind));
+        r.cells[9] = Cell::amount(list_.sum(kind));
+    }
+    return t;
+}
+
 bool TRepDocumenteFrm::hasData() { return list_.size() > 0; }
 
 reports::RunResult PrintDocumente(QWidget* owner, DocumentList& list, const reports::ReportOutput& output) {

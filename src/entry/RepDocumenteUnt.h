@@ -18,6 +18,7 @@ public:
     void openData() override;
     void closeData() override;
     bool hasData() override;
+    std::optional<exports::DataTable> dataTable() override;
 
 private:
     DocumentList& list_;
