@@ -346,6 +346,20 @@ std::pair<long long, std::string> lastEntry(sqlite3* db, const std::string& T) {
 }
 
 void insertEntry(sqlite3* db, const std::string& T, Entry& e);
+
+// The stored form of a new entry, numbered and chained to the one before it.
+Entry entryOf(const NewEntry& n, long long nr, std::string previousHash) {
+    Entry e;
+    e.nr = nr;
+    e.previousHash = std::move(previousHash);
+    e.table = n.table;
+    e.row = n.row;
+    e.key = n.key;
+    e.action = n.action;
+    e.before = n.before;
+    e.after = n.after;
+    return e;
+}
 }  // namespace
 
 long long startNewYear(sqlite3* db, const std::string& schema, NewEntry passage) {
@@ -360,31 +374,15 @@ long long startNewYear(sqlite3* db, const std::string& schema, NewEntry passage)
              " BEGIN SELECT RAISE(ABORT, " + quoteText(kRefusal) + "); END;")
                 .c_str(),
             kJournalFile);
-    Entry e;
-    e.nr = 1;
-    e.previousHash = last;
-    e.table = passage.table;
-    e.row = passage.row;
-    e.key = passage.key;
-    e.action = passage.action;
-    e.before = passage.before;
-    e.after = passage.after;
+    Entry e = entryOf(passage, 1, last);
     insertEntry(db, T, e);
     return count;
 }
 
 void append(sqlite3* db, const std::string& schema, const NewEntry& n) {
     const std::string T = quoteIdent(schema) + "." + quoteIdent(kJournalTable);
-    Entry e;
     auto [last, hash] = lastEntry(db, T);
-    e.nr = last + 1;
-    e.previousHash = hash;
-    e.table = n.table;
-    e.row = n.row;
-    e.key = n.key;
-    e.action = n.action;
-    e.before = n.before;
-    e.after = n.after;
+    Entry e = entryOf(n, last + 1, hash);
     insertEntry(db, T, e);
 }
 
