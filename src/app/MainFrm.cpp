@@ -15,6 +15,7 @@
 #include <QScopeGuard>
 #include <filesystem>
 
+#include "app/AjutorUnt.h"
 #include "app/Application.h"
 #include "app/Backup.h"
 #include "app/HintTracker.h"
@@ -245,6 +246,10 @@ void TMainFrm::buildMenu() {
 
     QMenu* ajutor = menu(nullptr, "Ajutor1", "Ajutor");
     addItem(ajutor, "Actualizareonline1", "Actualizare online", Command::ActualizareOnline);
+
+    // The manual: F1 from every window (under a modal dialog through its own key watcher).
+    addItem(ajutor, "Manualdeutilizare1", "Manual de utilizare", Command::ManualUtilizare, QKeySequence(Qt::Key_F1));
+    installManualKey(this);
 }
 
 QAction* TMainFrm::menuAction(Command c) const {

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/About.h"
+#include "app/AjutorUnt.h"
 #include "app/MainFrm.h"
 #include "app/NewYearCmd.h"
 #include "app/RestaurareUnt.h"
@@ -99,6 +100,7 @@ MenuCommands MenuCommands::standard() {
     c.set(Command::VerificareJurnal, [](TMainFrm& m) { journal::VerificareJurnal(&m); });
     // Ajutor
     c.set(Command::ActualizareOnline, [](TMainFrm& m) { m.Actualizareonline1Click(); });
+    c.set(Command::ManualUtilizare, [](TMainFrm& m) { ShowManual(&m, QApplication::focusWidget()); });
     return c;
 }
 

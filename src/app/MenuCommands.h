@@ -39,6 +39,7 @@ enum class Command {
     ListaStocurilor,
     ExportDocumente,
     ActualizareOnline,
+    ManualUtilizare,
     JurnalulModificarilor,
     VerificareJurnal,
 };
