@@ -1,54 +1,106 @@
 #!/usr/bin/env bash
-# Takes the screenshots the AppStream metadata shows, from the real program
-# on a new installation under a virtual X server:
+# Takes the screenshots of the AppStream metadata and of the user's manual
+# from the real program, on a new installation, under a virtual X server:
 #   data/screenshots/main-window.png   the main window
 #   data/screenshots/receipts.png      the receipts window (Ctrl+V)
+#   docs/manual/img/*.png              the windows the manual shows
 #   scripts/screenshots.sh [path/to/Corvalinde]
-# Needs Xvfb, xdotool, ImageMagick's import and sqlite3.
+# Needs Xvfb, openbox, xdotool, ImageMagick's import and sqlite3.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 bin="${1:-$here/build/src/app/Corvalinde}"
 out="$here/data/screenshots"
+img="$here/docs/manual/img"
 [ -x "$bin" ] || { echo "screenshots: no executable at $bin" >&2; exit 1; }
-for tool in Xvfb xdotool import sqlite3; do
+for tool in Xvfb openbox xdotool import sqlite3; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is not installed" >&2; exit 1; }
 done
 
 work="$(mktemp -d)"
 xvfb_pid=""
+wm_pid=""
 app_pid=""
+stop_app() {
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  app_pid=""
+}
 cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  stop_app
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-mkdir -p "$work/db" "$work/home" "$out"
+mkdir -p "$work/db" "$work/home" "$out" "$img"
 "$bin" --init-db "$work/db" >/dev/null
 # the unit gets a name, so that the main window opens without the unit data dialog
 sqlite3 "$work/db/Parohia.DB" "UPDATE Parohia SET Arhiepiscopia = 'Arhiepiscopia Bucurestilor',
   Protopopiatul = 'Protopopiatul Sector 2', Parohia = 'Parohia Sf. Nicolae', Localitatea = 'Bucuresti',
   Judet = 'Bucuresti';"
 
-display=":$(( (RANDOM % 400) + 100 ))"
-Xvfb "$display" -screen 0 1024x720x24 -nolisten tcp >/dev/null 2>&1 &
+# a display number no other X server holds
+n=$(( (RANDOM % 400) + 100 ))
+while [ -e "/tmp/.X$n-lock" ]; do n=$(( n + 1 )); done
+display=":$n"
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 sleep 1
 kill -0 "$xvfb_pid" 2>/dev/null || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
 export DISPLAY="$display"
+# a window manager gives the focus to the window that opens, as on a desktop
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+sleep 1
 
-# A home directory of its own keeps the daily backup out of the real one.
-HOME="$work/home" QT_QPA_PLATFORM=xcb "$bin" --dir "$work/db" >"$work/app.log" 2>&1 &
-app_pid=$!
-sleep 4
-kill -0 "$app_pid" 2>/dev/null || { echo "screenshots: the program ended at start-up" >&2; cat "$work/app.log" >&2; exit 1; }
-main="$(xdotool search --sync --name 'Evidenta veniturilor' | head -n1)"
-import -window "$main" "$out/main-window.png"
+main=""
+start_app() {
+  # A home directory of its own keeps the daily backup out of the real one.
+  HOME="$work/home" QT_QPA_PLATFORM=xcb "$bin" --dir "$work/db" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  main="$(timeout 20 xdotool search --sync --onlyvisible --name 'Evidenta veniturilor' | head -n1)" || true
+  if [ -z "$main" ] || ! kill -0 "$app_pid" 2>/dev/null; then
+    echo "screenshots: the program did not start" >&2
+    cat "$work/app.log" >&2
+    exit 1
+  fi
+  sleep 1
+}
 
-xdotool windowfocus --sync "$main" key ctrl+v
-sleep 2
-receipts="$(xdotool search --pid "$app_pid" --onlyvisible --name '.' | grep -v "^$main\$" | tail -n1)"
-[ -n "$receipts" ] || { echo "screenshots: the receipts window did not open" >&2; exit 1; }
-import -window "$receipts" "$out/receipts.png"
-echo "screenshots: $out/main-window.png $out/receipts.png"
+# The window a key in the main window opens, once it shows.
+opened_by() {
+  local key="$1" w=""
+  xdotool windowactivate --sync "$main" key "$key"
+  for _ in $(seq 1 40); do
+    w="$(xdotool search --pid "$app_pid" --onlyvisible --name '.' | grep -v "^$main\$" | tail -n1 || true)"
+    [ -n "$w" ] && break
+    sleep 0.25
+  done
+  [ -n "$w" ] || { echo "screenshots: $key opened no window" >&2; exit 1; }
+  sleep 1.5  # painted
+  echo "$w"
+}
+
+# shot KEY FILE...: the window KEY opens, saved as each FILE; "" is the main window.
+shot() {
+  local key="$1" w
+  shift
+  start_app
+  if [ -z "$key" ]; then w="$main"; else w="$(opened_by "$key")"; fi
+  for f in "$@"; do import -window "$w" "$f"; done
+  stop_app
+}
+
+shot "" "$out/main-window.png" "$img/fereastra-principala.png"
+shot ctrl+v "$out/receipts.png" "$img/incasari.png"
+shot ctrl+c "$img/plati.png"
+shot ctrl+d "$img/depuneri.png"
+shot ctrl+r "$img/ridicari.png"
+shot ctrl+f "$img/documente.png"
+shot ctrl+u "$img/datele-unitatii.png"
+shot ctrl+b "$img/bilant.png"
+shot F1 "$img/manual.png"
+echo "screenshots: $out/main-window.png $out/receipts.png and $(ls "$img" | wc -l) pictures in $img"
