@@ -165,15 +165,16 @@ QStringList TAjutorFrm::search(const QString& text) {
 }
 
 // Enter in the search field: the first page found, at the first place the
-// first word shows.
+// words (or the first of them) show.
 void TAjutorFrm::SearchEditReturn() {
     const QStringList found = search(SearchEdit->text());
     if (found.isEmpty()) return;
     showPlace(found.first());
     ContentsList->setCurrentRow(0);
-    const QString first = SearchEdit->text().split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+    // the words as typed, else the first of them
+    const QString typed = SearchEdit->text().simplified();
     PageView->moveCursor(QTextCursor::Start);
-    PageView->find(first);
+    if (!PageView->find(typed)) PageView->find(typed.section(QLatin1Char(' '), 0, 0));
 }
 
 void TAjutorFrm::showPlace(const QString& place) {

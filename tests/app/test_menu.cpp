@@ -102,7 +102,7 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
     EXPECT_EQ(describe(menu(3)),
               "Registre>{Incasari si plati | Casa | Banca | - | Partizi venituri | Partizi cheltuieli} | "
               "Lista stocurilor | - | Bilant | Bilant centralizat | Jurnalul modificarilor | - | Export documente");
-    EXPECT_EQ(describe(menu(4)), "Actualizare online");
+    EXPECT_EQ(describe(menu(4)), "Actualizare online | Manual de utilizare[F1]");
 }
 
 TEST_F(MenuTest, ItemsAndButtonsRunTheirCommands) {
