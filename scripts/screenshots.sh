@@ -61,7 +61,13 @@ start_app() {
   # A home directory of its own keeps the daily backup out of the real one.
   HOME="$work/home" QT_QPA_PLATFORM=xcb "$bin" --dir "$work/db" >"$work/app.log" 2>&1 &
   app_pid=$!
-  main="$(timeout 20 xdotool search --sync --onlyvisible --name 'Evidenta veniturilor' | head -n1)" || true
+  main=""
+  # a search may fail while windows come and go: ask again
+  for _ in $(seq 1 80); do
+    main="$(xdotool search --onlyvisible --name 'Evidenta veniturilor' 2>/dev/null | head -n1 || true)"
+    [ -n "$main" ] && break
+    sleep 0.25
+  done
   if [ -z "$main" ] || ! kill -0 "$app_pid" 2>/dev/null; then
     echo "screenshots: the program did not start" >&2
     cat "$work/app.log" >&2
@@ -75,7 +81,7 @@ opened_by() {
   local key="$1" w=""
   xdotool windowactivate --sync "$main" key "$key"
   for _ in $(seq 1 40); do
-    w="$(xdotool search --pid "$app_pid" --onlyvisible --name '.' | grep -v "^$main\$" | tail -n1 || true)"
+    w="$(xdotool search --pid "$app_pid" --onlyvisible --name '.' 2>/dev/null | grep -v "^$main\$" | tail -n1 || true)"
     [ -n "$w" ] && break
     sleep 0.25
   done
