@@ -53,7 +53,8 @@ TEST(Package, CmakeInstallLaysOutTheProgramAndItsDesktopFiles) {
     ASSERT_EQ(run("cmake --install " + shq(kBuild) + " --prefix " + shq(prefix.path()), out), 0) << out;
     for (const std::string& f : std::vector<std::string>{
              "bin/corvalinde", "share/applications/" + kId + ".desktop", "share/metainfo/" + kId + ".metainfo.xml",
-             "share/icons/hicolor/scalable/apps/" + kId + ".svg", "share/man/man1/corvalinde.1"})
+             "share/icons/hicolor/scalable/apps/" + kId + ".svg", "share/man/man1/corvalinde.1",
+             "share/doc/corvalinde/manual/index.html", "share/doc/corvalinde/manual/img/incasari.png"})
         EXPECT_TRUE(fs::is_regular_file(prefix.file(f))) << f;
     for (const std::string s : {"16", "32", "48", "64", "128", "256"})
         EXPECT_TRUE(fs::is_regular_file(prefix.file("share/icons/hicolor/" + s + "x" + s + "/apps/" + kId + ".png")));
