@@ -77,9 +77,12 @@ start_app() {
 }
 
 # The window a key in the main window opens, once it shows.
+# (a second argument: the keys go to the menu the mouse opened)
 opened_by() {
   local key="$1" w=""
-  xdotool windowactivate --sync "$main" key "$key"
+  [ -n "${2:-}" ] || xdotool windowactivate --sync "$main"
+  # shellcheck disable=SC2086 # several keys, one word each
+  xdotool key $key
   for _ in $(seq 1 40); do
     w="$(xdotool search --pid "$app_pid" --onlyvisible --name '.' 2>/dev/null | grep -v "^$main\$" | tail -n1 || true)"
     [ -n "$w" ] && break
@@ -100,6 +103,42 @@ shot() {
   stop_app
 }
 
+# menu_shot X KEYS FILE [KEYS FILE]...: a click on the main menu's title at X
+# (menu bar coordinates), KEYS to reach the item, and the window it opens saved
+# as FILE; further KEYS (or click:X,Y) go to that window, and the window they
+# open is FILE.
+menu_shot() {
+  local x="$1" w
+  shift
+  start_app
+  xdotool windowactivate --sync "$main"
+  xdotool mousemove --window "$main" "$x" 10 click 1
+  sleep 0.5
+  local keys="$1" file="$2"
+  shift 2
+  w="$(opened_by "$keys" menu)"
+  import -window "$w" "$file"
+  while [ $# -ge 2 ]; do
+    local before="$w"
+    xdotool windowactivate --sync "$w"
+    case "$1" in
+      click:*) # click:X,Y inside the window
+        local at="${1#click:}"
+        xdotool mousemove --window "$w" "${at%,*}" "${at#*,}" click 1 ;;
+      *) xdotool key $1 ;;  # shellcheck disable=SC2086
+    esac
+    for _ in $(seq 1 40); do
+      w="$(xdotool search --pid "$app_pid" --onlyvisible --name '.' 2>/dev/null | grep -v "^$main\$" | tail -n1 || true)"
+      [ -n "$w" ] && [ "$w" != "$before" ] && break
+      sleep 0.25
+    done
+    sleep 1.5
+    import -window "$w" "$2"
+    shift 2
+  done
+  stop_app
+}
+
 shot "" "$out/main-window.png" "$img/fereastra-principala.png"
 shot ctrl+v "$out/receipts.png" "$img/incasari.png"
 shot ctrl+c "$img/plati.png"
@@ -109,4 +148,8 @@ shot ctrl+f "$img/documente.png"
 shot ctrl+u "$img/datele-unitatii.png"
 shot ctrl+b "$img/bilant.png"
 shot F1 "$img/manual.png"
+# the menu bar's titles: Sistem, Setari, Actualizari, Listari
+menu_shot 82 "Down Return" "$img/parametri.png"
+menu_shot 146 "Up Return" "$img/centralizator.png"
+menu_shot 210 "Down Right Down Return" "$img/interval.png" click:197,80 "$img/setari-listare.png"
 echo "screenshots: $out/main-window.png $out/receipts.png and $(ls "$img" | wc -l) pictures in $img"
