@@ -39,6 +39,7 @@ constexpr HelpTopic kTopics[] = {
     {"TFisaEnoriasFrm", "alte-ferestre.html#fisa-enoriasului"},
     {"TRestaurareFrm", "salvari.html#restaurare"},
     {"TAjutorFrm", "index.html#ajutor"},
+    {"QMessageBox", "mesaje.html#mesaje"},  // every message of the program
 };
 
 const char* withoutNamespace(const char* name) {
