@@ -41,6 +41,7 @@ enum class Command {
     ActualizareOnline,
     JurnalulModificarilor,
     VerificareJurnal,
+    ExportBugetProtopopiat,
 };
 
 class MenuCommands {

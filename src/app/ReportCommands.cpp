@@ -13,6 +13,7 @@
 
 #include "app/Application.h"
 #include "budget/BilantUnt.h"
+#include "budget/RepBilantCentralUnt.h"
 #include "data/Clock.h"
 #include "data/Errors.h"
 #include "data/Format.h"
@@ -121,6 +122,13 @@ const ReportEntry kReports[] = {
          const data::Date end = a.to.value_or(data::today());
          if (a.from && *a.from > end) throw UsageError(reports::WrongIntervalText(*a.from, end).toStdString());
          return budget::PrintBilantComputed(nullptr, {a.from, end, workingYear(), a.column, a.expensesNewPage}, o);
+     }},
+    {"bilant-centralizat",
+     "Buget centralizator de venituri si cheltuieli",
+     {"--column", "--expenses-new-page"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         return budget::PrintBilantCentral(nullptr, a.column, a.expensesNewPage, o);
      }},
     {"stocuri",
      "Situatia stocurilor",
