@@ -163,7 +163,8 @@ const std::vector<CommandEntry>& commands() {
         {Mode::Report, "--report", "NUME", false, reportOptions(), Runs::Offscreen,
          "  Corvalinde [--dir DIRECTOR] --report NUME [--from ZZ.LL.AAAA] [--to ZZ.LL.AAAA]\n"
          "             [--date ZZ.LL.AAAA] [--code N] [--number N] [--column Prevederi|Executie]\n"
-         "             [--expenses-new-page] [--table TABELA] [--action MODIFICARE] [--font-size N] --out FISIER\n"
+         "             [--expenses-new-page] [--table TABELA] [--action MODIFICARE] [--group GRUPA]\n"
+         "             [--font-size N] --out FISIER\n"
          "                               listeaza raportul NUME in FISIER fara fereastra: paginile din\n"
          "                               previzualizare (.pdf, .html, .txt) sau datele lui ca tabel\n"
          "                               (.xlsx, .csv, .table.html)\n",

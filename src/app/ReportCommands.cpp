@@ -14,6 +14,7 @@
 #include "app/Application.h"
 #include "budget/BilantUnt.h"
 #include "budget/RepBilantCentralUnt.h"
+#include "budget/RepComparatieUnt.h"
 #include "data/Clock.h"
 #include "data/Errors.h"
 #include "data/Format.h"
@@ -54,6 +55,7 @@ struct ReportArgs {
     QString column = QStringLiteral("Executie");
     bool expensesNewPage = false;
     std::string table, action;  // the journal's filter; "" for all
+    std::string group;          // a deanery's group of units
 };
 
 struct ReportEntry {
@@ -129,6 +131,15 @@ const ReportEntry kReports[] = {
      {},
      [](const ReportArgs& a, const ReportOutput& o) {
          return budget::PrintBilantCentral(nullptr, a.column, a.expensesNewPage, o);
+     }},
+    {"comparatie-unitati",
+     "Comparatia bugetelor unitatilor unei grupe",
+     {"--group", "--code", "--column"},
+     {"--group"},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         if (a.group != "PAROHII" && a.group != "MANASTIRI")
+             throw UsageError("grupa data dupa --group este PAROHII sau MANASTIRI, nu " + a.group);
+         return budget::PrintComparatie(nullptr, a.group, a.code, a.column, o);
      }},
     {"stocuri",
      "Situatia stocurilor",
@@ -213,6 +224,7 @@ ReportArgs readArgs(const CommandLine& cl) {
     a.expensesNewPage = cl.has("--expenses-new-page");
     a.table = cl.value("--table");
     a.action = cl.value("--action");
+    a.group = cl.value("--group");
     return a;
 }
 

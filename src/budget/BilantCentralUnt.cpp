@@ -11,6 +11,7 @@
 #include "budget/CalcBilant.h"
 #include "budget/CalculBilantUnt.h"
 #include "budget/RepBilantCentralUnt.h"
+#include "budget/RepComparatieUnt.h"
 #include "budget/UnitBudgets.h"
 #include "controls/Binding.h"
 #include "controls/ControlSupport.h"
@@ -70,6 +71,13 @@ TBilantCentralFrm::TBilantCentralFrm(QWidget* owner) : DataWindow(owner, kWindow
     for (const char* column : {"Prevederi", "Executie"})
         connect(PrintMenu->addAction(QString::fromUtf8(column)), &QAction::triggered, this,
                 [this, column] { printCentral(QString::fromUtf8(column)); });
+    ComparatieBtn = ui::child<QPushButton>(this, "ComparatieBtn");
+    ComparatieMenu = new QMenu(this);
+    ComparatieMenu->setObjectName(QStringLiteral("ComparatieMenu"));
+    connect(ComparatieMenu->addAction(QStringLiteral("Toate randurile")), &QAction::triggered, this,
+            [this] { printComparison(false); });
+    connect(ComparatieMenu->addAction(QStringLiteral("Randul curent din grila")), &QAction::triggered, this,
+            [this] { printComparison(true); });
     DischetaMenu = new QMenu(this);
     DischetaMenu->setObjectName(QStringLiteral("DischetaMenu"));
     connect(DischetaMenu->addAction(QStringLiteral("Din fisiere...")), &QAction::triggered, this,
@@ -101,6 +109,8 @@ TBilantCentralFrm::TBilantCentralFrm(QWidget* owner) : DataWindow(owner, kWindow
     connect(ui::child<QPushButton>(this, "BitBtn7"), &QPushButton::clicked, this, [this] { BitBtn7Click(); });
     connect(CentralizBtn, &QPushButton::clicked, this, [this] { CentralizBtnClick(); });
     connect(InsumareBtn, &QPushButton::clicked, this, [this] { InsumareBtnClick(); });
+    connect(ComparatieBtn, &QPushButton::clicked, this,
+            [this] { ComparatieMenu->popup(ComparatieBtn->mapToGlobal(QPoint(0, ComparatieBtn->height()))); });
     QPushButton* print = ui::child<QPushButton>(this, "PrintBtn");
     connect(print, &QPushButton::clicked, this,
             [this, print] { PrintMenu->popup(print->mapToGlobal(QPoint(0, print->height()))); });
@@ -194,11 +204,13 @@ void TBilantCentralFrm::TVChange(QTreeWidgetItem* node) {
         DBGrid->setDataSource(&DSBilantCentral);
         CentralizBtn->setEnabled(true);
         InsumareBtn->setEnabled(false);
+        ComparatieBtn->setEnabled(false);
         DischetaBtn->setEnabled(false);
         return;
     }
     const bool groupNode = !node->parent()->parent() && (text(node) == kParohii || text(node) == kManastiri);
     InsumareBtn->setEnabled(groupNode);
+    ComparatieBtn->setEnabled(groupNode);
     DischetaBtn->setEnabled(!selectedGroup().empty());
     const std::string name = text(node);
     const std::string parent = text(node->parent());
@@ -444,6 +456,15 @@ void TBilantCentralFrm::takeOver(const std::vector<std::string>& paths) {
         TVChange(TV->currentItem());
     }
     ui::Messages::information(q(sum.text()), this);
+}
+
+void TBilantCentralFrm::printComparison(bool currentLine) {
+    const std::string group = selectedGroup();
+    if (group.empty() || !postShown()) return;
+    std::optional<int> line;
+    if (currentLine && shown_->active() && !shown_->isEmpty() && !(*shown_)["Nr_rand"].isNull())
+        line = static_cast<int>((*shown_)["Nr_rand"].asInteger());
+    PrintComparatie(this, group, line);
 }
 
 void TBilantCentralFrm::printCentral(const QString& column) {

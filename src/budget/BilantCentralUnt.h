@@ -70,6 +70,8 @@ private:
     void takeOver(const std::vector<std::string>& paths);
     void chooseFiles();
     void chooseFolder();
+    // "Comparatie unitati": the group's units line by line (every line, or the grid's current one).
+    void printComparison(bool currentLine);
     // "&Printeaza": the centralised budget with the chosen column.
     void printCentral(const QString& column);
     // The heading states what the office's own figures are for.
@@ -97,6 +99,8 @@ private:
     ui::TDBGridNormal* DBGrid;
     QPushButton* CentralizBtn;
     QPushButton* InsumareBtn;
+    QPushButton* ComparatieBtn;
+    QMenu* ComparatieMenu;
     QPushButton* DischetaBtn;
     QMenu* PrintMenu;
     QMenu* DischetaMenu;

@@ -179,15 +179,6 @@ void forgetComputation(const std::string& dir) {
     std::filesystem::remove(dir + kComputationFile, ec);
 }
 
-// A record that cannot be written is left out: the figures then read as of an
-// unknown date, never as of a wrong one.
-void recordComputation(const std::string& dir, const ComputedPeriod& p) {
-    try {
-        data::replaceOrdinaryFile(dir + kComputationFile, (p.from ? p.from->iso() + " " : "") + p.to.iso() + "\n");
-    } catch (const std::exception&) {
-    }
-}
-
 struct Line {
     data::Value nr;
     data::Value formula;
@@ -382,6 +373,16 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
         accessError(e);
     }
     recordComputation(dir, {start, end});
+}
+
+// A record that cannot be written is left out: the figures then read as of an
+// unknown date, never as of a wrong one.
+void recordComputation(const std::string& dirIn, const ComputedPeriod& p) {
+    const std::string dir = data::runDirectory(dirIn);
+    try {
+        data::replaceOrdinaryFile(dir + kComputationFile, (p.from ? p.from->iso() + " " : "") + p.to.iso() + "\n");
+    } catch (const std::exception&) {
+    }
 }
 
 std::optional<ComputedPeriod> lastComputation(const std::string& dirIn) {

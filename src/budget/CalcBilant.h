@@ -97,6 +97,10 @@ inline constexpr const char* kComputationFile = "Bilant.calcul";
 // The record of the database directory `dir`; none when there is no
 // readable one.
 std::optional<ComputedPeriod> lastComputation(const std::string& dir = {});
+// Records what the figures of the budget of `dir` are for (a computation, a
+// budget taken over from a unit's file). A record that cannot be written is
+// left out: the figures then read as of an unknown date, never a wrong one.
+void recordComputation(const std::string& dir, const ComputedPeriod& p);
 // Whether the figures are those of the whole year `year`: as at 31 December,
 // or from 1 January to 31 December.
 bool wholeYear(const ComputedPeriod& p, int year);

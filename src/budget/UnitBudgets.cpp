@@ -214,6 +214,7 @@ void applyTakeOver(const std::string& appDir, const TakeOver& t) {
     } catch (const data::EngineError& e) {
         throw BudgetFileError("Bugetul unitatii " + name + " nu a fost scris: " + e.what());
     }
+    recordComputation(dir, {t.budget.from, t.budget.to});
     if (t.newUnit && groupHolding(currentTree(appDir), name).empty()) {
         TreeLines tree = currentTree(appDir);
         // the new unit goes last among its group's units (a tree without the group gets it)
@@ -313,47 +314,64 @@ std::string SumResult::text(const std::string& group) const {
     return s;
 }
 
-SumResult sumUnits(const std::string& appDir, const std::string& group) {
-    SumResult r;
-    const std::string groupDir = data::runDirectory(groupDirectory(appDir, group));
-    try {
-        const std::vector<BudgetLine> lines = readBudgetLines(groupDir);
-        const std::map<Key, size_t> at = indexOf(lines);
-        std::vector<data::Bani> prev(lines.size(), 0), exec(lines.size(), 0);
-        for (const std::string& unit : groupUnits(appDir, group)) {
-            std::string dir;
-            try {
-                dir = unitBudgetDirectory(appDir, group, unit);
-            } catch (const UnitError& e) {
-                r.problems.push_back(unit + ": " + e.what());
-                continue;
-            }
-            if (!hasBudget(dir)) {
-                r.problems.push_back(unit + ": nu are buget");
-                continue;
-            }
+UnitComparison compareUnits(const std::string& appDir, const std::string& group) {
+    UnitComparison c;
+    c.lines = readBudgetLines(groupDirectory(appDir, group));
+    const std::map<Key, size_t> at = indexOf(c.lines);
+    for (const std::string& name : groupUnits(appDir, group)) {
+        UnitComparison::Unit u;
+        u.name = name;
+        u.prevederi.resize(c.lines.size());
+        u.executie.resize(c.lines.size());
+        std::string dir;
+        try {
+            dir = unitBudgetDirectory(appDir, group, name);
+            u.hasBudget = hasBudget(dir);
+            if (!u.hasBudget) u.note = "nu are buget";
+        } catch (const UnitError& e) {
+            u.note = e.what();
+        }
+        if (u.hasBudget) {
+            u.sent = lastComputation(dir);
             const std::vector<BudgetLine> own = readBudgetLines(dir);
-            const std::string diff = numberDifference(own, lines);
-            if (!diff.empty())
-                r.problems.push_back(unit + ": randurile nu se potrivesc cu ale grupei (" + diff +
-                                     "); s-au adunat doar randurile comune");
+            const std::string diff = numberDifference(own, c.lines);
+            if (!diff.empty()) u.note = "randurile nu se potrivesc cu ale grupei (" + diff + ")";
             const std::vector<Key> keys = keysOf(own);
             for (size_t i = 0; i < own.size(); ++i) {
                 auto it = at.find(keys[i]);
                 if (it == at.end()) continue;
-                prev[it->second] += own[i].prevederi.value_or(0);
-                exec[it->second] += own[i].executie.value_or(0);
+                u.prevederi[it->second] = own[i].prevederi.value_or(0);
+                u.executie[it->second] = own[i].executie.value_or(0);
+            }
+        }
+        c.units.push_back(std::move(u));
+    }
+    return c;
+}
+
+SumResult sumUnits(const std::string& appDir, const std::string& group) {
+    SumResult r;
+    const std::string groupDir = data::runDirectory(groupDirectory(appDir, group));
+    try {
+        const UnitComparison c = compareUnits(appDir, group);
+        std::vector<data::Bani> prev(c.lines.size(), 0), exec(c.lines.size(), 0);
+        for (const UnitComparison::Unit& u : c.units) {
+            if (!u.note.empty())
+                r.problems.push_back(u.name + ": " + u.note +
+                                     (u.hasBudget ? "; s-au adunat doar randurile comune" : ""));
+            if (!u.hasBudget) continue;
+            for (size_t i = 0; i < c.lines.size(); ++i) {
+                prev[i] += u.prevederi[i].value_or(0);
+                exec[i] += u.executie[i].value_or(0);
             }
             ++r.units;
         }
-        {
-            data::SqlSession& s = data::SqlSession::forDirectory(groupDir);
-            data::RunTransaction tx(groupDir, QBuget, data::RunTransaction::OnError::RollBack);
-            for (size_t i = 0; i < lines.size(); ++i)
-                s.execute(kUpdateLine,
-                          {{"P", data::fromBani(prev[i])}, {"E", data::fromBani(exec[i])}, {"R", lines[i].rowid}});
-            tx.commit();
-        }
+        data::SqlSession& s = data::SqlSession::forDirectory(groupDir);
+        data::RunTransaction tx(groupDir, QBuget, data::RunTransaction::OnError::RollBack);
+        for (size_t i = 0; i < c.lines.size(); ++i)
+            s.execute(kUpdateLine,
+                      {{"P", data::fromBani(prev[i])}, {"E", data::fromBani(exec[i])}, {"R", c.lines[i].rowid}});
+        tx.commit();
     } catch (const data::EngineError& e) {
         throw BilantError(BilantError::Kind::TableAccess, std::string(kBilantAccessError) + "\n" + e.what() + "!");
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "budget/BudgetFile.h"
+#include "budget/CalcBilant.h"
 
 namespace budget {
 
@@ -82,6 +83,21 @@ struct SumResult {
 // numbers differ from the group's is named, and only the lines both have are
 // added. Throws BilantError.
 SumResult sumUnits(const std::string& appDir, const std::string& group);
+
+// The budgets of a group's units side by side, by the group's lines.
+struct UnitComparison {
+    std::vector<BudgetLine> lines;  // the group budget's, in index order
+    struct Unit {
+        std::string name;
+        bool hasBudget = false;
+        std::string note;                                            // why it is out of line: empty when it is not
+        std::optional<ComputedPeriod> sent;                          // the period of the file taken over, if any
+        std::vector<std::optional<data::Bani>> prevederi, executie;  // by the group's lines; none: no such line
+    };
+    std::vector<Unit> units;  // in tree order
+};
+// Throws data::EngineError.
+UnitComparison compareUnits(const std::string& appDir, const std::string& group);
 
 // The units of a group in the tree file of `appDir`, in tree order.
 std::vector<std::string> groupUnits(const std::string& appDir, const std::string& group);

@@ -4,6 +4,7 @@
 // through its buttons and input boxes, amounts typed in its grid.
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -158,7 +159,10 @@ TEST_F(CentralWindow, TheMenuCommandOpensTheModalWindowOnTheCentralisedBudget) {
         EXPECT_EQ(control<QPushButton>(w, "BitBtn7")->text(), QStringLiteral("&Calculare"));
         EXPECT_EQ(control<QPushButton>(w, "BitBtn7")->toolTip(), QStringLiteral("Recalculare executie "));
         EXPECT_EQ(control<QPushButton>(w, "BitBtn6")->toolTip(), QStringLiteral("Sunt de acord"));
-        EXPECT_FALSE(control<QPushButton>(w, "PrintBtn")->isEnabled());
+        EXPECT_TRUE(control<QPushButton>(w, "PrintBtn")->isEnabled());
+        // a unit's budget is taken over on a group or unit node, not on the root
+        EXPECT_EQ(control<QPushButton>(w, "DischetaBtn")->text(), QStringLiteral("Preluare buget unitate"));
+        EXPECT_FALSE(control<QPushButton>(w, "DischetaBtn")->isEnabled());
         control<QPushButton>(w, "BitBtn6")->click();
     });
     budget::OpenBilantCentral(nullptr);
@@ -494,4 +498,35 @@ TEST_F(CentralWindow, ATreeOfTwoHundredUnitsIsReadShownAndSavedIdentically) {
     EXPECT_EQ(treeFile(), text);
     open();
     EXPECT_EQ(nodes().size(), 204);
+}
+
+TEST_F(CentralWindow, TheHeadingTellsTheOfficesPeriodAndInsumareSumsTheGroupsUnits) {
+    auto heading = [&] {
+        open();
+        const QLabel* l = control<QLabel>(window.get(), "Label1");
+        return std::pair{l->text(), control<QWidget>(window.get(), "An_lucruEdit")->isVisible()};
+    };
+    budget::CalcBilant(day(31, 12), db.path());
+    EXPECT_EQ(heading(), (std::pair{QStringLiteral("LA SFARSITUL ANULUI :"), true}));
+    budget::CalcBilant(day(30, 6), db.path());
+    EXPECT_EQ(heading(), (std::pair{QStringLiteral("LA DATA : 30.06.2014"), false}));
+
+    add("PAROHII", "Sf. Ion");
+    add("PAROHII", "Sf. Ilie");
+    for (auto [unit, amount] : {std::pair{"Sf. Ion", 100.25}, {"Sf. Ilie", 20.5}})
+        sqlIn(budget::unitDirectory(db.path(), budget::kParohii, unit),
+              "UPDATE \"Bilant.DB\" SET Executie = " + std::to_string(amount) + " WHERE Nr_rand = 3");
+    // the buttons by node: summing on a group, a take-over on a group or a unit
+    for (auto [node, parent, sum, takeOver] : {std::tuple{"PROTOPOPIAT", "", false, false},
+                                               {"OFICIU", "PROTOPOPIAT", false, false},
+                                               {"Sf. Ion", "PAROHII", false, true},
+                                               {"PAROHII", "PROTOPOPIAT", true, true}}) {
+        select(node, parent);
+        EXPECT_EQ(button("InsumareBtn")->isEnabled(), sum) << node;
+        EXPECT_EQ(button("DischetaBtn")->isEnabled(), takeOver) << node;
+    }
+    compute("InsumareBtn");
+    EXPECT_EQ(gui::Recorder::lastMessage(), QStringLiteral("Insumare PAROHII: 2 unitati adunate\n"));
+    EXPECT_DOUBLE_EQ(amount(db.file("PAROHII"), 3, "Executie"), 120.75);
+    EXPECT_DOUBLE_EQ(amount(db.file("PAROHII"), 14, "Executie"), 120.75);  // a formula line, recomputed
 }

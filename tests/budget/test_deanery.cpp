@@ -197,10 +197,15 @@ TEST_F(Deanery, FortyUnitsFromAFolderInOneGo) {
     const SumResult r = sumUnits(office(), kParohii);
     EXPECT_EQ(r.units, 40);
     EXPECT_EQ(figures(groupDirectory(office(), kParohii) + "/", 2).second, expected);
+    const UnitComparison c = compareUnits(office(), kParohii);
+    ASSERT_EQ(c.units.size(), 40u);
+    EXPECT_EQ(c.units[39].sent, (ComputedPeriod{std::nullopt, {2014, 12, 31}}));
+    EXPECT_EQ(removeUnit(office(), kParohii, "Parohia 40"), RemoveResult::Removed) << "with its record";
     // a unit without its budget is named, the others still add up
     fs::remove(unitDirectory(office(), kParohii, "Parohia 7") + "/Bilant.DB");
     const SumResult without = sumUnits(office(), kParohii);
-    EXPECT_EQ(without.units, 39);
-    EXPECT_EQ(without.problems, (std::vector<std::string>{"Parohia 7: nu are buget"}));
-    EXPECT_EQ(figures(groupDirectory(office(), kParohii) + "/", 2).second, expected - 7007);
+    EXPECT_EQ(without.units, 38);
+    EXPECT_EQ(without.problems, (std::vector<std::string>{"Parohia 40: nu are buget", "Parohia 7: nu are buget"}))
+        << "in the tree's order, that of the file names";
+    EXPECT_EQ(figures(groupDirectory(office(), kParohii) + "/", 2).second, expected - 7007 - 40040);
 }
