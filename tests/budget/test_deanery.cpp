@@ -81,6 +81,16 @@ TEST_F(Deanery, TheParishSendsTheOfficeTakesOverSumsCentralisesAndPrints) {
     EXPECT_EQ(figures(parish(), 2).second, 133456);  // what the parish holds now, the second file's
 
     const TakeOverSummary sum = takeOverAll(office(), {first, second}, kParohii);
+    // taken over again with one figure changed: that line is what it shows
+    UnitBudget changed = sent;
+    for (BudgetLine& l : changed.lines)
+        if (l.nr == 3) l.executie = 2000;
+    writeFile(root.file("again.json"), budgetFileText(changed));
+    const TakeOver again = planTakeOver(office(), root.file("again.json"));
+    ASSERT_EQ(again.changes.size(), 1u);
+    EXPECT_EQ(again.changes[0].nr, 3);
+    EXPECT_EQ(again.changes[0].oldExecutie, data::Bani{1005});
+    EXPECT_NE(describeTakeOver(again).find("rd. 3 Donatii si ofrande: prevederi"), std::string::npos);
     EXPECT_EQ(sum.taken, 2) << sum.text();
     EXPECT_EQ(groupUnits(office(), kParohii), (std::vector<std::string>{"Parohia Sf. Ilie", "Parohia Sf. Ion"}));
     const std::string ilie = unitDirectory(office(), kParohii, "Parohia Sf. Ilie") + "/";
