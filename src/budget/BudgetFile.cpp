@@ -14,6 +14,7 @@
 #include "budget/CalcBilant.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
+#include "data/Format.h"
 #include "data/OrdinaryFile.h"
 #include "data/StoredStatement.h"
 #include "export/SafeFile.h"
@@ -267,6 +268,7 @@ private:
                 default: fail("secventa \\ necunoscuta");
             }
         }
+        if (!data::isValidUtf8(out)) fail("text care nu este UTF-8");
         return out;
     }
 

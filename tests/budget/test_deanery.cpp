@@ -162,6 +162,7 @@ TEST_F(Deanery, DamagedForeignOtherYearAndMismatchedFilesAreRefusedWithNothingWr
     } files[] = {
         {"a figure changed", edited, "suma de control"},
         {"cut short", good.substr(0, good.size() / 2), "nu este un buget de unitate corect"},
+        {"not UTF-8", std::string(good).replace(good.find("Ilie"), 4, "Il\xffe"), "nu este UTF-8"},
         {"not JSON", "PK\x03\x04 binary", "nu este un buget de unitate corect"},
         {"another format", R"({"format": "alt program", "randuri": []})", "alt fel de fisier"},
         {"another year", rewritten([](UnitBudget& c) {
