@@ -3,9 +3,11 @@
 // steps, its tree walked with the keyboard, units added, renamed and deleted
 // through its buttons and input boxes, amounts typed in its grid.
 #include <QApplication>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
@@ -18,6 +20,7 @@
 #include <sstream>
 
 #include "budget/BilantCentralUnt.h"
+#include "budget/BudgetFile.h"
 #include "budget/BudgetFixture.h"
 #include "budget/CalcBilant.h"
 #include "budget/UnitTree.h"
@@ -529,4 +532,37 @@ TEST_F(CentralWindow, TheHeadingTellsTheOfficesPeriodAndInsumareSumsTheGroupsUni
     EXPECT_EQ(gui::Recorder::lastMessage(), QStringLiteral("Insumare PAROHII: 2 unitati adunate\n"));
     EXPECT_DOUBLE_EQ(amount(db.file("PAROHII"), 3, "Executie"), 120.75);
     EXPECT_DOUBLE_EQ(amount(db.file("PAROHII"), 14, "Executie"), 120.75);  // a formula line, recomputed
+}
+
+TEST_F(CentralWindow, PreluareTakesOverAFolderOfBudgetsAfterShowingWhatChanges) {
+    // what two units sent: one new parish, one file of another year
+    budget::UnitBudget sent;
+    sent.unit = {"Sf. Vasile", budget::kKindParohie, "123", 2014};
+    sent.to = day(31, 12);
+    sent.lines = budget::readBudgetLines(db.path(), "BilantParohGol.DB");
+    for (budget::BudgetLine& l : sent.lines) l.executie = l.nr == 2 ? 12345 : 0;
+    fs::create_directory(db.file("primite"));
+    writeFile(db.file("primite/vasile.json"), budget::budgetFileText(sent));
+    sent.unit.year = 2013;
+    writeFile(db.file("primite/vechi.json"), budget::budgetFileText(sent));
+
+    open();
+    select("PAROHII");
+    gui::onModal<QFileDialog>([&](QFileDialog* d) {
+        d->setDirectory(QString::fromStdString(db.file("primite")));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    control<QMenu>(window.get(), "DischetaMenu")->actions().at(1)->trigger();
+    gui::settle();
+    const QStringList said = gui::Recorder::messages();
+    ASSERT_EQ(said.size(), 2) << said.join("\n").toStdString();
+    EXPECT_TRUE(said[0].contains("Unitatea nu exista in structura: se adauga la PAROHII."));
+    // the one line whose figures change, before and after
+    EXPECT_TRUE(said[0].contains("\nrd. 2 Contributia enoriasilor: prevederi 0.00 -> 0.00, executie 0.00 -> 123.45\n"))
+        << said[0].toStdString();
+    EXPECT_EQ(said[0].count("\nrd. "), 1);
+    EXPECT_TRUE(said[0].contains("bugetul este pentru anul 2013"));
+    EXPECT_TRUE(said[1].startsWith("Bugete preluate: 1, refuzate: 1"));
+    EXPECT_TRUE(nodes().contains("\t\tSf. Vasile"));
+    EXPECT_DOUBLE_EQ(amount(db.file("PAROHII/Sf. Vasile"), 2, "Executie"), 123.45);
 }
