@@ -10,6 +10,7 @@
 #include "app/NewYearCmd.h"
 #include "app/ReportCommands.h"
 #include "app/Version.h"
+#include "budget/BudgetCommands.h"
 #include "data/AppDir.h"
 #include "data/Install.h"
 #include "data/Journal.h"
@@ -59,6 +60,31 @@ int runVerifyJournal(const CommandLine& cl, std::ostream& out, std::ostream& err
     const data::journal::Verification v = data::journal::verify(data::AppDir());
     (v.intact ? out : err) << v.message << "\n";
     return v.intact ? 0 : 1;
+}
+
+int runExportBudget(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!cl.has("--to") || !cl.has("--out")) {
+        err << "Corvalinde: --export-budget cere --to ZZ.LL.AAAA si --out FISIER\n";
+        return 2;
+    }
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    const std::optional<std::string> from = cl.has("--from") ? std::optional(cl.value("--from")) : std::nullopt;
+    return budget::runExportBudget(from, cl.value("--to"), cl.value("--out"), out, err);
+}
+
+int runTakeOverBudget(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    return budget::runTakeOverBudget({cl.value("--take-over-budget")}, cl.value("--group"), out, err);
+}
+
+int runSumUnits(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    return budget::runSumUnits(cl.value("--sum-units"), out, err);
+}
+
+int runCentralize(const CommandLine& cl, std::ostream& out, std::ostream& err) {
+    if (!useDatabaseDirectory(cl, err)) return 1;
+    return budget::runCentralize(out, err);
 }
 
 // The option's entry in any command's list; nullptr for an unknown option.
@@ -137,7 +163,8 @@ const std::vector<CommandEntry>& commands() {
         {Mode::Report, "--report", "NUME", false, reportOptions(), Runs::Offscreen,
          "  Corvalinde [--dir DIRECTOR] --report NUME [--from ZZ.LL.AAAA] [--to ZZ.LL.AAAA]\n"
          "             [--date ZZ.LL.AAAA] [--code N] [--number N] [--column Prevederi|Executie]\n"
-         "             [--expenses-new-page] [--table TABELA] [--action MODIFICARE] [--font-size N] --out FISIER\n"
+         "             [--expenses-new-page] [--table TABELA] [--action MODIFICARE] [--group GRUPA]\n"
+         "             [--font-size N] --out FISIER\n"
          "                               listeaza raportul NUME in FISIER fara fereastra: paginile din\n"
          "                               previzualizare (.pdf, .html, .txt) sau datele lui ca tabel\n"
          "                               (.xlsx, .csv, .table.html)\n",
@@ -209,6 +236,44 @@ const std::vector<CommandEntry>& commands() {
          "                               verifica lantul jurnalului modificarilor; numeste prima intrare\n"
          "                               alterata (cod de iesire 1)\n",
          runVerifyJournal},
+        {Mode::ExportBudget,
+         "--export-budget",
+         nullptr,
+         false,
+         {{"--dir", true}, {"--from", true}, {"--to", true}, {"--out", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --export-budget --to ZZ.LL.AAAA [--from ZZ.LL.AAAA] --out FISIER\n"
+         "                               calculeaza bugetul unitatii la data (sau pe perioada) si il scrie\n"
+         "                               in FISIER, pentru protopopiat\n",
+         runExportBudget},
+        {Mode::TakeOverBudget,
+         "--take-over-budget",
+         "FISIER",
+         false,
+         {{"--dir", true}, {"--group", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --take-over-budget FISIER|DOSAR [--group PAROHII|MANASTIRI]\n"
+         "                               preia bugetul unei unitati (sau toate bugetele *.json din DOSAR);\n"
+         "                               o unitate care lipseste din structura se adauga la grupa data\n",
+         runTakeOverBudget},
+        {Mode::SumUnits,
+         "--sum-units",
+         "GRUPA",
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --sum-units PAROHII|MANASTIRI\n"
+         "                               bugetul grupei ca suma bugetelor unitatilor ei\n",
+         runSumUnits},
+        {Mode::Centralize,
+         "--centralize",
+         nullptr,
+         false,
+         {{"--dir", true}},
+         Runs::Plain,
+         "  Corvalinde [--dir DIRECTOR] --centralize\n"
+         "                               calculeaza bugetul centralizat din bugetele oficiului si grupelor\n",
+         runCentralize},
         {Mode::Help,
          "--help",
          nullptr,

@@ -37,6 +37,10 @@ struct CommandLine {
         RestoreBackup,
         BackupTo,
         VerifyJournal,
+        ExportBudget,
+        TakeOverBudget,
+        SumUnits,
+        Centralize,
         Invalid
     };
     Mode mode = Mode::Run;

@@ -197,6 +197,7 @@ void TMainFrm::buildMenu() {
     // shown in the archive of a closed year only
     addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
     addItem(sistem, "Verificarejurnal1", "Verificare jurnal", Command::VerificareJurnal);
+    addItem(sistem, "Exportbuget1", "Export buget pentru protopopiat", Command::ExportBugetProtopopiat);
     addItem(sistem, "Restaurare1", "Restaurare din copie de siguranta", Command::RestaurareCopie);
     addItem(sistem, "Despre1", "Despre", Command::Despre);
     sistem->addSeparator();

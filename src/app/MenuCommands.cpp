@@ -19,6 +19,7 @@
 #include "catalogs/FirmDataDlg.h"
 #include "budget/BilantCentralUnt.h"
 #include "budget/BilantUnt.h"
+#include "budget/ExportBuget.h"
 #include "registers/Registre.h"
 #include "controls/PickDate.h"
 #include "data/Clock.h"
@@ -98,6 +99,7 @@ MenuCommands MenuCommands::standard() {
     // the change journal: its printout and the check of its chain
     c.set(Command::JurnalulModificarilor, [](TMainFrm& m) { journal::PrintJurnal(&m); });
     c.set(Command::VerificareJurnal, [](TMainFrm& m) { journal::VerificareJurnal(&m); });
+    c.set(Command::ExportBugetProtopopiat, [](TMainFrm& m) { budget::ExportBugetProtopopiat(&m); });
     // Ajutor
     c.set(Command::ActualizareOnline, [](TMainFrm& m) { m.Actualizareonline1Click(); });
     c.set(Command::ManualUtilizare, [](TMainFrm& m) { ShowManual(&m, QApplication::focusWidget()); });

@@ -42,6 +42,7 @@ enum class Command {
     ManualUtilizare,
     JurnalulModificarilor,
     VerificareJurnal,
+    ExportBugetProtopopiat,
 };
 
 class MenuCommands {

@@ -13,6 +13,8 @@
 
 #include "app/Application.h"
 #include "budget/BilantUnt.h"
+#include "budget/RepBilantCentralUnt.h"
+#include "budget/RepComparatieUnt.h"
 #include "data/Clock.h"
 #include "data/Errors.h"
 #include "data/Format.h"
@@ -53,6 +55,7 @@ struct ReportArgs {
     QString column = QStringLiteral("Executie");
     bool expensesNewPage = false;
     std::string table, action;  // the journal's filter; "" for all
+    std::string group;          // a deanery's group of units
 };
 
 struct ReportEntry {
@@ -121,6 +124,22 @@ const ReportEntry kReports[] = {
          const data::Date end = a.to.value_or(data::today());
          if (a.from && *a.from > end) throw UsageError(reports::WrongIntervalText(*a.from, end).toStdString());
          return budget::PrintBilantComputed(nullptr, {a.from, end, workingYear(), a.column, a.expensesNewPage}, o);
+     }},
+    {"bilant-centralizat",
+     "Buget centralizator de venituri si cheltuieli",
+     {"--column", "--expenses-new-page"},
+     {},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         return budget::PrintBilantCentral(nullptr, a.column, a.expensesNewPage, o);
+     }},
+    {"comparatie-unitati",
+     "Comparatia bugetelor unitatilor unei grupe",
+     {"--group", "--code", "--column"},
+     {"--group"},
+     [](const ReportArgs& a, const ReportOutput& o) {
+         if (a.group != "PAROHII" && a.group != "MANASTIRI")
+             throw UsageError("grupa data dupa --group este PAROHII sau MANASTIRI, nu " + a.group);
+         return budget::PrintComparatie(nullptr, a.group, a.code, a.column, o);
      }},
     {"stocuri",
      "Situatia stocurilor",
@@ -205,6 +224,7 @@ ReportArgs readArgs(const CommandLine& cl) {
     a.expensesNewPage = cl.has("--expenses-new-page");
     a.table = cl.value("--table");
     a.action = cl.value("--action");
+    a.group = cl.value("--group");
     return a;
 }
 

@@ -1,12 +1,18 @@
 #include "budget/BilantCentralUnt.h"
 
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <vector>
 
 #include "budget/CalcBilant.h"
 #include "budget/CalculBilantUnt.h"
+#include "budget/RepBilantCentralUnt.h"
+#include "budget/RepComparatieUnt.h"
+#include "budget/UnitBudgets.h"
 #include "controls/Binding.h"
 #include "controls/ControlSupport.h"
 #include "controls/DBGNorm.h"
@@ -58,6 +64,26 @@ TBilantCentralFrm::TBilantCentralFrm(QWidget* owner) : DataWindow(owner, kWindow
     TV = ui::child<QTreeWidget>(this, "TV");
     DBGrid = ui::child<ui::TDBGridNormal>(this, "DBGrid");
     CentralizBtn = ui::child<QPushButton>(this, "CentralizBtn");
+    InsumareBtn = ui::child<QPushButton>(this, "InsumareBtn");
+    DischetaBtn = ui::child<QPushButton>(this, "DischetaBtn");
+    PrintMenu = new QMenu(this);
+    PrintMenu->setObjectName(QStringLiteral("PrintMenu"));
+    for (const char* column : {"Prevederi", "Executie"})
+        connect(PrintMenu->addAction(QString::fromUtf8(column)), &QAction::triggered, this,
+                [this, column] { printCentral(QString::fromUtf8(column)); });
+    ComparatieBtn = ui::child<QPushButton>(this, "ComparatieBtn");
+    ComparatieMenu = new QMenu(this);
+    ComparatieMenu->setObjectName(QStringLiteral("ComparatieMenu"));
+    connect(ComparatieMenu->addAction(QStringLiteral("Toate randurile")), &QAction::triggered, this,
+            [this] { printComparison(false); });
+    connect(ComparatieMenu->addAction(QStringLiteral("Randul curent din grila")), &QAction::triggered, this,
+            [this] { printComparison(true); });
+    DischetaMenu = new QMenu(this);
+    DischetaMenu->setObjectName(QStringLiteral("DischetaMenu"));
+    connect(DischetaMenu->addAction(QStringLiteral("Din fisiere...")), &QAction::triggered, this,
+            [this] { chooseFiles(); });
+    connect(DischetaMenu->addAction(QStringLiteral("Toate bugetele dintr-un dosar...")), &QAction::triggered, this,
+            [this] { chooseFolder(); });
 
     std::vector<ui::TColumn> cols;
     for (auto [field, title, readOnly] : {std::tuple{"Denumire", "Denumire", true},
@@ -82,6 +108,14 @@ TBilantCentralFrm::TBilantCentralFrm(QWidget* owner) : DataWindow(owner, kWindow
     connect(ui::child<QPushButton>(this, "BitBtn6"), &QPushButton::clicked, this, [this] { BitBtn6Click(); });
     connect(ui::child<QPushButton>(this, "BitBtn7"), &QPushButton::clicked, this, [this] { BitBtn7Click(); });
     connect(CentralizBtn, &QPushButton::clicked, this, [this] { CentralizBtnClick(); });
+    connect(InsumareBtn, &QPushButton::clicked, this, [this] { InsumareBtnClick(); });
+    connect(ComparatieBtn, &QPushButton::clicked, this,
+            [this] { ComparatieMenu->popup(ComparatieBtn->mapToGlobal(QPoint(0, ComparatieBtn->height()))); });
+    QPushButton* print = ui::child<QPushButton>(this, "PrintBtn");
+    connect(print, &QPushButton::clicked, this,
+            [this, print] { PrintMenu->popup(print->mapToGlobal(QPoint(0, print->height()))); });
+    connect(DischetaBtn, &QPushButton::clicked, this,
+            [this] { DischetaMenu->popup(DischetaBtn->mapToGlobal(QPoint(0, DischetaBtn->height()))); });
 
     TV->setFocus();
     finishLayout();
@@ -97,6 +131,18 @@ void TBilantCentralFrm::openTables() {
     TBilantCentral.open();
     ui::checkBindings(this);
     DBGrid->setSelectedIndex(2);  // the planned amount, the column the user types in
+    showOfficePeriod();
+}
+
+void TBilantCentralFrm::showOfficePeriod() {
+    TParohia.first();
+    const int year = TParohia.isEmpty() ? 0 : static_cast<int>(TParohia["An_lucru"].asInteger());
+    const std::optional<ComputedPeriod> p = lastComputation(data::AppDir());
+    const bool whole = p && wholeYear(*p, year);
+    // the year beside the heading only when the figures are the whole year's
+    ui::child<QLabel>(this, "Label1")
+        ->setText(whole ? QStringLiteral("LA SFARSITUL ANULUI :") : q(periodHeading(p, year)));
+    ui::child<QWidget>(this, "An_lucruEdit")->setVisible(whole);
 }
 
 // ---------------------------------------------------------------- the tree
@@ -157,8 +203,15 @@ void TBilantCentralFrm::TVChange(QTreeWidgetItem* node) {
         shownDir_ = data::AppDir();
         DBGrid->setDataSource(&DSBilantCentral);
         CentralizBtn->setEnabled(true);
+        InsumareBtn->setEnabled(false);
+        ComparatieBtn->setEnabled(false);
+        DischetaBtn->setEnabled(false);
         return;
     }
+    const bool groupNode = !node->parent()->parent() && (text(node) == kParohii || text(node) == kManastiri);
+    InsumareBtn->setEnabled(groupNode);
+    ComparatieBtn->setEnabled(groupNode);
+    DischetaBtn->setEnabled(!selectedGroup().empty());
     const std::string name = text(node);
     const std::string parent = text(node->parent());
     const std::string& app = data::AppDir();
@@ -336,6 +389,87 @@ void TBilantCentralFrm::CentralizBtnClick() {
         return;
     }
     refreshShown();
+}
+
+std::string TBilantCentralFrm::selectedGroup() const {
+    const QTreeWidgetItem* node = TV->currentItem();
+    if (!node || !node->parent()) return {};
+    if (!node->parent()->parent()) return text(node) == kParohii || text(node) == kManastiri ? text(node) : "";
+    return node->parent()->parent()->parent() ? "" : groupOf(node);
+}
+
+void TBilantCentralFrm::InsumareBtnClick() {
+    const std::string group = selectedGroup();
+    if (group.empty() || !postShown()) return;
+    SumResult r;
+    try {
+        r = sumUnits(data::AppDir(), group);
+    } catch (const BilantError& e) {
+        ShowBilantError(e, this);
+        return;
+    }
+    refreshShown();
+    ui::Messages::information(q(r.text(group)), this);
+}
+
+void TBilantCentralFrm::chooseFiles() {
+    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Bugete trimise de unitati"),
+                                                            QDir::homePath(), QStringLiteral("Bugete (*.json)"));
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(f.toStdString());
+    if (!paths.empty()) takeOver(paths);
+}
+
+void TBilantCentralFrm::chooseFolder() {
+    const QString dir =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Dosarul cu bugetele unitatilor"), QDir::homePath());
+    if (!dir.isEmpty()) takeOver({dir.toStdString()});
+}
+
+void TBilantCentralFrm::takeOver(const std::vector<std::string>& paths) {
+    if (!postShown()) return;
+    const std::string group = selectedGroup();
+    TakeOverBatch batch;
+    try {
+        batch = planTakeOvers(data::AppDir(), paths, group);
+    } catch (const std::exception& e) {
+        ui::Messages::error(q(e.what()), this);
+        return;
+    }
+    if (batch.plans.empty()) {
+        ui::Messages::warning(
+            batch.refused.empty() ? QStringLiteral("Nu am gasit nici un buget de unitate!") : q(batch.question()),
+            this);
+        return;
+    }
+    if (!ui::Messages::askYesNo(q(batch.question()), ui::MsgType::Confirmation, this)) return;
+    closeUnitTables();
+    const TakeOverSummary sum = applyTakeOvers(data::AppDir(), batch);
+    bool added = false;
+    for (const TakeOver& t : batch.plans) added = added || t.newUnit;
+    if (added) {
+        // the units added are in the tree file: the tree shows them, on their group
+        loadTree(readTreeFile(data::AppDir()).lines);
+        const QList<QTreeWidgetItem*> found = TV->findItems(q(group), Qt::MatchExactly | Qt::MatchRecursive);
+        if (!found.isEmpty()) TV->setCurrentItem(found.front());
+    } else {
+        TVChange(TV->currentItem());
+    }
+    ui::Messages::information(q(sum.text()), this);
+}
+
+void TBilantCentralFrm::printComparison(bool currentLine) {
+    const std::string group = selectedGroup();
+    if (group.empty() || !postShown()) return;
+    std::optional<int> line;
+    if (currentLine && shown_->active() && !shown_->isEmpty() && !(*shown_)["Nr_rand"].isNull())
+        line = static_cast<int>((*shown_)["Nr_rand"].asInteger());
+    PrintComparatie(this, group, line);
+}
+
+void TBilantCentralFrm::printCentral(const QString& column) {
+    if (!postShown()) return;
+    PrintBilantCentral(this, column);
 }
 
 void OpenBilantCentral(QWidget* owner) {

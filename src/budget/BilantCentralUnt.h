@@ -12,6 +12,8 @@
 #include "budget/UnitTree.h"
 #include "controls/DataWindow.h"
 
+class QLabel;
+class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -62,6 +64,20 @@ private:
     // "C&entralizare": the centralised budget from the office's and the groups' budgets.
     void CentralizBtnClick();
     void refreshShown();
+    // "Insumare unitati": the group budget shown as the sum of its units' budgets.
+    void InsumareBtnClick();
+    // "Preluare buget unitate": budget files of units, shown and then written.
+    void takeOver(const std::vector<std::string>& paths);
+    void chooseFiles();
+    void chooseFolder();
+    // "Comparatie unitati": the group's units line by line (every line, or the grid's current one).
+    void printComparison(bool currentLine);
+    // "&Printeaza": the centralised budget with the chosen column.
+    void printCentral(const QString& column);
+    // The heading states what the office's own figures are for.
+    void showOfficePeriod();
+    // The group of the selected node: a group node's own, a unit's parent's.
+    std::string selectedGroup() const;
 
     data::Table& TParohia = table("Parohia.DB");
     data::DataSource& DSParohia = source(TParohia);
@@ -82,6 +98,12 @@ private:
     QTreeWidget* TV;
     ui::TDBGridNormal* DBGrid;
     QPushButton* CentralizBtn;
+    QPushButton* InsumareBtn;
+    QPushButton* ComparatieBtn;
+    QMenu* ComparatieMenu;
+    QPushButton* DischetaBtn;
+    QMenu* PrintMenu;
+    QMenu* DischetaMenu;
 };
 
 // The main menu's "Bilant centralizat" (both menus).

@@ -1,5 +1,6 @@
 #include "budget/CalcBilant.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "data/Errors.h"
 #include "data/FileCopy.h"
 #include "data/Money.h"
+#include "data/OrdinaryFile.h"
 #include "data/Query.h"
 #include "data/StoredStatement.h"
 
@@ -172,6 +174,11 @@ void makePrivateDirectory(const std::string& dir) {
         throw BilantError(BilantError::Kind::PrivateDirectory, "Nu pot crea " + priv);
 }
 
+void forgetComputation(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::remove(dir + kComputationFile, ec);
+}
+
 struct Line {
     data::Value nr;
     data::Value formula;
@@ -233,6 +240,7 @@ bool isBlankFormula(const data::Value& formula) {
 void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress& progress) {
     const std::string dir = data::runDirectory(dirIn);
     makePrivateDirectory(dir);
+    forgetComputation(dir);
 
     Run run(progress);
     auto step = [&run] { run.step(); };
@@ -266,6 +274,7 @@ void CalcBilant(const data::Date& date, const std::string& dirIn, const Progress
     } catch (const data::EngineError& e) {
         accessError(e);
     }
+    recordComputation(dir, {std::nullopt, date});
 }
 
 void CalcBilantSubunitate(const std::string& dirIn, const Progress& progress) {
@@ -342,6 +351,7 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
     // the balance lines computed from it state the money at the period's end.
     // The formula lines are evaluated again over these figures.
     Run run(progress);
+    forgetComputation(dir);
     try {
         data::RunTransaction tx(dir, QTabelePerioada, kOnError);
         data::executeStored(QCalcBilantPer, dir);
@@ -362,6 +372,53 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
     } catch (const data::EngineError& e) {
         accessError(e);
     }
+    recordComputation(dir, {start, end});
+}
+
+// A record that cannot be written is left out: the figures then read as of an
+// unknown date, never as of a wrong one.
+void recordComputation(const std::string& dirIn, const ComputedPeriod& p) {
+    const std::string dir = data::runDirectory(dirIn);
+    try {
+        data::replaceOrdinaryFile(dir + kComputationFile, (p.from ? p.from->iso() + " " : "") + p.to.iso() + "\n");
+    } catch (const std::exception&) {
+    }
+}
+
+std::optional<ComputedPeriod> lastComputation(const std::string& dirIn) {
+    std::string text;
+    try {
+        text = data::readOrdinaryFile(data::runDirectory(dirIn) + kComputationFile, 64);
+    } catch (const data::FileAccessError&) {
+        return std::nullopt;
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    const size_t blank = text.find(' ');
+    ComputedPeriod p;
+    std::optional<data::Date> to = data::Date::parseIso(blank == std::string::npos ? text : text.substr(blank + 1));
+    if (!to || !to->valid()) return std::nullopt;
+    p.to = *to;
+    if (blank != std::string::npos) {
+        p.from = data::Date::parseIso(text.substr(0, blank));
+        if (!p.from || !p.from->valid() || *p.from > p.to) return std::nullopt;
+    }
+    return p;
+}
+
+std::string periodHeading(const std::optional<ComputedPeriod>& p, int year) {
+    auto dmy = [](const data::Date& d) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d.day, d.month, d.year);
+        return std::string(buf);
+    };
+    if (!p) return "DATA SUMELOR OFICIULUI NU SE CUNOASTE (recalculati bilantul oficiului)";
+    if (wholeYear(*p, year)) return "LA SFARSITUL ANULUI : " + std::to_string(year);
+    if (!p->from) return "LA DATA : " + dmy(p->to);
+    return "PE PERIOADA : " + dmy(*p->from) + " - " + dmy(p->to);
+}
+
+bool wholeYear(const ComputedPeriod& p, int year) {
+    return p.to == data::Date{year, 12, 31} && (!p.from || *p.from == data::Date{year, 1, 1});
 }
 
 }  // namespace budget

@@ -7,6 +7,7 @@
 // progress of a run from the callbacks.
 #pragma once
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -82,6 +83,31 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
 // from documents), then every formula line is evaluated in index order,
 // twice. Throws BilantError (TableAccess); the lines keep what was written.
 void CalcBilantSubunitate(const std::string& dir, const Progress& progress = {});
+
+// What the figures of a budget were last computed for: a period, or as at
+// `to` when `from` is unset. Every computation of a unit's own budget
+// records it beside the budget (the file kComputationFile), removing the
+// record first, so that a run that failed leaves none.
+struct ComputedPeriod {
+    std::optional<data::Date> from;
+    data::Date to;
+    bool operator==(const ComputedPeriod&) const = default;
+};
+inline constexpr const char* kComputationFile = "Bilant.calcul";
+// The record of the database directory `dir`; none when there is no
+// readable one.
+std::optional<ComputedPeriod> lastComputation(const std::string& dir = {});
+// Records what the figures of the budget of `dir` are for (a computation, a
+// budget taken over from a unit's file). A record that cannot be written is
+// left out: the figures then read as of an unknown date, never a wrong one.
+void recordComputation(const std::string& dir, const ComputedPeriod& p);
+// Whether the figures are those of the whole year `year`: as at 31 December,
+// or from 1 January to 31 December.
+bool wholeYear(const ComputedPeriod& p, int year);
+// What the figures are for, as a heading says it: "LA SFARSITUL ANULUI : 2014"
+// for the whole year `year`, "LA DATA : 15.06.2014", "PE PERIOADA :
+// 01.02.2014 - 31.03.2014", or that the date is not known.
+std::string periodHeading(const std::optional<ComputedPeriod>& p, int year);
 
 // The centralised budget "BilantCentral.DB" of the database directory `dir`
 // ("" = AppDir): every line's amounts become the sum of the first line

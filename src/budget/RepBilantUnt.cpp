@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "data/Engine.h"
 #include "shell/Messages.h"
 
 namespace budget {
@@ -81,14 +82,20 @@ const QString TRepBilantFrm::caption = QStringLiteral("Raport bilant");
 
 TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
                              std::optional<bool> expensesOnNewPage)
+    : TRepBilantFrm(owner, startText, endText, column, expensesOnNewPage, "Bilant.DB") {}
+
+TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
+                             std::optional<bool> expensesOnNewPage, const std::string& budgetFile)
     : reports::TReportForm(owner), expensesOnNewPage_(expensesOnNewPage), column_(column.toStdString()) {
     if (column != QLatin1String("Prevederi") && column != QLatin1String("Executie"))
         throw std::invalid_argument("budget column: " + column.toStdString());
-    TBilant.setTableName("Bilant.DB");
+    TBilant.setTableName(budgetFile);
     TBilant.setDeclaredFields({"Nr_rand", "Denumire", "Prevederi", "Executie"});
     for (const char* f : {"Prevederi", "Executie"}) TBilant.setup(f).asAmount();
     TParohia.setTableName("Parohia.DB");
-    Q.setSql(kSql);
+    std::string sql = kSql;
+    sql.replace(sql.find("\"Bilant.DB\""), 11, data::quoteIdent(budgetFile));
+    Q.setSql(sql);
 
     Rep.setDataSet(&TBilant, QStringLiteral("TBilant"));
     Rep.addDataSet(QStringLiteral("TParohia"), &TParohia);

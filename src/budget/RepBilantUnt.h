@@ -25,6 +25,9 @@ public:
     // unset, it is asked.
     TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
                   std::optional<bool> expensesOnNewPage = {});
+    // The same printout of another budget table of this layout ("BilantCentral.DB").
+    TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
+                  std::optional<bool> expensesOnNewPage, const std::string& budgetFile);
     ~TRepBilantFrm() override;
 
     static const QString caption;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "budget/CalcBilant.h"
 #include "data/Collation.h"
 #include "data/Engine.h"
 #include "data/FileCopy.h"
@@ -61,7 +62,8 @@ void release(const std::string& file) {
 // budget's journal, each whatever its letter case.
 std::vector<std::string> budgetFiles(const std::string& dir) {
     std::vector<std::string> out;
-    for (const char* name : {"Bilant.DB", "Bilant.PX", "Bilant.DB-journal"}) {
+    // the record of what the budget's figures are for belongs to it
+    for (const char* name : {"Bilant.DB", "Bilant.PX", "Bilant.DB-journal", kComputationFile}) {
         std::string f = findEntry(dir, name);
         std::error_code ec;
         if (!f.empty() && !fs::is_directory(fs::symlink_status(f, ec))) out.push_back(f);

@@ -115,8 +115,8 @@ bool createUnitDirectory(const std::string& appDir, const std::string& group, co
 void copyUnitTemplate(const std::string& appDir, const std::string& group, const std::string& name);
 
 enum class RemoveResult { Removed, Missing };
-// Deletes the unit's budget "Bilant.DB" (its index file and journal where
-// there are any) and then its directory. Missing: there is no such directory,
+// Deletes the unit's budget "Bilant.DB" (its index file, journal and the record
+// of its period where there are any) and then its directory. Missing: there is no such directory,
 // nothing was done. A budget file another program holds stays. Throws
 // UnitError when the directory stays: because a budget file stayed ("Nu pot
 // sterge aceasta unitate, inchideti fisierele aferente si repetati

@@ -91,7 +91,7 @@ TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
     auto menu = [&](int i) { return frm.menuBar()->actions()[i]->menu(); };
     EXPECT_EQ(describe(menu(0)),
               "Enoriasi[Ctrl+E](hidden) | Datele unitatii[Ctrl+U] | Corectie arhiva(hidden) | Verificare jurnal | "
-              "Restaurare din copie de siguranta | Despre | - | Iesire[Alt+I]");
+              "Export buget pentru protopopiat | Restaurare din copie de siguranta | Despre | - | Iesire[Alt+I]");
     EXPECT_EQ(describe(menu(1)),
               "Parametri aplicatiei | -(hidden) | Tipuri de venit | Tipuri de cheltuiala | Configurare bilant | "
               "Trecerea la an nou");

@@ -181,6 +181,8 @@ TEST_F(ReportCommandTest, EveryReportToEachFormatWithItsPagesAndFigures) {
          {"--to", "31.03.2014"},
          false,
          {money(januaryCode2 + februaryCode2), "BUGET DE VENITURI SI CHELTUIELI"}},
+        {"bilant-centralizat", {}, false, {"BUGET CENTRALIZATOR DE VENITURI SI CHELTUIELI"}},
+        {"comparatie-unitati", {"--group", "PAROHII"}, false, {"COMPARATIA BUGETELOR UNITATILOR", "Total unitati"}},
         {"stocuri", {"--date", "15.03.2014"}, false, {money(125.0 + 120.0), "Candele - rosii"}},
         {"documente", {"--from", "01.03.2014", "--to", "31.03.2014"}, false, {"Lista documentelor", "SC Lumina SRL"}},
         {"ordin-plata",

@@ -3,8 +3,11 @@
 // steps, its tree walked with the keyboard, units added, renamed and deleted
 // through its buttons and input boxes, amounts typed in its grid.
 #include <QApplication>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
@@ -17,6 +20,7 @@
 #include <sstream>
 
 #include "budget/BilantCentralUnt.h"
+#include "budget/BudgetFile.h"
 #include "budget/BudgetFixture.h"
 #include "budget/CalcBilant.h"
 #include "budget/UnitTree.h"
@@ -158,7 +162,10 @@ TEST_F(CentralWindow, TheMenuCommandOpensTheModalWindowOnTheCentralisedBudget) {
         EXPECT_EQ(control<QPushButton>(w, "BitBtn7")->text(), QStringLiteral("&Calculare"));
         EXPECT_EQ(control<QPushButton>(w, "BitBtn7")->toolTip(), QStringLiteral("Recalculare executie "));
         EXPECT_EQ(control<QPushButton>(w, "BitBtn6")->toolTip(), QStringLiteral("Sunt de acord"));
-        EXPECT_FALSE(control<QPushButton>(w, "PrintBtn")->isEnabled());
+        EXPECT_TRUE(control<QPushButton>(w, "PrintBtn")->isEnabled());
+        // a unit's budget is taken over on a group or unit node, not on the root
+        EXPECT_EQ(control<QPushButton>(w, "DischetaBtn")->text(), QStringLiteral("Preluare buget unitate"));
+        EXPECT_FALSE(control<QPushButton>(w, "DischetaBtn")->isEnabled());
         control<QPushButton>(w, "BitBtn6")->click();
     });
     budget::OpenBilantCentral(nullptr);
@@ -494,4 +501,68 @@ TEST_F(CentralWindow, ATreeOfTwoHundredUnitsIsReadShownAndSavedIdentically) {
     EXPECT_EQ(treeFile(), text);
     open();
     EXPECT_EQ(nodes().size(), 204);
+}
+
+TEST_F(CentralWindow, TheHeadingTellsTheOfficesPeriodAndInsumareSumsTheGroupsUnits) {
+    auto heading = [&] {
+        open();
+        const QLabel* l = control<QLabel>(window.get(), "Label1");
+        return std::pair{l->text(), control<QWidget>(window.get(), "An_lucruEdit")->isVisible()};
+    };
+    budget::CalcBilant(day(31, 12), db.path());
+    EXPECT_EQ(heading(), (std::pair{QStringLiteral("LA SFARSITUL ANULUI :"), true}));
+    budget::CalcBilant(day(30, 6), db.path());
+    EXPECT_EQ(heading(), (std::pair{QStringLiteral("LA DATA : 30.06.2014"), false}));
+
+    add("PAROHII", "Sf. Ion");
+    add("PAROHII", "Sf. Ilie");
+    for (auto [unit, amount] : {std::pair{"Sf. Ion", 100.25}, {"Sf. Ilie", 20.5}})
+        sqlIn(budget::unitDirectory(db.path(), budget::kParohii, unit),
+              "UPDATE \"Bilant.DB\" SET Executie = " + std::to_string(amount) + " WHERE Nr_rand = 3");
+    // the buttons by node: summing on a group, a take-over on a group or a unit
+    for (auto [node, parent, sum, takeOver] : {std::tuple{"PROTOPOPIAT", "", false, false},
+                                               {"OFICIU", "PROTOPOPIAT", false, false},
+                                               {"Sf. Ion", "PAROHII", false, true},
+                                               {"PAROHII", "PROTOPOPIAT", true, true}}) {
+        select(node, parent);
+        EXPECT_EQ(button("InsumareBtn")->isEnabled(), sum) << node;
+        EXPECT_EQ(button("DischetaBtn")->isEnabled(), takeOver) << node;
+    }
+    compute("InsumareBtn");
+    EXPECT_EQ(gui::Recorder::lastMessage(), QStringLiteral("Insumare PAROHII: 2 unitati adunate\n"));
+    EXPECT_DOUBLE_EQ(amount(db.file("PAROHII"), 3, "Executie"), 120.75);
+    EXPECT_DOUBLE_EQ(amount(db.file("PAROHII"), 14, "Executie"), 120.75);  // a formula line, recomputed
+}
+
+TEST_F(CentralWindow, PreluareTakesOverAFolderOfBudgetsAfterShowingWhatChanges) {
+    // what two units sent: one new parish, one file of another year
+    budget::UnitBudget sent;
+    sent.unit = {"Sf. Vasile", budget::kKindParohie, "123", 2014};
+    sent.to = day(31, 12);
+    sent.lines = budget::readBudgetLines(db.path(), "BilantParohGol.DB");
+    for (budget::BudgetLine& l : sent.lines) l.executie = l.nr == 2 ? 12345 : 0;
+    fs::create_directory(db.file("primite"));
+    writeFile(db.file("primite/vasile.json"), budget::budgetFileText(sent));
+    sent.unit.year = 2013;
+    writeFile(db.file("primite/vechi.json"), budget::budgetFileText(sent));
+
+    open();
+    select("PAROHII");
+    gui::onModal<QFileDialog>([&](QFileDialog* d) {
+        d->setDirectory(QString::fromStdString(db.file("primite")));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    control<QMenu>(window.get(), "DischetaMenu")->actions().at(1)->trigger();
+    gui::settle();
+    const QStringList said = gui::Recorder::messages();
+    ASSERT_EQ(said.size(), 2) << said.join("\n").toStdString();
+    EXPECT_TRUE(said[0].contains("Unitatea nu exista in structura: se adauga la PAROHII."));
+    // the one line whose figures change, before and after
+    EXPECT_TRUE(said[0].contains("\nrd. 2 Contributia enoriasilor: prevederi 0.00 -> 0.00, executie 0.00 -> 123.45\n"))
+        << said[0].toStdString();
+    EXPECT_EQ(said[0].count("\nrd. "), 1);
+    EXPECT_TRUE(said[0].contains("bugetul este pentru anul 2013"));
+    EXPECT_TRUE(said[1].startsWith("Bugete preluate: 1, refuzate: 1"));
+    EXPECT_TRUE(nodes().contains("\t\tSf. Vasile"));
+    EXPECT_DOUBLE_EQ(amount(db.file("PAROHII/Sf. Vasile"), 2, "Executie"), 123.45);
 }
