@@ -181,6 +181,26 @@ TEST(Journal, EntriesWaitInTheTableFileAndMoveOnceEvenWhenTheMoveIsCutBetweenIts
     EXPECT_FALSE(journal::lastDeletion(dir.path(), {"Cheltuieli.DB"}, "ste").has_value());
 }
 
+TEST(Journal, AnSqlWriteOfTheProgramGivesOneEntryPerStatementWithItsRowsAndAFailedOneNone) {
+    TempDir dir;
+    support::installInto(dir.path());
+    SqlSession& sql = SqlSession::forDirectory(dir.path());
+    sql.execute("INSERT INTO Bilant (Nr_rand, Denumire) SELECT Cod_venit + 10000, Denumire FROM Tip_venituri");
+    const long long rows = sql.select("SELECT COUNT(*) FROM Bilant WHERE Nr_rand > 10000").rows.at(0).at(0).toInt();
+    ASSERT_GT(rows, 0);
+    EXPECT_EQ(sql.execute("UPDATE Bilant SET Prevederi = 5 WHERE Nr_rand > 10000"), rows);
+    EXPECT_THROW(sql.execute("UPDATE Bilant SET Nr_rand = Nr_rand / 0 + nu_exista"), EngineError);
+    sql.execute("DELETE FROM Tip_doc WHERE 0");  // no row changed: no entry
+    const auto v = journal::verify(dir.path());
+    EXPECT_TRUE(v.intact) << v.message;
+    ASSERT_EQ(v.entries, 2);
+    const auto set = journal::history(dir.path(), "Bilant", 0);
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_EQ(set[1].action, "modificat");
+    EXPECT_EQ(set[1].key, "Instructiune SQL, " + std::to_string(rows) + " randuri");
+    EXPECT_NE(set[1].after.find("UPDATE Bilant SET Prevederi = 5 WHERE"), std::string::npos) << set[1].after;
+}
+
 TEST(Collation, ANameCatalogOrdersAndFindsTheRomanianWay) {
     TempDir dir;
     support::installInto(dir.path());
