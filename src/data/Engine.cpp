@@ -198,7 +198,8 @@ std::string findTableInFile(sqlite3* db, const std::string& schema, const std::s
                                         "SELECT name FROM " + quoteIdent(schema) +
                                             ".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
                                             "ESCAPE '\\' AND name <> " +
-                                            quoteText(kSequenceTable) + " ORDER BY rowid",
+                                            quoteText(kSequenceTable) +
+                                            " AND name NOT LIKE 'cv\\_jurnal\\_%' ESCAPE '\\' ORDER BY rowid",
                                         path);
         while (sqlite3_step(st.get()) == SQLITE_ROW)
             tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
@@ -734,7 +735,8 @@ long long SqlSession::execute(const std::string& sql, const std::vector<Param>& 
         std::erase_if(written, [&](const WrittenTable& w) {
             auto a = std::find_if(attached_.begin(), attached_.end(),
                                   [&](const Attached& x) { return x.alias == w.schema; });
-            return a == attached_.end() || dirOf(fs::path(a->path).parent_path().string()) != own;
+            return a == attached_.end() || !journal::journalled(a->path) ||
+                   dirOf(fs::path(a->path).parent_path().string()) != own;
         });
     }
     if (!written.empty()) execSql(db, "SAVEPOINT cv_jurnal_sql");
