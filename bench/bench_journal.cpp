@@ -1,6 +1,7 @@
 // The change journal's cost: one durable post of a receipt with the journal
-// and without it (the same installation, its Jurnal.DB taken away), and the
-// printout of one month of a journal of 220,000 entries.
+// and without it (the same installation, its Jurnal.DB taken away), the move
+// of waiting entries into Jurnal.DB, and the printout of one month of a
+// journal of 220,000 entries.
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
@@ -77,6 +78,27 @@ void BM_Post(benchmark::State& st) {
     st.SetLabel(st.range(0) ? "cu jurnal" : "fara jurnal");
 }
 
+// The move into Jurnal.DB of the entries of 100 posts, per entry.
+void BM_Settle(benchmark::State& st) {
+    data::Table t;
+    t.setDatabaseName(withJournal);
+    t.setTableName("Venituri.DB");
+    t.open();
+    data::journal::settle(withJournal);
+    for (auto _ : st) {
+        st.PauseTiming();
+        for (int i = 0; i < 100; ++i) {
+            t.append();
+            t["Nr_act"].setAsFloat(i);
+            t["Valoarea"].setAsFloat(1);
+            t.post();
+        }
+        st.ResumeTiming();
+        if (data::journal::settle(withJournal) != 100) st.SkipWithError("entries lost");
+    }
+    st.SetItemsProcessed(st.iterations() * 100);
+}
+
 // March of the big journal, prepared and written to a PDF (0) or a text file (1).
 void BM_PrintMonth(benchmark::State& st) {
     data::setAppDir(bigJournal);
@@ -94,6 +116,7 @@ void BM_Verify(benchmark::State& st) {
 }
 
 BENCHMARK(BM_Post)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_Settle)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PrintMonth)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_Verify)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

@@ -284,6 +284,12 @@ void TMainFrm::FormCreate() {
     runGuarded([this] { loadPicture(); });
     runGuarded([this] { upgradeSchema(); });
     runGuarded([] { noteSessionStart(); });  // the close copies the day's work when anything changed
+    // the change journal takes the entries waiting in the tables' files at idle
+    auto* journalTimer = new QTimer(this);
+    connect(journalTimer, &QTimer::timeout, this, [] {
+        if (data::journal::hasNoted()) data::journal::settleNoted();
+    });
+    journalTimer->start(5000);
 }
 
 void TMainFrm::loadPicture() {
@@ -435,6 +441,7 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
     // the late documents of an open correction go over to the following year
     runGuarded([this] { CloseArchiveCorrection(this); });
     data::setArchiveCorrection(data::AppDir(), false);
+    runGuarded([] { data::journal::settleNoted(); });
     runGuarded([] { CloseBackup(); });
     e->accept();
     emit closed();

@@ -1,4 +1,5 @@
 #include "data/Engine.h"
+#include "data/Journal.h"
 
 #include <sqlite3.h>
 
@@ -197,7 +198,8 @@ std::string findTableInFile(sqlite3* db, const std::string& schema, const std::s
                                         "SELECT name FROM " + quoteIdent(schema) +
                                             ".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
                                             "ESCAPE '\\' AND name <> " +
-                                            quoteText(kSequenceTable) + " ORDER BY rowid",
+                                            quoteText(kSequenceTable) +
+                                            " AND name NOT LIKE 'cv\\_jurnal\\_%' ESCAPE '\\' ORDER BY rowid",
                                         path);
         while (sqlite3_step(st.get()) == SQLITE_ROW)
             tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
@@ -687,16 +689,89 @@ std::optional<long long> SqlSession::insertSelectInBulk(const std::string& trans
     return rows;
 }
 
+namespace {
+// The journalled tables a statement writes itself (not through a trigger),
+// as the authorizer names them while the statement is prepared.
+struct WrittenTable {
+    std::string schema, table;
+    const char* action;
+};
+int noteWritten(void* out, int code, const char* table, const char*, const char* schema, const char* trigger) {
+    const char* action = code == SQLITE_INSERT   ? journal::kAdded
+                         : code == SQLITE_UPDATE ? journal::kChanged
+                         : code == SQLITE_DELETE ? journal::kDeleted
+                                                 : nullptr;
+    if (!action || trigger || !table || !schema || !journal::journalled(table)) return SQLITE_OK;
+    auto& written = *static_cast<std::vector<WrittenTable>*>(out);
+    for (const WrittenTable& w : written)
+        if (w.schema == schema && iequals(w.table, table)) return SQLITE_OK;
+    written.push_back({schema, table, action});
+    return SQLITE_OK;
+}
+}  // namespace
+
+// A statement of the program's SQL that writes journalled tables (the budget
+// calculation's lines, the passage to a new year) writes one journal entry per
+// table it changed, naming the statement and the count of rows, in the
+// statement's own transaction and in the table's own file.
 long long SqlSession::execute(const std::string& sql, const std::vector<Param>& params) {
     lastTargets_.clear();
     const std::string translated = SqlSessionAccess::translate(*this, sql, lastTargets_);
-    if (auto rows = insertSelectInBulk(translated, params)) return *rows;
-    Statement st = prepareTranslated(translated, params);
-    int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    sqlite3* db = db_.get();
+    std::vector<WrittenTable> written;
+    if (!journal::journalPath(dir_).empty()) {
+        sqlite3_set_authorizer(db, noteWritten, &written);
+        sqlite3_stmt* probe = nullptr;
+        sqlite3_prepare_v2(db, translated.c_str(), -1, &probe, nullptr);
+        sqlite3_finalize(probe);
+        sqlite3_set_authorizer(db, nullptr, nullptr);
+        // only the tables of the directory whose journal it is (not a unit's budget)
+        auto dirOf = [](const std::string& d) {
+            std::string c = canonicalPath(d);
+            while (c.size() > 1 && c.back() == '/') c.pop_back();
+            return c;
+        };
+        const std::string own = dirOf(dir_);
+        std::erase_if(written, [&](const WrittenTable& w) {
+            auto a = std::find_if(attached_.begin(), attached_.end(),
+                                  [&](const Attached& x) { return x.alias == w.schema; });
+            return a == attached_.end() || !journal::journalled(a->path) ||
+                   dirOf(fs::path(a->path).parent_path().string()) != own;
+        });
     }
-    if (rc != SQLITE_DONE) fail(lastTargets_);
-    return sqlite3_changes64(db_.get());
+    if (!written.empty()) execSql(db, "SAVEPOINT cv_jurnal_sql");
+    UndoUnlessDone rollback([&] {
+        if (written.empty()) return;
+        sqlite3_exec(db, "ROLLBACK TO cv_jurnal_sql", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "RELEASE cv_jurnal_sql", nullptr, nullptr, nullptr);
+    });
+    long long rows = 0;
+    if (auto bulk = insertSelectInBulk(translated, params)) {
+        rows = *bulk;
+    } else {
+        Statement st = prepareTranslated(translated, params);
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) fail(lastTargets_);
+        rows = sqlite3_changes64(db);
+    }
+    if (!written.empty()) {
+        if (rows > 0) {
+            for (const WrittenTable& w : written) {
+                journal::NewEntry e;
+                e.table = journal::journalName(w.table);
+                e.key = "Instructiune SQL, " + std::to_string(rows) + " randuri";
+                e.action = w.action;
+                e.after = journal::encodeValues({{"Instructiune", Value(sql)}, {"Randuri", Value(rows)}});
+                journal::appendWaiting(db, w.schema, e);
+            }
+            journal::noteWaiting(dir_);
+        }
+        execSql(db, "RELEASE cv_jurnal_sql");
+    }
+    rollback.done();
+    return rows;
 }
 
 }  // namespace data

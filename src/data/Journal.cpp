@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+#include <set>
 #include <cstdio>
 #include <ctime>
 #include <sys/stat.h>
 
 #include "data/Clock.h"
+#include "data/Collation.h"
 #include "data/DirectoryCopy.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
@@ -55,6 +58,13 @@ const Journalled* findJournalled(const std::string& table) {
     return nullptr;
 }
 
+// Waiting entries, in a table's own file: numbered in the order written. The
+// last one moved stays behind as a marker, so the numbers keep rising.
+const char* const kWaitingTable = "cv_jurnal_nou";
+// In Jurnal.DB: per table, the number of the last waiting entry taken.
+const char* const kMovedTable = "cv_jurnal_mutat";
+const char* const kWaitingColumns = "Data_ora, Tabela, Rand, Cheie, Actiune, Inainte, Dupa, Versiune";
+
 const char* const kRefusal = "Intrarile jurnalului modificarilor nu pot fi modificate sau sterse";
 
 std::string createSql(const std::string& schema) {
@@ -68,7 +78,8 @@ std::string createSql(const std::string& schema) {
            " (Tabela, Rand);" + "CREATE TRIGGER " + S + quoteIdent("cv_jurnal_fix") + " BEFORE UPDATE ON " + T +
            " BEGIN SELECT RAISE(ABORT, " + quoteText(kRefusal) + "); END;" + "CREATE TRIGGER " + S +
            quoteIdent("cv_jurnal_keep") + " BEFORE DELETE ON " + T + " BEGIN SELECT RAISE(ABORT, " +
-           quoteText(kRefusal) + "); END;";
+           quoteText(kRefusal) + "); END;" + "CREATE TABLE " + S + quoteIdent(kMovedTable) +
+           " (Tabela VARCHAR(40) PRIMARY KEY, Ultima INTEGER NOT NULL);";
 }
 
 std::string nowText() {
@@ -388,6 +399,7 @@ void append(sqlite3* db, const std::string& schema, const NewEntry& n) {
 
 void record(const std::string& dir, const NewEntry& e) {
     ensureJournal(dir);
+    settle(dir);  // the entries written before come first
     std::string path;
     Connection db = openJournal(dir, path);
     if (!db) throw EngineError("Jurnalul modificarilor lipseste. Directorul: " + dir);
@@ -397,6 +409,177 @@ void record(const std::string& dir, const NewEntry& e) {
     append(db.get(), "main", e);
     execSql(db.get(), "COMMIT", path);
     rollback.done();
+}
+
+void appendWaiting(sqlite3* db, const std::string& schema, const NewEntry& n) {
+    const std::string T = quoteIdent(schema) + "." + quoteIdent(kWaitingTable);
+    const std::string when = nowText();
+    const std::string sql = "INSERT INTO " + T + " (" + kWaitingColumns + ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        // the table's first entry: its waiting entries' table is made in the
+        // same transaction
+        execSql(db,
+                ("CREATE TABLE IF NOT EXISTS " + T +
+                 " (Id INTEGER PRIMARY KEY, Data_ora VARCHAR(19), Tabela VARCHAR(40), Rand INTEGER, Cheie "
+                 "VARCHAR(200), Actiune VARCHAR(20), Inainte TEXT, Dupa TEXT, Versiune VARCHAR(40))")
+                    .c_str(),
+                kJournalFile);
+        raw = prepareStatement(db, sql).release();
+    }
+    Statement st(raw);
+    int k = 1;
+    for (const std::string* s : {&when, &n.table}) sqlite3_bind_text(raw, k++, s->c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_int64(raw, k++, n.row);
+    for (const std::string* s : {&n.key, &n.action, &n.before, &n.after, &programVersion()})
+        sqlite3_bind_text(raw, k++, s->c_str(), -1, SQLITE_STATIC);
+    if (sqlite3_step(raw) != SQLITE_DONE) throwSqlite(db, kJournalFile);
+}
+
+namespace {
+
+const char* const kSource = "cv_sursa";
+
+// Takes the waiting entries of one table file into the journal open on `db`:
+// first the journal's commit (the entries chained, the last one's number
+// kept), then the table file's (the entries taken leave it, the last one
+// stays as the marker). A kill between the two leaves entries the journal
+// already holds: the next move passes over them by their numbers.
+long long moveWaiting(sqlite3* db, const std::string& path, const std::string& table) {
+    requireTableFileType(path);
+    {
+        Statement at = prepareStatement(db, std::string("ATTACH DATABASE ?1 AS ") + kSource, path);
+        sqlite3_bind_text(at.get(), 1, path.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(at.get()) != SQLITE_DONE) throwSqlite(db, path);
+    }
+    auto release = [db] {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, (std::string("DETACH DATABASE ") + kSource).c_str(), nullptr, nullptr, nullptr);
+    };
+    UndoUnlessDone detach(release);
+    requireRollbackJournal(db, kSource, path);
+    execSql(db, (std::string("PRAGMA ") + kSource + ".synchronous=FULL").c_str(), path);
+    const std::string W = std::string(kSource) + "." + quoteIdent(kWaitingTable);
+    long long moved = 0;
+    {
+        Statement has =
+            prepareStatement(db,
+                             std::string("SELECT 1 FROM ") + kSource +
+                                 ".sqlite_master WHERE type = 'table' AND name = " + quoteText(kWaitingTable),
+                             path);
+        if (sqlite3_step(has.get()) != SQLITE_ROW) return 0;  // detached on the way out
+    }
+    const std::string M = "main." + quoteIdent(kMovedTable), J = "main." + quoteIdent(kJournalTable);
+    // the journal's write lock first: a second mover waits here, then sees our mark
+    execSql(db, "BEGIN", path);
+    execSql(db,
+            ("CREATE TABLE IF NOT EXISTS " + M + " (Tabela VARCHAR(40) PRIMARY KEY, Ultima INTEGER NOT NULL)").c_str(),
+            kJournalFile);
+    long long mark = 0;
+    {
+        Statement st = prepareStatement(db, "SELECT Ultima FROM " + M + " WHERE Tabela = ?1");
+        sqlite3_bind_text(st.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(st.get()) == SQLITE_ROW) mark = sqlite3_column_int64(st.get(), 0);
+    }
+    long long top = mark;
+    {
+        auto [last, hash] = lastEntry(db, J);
+        Statement st = prepareStatement(
+            db, "SELECT Id, " + std::string(kWaitingColumns) + " FROM " + W + " WHERE Id > ?1 ORDER BY Id", path);
+        sqlite3_bind_int64(st.get(), 1, mark);
+        Statement ins = prepareStatement(
+            db, "INSERT INTO " + J + " (" + kColumns + ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            Entry e;
+            top = sqlite3_column_int64(st.get(), 0);
+            e.nr = ++last;
+            e.when = columnText(st.get(), 1);
+            e.table = columnText(st.get(), 2);
+            e.row = sqlite3_column_int64(st.get(), 3);
+            e.key = columnText(st.get(), 4);
+            e.action = columnText(st.get(), 5);
+            e.before = columnText(st.get(), 6);
+            e.after = columnText(st.get(), 7);
+            e.version = columnText(st.get(), 8);
+            e.previousHash = hash;
+            e.hash = entryHash(e);
+            hash = e.hash;
+            sqlite3_reset(ins.get());
+            sqlite3_bind_int64(ins.get(), 1, e.nr);
+            int k = 2;
+            for (const std::string* s : {&e.when, &e.table})
+                sqlite3_bind_text(ins.get(), k++, s->c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_int64(ins.get(), k++, e.row);
+            for (const std::string* s : {&e.key, &e.action, &e.before, &e.after, &e.version, &e.previousHash, &e.hash})
+                sqlite3_bind_text(ins.get(), k++, s->c_str(), -1, SQLITE_STATIC);
+            if (sqlite3_step(ins.get()) != SQLITE_DONE) throwSqlite(db, kJournalFile);
+            ++moved;
+        }
+        if (rc != SQLITE_DONE) throwSqlite(db, path);
+    }
+    if (top > mark) {
+        Statement st = prepareStatement(db, "INSERT OR REPLACE INTO " + M + " (Tabela, Ultima) VALUES (?1, ?2)");
+        sqlite3_bind_text(st.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(st.get(), 2, top);
+        if (sqlite3_step(st.get()) != SQLITE_DONE) throwSqlite(db, kJournalFile);
+    }
+    execSql(db, "COMMIT", kJournalFile);
+    // the entries the journal holds leave the table file, but the last
+    Statement del = prepareStatement(db, "DELETE FROM " + W + " WHERE Id < ?1", path);
+    sqlite3_bind_int64(del.get(), 1, top);
+    if (sqlite3_step(del.get()) != SQLITE_DONE) throwSqlite(db, path);
+    return moved;  // detached on the way out
+}
+
+std::mutex& notedMutex() {
+    static std::mutex m;
+    return m;
+}
+std::set<std::string>& noted() {
+    static std::set<std::string> s;
+    return s;
+}
+
+}  // namespace
+
+long long settle(const std::string& dir) {
+    const std::string jp = journalPath(dir);
+    if (jp.empty() || fileWriteProtected(jp)) return 0;
+    Connection db;
+    long long moved = 0;
+    for (const Journalled& j : journalledTables()) {
+        const std::string p = resolveTableFile(dir, std::string(j.table) + ".DB");
+        if (p.empty() || fileWriteProtected(p)) continue;
+        if (!db) db = openTableConnection(jp);
+        moved += moveWaiting(db.get(), p, j.table);
+    }
+    return moved;
+}
+
+void noteWaiting(const std::string& dir) {
+    std::lock_guard lock(notedMutex());
+    noted().insert(dir);
+}
+
+bool hasNoted() {
+    std::lock_guard lock(notedMutex());
+    return !noted().empty();
+}
+
+void settleNoted() {
+    std::set<std::string> dirs;
+    {
+        std::lock_guard lock(notedMutex());
+        dirs.swap(noted());
+    }
+    for (const std::string& d : dirs) {
+        try {
+            settle(d);
+        } catch (const std::exception&) {
+            noteWaiting(d);  // a locked file: the next time
+        }
+    }
 }
 
 namespace {
@@ -421,6 +604,7 @@ Verification verify(const std::string& dir) {
     std::string path;
     Connection db;
     try {
+        settle(dir);
         db = openJournal(dir, path);
     } catch (const std::exception& e) {
         v.message = std::string("Jurnalul modificarilor nu poate fi citit: ") + e.what();
@@ -464,6 +648,7 @@ Verification verify(const std::string& dir) {
 }
 
 std::vector<Entry> history(const std::string& dir, const std::string& table, long long row) {
+    settle(dir);
     std::string path;
     Connection db = openJournal(dir, path);
     std::vector<Entry> out;
@@ -479,6 +664,29 @@ std::vector<Entry> history(const std::string& dir, const std::string& table, lon
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) out.push_back(readEntry(st.get()));
     if (rc != SQLITE_DONE) throwSqlite(db.get(), path);
     return out;
+}
+
+std::optional<Entry> lastDeletion(const std::string& dir, const std::vector<std::string>& tables,
+                                  const std::string& text) {
+    settle(dir);
+    std::string path;
+    Connection db = openJournal(dir, path);
+    if (!db || tables.empty()) return std::nullopt;
+    std::string in;
+    for (size_t i = 0; i < tables.size(); ++i) in += (i ? ", " : "") + quoteText(journalName(tables[i]));
+    Statement st =
+        prepareStatement(db.get(),
+                         std::string("SELECT ") + kColumns + " FROM " + quoteIdent(kJournalTable) +
+                             " WHERE Actiune = " + quoteText(kDeleted) + " AND Tabela IN (" + in + ") ORDER BY Nr DESC",
+                         path);
+    const std::string needle = foldForMatch(text);
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        Entry e = readEntry(st.get());
+        if (containsFolded(e.key, needle) || containsFolded(e.before, needle)) return e;
+    }
+    if (rc != SQLITE_DONE) throwSqlite(db.get(), path);
+    return std::nullopt;
 }
 
 }  // namespace data::journal

@@ -1,11 +1,16 @@
 // The change journal "Jurnal.DB": every post of a new record, change and
-// deletion in the books' tables, written in the same SQLite transaction as the
-// change itself (the journal file is attached to the table's connection; both
-// files keep rollback journals, so the commit goes through a super-journal and
-// is atomic across them). Entries are never changed nor removed: the file's
-// triggers refuse it, and each entry carries a SHA-256 hash over its content
-// and the hash of the entry before it, so an entry edited or removed by
-// another tool breaks the chain the verification recomputes.
+// deletion in the books' tables. The entry is first written in the changed
+// table's own file, in the change's own transaction (the waiting entries'
+// table "cv_jurnal_nou": one file, one commit, so an entry never exists
+// without its change nor a change without its entry), and moved into
+// Jurnal.DB in batches before the journal is read, verified, printed or
+// archived, at idle and at close. The move is idempotent: Jurnal.DB keeps,
+// per table, the last waiting entry it took, so a kill between its two
+// commits neither loses nor doubles an entry. Entries are never changed nor
+// removed: the file's triggers refuse it, and each entry carries a SHA-256
+// hash over its content and the hash of the entry before it (computed when it
+// joins Jurnal.DB, in order), so an entry edited or removed by another tool
+// breaks the chain the verification recomputes.
 #pragma once
 #include <optional>
 #include <string>
@@ -79,6 +84,22 @@ void attach(sqlite3* db, const std::string& path);
 // journal is attached under `schema` ("main" when `db` is the journal itself).
 // The date is today's (data::today) with the clock's time.
 void append(sqlite3* db, const std::string& schema, const NewEntry& e);
+// Writes an entry inside the caller's write transaction on `db`, in the
+// waiting entries of the table file attached under `schema` ("main" for the
+// table's own connection), dated now; created there at its first entry.
+void appendWaiting(sqlite3* db, const std::string& schema, const NewEntry& e);
+// Moves the waiting entries of every journalled table file of `dir` into its
+// journal, table after table, each in the order written. Files that are
+// write-protected (a closed year's archive) are left as they are. Returns how
+// many entries joined the journal.
+long long settle(const std::string& dir);
+// Remembers that `dir` has waiting entries (the table engine says so at each
+// write); settleNoted moves those of every remembered directory, at idle and
+// at close. A failure stays for the next time.
+void noteWaiting(const std::string& dir);
+bool hasNoted();
+void settleNoted();
+
 // Writes an entry of its own transaction in the journal of `dir` (created
 // when missing): what happened to the installation as a whole, such as a
 // restore from a safety copy.
@@ -115,6 +136,12 @@ Verification verify(const std::string& dir);
 
 // The entries of a table's row, in order (the history of one document).
 std::vector<Entry> history(const std::string& dir, const std::string& table, long long row);
+
+// The latest deletion of a record of `tables` (file or base names) whose name
+// or values hold `text`, letter case and diacritics aside ("ste" finds
+// "Ștefan"; "" takes any): a deleted document found by its entries.
+std::optional<Entry> lastDeletion(const std::string& dir, const std::vector<std::string>& tables,
+                                  const std::string& text);
 
 // The JSON object of encodeValues read back as name/text pairs, for display.
 std::vector<std::pair<std::string, std::string>> decodeValues(const std::string& json);

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "data/AppDir.h"
+#include "data/Collation.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
 #include "data/Format.h"
@@ -27,6 +28,11 @@ std::vector<std::string> splitFields(const std::string& s) {
         start = semi + 1;
     }
     return out;
+}
+
+// The collation of a comparison: names the Romanian way, other values as stored.
+std::string collation(bool ignoreCase) {
+    return ignoreCase ? std::string(" COLLATE ") + kRomanianCollation : std::string();
 }
 
 // A value read from the table file, brought to the field's type.
@@ -101,7 +107,7 @@ std::vector<FieldDef> Table::backendOpen() {
     fileReadOnly_ = sqlite3_db_readonly(db, "main") == 1;
     writesPrepared_ = false;
     sqlName_ = findTableInFile(db, "main", path_);
-    journalAttached_ = false;
+    journalOn_ = journalChecked_ = false;
     journalled_ = journal::journalled(sqlName_);
     isJournal_ = iequals(sqlName_, journal::kJournalTable);
     checkRequiredColumns(db, "main", sqlName_, path_);
@@ -181,21 +187,27 @@ std::vector<std::string> Table::orderFields() const {
     return {};
 }
 
-std::string Table::orderClause() const {
+// Whether the current order is one of names: its index ignores letter case.
+bool Table::orderIgnoresCase() const {
     auto fields = orderFields();
-    bool ci = false;
     for (const auto& d : indexes_) {
         bool match = indexFieldNames_.empty() ? (indexName_.empty() ? d.primary : iequals(d.name, indexName_))
                                               : d.fields.size() == fields.size() &&
                                                     std::equal(d.fields.begin(), d.fields.end(), fields.begin(),
                                                                [](auto& a, auto& b) { return iequals(a, b); });
-        if (match) {
-            ci = d.caseInsensitive;
-            break;
-        }
+        if (match) return d.caseInsensitive;
     }
+    return false;
+}
+
+// Names are ordered and compared the Romanian way (letter case ignored, the
+// cedilla letters taken as the comma ones). The files' own indexes keep
+// NOCASE, which any tool knows, so they stay readable and writable outside
+// the program; the Romanian order is the query's.
+std::string Table::orderClause() const {
+    const std::string coll = collation(orderIgnoresCase());
     std::string s = " ORDER BY ";
-    for (const auto& f : fields) s += quoteIdent(f) + (ci ? " COLLATE NOCASE, " : ", ");
+    for (const auto& f : orderFields()) s += quoteIdent(f) + coll + ", ";
     return s + "rowid";
 }
 
@@ -314,10 +326,9 @@ bool Table::findKey(const std::vector<Value>& key) {
     checkBrowseMode();
     std::vector<std::string> fields;
     auto vals = keyValues(key, fields);
-    bool ci = orderClause().find("NOCASE") != std::string::npos;
+    const std::string coll = collation(orderIgnoresCase());
     std::string cond;
-    for (size_t i = 0; i < vals.size(); ++i)
-        cond += (i ? " AND " : "") + quoteIdent(fields[i]) + " = ?" + (ci ? " COLLATE NOCASE" : "");
+    for (size_t i = 0; i < vals.size(); ++i) cond += (i ? " AND " : "") + quoteIdent(fields[i]) + " = ?" + coll;
     int idx = indexOfRowid(firstMatch(cond, vals));
     if (idx < 0) return false;
     setRecNo(idx + 1);
@@ -328,10 +339,10 @@ void Table::findNearest(const std::vector<Value>& key) {
     checkBrowseMode();
     std::vector<std::string> fields;
     auto vals = keyValues(key, fields);
-    bool ci = orderClause().find("NOCASE") != std::string::npos;
+    const std::string coll = collation(orderIgnoresCase());
     std::string lhs = "(", rhs = "(";
     for (size_t i = 0; i < vals.size(); ++i) {
-        lhs += (i ? ", " : "") + quoteIdent(fields[i]) + (ci ? " COLLATE NOCASE" : "");
+        lhs += (i ? ", " : "") + quoteIdent(fields[i]) + coll;
         rhs += i ? ", ?" : "?";
     }
     int idx = indexOfRowid(firstMatch(lhs + ") >= " + rhs + ")", vals));
@@ -346,7 +357,7 @@ bool Table::locate(const std::string& field, const Value& value, LocateOptions o
     checkBrowseMode();
     Field& f = fieldByName(field);
     std::string col = quoteIdent(f.fieldName());
-    std::string coll = opts.caseInsensitive ? " COLLATE NOCASE" : "";
+    const std::string coll = collation(opts.caseInsensitive);
     long long rowid;
     if (value.isNull()) {
         rowid = firstMatch(col + " IS NULL", {});
@@ -446,13 +457,11 @@ bool Table::backendLoadRow(int index, std::vector<Value>& values) {
 void Table::beginWrite() {
     if (fileReadOnly_) throw EngineError(writeProtectedMessage(path_));
     if (isJournal_) throw EngineError("Intrarile jurnalului modificarilor nu pot fi modificate sau sterse");
-    if (!journalled_ || journalAttached_) return;
-    // attached outside the write transaction, once for the connection
-    const std::string dir = std::filesystem::path(path_).parent_path().string();
-    const std::string jp = journal::journalPath(dir);
-    if (jp.empty()) return;  // a directory without a journal (a unit's budget, a test's table)
-    journal::attach(db_.get(), jp);
-    journalAttached_ = true;
+    if (!journalled_ || journalChecked_) return;
+    // once for the connection: a directory without a journal (a unit's
+    // budget, a test's table) keeps none
+    journalOn_ = !journal::journalPath(std::filesystem::path(path_).parent_path().string()).empty();
+    journalChecked_ = true;
 }
 
 long long Table::currentRowid() const {
@@ -472,11 +481,12 @@ std::vector<journal::FieldValue> Table::journalFields(const std::vector<Value>& 
     return out;
 }
 
-// Inside the write transaction: the entry commits or rolls back with the change.
+// Inside the write transaction, in the same file: the entry commits or rolls
+// back with the change; it joins Jurnal.DB later (journal::settle).
 void Table::writeJournal(const char* action, long long rowid, const std::vector<Value>& keyRow,
                          const std::vector<journal::FieldValue>& before,
                          const std::vector<journal::FieldValue>& after) {
-    if (!journalAttached_) return;
+    if (!journalOn_) return;
     std::vector<size_t> all(stored_.size());
     for (size_t c = 0; c < all.size(); ++c) all[c] = c;
     journal::NewEntry e;
@@ -486,7 +496,8 @@ void Table::writeJournal(const char* action, long long rowid, const std::vector<
     e.action = action;
     e.before = journal::encodeValues(before);
     e.after = journal::encodeValues(after);
-    journal::append(db_.get(), journal::kAttachedSchema, e);
+    journal::appendWaiting(db_.get(), "main", e);
+    journal::noteWaiting(std::filesystem::path(path_).parent_path().string());
 }
 
 namespace {
@@ -528,8 +539,7 @@ void Table::checkBlankKeys(const std::vector<Value>& row, long long ownRowid) {
         }
         if (!blank || numbered || cols.size() != ix.fields.size()) continue;
         std::string sql = "SELECT 1 FROM " + quoteIdent(sqlName_) + " WHERE rowid IS NOT ?";
-        for (size_t c : cols)
-            sql += " AND " + quoteIdent(stored_[c].name) + " IS ?" + (ix.caseInsensitive ? " COLLATE NOCASE" : "");
+        for (size_t c : cols) sql += " AND " + quoteIdent(stored_[c].name) + " IS ?" + collation(ix.caseInsensitive);
         Statement st = prepareStatement(db_.get(), sql + " LIMIT 1", path_);
         if (ownRowid >= 0) sqlite3_bind_int64(st.get(), 1, ownRowid);
         for (size_t i = 0; i < cols.size(); ++i) bindValue(st.get(), static_cast<int>(i + 2), row[cols[i]]);
@@ -617,7 +627,7 @@ int Table::backendInsert(const std::vector<Value>& given, const std::vector<bool
         for (size_t c : used) bindValue(st.get(), k++, values[c]);
         if (sqlite3_step(st.get()) != SQLITE_DONE) raise({});
         if (rowidIsKey_) rowid = sqlite3_last_insert_rowid(db_.get());
-        if (journalAttached_) {
+        if (journalOn_) {
             std::vector<Value> stored;  // as the file numbered and kept it
             readRow(rowid, stored);
             writeJournal(journal::kAdded, rowid, stored, {}, journalFields(stored, filled(stored)));
@@ -706,7 +716,7 @@ void Table::emptyTable() {
     {
         Transaction tx(db_.get(), path_);
         prepareWrites();
-        if (journalAttached_) {
+        if (journalOn_) {
             Statement all = prepareStatement(db_.get(), "SELECT rowid FROM " + quoteIdent(sqlName_), path_);
             std::vector<Value> row;
             while (sqlite3_step(all.get()) == SQLITE_ROW) {

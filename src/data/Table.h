@@ -111,7 +111,7 @@ private:
     void loadRowids();
     bool readRow(long long rowid, std::vector<Value>& values);
     void beginWrite();
-    // The change journal of the table's directory, for a journalled table.
+    // The change journal's entry of a change, written in the table's own file.
     std::vector<journal::FieldValue> journalFields(const std::vector<Value>& row,
                                                    const std::vector<size_t>& cols) const;
     void writeJournal(const char* action, long long rowid, const std::vector<Value>& keyRow,
@@ -121,6 +121,7 @@ private:
     std::vector<Value> checkUnchanged(long long rowid, const RecordImage& original);
     int indexOfRowid(long long rowid) const;
     size_t storedColumn(const std::string& field) const;
+    bool orderIgnoresCase() const;
     std::string orderClause() const;
     std::string whereClause() const;
     void bindWhere(sqlite3_stmt* st, int first) const;
@@ -136,7 +137,7 @@ private:
     std::string path_, canonical_, sqlName_;
     bool exclusive_ = false, acquired_ = false, fileReadOnly_ = false;
     bool writesPrepared_ = false, rowidIsKey_ = false;
-    bool journalled_ = false, journalAttached_ = false, isJournal_ = false;
+    bool journalled_ = false, journalOn_ = false, journalChecked_ = false, isJournal_ = false;
     Connection db_;
     Statement rowStmt_;
     std::vector<FieldDef> stored_;

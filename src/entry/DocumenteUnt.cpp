@@ -3,6 +3,7 @@
 #include "ui_DocumenteUnt.h"
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,11 +19,13 @@
 #include "data/AppDir.h"
 #include "data/Engine.h"
 #include "data/Format.h"
+#include "data/Journal.h"
 #include "entry/CheltuieliUnt.h"
 #include "entry/DepuneriUnt.h"
 #include "entry/RepDocumenteUnt.h"
 #include "entry/RidicariUnt.h"
 #include "entry/VenituriUnt.h"
+#include "journal/IstoricDlg.h"
 #include "shell/Messages.h"
 #include "shell/WindowSlots.h"
 
@@ -135,6 +138,12 @@ TDocumenteFrm::TDocumenteFrm(QWidget* owner) : DataWindow(owner, kWindow) {
     connect(&DocumentEvents::instance(), &DocumentEvents::changed, this, [this] { reload(); });
     TextEdit->installEventFilter(this);
     DocsView->installEventFilter(this);
+    auto* istoric = new QAction(QStringLiteral("Istoric"), this);
+    istoric->setObjectName(QStringLiteral("IstoricAction"));
+    istoric->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    istoric->setShortcutContext(Qt::WindowShortcut);
+    addAction(istoric);
+    connect(istoric, &QAction::triggered, this, [this] { showHistory(); });
 
     finishLayout();
     TextEdit->setFocus(Qt::OtherFocusReason);
@@ -268,6 +277,28 @@ void TDocumenteFrm::openRow(int row) {
         return;
     }
     if (w) w->showDocument(id);
+}
+
+void TDocumenteFrm::showHistory() {
+    ui::runDataAction(this, [this] {
+        const std::string dir = data::AppDir();
+        const QModelIndex current = DocsView->currentIndex();
+        if (current.isValid() && current.row() < list_.size()) {
+            const int row = current.row();
+            journal::ShowIstoric(this, dir, kindTable(list_.kind(row)), list_.id(row));
+            return;
+        }
+        std::vector<std::string> tables;
+        for (int k = 0; k < 4; ++k)
+            if (!applied_.kind || *applied_.kind == static_cast<CashDoc>(k))
+                tables.emplace_back(kindTable(static_cast<CashDoc>(k)));
+        const auto deleted = data::journal::lastDeletion(dir, tables, TextEdit->text().toStdString());
+        if (!deleted) {
+            ui::Messages::information(QStringLiteral("Niciun document sters nu corespunde textului cautat."), this);
+            return;
+        }
+        journal::ShowIstoric(this, dir, deleted->table, deleted->row);
+    });
 }
 
 void TDocumenteFrm::PrintBtnClick() { PrintDocumente(this, list_); }

@@ -4,7 +4,8 @@
 // account, type code, amounts and a text typed letter by letter; the count
 // and sums per kind of what it shows. Down goes from the text into the list;
 // Enter or a double click opens the document in its own window on that
-// record; a save or delete there reads the list again. It prints and exports
+// record; a save or delete there reads the list again. Ctrl+H shows a
+// document's history, a deleted one's too. It prints and exports
 // what it shows as "Lista documentelor".
 #pragma once
 #include <QWidget>
@@ -47,6 +48,10 @@ private:
     void showTotals();
     // Opens the document of a row in its own window, on that record.
     void openRow(int row);
+    // Ctrl+H: the journal's history of the current document; without one (the
+    // filter lists nothing), of the latest deleted document the typed text
+    // names.
+    void showHistory();
     void PrintBtnClick();
     void ExportBtnClick();
 

@@ -1,18 +1,22 @@
 #include "journal/IstoricDlg.h"
 
-#include <QDialogButtonBox>
-#include <QHeaderView>
+#include "ui_IstoricDlg.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
+#include "controls/Binding.h"
+#include "controls/ControlSupport.h"
 #include "data/Journal.h"
 #include "shell/Messages.h"
 
 namespace journal {
 
 namespace {
+
+// A resizable dialog that opens without data sets of its own.
+constexpr ui::WindowSpec kWindow{.fixedSize = false, .accessError = nullptr};
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 
@@ -31,24 +35,14 @@ std::string valueOf(const std::vector<std::pair<std::string, std::string>>& valu
 }  // namespace
 
 TIstoricDlg::TIstoricDlg(QWidget* owner, const std::string& dir, const std::string& table, long long row)
-    : QDialog(owner) {
-    setObjectName(QStringLiteral("TIstoricDlg"));
+    : DataWindow(owner, kWindow) {
+    ui::setupForm<Ui_TIstoricDlg>(this);
+    Entries = ui::child<QTableWidget>(this, "Entries");
     const auto entries = data::journal::history(dir, table, row);
     entries_ = static_cast<int>(entries.size());
     const std::string name = entries.empty() ? data::journal::journalName(table) : entries.back().key;
     setWindowTitle(QStringLiteral("Istoric - ") + text(name));
-    auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(text(name), this);
-    title->setObjectName(QStringLiteral("TitleLbl"));
-    layout->addWidget(title);
-    Entries = new QTableWidget(this);
-    Entries->setObjectName(QStringLiteral("Entries"));
-    Entries->setColumnCount(6);
-    Entries->setHorizontalHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Data si ora"),
-                                        QStringLiteral("Modificarea"), QStringLiteral("Campul"),
-                                        QStringLiteral("Inainte"), QStringLiteral("Dupa")});
-    Entries->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Entries->verticalHeader()->hide();
+    ui::child<QLabel>(this, "TitleLbl")->setText(text(name));
     for (const auto& e : entries) {
         const auto before = data::journal::decodeValues(e.before), after = data::journal::decodeValues(e.after);
         std::vector<std::string> fields;
@@ -66,13 +60,8 @@ TIstoricDlg::TIstoricDlg(QWidget* owner, const std::string& dir, const std::stri
         }
     }
     Entries->resizeColumnsToContents();
-    layout->addWidget(Entries);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* close = buttons->addButton(QStringLiteral("&Inchide"), QDialogButtonBox::RejectRole);
-    close->setObjectName(QStringLiteral("CloseBtn"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    resize(820, 420);
+    connect(ui::child<QPushButton>(this, "CloseBtn"), &QPushButton::clicked, this, &QDialog::reject);
+    finishLayout();
 }
 
 void ShowIstoric(QWidget* owner, const std::string& dir, const std::string& table, long long row) {

@@ -4,11 +4,13 @@
 #include <QDialog>
 #include <string>
 
+#include "controls/DataWindow.h"
+
 class QTableWidget;
 
 namespace journal {
 
-class TIstoricDlg : public QDialog {
+class TIstoricDlg : public ui::DataWindow<QDialog> {
     Q_OBJECT
 public:
     // `table` the record's table file, `row` its identity in the file.

@@ -158,6 +158,7 @@ reports::RunResult PrintJurnal(QWidget* owner, std::optional<reports::Interval> 
     }
     const reports::Interval i = *interval;
     const JournalFilter f = *filter;
+    data::journal::settle(data::AppDir());  // the entries still waiting in the tables' files
     return reports::RunReport(
         owner,
         {.statusText = kStatusText,

@@ -507,7 +507,8 @@ Closing planNewYear(const std::string& dirIn) {
 Closing passNewYear(const std::string& dirIn, int expectedYear) {
     const std::string dir = databaseDir(dirIn);
     recoverNewYear(dir);
-    refuseArchive(dir);  // before its tables are asked for writing
+    refuseArchive(dir);          // before its tables are asked for writing
+    data::journal::settle(dir);  // the closed year's entries go with its archive
     auto books = std::make_unique<Books>(dir, true);
     const int year = books->workingYear();
     if (year != expectedYear)

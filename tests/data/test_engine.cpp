@@ -466,7 +466,7 @@ TEST(SchemaUpgrade, EnsureFieldAddsAMissingFieldOnce) {
     EXPECT_EQ(t["Felmarosta"].dataType(), FieldType::Boolean);
 }
 
-TEST(CrashSafety, AProcessKilledWhilePostingLeavesTheTableWhole) {
+TEST(CrashSafety, AProcessKilledWhilePostingOrMovingEntriesLeavesTheTableAndJournalWhole) {
     TempDir dir;
     createTableFile(dir.file("Venituri.DB"), venituriSpec());
     journal::createJournalFile(dir.file("Jurnal.DB"));
@@ -484,6 +484,7 @@ TEST(CrashSafety, AProcessKilledWhilePostingLeavesTheTableWhole) {
                 t["Explicatie"].setAsString(std::string(90, 'x'));
                 t["Valoarea"].setAsFloat(1);
                 t.post();
+                if (i % 7 == 6) journal::settle(dir.path());  // kills land in moves too
             }
         }
         usleep(static_cast<useconds_t>(30000 + attempt * 17000));

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 #include "data/Engine.h"
@@ -11,6 +13,7 @@
 #include "data/Journal.h"
 #include "data/Money.h"
 #include "data/Table.h"
+#include "data/Collation.h"
 #include "support/Installation.h"
 #include "support/TempDir.h"
 
@@ -143,4 +146,106 @@ TEST(Journal, EntriesEditedWithAnotherToolAreFoundByTheVerification) {
         EXPECT_EQ(v.firstBroken, c.firstBroken);
         EXPECT_NE(v.message.find("nr. " + std::to_string(c.firstBroken)), std::string::npos) << v.message;
     }
+}
+
+TEST(Journal, EntriesWaitInTheTableFileAndMoveOnceEvenWhenTheMoveIsCutBetweenItsCommits) {
+    TempDir dir;
+    support::installInto(dir.path());
+    Table t;
+    openReceipts(t, dir);
+    for (int i = 1; i <= 3; ++i) postReceipt(t, i, 10);
+    // the table file as a kill after the journal's commit would leave it:
+    // its waiting entries still there
+    const std::string copy = dir.file("Venituri.inainte");
+    std::filesystem::copy_file(dir.file("Venituri.DB"), copy);
+    EXPECT_EQ(journal::settle(dir.path()), 3);
+    EXPECT_EQ(journal::settle(dir.path()), 0);
+    t.close();
+    std::filesystem::copy_file(copy, dir.file("Venituri.DB"), std::filesystem::copy_options::overwrite_existing);
+    openReceipts(t, dir);
+    postReceipt(t, 4, 10);
+    EXPECT_EQ(journal::settle(dir.path()), 1);  // the three passed over, the new one taken
+    const auto v = journal::verify(dir.path());
+    EXPECT_TRUE(v.intact) << v.message;
+    EXPECT_EQ(v.entries, 4);
+    for (long long row = 1; row <= 4; ++row) EXPECT_EQ(journal::history(dir.path(), "Venituri", row).size(), 1u);
+    // a deleted receipt is found by its entries, the Romanian way
+    t.first();
+    t.edit();
+    t["Explicatie"].setAsString("Donatie Ştefan");  // cedilla
+    t.post();
+    t.del();
+    const auto found = journal::lastDeletion(dir.path(), {"Venituri.DB"}, "ȘTE");
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->key, "Chitanta nr. 1 din 12.03.2026");
+    EXPECT_FALSE(journal::lastDeletion(dir.path(), {"Cheltuieli.DB"}, "ste").has_value());
+}
+
+TEST(Journal, AnSqlWriteOfTheProgramGivesOneEntryPerStatementWithItsRowsAndAFailedOneNone) {
+    TempDir dir;
+    support::installInto(dir.path());
+    SqlSession& sql = SqlSession::forDirectory(dir.path());
+    sql.execute("INSERT INTO Bilant (Nr_rand, Denumire) SELECT Cod_venit + 10000, Denumire FROM Tip_venituri");
+    const long long rows = sql.select("SELECT COUNT(*) FROM Bilant WHERE Nr_rand > 10000").rows.at(0).at(0).toInt();
+    ASSERT_GT(rows, 0);
+    EXPECT_EQ(sql.execute("UPDATE Bilant SET Prevederi = 5 WHERE Nr_rand > 10000"), rows);
+    EXPECT_THROW(sql.execute("UPDATE Bilant SET Nr_rand = Nr_rand / 0 + nu_exista"), EngineError);
+    sql.execute("DELETE FROM Tip_doc WHERE 0");  // no row changed: no entry
+    const auto v = journal::verify(dir.path());
+    EXPECT_TRUE(v.intact) << v.message;
+    ASSERT_EQ(v.entries, 2);
+    const auto set = journal::history(dir.path(), "Bilant", 0);
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_EQ(set[1].action, "modificat");
+    EXPECT_EQ(set[1].key, "Instructiune SQL, " + std::to_string(rows) + " randuri");
+    EXPECT_NE(set[1].after.find("UPDATE Bilant SET Prevederi = 5 WHERE"), std::string::npos) << set[1].after;
+}
+
+TEST(Collation, ANameCatalogOrdersAndFindsTheRomanianWay) {
+    TempDir dir;
+    support::installInto(dir.path());
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName("Tip_doc.db");
+    t.open();
+    t.emptyTable();
+    for (const char* n : {"zet", "Țara", "îngeri", "Ştefan", "Âmbru", "ăla", "tata", "Sara", "Ion", "Ana", "Șerban"}) {
+        t.append();
+        t["Denumire"].setAsString(n);
+        t.post();
+    }
+    t.addIndex("Den", "Denumire", true);
+    t.setIndexName("Den");
+    std::vector<std::string> shown;
+    for (t.first(); !t.eof(); t.next()) shown.push_back(t["Denumire"].asString());
+    EXPECT_EQ(shown, (std::vector<std::string>{"Ana", "ăla", "Âmbru", "Ion", "îngeri", "Sara", "Șerban", "Ştefan",
+                                               "tata", "Țara", "zet"}));
+    struct Case {
+        const char* how;
+        std::function<bool()> search;
+        const char* lands;
+    };
+    const Case cases[] = {
+        {"findKey, comma form and case", [&] { return t.findKey({Value("ȘTEFAN")}); }, "Ştefan"},
+        {"findKey, cedilla form", [&] { return t.findKey({Value("ţara")}); }, "Țara"},
+        {"findNearest after S", [&] { return t.findNearest({Value("ș")}), true; }, "Șerban"},
+        {"locate, start of the name",
+         [&] {
+             return t.locate("Denumire", Value("ște"), {true, true});
+         },
+         "Ştefan"},
+        {"locate, whole name",
+         [&] {
+             return t.locate("Denumire", Value("INGERI"), {true, false});
+         },
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        t.first();
+        EXPECT_EQ(c.search(), c.lands != nullptr);
+        if (c.lands) EXPECT_EQ(t["Denumire"].asString(), c.lands);
+    }
+    // the file's index stays one any tool can write through
+    runSql(dir.file("Tip_doc.db"), "INSERT INTO Tip_doc (Denumire) VALUES ('Ulm')");
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QStringList>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -106,6 +107,24 @@ protected:
     static void onModal(std::function<void(QWidget*)> act) { gui::onModal(std::move(act)); }
     static void keyInModal(QWidget* modal, int k) { gui::keyIn(modal, k); }
     static QStringList messages() { return gui::Recorder::messages(); }
+    // The rows of the history dialog Ctrl+H shows (with its title first),
+    // closed again with Escape.
+    std::vector<QStringList> historyShown() {
+        std::vector<QStringList> rows;
+        onModal([&rows](QWidget* dlg) {
+            rows.push_back({dlg->windowTitle()});
+            auto* t = ctl<QTableWidget>(dlg, "Entries");
+            for (int r = 0; r < t->rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < t->columnCount(); ++c) cells << t->item(r, c)->text();
+                rows.push_back(cells);
+            }
+            keyInModal(dlg, Qt::Key_Escape);
+        });
+        key(Qt::Key_H, Qt::ControlModifier);
+        if (!rows.empty()) rows.erase(rows.begin());
+        return rows;
+    }
 
     // A control of a window, by its name in the layout.
     template <class T>

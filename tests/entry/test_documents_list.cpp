@@ -17,6 +17,7 @@
 #include "entry/RepDocumenteUnt.h"
 #include "entry/RidicariUnt.h"
 #include "entry/VenituriUnt.h"
+#include "data/Table.h"
 #include "shell/WindowSlots.h"
 
 using namespace entry;
@@ -235,6 +236,54 @@ TEST_F(DocumentsList, EnterOpensTheDocumentInItsWindowAndTheListFollowsASave) {
     d.post();
     settle();
     EXPECT_EQ(w->list().size(), 301);
+}
+
+TEST_F(DocumentsList, CtrlHShowsTheHistoryOfTheSelectedDocumentAndOfADeletedOneByItsText) {
+    {
+        data::Table t;
+        t.setTableName("Cheltuieli.DB");
+        t.open();
+        for (const char* text : {"Clopot nou", "Candela Ştefan"}) {
+            t.append();
+            t["Nr_act"].setAsFloat(500);
+            t["Data"].setAsDate({2014, 5, 12});
+            t["Fel"].setAsString("Factura");
+            t["Explicatie"].setAsString(text);
+            t["Valoarea"].setAsFloat(40);
+            t.post();
+        }
+        t.prior();
+        t.edit();
+        t["Valoarea"].setAsFloat(45);
+        t.post();
+        t.last();
+        t.del();  // the candle
+    }
+    auto* w = open<TDocumenteFrm>();
+    type("clopot");
+    ASSERT_EQ(w->list().size(), 1);
+    key(Qt::Key_Down);
+    auto rows = historyShown();
+    ASSERT_FALSE(rows.empty());
+    // the post's fields, then the change of its one field
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const QStringList& r) { return r[2] == "modificat"; }), 1);
+    EXPECT_EQ(rows.back()[2], QStringLiteral("modificat"));
+    EXPECT_EQ(rows.back()[5], QString::fromStdString(data::formatAmount(45)));
+    // the deleted payment is no longer listed: its entries find it
+    focus(ctl<QLineEdit>(w, "TextEdit"));
+    ctl<QLineEdit>(w, "TextEdit")->clear();
+    ctl<QLineEdit>(w, "TextEdit")->insert(QString::fromUtf8("candela ște"));
+    ASSERT_EQ(w->list().size(), 0);
+    rows = historyShown();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front()[2], QStringLiteral("adaugat"));
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const QStringList& r) { return r[5] == "Candela Ştefan"; }));
+    EXPECT_EQ(rows.back()[2], QStringLiteral("sters"));
+    type("x");
+    rows = historyShown();
+    EXPECT_TRUE(rows.empty());
+    EXPECT_TRUE(messages().filter(QStringLiteral("Niciun document sters")).size() == 1)
+        << messages().join('|').toStdString();
 }
 
 TEST_F(DocumentsList, CtrlFInADocumentWindowGoesToTheNumberTyped) {

@@ -15,24 +15,7 @@ using namespace entry;
 
 namespace {
 
-class JournalWindows : public EntryFixture {
-protected:
-    // The history dialog's rows, as shown (Ctrl+H), closed again with Escape.
-    std::vector<QStringList> historyShown() {
-        std::vector<QStringList> rows;
-        onModal([&rows](QWidget* dlg) {
-            auto* t = ctl<QTableWidget>(dlg, "Entries");
-            for (int r = 0; r < t->rowCount(); ++r) {
-                QStringList cells;
-                for (int c = 0; c < t->columnCount(); ++c) cells << t->item(r, c)->text();
-                rows.push_back(cells);
-            }
-            keyInModal(dlg, Qt::Key_Escape);
-        });
-        key(Qt::Key_H, Qt::ControlModifier);
-        return rows;
-    }
-};
+class JournalWindows : public EntryFixture {};
 
 }  // namespace
 

@@ -45,6 +45,7 @@ namespace {
 // top-level entry.
 using Snapshot = std::map<std::string, std::string>;
 Snapshot snapshot(const std::string& dir, const std::set<std::string>& skip = {}) {
+    data::journal::settle(dir);  // the books as the journal reads them: no entry left waiting
     Snapshot s;
     for (auto it = fs::recursive_directory_iterator(dir); it != fs::recursive_directory_iterator(); ++it) {
         const std::string rel = fs::relative(it->path(), dir).generic_string();
