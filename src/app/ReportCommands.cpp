@@ -4,12 +4,15 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
+#include <chrono>
 #include <iomanip>
 #include <optional>
 #include <ostream>
 #include <regex>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "app/Application.h"
 #include "budget/BilantUnt.h"
@@ -369,10 +372,27 @@ int runReport(const CommandLine& cl, std::ostream&, std::ostream& err) {
     try {
         const ReportEntry& report = checkedReport(cl);
         const ReportArgs args = readArgs(cl);
-        const ReportOutput output = readOutput(cl);
+        ReportOutput output = readOutput(cl);
         if (!useDatabaseDirectory(cl, err)) return 1;
         initFormatSettingsFromLocale();
         MessagesTo messages(err);
+        // on a terminal, the pages written so far, a few times a second
+        bool progressShown = false;
+        const auto endProgress = qScopeGuard([&] {
+            if (progressShown) err << "\n" << std::flush;
+        });
+        if (isatty(STDERR_FILENO)) {
+            output.progress = [&err, &progressShown, last = std::chrono::steady_clock::time_point{}](
+                                  int pages, int count) mutable {
+                const auto now = std::chrono::steady_clock::now();
+                if (pages > 1 && pages != count && now - last < std::chrono::milliseconds(200)) return;
+                last = now;
+                progressShown = true;
+                err << "\rListez... pagina " << pages;
+                if (count > 0) err << " din " << count;
+                err << std::flush;
+            };
+        }
         try {
             return report.run(args, output) == RunResult::Done ? 0 : 1;
         } catch (const data::EngineError& e) {

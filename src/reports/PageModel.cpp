@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <unordered_set>
 
@@ -321,6 +322,146 @@ std::vector<TextFragment> textFragments(const Page& page) {
         }
     }
     return out;
+}
+
+// ------------------------------------------------------------------ packed pages
+
+namespace {
+
+void putVarint(QByteArray& out, quint32 v) {
+    while (v >= 0x80) {
+        out.append(static_cast<char>(v | 0x80));
+        v >>= 7;
+    }
+    out.append(static_cast<char>(v));
+}
+
+quint32 getVarint(const char*& p) {
+    quint32 v = 0;
+    int shift = 0;
+    for (;;) {
+        const auto b = static_cast<unsigned char>(*p++);
+        v |= quint32(b & 0x7f) << shift;
+        if (!(b & 0x80)) return v;
+        shift += 7;
+    }
+}
+
+// A text as its length (times two, plus one when every character is ASCII)
+// and its characters: one byte each for ASCII, the UTF-16 units otherwise.
+void putText(QByteArray& out, const QString& text) {
+    bool ascii = true;
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    putVarint(out, quint32(text.size()) * 2 + (ascii ? 1 : 0));
+    if (ascii) {
+        for (const QChar c : text) out.append(static_cast<char>(c.unicode()));
+    } else {
+        out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    }
+}
+
+QString getText(const char*& p) {
+    const quint32 head = getVarint(p);
+    const qsizetype n = head / 2;
+    QString text;
+    if (head & 1) {
+        text = QString::fromLatin1(p, n);
+        p += n;
+    } else {
+        text.resize(n);
+        std::memcpy(text.data(), p, size_t(n) * 2);
+        p += n * 2;
+    }
+    return text;
+}
+
+}  // namespace
+
+quint32 PackedPages::valueIndex(double v) {
+    quint64 bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    auto it = valueIds_.constFind(bits);
+    if (it != valueIds_.constEnd()) return it.value();
+    const auto id = static_cast<quint32>(values_.size());
+    values_.push_back(v);
+    valueIds_.insert(bits, id);
+    return id;
+}
+
+quint32 PackedPages::styleIndex(const ElementStyle* st) {
+    auto it = styleIds_.constFind(st);
+    if (it != styleIds_.constEnd()) return it.value();
+    const auto id = static_cast<quint32>(styles_.size());
+    styles_.push_back(st);
+    styleIds_.insert(st, id);
+    return id;
+}
+
+quint32 PackedPages::nameIndex(const QString& name) {
+    auto it = nameIds_.constFind(name);
+    if (it != nameIds_.constEnd()) return it.value();
+    const auto id = static_cast<quint32>(names_.size());
+    names_.push_back(name);
+    nameIds_.insert(name, id);
+    return id;
+}
+
+void PackedPages::append(const Page& page) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(page.elements.size()) * 16 + 64);
+    putVarint(out, valueIndex(page.width));
+    putVarint(out, valueIndex(page.height));
+    putVarint(out, static_cast<quint32>(page.elements.size()));
+    for (const PageElement& e : page.elements) {
+        putVarint(out, styleIndex(e.style));
+        putVarint(out, valueIndex(e.box.x()));
+        putVarint(out, valueIndex(e.box.y()));
+        putVarint(out, valueIndex(e.box.width()));
+        putVarint(out, valueIndex(e.box.height()));
+        putText(out, e.text);
+    }
+    putVarint(out, static_cast<quint32>(page.bands.size()));
+    for (const BandPlacement& b : page.bands) {
+        putVarint(out, nameIndex(b.name));
+        putVarint(out, valueIndex(b.top));
+        putVarint(out, valueIndex(b.height));
+    }
+    out.squeeze();
+    pages_.push_back(std::move(out));
+}
+
+Page PackedPages::page(int index) const {
+    Page page;
+    const QByteArray& bytes = pages_.at(static_cast<size_t>(index));
+    const char* p = bytes.constData();
+    page.width = values_[getVarint(p)];
+    page.height = values_[getVarint(p)];
+    page.elements.resize(getVarint(p));
+    for (PageElement& e : page.elements) {
+        e.style = styles_[getVarint(p)];
+        const double x = values_[getVarint(p)], y = values_[getVarint(p)];
+        const double w = values_[getVarint(p)], h = values_[getVarint(p)];
+        e.box = QRectF(x, y, w, h);
+        e.text = getText(p);
+    }
+    page.bands.resize(getVarint(p));
+    for (BandPlacement& b : page.bands) {
+        b.name = names_[getVarint(p)];
+        b.top = values_[getVarint(p)];
+        b.height = values_[getVarint(p)];
+    }
+    return page;
+}
+
+size_t PackedPages::bytes() const {
+    size_t n = values_.size() * sizeof(double) + styles_.size() * sizeof(void*);
+    for (const QByteArray& b : pages_) n += static_cast<size_t>(b.capacity()) + sizeof(QByteArray);
+    for (const QString& s : names_) n += static_cast<size_t>(s.size()) * 2;
+    return n;
 }
 
 }  // namespace reports

@@ -2,7 +2,9 @@
 // position in millimetres. Rendering, printing, exports and the saved-report
 // file all work from this model, so tests can read exactly what would print.
 #pragma once
+#include <QByteArray>
 #include <QColor>
+#include <QHash>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -116,6 +118,32 @@ struct PreparedReport {
     // kMaxSavedReportFamilies / kMaxSavedReportFonts allow), gives nullopt and, in `error`, the text
     // to show the user.
     static std::optional<PreparedReport> load(const QString& path, QString* error = nullptr);
+};
+
+// Pages kept small for the preview of a long report: each page packed into
+// bytes (its elements' styles, boxes and texts, its band placements), the
+// measures and names a report repeats kept once for all pages, and unpacked
+// exactly as it was when it is shown.
+class PackedPages {
+public:
+    void append(const Page& page);
+    int count() const { return static_cast<int>(pages_.size()); }
+    // Page `index` (0-based) as appended.
+    Page page(int index) const;
+    // Bytes held, for the figures of the benchmarks.
+    size_t bytes() const;
+
+private:
+    quint32 valueIndex(double v);
+    quint32 styleIndex(const ElementStyle* s);
+    quint32 nameIndex(const QString& name);
+    std::vector<QByteArray> pages_;
+    std::vector<double> values_;
+    std::vector<const ElementStyle*> styles_;
+    std::vector<QString> names_;
+    QHash<quint64, quint32> valueIds_;
+    QHash<const ElementStyle*, quint32> styleIds_;
+    QHash<QString, quint32> nameIds_;
 };
 
 // One line of text as drawn: used by the plain-text, CSV and HTML exports.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -76,9 +78,88 @@ QToolButton* makeButton(QWidget* parent, const QString& hint, const QString& tex
 
 }  // namespace
 
-TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : QDialog(parent), report_(std::move(report)) {
-    setWindowTitle(report_.title.isEmpty() ? QStringLiteral("Previzualizare raport")
-                                           : QStringLiteral("Previzualizare - ") + report_.title);
+TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : TQRPreview(nullptr, Page{}, report.title, parent) {
+    setPages(report);
+    page_ = pages_.count() > 0 ? 1 : 0;
+    applyFitZoom();
+    refresh();
+}
+
+TQRPreview::~TQRPreview() = default;
+
+void TQRPreview::setPages(const PreparedReport& report) {
+    stream_.reset();
+    pages_ = PackedPages{};
+    for (const Page& p : report.pages) pages_.append(p);
+    shownIndex_ = -1;
+    title_ = report.title;
+}
+
+const Page& TQRPreview::page(int n) {
+    if (n - 1 != shownIndex_) {
+        shown_ = pages_.page(n - 1);
+        shownIndex_ = n - 1;
+    }
+    return shown_;
+}
+
+// A slice of the layout between the window's events: short enough that
+// the window answers at once.
+void TQRPreview::takeMorePages() {
+    if (!stream_) return;
+    QElapsedTimer slice;
+    slice.start();
+    Page p;
+    try {
+        while (slice.elapsed() < 30) {
+            if (!stream_->next(p)) {
+                stream_.reset();
+                break;
+            }
+            pages_.append(p);
+        }
+    } catch (...) {
+        stream_.reset();
+        refresh();
+        throw;
+    }
+    refresh();
+    if (stream_) QTimer::singleShot(0, this, &TQRPreview::takeMorePages);
+}
+
+void TQRPreview::finishLayout() {
+    if (!stream_) return;
+    WaitCursor wait;
+    Page p;
+    try {
+        while (stream_->next(p)) pages_.append(p);
+    } catch (...) {
+        stream_.reset();
+        throw;
+    }
+    stream_.reset();
+    refresh();
+}
+
+int TQRPreview::pageCount() {
+    finishLayout();
+    return pages_.count();
+}
+
+PreparedReport TQRPreview::prepared() {
+    finishLayout();
+    PreparedReport r;
+    r.title = title_;
+    r.pages.reserve(static_cast<size_t>(pages_.count()));
+    for (int i = 0; i < pages_.count(); ++i) r.pages.push_back(pages_.page(i));
+    return r;
+}
+
+TQRPreview::TQRPreview(std::unique_ptr<PageStream> stream, Page first, const QString& title, QWidget* parent)
+    : QDialog(parent), title_(title), stream_(std::move(stream)) {
+    if (stream_) pages_.append(first);
+    setWindowTitle(title_.isEmpty() ? QStringLiteral("Previzualizare raport")
+                                    : QStringLiteral("Previzualizare - ") + title_);
     setModal(true);
     setSizeGripEnabled(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -159,9 +240,10 @@ TQRPreview::TQRPreview(PreparedReport report, QWidget* parent) : QDialog(parent)
     resize(900, 700);
     setWindowState(windowState() | Qt::WindowMaximized);
     scroll_->installEventFilter(this);
-    page_ = pageCount() > 0 ? 1 : 0;
+    page_ = pages_.count() > 0 ? 1 : 0;
     applyFitZoom();
     refresh();
+    if (stream_) QTimer::singleShot(0, this, &TQRPreview::takeMorePages);
 }
 
 bool TQRPreview::eventFilter(QObject* watched, QEvent* e) {
@@ -187,8 +269,8 @@ QToolButton* TQRPreview::button(const QString& hint) const {
 double TQRPreview::pixelsPerMm(int percent) const { return percent / 100.0 * logicalDpiX() / 25.4; }
 
 void TQRPreview::applyFitZoom() {
-    if (mode_ == ZoomMode::Percent || pageCount() == 0) return;
-    const Page& p = report_.pages[static_cast<size_t>(std::max(page_, 1) - 1)];
+    if (mode_ == ZoomMode::Percent || pages_.count() == 0) return;
+    const Page& p = page(std::max(page_, 1));
     // The room inside the scroll area less a vertical scroll bar, whether one
     // shows or not: the zoom does not depend on its own result.
     const int bar = scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
@@ -219,8 +301,9 @@ void TQRPreview::setZoomPercent(int percent) {
 }
 
 void TQRPreview::showPage(int n) {
-    if (pageCount() == 0) return;
-    page_ = std::clamp(n, 1, pageCount());
+    if (n > pages_.count()) finishLayout();
+    if (pages_.count() == 0) return;
+    page_ = std::clamp(n, 1, pages_.count());
     applyFitZoom();
     refresh();
     scroll_->verticalScrollBar()->setValue(0);
@@ -228,20 +311,23 @@ void TQRPreview::showPage(int n) {
 
 void TQRPreview::refresh() {
     updating_ = true;
-    const int n = pageCount();
+    const int n = pages_.count();
     pageSpin_->setRange(n > 0 ? 1 : 0, n);
     pageSpin_->setValue(page_);
     zoomSpin_->setValue(zoom_);
     updating_ = false;
-    view_->page = page_ > 0 ? &report_.pages[static_cast<size_t>(page_ - 1)] : nullptr;
+    view_->page = page_ > 0 ? &page(page_) : nullptr;
     view_->pxPerMm = pixelsPerMm(zoom_);
     view_->updateSize();
-    status_->setText(n > 0 ? QStringLiteral("  Pagina %1 din %2").arg(page_).arg(n)
-                           : QStringLiteral("  Raportul nu are pagini"));
+    // while pages are still being laid out the count grows: "..." tells it
+    status_->setText(
+        n > 0
+            ? QStringLiteral("  Pagina %1 din %2%3").arg(page_).arg(n).arg(stream_ ? QStringLiteral(" ...") : QString())
+            : QStringLiteral("  Raportul nu are pagini"));
     if (QToolButton* b = button(QStringLiteral("Prima pagina"))) b->setEnabled(page_ > 1);
     if (QToolButton* b = button(QStringLiteral("Pagina anterioara"))) b->setEnabled(page_ > 1);
-    if (QToolButton* b = button(QStringLiteral("Pagina urmatoare"))) b->setEnabled(page_ < n);
-    if (QToolButton* b = button(QStringLiteral("Ultima pagina"))) b->setEnabled(page_ < n);
+    if (QToolButton* b = button(QStringLiteral("Pagina urmatoare"))) b->setEnabled(page_ < n || stream_);
+    if (QToolButton* b = button(QStringLiteral("Ultima pagina"))) b->setEnabled(page_ < n || stream_);
     if (QToolButton* b = button(QStringLiteral("Listeaza la imprimanta"))) b->setEnabled(n > 0);
     if (QToolButton* b = button(QStringLiteral("Salveaza raportul"))) b->setEnabled(n > 0);
 }
@@ -269,7 +355,7 @@ void TQRPreview::keyPressEvent(QKeyEvent* e) {
 
 void TQRPreview::printerSetup() { currentPrinter().setupDialog(this); }
 
-void TQRPreview::printReport() { printPrepared(report_, copies_, firstPage_, lastPage_, this); }
+void TQRPreview::printReport() { printPrepared(prepared(), copies_, firstPage_, lastPage_, this); }
 
 bool TQRPreview::saveTo(const QString& path) {
     QString error;
@@ -289,7 +375,23 @@ bool TQRPreview::saveTo(const QString& path) {
         }
         return true;
     }
-    if (!WriteReportFileSafely(report_, path, &error)) {
+    finishLayout();
+    bool written = false;
+    if (formatForPath(path) == FileFormat::Saved) {
+        written = WriteReportFileSafely(prepared(), path, &error);
+    } else {
+        // the pages unpacked one at a time, as the file is written
+        written = WriteFileSafely(
+            path,
+            [this](const QString& file, QString* why) {
+                std::unique_ptr<PageWriter> writer = openPageWriter(file, title_, why);
+                if (!writer) return false;
+                for (int i = 0; i < pages_.count(); ++i) writer->write(pages_.page(i));
+                return writer->finish(why);
+            },
+            &error);
+    }
+    if (!written) {
         ui::Messages::error(CannotCreateFileText(path), this);
         return false;
     }
@@ -303,10 +405,10 @@ bool TQRPreview::loadFrom(const QString& path) {
         ui::Messages::error(error, this);
         return false;
     }
-    report_ = std::move(*loaded);
-    setWindowTitle(report_.title.isEmpty() ? QStringLiteral("Previzualizare raport")
-                                           : QStringLiteral("Previzualizare - ") + report_.title);
-    page_ = pageCount() > 0 ? 1 : 0;
+    setPages(*loaded);
+    setWindowTitle(title_.isEmpty() ? QStringLiteral("Previzualizare raport")
+                                    : QStringLiteral("Previzualizare - ") + title_);
+    page_ = pages_.count() > 0 ? 1 : 0;
     applyFitZoom();
     refresh();
     return true;

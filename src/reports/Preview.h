@@ -4,8 +4,10 @@
 // loading a saved report.
 #pragma once
 #include <QDialog>
+#include <memory>
 
 #include "reports/PageModel.h"
+#include "reports/Report.h"
 #include "reports/ReportRun.h"
 
 class QLabel;
@@ -22,12 +24,24 @@ class TQRPreview : public QDialog {
     Q_OBJECT
 public:
     explicit TQRPreview(PreparedReport report, QWidget* parent = nullptr);
+    // Shows `first` at once and takes the stream's further pages while the
+    // window is open, a slice at a time; what needs every page (the last
+    // page, printing, saving, the count) lays out the rest first.
+    TQRPreview(std::unique_ptr<PageStream> stream, Page first, const QString& title, QWidget* parent = nullptr);
+    ~TQRPreview() override;
 
     // Copies and page range used by "Listeaza la imprimanta".
     void setPrintOptions(int copies, int firstPage, int lastPage);
 
-    const PreparedReport& prepared() const { return report_; }
-    int pageCount() const { return report_.pageCount(); }
+    // Every page (laid out to the end first).
+    PreparedReport prepared();
+    int pageCount();
+    // The pages laid out so far, and page `n` (1-based) of them.
+    int pagesLaidOut() const { return pages_.count(); }
+    bool layingOut() const { return static_cast<bool>(stream_); }
+    const Page& page(int n);
+    // Lays out the pages not yet taken from the stream.
+    void finishLayout();
     int currentPage() const { return page_; }  // 1-based; 0 without pages
     int zoomPercent() const { return zoom_; }
     enum class ZoomMode { FitPage, FitWidth, Percent };
@@ -71,8 +85,14 @@ private:
     void refresh();
     double pixelsPerMm(int percent) const;
     void applyFitZoom();
+    void setPages(const PreparedReport& report);
+    void takeMorePages();
 
-    PreparedReport report_;
+    QString title_;
+    PackedPages pages_;
+    std::unique_ptr<PageStream> stream_;
+    Page shown_;  // the page of shownIndex_, unpacked
+    int shownIndex_ = -1;
     DataTableSource table_;
     int page_ = 0;
     int zoom_ = 100;

@@ -120,15 +120,6 @@ std::vector<std::vector<TextFragment>> lineGroups(const Page& page) {
     return lines;
 }
 
-QString csvField(const QString& s) {
-    if (s.contains(QLatin1Char(',')) || s.contains(QLatin1Char('"')) || s.contains(QLatin1Char('\n'))) {
-        QString q = s;
-        q.replace(QLatin1String("\""), QLatin1String("\"\""));
-        return QLatin1Char('"') + q + QLatin1Char('"');
-    }
-    return s;
-}
-
 QString mm(double v) { return QString::number(v, 'f', 2) + QLatin1String("mm"); }
 
 QString cssFont(const FontSpec& f) {
@@ -140,20 +131,6 @@ QString cssFont(const FontSpec& f) {
         .arg(f.bold ? QStringLiteral("font-weight:bold;") : QString())
         .arg(f.italic ? QStringLiteral("font-style:italic;") : QString())
         .arg(f.underline ? QStringLiteral("text-decoration:underline;") : QString());
-}
-
-bool writeText(const QString& path, const QString& text, QString* error) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error) *error = f.errorString();
-        return false;
-    }
-    f.write(text.toUtf8());
-    if (!f.commit()) {
-        if (error) *error = f.errorString();
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -200,70 +177,28 @@ PageRange clampRange(int pageCount, int first, int last) {
     return r;
 }
 
-bool exportPdf(const PreparedReport& report, const QString& path, int firstPage, int lastPage, QString* error) {
-    const PageRange range = clampRange(report.pageCount(), firstPage, lastPage);
-    QPdfWriter writer(path);
-    writer.setResolution(static_cast<int>(kRefDpi));
-    writer.setTitle(report.title);
-    writer.setCreator(QStringLiteral("Corvalinde"));
-    if (range.first <= range.last) writer.setPageLayout(layoutFor(report.pages[static_cast<size_t>(range.first - 1)]));
-    QPainter p;
-    if (!p.begin(&writer)) {
-        if (error) *error = QStringLiteral("cannot write %1").arg(path);
-        return false;
-    }
-    for (int i = range.first; i <= range.last; ++i) {
-        const Page& page = report.pages[static_cast<size_t>(i - 1)];
-        if (i > range.first) {
-            writer.setPageLayout(layoutFor(page));
-            writer.newPage();
-        }
-        paintPage(p, page, kRefDpi / 25.4);
-    }
-    if (!p.end()) {
-        if (error) *error = QStringLiteral("cannot write %1").arg(path);
-        return false;
-    }
-    return true;
-}
+namespace {
 
-QString exportPlainText(const PreparedReport& report) {
+// The lines of one page on a character grid.
+void appendPageText(QString& out, const Page& page) {
     constexpr double kCharMm = 2.0;  // width of one character cell
-    QString out;
-    for (size_t pi = 0; pi < report.pages.size(); ++pi) {
-        if (pi > 0) out += QLatin1String("\f\n");
-        for (const auto& line : lineGroups(report.pages[pi])) {
-            QString row;
-            for (const TextFragment& f : line) {
-                int col = static_cast<int>(std::lround(f.left / kCharMm));
-                if (f.align == HAlign::Right)
-                    col = static_cast<int>(std::lround((f.left + f.width) / kCharMm)) - static_cast<int>(f.text.size());
-                const int minCol = row.isEmpty() ? 0 : static_cast<int>(row.size()) + 1;
-                col = std::max(col, minCol);
-                row += QString(col - row.size(), QLatin1Char(' '));
-                row += f.text;
-            }
-            out += row + QLatin1Char('\n');
+    for (const auto& line : lineGroups(page)) {
+        QString row;
+        for (const TextFragment& f : line) {
+            int col = static_cast<int>(std::lround(f.left / kCharMm));
+            if (f.align == HAlign::Right)
+                col = static_cast<int>(std::lround((f.left + f.width) / kCharMm)) - static_cast<int>(f.text.size());
+            const int minCol = row.isEmpty() ? 0 : static_cast<int>(row.size()) + 1;
+            col = std::max(col, minCol);
+            row += QString(col - row.size(), QLatin1Char(' '));
+            row += f.text;
         }
+        out += row + QLatin1Char('\n');
     }
-    return out;
 }
 
-QString exportCsv(const PreparedReport& report) {
-    QString out;
-    for (const Page& page : report.pages) {
-        for (const auto& line : lineGroups(page)) {
-            QStringList fields;
-            for (const TextFragment& f : line) fields << csvField(f.text);
-            out += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
-        }
-    }
-    return out;
-}
-
-QString exportHtml(const PreparedReport& report) {
-    QString out;
-    out += QStringLiteral(
+QString htmlHead(const QString& title) {
+    return QStringLiteral(
                "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>\n<style>\n"
                "body{background:#888;margin:0;padding:8px}\n"
                ".page{position:relative;background:#fff;margin:8px auto;overflow:hidden}\n"
@@ -271,46 +206,179 @@ QString exportHtml(const PreparedReport& report) {
                ".t.w{overflow:visible}\n"
                ".l{position:absolute;box-sizing:border-box}\n"
                "</style></head><body>\n")
-               .arg(report.title.toHtmlEscaped());
-    for (const Page& page : report.pages) {
-        out +=
-            QStringLiteral("<div class=\"page\" style=\"width:%1;height:%2\">\n").arg(mm(page.width), mm(page.height));
-        for (const PageElement& e : page.elements) {
-            if (e.kind() == PageElement::Kind::Line) {
-                const QRectF r = e.box.normalized();
-                const bool horizontal = r.height() < r.width();
-                out +=
-                    QStringLiteral(
-                        "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border-%5:%6 solid %7\"></div>\n")
-                        .arg(mm(r.left()), mm(r.top()), mm(horizontal ? r.width() : 0), mm(horizontal ? 0 : r.height()),
-                             horizontal ? QStringLiteral("top") : QStringLiteral("left"), mm(e.penWidth()),
-                             e.color().name());
-            } else if (e.kind() == PageElement::Kind::Rect) {
-                out += QStringLiteral(
-                           "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border:%5 solid %6%7\"></div>\n")
-                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()),
-                                mm(e.penWidth()), e.color().name(),
-                                e.background().isValid() ? QStringLiteral(";background:") + e.background().name()
-                                                         : QString());
-            } else if (e.background().isValid() && e.box.width() > 0) {
-                out += QStringLiteral(
-                           "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;background:%5\"></div>\n")
-                           .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()),
-                                e.background().name());
-            }
+        .arg(title.toHtmlEscaped());
+}
+
+const QLatin1String kHtmlTail("</body></html>\n");
+
+void appendPageHtml(QString& out, const Page& page) {
+    out += QStringLiteral("<div class=\"page\" style=\"width:%1;height:%2\">\n").arg(mm(page.width), mm(page.height));
+    for (const PageElement& e : page.elements) {
+        if (e.kind() == PageElement::Kind::Line) {
+            const QRectF r = e.box.normalized();
+            const bool horizontal = r.height() < r.width();
+            out += QStringLiteral(
+                       "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border-%5:%6 solid %7\"></div>\n")
+                       .arg(mm(r.left()), mm(r.top()), mm(horizontal ? r.width() : 0), mm(horizontal ? 0 : r.height()),
+                            horizontal ? QStringLiteral("top") : QStringLiteral("left"), mm(e.penWidth()),
+                            e.color().name());
+        } else if (e.kind() == PageElement::Kind::Rect) {
+            out +=
+                QStringLiteral(
+                    "<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;border:%5 solid %6%7\"></div>\n")
+                    .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()), mm(e.penWidth()),
+                         e.color().name(),
+                         e.background().isValid() ? QStringLiteral(";background:") + e.background().name() : QString());
+        } else if (e.background().isValid() && e.box.width() > 0) {
+            out += QStringLiteral("<div class=\"l\" style=\"left:%1;top:%2;width:%3;height:%4;background:%5\"></div>\n")
+                       .arg(mm(e.box.left()), mm(e.box.top()), mm(e.box.width()), mm(e.box.height()),
+                            e.background().name());
         }
-        for (const TextFragment& f : textFragments(page)) {
-            const char* align = f.align == HAlign::Right ? "right" : f.align == HAlign::Center ? "center" : "left";
-            // a text that fits its box (every amount) is never cut by a browser
-            // whose face comes out a hair wider than ours
-            const bool fits = textFits(f.element->font(), f.text, f.boxWidth);
-            out += QStringLiteral("<div class=\"%1\" style=\"left:%2;top:%3;width:%4;text-align:%5;%6\">%7</div>\n")
-                       .arg(QLatin1String(fits ? "t w" : "t"), mm(f.boxLeft), mm(f.top), mm(f.boxWidth),
-                            QLatin1String(align), cssFont(f.element->font()), f.text.toHtmlEscaped());
-        }
-        out += QLatin1String("</div>\n");
     }
-    out += QLatin1String("</body></html>\n");
+    for (const TextFragment& f : textFragments(page)) {
+        const char* align = f.align == HAlign::Right ? "right" : f.align == HAlign::Center ? "center" : "left";
+        // a text that fits its box (every amount) is never cut by a browser
+        // whose face comes out a hair wider than ours
+        const bool fits = textFits(f.element->font(), f.text, f.boxWidth);
+        out += QStringLiteral("<div class=\"%1\" style=\"left:%2;top:%3;width:%4;text-align:%5;%6\">%7</div>\n")
+                   .arg(QLatin1String(fits ? "t w" : "t"), mm(f.boxLeft), mm(f.top), mm(f.boxWidth),
+                        QLatin1String(align), cssFont(f.element->font()), f.text.toHtmlEscaped());
+    }
+    out += QLatin1String("</div>\n");
+}
+
+// Text and HTML: each page's text goes out as it is made, through a file
+// that replaces the target only when complete.
+class TextPageWriter : public PageWriter {
+public:
+    TextPageWriter(const QString& path, bool html, const QString& title) : file_(path), html_(html) {
+        if (!file_.open(QIODevice::WriteOnly)) return;
+        open_ = true;
+        if (html_) put(htmlHead(title));
+    }
+    bool isOpen() const { return open_; }
+    QString errorString() const { return file_.errorString(); }
+
+    void write(const Page& page) override {
+        if (html_) {
+            appendPageHtml(buffer_, page);
+        } else {
+            if (pages_ > 0) buffer_ += QLatin1String("\f\n");
+            appendPageText(buffer_, page);
+        }
+        ++pages_;
+        if (buffer_.size() > kFlushChars) flush();
+    }
+
+    bool finish(QString* error) override {
+        if (html_) buffer_ += kHtmlTail;
+        flush();
+        if (!file_.commit()) {
+            if (error) *error = file_.errorString();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    static constexpr qsizetype kFlushChars = 1 << 18;
+    void put(const QString& text) {
+        buffer_ += text;
+        flush();
+    }
+    void flush() {
+        file_.write(buffer_.toUtf8());
+        buffer_.clear();
+    }
+    QSaveFile file_;
+    bool html_;
+    bool open_ = false;
+    int pages_ = 0;
+    QString buffer_;
+};
+
+// PDF: each page drawn as it comes; the first page's size opens the file.
+class PdfPageWriter : public PageWriter {
+public:
+    PdfPageWriter(const QString& path, const QString& title) : path_(path), writer_(path) {
+        writer_.setResolution(static_cast<int>(kRefDpi));
+        writer_.setTitle(title);
+        writer_.setCreator(QStringLiteral("Corvalinde"));
+    }
+
+    void write(const Page& page) override {
+        if (failed_) return;
+        if (!begun_) {
+            writer_.setPageLayout(layoutFor(page));
+            if (!begin()) return;
+        } else {
+            writer_.setPageLayout(layoutFor(page));
+            writer_.newPage();
+        }
+        paintPage(painter_, page, kRefDpi / 25.4);
+    }
+
+    bool finish(QString* error) override {
+        if (!begun_ && !failed_) begin();
+        if (failed_ || !painter_.end()) {
+            if (error) *error = QStringLiteral("cannot write %1").arg(path_);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool begin() {
+        begun_ = true;
+        failed_ = !painter_.begin(&writer_);
+        return !failed_;
+    }
+    QString path_;
+    QPdfWriter writer_;
+    QPainter painter_;
+    bool begun_ = false, failed_ = false;
+};
+
+}  // namespace
+
+PageWriter::~PageWriter() = default;
+
+std::unique_ptr<PageWriter> openPageWriter(const QString& path, const QString& title, QString* error) {
+    switch (formatForPath(path)) {
+        case FileFormat::Pdf: return std::make_unique<PdfPageWriter>(path, title);
+        case FileFormat::Text:
+        case FileFormat::Html: {
+            auto w = std::make_unique<TextPageWriter>(path, formatForPath(path) == FileFormat::Html, title);
+            if (w->isOpen()) return w;
+            if (error) *error = w->errorString();
+            return nullptr;
+        }
+        case FileFormat::Saved: break;
+    }
+    if (error) *error = QStringLiteral("not a page format: %1").arg(path);
+    return nullptr;
+}
+
+bool exportPdf(const PreparedReport& report, const QString& path, int firstPage, int lastPage, QString* error) {
+    const PageRange range = clampRange(report.pageCount(), firstPage, lastPage);
+    PdfPageWriter writer(path, report.title);
+    for (int i = range.first; i <= range.last; ++i) writer.write(report.pages[static_cast<size_t>(i - 1)]);
+    return writer.finish(error);
+}
+
+QString exportPlainText(const PreparedReport& report) {
+    QString out;
+    for (size_t pi = 0; pi < report.pages.size(); ++pi) {
+        if (pi > 0) out += QLatin1String("\f\n");
+        appendPageText(out, report.pages[pi]);
+    }
+    return out;
+}
+
+QString exportHtml(const PreparedReport& report) {
+    QString out = htmlHead(report.title);
+    for (const Page& page : report.pages) appendPageHtml(out, page);
+    out += kHtmlTail;
     return out;
 }
 
@@ -318,20 +386,16 @@ FileFormat formatForPath(const QString& path) {
     const QString ext = QFileInfo(path).suffix().toLower();
     if (ext == QLatin1String("pdf")) return FileFormat::Pdf;
     if (ext == QLatin1String("txt")) return FileFormat::Text;
-    if (ext == QLatin1String("csv")) return FileFormat::Csv;
     if (ext == QLatin1String("htm") || ext == QLatin1String("html")) return FileFormat::Html;
     return FileFormat::Saved;
 }
 
 bool writeReportFile(const PreparedReport& report, const QString& path, QString* error) {
-    switch (formatForPath(path)) {
-        case FileFormat::Pdf: return exportPdf(report, path, 0, 0, error);
-        case FileFormat::Text: return writeText(path, exportPlainText(report), error);
-        case FileFormat::Csv: return writeText(path, exportCsv(report), error);
-        case FileFormat::Html: return writeText(path, exportHtml(report), error);
-        case FileFormat::Saved: break;
-    }
-    return report.save(path, error);
+    if (formatForPath(path) == FileFormat::Saved) return report.save(path, error);
+    std::unique_ptr<PageWriter> writer = openPageWriter(path, report.title, error);
+    if (!writer) return false;
+    for (const Page& page : report.pages) writer->write(page);
+    return writer->finish(error);
 }
 
 }  // namespace reports

@@ -2,6 +2,7 @@
 // exports of a prepared report.
 #pragma once
 #include <QString>
+#include <memory>
 
 #include "reports/PageModel.h"
 
@@ -23,15 +24,27 @@ bool exportPdf(const PreparedReport& report, const QString& path, int firstPage 
                QString* error = nullptr);
 // Text lines laid out on a character grid, pages separated by a form feed.
 QString exportPlainText(const PreparedReport& report);
-// One row per printed line, its texts left to right as fields.
-QString exportCsv(const PreparedReport& report);
 // Every page as a block of absolutely positioned texts and rules.
 QString exportHtml(const PreparedReport& report);
 
-enum class FileFormat { Saved, Pdf, Text, Csv, Html };
-// By extension: .qrp (saved report), .pdf, .txt, .csv, .htm/.html; other
+enum class FileFormat { Saved, Pdf, Text, Html };
+// By extension: .qrp (saved report), .pdf, .txt, .htm/.html; other
 // extensions: the saved-report format.
 FileFormat formatForPath(const QString& path);
 bool writeReportFile(const PreparedReport& report, const QString& path, QString* error = nullptr);
+
+// A PDF, text or HTML file written a page at a time, as the pages are laid
+// out: what it holds is what the whole-report writers above write for the
+// same pages.
+class PageWriter {
+public:
+    virtual ~PageWriter();
+    virtual void write(const Page& page) = 0;
+    // Completes the file; false (and `error`) when it could not be written.
+    virtual bool finish(QString* error) = 0;
+};
+// The writer for `path`'s page format; nullptr (and `error`) when the file
+// cannot be created or the name is of the saved-report format.
+std::unique_ptr<PageWriter> openPageWriter(const QString& path, const QString& title, QString* error = nullptr);
 
 }  // namespace reports

@@ -5,6 +5,7 @@
 #include <QTime>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <set>
 
 #include "data/Clock.h"
@@ -202,7 +203,9 @@ class Generator {
 public:
     explicit Generator(Report& r) : r_(r) {}
 
-    void run() {
+    // Finds the bands and binds the items; false for an empty data set, which
+    // produces nothing.
+    bool begin() {
         data::DataSet& ds = *r_.ds_;
         page_ = r_.pageSizeMm();
         for (const auto& b : r_.bands_) {
@@ -223,54 +226,76 @@ public:
         bind();
 
         ds.first();
-        if (ds.eof()) return;  // nothing is produced for an empty data set
-
+        if (ds.eof()) return false;
+        groupValues_.assign(groups_.size(), data::Value{});
         startPage();
-        std::vector<data::Value> groupValues(groups_.size());
-        bool firstRow = true;
-        while (!ds.eof()) {
-            rowPending_ = true;
-            // group headers: from the outermost group whose value changes
-            size_t from = groups_.size();
-            std::vector<data::Value> current(groups_.size());
-            for (size_t g = 0; g < groups_.size(); ++g) {
-                current[g] = groupExpr_[g]->value();
-                if (from == groups_.size() && (firstRow || !(current[g] == groupValues[g]))) from = g;
+        return true;
+    }
+
+    // Lays out rows until at least one more page is complete (the last one
+    // after the summary); false when the report has ended and every page was
+    // handed out.
+    bool advance() {
+        data::DataSet& ds = *r_.ds_;
+        while (done_.empty() && !ended_) {
+            if (ds.eof()) {
+                if (summary_) printBand(*summary_);
+                finishPage(true);
+                ended_ = true;
+                break;
             }
-            for (size_t g = from; g < groups_.size(); ++g) {
-                groupValues[g] = current[g];
-                printBand(*groups_[g]);
-            }
-            if (detail_) printBand(*detail_);
-            commitRow();
-            // group footers, innermost first, while this row is still current
-            if (!groups_.empty()) {
-                size_t endFrom = groups_.size();
-                const int next = ds.currentIndex() + 1;
-                if (next >= ds.recordCount()) {
-                    endFrom = 0;
-                } else {
-                    const std::vector<data::Value> row = ds.rowValues(next);
-                    EvalContext ctx;
-                    ctx.row = &row;
-                    ctx.rowOwner = &ds;
-                    for (size_t g = 0; g < groups_.size(); ++g)
-                        if (!(groupExpr_[g]->value(ctx) == groupValues[g])) {
-                            endFrom = g;
-                            break;
-                        }
-                }
-                for (size_t g = groups_.size(); g-- > endFrom;)
-                    if (groups_[g]->groupFooter) printBand(*groups_[g]->groupFooter);
-            }
-            firstRow = false;
+            printRow(ds);
             ds.next();
         }
-        if (summary_) printBand(*summary_);
-        finishPage(true);
+        return !done_.empty();
+    }
+
+    // The oldest complete page not yet taken; call after advance() gave true.
+    Page take() {
+        Page p = std::move(done_.front());
+        done_.pop_front();
+        return p;
     }
 
 private:
+    void printRow(data::DataSet& ds) {
+        rowPending_ = true;
+        // group headers: from the outermost group whose value changes
+        size_t from = groups_.size();
+        std::vector<data::Value> current(groups_.size());
+        for (size_t g = 0; g < groups_.size(); ++g) {
+            current[g] = groupExpr_[g]->value();
+            if (from == groups_.size() && (firstRow_ || !(current[g] == groupValues_[g]))) from = g;
+        }
+        for (size_t g = from; g < groups_.size(); ++g) {
+            groupValues_[g] = current[g];
+            printBand(*groups_[g]);
+        }
+        if (detail_) printBand(*detail_);
+        commitRow();
+        // group footers, innermost first, while this row is still current
+        if (!groups_.empty()) {
+            size_t endFrom = groups_.size();
+            const int next = ds.currentIndex() + 1;
+            if (next >= ds.recordCount()) {
+                endFrom = 0;
+            } else {
+                const std::vector<data::Value> row = ds.rowValues(next);
+                EvalContext ctx;
+                ctx.row = &row;
+                ctx.rowOwner = &ds;
+                for (size_t g = 0; g < groups_.size(); ++g)
+                    if (!(groupExpr_[g]->value(ctx) == groupValues_[g])) {
+                        endFrom = g;
+                        break;
+                    }
+            }
+            for (size_t g = groups_.size(); g-- > endFrom;)
+                if (groups_[g]->groupFooter) printBand(*groups_[g]->groupFooter);
+        }
+        firstRow_ = false;
+    }
+
     static Band* pick(Band* have, Band* b) { return have ? have : b; }
 
     void bind() {
@@ -310,16 +335,15 @@ private:
         return page_.height() - r_.bottomMargin - (pageFooter_ && pageFooter_->enabled ? pageFooter_->height : 0);
     }
 
-    Page& page() { return r_.prepared_.pages.back(); }
+    Page& page() { return current_; }
 
     void startPage() {
-        Page p;
-        p.width = page_.width();
-        p.height = page_.height();
+        current_ = Page{};
+        current_.width = page_.width();
+        current_.height = page_.height();
         // pages of one report hold about as many elements as the page before
-        if (r_.keepPages_ && !r_.prepared_.pages.empty()) p.elements.reserve(r_.prepared_.pages.back().elements.size());
-        r_.prepared_.pages.push_back(std::move(p));
-        r_.pageNumber_ = static_cast<int>(r_.prepared_.pages.size());
+        if (r_.keepPages_) current_.elements.reserve(lastElements_);
+        ++r_.pageNumber_;
         y_ = r_.topMargin;
         pageHasBody_ = false;
         if (pageHeader_ && (r_.pageNumber_ > 1 || pageHeader_->printOnFirstPage)) printFixed(*pageHeader_, false);
@@ -329,6 +353,8 @@ private:
 
     void finishPage(bool last) {
         if (pageFooter_ && (!last || pageFooter_->printOnLastPage)) printFixed(*pageFooter_, true);
+        lastElements_ = current_.elements.size();
+        done_.push_back(std::move(current_));
     }
 
     void newPage() {
@@ -603,7 +629,65 @@ private:
     double y_ = 0;
     bool pageHasBody_ = false;
     bool rowPending_ = false;
+    bool firstRow_ = true, ended_ = false;
+    std::vector<data::Value> groupValues_;
+    Page current_;
+    size_t lastElements_ = 0;
+    std::deque<Page> done_;  // complete pages not yet taken
 };
+
+// ------------------------------------------------------------------ page streams
+
+struct PageStream::State {
+    Report& report;
+    Generator generator;
+    bool ended = false;
+    explicit State(Report& r) : report(r), generator(r) {}
+};
+
+PageStream::PageStream(Report& report, bool keepPages) {
+    if (report.running_) throw ReportError("Report " + report.name.toStdString() + " is already running");
+    if (!report.ds_) throw ReportError("Report " + report.name.toStdString() + " has no data set");
+    report.keepPages_ = keepPages;
+    report.pageNumber_ = report.detailNumber_ = 0;
+    report.running_ = true;
+    state_ = std::make_unique<State>(report);
+    try {
+        bool print = true;
+        if (report.beforePrint) report.beforePrint(report, print);
+        if (!print) {
+            state_->ended = true;
+            return;
+        }
+        if (!report.ds_->active()) report.ds_->open();
+        state_->ended = !state_->generator.begin();
+    } catch (...) {
+        report.running_ = false;
+        throw;
+    }
+}
+
+PageStream::~PageStream() {
+    if (state_) state_->report.running_ = false;
+}
+
+bool PageStream::next(Page& page) {
+    if (!state_ || state_->ended) return false;
+    try {
+        if (!state_->generator.advance()) {
+            state_->ended = true;
+            state_->report.running_ = false;
+            return false;
+        }
+    } catch (...) {
+        state_->ended = true;
+        state_->report.running_ = false;
+        throw;
+    }
+    page = state_->generator.take();
+    ++pages_;
+    return true;
+}
 
 int Report::prepare() { return generate(true); }
 
@@ -614,21 +698,22 @@ int Report::countPages() {
     return n;
 }
 
-int Report::generate(bool keepPages) {
-    if (running_) throw ReportError("Report " + name.toStdString() + " is already running");
-    keepPages_ = keepPages;
+int Report::run(const std::function<void(Page&& page)>& sink) {
     prepared_ = PreparedReport{};
     prepared_.title = title;
-    pageNumber_ = detailNumber_ = 0;
-    if (!ds_) throw ReportError("Report " + name.toStdString() + " has no data set");
-    running_ = true;
-    const auto notRunning = qScopeGuard([this] { running_ = false; });
-    bool print = true;
-    if (beforePrint) beforePrint(*this, print);
-    if (!print) return 0;
-    if (!ds_->active()) ds_->open();
+    PageStream stream(*this);
+    Page page;
+    while (stream.next(page)) sink(std::move(page));
+    return stream.pages();
+}
+
+int Report::generate(bool keepPages) {
+    prepared_ = PreparedReport{};
+    prepared_.title = title;
     try {
-        Generator(*this).run();
+        PageStream stream(*this, keepPages);
+        Page page;
+        while (stream.next(page)) prepared_.pages.push_back(std::move(page));
     } catch (...) {
         prepared_ = PreparedReport{};
         prepared_.title = title;

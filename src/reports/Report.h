@@ -216,6 +216,10 @@ public:
     // page (the pages kept before are dropped): the page count alone, for a
     // page label such as "Pag.2 din 5".
     int countPages();
+    // Runs the report as prepare() does, handing each page to `sink` as soon
+    // as it is laid out and keeping none: memory of one page, whatever the
+    // page count. Returns the page count.
+    int run(const std::function<void(Page&& page)>& sink);
     const PreparedReport& prepared() const { return prepared_; }
     int pageCount() const { return prepared_.pageCount(); }
 
@@ -238,6 +242,7 @@ public:
 
 private:
     friend class Generator;
+    friend class PageStream;
     data::Field* resolveField(const QString& qualifier, const QString& name) const;
     int generate(bool keepPages);
 
@@ -249,6 +254,30 @@ private:
     bool running_ = false;
     bool keepPages_ = true;
     int pageNumber_ = 0, detailNumber_ = 0;
+};
+
+// One run of a report, taken a page at a time: each next() lays out the rows
+// of one more page. The run's hooks run as the pages are taken; the report is
+// running (and its data set moves) until the last page was taken or the
+// stream is destroyed. The preview takes its pages this way while it shows the
+// first ones.
+class PageStream {
+public:
+    // Starts the run: the report's beforePrint, the data set opened. Without
+    // `keepPages` the pages come out empty (counting them).
+    explicit PageStream(Report& report, bool keepPages = true);
+    ~PageStream();
+    PageStream(const PageStream&) = delete;
+    PageStream& operator=(const PageStream&) = delete;
+
+    // The next page; false when the report has no more.
+    bool next(Page& page);
+    int pages() const { return pages_; }
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    int pages_ = 0;
 };
 
 // Page size in mm of a paper-size number (0: the current printer's paper)

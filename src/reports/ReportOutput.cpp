@@ -10,8 +10,11 @@ namespace reports {
 
 void showPreview(Report& report, QWidget* parent, const DataTableSource& table) {
     // an empty data set produces no page: there is nothing to show
-    if (report.prepare() == 0) return;
-    TQRPreview dlg(report.prepared(), parent ? parent : QApplication::activeWindow());
+    auto stream = std::make_unique<PageStream>(report);
+    Page first;
+    if (!stream->next(first)) return;
+    // the first page shows at once, the others are laid out while it shows
+    TQRPreview dlg(std::move(stream), std::move(first), report.title, parent ? parent : QApplication::activeWindow());
     dlg.setPrintOptions(report.copies, report.firstPage, report.lastPage);
     dlg.setDataTable(table);
     dlg.exec();

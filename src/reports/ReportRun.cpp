@@ -247,7 +247,7 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
                 ui::Messages::error(CannotCreateFileText(output.file), owner);
                 return RunResult::WriteError;
             }
-        } else {
+        } else if (formatForPath(output.file) == FileFormat::Saved) {
             // the preview shows nothing for a report without a page: no file either
             if (form->Rep.prepare() == 0) {
                 ui::Messages::error(options.noDataText, owner);
@@ -255,6 +255,31 @@ RunResult RunReport(QWidget* owner, const ReportRunOptions& options,
             }
             QString error;
             if (!WriteReportFileSafely(form->Rep.prepared(), output.file, &error)) {
+                ui::Messages::error(CannotCreateFileText(output.file), owner);
+                return RunResult::WriteError;
+            }
+        } else {
+            // each page written as soon as it is laid out, none kept
+            int pages = 0;
+            const int count = form->pageCount;
+            const bool written = WriteFileSafely(output.file, [&](const QString& file, QString* why) {
+                std::unique_ptr<PageWriter> writer = openPageWriter(file, form->Rep.title, why);
+                if (!writer) return false;
+                PageStream stream(form->Rep);
+                Page page;
+                while (stream.next(page)) {
+                    writer->write(page);
+                    ++pages;
+                    if (output.progress) output.progress(pages, count);
+                }
+                // the preview shows nothing for a report without a page: no file either
+                return pages > 0 && writer->finish(why);
+            });
+            if (pages == 0) {
+                ui::Messages::error(options.noDataText, owner);
+                return RunResult::NoData;
+            }
+            if (!written) {
                 ui::Messages::error(CannotCreateFileText(output.file), owner);
                 return RunResult::WriteError;
             }

@@ -67,6 +67,9 @@ void ApplyPrintSettings(Report& report, QWidget* parent = nullptr, const DataTab
 struct ReportOutput {
     QString file;
     std::optional<int> fontSize;  // replaces the run's default size, as a size chosen in the print dialog
+    // Told of each page written to a file: the pages so far and the count
+    // when the report counts its pages first (otherwise 0).
+    std::function<void(int pages, int pageCount)> progress;
     bool toFile() const { return !file.isEmpty(); }
 };
 
