@@ -106,18 +106,25 @@ unsigned long changeCounter(const std::string& path) {
 // The seven tables attached to one connection.
 class Books {
 public:
-    // `forWriting`: every file is taken for exclusive use (other instances of
-    // the program are kept out until the passage ends) and must be writable.
-    Books(const std::string& dir, bool forWriting) : dir_(dir) {
+    // The seven files, each a regular file of the directory (a link refuses
+    // the passage) or empty when an optional one is missing.
+    static std::array<std::string, kRoles.size()> resolve(const std::string& dir) {
+        std::array<std::string, kRoles.size()> paths;
         for (size_t i = 0; i < kRoles.size(); ++i) {
             try {
-                paths_[i] = data::resolveTableFile(dir, kRoles[i].file);
+                paths[i] = data::resolveTableFile(dir, kRoles[i].file);
             } catch (const data::EngineError& e) {
                 throw NewYearRefused(e.what() + std::string("!"));
             }
-            if (paths_[i].empty() && kRoles[i].required)
+            if (paths[i].empty() && kRoles[i].required)
                 throw NewYearRefused("Tabela " + std::string(kRoles[i].file) + " nu exista in directorul " + dir + "!");
         }
+        return paths;
+    }
+
+    // `forWriting`: every file is taken for exclusive use (other instances of
+    // the program are kept out until the passage ends) and must be writable.
+    Books(const std::string& dir, bool forWriting) : dir_(dir), paths_(resolve(dir)) {
         auto& files = data::OpenFiles::instance();
         for (const std::string& p : paths_) {
             if (p.empty()) continue;
@@ -508,6 +515,7 @@ Closing passNewYear(const std::string& dirIn, int expectedYear) {
     const std::string dir = databaseDir(dirIn);
     recoverNewYear(dir);
     refuseArchive(dir);          // before its tables are asked for writing
+    Books::resolve(dir);         // a refused file stops the passage before the journal is settled
     data::journal::settle(dir);  // the closed year's entries go with its archive
     auto books = std::make_unique<Books>(dir, true);
     const int year = books->workingYear();
