@@ -221,7 +221,7 @@ TEST_F(SettingsDialog, TheKindsGridIsOneFieldOfTheChainAndAKindInUseStays) {
         EXPECT_EQ(messages(),
                   QStringList{"Tipul de document Chitanta este folosit de 1 document si nu poate fi sters!"});
         gui::key(Qt::Key_Down);
-        // "Delete record?" answers No to Enter: this kind goes with Yes
+        // "Stergeti inregistrarea?" answers No to Enter: this kind goes with Yes
         ui::Messages::setResponder(
             [](ui::MessageRecord& r) { return r.buttons & ui::Yes ? int(ui::Yes) : int(ui::Ok); });
         gui::key(Qt::Key_Delete, Qt::ControlModifier);
@@ -251,7 +251,7 @@ TEST_F(SettingsDialog, PictureChoiceCopiesOverPozaAndCancelChangesNothing) {
     run([](TParamAplicFrm* d) {
         onFileDialog([](QFileDialog* f) {
             EXPECT_EQ(f->windowTitle(), "Selectati poza pentru personalizare");
-            EXPECT_EQ(f->nameFilters(), QStringList{"JPEG Image File (*.jpg)"});
+            EXPECT_EQ(f->nameFilters(), QStringList{"Imagini JPEG (*.jpg)"});
             f->reject();
         });
         click(d, "LoadPictBtn");

@@ -87,7 +87,7 @@ TEST_F(ParishionerFile, RegistersFollowTheParishionerAndANewRowTakesItsCode) {
     EXPECT_TRUE(column("Cununii.db", "Explicatie").empty());
     EXPECT_EQ(column("Activitati.db", "Explicatie"), (std::vector<V>{V("Sfestanie")}));
 
-    pages()->setCurrentIndex(2);  // "&Cununii"
+    pages()->setCurrentIndex(2);  // "C&ununii"
     gui::settle();
     gui::focus(control<ui::TDBGridNormal>(window.get(), "DBGridNormal2"));
     gui::key(Qt::Key_Insert);
@@ -181,7 +181,7 @@ TEST_F(ParishionerFile, AnInvalidDateOnARegisterIsRefusedAndTheRowStaysInEditing
         weddings["Data"].setText("31/02/2007");
         ADD_FAILURE() << "an impossible date was taken";
     } catch (const data::EngineError& e) {
-        EXPECT_STREQ(e.what(), "'31/02/2007' is not a valid date");
+        EXPECT_STREQ(e.what(), "'31/02/2007' nu este o data corecta");
     }
     EXPECT_EQ(weddings.state(), data::DataSetState::Edit);
     EXPECT_EQ(weddings["Data"].value(), V(data::Date{2001, 6, 2}));
