@@ -221,7 +221,7 @@ TEST_F(SettingsDialog, TheKindsGridIsOneFieldOfTheChainAndAKindInUseStays) {
         EXPECT_EQ(messages(),
                   QStringList{"Tipul de document Chitanta este folosit de 1 document si nu poate fi sters!"});
         gui::key(Qt::Key_Down);
-        // "Stergeti inregistrarea?" answers No to Enter: this kind goes with Yes
+        // "Delete record?" answers No to Enter: this kind goes with Yes
         ui::Messages::setResponder(
             [](ui::MessageRecord& r) { return r.buttons & ui::Yes ? int(ui::Yes) : int(ui::Ok); });
         gui::key(Qt::Key_Delete, Qt::ControlModifier);

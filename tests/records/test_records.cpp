@@ -87,7 +87,7 @@ TEST_F(ParishionerFile, RegistersFollowTheParishionerAndANewRowTakesItsCode) {
     EXPECT_TRUE(column("Cununii.db", "Explicatie").empty());
     EXPECT_EQ(column("Activitati.db", "Explicatie"), (std::vector<V>{V("Sfestanie")}));
 
-    pages()->setCurrentIndex(2);  // "C&ununii"
+    pages()->setCurrentIndex(2);  // "&Cununii"
     gui::settle();
     gui::focus(control<ui::TDBGridNormal>(window.get(), "DBGridNormal2"));
     gui::key(Qt::Key_Insert);

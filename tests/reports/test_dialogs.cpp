@@ -268,7 +268,7 @@ TEST_F(PrintDialog, PreviewChoiceStaysForLaterRuns) {
 }
 
 TEST_F(PrintDialog, EnterPressesTheFocusedButtonElseTheDefaultOne) {
-    // Enter on "Imprima&nta" opens the printer set-up and the dialog stays;
+    // Enter on "&Imprimanta" opens the printer set-up and the dialog stays;
     // Enter on "&Inchide" cancels
     bool openAfterSetup = false, closedByEnter = false;
     gui::onModal([&](QWidget* d) {
