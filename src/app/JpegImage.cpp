@@ -24,11 +24,56 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
+// The library words its messages in English; the user reads why the picture
+// cannot be shown in Romanian, by the kind of fault.
+const char* romanianJpegText(int code) {
+    switch (code) {
+        case JERR_NO_SOI: return "fisierul nu este o imagine JPEG";
+        case JERR_INPUT_EMPTY: return "fisierul este gol";
+        case JERR_INPUT_EOF:
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER: return "imaginea este incompleta (fisierul se termina prea devreme)";
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_MUST_RESYNC:
+        case JWRN_NOT_SEQUENTIAL:
+        case JERR_BAD_HUFF_TABLE:
+        case JERR_NO_HUFF_TABLE:
+        case JERR_NO_QUANT_TABLE:
+        case JERR_BAD_COMPONENT_ID:
+        case JERR_BAD_LENGTH:
+        case JERR_BAD_SAMPLING:
+        case JERR_BAD_PROGRESSION:
+        case JERR_DHT_INDEX:
+        case JERR_DQT_INDEX:
+        case JERR_SOF_DUPLICATE:
+        case JERR_SOF_NO_SOS:
+        case JERR_SOI_DUPLICATE:
+        case JERR_SOS_NO_SOF:
+        case JERR_EMPTY_IMAGE:
+        case JERR_NO_IMAGE: return "datele imaginii sunt deteriorate";
+        case JERR_SOF_UNSUPPORTED:
+        case JERR_BAD_PRECISION:
+        case JERR_UNKNOWN_MARKER:
+        case JERR_CONVERSION_NOTIMPL:
+        case JERR_BAD_J_COLORSPACE:
+        case JERR_COMPONENT_COUNT:
+        case JERR_BAD_DCTSIZE:
+        case JERR_WIDTH_OVERFLOW:
+        case JERR_IMAGE_TOO_BIG: return "imaginea este salvata intr-un fel de JPEG pe care programul nu il poate citi";
+        case JERR_OUT_OF_MEMORY: return "memorie insuficienta";
+        default: return nullptr;
+    }
+}
+
 // The library's default error handler ends the process; this one returns to
 // the decoder instead.
 extern "C" void onJpegError(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
+    const int code = cinfo->err->msg_code;
+    if (const char* text = romanianJpegText(code))
+        std::snprintf(err->message, sizeof err->message, "%s", text);
+    else  // the code tells a support person which fault it was
+        std::snprintf(err->message, sizeof err->message, "imaginea JPEG nu poate fi citita (eroarea %d)", code);
     std::longjmp(err->jump, 1);
 }
 

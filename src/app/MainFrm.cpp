@@ -29,6 +29,7 @@
 #include "data/AppDir.h"
 #include "data/Journal.h"
 #include "data/Table.h"
+#include "reports/Qprndlg.h"
 #include "reports/Workmsg.h"
 #include "shell/Messages.h"
 #include "shell/StatusLine.h"
@@ -74,6 +75,7 @@ TMainFrm::~TMainFrm() {
     data::setArchiveCorrection(data::AppDir(), false);
     if (ui::statusLine() == StatusLine) ui::setStatusLine(nullptr);
     if (g_mainFrm == this) g_mainFrm = nullptr;
+    reports::onPreviewChoiceChanged = nullptr;
 }
 
 TMainFrm* TMainFrm::instance() { return g_mainFrm; }
@@ -191,66 +193,84 @@ void TMainFrm::buildMenu() {
     };
     auto hiddenSeparator = [](QMenu* m) { m->addSeparator()->setVisible(false); };
 
-    QMenu* sistem = menu(nullptr, "Sistem1", "Sistem");
-    addItem(sistem, "Enoriasi1", "Enoriasi", Command::Enoriasi, QKeySequence(Qt::CTRL | Qt::Key_E))->setVisible(false);
-    addItem(sistem, "Dateleunitatii1", "Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
+    QMenu* sistem = menu(nullptr, "Sistem1", "&Sistem");
+    addItem(sistem, "Enoriasi1", "E&noriasi", Command::Enoriasi, QKeySequence(Qt::CTRL | Qt::Key_E))->setVisible(false);
+    addItem(sistem, "Dateleunitatii1", "&Datele unitatii", Command::DateleUnitatii, QKeySequence(Qt::CTRL | Qt::Key_U));
     // shown in the archive of a closed year only
-    addItem(sistem, "Corectiearhiva1", "Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
-    addItem(sistem, "Verificarejurnal1", "Verificare jurnal", Command::VerificareJurnal);
-    addItem(sistem, "Exportbuget1", "Export buget pentru protopopiat", Command::ExportBugetProtopopiat);
-    addItem(sistem, "Restaurare1", "Restaurare din copie de siguranta", Command::RestaurareCopie);
-    addItem(sistem, "Despre1", "Despre", Command::Despre);
+    addItem(sistem, "Corectiearhiva1", "&Corectie arhiva", Command::CorectieArhiva)->setVisible(false);
+    addItem(sistem, "Verificarejurnal1", "&Verificare jurnal", Command::VerificareJurnal);
+    addItem(sistem, "Exportbuget1", "E&xport buget pentru protopopiat", Command::ExportBugetProtopopiat);
+    addItem(sistem, "Restaurare1", "&Restaurare din copie de siguranta", Command::RestaurareCopie);
+    addItem(sistem, "Despre1", "Des&pre", Command::Despre);
     sistem->addSeparator();
-    addItem(sistem, "Iesire1", "Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
+    addItem(sistem, "Iesire1", "&Iesire", Command::Iesire, QKeySequence(Qt::ALT | Qt::Key_I));
 
-    QMenu* setari = menu(nullptr, "Setari1", "Setari");
-    addItem(setari, "Parametriaplicatiei1", "Parametri aplicatiei", Command::ParametriAplicatiei);
+    QMenu* setari = menu(nullptr, "Setari1", "S&etari");
+    addItem(setari, "Parametriaplicatiei1", "&Parametri aplicatiei", Command::ParametriAplicatiei);
     hiddenSeparator(setari);
-    addItem(setari, "Tipuridevenit1", "Tipuri de venit", Command::TipuriVenit);
-    addItem(setari, "Tipuridecheltuiala1", "Tipuri de cheltuiala", Command::TipuriCheltuiala);
-    addItem(setari, "Configurarebilant1", "Configurare bilant", Command::ConfigurareBilant);
-    addItem(setari, "Trecerealaannou1", "Trecerea la an nou", Command::TrecereaAnNou);
+    addItem(setari, "Tipuridevenit1", "Tipuri de &venit", Command::TipuriVenit);
+    addItem(setari, "Tipuridecheltuiala1", "Tipuri de &cheltuiala", Command::TipuriCheltuiala);
+    addItem(setari, "Configurarebilant1", "Configurare &bilant", Command::ConfigurareBilant);
+    addItem(setari, "Trecerealaannou1", "Trecerea la an &nou", Command::TrecereaAnNou);
 
-    QMenu* actualizari = menu(nullptr, "Actualizari1", "Actualizari");
-    addItem(actualizari, "Venituri1", "Venituri", Command::Venituri, QKeySequence(Qt::CTRL | Qt::Key_V));
-    addItem(actualizari, "Cheltuieli1", "Cheltuieli", Command::Cheltuieli, QKeySequence(Qt::CTRL | Qt::Key_C));
-    addItem(actualizari, "Depuneri1", "Depuneri", Command::Depuneri, QKeySequence(Qt::CTRL | Qt::Key_D));
-    addItem(actualizari, "Ridicari1", "Ridicari", Command::Ridicari, QKeySequence(Qt::CTRL | Qt::Key_R));
-    addItem(actualizari, "Documente1", "Documente", Command::Documente, QKeySequence(Qt::CTRL | Qt::Key_F));
+    QMenu* actualizari = menu(nullptr, "Actualizari1", "&Actualizari");
+    addItem(actualizari, "Venituri1", "&Venituri", Command::Venituri, QKeySequence(Qt::CTRL | Qt::Key_V));
+    addItem(actualizari, "Cheltuieli1", "&Cheltuieli", Command::Cheltuieli, QKeySequence(Qt::CTRL | Qt::Key_C));
+    addItem(actualizari, "Depuneri1", "&Depuneri", Command::Depuneri, QKeySequence(Qt::CTRL | Qt::Key_D));
+    addItem(actualizari, "Ridicari1", "&Ridicari", Command::Ridicari, QKeySequence(Qt::CTRL | Qt::Key_R));
+    addItem(actualizari, "Documente1", "Doc&umente", Command::Documente, QKeySequence(Qt::CTRL | Qt::Key_F));
     actualizari->addSeparator();
-    addItem(actualizari, "Fisaenoriasului1", "Fisa enoriasului", Command::FisaEnoriasului)->setVisible(false);
-    addItem(actualizari, "Stocuri1", "Stocuri", Command::Stocuri);
+    addItem(actualizari, "Fisaenoriasului1", "&Fisa enoriasului", Command::FisaEnoriasului);
+    addItem(actualizari, "Stocuri1", "&Stocuri", Command::Stocuri);
     actualizari->addSeparator();
-    QMenu* pangar = menu(actualizari, "Registrupangar1", "Registru pangar");
-    pangar->menuAction()->setVisible(false);
-    addItem(pangar, "Intrari1", "Intrari", Command::PangarIntrari);
-    addItem(pangar, "Iesiri1", "Iesiri", Command::PangarIesiri);
-    hiddenSeparator(actualizari);
-    addItem(actualizari, "Bilant1", "Bilant", Command::Bilant, QKeySequence(Qt::CTRL | Qt::Key_B));
-    addItem(actualizari, "Bilantcentralizat1", "Bilant centralizat", Command::BilantCentralizat);
+    QMenu* pangar = menu(actualizari, "Registrupangar1", "Registru &pangar");
+    pangar_ = pangar->menuAction();
+    addItem(pangar, "Intrari1", "&Intrari", Command::PangarIntrari);
+    addItem(pangar, "Iesiri1", "I&esiri", Command::PangarIesiri);
+    pangarSeparator_ = actualizari->addSeparator();
+    addItem(actualizari, "Bilant1", "&Bilant", Command::Bilant, QKeySequence(Qt::CTRL | Qt::Key_B));
+    addItem(actualizari, "Bilantcentralizat1", "Bilant c&entralizat", Command::BilantCentralizat);
 
-    QMenu* listari = menu(nullptr, "Listari1", "Listari");
-    QMenu* registre = menu(listari, "Registre1", "Registre");
-    addItem(registre, "Incasarisiplati1", "Incasari si plati", Command::RegistruIncasariPlati);
-    addItem(registre, "Casa1", "Casa", Command::RegistruCasa);
-    addItem(registre, "Banca1", "Banca", Command::RegistruBanca);
+    QMenu* listari = menu(nullptr, "Listari1", "&Listari");
+    QMenu* registre = menu(listari, "Registre1", "&Registre");
+    addItem(registre, "Incasarisiplati1", "&Incasari si plati", Command::RegistruIncasariPlati);
+    addItem(registre, "Casa1", "&Casa", Command::RegistruCasa);
+    addItem(registre, "Banca1", "&Banca", Command::RegistruBanca);
     registre->addSeparator();
-    addItem(registre, "Partizivenituri1", "Partizi venituri", Command::PartiziVenituri);
-    addItem(registre, "Partizicheltuieli1", "Partizi cheltuieli", Command::PartiziCheltuieli);
-    addItem(listari, "Listastocurilor1", "Lista stocurilor", Command::ListaStocurilor);
+    addItem(registre, "Partizivenituri1", "Partizi &venituri", Command::PartiziVenituri);
+    addItem(registre, "Partizicheltuieli1", "Partizi c&heltuieli", Command::PartiziCheltuieli);
+    addItem(listari, "Listastocurilor1", "Lista &stocurilor", Command::ListaStocurilor);
     listari->addSeparator();
-    addItem(listari, "Bilant2", "Bilant", Command::Bilant);
-    addItem(listari, "Bilantcentralizat2", "Bilant centralizat", Command::BilantCentralizat);
-    addItem(listari, "Jurnalulmodificarilor1", "Jurnalul modificarilor", Command::JurnalulModificarilor);
+    addItem(listari, "Bilant2", "&Bilant", Command::Bilant);
+    addItem(listari, "Bilantcentralizat2", "Bilant c&entralizat", Command::BilantCentralizat);
+    addItem(listari, "Jurnalulmodificarilor1", "&Jurnalul modificarilor", Command::JurnalulModificarilor);
     listari->addSeparator();
-    addItem(listari, "Exportdocumente1", "Export documente", Command::ExportDocumente);
+    addItem(listari, "Exportdocumente1", "E&xport documente", Command::ExportDocumente);
 
-    QMenu* ajutor = menu(nullptr, "Ajutor1", "Ajutor");
-    addItem(ajutor, "Actualizareonline1", "Actualizare online", Command::ActualizareOnline);
+    QMenu* ajutor = menu(nullptr, "Ajutor1", "A&jutor");
+    addItem(ajutor, "Actualizareonline1", "&Actualizare online", Command::ActualizareOnline);
 
     // The manual: F1 from every window (under a modal dialog through its own key watcher).
-    addItem(ajutor, "Manualdeutilizare1", "Manual de utilizare", Command::ManualUtilizare, QKeySequence(Qt::Key_F1));
+    addItem(ajutor, "Manualdeutilizare1", "&Manual de utilizare", Command::ManualUtilizare, QKeySequence(Qt::Key_F1));
     installManualKey(this);
+    showRecordEntries();
+}
+
+void TMainFrm::showRecordEntries() {
+    const bool shown = switches().showRecords;
+    if (QAction* file = menuAction(Command::FisaEnoriasului)) file->setVisible(shown);
+    if (pangar_) pangar_->setVisible(shown);
+    if (pangarSeparator_) pangarSeparator_->setVisible(shown);
+}
+
+// The print dialog's "Afisare pe ecran" of the last run is the first choice
+// of this one; a changed choice is written at once.
+void TMainFrm::keepPreviewChoice() {
+    reports::PrintSettings.Preview = switches().preview;
+    reports::onPreviewChoiceChanged = [](bool preview) {
+        switches().preview = preview;
+        runGuarded([] { writeSettings(settingsPath()); });
+    };
 }
 
 QAction* TMainFrm::menuAction(Command c) const {
@@ -271,7 +291,11 @@ void TMainFrm::openWebSite(const QString& host) {
 
 // The start-up steps. A step that fails is reported and the later steps still run.
 void TMainFrm::FormCreate() {
-    runGuarded([] { readSettings(settingsPath()); });
+    runGuarded([this] {
+        readSettings(settingsPath());
+        showRecordEntries();
+        keepPreviewChoice();
+    });
     runGuarded([this] { RecoverRestore(this); });  // a restore cut short: finished or undone
     runGuarded([this] { RecoverNewYear(this); });  // before the backup copies the tables
     runGuarded([this] { WarnPendingCorrection(this); });
@@ -431,8 +455,8 @@ void TMainFrm::showArchiveState() {
     ArchiveState->setVisible(!state.isEmpty());
     if (QAction* item = menuAction(Command::CorectieArhiva)) {
         item->setVisible(!state.isEmpty());
-        item->setText(data::archiveCorrectionOn(data::AppDir()) ? QStringLiteral("Incheiere corectie arhiva")
-                                                                : QStringLiteral("Corectie arhiva"));
+        item->setText(data::archiveCorrectionOn(data::AppDir()) ? QStringLiteral("Incheiere &corectie arhiva")
+                                                                : QStringLiteral("&Corectie arhiva"));
     }
 }
 

@@ -68,6 +68,9 @@ public:
     // Whether a window of the program other than the main window (and the
     // work message) is shown.
     bool otherWindowOpen() const;
+    // Shows the parishioner file and the church-shop register in the menu
+    // when the settings ask for them (hidden otherwise; their keys work anyway).
+    void showRecordEntries();
     // Shows in the title, the status line and the menu whether the database
     // directory is a closed year's archive, read-only or open for correction.
     void showArchiveState();
@@ -101,12 +104,15 @@ private:
     bool unitNameMissing() const;
     void loadPicture();
     void upgradeSchema();
+    void keepPreviewChoice();
     void startupVersionReply(const std::optional<std::string>& body);
     // The question about the newer version; Yes opens the download page and ends the program.
     void offerNewVersion();
 
     MenuCommands commands_;
     std::map<Command, QAction*> actions_;
+    QAction* pangar_ = nullptr;           // "Registru pangar"
+    QAction* pangarSeparator_ = nullptr;  // the separator under it
     HintTracker* hints_ = nullptr;
     ShortcutRouter* shortcuts_ = nullptr;
     UrlOpener urlOpener_;

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <filesystem>
 
+#include "app/MainFrm.h"
 #include "catalogs/CatalogUse.h"
 #include "controls/Binding.h"
 #include "controls/ControlSupport.h"
@@ -103,6 +104,8 @@ TParamAplicFrm::TParamAplicFrm(QWidget* owner, Switches* chosen) : DataWindow(ow
     BackupCB = ui::child<QCheckBox>(this, "BackupCB");
     VersCB->setChecked(switches().versionCheck);
     BackupCB->setChecked(switches().backup);
+    RecordsCB = ui::child<QCheckBox>(this, "RecordsCB");
+    RecordsCB->setChecked(switches().showRecords);
     RetentionDays = ui::child<QSpinBox>(this, "RetentionDays");
     RetentionDays->setRange(1, kMaxRetentionDays);
     RetentionDays->setValue(switches().retentionDays);
@@ -123,6 +126,7 @@ void TParamAplicFrm::BitBtn1Click() {
     if (chosen_) {
         chosen_->versionCheck = VersCB->isChecked();
         chosen_->backup = BackupCB->isChecked();
+        chosen_->showRecords = RecordsCB->isChecked();
         chosen_->retentionDays = RetentionDays->value();
     }
     accept();
@@ -133,7 +137,7 @@ void TParamAplicFrm::LoadPictBtnClick() {
     dlg.setObjectName(QStringLiteral("OpenPictureDialog"));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setFileMode(QFileDialog::ExistingFile);
-    dlg.setNameFilter(QStringLiteral("JPEG Image File (*.jpg)"));
+    dlg.setNameFilter(QStringLiteral("Imagini JPEG (*.jpg)"));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
     const std::string chosen = dlg.selectedFiles().constFirst().toStdString();
     const std::string target = pictureFile();
@@ -158,6 +162,7 @@ void RunParamAplic(QWidget* owner) {
     if (!shell::RunModalDialog<TParamAplicFrm>(owner, QString::fromUtf8(kAccessError), &chosen)) return;
     switches().versionCheck = chosen.versionCheck;
     switches().backup = chosen.backup;
+    switches().showRecords = chosen.showRecords;
     switches().retentionDays = chosen.retentionDays;
     // A settings file that cannot be written is reported: the user would
     // otherwise believe the switches kept for the next start.
@@ -166,6 +171,7 @@ void RunParamAplic(QWidget* owner) {
     } catch (const std::exception& e) {
         ui::Messages::error(QString::fromStdString(e.what()), owner);
     }
+    if (TMainFrm* frm = TMainFrm::instance()) frm->showRecordEntries();
 }
 
 }  // namespace app

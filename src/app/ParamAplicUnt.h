@@ -49,6 +49,7 @@ private:
     Switches* chosen_;
     QCheckBox* VersCB;
     QCheckBox* BackupCB;
+    QCheckBox* RecordsCB;     // shows the parishioner file and the church-shop register
     QSpinBox* RetentionDays;  // the days a safety copy is kept
     ui::TDBGridNormal* DBGrid1;
 };

@@ -1,6 +1,10 @@
 #include "app/QtTexts.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -193,6 +197,32 @@ const Text kTexts[] = {
     {"QPrintPropertiesDialog", "There are conflicts in some advanced options. Do you want to fix them?",
      "Unele optiuni avansate se contrazic. Doriti sa le corectati?"},
     {"QPrintPropertiesWidget", "Page", "Pagina"},
+    // The printer properties' "Job Options" tab (CUPS).
+    {"QCupsJobWidget", "Job", "Lucrarea"},
+    {"QCupsJobWidget", "Job Control", "Controlul lucrarii"},
+    {"QCupsJobWidget", "Scheduled printing:", "Tiparire programata:"},
+    {"QCupsJobWidget", "Billing information:", "Date de facturare:"},
+    {"QCupsJobWidget", "Job priority:", "Prioritatea lucrarii:"},
+    {"QCupsJobWidget", "Banner Pages", "Pagini de separare"},
+    {"QCupsJobWidget", "Banner page at start", "Pagina de separare la inceput"},
+    {"QCupsJobWidget", "Start:", "La inceput:"},
+    {"QCupsJobWidget", "Banner page at end", "Pagina de separare la sfarsit"},
+    {"QCupsJobWidget", "End:", "La sfarsit:"},
+    {"QCupsJobWidget", "Print Immediately", "Tipareste imediat"},
+    {"QCupsJobWidget", "Hold Indefinitely", "Tine in asteptare"},
+    {"QCupsJobWidget", "Day (06:00 to 17:59)", "Ziua (06:00 - 17:59)"},
+    {"QCupsJobWidget", "Night (18:00 to 05:59)", "Noaptea (18:00 - 05:59)"},
+    {"QCupsJobWidget", "Second Shift (16:00 to 23:59)", "Schimbul doi (16:00 - 23:59)"},
+    {"QCupsJobWidget", "Third Shift (00:00 to 07:59)", "Schimbul trei (00:00 - 07:59)"},
+    {"QCupsJobWidget", "Weekend (Saturday to Sunday)", "Sfarsitul saptamanii (sambata - duminica)"},
+    {"QCupsJobWidget", "Specific Time", "La ora data"},
+    {"QCupsJobWidget", "None", "Fara"},
+    {"QCupsJobWidget", "Standard", "Standard"},
+    {"QCupsJobWidget", "Unclassified", "Neclasificat"},
+    {"QCupsJobWidget", "Confidential", "Confidential"},
+    {"QCupsJobWidget", "Classified", "Clasificat"},
+    {"QCupsJobWidget", "Secret", "Secret"},
+    {"QCupsJobWidget", "Top Secret", "Strict secret"},
     {"QPrintPropertiesWidget", "Advanced", "Avansat"},
 
     // Page set-up dialog.
@@ -219,6 +249,8 @@ const Text kTexts[] = {
     {"QPageSetupWidget", "Millimeters (mm)", "Milimetri (mm)"},
     {"QPageSetupWidget", "Inches (in)", "Toli (in)"},
     {"QPageSetupWidget", "Points (pt)", "Puncte (pt)"},
+    {"QPageSetupWidget", "Didot (DD)", "Didot (DD)"},
+    {"QPageSetupWidget", "Cicero (CC)", "Cicero (CC)"},
 
     // The context menu of edit fields.
     {"QLineEdit", "&Undo", "&Anuleaza"},
@@ -237,6 +269,23 @@ const Text kTexts[] = {
     {"QWidgetTextControl", "Select All", "Selecteaza tot"},
     {"QWidgetTextControl", "Copy &Link Location", "Copiaza &adresa legaturii"},
     {"QAbstractSpinBox", "&Select All", "&Selecteaza tot"},
+
+    // The context menu of the grids' and lists' scroll bars.
+    {"QScrollBar", "Scroll here", "Deruleaza pana aici"},
+    {"QScrollBar", "Left edge", "Marginea din stanga"},
+    {"QScrollBar", "Top", "Sus de tot"},
+    {"QScrollBar", "Right edge", "Marginea din dreapta"},
+    {"QScrollBar", "Bottom", "Jos de tot"},
+    {"QScrollBar", "Page left", "O pagina la stanga"},
+    {"QScrollBar", "Page up", "O pagina mai sus"},
+    {"QScrollBar", "Page right", "O pagina la dreapta"},
+    {"QScrollBar", "Page down", "O pagina mai jos"},
+    {"QScrollBar", "Scroll left", "Deruleaza la stanga"},
+    {"QScrollBar", "Scroll up", "Deruleaza in sus"},
+    {"QScrollBar", "Scroll right", "Deruleaza la dreapta"},
+    {"QScrollBar", "Scroll down", "Deruleaza in jos"},
+    // The file dialog's places: a place taken off the list.
+    {"QFileDialog", "Remove", "Scoate din lista"},
     {"QAbstractSpinBox", "&Step up", "&Creste"},
     {"QAbstractSpinBox", "Step &down", "&Scade"},
 };
@@ -258,6 +307,46 @@ const std::unordered_map<std::string, const char*>& table() {
     return t;
 }
 
+// The file dialog's list writes sizes and dates in the system's language
+// whatever the program's; this view of it writes them the program's way
+// ("12.05.2014 09:30", "3,5 KB").
+class FileDialogDates : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!files || role != Qt::DisplayRole) return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == 3)
+            return QLocale().toString(files->lastModified(source), QStringLiteral("dd.MM.yyyy HH:mm"));
+        if (index.column() == 1 && !files->isDir(source)) return sizeText(files->size(source));
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    static QString sizeText(qint64 bytes) {
+        if (bytes < 1024) return QStringLiteral("%1 octeti").arg(bytes);
+        double size = bytes / 1024.0;
+        for (const char* unit : {"KB", "MB", "GB"}) {
+            if (size < 1024 || unit[0] == 'G')
+                return QLocale().toString(size, 'f', 1) + QLatin1Char(' ') + QLatin1String(unit);
+            size /= 1024;
+        }
+        return {};
+    }
+};
+
+// Gives every file dialog the program's sizes and dates before it shows.
+class FileDialogWatcher : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Polish)
+            if (auto* dialog = qobject_cast<QFileDialog*>(watched); dialog && !dialog->proxyModel())
+                dialog->setProxyModel(new FileDialogDates(dialog));
+        return false;
+    }
+};
+
 }  // namespace
 
 QString RomanianQtTexts::translate(const char* context, const char* sourceText, const char*, int) const {
@@ -273,6 +362,15 @@ RomanianQtTexts& qtTexts() {
 }
 
 void installQtTexts() {
+    // Month and day names (the calendar, the file dialog's dates) in Romanian
+    // whatever the system's language; amounts and the date fields keep the
+    // program's own formats.
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    // The desktop's own file dialogs would speak the system's language.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    static FileDialogWatcher watcher;
+    QCoreApplication::instance()->removeEventFilter(&watcher);
+    QCoreApplication::instance()->installEventFilter(&watcher);
     // Installing twice would list it twice.
     QCoreApplication::removeTranslator(&qtTexts());
     QCoreApplication::installTranslator(&qtTexts());

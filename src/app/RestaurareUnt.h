@@ -1,6 +1,6 @@
 // "Sistem" / "Restaurare din copie de siguranta": the installation's copies
 // with when each was made and what it holds (unit, working year, documents,
-// both balances); "&Restaureaza" checks the chosen copy, asks with its
+// both balances); "Res&taureaza" checks the chosen copy, asks with its
 // figures and the current ones (Enter answers No), copies the current state
 // and puts the copy in place, all or nothing.
 #pragma once

@@ -21,6 +21,8 @@ const char* const kVersionKey = "Check for new version";
 const char* const kBackupKey = "Backup BD zilnic";
 const char* const kUpdateServerKey = "Update server";
 const char* const kRetentionKey = "Zile pastrare copii";
+const char* const kPreviewKey = "Afisare pe ecran";
+const char* const kRecordsKey = "Fisa enoriasului si pangar";
 // A settings file holds a few lines; anything far larger is not ours.
 constexpr long long kMaxSettingsBytes = 1 << 20;
 
@@ -67,6 +69,7 @@ void readSettings(const std::string& path) {
         switches().backup = true;
         switches().updateServer.clear();
         switches().retentionDays = kDefaultRetentionDays;
+        switches().preview = switches().showRecords = false;
         if (e.missing()) return;
         throw std::runtime_error("Fisierul \"" + path + "\" nu poate fi citit: " + e.what());
     }
@@ -74,6 +77,7 @@ void readSettings(const std::string& path) {
         switches().backup = true;
         switches().updateServer.clear();
         switches().retentionDays = kDefaultRetentionDays;
+        switches().preview = switches().showRecords = false;
         return;
     }
     long days = 0;
@@ -82,6 +86,8 @@ void readSettings(const std::string& path) {
     switches().retentionDays = daysGiven ? static_cast<int>(days) : kDefaultRetentionDays;
     switches().versionCheck = readBool(ini, kVersionKey, switches().versionCheck);
     switches().backup = readBool(ini, kBackupKey, true);
+    switches().preview = readBool(ini, kPreviewKey, false);
+    switches().showRecords = readBool(ini, kRecordsKey, false);
     const char* server = ini.GetValue(kSection, kUpdateServerKey, "");
     switches().updateServer = server ? server : "";
     const auto blank = switches().updateServer.find_first_not_of(" \t");
@@ -101,6 +107,8 @@ void writeSettings(const std::string& path) {
         ini.SetValue(kSection, kVersionKey, switches().versionCheck ? "1" : "0");
         ini.SetValue(kSection, kBackupKey, switches().backup ? "1" : "0");
         ini.SetValue(kSection, kRetentionKey, std::to_string(switches().retentionDays).c_str());
+        ini.SetValue(kSection, kPreviewKey, switches().preview ? "1" : "0");
+        ini.SetValue(kSection, kRecordsKey, switches().showRecords ? "1" : "0");
         std::string text;
         if (ini.Save(text, false) < 0) throw data::FileAccessError("fisierul nu poate fi scris", false);
         // whole or not at all: a kill while writing leaves the previous file

@@ -15,6 +15,8 @@ struct Switches {
     bool backup = true;                         // copy the database directory once a day
     std::string updateServer;                   // "Update server": replaces the update server's host when set
     int retentionDays = kDefaultRetentionDays;  // safety copies older than this are removed
+    bool preview = false;                       // the print dialog's "Afisare pe ecran" of the last run
+    bool showRecords = false;                   // the parishioner file and the church-shop register in the menu
 };
 Switches& switches();
 
@@ -27,7 +29,10 @@ std::string settingsPath();
 void readSettings(const std::string& path);
 // "Zile pastrare copii" holds the retention days: 1 to kMaxRetentionDays,
 // anything else reads as the default.
-// Writes both switches as "1"/"0" and the retention days, keeping the rest of the file. Throws
+// "Afisare pe ecran" and "Fisa enoriasului si pangar" ("1"/"0", off by
+// default) keep the print dialog's preview choice and show the two hidden
+// menu entries.
+// Writes the switches as "1"/"0" and the retention days, keeping the rest of the file. Throws
 // std::runtime_error when the file cannot be written.
 void writeSettings(const std::string& path);
 

@@ -59,6 +59,13 @@ QAction* ShortcutRouter::actionFor(const QKeyEvent& key) const {
     return findAction(menuBar_->actions(), pressed);
 }
 
+void ShortcutRouter::openMenuBar() {
+    QWidget* main = menuBar_->window();
+    main->activateWindow();
+    for (QAction* a : menuBar_->actions())
+        if (a->isVisible() && a->isEnabled()) return menuBar_->setActiveAction(a);
+}
+
 bool ShortcutRouter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
@@ -66,6 +73,12 @@ bool ShortcutRouter::eventFilter(QObject* watched, QEvent* event) {
     if (!watched->isWidgetType()) return false;
     if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier && menuBar_) {
+        // F10 opens the main menu from every window, as on the desktop
+        if (type == QEvent::KeyPress) openMenuBar();
+        event->accept();
+        return true;
+    }
     QAction* action = actionFor(*key);
     if (!action) return false;
     if (type == QEvent::ShortcutOverride) {

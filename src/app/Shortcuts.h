@@ -1,7 +1,8 @@
 // Main-menu shortcuts for every window of the program: a shortcut key runs its
 // menu command from any modeless window and wins over the focused control's
 // own use of the key (Ctrl+C opens the payments window instead of copying).
-// Hidden items still answer their keys; disabled items do not. While a modal
+// Hidden items still answer their keys; disabled items do not. F10 opens
+// the main menu. While a modal
 // dialog (or a popup menu) is open the key goes to it as usual.
 #pragma once
 #include <QKeySequence>
@@ -33,6 +34,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Activates the menu bar's window and opens its first menu.
+    void openMenuBar();
+
     QPointer<QMenuBar> menuBar_;
 };
 

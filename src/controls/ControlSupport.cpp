@@ -91,7 +91,7 @@ void reportError(QWidget* parent, std::exception_ptr p) {
     } catch (const std::exception& e) {
         Messages::error(QString::fromStdString(e.what()), owner);
     } catch (...) {
-        Messages::error(QStringLiteral("Unknown error"), owner);
+        Messages::error(QStringLiteral("Eroare necunoscuta"), owner);
     }
 }
 

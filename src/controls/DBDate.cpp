@@ -21,7 +21,7 @@ TDBDateEdit::TDBDateEdit(QWidget* parent) : DBEdit(parent) {
             std::string name = f->fieldName();
             dataLink().setFieldName(std::string());
             errorBeep();
-            Messages::error(QStringLiteral("\"%1\" is not a date field!").arg(qs(name)), window());
+            Messages::error(QStringLiteral("\"%1\" nu este un camp de tip data!").arg(qs(name)), window());
             return;
         }
         if (active) active();
@@ -34,7 +34,7 @@ bool TDBDateEdit::acceptsBinding(data::DataSource* s, const std::string& field) 
     data::Field* f = ds->findField(field);
     if (!f || f->dataType() == data::FieldType::Date) return true;
     errorBeep();
-    Messages::error(QStringLiteral("\"%1\" is not a date field!").arg(qs(f->fieldName())), window());
+    Messages::error(QStringLiteral("\"%1\" nu este un camp de tip data!").arg(qs(f->fieldName())), window());
     return false;
 }
 

@@ -180,8 +180,8 @@ void TDBNavigator::BtnClick(NavBtn b) {
             case NavBtn::Last: ds->last(); break;
             case NavBtn::Insert: ds->insert(); break;
             case NavBtn::Delete:
-                if (!confirmDelete ||
-                    ui::Messages::askDestructive(QStringLiteral("Delete record?"), ui::MsgType::Confirmation, window()))
+                if (!confirmDelete || ui::Messages::askDestructive(QStringLiteral("Stergeti inregistrarea?"),
+                                                                   ui::MsgType::Confirmation, window()))
                     ds->del();
                 break;
             case NavBtn::Edit: ds->edit(); break;

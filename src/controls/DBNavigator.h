@@ -32,7 +32,7 @@ public:
     bool isButtonVisible(NavBtn b) const;
     // Tooltips of the visible buttons, in their order.
     void setHints(const QStringList& hints);
-    // Asks "Delete record?" before deleting, Enter answering No (on unless
+    // Asks "Stergeti inregistrarea?" before deleting, Enter answering No (on unless
     // switched off).
     bool confirmDelete = true;
 

@@ -86,8 +86,10 @@ void TBrDateForm::setDate(const data::Date& d) {
 
 void TBrDateForm::Calendar1Change() {
     QDate d = Calendar1->selectedDate();
-    TitleLabel->setText(QLocale::system().standaloneMonthName(d.month(), QLocale::LongFormat) + QStringLiteral(", ") +
-                        QString::number(d.year()).rightJustified(4, QLatin1Char('0')));
+    // the program's language, not the system's ("Decembrie, 2026")
+    QString month = QLocale().standaloneMonthName(d.month(), QLocale::LongFormat);
+    if (!month.isEmpty()) month[0] = month[0].toUpper();
+    TitleLabel->setText(month + QStringLiteral(", ") + QString::number(d.year()).rightJustified(4, QLatin1Char('0')));
 }
 
 void TBrDateForm::moveMonths(int n) {

@@ -401,7 +401,8 @@ void TNormalDBGrid::deleteRecord() {
     if (readOnly_ || !ds || !ds->active() || ds->isEmpty() || !ds->canModify()) return;
     bool multi = hasOption(dgMultiSelect) && selectedRows_.size() > 1;
     if (hasOption(dgConfirmDelete)) {
-        QString q = multi ? QStringLiteral("Delete all selected records?") : QStringLiteral("Delete record?");
+        QString q =
+            multi ? QStringLiteral("Stergeti inregistrarile selectate?") : QStringLiteral("Stergeti inregistrarea?");
         // Enter keeps the record; deleting takes the Yes key
         if (!Messages::askDestructive(q, MsgType::Confirmation, window())) return;
     }

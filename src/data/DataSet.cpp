@@ -419,7 +419,7 @@ void DataSet::post() {
     for (size_t i = 0; i < dataFieldCount_; ++i) {
         const auto& f = fields_[i];
         if (f->required && buffer_[i].isNull())
-            throw EngineError(formatMessage("Field '%s' must have a value", f->displayName()));
+            throw EngineError(formatMessage("Campul '%s' trebuie completat", f->displayName()));
     }
     std::vector<Value> stored;
     std::vector<bool> flags;

@@ -90,7 +90,7 @@ Value Field::parseText(const std::string& s) const {
                 if (c >= '0' && c <= '9') blank = false;
             if (blank) return {};
             auto d = parseDate(t);
-            if (!d) throw EngineError("'" + s + "' is not a valid date");
+            if (!d) throw EngineError("'" + s + "' nu este o data corecta");
             return Value(*d);
         }
         case FieldType::Boolean: {
@@ -164,7 +164,7 @@ Value Field::coerce(const Value& v) const {
             if (v.isString()) {
                 auto d = Date::parseIso(v.toString());
                 if (!d) d = parseDate(v.toString());
-                if (!d) throw EngineError("'" + v.toString() + "' is not a valid date");
+                if (!d) throw EngineError("'" + v.toString() + "' nu este o data corecta");
                 return Value(*d);
             }
             throw EngineError("Valoare nevalida pentru campul de tip data '" + displayName() + "'");

@@ -135,6 +135,7 @@ TRepRegCasaFrm::TRepRegCasaFrm(QWidget* owner, const data::Date& start, const da
         QString::fromLatin1(account.balance), QString::fromLatin1(account.title),
         account.wrapUnitLines ? QStringLiteral("wrap") : QStringLiteral("autosize"),
         account.wrapUnitLines ? QStringLiteral("76.5") : QStringLiteral("100")));
+    Rep.title = QString::fromUtf8(account.sheet);  // the document and file name: "Registru de casa"
 
     // every generation numbers its rows from 1 (the page count, then the output)
     Rep.beforePrint = [this](reports::Report&, bool&) { counter_ = 1; };

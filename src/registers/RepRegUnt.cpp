@@ -14,7 +14,7 @@ const QString kStatusText = QStringLiteral("Parametrii de listare impliciti: Ari
 // Fifteen numbered columns; every amount, the sums carried forward and to
 // carry included, prints "#,##0.00".
 const char* const kLayout = R"LAYOUT(
-report title="Raport registru incasari si plati" paper=9 orientation=landscape margins=10,10,5,7 font="Arial" size=8
+report title="Registru de incasari si plati" paper=9 orientation=landscape margins=10,10,5,7 font="Arial" size=8
 # page header: the totals carried from the previous page (none on the first page)
 band QRBand1 pageheader 7.4 firstpage=no
   rect 0 0 284.4 7.4

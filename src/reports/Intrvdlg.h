@@ -28,7 +28,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    // "&Deschide": closes with confirmation when the interval is correct,
+    // "D&eschide": closes with confirmation when the interval is correct,
     // otherwise warns and stays open.
     void CheckInterval();
 

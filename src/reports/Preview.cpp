@@ -433,7 +433,10 @@ void TQRPreview::saveReport() {
     for (const Choice& c : choices)
         if (!c.table || hasDataTable()) filters << c.filter;
     QString filter = filters.first();
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"), QDir::homePath(),
+    // the report's own name is offered ("Registru de casa")
+    const QString name = report_.title.trimmed().replace(QLatin1Char('/'), QLatin1Char('_'));
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"),
+                                                name.isEmpty() ? QDir::homePath() : QDir::home().filePath(name),
                                                 filters.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty()) return;
     for (const Choice& c : choices) {

@@ -180,8 +180,11 @@ void TQRPrnDlg::loadSettings() {
     RightEdit->setValue(s.RightMargin);
 }
 
+std::function<void(bool)> onPreviewChoiceChanged;
+
 void TQRPrnDlg::storeSettings() {
     TPrintSettings& s = PrintSettings;
+    if (s.Preview != CBPrev->isChecked() && onPreviewChoiceChanged) onPreviewChoiceChanged(CBPrev->isChecked());
     s.FontName = fontName_.left(30);
     s.FontSize = fontSize_;
     s.FontPitch = fontPitch_;

@@ -72,7 +72,7 @@ private:
     QWidget* ListareTab;
     QWidget* PaginaTab;
     QRadioButton* RBAll;      // "&Listeaza tot"
-    QRadioButton* RBPartial;  // "Listeaza &partial"
+    QRadioButton* RBPartial;  // "Listeaza pa&rtial"
     QSpinBox* FirstPageSpin;
     QSpinBox* LastPageSpin;
     QSpinBox* CopiesSpin;
@@ -87,7 +87,7 @@ private:
     QRadioButton* CBPortrait;
     QRadioButton* CBLandscape;
     QLabel* OrientationImage;
-    QPushButton* PrnBtn;     // "&Imprimanta"
+    QPushButton* PrnBtn;     // "Imprima&nta"
     QPushButton* FntBtn;     // "&Font"
     QPushButton* CancelBtn;  // "&Inchide"
     QPushButton* OKBtn;      // "&Printeaza"
@@ -100,6 +100,10 @@ private:
     Orientation orientation_ = Orientation::Portrait;
     bool adjusting_ = false;
 };
+
+// Called with the new "Afisare pe ecran" when a confirmed dialog changed it
+// (the program keeps it for its next run).
+extern std::function<void(bool preview)> onPreviewChoiceChanged;
 
 // Opens the print dialog over PrintSettings; true (settings updated) when
 // confirmed, false when cancelled.

@@ -1,12 +1,16 @@
 // The main menu, its commands, the shortcuts from other windows and the two
 // ways of opening windows.
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -15,10 +19,13 @@
 
 #include "AppFixture.h"
 #include "app/MainFrm.h"
+#include "app/QtTexts.h"
 #include "app/Shortcuts.h"
 #include "shell/WindowSlots.h"
 #include "data/Errors.h"
+#include "data/Schema.h"
 #include "data/Table.h"
+#include "reports/PrintSettings.h"
 
 using app::Command;
 using app::TMainFrm;
@@ -30,7 +37,7 @@ namespace {
 std::string describe(QMenu* m) {
     std::string items;
     for (QAction* a : m->actions()) {
-        std::string s = a->isSeparator() ? "-" : a->text().toStdString();
+        std::string s = a->isSeparator() ? "-" : QString(a->text()).remove('&').toStdString();
         if (!a->shortcut().isEmpty()) s += "[" + a->shortcut().toString(QKeySequence::PortableText).toStdString() + "]";
         if (!a->isVisible()) s += "(hidden)";
         if (!app::itemEnabled(a)) s += "(disabled)";
@@ -38,6 +45,39 @@ std::string describe(QMenu* m) {
         items += (items.empty() ? "" : " | ") + s;
     }
     return items;
+}
+
+const QRegularExpression kEnglish(
+    "\\b(Delete record|Cancel|Job Options|is not a valid date|must have a value|January|February|March|April|May|"
+    "June|July|August|September|October|November|December|Jan|Feb|Apr|Jun|Jul|Aug|Oct|Dec|Mon|Tue|Wed|Thu|Fri|"
+    "Sat|Sun|Yes|No|Open|Save|Close|Apply|bytes)\\b");
+
+// No English text and no accelerator letter twice among the controls of `w`
+// (of all its tab pages); where Alt reaches the letters, Alt+I is "Iesire".
+void inspect(QWidget* w, QStringList& faults, bool alt) {
+    const QString where = w->metaObject()->className() + QStringLiteral(": ");
+    std::map<QChar, QStringList> owners;
+    auto shown = [&](const QString& text, bool keys) {
+        if (kEnglish.match(text).hasMatch()) faults << where + text;
+        if (const int i = keys ? text.indexOf('&') : -1; i >= 0 && i + 1 < text.size())
+            owners[text[i + 1].toLower()] << text;
+    };
+    shown(w->windowTitle(), false);
+    shown(alt ? "&Iesire" : "", true);
+    for (QAction* a : w->actions()) shown(a->isVisible() ? a->text() : "", true);  // menus
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        shown(c->property(c->inherits("QGroupBox") ? "title" : "text").toString(), !c->inherits("QLineEdit"));
+        shown(c->toolTip(), false);
+        for (int i = 0; qobject_cast<QTabWidget*>(c) && i < qobject_cast<QTabWidget*>(c)->count(); ++i)
+            shown(qobject_cast<QTabWidget*>(c)->tabText(i), true);
+        if (auto* v = qobject_cast<QAbstractItemView*>(c); v && v->model())
+            for (int col = 0; col < v->model()->columnCount(); ++col)  // the calendar's day names too
+                shown(v->model()->headerData(col, Qt::Horizontal).toString() + '\n' +
+                          v->model()->index(0, col).data().toString(),
+                      false);
+    }
+    for (const auto& [letter, who] : owners)
+        if (who.size() > 1) faults << where + who.join(", ");
 }
 
 // A modeless window with an edit field, like a document window.
@@ -86,7 +126,7 @@ protected:
 TEST_F(MenuTest, MenuHasItsCaptionsOrderSeparatorsAndStates) {
     TMainFrm frm;
     QStringList titles;
-    for (QAction* a : frm.menuBar()->actions()) titles << a->text();
+    for (QAction* a : frm.menuBar()->actions()) titles << QString(a->text()).remove('&');
     EXPECT_EQ(titles, QStringList({"Sistem", "Setari", "Actualizari", "Listari", "Ajutor"}));
     auto menu = [&](int i) { return frm.menuBar()->actions()[i]->menu(); };
     EXPECT_EQ(describe(menu(0)),
@@ -400,4 +440,53 @@ TEST_F(MenuTest, ModalDialogOverAMissingTableShowsTheAccessError) {
     EXPECT_TRUE(text.startsWith("Eroare de acces la baza de date!\n")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("!"));
     EXPECT_TRUE(text.contains("Lipsa", Qt::CaseInsensitive)) << text.toStdString();  // the engine's message
+}
+
+// F10 opens the menus; every item opens its window, looked at and closed. A
+// report goes on to its preview, "Afisare pe ecran" and the hidden entries kept.
+TEST_F(MenuTest, EveryMenuAndWindowHasUniqueAcceleratorsAndNoEnglish) {
+    app::installQtTexts();
+    data::insertRows(db.file("Venituri.DB"), {"Nr_act", "Data", "Cod_venit", "Valoarea", "Cont"},
+                     {{1.0, data::Date{2014, 5, 2}, 2, 100.0, "Casa"}});  // a register to preview
+    auto frm = std::make_unique<TMainFrm>();
+    frm->show();
+    QTest::keyClick(frm.get(), Qt::Key_F10);
+    EXPECT_EQ(QApplication::activePopupWidget(), frm->findChild<QMenu*>("Sistem1"));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QStringList faults, seen;
+    auto look = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w == frm.get() || !w->isVisible() || qobject_cast<QMenu*>(w) || w->property("seen").toBool()) continue;
+            w->setProperty("seen", true);
+            seen << w->metaObject()->className();
+            inspect(w, faults, !w->isModal());
+            for (const char* box : {"CBPrev", "RecordsCB"})
+                if (auto* b = w->findChild<QAbstractButton*>(box)) b->setChecked(true);
+            if (auto* b = w->findChild<QAbstractButton*>(seen.last() == "app::TParamAplicFrm" ? "BitBtn1" : "OKBtn"))
+                return b->click();
+            w->close();
+        }
+    };
+    QTimer modal;
+    QObject::connect(&modal, &QTimer::timeout, look);
+    modal.start(20);
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        inspect(menu, faults, false);
+        for (QAction* a : menu->actions())
+            if (a->menu() && a->isVisible())
+                walk(a->menu());
+            else if (a->isVisible() && !a->isSeparator() && a->objectName() != "Iesire1")
+                a->trigger(), look();
+    };
+    inspect(frm->menuBar(), faults, true);
+    for (QAction* top : frm->menuBar()->actions()) walk(top->menu());
+    faults << messages().filter(kEnglish);
+    EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+    EXPECT_TRUE(seen.contains("reports::TQRPreview") && seen.contains("stock::TPangarInFrm"))
+        << seen.join(",").toStdString();
+    frm.reset();
+    reports::ResetPrintSettings();  // the next run
+    TMainFrm next;
+    EXPECT_TRUE(reports::PrintSettings.Preview);
+    EXPECT_TRUE(next.menuAction(Command::FisaEnoriasului)->isVisible());
 }

@@ -390,7 +390,7 @@ TEST_F(NewYearWindow, ACorrectedArchiveCarriesItsLateReceiptIntoTheNewYear) {
     answers = {true, true};
     frm->runCommand(Command::CorectieArhiva);
     EXPECT_EQ(frm->windowTitle(), "Evidenta veniturilor si cheltuielilor - Arhiva anului 2014 - corectie deschisa");
-    EXPECT_EQ(frm->menuAction(Command::CorectieArhiva)->text(), "Incheiere corectie arhiva");
+    EXPECT_EQ(frm->menuAction(Command::CorectieArhiva)->text(), "Incheiere &corectie arhiva");
     const long long stored = receipts(archive);
     typeLateReceipt(*frm, QStringLiteral("100.00"));
     ASSERT_EQ(receipts(archive), stored + 1) << messages().join("|").toStdString();

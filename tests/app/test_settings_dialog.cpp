@@ -251,7 +251,7 @@ TEST_F(SettingsDialog, PictureChoiceCopiesOverPozaAndCancelChangesNothing) {
     run([](TParamAplicFrm* d) {
         onFileDialog([](QFileDialog* f) {
             EXPECT_EQ(f->windowTitle(), "Selectati poza pentru personalizare");
-            EXPECT_EQ(f->nameFilters(), QStringList{"JPEG Image File (*.jpg)"});
+            EXPECT_EQ(f->nameFilters(), QStringList{"Imagini JPEG (*.jpg)"});
             f->reject();
         });
         click(d, "LoadPictBtn");

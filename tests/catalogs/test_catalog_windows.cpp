@@ -510,7 +510,7 @@ TEST_F(CatalogWindows, ARowThatDocumentsOrFormulasNameIsNotDeleted) {
         };
         // Refused before the question is asked; a row nothing names is deleted.
         EXPECT_EQ(deleteRow(c.used), QStringList{c.message});
-        EXPECT_EQ(deleteRow(c.unused), QStringList{"Delete record?"});
+        EXPECT_EQ(deleteRow(c.unused), QStringList{"Stergeti inregistrarea?"});
         w->close();
         gui::settle();
         std::vector<long long> codes;

@@ -82,7 +82,7 @@ TEST_F(BindingTest, ADateEditBoundThroughTheInterfaceRefusesANonDateField) {
     b->setDataSource(&src);
     EXPECT_EQ(b->dataSource(), nullptr);
     ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "\"Nume\" is not a date field!");
+    EXPECT_EQ(Messages::lastText(), "\"Nume\" nu este un camp de tip data!");
     b->setDataField("Data");
     b->setDataSource(&src);
     EXPECT_EQ(b->dataSource(), &src);

@@ -142,7 +142,7 @@ TEST_F(DBDateEditTest, AnImpossibleDateIsReportedAndKeepsTheFocus) {
     key(Qt::Key_Return);
     EXPECT_EQ(focused(), de);
     ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "'31.02.2007' is not a valid date");
+    EXPECT_EQ(Messages::lastText(), "'31.02.2007' nu este o data corecta");
     EXPECT_EQ(de->selectedText(), de->text());
     EXPECT_EQ(table->fieldByName("Data").asDate(), (Date{2007, 1, 31}));
 }
@@ -194,7 +194,7 @@ TEST_F(DBDateEditTest, BindingToAFieldThatIsNotADateIsRefused) {
     EXPECT_EQ(beepCount(), beeps + 1);
     ASSERT_EQ(messageCount(), 1u);
     EXPECT_EQ(Messages::history().back().type, MsgType::Error);
-    EXPECT_EQ(Messages::lastText(), "\"Nume\" is not a date field!");
+    EXPECT_EQ(Messages::lastText(), "\"Nume\" nu este un camp de tip data!");
     EXPECT_EQ(bad->field(), nullptr);
     EXPECT_EQ(bad->dataField(), "");
 }

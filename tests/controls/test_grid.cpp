@@ -160,7 +160,7 @@ TEST_F(GridTest, CtrlDeleteAndTheNavigatorAskWithEnterAnsweringNo) {
     key(Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(messageCount(), 2u);
     for (const MessageRecord& m : Messages::history())
-        EXPECT_TRUE(m.text == "Delete record?" && m.buttons == (Yes | No) && m.defaultButton == No);
+        EXPECT_TRUE(m.text == "Stergeti inregistrarea?" && m.buttons == (Yes | No) && m.defaultButton == No);
     EXPECT_EQ(table->recordCount(), 8);
     answer = Yes;
     key(Qt::Key_Delete, Qt::ControlModifier);
@@ -264,7 +264,7 @@ TEST_F(GridTest, AnImpossibleDateInACellStopsTheMove) {
     key(Qt::Key_Down);
     EXPECT_EQ(table->recNo(), 1);
     ASSERT_GE(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "'31.02.2007' is not a valid date");
+    EXPECT_EQ(Messages::lastText(), "'31.02.2007' nu este o data corecta");
     EXPECT_EQ(table->state(), DataSetState::Edit);
     type("28022007");  // typed over the refused date
     key(Qt::Key_Down);

@@ -156,7 +156,7 @@ TEST_F(NumberEntry, TextAMaskWouldTakeApartIsConvertedByTheFieldWhenPasted) {
     date->selectAll();
     paste("1x.04.2007");
     ASSERT_EQ(messageCount(), 2u);
-    EXPECT_EQ(Messages::lastText(), "'1x.04.2007' is not a valid date");
+    EXPECT_EQ(Messages::lastText(), "'1x.04.2007' nu este o data corecta");
     EXPECT_EQ(date->text(), "05.03.2007");
     // A date the mask takes whole is pasted as it is.
     paste("09.04.2007");
@@ -202,7 +202,7 @@ TEST_F(NumberEntry, GridCellsUnderAMaskConvertPastedTextThroughTheField) {
     editor->selectAll();
     paste("3o.03.2007");
     ASSERT_EQ(messageCount(), 1u);
-    EXPECT_EQ(Messages::lastText(), "'3o.03.2007' is not a valid date");
+    EXPECT_EQ(Messages::lastText(), "'3o.03.2007' nu este o data corecta");
     EXPECT_EQ(editor->text(), "05.03.2007");
     paste("30.3.2007");
     key(Qt::Key_Return);

@@ -100,7 +100,7 @@ TEST(TableEngine, RequiredFieldsAndConversionErrors) {
         t.post();
         FAIL() << "post without a required value";
     } catch (const EngineError& e) {
-        EXPECT_STREQ(e.what(), "Field 'Valoarea' must have a value");
+        EXPECT_STREQ(e.what(), "Campul 'Valoarea' trebuie completat");
     }
     try {
         t["Cod_venit"].setText("ab");

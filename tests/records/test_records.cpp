@@ -181,7 +181,7 @@ TEST_F(ParishionerFile, AnInvalidDateOnARegisterIsRefusedAndTheRowStaysInEditing
         weddings["Data"].setText("31/02/2007");
         ADD_FAILURE() << "an impossible date was taken";
     } catch (const data::EngineError& e) {
-        EXPECT_STREQ(e.what(), "'31/02/2007' is not a valid date");
+        EXPECT_STREQ(e.what(), "'31/02/2007' nu este o data corecta");
     }
     EXPECT_EQ(weddings.state(), data::DataSetState::Edit);
     EXPECT_EQ(weddings["Data"].value(), V(data::Date{2001, 6, 2}));

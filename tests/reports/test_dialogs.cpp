@@ -60,7 +60,7 @@ TEST_F(IntervalDialog, CaptionsAndEqualDatesAccepted) {
     EXPECT_EQ(labelText(&dlg, "LastLbl"), QStringLiteral("&pana în data:"));
     EXPECT_EQ(button(&dlg, "CancelBtn")->text(), QStringLiteral("&Inchide"));
     EXPECT_EQ(button(&dlg, "CancelBtn")->toolTip(), QStringLiteral("Renunt"));
-    EXPECT_EQ(button(&dlg, "OKBtn")->text(), QStringLiteral("&Deschide"));
+    EXPECT_EQ(button(&dlg, "OKBtn")->text(), QStringLiteral("D&eschide"));
     EXPECT_EQ(button(&dlg, "OKBtn")->toolTip(), QStringLiteral("Sunt de acord"));
     dlg.setInterval({2007, 3, 1}, {2007, 3, 1});
     dlg.show();
@@ -221,7 +221,7 @@ TEST_F(PrintDialog, FirstRunShowsTheStartValues) {
     EXPECT_EQ(control<QCheckBox>(&dlg, "CBPrev")->text(), QStringLiteral("&Afisare pe ecran"));
     EXPECT_TRUE(radio(&dlg, "RBAll")->isChecked());
     EXPECT_EQ(radio(&dlg, "RBAll")->text(), QStringLiteral("&Listeaza tot"));
-    EXPECT_EQ(radio(&dlg, "RBPartial")->text(), QStringLiteral("Listeaza &partial"));
+    EXPECT_EQ(radio(&dlg, "RBPartial")->text(), QStringLiteral("Listeaza pa&rtial"));
     EXPECT_FALSE(spin(&dlg, "FirstPageSpin")->isEnabled());
     EXPECT_FALSE(spin(&dlg, "LastPageSpin")->isEnabled());
     EXPECT_EQ(spin(&dlg, "CopiesSpin")->value(), 1);
@@ -229,12 +229,12 @@ TEST_F(PrintDialog, FirstRunShowsTheStartValues) {
     EXPECT_EQ(labelText(&dlg, "FontLbl"), QStringLiteral("Arial   8"));
     EXPECT_EQ(labelText(&dlg, "PrinterLbl"), QStringLiteral("Imprimanta test"));
     EXPECT_EQ(margins(&dlg), (QStringList{"5", "5", "5", "5"}));
-    EXPECT_EQ(labelText(&dlg, "LeftLbl"), QStringLiteral("Stînga:"));
+    EXPECT_EQ(labelText(&dlg, "LeftLbl"), QStringLiteral("S&tînga:"));
     EXPECT_EQ(spin(&dlg, "LeftEdit")->maximum(), 210);
     EXPECT_EQ(spin(&dlg, "TopEdit")->maximum(), 297);
     EXPECT_TRUE(radio(&dlg, "CBPortrait")->isChecked());
-    EXPECT_EQ(radio(&dlg, "CBLandscape")->text(), QStringLiteral("P&eisaj"));
-    EXPECT_EQ(button(&dlg, "PrnBtn")->text(), QStringLiteral("&Imprimanta"));
+    EXPECT_EQ(radio(&dlg, "CBLandscape")->text(), QStringLiteral("Pei&saj"));
+    EXPECT_EQ(button(&dlg, "PrnBtn")->text(), QStringLiteral("Imprima&nta"));
     EXPECT_EQ(button(&dlg, "FntBtn")->text(), QStringLiteral("&Font"));
     EXPECT_EQ(button(&dlg, "OKBtn")->text(), QStringLiteral("&Printeaza"));
     EXPECT_EQ(button(&dlg, "OKBtn")->toolTip(), QStringLiteral("Sunt de acord"));

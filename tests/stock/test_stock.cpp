@@ -204,7 +204,7 @@ TEST_F(Stock, RequiredFieldsAndBadDatesAreRefusedAndTheRowStaysInEditing) {
     gui::key(Qt::Key_Tab);
     gui::type("Carti");
     control<QPushButton>(window.get(), "ValideazaBtn")->click();
-    EXPECT_EQ(gui::Recorder::messages(), QStringList{"Field 'Cantitate' must have a value"});
+    EXPECT_EQ(gui::Recorder::messages(), QStringList{"Campul 'Cantitate' trebuie completat"});
     EXPECT_EQ(stoc().state(), data::DataSetState::Insert);
     EXPECT_NE(window->result(), QDialog::Accepted);
     EXPECT_TRUE(storedNames().empty());
@@ -214,7 +214,7 @@ TEST_F(Stock, RequiredFieldsAndBadDatesAreRefusedAndTheRowStaysInEditing) {
     try {
         stoc()["DataIn"].setText("32.13.2007");
     } catch (const data::EngineError& e) {
-        EXPECT_STREQ(e.what(), "'32.13.2007' is not a valid date");
+        EXPECT_STREQ(e.what(), "'32.13.2007' nu este o data corecta");
     }
     EXPECT_EQ(stoc().state(), data::DataSetState::Insert);
 }
