@@ -434,7 +434,7 @@ void TQRPreview::saveReport() {
         if (!c.table || hasDataTable()) filters << c.filter;
     QString filter = filters.first();
     // the report's own name is offered ("Registru de casa")
-    const QString name = report_.title.trimmed().replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QString name = title_.trimmed().replace(QLatin1Char('/'), QLatin1Char('_'));
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salveaza raportul"),
                                                 name.isEmpty() ? QDir::homePath() : QDir::home().filePath(name),
                                                 filters.join(QStringLiteral(";;")), &filter);
