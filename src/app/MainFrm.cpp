@@ -266,6 +266,7 @@ void TMainFrm::openWebSite(const QString& host) {
 // The start-up steps. A step that fails is reported and the later steps still run.
 void TMainFrm::FormCreate() {
     runGuarded([] { readSettings(settingsPath()); });
+    keepWindowStateInSettings();
     runGuarded([this] { RecoverRestore(this); });  // a restore cut short: finished or undone
     runGuarded([this] { RecoverNewYear(this); });  // before the backup copies the tables
     runGuarded([this] { WarnPendingCorrection(this); });
