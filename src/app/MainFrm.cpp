@@ -296,6 +296,7 @@ void TMainFrm::FormCreate() {
         showRecordEntries();
         keepPreviewChoice();
     });
+    keepWindowStateInSettings();
     runGuarded([this] { RecoverRestore(this); });  // a restore cut short: finished or undone
     runGuarded([this] { RecoverNewYear(this); });  // before the backup copies the tables
     runGuarded([this] { WarnPendingCorrection(this); });

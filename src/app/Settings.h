@@ -1,6 +1,11 @@
-// The settings file "Configurari.ini" and the two switches it holds.
+// The settings file "Configurari.ini": the switches of section "Options",
+// and the values other parts of the program keep there (window sizes and
+// column widths). The one module that reads and writes the file.
 #pragma once
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace app {
 
@@ -35,6 +40,26 @@ void readSettings(const std::string& path);
 // Writes the switches as "1"/"0" and the retention days, keeping the rest of the file. Throws
 // std::runtime_error when the file cannot be written.
 void writeSettings(const std::string& path);
+
+using SettingValues = std::vector<std::pair<std::string, std::string>>;
+// The value of `key` in `section` of the file at `path`; nullopt when the
+// file, the section or the key is missing (or the file cannot be read).
+std::optional<std::string> readSettingValue(const std::string& path, const std::string& section,
+                                            const std::string& key);
+// Sets `values` in `section` of the file at `path`, keeping the file as it is
+// written: every other line (comments, blank lines, other sections, unknown
+// keys) stays byte for byte; a changed key keeps its spelling and its place,
+// a new key goes after the last line of its section, a new section at the
+// end, as `key=value` with no blank line added. A file left unchanged is not
+// written; otherwise it is replaced whole (temporary file, synced, renamed).
+// Throws std::runtime_error when it cannot be written.
+void writeSettingValues(const std::string& path, const std::string& section, const SettingValues& values);
+// The same edit on the text of a settings file.
+std::string editSettingsText(const std::string& text, const std::string& section, const SettingValues& values);
+
+// Windows keep their sizes and column widths in the file at settingsPath()
+// (section "Ferestre"), from now on in this run.
+void keepWindowStateInSettings();
 
 // Parses an integer as the settings file holds it (optional sign, decimal
 // digits, surrounding blanks allowed); false when it is not one.

@@ -1,17 +1,98 @@
 #include "controls/DataWindow.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
+#include <QStringList>
 #include <QWindow>
 
 #include "controls/ControlSupport.h"
 #include "controls/DataBound.h"
+#include "controls/TNormalDBGrid.h"
 #include "data/Errors.h"
 #include "shell/Messages.h"
 
 namespace ui {
 
+namespace {
+
+WindowMemory& windowMemory() {
+    static WindowMemory m;
+    return m;
+}
+
+const char* const kStartState = "cvStartState";
+
+QRect screenArea(const QWidget* w, const QWidget* owner) {
+    QScreen* screen = owner ? owner->screen() : w->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
+}
+
+// The room a window may take: the screen less its frame (title bar and borders).
+QSize roomFor(const QWidget* w, const QWidget* owner) {
+    const QSize frame = w->frameGeometry().size() - w->geometry().size();
+    return screenArea(w, owner).size() - frame.expandedTo(QSize(0, 0));
+}
+
+void centre(QWidget* w, QWidget* owner) {
+    const QRect area = screenArea(w, owner);
+    w->move(area.center() - w->rect().center());
+}
+
+// "900x560" <-> QSize; an empty size when the text is not one.
+QSize parseSize(const std::string& text) {
+    const QStringList parts = QString::fromStdString(text).split('x');
+    bool okW = false, okH = false;
+    if (parts.size() != 2) return {};
+    const int width = parts[0].toInt(&okW), height = parts[1].toInt(&okH);
+    return okW && okH && width > 0 && height > 0 && width < (1 << 15) && height < (1 << 15) ? QSize(width, height)
+                                                                                            : QSize();
+}
+
+std::string gridKey(const std::string& key, const QWidget* grid) {
+    return key + "." + grid->objectName().toStdString();
+}
+
+// The window's size and its grids' column widths, as kept.
+std::vector<std::pair<std::string, std::string>> windowState(const QWidget* w, const std::string& key) {
+    std::vector<std::pair<std::string, std::string>> values;
+    // a maximised or minimised window keeps the size it comes back to
+    const QSize size = w->isMaximized() || w->isMinimized() ? w->normalGeometry().size() : w->size();
+    if (size.isValid()) values.emplace_back(key, std::to_string(size.width()) + "x" + std::to_string(size.height()));
+    for (const auto* grid : w->findChildren<const TNormalDBGrid*>()) {
+        const std::vector<int> widths = grid->columnWidths();
+        if (grid->objectName().isEmpty() || widths.empty()) continue;
+        std::string text;
+        for (int width : widths) text += (text.empty() ? "" : ",") + std::to_string(width);
+        values.emplace_back(gridKey(key, grid), text);
+    }
+    return values;
+}
+
+std::string stateText(const QWidget* w, const std::string& key) {
+    std::string text;
+    for (const auto& [name, value] : windowState(w, key)) text += name + "=" + value + "\n";
+    return text;
+}
+
+bool remembers(const WindowSpec& spec, const std::string& key) {
+    return !spec.fixedSize && spec.titleButtons && !key.empty();
+}
+
+}  // namespace
+
+void setWindowMemory(WindowMemory memory) { windowMemory() = std::move(memory); }
+
 DataWindowCore::~DataWindowCore() { closeTables(); }
+
+std::string DataWindowCore::memoryKey(const QWidget* w) const {
+    std::string key = w->objectName().toStdString();
+    if (key.empty()) return key;
+    for (const auto& ds : sets_)
+        if (const auto* t = dynamic_cast<const data::Table*>(ds.get())) return key + "/" + t->tableName();
+    return key;
+}
 
 data::Table& DataWindowCore::table(const std::string& fileName, bool openWithWindow) {
     auto t = std::make_unique<data::Table>();
@@ -151,11 +232,55 @@ void finishWindowLayout(QWidget* w, QWidget* owner, const WindowSpec& spec) {
     if (spec.fixedSize) {
         w->adjustSize();
         w->setFixedSize(w->size());
+    } else {
+        // the .ui geometry resized the window; a layout without one is
+        // drawn at what it asks
+        if (!w->testAttribute(Qt::WA_Resized)) w->adjustSize();
+        const QSize room = roomFor(w, owner);
+        const QSize least = w->size().expandedTo(w->minimumSizeHint());
+        w->setMinimumSize(least.boundedTo(room));
+        w->resize(least.expandedTo(w->sizeHint()).boundedTo(room));
     }
-    if (spec.centred) {
-        QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-        if (screen) w->move(screen->availableGeometry().center() - w->rect().center());
+    if (spec.centred) centre(w, owner);
+}
+
+void fitWindowOnShow(QWidget* w, QWidget* owner, const WindowSpec& spec, const std::string& key) {
+    if (spec.fixedSize) return;
+    const WindowMemory& memory = windowMemory();
+    const bool kept = remembers(spec, key) && memory.read;
+    for (auto* grid : w->findChildren<TNormalDBGrid*>()) {
+        if (!kept || grid->objectName().isEmpty()) continue;
+        if (const auto widths = memory.read(gridKey(key, grid))) {
+            std::vector<int> list;
+            for (const QString& part : QString::fromStdString(*widths).split(',')) list.push_back(part.toInt());
+            grid->setKeptWidths(list);
+        }
     }
+    // the grids' new widths came while the window was hidden: its layout
+    // has not heard of them
+    if (w->layout()) w->layout()->invalidate();
+    const QSize room = roomFor(w, owner);
+    QSize size = w->size().expandedTo(w->sizeHint());
+    if (kept)
+        if (const auto text = memory.read(key)) {
+            const QSize saved = parseSize(*text);
+            if (saved.isValid()) size = saved;
+        }
+    size = size.expandedTo(w->minimumSize()).boundedTo(room);
+    if (size != w->size()) {
+        w->resize(size);
+        if (spec.centred) centre(w, owner);
+    }
+    // what the window starts with needs no keeping
+    w->setProperty(kStartState, QString::fromStdString(stateText(w, key)));
+}
+
+void rememberWindow(const QWidget* w, const WindowSpec& spec, const std::string& key) {
+    const WindowMemory& memory = windowMemory();
+    if (!remembers(spec, key) || !memory.write) return;
+    const auto values = windowState(w, key);
+    if (values.empty() || QString::fromStdString(stateText(w, key)) == w->property(kStartState).toString()) return;
+    memory.write(values);
 }
 
 void destroyControls(QWidget* w) { qDeleteAll(w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)); }

@@ -24,8 +24,11 @@
 #include <QString>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/DataSource.h"
@@ -40,12 +43,21 @@ struct WindowSpec {
     bool modeless = false;  // a separate window beside the main window (not a modal dialog)
     bool minimizable = false;
     bool maximizable = false;
-    bool fixedSize = true;     // the layout's size, not resizable
+    bool fixedSize = false;    // true: held at its layout's size (not resizable)
     bool centred = true;       // centred on the owner's screen
     bool titleButtons = true;  // false: a title bar without system menu or close box (progress windows)
     // nullptr: the engine's message alone (windows that open without data)
     const char* accessError = "Eroare de acces la baza de date!";
 };
+
+// Where windows keep the sizes and grid column widths the user gave them, for
+// the next run: text values by key (the program's settings file). Until one
+// is set nothing is kept.
+struct WindowMemory {
+    std::function<std::optional<std::string>(const std::string& key)> read;
+    std::function<void(const std::vector<std::pair<std::string, std::string>>& values)> write;
+};
+void setWindowMemory(WindowMemory memory);
 
 // The part of the base that is not a widget.
 class DataWindowCore {
@@ -91,6 +103,9 @@ protected:
     data::DataSource& source(data::DataSet& ds);
 
     const WindowSpec& windowSpec() const { return spec_; }
+    // The name under which `w` keeps its size: its object name, and the
+    // table it shows when one window kind serves several tables.
+    std::string memoryKey(const QWidget* w) const;
     // The data sets the window opens with it, in order.
     std::vector<data::DataSet*> tables() const;
 
@@ -103,7 +118,15 @@ private:
 
 // Window flags, transient ownership and centring, shared by every base kind.
 void applyWindowFlags(QWidget* w, QWidget* owner, const WindowSpec& spec);
+// After the layout: a resizable window starts at the size its layout was
+// drawn for (its .ui geometry) or at what its layout asks when larger, and
+// cannot be made smaller; both within the screen.
 void finishWindowLayout(QWidget* w, QWidget* owner, const WindowSpec& spec);
+// First showing, the data open: the window grows to what its grids now ask
+// (every column), then takes the size and the column widths kept under `key`.
+void fitWindowOnShow(QWidget* w, QWidget* owner, const WindowSpec& spec, const std::string& key);
+// Keeps the window's size and its grids' column widths under `key`.
+void rememberWindow(const QWidget* w, const WindowSpec& spec, const std::string& key);
 // Destroys the child widgets of `w` (before the data sets they are bound to).
 void destroyControls(QWidget* w);
 
@@ -134,6 +157,7 @@ template <class QtBase>
 class DataWindow : public detail::ClosingBase<QtBase>, public DataWindowCore {
 public:
     ~DataWindow() override {
+        if (this->isVisible()) rememberWindow(this, windowSpec(), memoryKey(this));
         dropHandlers();
         destroyControls(this);
         closeTables();
@@ -141,12 +165,21 @@ public:
 
     using DataWindowCore::tables;
 
+    // The first showing fits the window before it reaches the screen.
+    void setVisible(bool visible) override {
+        if (visible && !fitted_) {
+            fitted_ = true;
+            fitWindowOnShow(this, owner_, windowSpec(), memoryKey(this));
+        }
+        QtBase::setVisible(visible);
+    }
+
 protected:
     DataWindow(QWidget* owner, const WindowSpec& spec)
         : detail::ClosingBase<QtBase>(owner), DataWindowCore(spec), owner_(owner) {
         applyWindowFlags(this, owner, spec);
     }
-    // After the layout is built: the fixed size and centring the window asks for.
+    // After the layout is built: the starting size and centring the window asks for.
     void finishLayout() { finishWindowLayout(this, owner_, windowSpec()); }
 
     bool mayClose() override { return confirmClose(this); }
@@ -157,11 +190,13 @@ protected:
             e->ignore();
             return true;
         }
+        if (e->type() == QEvent::Hide && !e->spontaneous()) rememberWindow(this, windowSpec(), memoryKey(this));
         return QtBase::event(e);
     }
 
 private:
     QWidget* owner_;
+    bool fitted_ = false;
 };
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <cmath>
 
 #include "controls/GridModel.h"
@@ -234,17 +235,58 @@ int TNormalDBGrid::valueWidth(const data::Field* f, const QFontMetrics& fm) {
     }
 }
 
+int TNormalDBGrid::shownWidth(int col, const QFontMetrics& fm) const {
+    // the first rows are read anyway to show them; a longer text than the
+    // cap scrolls in its cell
+    constexpr int kRowsMeasured = 50, kWidestChars = 60;
+    const int rows = std::min(model_->rowCount(), kRowsMeasured);
+    int widest = 0;
+    for (int r = 0; r < rows; ++r)
+        widest =
+            std::max(widest, fm.horizontalAdvance(model_->data(model_->index(r, col), Qt::DisplayRole).toString()));
+    return std::min(widest, fm.averageCharWidth() * kWidestChars);
+}
+
 void TNormalDBGrid::applyColumnWidths() {
     const QFontMetrics fm = fontMetrics();
+    const bool kept = keptWidths_.size() == columns_.size();
     for (int c = 0; c < columnCount(); ++c) {
         const TColumn& col = columns_[static_cast<size_t>(c)];
         setColumnHidden(c, !col.visible);
-        if (col.width > 0)
+        if (kept && keptWidths_[static_cast<size_t>(c)] > 0)
+            setColumnWidth(c, keptWidths_[static_cast<size_t>(c)]);
+        else if (col.width > 0)
             setColumnWidth(c, col.width);
         else
-            setColumnWidth(
-                c, cellMargins() + std::max(fm.horizontalAdvance(columnTitle(c)), valueWidth(columnField(c), fm)));
+            setColumnWidth(c, cellMargins() + std::max({fm.horizontalAdvance(columnTitle(c)),
+                                                        valueWidth(columnField(c), fm), shownWidth(c, fm)}));
     }
+    updateGeometry();  // the window's layout asks the new width
+}
+
+std::vector<int> TNormalDBGrid::columnWidths() const {
+    std::vector<int> widths;
+    for (int c = 0; c < columnCount(); ++c) widths.push_back(horizontalHeader()->sectionSize(c));
+    return widths;
+}
+
+void TNormalDBGrid::setKeptWidths(std::vector<int> widths) {
+    for (int& w : widths) w = std::clamp(w, 0, 4000);
+    keptWidths_ = std::move(widths);
+    applyColumnWidths();
+}
+
+QSize TNormalDBGrid::sizeHint() const {
+    constexpr int kRowsShown = 12;
+    const int frame = 2 * frameWidth();
+    int width = frame + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    if (verticalHeader()->isVisible()) width += verticalHeader()->sizeHint().width();
+    for (int c = 0; c < columnCount(); ++c)
+        if (!isColumnHidden(c)) width += columnWidth(c);
+    int height = frame + kRowsShown * std::max(1, verticalHeader()->defaultSectionSize());
+    if (horizontalHeader()->isVisible()) height += horizontalHeader()->sizeHint().height();
+    // a grid without columns yet asks what a table view asks
+    return columnCount() == 0 ? QTableView::sizeHint() : QSize(width, height);
 }
 
 bool TNormalDBGrid::replacesOnEntry(int col) const {

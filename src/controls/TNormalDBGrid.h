@@ -70,6 +70,16 @@ public:
 
     int visibleRowCount() const;
 
+    // The width of every column (hidden ones too), in column order.
+    std::vector<int> columnWidths() const;
+    // Widths the user gave the columns before (one per column, 0: from the
+    // content); they win over the computed ones whenever the columns are
+    // laid out again. A list of another length is ignored.
+    void setKeptWidths(std::vector<int> widths);
+    // Room for every column and a dozen rows: windows start wide enough to
+    // show all their columns.
+    QSize sizeHint() const override;
+
 signals:
     void dblClick();
     void titleClick(int column);
@@ -126,6 +136,8 @@ private:
     // values at the grid's font.
     void applyColumnWidths();
     static int valueWidth(const data::Field* f, const QFontMetrics& fm);
+    // The widest text column `col` shows in its first rows.
+    int shownWidth(int col, const QFontMetrics& fm) const;
     // What a cell adds to its text's width.
     int cellMargins() const;
     void applyOptions();
@@ -153,6 +165,7 @@ private:
     TDBGridInplaceEdit* editor_ = nullptr;
     int loadedRow_ = -1, loadedCol_ = -1;
     std::set<int> selectedRows_;
+    std::vector<int> keptWidths_;
 };
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #include "registers/CalculRegUnt.h"
 
+#include <QCoreApplication>
 #include <QProgressBar>
 
 #include "ui_CalculRegUnt.h"
@@ -37,14 +38,22 @@ TCalcRegFrm::TCalcRegFrm(QWidget* owner) : DataWindow(owner, kWindow) {
 void TCalcRegFrm::showProgress(int done, int total) {
     if (PBar->maximum() != total) PBar->setMaximum(total);
     PBar->setValue(done);
-    PBar->repaint();
+    paintNow();
+}
+
+void TCalcRegFrm::paintNow() {
+    // The rebuild does not return to the event loop: the window's own
+    // events (its first exposure by the window manager, the bar's repaint)
+    // are run here; the user's clicks and keys wait until the end.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
 }
 
 bool RunCalcRegistru(QWidget* owner, bool showWindow) {
     if (!showWindow) return guarded(owner, [] { CalcRegistru(); });
     TCalcRegFrm frm(owner);
     frm.show();
-    frm.repaint();
+    frm.paintNow();
     return guarded(owner, [&] { CalcRegistru({}, [&frm](int done, int total) { frm.showProgress(done, total); }); });
 }
 

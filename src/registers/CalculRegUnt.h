@@ -18,6 +18,8 @@ public:
     // `done` of `total` steps, painted at once (the rebuild does not return
     // to the event loop).
     void showProgress(int done, int total);
+    // Paints the window at once, also the first time it is on the screen.
+    void paintNow();
 
 private:
     QProgressBar* PBar;

@@ -43,12 +43,20 @@ QPixmap hourglassPicture() {
     return pm;
 }
 
+// A tool window of its owner, never above the other windows: the window
+// manager keeps it over its owner only, so a dialog opened later comes over
+// it. Made while its owner is not yet on the screen (the schema upgrade
+// during start-up), it closes when the owner shows.
 class TMessageForm : public QWidget {
 public:
-    explicit TMessageForm(QWidget* owner)
-        : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    explicit TMessageForm(QWidget* owner) : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {
         setObjectName(QStringLiteral("MessageForm"));
         setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_DeleteOnClose);
+        if (owner && !owner->window()->isVisible()) {
+            ownerWindow_ = owner->window();
+            ownerWindow_->installEventFilter(this);
+        }
         setAutoFillBackground(true);
         QPalette pal = palette();
         pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
@@ -105,7 +113,17 @@ public:
 
     QLabel* MsgPanel = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == ownerWindow_ && e->type() == QEvent::Show) {
+            ownerWindow_->removeEventFilter(this);
+            close();
+        }
+        return false;
+    }
+
 private:
+    QWidget* ownerWindow_ = nullptr;
     QScreen* screenFor() const {
         if (parentWidget() && parentWidget()->screen()) return parentWidget()->screen();
         return QGuiApplication::primaryScreen();

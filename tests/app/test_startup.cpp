@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QEnterEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 #include <QToolButton>
 #include <atomic>
@@ -212,7 +213,12 @@ TEST_F(StartupTest, OldUnitTableIsUpgradedUnderTheWorkMessage) {
     auto* panel = msg->findChild<QLabel*>("MsgPanel");
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->text(), "Se actualizeaza structura bazei de date...");
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // hourglass restored
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);           // hourglass restored
+    EXPECT_FALSE(msg->windowFlags() & Qt::WindowStaysOnTopHint);  // over no other window
+    QPointer<QWidget> held(msg);
+    frm.show();  // gone once the main window shows
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(held.isNull());
 
     data::Table t;
     t.setDatabaseName(db.path());
