@@ -94,6 +94,46 @@ TEST_F(FirmData, CaptionsFollowTheMetropolisCheckBoxBothWays) {
     }
 }
 
+// The kind chosen in its list gives the captions; the see and the check box
+// follow each other; the fiscal code is stored; a kind not in the list is refused.
+TEST_F(FirmData, TheUnitsKindGivesTheCaptionsAndKeepsInStepWithTheMetropolisBox) {
+    oneRecord(data::Value());
+    EXPECT_TRUE(run([](QWidget* d) {
+        auto* combo = gui::control<ui::TDBComboNormal>(d, "TipUnitCombo");
+        auto* box = gui::control<ui::TDBCheckBoxNormal>(d, "MitropCBox");
+        EXPECT_EQ(combo->count(), 5);
+        const std::pair<int, QStringList> chosen[] = {
+            {0, {"Arhiepiscopia", "Protopopiatul", "Parohia", "Preot paroh", "Contabil"}},
+            {2, {"Arhiepiscopia", "Protopopiatul", "Manastirea", "Stareta", "Contabil"}},
+            {4, kMetropolis}};
+        for (const auto& [index, expected] : chosen) {
+            gui::focus(combo);
+            combo->setCurrentIndex(index);
+            emit combo->activated(index);
+            EXPECT_EQ(captions(d), expected) << index;
+            EXPECT_EQ(box->checkState(), index == 4 ? Qt::Checked : Qt::Unchecked) << index;
+        }
+        QTest::keyClick(box, Qt::Key_Space);  // no longer the see: the deanery office
+        EXPECT_EQ(combo->currentText(), QStringLiteral("Oficiu protopopesc"));
+        EXPECT_EQ(captions(d), kParish);
+        gui::focus(gui::control<ui::TDBEditNormal>(d, "DBEditNormal12"));
+        gui::type("RO123");
+        gui::focus(combo);
+        combo->lineEdit()->selectAll();
+        gui::type("Schit");
+        click(d, "BitBtn1");
+        EXPECT_EQ(gui::Recorder::lastMessage(),
+                  QStringLiteral("Tipul unitatii se alege din lista: Parohie, Manastire, Manastire de maici, Oficiu "
+                                 "protopopesc, Centru eparhial!"));
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
+        click(d, "BitBtn1");
+    }));
+    EXPECT_EQ(column("Parohia.DB", "Tip_unitate"), std::vector<data::Value>{data::Value("Manastire")});
+    EXPECT_EQ(column("Parohia.DB", "Cod_fiscal"), std::vector<data::Value>{data::Value("RO123")});
+    EXPECT_EQ(column("Parohia.DB", "Felmarosta"), std::vector<data::Value>{data::Value(false)});
+}
+
 TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
     fill("Parohia.DB", {"Parohia"}, {});  // a new installation holds a record: empty the table
     ASSERT_TRUE(column("Parohia.DB", "Parohia").empty());
@@ -103,10 +143,10 @@ TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
         EXPECT_EQ(gui::control<QPushButton>(d, "BitBtn1")->statusTip(), "Sunt de acord");
         EXPECT_EQ(gui::focusName(d), "DBEditNormal1");
         gui::type("Arhiepiscopia Clujului");
-        // Enter walks the tab order: the ten further fields, then the button.
+        // Enter walks the tab order: the eleven further fields, then the button.
         for (const char* next :
-             {"DBEditNormal2", "DBEditNormal3", "DBEditNormal4", "DBEditNormal5", "DBEditNormal6", "DBEditNormal7",
-              "DBEditNormal8", "DBEditNormal11", "DBEditNormal9", "DBEditNormal10", "BitBtn1"}) {
+             {"DBEditNormal2", "DBEditNormal3", "DBEditNormal12", "DBEditNormal4", "DBEditNormal5", "DBEditNormal6",
+              "DBEditNormal7", "DBEditNormal8", "DBEditNormal11", "DBEditNormal9", "DBEditNormal10", "BitBtn1"}) {
             gui::key(Qt::Key_Return);
             EXPECT_EQ(gui::focusName(d), next);
         }
