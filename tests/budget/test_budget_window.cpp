@@ -501,7 +501,7 @@ TEST_F(BudgetWindow, WithoutANumberCarriedByTwoLinesTheExpenseSectionIs999) {
     EXPECT_EQ(r.back(), (QStringList{"Linia 999 | 999 | 0.00", "Linia 1000 | 1000 | 0.00"}));
 }
 
-TEST_F(BudgetWindow, AtAMetropolitanSeeExactlySixCaptionsChange) {
+TEST_F(BudgetWindow, TheCaptionsFollowTheUnitsKindAndNothingElseChanges) {
     TBilantFrm* w = open();
     auto textsByItem = [](const std::vector<Page>& pages) {
         std::map<QString, QStringList> m;
@@ -510,24 +510,65 @@ TEST_F(BudgetWindow, AtAMetropolitanSeeExactlySixCaptionsChange) {
                 if (e.kind() == reports::PageElement::Kind::Text) m[e.name()] << e.text;
         return m;
     };
-    const auto parish = textsByItem(printFromMenu(w, 2));
-    sql("UPDATE Parohia SET Felmarosta = 1");
-    const auto see = textsByItem(printFromMenu(w, 2));
-    std::map<QString, QString> changed;
-    ASSERT_EQ(parish.size(), see.size());
-    for (const auto& [item, texts] : parish) {
-        ASSERT_TRUE(see.count(item)) << item.toStdString();
-        if (see.at(item) != texts) changed[item] = see.at(item).join("|");
+    const auto office = textsByItem(printFromMenu(w, 2));  // an older installation: the deanery office
+    const struct {
+        const char* set;
+        std::map<QString, QString> changed;
+    } kinds[] = {
+        {"Felmarosta = 1",
+         {{"QRLabel3", "MITROPOLIA"},
+          {"QRLabel5", "EPISCOPIA"},
+          {"QRLabel9", "CENTRUL EPARHIAL"},
+          {"QRLabel16", "LA CENTRUL EPARHIAL"},
+          {"QRLabel12", "Conducatorul unitatii,"},
+          {"QRLabel13", "Consilier economic,"}}},
+        {"Felmarosta = NULL, Tip_unitate = 'Parohie'",
+         {{"QRLabel9", "PAROHIA"}, {"QRLabel16", "A PAROHIEI"}, {"QRLabel12", "PREOT PAROH,"}}},
+        {"Tip_unitate = 'Manastire'",
+         {{"QRLabel9", "MANASTIREA"}, {"QRLabel16", "A MANASTIRII"}, {"QRLabel12", "STARET,"}}},
+        {"Tip_unitate = 'Manastire de maici', Cod_fiscal = '998877'",
+         {{"QRLabel9", "MANASTIREA"},
+          {"QRLabel16", "A MANASTIRII"},
+          {"QRLabel12", "STARETA,"},
+          {"CodFiscalLbl", "Cod fiscal: 998877"}}},
+        {"Tip_unitate = 'Oficiu protopopesc', Cod_fiscal = NULL", {}},
+    };
+    for (const auto& k : kinds) {
+        sql(std::string("UPDATE Parohia SET ") + k.set);
+        const auto now = textsByItem(printFromMenu(w, 2));
+        std::map<QString, QString> changed;
+        ASSERT_EQ(office.size(), now.size());
+        for (const auto& [item, texts] : office) {
+            ASSERT_TRUE(now.count(item)) << item.toStdString();
+            if (now.at(item) != texts) changed[item] = now.at(item).join("|");
+        }
+        EXPECT_EQ(changed, k.changed) << k.set;
     }
-    EXPECT_EQ(changed, (std::map<QString, QString>{{"QRLabel3", "MITROPOLIA"},
-                                                   {"QRLabel5", "EPISCOPIA"},
-                                                   {"QRLabel9", "CENTRUL EPARHIAL"},
-                                                   {"QRLabel16", "LA CENTRUL EPARHIAL"},
-                                                   {"QRLabel12", "Conducatorul unitatii,"},
-                                                   {"QRLabel13", "Consilier economic,"}}));
-    // NULL prints as designed
-    sql("UPDATE Parohia SET Felmarosta = NULL");
-    EXPECT_EQ(textsByItem(printFromMenu(w, 2)), parish);
+}
+
+// Lines added one by one move the budget's end over a page's end: the
+// signatures never stand alone, a long line name wraps, every text is whole.
+TEST_F(BudgetWindow, TheSignaturesFollowTheLastLinesAndLongNamesWrap) {
+    open();
+    const std::string longName = "Cheltuieli " + std::string(89, 'x').replace(10, 1, " ").replace(50, 1, " ");
+    TempDir out;
+    const QString file = QString::fromStdString(out.file("buget.qrp"));
+    int alone = 0;
+    for (int n = 0; n < 24; ++n) {  // about a page of lines
+        data::insertRows(db.file("Bilant.DB"), {"Nr_rand", "Denumire", "Executie"}, {{1100 + n, longName, 5.0}});
+        ASSERT_EQ(budget::PrintBilant(nullptr, "01/01/2014", "12/05/2014", "Executie", false, {file, {}}),
+                  reports::RunResult::Done);
+        const auto pages = reports::PreparedReport::load(file).value().pages;
+        const QStringList last = rt::bodyBands(pages.back());
+        EXPECT_EQ(last.last(), QStringLiteral("SummaryBand1"));
+        EXPECT_TRUE(last.contains(QStringLiteral("DetailBand1"))) << n << " lines added";
+        alone += last.size() <= 5;
+        const auto wrapped = pages.back().bandsNamed(QStringLiteral("DetailBand1")).back();
+        EXPECT_GT(wrapped.height, 7.9 + 1);  // the long name's second line
+        EXPECT_EQ(pages.back().textsOf("QRDBText1").last(), QString::fromStdString(longName));
+        rt::expectTextsFit(pages);
+    }
+    EXPECT_GT(alone, 0);  // some budget ended right at a page's end
 }
 
 // Both budget grids: a cell entered by the keys takes a new amount, F2 amends it.

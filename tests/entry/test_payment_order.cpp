@@ -131,6 +131,39 @@ TEST_F(PaymentOrder, LongAmountInWordsWrapsAndGrowsTheBand) {
     EXPECT_GT(p.findElement("QRDBText8")->box.width(), 15.1);
 }
 
+// Below the amount in words, however long: the account and the expense type,
+// then the signatures of the unit's head and accountant by its kind, the
+// cashier and the payee.
+TEST_F(PaymentOrder, TheSignaturesFollowTheAmountInWordsByTheUnitsKind) {
+    storePayment(9, data::Date{2014, 5, 12}, 18, 87654321987.65, "Pictura", "Atelier Pictor");
+    for (const char* sql : {"UPDATE Cheltuieli SET Cont = 'Banca'", "DELETE FROM Tip_cheltuieli",
+                            "INSERT INTO Tip_cheltuieli (Cod_cheltuiala, Denumire) VALUES (18, 'Pictura bisericii')"})
+        data::SqlSession::forDirectory(db.path()).execute(sql);
+    const struct {
+        const char* kind;
+        QStringList heads;  // head, accountant
+    } kinds[] = {{"Parohie", {"PREOT PAROH,", "CONTABIL,"}},
+                 {"Manastire", {"STARET,", "CONTABIL,"}},
+                 {"Centru eparhial", {"Conducatorul unitatii,", "Consilier economic,"}}};
+    for (const auto& k : kinds) {
+        support::setUnit(db.path(), {"Parohia", "Preot", "Epitrop", "An_lucru", "Tip_unitate", "Cod_fiscal"},
+                         {"Unitatea", "Pr. Ioan", "Maria Pop", 2014, k.kind, "12345678"});
+        auto pages = preview([] { documents::RunOrdinPlata(nullptr, 18, 9, data::Date{2014, 5, 12}); });
+        ASSERT_EQ(pages.size(), 1u);
+        const Page& p = pages[0];
+        EXPECT_EQ(p.textOf("CodFiscalLbl"), QStringLiteral("Cod fiscal: 12345678"));
+        EXPECT_EQ(p.textOf("ContTxt"), QStringLiteral("Banca"));
+        EXPECT_EQ(p.textOf("TipTxt"), QStringLiteral("18 - Pictura bisericii"));
+        EXPECT_EQ((QStringList{p.textOf("ConducatorLbl"), p.textOf("ContabilLbl"), p.textOf("CasierLbl"),
+                               p.textOf("BeneficiarLbl")}),
+                  (k.heads + QStringList{"CASIER,", "BENEFICIAR,"}));
+        EXPECT_EQ((QStringList{p.textOf("ConducatorTxt"), p.textOf("ContabilTxt"), p.textOf("BeneficiarTxt")}),
+                  (QStringList{"Pr. Ioan", "Maria Pop", "Atelier Pictor"}));
+        EXPECT_GT(p.findElement("ContTxt")->box.top(), p.findElement("QRLabel48")->box.bottom());
+        rt::expectTextsFit(pages);
+    }
+}
+
 TEST_F(PaymentOrder, PrintingAnUnsavedPaymentPrintsTheStoredOne) {
     storePayment(1, data::Date{2014, 5, 12}, 16, 125.50, "Salariu", "Ion Popescu");
     auto* w = openPayments();
