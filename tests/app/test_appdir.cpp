@@ -2,7 +2,6 @@
 // folder), the first start there, and "Sistem" / "Despre".
 #include <QAction>
 #include <QPushButton>
-#include <QTest>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -80,9 +79,11 @@ TEST_F(AppDirTest, FirstStartMakesANewInstallationOrLeavesTheFolderAsItWas) {
     });
     data::setAppDir(userFolder);  // the new installation's unit data asked for, its kind first
     gui::onModal([](QWidget* d) {
+        gui::showActive(d);
         EXPECT_EQ(gui::focusName(d), "TipUnitCombo");
         gui::type("Parohie");
-        QTest::mouseClick(gui::control<QPushButton>(d, "BitBtn1"), Qt::LeftButton);
+        gui::key(Qt::Key_Return);
+        gui::control<QPushButton>(d, "BitBtn1")->click();
     });
     EXPECT_TRUE(app::offerInstallation(userFolder, nullptr, [&](QWidget*) { return xdg.file("gone"); }));
     EXPECT_EQ(asked, 2);

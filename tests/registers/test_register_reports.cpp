@@ -604,23 +604,24 @@ TEST_F(RegisterReports, EveryPageOfALongCashRegisterReadsAloneAndEndsOnFigures) 
     const reports::Interval january{day(1, 1), day(31, 1)};
     const std::string file = db.file("casa.qrp");
     int tight = 0;
+    std::vector<Page> pages;
     for (int extra = 1; extra <= 12; ++extra) {
         receipt(day(31, 1), 9000 + extra, "Colecta", 2.0);
-        const auto pages = saved([&](auto& o) { return registers::RegistruCasa(nullptr, january, o); }, file);
+        pages = saved([&](auto& o) { return registers::RegistruCasa(nullptr, january, o); }, file);
         ASSERT_GT(pages.size(), 3u);
-        QStringList numbers, printed;
+        QStringList numbers;
         for (const Page& p : pages) numbers << p.textsOf("QRLabel10");
-        for (int i = 1; i <= numbers.size(); ++i) printed << QString::number(i);
-        EXPECT_EQ(numbers, printed);  // no row lost or doubled by a row moved along
+        for (int i = 0; i < numbers.size(); ++i)
+            EXPECT_EQ(numbers[i], QString::number(i + 1));  // none lost, none twice
         QString lastDate;
         for (size_t i = 0; i < pages.size(); ++i) {
             const QStringList bands = rt::bodyBands(pages[i]);
-            ASSERT_FALSE(bands.isEmpty());
             EXPECT_NE(bands.last(), QStringLiteral("QRGroup1")) << "page " << i + 1;
-            if (i == 0) EXPECT_EQ(bands.first(), QStringLiteral("QRBand1"));
-            if (i > 0 && bands.first() == QLatin1String("QRGroup1Cont"))
+            if (i == 0)
+                EXPECT_EQ(bands.first(), QStringLiteral("QRBand1"));
+            else if (bands.first() == QLatin1String("QRGroup1Cont"))
                 EXPECT_EQ(pages[i].textOf("ContDataTxt"), lastDate) << "page " << i + 1;
-            else if (i > 0)
+            else
                 EXPECT_EQ(bands.first(), QStringLiteral("QRGroup1")) << "page " << i + 1;
             if (!pages[i].textsOf("QRDBText4").isEmpty()) lastDate = pages[i].textsOf("QRDBText4").last();
         }
@@ -631,11 +632,9 @@ TEST_F(RegisterReports, EveryPageOfALongCashRegisterReadsAloneAndEndsOnFigures) 
         rt::expectTextsFit(pages);
     }
     EXPECT_GT(tight, 0);  // some month ended right at a page's end
-    const auto pages = saved([&](auto& o) { return registers::RegistruCasa(nullptr, january, o); }, file);
     EXPECT_EQ(pages[0].textOf("PeriodLbl"), QStringLiteral("Perioada: 01.01.2014 - 31.01.2014"));
     EXPECT_EQ(pages[0].textOf("CodFiscalLbl"), QStringLiteral("Cod fiscal: 4321"));
     EXPECT_EQ(pages.back().textOf("QRLabel14"), QStringLiteral("PREOT PAROH,"));
-
     // the receipts-and-payments register: the unit, and the headings on every page
     const auto year = saved([](auto& o) { return registers::RegistruIncasariPlati(nullptr, o); }, file);
     ASSERT_GT(year.size(), 2u);
@@ -655,9 +654,8 @@ TEST_F(RegisterReports, ALedgerSignsByTheUnitsKindAndKeepsItsCaptionsWhole) {
     const auto run = [](const auto& o) { return registers::PartiziCheltuieli(nullptr, short{18}, o); };
     const auto pages = saved(run, db.file("partizi.qrp"));
     ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(pages[0].textOf("QRLabel2"), QStringLiteral("Natura cheltuielii"));
-    EXPECT_EQ(pages[0].textOf("QRLabel14"), QStringLiteral("STARETA,"));
-    EXPECT_EQ(pages[0].textOf("QRLabel15"), QStringLiteral("CONTABIL,"));
+    EXPECT_EQ((QStringList{pages[0].textOf("QRLabel2"), pages[0].textOf("QRLabel14"), pages[0].textOf("QRLabel15")}),
+              (QStringList{"Natura cheltuielii", "STARETA,", "CONTABIL,"}));
     rt::expectTextsFit(pages);
     ASSERT_EQ(run(reports::ReportOutput{QString::fromStdString(db.file("partizi.csv")), {}}), reports::RunResult::Done);
     QFile csv(QString::fromStdString(db.file("partizi.csv")));

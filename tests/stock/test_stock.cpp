@@ -122,8 +122,7 @@ TEST_F(Stock, ValuesTextsOrderTotalAndTheUnitHeading) {
     EXPECT_EQ(p.findElement("TitluLbl")->font().size, 16);
     EXPECT_EQ(p.findElement("ValoareTxt")->font().size, 8);
     EXPECT_TRUE(gui::Recorder::messages().isEmpty());
-    // the heading: "Nr crt" and the date whole, the date after the title, the
-    // heading's frame as wide as the ruled table under it
+    // "Nr crt" whole, the date after the title, the heading's frame as wide as the table
     rt::expectTextsFit(pages);
     const auto* title = p.findElement("TitluLbl");
     EXPECT_GE(p.findElement("DataLbl")->box.left(),
