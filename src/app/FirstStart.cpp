@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <exception>
 
+#include "catalogs/FirmDataDlg.h"
+#include "data/AppDir.h"
 #include "data/Errors.h"
 #include "data/Install.h"
 #include "import/ImportParadox.h"
@@ -61,6 +63,8 @@ bool offerInstallation(const std::string& dir, QWidget* parent, const SourceChoo
                 data::createInstallation(dir);
                 ui::Messages::information(
                     QStringLiteral("S-a creat o instalare noua in directorul:\n%1").arg(text(dir)), parent);
+                // the unit's kind decides the captions of every printout
+                if (data::AppDir() == dir) catalogs::AskUnitData(parent);
                 return true;
             }
             const std::string source = chooseSource(parent);

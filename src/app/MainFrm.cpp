@@ -336,14 +336,19 @@ void TMainFrm::upgradeSchema() {
         busy = false;
     };
     try {
-        data::EnsureField(
-            data::AppDir(), "Parohia.DB", "Felmarosta", "BOOLEAN",
-            [this, &busy] {
-                ui::ShowWorkMessage(this, QString::fromUtf8(kSchemaMessage));
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                busy = true;
-            },
-            restore);
+        // the unit's kind and fiscal code came after the metropolis flag
+        for (const auto& [field, type] : {std::pair{"Felmarosta", "BOOLEAN"}, std::pair{"Tip_unitate", "VARCHAR(30)"},
+                                          std::pair{"Cod_fiscal", "VARCHAR(20)"}})
+            data::EnsureField(
+                data::AppDir(), "Parohia.DB", field, type,
+                [this, &busy] {
+                    if (busy) return;
+                    ui::ShowWorkMessage(this, QString::fromUtf8(kSchemaMessage));
+                    QApplication::setOverrideCursor(Qt::WaitCursor);
+                    busy = true;
+                },
+                [] {});
+        restore();
     } catch (...) {
         restore();
         throw;

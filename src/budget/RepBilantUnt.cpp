@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "data/Engine.h"
+#include "data/UnitKind.h"
 #include "shell/Messages.h"
 
 namespace budget {
@@ -18,16 +19,17 @@ const char* const kLayout = R"(
 report title="Bilant" paper=9 orientation=portrait margins=5,5,5,5 font="Arial" size=11
 band TitleBand title 276.8 newpage
   label QRLabel3 10.6 10.6 60 5.5 "ARHIEPISCOPIA" autosize size=12
-  field QRDBText2 44.5 8.7 131.5 5 TParohia.Arhiepiscopia align=center size=10
+  field QRDBText2 44.5 8.7 131.5 5 TParohia.Arhiepiscopia align=center size=10 shrink
   hline 43.7 14.6 132.3
   label QRLabel4 15.9 15.9 40 4 "(loc pentru viza)," autosize size=8
   label QRLabel5 10.6 29.6 60 5.5 "PROTOPOPIATUL" autosize size=12
-  field QRDBText4 46.6 27.3 129.4 5 TParohia.Protopopiatul align=center size=10
+  field QRDBText4 46.6 27.3 129.4 5 TParohia.Protopopiatul align=center size=10 shrink
   hline 46.3 33.1 129.6
   label QRLabel7 15.9 34.9 40 4 "(loc pentru viza)," autosize size=8
   label QRLabel9 10.6 50.8 60 5.5 "OFICIUL PROTOPOPIATULUI" autosize size=12
-  field QRDBText6 67.7 48.9 108.2 5 TParohia.Parohia align=center size=10
+  field QRDBText6 67.7 48.9 108.2 5 TParohia.Parohia align=center size=10 shrink
   hline 67.7 55.0 108.2
+  label CodFiscalLbl 67.7 56.0 108.2 4.5 "" align=center size=9 shrink
   label QRLabel10 10.6 65.6 30 5.5 "LOCALITATEA" autosize size=12
   field QRDBText10 40.2 64.3 68.0 5 TParohia.Localitatea align=center size=10
   hline 41.0 69.6 67.5
@@ -46,10 +48,11 @@ band DetailBand1 detail 7.9
   rect 10.6 0 185.2 7.9
   vline 144.2 0 7.9
   vline 160.1 0 7.9
-  field QRDBText1 11.4 1.6 132.3 4.8 TBilant.Denumire size=10
+  field QRDBText1 11.4 1.6 132.3 4.8 TBilant.Denumire size=10 wrap stretch
   field CodArticol 145.0 1.6 14.6 4.8 TBilant.Nr_rand align=center size=10
   field QRDBText3 160.9 1.6 33.9 4.8 TBilant.Executie align=right mask="#,##0.00" size=10
-band SummaryBand1 summary 30
+# the signatures follow the last lines on their page
+band SummaryBand1 summary 30 notalone=24
   label QRLabel12 20.0 12.0 60 5 "PROTOPOP," autosize
   field QRDBText7 20.0 19.0 80 5 TParohia.Preot size=10
   label QRLabel13 125.0 12.0 60 5 "CONTABIL," autosize
@@ -58,27 +61,20 @@ band PageFooterBand pagefooter 7.4
   sysdata PageNumberLabel 71.2 1.5 25.1 4.5 pagenumber text="Pag." align=right size=10
 )";
 
-// The captions that print differently when the unit is a metropolitan see:
-// item, as designed, at a metropolitan see.
-struct RankCaption {
-    const char* item;
-    const char* designed;
-    const char* metropolis;
-};
-const RankCaption kRankCaptions[] = {
-    {"QRLabel3", "ARHIEPISCOPIA", "MITROPOLIA"},
-    {"QRLabel5", "PROTOPOPIATUL", "EPISCOPIA"},
-    {"QRLabel9", "OFICIUL PROTOPOPIATULUI", "CENTRUL EPARHIAL"},
-    {"QRLabel16", "A OFICIULUI PROTOPOPIATULUI", "LA CENTRUL EPARHIAL"},
-    {"QRLabel12", "PROTOPOP,", "Conducatorul unitatii,"},
-    {"QRLabel13", "CONTABIL,", "Consilier economic,"},
-};
-
 const QString kSeparatePage = QStringLiteral("Doriti listarea cheltuielilor pe pagina separata ?");
 
 }  // namespace
 
 const QString TRepBilantFrm::caption = QStringLiteral("Raport bilant");
+
+void ApplyUnitCaptions(reports::Report& rep, const data::UnitIdentity& unit) {
+    const data::UnitCaptions& c = unit.captions();
+    const std::pair<const char*, const char*> captions[] = {
+        {"QRLabel3", c.upperTitle}, {"QRLabel5", c.middleTitle},    {"QRLabel9", c.unitTitle},
+        {"QRLabel16", c.budgetOf},  {"QRLabel12", c.headSignature}, {"QRLabel13", c.accountantSignature}};
+    for (const auto& [item, text] : captions) rep.item(QString::fromUtf8(item)).caption = QString::fromUtf8(text);
+    rep.item(QStringLiteral("CodFiscalLbl")).caption = QString::fromStdString(unit.fiscalCodeLine());
+}
 
 TRepBilantFrm::TRepBilantFrm(QWidget* owner, const QString& startText, const QString& endText, const QString& column,
                              std::optional<bool> expensesOnNewPage)
@@ -138,10 +134,7 @@ void TRepBilantFrm::openData() {
     TBilant.open();
     TParohia.open();
     TParohia.first();
-    const bool metropolis =
-        !TParohia.isEmpty() && TParohia.hasField("Felmarosta") && TParohia["Felmarosta"].asBoolean();
-    for (const RankCaption& c : kRankCaptions)
-        Rep.item(QString::fromUtf8(c.item)).caption = QString::fromUtf8(metropolis ? c.metropolis : c.designed);
+    ApplyUnitCaptions(Rep, data::readUnitIdentity(TParohia));
 }
 
 void TRepBilantFrm::closeData() {
@@ -156,7 +149,9 @@ std::optional<exports::DataTable> TRepBilantFrm::dataTable() {
     exports::DataTable t;
     t.head.sheetName = "Buget";
     t.head.titleLines = reports::UnitLines(TParohia, {"Arhiepiscopia", "Protopopiatul", "Parohia"});
-    t.head.titleLines.push_back("BUGET DE VENITURI SI CHELTUIELI");
+    const data::UnitIdentity unit = data::readUnitIdentity(TParohia);
+    if (!unit.fiscalCode.empty()) t.head.titleLines.push_back(unit.fiscalCodeLine());
+    t.head.titleLines.push_back(std::string("BUGET DE VENITURI SI CHELTUIELI ") + unit.captions().budgetOf);
     t.head.titleLines.push_back(Rep.item(QStringLiteral("QRLabel8")).caption.toStdString() + " " +
                                 Rep.item(QStringLiteral("QRLabel2")).caption.toStdString());
     t.head.titleLines.push_back("Perioada: " + Rep.item(QStringLiteral("Data1Lbl")).caption.toStdString() + " - " +

@@ -12,10 +12,19 @@
 
 class QWidget;
 
+namespace data {
+struct UnitIdentity;
+}
+
 namespace budget {
 
 // The expense-section number when no number is carried by exactly two lines.
 inline constexpr int kNoExpenseSection = 999;
+
+// The cover's and the signatures' captions by the unit's kind ("PAROHIA",
+// "A PAROHIEI", "PREOT PAROH,", ...) and its fiscal code, for a report made
+// from this layout.
+void ApplyUnitCaptions(reports::Report& rep, const data::UnitIdentity& unit);
 
 // The report window of one budget printout, caption "Raport bilant".
 class TRepBilantFrm : public reports::TReportForm {

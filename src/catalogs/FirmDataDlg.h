@@ -6,6 +6,8 @@
 // closes the dialog; a record the table refuses keeps the dialog open.
 #pragma once
 #include <QDialog>
+#include <optional>
+#include <string>
 
 #include "controls/DataWindow.h"
 
@@ -13,7 +15,13 @@ class QLabel;
 
 namespace ui {
 class TDBCheckBoxNormal;
-}
+class TDBComboNormal;
+}  // namespace ui
+
+namespace data {
+class Field;
+enum class UnitKind;
+}  // namespace data
 
 namespace catalogs {
 
@@ -23,13 +31,17 @@ inline constexpr const char* kParohiaAccessError = "Eroare de acces la tabela pa
 class TFirmDataDlg : public ui::DataWindow<QDialog> {
     Q_OBJECT
 public:
-    explicit TFirmDataDlg(QWidget* owner);
+    // `askKind`: the first start of a new installation, the focus on the kind.
+    explicit TFirmDataDlg(QWidget* owner, bool askKind = false);
     ~TFirmDataDlg() override;
 
 private:
-    // The five captions in the parish or the metropolis wording, after the
-    // check box (undetermined counts as not checked).
+    // The five captions in the wording of the unit's kind; a checked box is
+    // the metropolitan see (undetermined counts as not checked).
     void MitropCBoxClick();
+    // The kind "Centru eparhial" and Felmarosta follow each other.
+    void keepKindInStep(data::Field& changed);
+    static std::optional<data::UnitKind> kindOf(const std::string& text);
     // "&Valideaza": stores the record, then closes the dialog with OK.
     void BitBtn1Click();
     // The check box shows Felmarosta; NULL shows it undetermined.
@@ -39,8 +51,15 @@ private:
     data::DataSource& DSParohia = source(TParohia);
 
     ui::TDBCheckBoxNormal* MitropCBox;
-    // The captions the check box switches, in the order of kCaptions.
+    ui::TDBComboNormal* TipUnitCombo;
+    // The captions the kind switches: before Arhiepiscopia, Protopopiatul,
+    // Parohia, Preot and Epitrop.
     QLabel* captions_[5];
+    bool syncing_ = false;
 };
+
+// The first start of a new installation: the unit data dialog asks the unit's
+// kind first. True when confirmed.
+bool AskUnitData(QWidget* owner);
 
 }  // namespace catalogs

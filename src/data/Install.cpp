@@ -261,11 +261,11 @@ void writeTextFile(const fs::path& path, const std::string& content) {
 std::vector<TableSpec> installationTables() {
     std::vector<TableSpec> t;
     // core tables
-    t.push_back(table(
-        "Parohia.DB",
-        {text("Arhiepiscopia", 100), text("Protopopiatul", 100), text("Parohia", 100), text("Strada", 100),
-         text("Nr", 10), text("Localitatea", 20), text("Judet", 20), text("Preot", 100), text("Epitrop", 100),
-         text("Banca", 25), text("Cont bancar", 30), col("An_lucru", FT::Integer), col("Felmarosta", FT::Boolean)}));
+    t.push_back(table("Parohia.DB", {text("Arhiepiscopia", 100), text("Protopopiatul", 100), text("Parohia", 100),
+                                     text("Strada", 100), text("Nr", 10), text("Localitatea", 20), text("Judet", 20),
+                                     text("Preot", 100), text("Epitrop", 100), text("Banca", 25),
+                                     text("Cont bancar", 30), col("An_lucru", FT::Integer),
+                                     col("Felmarosta", FT::Boolean), text("Tip_unitate", 30), text("Cod_fiscal", 20)}));
     t.push_back(table("Contor.DB", {col("Count_venit", FT::Float), col("Count_chelt", FT::Float),
                                     col("Sold_init_casa", FT::Float), col("Sold_init_banca", FT::Float)}));
     t.push_back(table("Tip_doc.db", {text("Denumire", 15)}));
@@ -363,7 +363,8 @@ const char* const kCoreTables[] = {"Parohia",  "Contor",     "Tip_doc",  "Tip_ve
                                    "Venituri", "Cheltuieli", "Depuneri", "Ridicari",     "Enoriasi"};
 
 // Fields added to older files by the start-up upgrade, so not yet present when it runs.
-const std::pair<const char*, const char*> kUpgradeFields[] = {{"Parohia", "Felmarosta"}};
+const std::pair<const char*, const char*> kUpgradeFields[] = {
+    {"Parohia", "Felmarosta"}, {"Parohia", "Tip_unitate"}, {"Parohia", "Cod_fiscal"}};
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Format.h"
 #include "data/Money.h"
+#include "data/UnitKind.h"
 #include "reports/Intrvdlg.h"
 
 namespace registers {
@@ -14,13 +15,17 @@ namespace {
 // title; %7 and %8 the unit lines' option and width.
 const char* const kLayout = R"LAYOUT(
 report title="Raport registru incasari si plati" paper=9 orientation=portrait margins=10,10,7,5 font="Arial" size=8
-band QRBand1 title 19.8
+band QRBand1 title 24.5
   field QRDBText1 2.1 2.1 %8 4 TParohia.Arhiepiscopia %7
   field QRDBText2 2.1 6.3 %8 4 TParohia.Protopopiatul %7
   field QRDBText3 2.1 10.6 %8 4 TParohia.Parohia %7
+  label CodFiscalLbl 2.1 14.9 76.5 4 ""
   label QRLabel1 80.4 12.7 80 6 "%6" font="Times New Roman" size=12 bold
+  label PeriodLbl 80.4 18.7 80 4.5 "" size=10
 # one group per day: the previous balance and the totals carried forward
-band QRGroup1 groupheader 17.2 group="TRegistru.Data" footer=GroupFooterBand
+# never the last line of a page; a page that starts inside the day repeats
+# its date and the column captions
+band QRGroup1 groupheader 17.2 group="TRegistru.Data" footer=GroupFooterBand keepnext=6.6 continued=QRGroup1Cont
   field QRDBText4 73.4 1.1 40 5 TRegistru.Data align=center size=10 bold
   rect 0 6.3 195 10.9
   hline 0 11.8 195
@@ -40,19 +45,33 @@ band QRGroup1 groupheader 17.2 group="TRegistru.Data" footer=GroupFooterBand
   expr QRExpr6 141.0 12.5 16.2 4 "SUM(TRegistru.%2)" mask="#,##0.00" align=right
   expr QRExpr7 158.2 12.5 17.8 4 "SUM(TRegistru.%3)" mask="#,##0.00" align=right
   expr QRExpr8 177.0 12.5 17.5 4 "SUM(TRegistru.%4)" mask="#,##0.00" align=right
+band QRGroup1Cont child 12.0
+  field ContDataTxt 73.4 1.1 40 5 TRegistru.Data align=center size=10 bold
+  label ContLbl 114.0 1.6 40 4 "(continuare)"
+  rect 0 6.3 195 5.7
+  vlines 6.3 5.7 10.1 22.2 33.9 123.3 140.5 157.7 176.5
+  label ContLabel2 0.5 7.1 9.1 4 "Nr crt" align=center
+  label ContLabel3 10.6 7.1 11.1 4 "Tip doc." align=center
+  label ContLabel4 22.7 7.1 10.7 4 "Nr. doc." align=center
+  label ContLabel5 34.4 7.1 88.4 4 "Explicatii" align=center size=10
+  label ContLabel6 123.8 7.1 16.2 4 "Incasari" align=center
+  label ContLabel7 141.0 7.1 16.2 4 "Ridicari" align=center
+  label ContLabel8 158.2 7.1 17.8 4 "Plati" align=center
+  label ContLabel9 177.0 7.1 17.5 4 "Depuneri" align=center
 band DetailBand1 detail 6.6
   rect 0 0 195 6.6
   vlines 0 6.6 10.1 22.2 33.9 123.3 140.5 157.7 176.5
   label QRLabel10 0.5 1.3 9.1 4 "" align=center
-  field QRDBText5 10.6 1.3 11.1 4 TRegistru.Fel
+  field QRDBText5 10.6 1.3 11.1 4 TRegistru.Fel wrap stretch
   field QRDBText6 22.7 1.3 10.7 4 TRegistru.Nr_doc
   field QRDBText7 34.4 1.3 88.4 4 TRegistru.Explicatii
   field QRDBText8 123.8 1.3 16.2 4 TRegistru.%1 align=right
   field QRDBText9 141.0 1.3 16.2 4 TRegistru.%2 align=right
   field QRDBText10 158.2 1.3 17.8 4 TRegistru.%3 align=right
   field QRDBText11 177.0 1.3 17.5 4 TRegistru.%4 align=right
-# the end of the day: its balance and the totals to carry forward
-band GroupFooterBand groupfooter 6.9
+# the end of the day: its balance and the totals to carry forward, with the
+# day's last row
+band GroupFooterBand groupfooter 6.9 notalone=6.6
   rect 0 0 195 6.9
   vlines 0 6.9 123.3 140.5 157.7 176.5
   label QRLabel13 1.0 1.4 80 4 "Sold final / De reportat :"
@@ -61,11 +80,11 @@ band GroupFooterBand groupfooter 6.9
   expr QRExpr2 141.0 1.4 16.2 4 "SUM(TRegistru.%2)" mask="#,##0.00" align=right
   expr QRExpr3 158.2 1.4 17.8 4 "SUM(TRegistru.%3)" mask="#,##0.00" align=right
   expr QRExpr4 177.0 1.4 17.5 4 "SUM(TRegistru.%4)" mask="#,##0.00" align=right
-# the signatures
-band SummaryBand1 summary 16
-  label QRLabel14 20 5 60 4 "Preot"
+# the signatures, never alone on a page
+band SummaryBand1 summary 16 notalone=20
+  label QRLabel14 20 5 60 4 "" bold
   field QRDBText12 20 9.5 70 4 TParohia.Preot
-  label QRLabel15 125 5 60 4 "Epitrop"
+  label QRLabel15 125 5 60 4 "" bold
   field QRDBText13 125 9.5 70 4 TParohia.Epitrop
 band PageFooterBand pagefooter 7.4
   sysdata PageNumberLabel 71.2 1.5 25.1 4.5 pagenumber text="Pag." align=right size=10
@@ -115,6 +134,13 @@ const RegisterAccount kBanca{
 
 const QString TRepRegCasaFrm::caption = QStringLiteral("Raport registru");
 
+void ApplyUnitLines(reports::Report& rep, data::DataSet& parohia) {
+    const data::UnitIdentity unit = data::readUnitIdentity(parohia);
+    rep.item(QStringLiteral("CodFiscalLbl")).caption = QString::fromStdString(unit.fiscalCodeLine());
+    rep.item(QStringLiteral("QRLabel14")).caption = QString::fromUtf8(unit.captions().headSignature);
+    rep.item(QStringLiteral("QRLabel15")).caption = QString::fromUtf8(unit.captions().accountantSignature);
+}
+
 TRepRegCasaFrm::TRepRegCasaFrm(QWidget* owner, const data::Date& start, const data::Date& stop,
                                const RegisterAccount& account)
     : reports::TReportForm(owner), account_(account), start_(start), stop_(stop) {
@@ -133,7 +159,7 @@ TRepRegCasaFrm::TRepRegCasaFrm(QWidget* owner, const data::Date& start, const da
     Rep.loadLayout(QString::fromUtf8(kLayout).arg(
         QString::fromLatin1(c[0]), QString::fromLatin1(c[1]), QString::fromLatin1(c[2]), QString::fromLatin1(c[3]),
         QString::fromLatin1(account.balance), QString::fromLatin1(account.title),
-        account.wrapUnitLines ? QStringLiteral("wrap") : QStringLiteral("autosize"),
+        account.wrapUnitLines ? QStringLiteral("shrink") : QStringLiteral("autosize"),
         account.wrapUnitLines ? QStringLiteral("76.5") : QStringLiteral("100")));
     Rep.title = QString::fromUtf8(account.sheet);  // the document and file name: "Registru de casa"
 
@@ -169,6 +195,9 @@ void TRepRegCasaFrm::openData() {
     QFilterReg.execSql();
     TRegistru.open();
     TParohia.open();
+    TParohia.first();
+    ApplyUnitLines(Rep, TParohia);
+    Rep.item(QStringLiteral("PeriodLbl")).caption = QString::fromStdString(reports::PeriodLine(start_, stop_));
 }
 
 bool TRepRegCasaFrm::hasData() { return TRegistru.active() && !TRegistru.isEmpty(); }
@@ -184,6 +213,8 @@ std::optional<exports::DataTable> TRepRegCasaFrm::dataTable() {
     exports::DataTable t;
     t.head.sheetName = account_.sheet;
     t.head.titleLines = reports::UnitLines(TParohia, {"Arhiepiscopia", "Protopopiatul", "Parohia"});
+    if (const data::UnitIdentity unit = data::readUnitIdentity(TParohia); !unit.fiscalCode.empty())
+        t.head.titleLines.push_back(unit.fiscalCodeLine());
     t.head.titleLines.push_back(account_.title);
     t.head.titleLines.push_back(reports::PeriodLine(start_, stop_));
     t.head.columns = {{"Rand", K::Text},       {"Nr crt", K::Integer},   {"Data", K::Date},

@@ -21,9 +21,13 @@ struct RegisterAccount {
     const char* columns[4];  // Incasari, Ridicari, Plati, Depuneri of the account
     const char* balance;     // SoldC / SoldB
     const char* filter;      // QFilterReg: rows after :Stop and rows without a movement of the account
-    bool wrapUnitLines;      // unit lines 76.5 mm wide and wrapped, or as wide as their text
+    bool wrapUnitLines;      // unit lines 76.5 mm wide (a longer one in a smaller font), or as wide as their text
 };
 extern const RegisterAccount kCasa, kBanca;
+
+// The fiscal code under the unit's lines and the signature captions by the
+// unit's kind (items CodFiscalLbl, QRLabel14, QRLabel15) of a register or ledger.
+void ApplyUnitLines(reports::Report& rep, data::DataSet& parohia);
 
 // The report window of one run, caption "Raport registru".
 class TRepRegCasaFrm : public reports::TReportForm {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/Money.h"
+#include "data/UnitKind.h"
 
 namespace registers {
 
@@ -31,52 +32,59 @@ band QRBand1 pageheader 7.4 firstpage=no
   label QRLabel41 167.7 1.7 17.5 4 "" align=right
   label QRLabel42 247.1 1.7 17.5 4 "" align=right
   label QRLabel43 265.6 1.7 18.3 4 "" align=right
-band QRBand3 title 32.5
-  label QRLabel1 40.2 2.1 220 6 "REGISTRU PENTRU EVIDENTA OPERATIUNILOR DE INCASARI SI PLATI PRIN CASA SI PRIN CONT" font="Times New Roman" size=12 bold
-  rect 0 14.8 284.4 17.7
-  hline 16.7 19.3 20.3
-  hline 95.8 19.3 169.3
-  hline 0 27.3 284.4
-  vlines 14.8 17.7 16.7 37.0 95.8 185.7 265.1
-  vlines 19.3 13.2 25.4 113.0 130.2 148.7 167.2 201.6 218.8 232.0 246.6
-  label HdrGroup1 16.7 15.4 20.3 4 "Documentul" align=center
-  label HdrGroup2 95.8 15.4 89.9 4 "Operatiuni prin casa" align=center
-  label HdrGroup3 185.7 15.4 79.4 4 "Operatiuni prin cont" align=center
-  label HdrCaption1 0.5 18.4 15.7 4 "Data" align=center
-  label HdrCaption2 17.2 20.9 7.7 4 "Felul" align=center
-  label HdrCaption3 25.9 20.9 10.6 4 "Nr." align=center
-  label HdrCaption4 37.5 18.4 57.8 4 "Explicatii" align=center size=10
-  label HdrCaption5 96.3 20.9 16.2 4 "Incasari" align=center
-  label HdrCaption6 113.5 19.9 16.2 6 "Ridicari din cont" align=center size=7 wrap
-  label HdrCaption7 130.7 20.9 17.5 4 "Plati" align=center
-  label HdrCaption8 149.2 19.9 17.5 6 "Depuneri in cont" align=center size=7 wrap
-  label HdrCaption9 167.7 20.9 17.5 4 "Sold" align=center
-  label HdrCaption10 186.2 20.9 14.9 4 "Incasari" align=center
-  label HdrCaption11 202.1 19.9 16.2 6 "Depuneri in cont" align=center size=7 wrap
-  label HdrCaption12 219.3 20.9 12.2 4 "Plati" align=center
-  label HdrCaption13 232.5 19.9 13.6 6 "Ridicari din cont" align=center size=7 wrap
-  label HdrCaption14 247.1 20.9 17.5 4 "Sold" align=center
-  label HdrCaption15 265.6 17.2 18.3 7 "Sold total (9+14)" align=center wrap
-  label HdrNumber1 0.5 27.9 15.7 4 "1" align=center
-  label HdrNumber2 17.2 27.9 7.7 4 "2" align=center
-  label HdrNumber3 25.9 27.9 10.6 4 "3" align=center
-  label HdrNumber4 37.5 27.9 57.8 4 "4" align=center
-  label HdrNumber5 96.3 27.9 16.2 4 "5" align=center
-  label HdrNumber6 113.5 27.9 16.2 4 "6" align=center
-  label HdrNumber7 130.7 27.9 17.5 4 "7" align=center
-  label HdrNumber8 149.2 27.9 17.5 4 "8" align=center
-  label HdrNumber9 167.7 27.9 17.5 4 "9" align=center
-  label HdrNumber10 186.2 27.9 14.9 4 "10" align=center
-  label HdrNumber11 202.1 27.9 16.2 4 "11" align=center
-  label HdrNumber12 219.3 27.9 12.2 4 "12" align=center
-  label HdrNumber13 232.5 27.9 13.6 4 "13" align=center
-  label HdrNumber14 247.1 27.9 17.5 4 "14" align=center
-  label HdrNumber15 265.6 27.9 18.3 4 "15" align=center
+band QRBand3 title 31
+  field UnitTxt1 2.1 1.0 140 4 TParohia.Arhiepiscopia shrink
+  field UnitTxt2 2.1 5.0 140 4 TParohia.Protopopiatul shrink
+  field UnitTxt3 2.1 9.0 140 4 TParohia.Parohia shrink
+  label CodFiscalLbl 2.1 13.0 140 4 ""
+  label QRLabel1 40.2 18.5 220 6 "REGISTRU PENTRU EVIDENTA OPERATIUNILOR DE INCASARI SI PLATI PRIN CASA SI PRIN CONT" font="Times New Roman" size=12 bold
+  label PeriodLbl 40.2 25.0 220 5 "" size=10
+# the column headings, on every page
+band QRBand4 columnheader 17.7
+  rect 0 0.0 284.4 17.7
+  hline 16.7 4.5 20.3
+  hline 95.8 4.5 169.3
+  hline 0 12.5 284.4
+  vlines 0.0 17.7 16.7 37.0 95.8 185.7 265.1
+  vlines 4.5 13.2 25.4 113.0 130.2 148.7 167.2 201.6 218.8 232.0 246.6
+  label HdrGroup1 16.7 0.6 20.3 4 "Documentul" align=center
+  label HdrGroup2 95.8 0.6 89.9 4 "Operatiuni prin casa" align=center
+  label HdrGroup3 185.7 0.6 79.4 4 "Operatiuni prin cont" align=center
+  label HdrCaption1 0.5 3.6 15.7 4 "Data" align=center
+  label HdrCaption2 17.2 6.1 7.7 4 "Felul" align=center
+  label HdrCaption3 25.9 6.1 10.6 4 "Nr." align=center
+  label HdrCaption4 37.5 3.6 57.8 4 "Explicatii" align=center size=10
+  label HdrCaption5 96.3 6.1 16.2 4 "Incasari" align=center
+  label HdrCaption6 113.5 5.1 16.2 6 "Ridicari din cont" align=center size=7 wrap
+  label HdrCaption7 130.7 6.1 17.5 4 "Plati" align=center
+  label HdrCaption8 149.2 5.1 17.5 6 "Depuneri in cont" align=center size=7 wrap
+  label HdrCaption9 167.7 6.1 17.5 4 "Sold" align=center
+  label HdrCaption10 186.2 6.1 14.9 4 "Incasari" align=center
+  label HdrCaption11 202.1 5.1 16.2 6 "Depuneri in cont" align=center size=7 wrap
+  label HdrCaption12 219.3 6.1 12.2 4 "Plati" align=center
+  label HdrCaption13 232.5 5.1 13.6 6 "Ridicari din cont" align=center size=7 wrap
+  label HdrCaption14 247.1 6.1 17.5 4 "Sold" align=center
+  label HdrCaption15 265.6 2.4 18.3 7 "Sold total (9+14)" align=center wrap
+  label HdrNumber1 0.5 13.1 15.7 4 "1" align=center
+  label HdrNumber2 17.2 13.1 7.7 4 "2" align=center
+  label HdrNumber3 25.9 13.1 10.6 4 "3" align=center
+  label HdrNumber4 37.5 13.1 57.8 4 "4" align=center
+  label HdrNumber5 96.3 13.1 16.2 4 "5" align=center
+  label HdrNumber6 113.5 13.1 16.2 4 "6" align=center
+  label HdrNumber7 130.7 13.1 17.5 4 "7" align=center
+  label HdrNumber8 149.2 13.1 17.5 4 "8" align=center
+  label HdrNumber9 167.7 13.1 17.5 4 "9" align=center
+  label HdrNumber10 186.2 13.1 14.9 4 "10" align=center
+  label HdrNumber11 202.1 13.1 16.2 4 "11" align=center
+  label HdrNumber12 219.3 13.1 12.2 4 "12" align=center
+  label HdrNumber13 232.5 13.1 13.6 4 "13" align=center
+  label HdrNumber14 247.1 13.1 17.5 4 "14" align=center
+  label HdrNumber15 265.6 13.1 18.3 4 "15" align=center
 band DetailBand1 detail 6.6
   rect 0 0 284.4 6.6
   vlines 0 6.6 16.7 25.4 37.0 95.8 113.0 130.2 148.7 167.2 185.7 201.6 218.8 232.0 246.6 265.1
   field QRDBText1 0.5 1.3 15.7 4 TRegistru.Data
-  field QRDBText2 17.2 1.3 7.7 4 TRegistru.Fel
+  field QRDBText2 17.2 1.3 7.7 4 TRegistru.Fel shrink
   field QRDBText3 25.9 1.3 10.6 4 TRegistru.Nr_doc
   field QRDBText4 37.5 1.3 57.8 4 TRegistru.Explicatii
   field QRDBText5 96.3 1.3 16.2 4 TRegistru.IncasariC align=right
@@ -129,6 +137,7 @@ TRepRegFrm::TRepRegFrm(QWidget* owner) : reports::TReportForm(owner) {
     for (const char* f : kAmounts) TRegistru.setup(f).asAmount();
     TParohia.setTableName("Parohia.DB");
     Rep.setDataSet(&TRegistru, QStringLiteral("TRegistru"));
+    Rep.addDataSet(QStringLiteral("TParohia"), &TParohia);
     Rep.loadLayout(QString::fromUtf8(kLayout));
 
     // The balances that ended the previous page (the header never prints on
@@ -161,6 +170,16 @@ TRepRegFrm::~TRepRegFrm() = default;
 void TRepRegFrm::openData() {
     TRegistru.open();
     TParohia.open();
+    TParohia.first();
+    Rep.item(QStringLiteral("CodFiscalLbl")).caption =
+        QString::fromStdString(data::readUnitIdentity(TParohia).fiscalCodeLine());
+    // the period: the days of the first and the last movement
+    if (TRegistru.isEmpty()) return;
+    TRegistru.last();
+    const data::Date last = TRegistru["Data"].asDate();
+    TRegistru.first();
+    Rep.item(QStringLiteral("PeriodLbl")).caption =
+        QString::fromStdString(reports::PeriodLine(TRegistru["Data"].asDate(), last));
 }
 
 void TRepRegFrm::closeData() {
@@ -175,6 +194,8 @@ std::optional<exports::DataTable> TRepRegFrm::dataTable() {
     t.head.sheetName = "Registru incasari si plati";
     t.head.landscape = true;
     t.head.titleLines = reports::UnitLines(TParohia, {"Arhiepiscopia", "Protopopiatul", "Parohia"});
+    if (const data::UnitIdentity unit = data::readUnitIdentity(TParohia); !unit.fiscalCode.empty())
+        t.head.titleLines.push_back(unit.fiscalCodeLine());
     t.head.titleLines.push_back("REGISTRU PENTRU EVIDENTA OPERATIUNILOR DE INCASARI SI PLATI PRIN CASA SI PRIN CONT");
     t.head.columns = {
         {"Rand", K::Text}, {"Data", K::Date}, {"Felul", K::Text}, {"Nr.", K::Integer}, {"Explicatii", K::Text}};

@@ -172,6 +172,7 @@ void applyTextOptions(Line& l, Item& it, const FontSpec& base) {
     it.autoStretch = l.flag("stretch");
     if (it.autoStretch) it.wordWrap = true;
     it.autoSize = l.flag("autosize");
+    it.shrinkToFit = l.flag("shrink");
     if (l.flag("opaque")) it.transparent = false;
     if (l.has("color")) {
         it.color = l.color("color");
@@ -223,6 +224,7 @@ void loadLayout(Report& report, const QString& text) {
         bool footer;
         LineParser* parser;
         int line;
+        bool continued = false;  // the band printed at a page that starts inside the group
     };
     std::vector<Link> links;
     std::vector<std::unique_ptr<LineParser>> parsers;  // kept for link errors
@@ -308,6 +310,9 @@ void loadLayout(Report& report, const QString& text) {
             band->printOnLastPage = l.yesNo("lastpage", true);
             if (l.has("footer")) links.push_back({band, l.option("footer"), true, &parser, n + 1});
             if (l.has("parent")) links.push_back({band, l.option("parent"), false, &parser, n + 1});
+            if (l.has("continued")) links.push_back({band, l.option("continued"), false, &parser, n + 1, true});
+            band->keepWithNext = l.numberOption("keepnext", 0);
+            band->needsBefore = l.numberOption("notalone", 0);
             if (band->type() == BandType::GroupHeader && band->expression.isEmpty())
                 parser.fail(QStringLiteral("group header %1 needs group=").arg(band->name()));
             l.checkAllUsed();
@@ -356,7 +361,9 @@ void loadLayout(Report& report, const QString& text) {
     for (const Link& k : links) {
         Band* target = report.findBand(k.target);
         if (!target) k.parser->fail(QStringLiteral("unknown band %1").arg(k.target));
-        if (k.footer) {
+        if (k.continued) {
+            k.band->continued = target;
+        } else if (k.footer) {
             k.band->groupFooter = target;
         } else {
             if (target == k.band) k.parser->fail(QStringLiteral("a band cannot be its own parent"));

@@ -14,9 +14,15 @@
 // Band types: title, pageheader, columnheader, groupheader, detail,
 // groupfooter, summary, pagefooter, child. Band options: frame=all|none|
 // top,bottom,left,right, framewidth=, newpage, group="expression",
-// footer=Band, parent=Band (child bands), firstpage=no, lastpage=no, disabled.
+// footer=Band, parent=Band (child bands), firstpage=no, lastpage=no, disabled,
+// keepnext=N (N mm of what follows must fit on the band's page: a day heading
+// is never a page's last line), notalone=N (a band that has to start a page
+// takes with it the last N mm printed before it: signatures follow figures),
+// continued=Band (group headers: the band, a child band of no parent, printed
+// at the top of a page that starts inside the group).
 // Item options: align=left|center|right, font="Times New Roman", size=12,
-// bold, italic, underline, wrap, stretch, autosize, opaque, color=#ffffff
+// bold, italic, underline, wrap, stretch, autosize, shrink (a text wider than
+// its box prints whole in a smaller font, as numbers do), opaque, color=#ffffff
 // (background), textcolor=, frame=, framewidth=, mask="#,##0.00", reset,
 // text="..." (label caption or system-data prefix), disabled; lines and
 // rectangles: pen=0.2, fill=#rrggbb, name=. System data kinds: date, time,

@@ -228,7 +228,7 @@ public:
         ds.first();
         if (ds.eof()) return false;
         groupValues_.assign(groups_.size(), data::Value{});
-        startPage();
+        startPage(nullptr);
         return true;
     }
 
@@ -269,7 +269,11 @@ private:
         }
         for (size_t g = from; g < groups_.size(); ++g) {
             groupValues_[g] = current[g];
-            printBand(*groups_[g]);
+            if (groups_[g]->continued) continued_.reset();  // the group before ended
+            if (printBand(*groups_[g]) && groups_[g]->continued) {
+                // laid out once, on the group's first row, for every page it runs on to
+                continued_ = std::make_shared<BandLayout>(layout(*groups_[g]->continued, false));
+            }
         }
         if (detail_) printBand(*detail_);
         commitRow();
@@ -290,8 +294,10 @@ private:
                         break;
                     }
             }
-            for (size_t g = groups_.size(); g-- > endFrom;)
+            for (size_t g = groups_.size(); g-- > endFrom;) {
                 if (groups_[g]->groupFooter) printBand(*groups_[g]->groupFooter);
+                if (groups_[g]->continued) continued_.reset();
+            }
         }
         firstRow_ = false;
     }
@@ -337,7 +343,9 @@ private:
 
     Page& page() { return current_; }
 
-    void startPage() {
+    // `continued`: the heading repeated at the top of the page, when it starts
+    // inside a group.
+    void startPage(const std::shared_ptr<BandLayout>& continued) {
         current_ = Page{};
         current_.width = page_.width();
         current_.height = page_.height();
@@ -346,9 +354,15 @@ private:
         ++r_.pageNumber_;
         y_ = r_.topMargin;
         pageHasBody_ = false;
+        placed_.clear();
         if (pageHeader_ && (r_.pageNumber_ > 1 || pageHeader_->printOnFirstPage)) printFixed(*pageHeader_, false);
         if (r_.pageNumber_ == 1 && title_) printBand(*title_);
         if (columnHeader_) printFixed(*columnHeader_, false);
+        if (continued) {
+            BandLayout lay = *continued;
+            place(lay, y_);
+            y_ += lay.height;
+        }
     }
 
     void finishPage(bool last) {
@@ -359,7 +373,56 @@ private:
 
     void newPage() {
         finishPage(false);
-        startPage();
+        startPage(continued_);
+    }
+
+    // Starts a new page for a band that may not stand alone on it: the last
+    // bands of the body, at least `needed` mm (a heading kept with them
+    // included), move over to the new page with it. The title stays.
+    void newPageTakingAlong(double needed) {
+        // at least one band stays on the old page, the title always
+        const auto movable = [this](size_t cut) { return cut > 1 && placed_[cut - 1].band != title_; };
+        size_t cut = placed_.size();
+        double taken = 0;
+        while (taken < needed - kEps && movable(cut)) taken += placed_[--cut].height;
+        while (movable(cut) && placed_[cut - 1].band->keepWithNext > 0) taken += placed_[--cut].height;
+        if (cut == placed_.size()) {
+            newPage();
+            return;
+        }
+        std::vector<Placed> moved(placed_.begin() + static_cast<std::ptrdiff_t>(cut), placed_.end());
+        std::vector<PageElement> elements;
+        std::vector<BandPlacement> entries;
+        if (r_.keepPages_) {
+            Page& p = page();
+            const auto e0 = p.elements.begin() + static_cast<std::ptrdiff_t>(moved.front().firstElement);
+            const auto b0 = p.bands.begin() + static_cast<std::ptrdiff_t>(moved.front().firstEntry);
+            elements.assign(std::make_move_iterator(e0), std::make_move_iterator(p.elements.end()));
+            entries.assign(b0, p.bands.end());
+            p.elements.erase(e0, p.elements.end());
+            p.bands.erase(b0, p.bands.end());
+        }
+        finishPage(false);
+        startPage(moved.front().continued);
+        const double dy = y_ - moved.front().top;
+        if (r_.keepPages_) {
+            Page& p = page();
+            const size_t e0 = p.elements.size(), b0 = p.bands.size();
+            const size_t from = moved.front().firstElement, fromEntry = moved.front().firstEntry;
+            for (PageElement& e : elements) e.box.translate(0, dy);
+            for (BandPlacement& b : entries) b.top += dy;
+            p.elements.insert(p.elements.end(), std::make_move_iterator(elements.begin()),
+                              std::make_move_iterator(elements.end()));
+            p.bands.insert(p.bands.end(), entries.begin(), entries.end());
+            for (Placed& m : moved) {
+                m.firstElement = m.firstElement - from + e0;
+                m.firstEntry = m.firstEntry - fromEntry + b0;
+            }
+        }
+        for (Placed& m : moved) m.top += dy;
+        y_ += taken;
+        placed_ = std::move(moved);
+        pageHasBody_ = true;
     }
 
     // Page header, column header and page footer: never break the page.
@@ -391,7 +454,17 @@ private:
         if (force && pageHasBody_) newPage();
         if (b.type() == BandType::Detail) ++r_.detailNumber_;
         BandLayout lay = layout(b, rowPending_ && rowBands_.count(&b) > 0);
-        if (pageHasBody_ && y_ + lay.height > bodyBottom() + kEps) newPage();
+        if (pageHasBody_ && y_ + lay.height > bodyBottom() + kEps) {
+            if (b.needsBefore > 0)
+                newPageTakingAlong(b.needsBefore);
+            else
+                newPage();
+        } else if (pageHasBody_ && b.keepWithNext > 0 && y_ + lay.height + b.keepWithNext > bodyBottom() + kEps) {
+            newPage();  // not the last line of its page
+        }
+        const bool keep = r_.keepPages_;
+        placed_.push_back(
+            {&b, y_, lay.height, keep ? page().elements.size() : 0, keep ? page().bands.size() : 0, continued_});
         place(lay, y_);
         y_ += lay.height;
         pageHasBody_ = true;
@@ -442,10 +515,13 @@ private:
     // caption is cut at its start, which may change what it says ("Pag.11 din
     // 12" read as "1 din 12"): it is shrunk too, down to two thirds of its
     // size, and when still too wide cut at its end, as left-aligned texts are.
+    // A text marked shrink-to-fit (a document kind, a unit's name) prints
+    // whole as a number does.
     static void fit(ItemLayout& il, const QString& text, bool number) {
         const Item& it = *il.item;
-        const bool caption = !number && it.alignment != HAlign::Left && !it.wordWrap;
-        if (!(number || caption) || it.autoSize || il.width <= 0 || text.isEmpty()) return;
+        const bool whole = number || (it.shrinkToFit && !it.wordWrap);
+        const bool caption = !whole && it.alignment != HAlign::Left && !it.wordWrap;
+        if (!(whole || caption) || it.autoSize || il.width <= 0 || text.isEmpty()) return;
         const FontSpec& font = it.effectiveFont();
         if (textFits(font, text, il.width)) return;
         il.fitted = fittingFont(font, text, il.width);
@@ -628,6 +704,16 @@ private:
     std::vector<Expression*> aggregates_;
     double y_ = 0;
     bool pageHasBody_ = false;
+    // The body bands placed on the current page, for a band that takes the
+    // last of them along to a new page.
+    struct Placed {
+        Band* band;
+        double top, height;
+        size_t firstElement, firstEntry;        // of the page's elements and band entries
+        std::shared_ptr<BandLayout> continued;  // the heading a page starting at this band repeats
+    };
+    std::vector<Placed> placed_;
+    std::shared_ptr<BandLayout> continued_;  // of the group the rows are in
     bool rowPending_ = false;
     bool firstRow_ = true, ended_ = false;
     std::vector<data::Value> groupValues_;

@@ -25,8 +25,11 @@
 // A band's hooks run once per print: beforePrint, then (after a forced new
 // page) the item hooks, which settle the band's height; when the band does not
 // fit, the page footer and the next page's header print, then the band is
-// placed and afterPrint runs. lastPrinted() changes only when a band is placed,
-// so a page footer or header still reads the texts of the previous row.
+// placed and afterPrint runs. A band kept with the next (keepWithNext) starts
+// a new page when what follows it would not fit; a band that may not stand
+// alone (needsBefore) takes the last bands of the old page along to the new
+// one; a page that starts inside a group repeats the group's continued band. lastPrinted() changes only when a band is
+// placed, so a page footer or header still reads the texts of the previous row.
 #pragma once
 #include <QColor>
 #include <QSizeF>
@@ -88,6 +91,7 @@ public:
     bool autoSize = false;     // the box takes the text's width (single line)
     bool wordWrap = false;     // lines broken between words inside the box
     bool autoStretch = false;  // wrapped text taller than the box grows the band
+    bool shrinkToFit = false;  // a text wider than the box prints whole in a smaller font
     bool transparent = true;
     QColor color = Qt::white;  // background when not transparent
     QColor textColor = Qt::black;
@@ -140,6 +144,9 @@ public:
     Band* child = nullptr;         // printed right after this band
     bool printOnFirstPage = true;  // page headers
     bool printOnLastPage = true;   // page footers
+    double keepWithNext = 0;       // mm of the following band that must fit on this band's page
+    double needsBefore = 0;        // a band that must start a page takes along the last this many mm printed
+    Band* continued = nullptr;     // group headers: printed at the top of a page that starts inside the group
 
     // May set `print` to false: the band does not print (its rows still feed the sums).
     std::function<void(Band&, bool& print)> beforePrint;

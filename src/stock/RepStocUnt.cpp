@@ -1,7 +1,10 @@
 #include "stock/RepStocUnt.h"
 
+#include <algorithm>
+
 #include "data/Format.h"
 #include "data/Money.h"
+#include "reports/Fonts.h"
 
 namespace stock {
 
@@ -21,16 +24,16 @@ const char* const kSql =
 const char* const kLayout = R"LAYOUT(
 report title="Situatia stocurilor" paper=9 orientation=portrait margins=10,10,7,5 font="Arial" size=8
 band PageHeaderBand pageheader 32.8
-  field ParohiaTxt 1.1 1.1 150 4 TParohia.Parohia font="Arial" size=8 bold
+  field ParohiaTxt 1.1 1.1 150 4 TParohia.Parohia font="Arial" size=8 bold shrink
   label AdresaLbl 0.3 6.6 10.6 4 "Adresa:" align=right font="Arial" size=8
-  field AdresaTxt 18.8 6.6 178.3 4 TParohia.Adresa font="Arial" size=8
+  field AdresaTxt 18.8 6.6 178.3 4 TParohia.Adresa font="Arial" size=8 shrink
   label ProtopopiatLbl 0.8 11.9 17.5 4 "Protopopiatul:" align=right font="Arial" size=8
-  field ProtopopiatTxt 18.8 11.9 178.3 4 TParohia.Protopopiatul font="Arial" size=8
+  field ProtopopiatTxt 18.8 11.9 178.3 4 TParohia.Protopopiatul font="Arial" size=8 shrink
   label TitluLbl 50.8 16.9 62 7 "Situatia stocurilor la data" font="Arial" size=16
   label DataLbl 113.2 16.9 45 7 "" font="Arial" size=16
-  rect 0 25.9 198 6.6
+  rect 0 25.9 197.1 6.6
   vlines 25.9 6.6 10.6 131.2 148.7 159.3 177.3
-  label NrCrtLbl 1.1 27.1 9.3 4.5 "Nr crt" font="Arial" size=10 bold
+  label NrCrtLbl 0.7 27.1 9.5 4.5 "Nr crt" align=center font="Arial" size=10 bold shrink
   label DenumireLbl 11.9 27.1 118.8 4.5 "Denumire" font="Arial" size=10 bold
   label CantitateLbl 132.3 27.1 15.3 4.5 "Cantitate" align=center font="Arial" size=10 bold
   label UMLbl 149.2 27.1 9.5 4.5 "U.M." align=center font="Arial" size=10 bold
@@ -103,7 +106,15 @@ void TRepStocFrm::openData() {
     Q.setParam("Data", data::Value(date_));
     Q.open();
     TParohia.open();
-    Rep.item(QStringLiteral("DataLbl")).caption = QString::fromStdString(data::formatShortDate(date_));
+    reports::Item& date = Rep.item(QStringLiteral("DataLbl"));
+    date.caption = QString::fromStdString(data::formatShortDate(date_));
+    // the title and its date side by side, centred over the table
+    reports::Item& title = Rep.item(QStringLiteral("TitluLbl"));
+    constexpr double kTableWidth = 197.1, kGap = 2.5;
+    title.width = reports::textWidthMm(title.effectiveFont(), title.caption) + 0.5;
+    date.width = reports::textWidthMm(date.effectiveFont(), date.caption) + 0.5;
+    title.left = std::max(0.0, (kTableWidth - title.width - kGap - date.width) / 2);
+    date.left = title.left + title.width + kGap;
 }
 
 void TRepStocFrm::closeData() {

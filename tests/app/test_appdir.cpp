@@ -1,6 +1,7 @@
 // Where the data lives (beside a writable program, else the user's data
 // folder), the first start there, and "Sistem" / "Despre".
 #include <QAction>
+#include <QPushButton>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -10,6 +11,8 @@
 #include "AppFixture.h"
 #include "app/FirstStart.h"
 #include "app/MainFrm.h"
+#include "data/Engine.h"
+#include "support/GuiDriver.h"
 
 namespace {
 
@@ -74,8 +77,18 @@ TEST_F(AppDirTest, FirstStartMakesANewInstallationOrLeavesTheFolderAsItWas) {
         if (r.type != ui::MsgType::Confirmation) return int(ui::Ok);
         return ++asked == 1 ? int(ui::No) : int(ui::Yes);
     });
+    data::setAppDir(userFolder);  // the new installation's unit data asked for, its kind first
+    gui::onModal([](QWidget* d) {
+        gui::showActive(d);
+        EXPECT_EQ(gui::focusName(d), "TipUnitCombo");
+        gui::type("Parohie");
+        gui::key(Qt::Key_Return);
+        gui::control<QPushButton>(d, "BitBtn1")->click();
+    });
     EXPECT_TRUE(app::offerInstallation(userFolder, nullptr, [&](QWidget*) { return xdg.file("gone"); }));
     EXPECT_EQ(asked, 2);
+    EXPECT_EQ(data::SqlSession::forDirectory(userFolder).select("SELECT Tip_unitate FROM Parohia").rows.at(0).at(0),
+              data::Value("Parohie"));
     ASSERT_GE(ui::Messages::history().size(), 3u);
     EXPECT_EQ(ui::Messages::history()[1].type, ui::MsgType::Error);
     EXPECT_TRUE(std::filesystem::exists(userFolder + "Venituri.DB"));

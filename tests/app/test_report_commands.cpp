@@ -286,7 +286,7 @@ TEST_F(ReportCommandTest, EveryReportAsATableHoldsItsRowsAndBalances) {
          {{closing, "Sold", casa}, {closing, "Plati", 20 * 45.5}}},
         {"banca", banca2, "REGISTRU DE BANCA", "portrait", 13 + 2 * 13, {{closing, "Sold", banca}, {closing, "Incasari", 5000 + 2500}}},
         {"partizi-venituri", {"--code", "2"}, "Natura venitului: Contributia enoriasilor", "portrait", 91,
-         {{"Total", "Suma", januaryCode2 + februaryCode2}, {"Total", "Total cumulat", januaryCode2 + februaryCode2}}},
+         {{"Total", "Suma", januaryCode2 + februaryCode2}, {"Total", "TOTAL CUMULAT", januaryCode2 + februaryCode2}}},
         {"partizi-cheltuieli", {"--code", "20"}, "Registru partizi cheltuieli", "portrait", 21, {{"Total", "Suma", 20 * 45.5}}},
         {"bilant", {"--to", "31.03.2014"}, "BUGET DE VENITURI SI CHELTUIELI", "portrait", -1,
          {{"Contributia enoriasilor", "Suma", januaryCode2 + februaryCode2}}},

@@ -530,6 +530,47 @@ TEST_F(BudgetWindow, AtAMetropolitanSeeExactlySixCaptionsChange) {
     EXPECT_EQ(textsByItem(printFromMenu(w, 2)), parish);
 }
 
+// The unit, the budget's owner and the head's signature by the unit's kind.
+TEST_F(BudgetWindow, TheCaptionsFollowTheUnitsKind) {
+    TBilantFrm* w = open();
+    const std::pair<const char*, QStringList> kinds[] = {
+        {"Parohie", {"PAROHIA", "A PAROHIEI", "PREOT PAROH,"}},
+        {"Manastire", {"MANASTIREA", "A MANASTIRII", "STARET,"}},
+        {"Manastire de maici", {"MANASTIREA", "A MANASTIRII", "STARETA,"}}};
+    for (const auto& [kind, captions] : kinds) {
+        sql(std::string("UPDATE Parohia SET Tip_unitate = '") + kind + "'");
+        const auto pages = printFromMenu(w, 2);
+        EXPECT_EQ(
+            (QStringList{pages[0].textOf("QRLabel9"), pages[0].textOf("QRLabel16"), pages.back().textOf("QRLabel12")}),
+            captions);
+    }
+}
+
+// Lines added one by one move the budget's end over a page's end: the
+// signatures never stand alone, a long line name wraps, every text is whole.
+TEST_F(BudgetWindow, TheSignaturesFollowTheLastLinesAndLongNamesWrap) {
+    open();
+    const std::string longName = "Cheltuieli " + std::string(89, 'x').replace(10, 1, " ").replace(50, 1, " ");
+    TempDir out;
+    const QString file = QString::fromStdString(out.file("buget.qrp"));
+    int alone = 0;
+    for (int n = 0; n < 24; ++n) {  // about a page of lines
+        data::insertRows(db.file("Bilant.DB"), {"Nr_rand", "Denumire", "Executie"}, {{1100 + n, longName, 5.0}});
+        ASSERT_EQ(budget::PrintBilant(nullptr, "01/01/2014", "12/05/2014", "Executie", false, {file, {}}),
+                  reports::RunResult::Done);
+        const auto pages = reports::PreparedReport::load(file).value().pages;
+        const QStringList last = rt::bodyBands(pages.back());
+        EXPECT_EQ(last.last(), QStringLiteral("SummaryBand1"));
+        EXPECT_TRUE(last.contains(QStringLiteral("DetailBand1"))) << n << " lines added";
+        alone += last.size() <= 5;
+        const auto wrapped = pages.back().bandsNamed(QStringLiteral("DetailBand1")).back();
+        EXPECT_GT(wrapped.height, 7.9 + 1);  // the long name's second line
+        EXPECT_EQ(pages.back().textsOf("QRDBText1").last(), QString::fromStdString(longName));
+        rt::expectTextsFit(pages);
+    }
+    EXPECT_GT(alone, 0);  // some budget ended right at a page's end
+}
+
 // Both budget grids: a cell entered by the keys takes a new amount, F2 amends it.
 TEST_F(BudgetWindow, AmountsAreTypedOverAndShownWholeInBothBudgetGrids) {
     auto central = std::make_unique<budget::TBilantCentralFrm>(nullptr);

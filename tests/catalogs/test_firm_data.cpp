@@ -94,6 +94,35 @@ TEST_F(FirmData, CaptionsFollowTheMetropolisCheckBoxBothWays) {
     }
 }
 
+// The kind chosen in its list gives the captions; the see and the check box
+// follow each other; a kind not in the list is refused.
+TEST_F(FirmData, TheUnitsKindGivesTheCaptionsAndKeepsInStepWithTheMetropolisBox) {
+    oneRecord(data::Value());
+    EXPECT_TRUE(run([](QWidget* d) {
+        auto* combo = gui::control<ui::TDBComboNormal>(d, "TipUnitCombo");
+        auto* box = gui::control<ui::TDBCheckBoxNormal>(d, "MitropCBox");
+        const auto choose = [combo](int i) { combo->setCurrentIndex(i), emit combo->activated(i); };
+        for (const auto& [index, unit] : {std::pair{0, "Parohia"}, {2, "Manastirea"}, {4, "Centrul eparhial"}}) {
+            choose(index);
+            EXPECT_EQ(captions(d)[2], unit);
+            EXPECT_EQ(box->checkState(), index == 4 ? Qt::Checked : Qt::Unchecked) << index;
+        }
+        EXPECT_EQ(captions(d), kMetropolis);
+        QTest::keyClick(box, Qt::Key_Space);  // no longer the see: the deanery office
+        EXPECT_EQ(combo->currentText(), QStringLiteral("Oficiu protopopesc"));
+        gui::focus(combo);
+        combo->lineEdit()->selectAll();
+        gui::type("Schit");
+        click(d, "BitBtn1");
+        EXPECT_TRUE(gui::Recorder::lastMessage().startsWith(QStringLiteral("Tipul unitatii se alege din lista: ")));
+        choose(1);
+        click(d, "BitBtn1");
+    }));
+    for (const auto& [field, stored] :
+         {std::pair{"Tip_unitate", data::Value("Manastire")}, {"Felmarosta", data::Value(false)}})
+        EXPECT_EQ(column("Parohia.DB", field), std::vector<data::Value>{stored});
+}
+
 TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
     fill("Parohia.DB", {"Parohia"}, {});  // a new installation holds a record: empty the table
     ASSERT_TRUE(column("Parohia.DB", "Parohia").empty());
@@ -103,10 +132,10 @@ TEST_F(FirmData, TypingIntoAnEmptyTableStartsTheRecordAndValideazaStoresIt) {
         EXPECT_EQ(gui::control<QPushButton>(d, "BitBtn1")->statusTip(), "Sunt de acord");
         EXPECT_EQ(gui::focusName(d), "DBEditNormal1");
         gui::type("Arhiepiscopia Clujului");
-        // Enter walks the tab order: the ten further fields, then the button.
+        // Enter walks the tab order: the eleven further fields, then the button.
         for (const char* next :
-             {"DBEditNormal2", "DBEditNormal3", "DBEditNormal4", "DBEditNormal5", "DBEditNormal6", "DBEditNormal7",
-              "DBEditNormal8", "DBEditNormal11", "DBEditNormal9", "DBEditNormal10", "BitBtn1"}) {
+             {"DBEditNormal2", "DBEditNormal3", "DBEditNormal12", "DBEditNormal4", "DBEditNormal5", "DBEditNormal6",
+              "DBEditNormal7", "DBEditNormal8", "DBEditNormal11", "DBEditNormal9", "DBEditNormal10", "BitBtn1"}) {
             gui::key(Qt::Key_Return);
             EXPECT_EQ(gui::focusName(d), next);
         }

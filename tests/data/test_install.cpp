@@ -111,7 +111,7 @@ TEST(Install, CreatesEveryTableWithItsFieldsAndKeys) {
     const std::map<std::string, std::string> someFields = {
         {"Parohia.DB",
          "Arhiepiscopia,Protopopiatul,Parohia,Strada,Nr,Localitatea,Judet,Preot,Epitrop,Banca,"
-         "Cont bancar,An_lucru,Felmarosta"},
+         "Cont bancar,An_lucru,Felmarosta,Tip_unitate,Cod_fiscal"},
         {"Contor.DB", "Count_venit,Count_chelt,Sold_init_casa,Sold_init_banca"},
         {"Venituri.DB",
          "Nr_act,Data,Fel,Cod_venit,Den_venit,Cod_enorias,Den_enorias,Explicatie,Valoarea,Cont,"

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "data/AppDir.h"
@@ -129,6 +130,32 @@ TEST_F(PaymentOrder, LongAmountInWordsWrapsAndGrowsTheBand) {
     // the amount in figures is never cut: it grows to the left
     EXPECT_EQ(p.textOf("QRDBText8"), QStringLiteral("87,654,321,987.65"));
     EXPECT_GT(p.findElement("QRDBText8")->box.width(), 15.1);
+}
+
+// Below the amount in words, however long: the account and the expense type,
+// then the signatures of the unit's head and accountant by its kind, the
+// cashier and the payee.
+TEST_F(PaymentOrder, TheSignaturesFollowTheAmountInWordsByTheUnitsKind) {
+    storePayment(9, data::Date{2014, 5, 12}, 18, 87654321987.65, "Pictura", "Atelier Pictor");
+    for (const char* sql : {"UPDATE Cheltuieli SET Cont = 'Banca'",
+                            "UPDATE Tip_cheltuieli SET Denumire = 'Pictura bisericii' WHERE Cod_cheltuiala = 18"})
+        data::SqlSession::forDirectory(db.path()).execute(sql);
+    for (const auto& [kind, head, accountant] :
+         {std::tuple{"Manastire", "STARET,", "CONTABIL,"},
+          {"Centru eparhial", "Conducatorul unitatii,", "Consilier economic,"}}) {
+        support::setUnit(db.path(), {"Parohia", "Preot", "Epitrop", "An_lucru", "Tip_unitate", "Cod_fiscal"},
+                         {"Unitatea", "Pr. Ioan", "Maria Pop", 2014, kind, "12345678"});
+        auto pages = preview([] { documents::RunOrdinPlata(nullptr, 18, 9, data::Date{2014, 5, 12}); });
+        ASSERT_EQ(pages.size(), 1u);
+        QStringList printed;
+        for (const char* item : {"CodFiscalLbl", "ContTxt", "TipTxt", "ConducatorLbl", "ConducatorTxt", "ContabilLbl",
+                                 "ContabilTxt", "CasierLbl", "BeneficiarLbl", "BeneficiarTxt"})
+            printed << pages[0].textOf(item);
+        EXPECT_EQ(printed, (QStringList{"Cod fiscal: 12345678", "Banca", "18 - Pictura bisericii", head, "Pr. Ioan",
+                                        accountant, "Maria Pop", "CASIER,", "BENEFICIAR,", "Atelier Pictor"}));
+        EXPECT_GT(pages[0].findElement("ContTxt")->box.top(), pages[0].findElement("QRLabel48")->box.bottom());
+        rt::expectTextsFit(pages);
+    }
 }
 
 TEST_F(PaymentOrder, PrintingAnUnsavedPaymentPrintsTheStoredOne) {

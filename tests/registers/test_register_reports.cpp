@@ -587,4 +587,80 @@ TEST_F(RegisterReports, AWorkTableHeldOpenStopsTheCommandBeforeTheReport) {
     EXPECT_FALSE(previewed);
 }
 
+// Pages as a file run saves them.
+std::vector<Page> saved(const std::function<reports::RunResult(const reports::ReportOutput&)>& run,
+                        const std::string& file) {
+    EXPECT_EQ(run({QString::fromStdString(file), {}}), reports::RunResult::Done);
+    return reports::PreparedReport::load(QString::fromStdString(file)).value().pages;
+}
+
+// A month whose last day grows a row at a time, so that it ends at every
+// height of a page: no day heading is a page's last line, every page starts
+// with a date and the captions, the signatures follow figures on their page.
+TEST_F(RegisterReports, EveryPageOfALongCashRegisterReadsAloneAndEndsOnFigures) {
+    sql("UPDATE \"Parohia.DB\" SET Tip_unitate = 'Parohie', Cod_fiscal = '4321'");
+    for (int d = 2; d <= 30; ++d)
+        for (int k = 0; k < (d * 7) % 13; ++k) receipt(day(d, 1), d * 100 + k, "Colecta", 1.0 + k);
+    const reports::Interval january{day(1, 1), day(31, 1)};
+    const std::string file = db.file("casa.qrp");
+    int tight = 0;
+    std::vector<Page> pages;
+    for (int extra = 1; extra <= 12; ++extra) {
+        receipt(day(31, 1), 9000 + extra, "Colecta", 2.0);
+        pages = saved([&](auto& o) { return registers::RegistruCasa(nullptr, january, o); }, file);
+        ASSERT_GT(pages.size(), 3u);
+        QStringList numbers;
+        for (const Page& p : pages) numbers << p.textsOf("QRLabel10");
+        for (int i = 0; i < numbers.size(); ++i)
+            EXPECT_EQ(numbers[i], QString::number(i + 1));  // none lost, none twice
+        QString lastDate;
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const QStringList bands = rt::bodyBands(pages[i]);
+            EXPECT_NE(bands.last(), QStringLiteral("QRGroup1")) << "page " << i + 1;
+            if (i == 0)
+                EXPECT_EQ(bands.first(), QStringLiteral("QRBand1"));
+            else if (bands.first() == QLatin1String("QRGroup1Cont"))
+                EXPECT_EQ(pages[i].textOf("ContDataTxt"), lastDate) << "page " << i + 1;
+            else
+                EXPECT_EQ(bands.first(), QStringLiteral("QRGroup1")) << "page " << i + 1;
+            if (!pages[i].textsOf("QRDBText4").isEmpty()) lastDate = pages[i].textsOf("QRDBText4").last();
+        }
+        const QStringList last = rt::bodyBands(pages.back());
+        EXPECT_EQ(last.last(), QStringLiteral("SummaryBand1"));
+        EXPECT_TRUE(last.contains(QStringLiteral("DetailBand1"))) << "extra " << extra;
+        tight += last.size() <= 5;
+        rt::expectTextsFit(pages);
+    }
+    EXPECT_GT(tight, 0);  // some month ended right at a page's end
+    EXPECT_EQ(pages[0].textOf("PeriodLbl"), QStringLiteral("Perioada: 01.01.2014 - 31.01.2014"));
+    EXPECT_EQ(pages[0].textOf("CodFiscalLbl"), QStringLiteral("Cod fiscal: 4321"));
+    EXPECT_EQ(pages.back().textOf("QRLabel14"), QStringLiteral("PREOT PAROH,"));
+    // the receipts-and-payments register: the unit, and the headings on every page
+    const auto year = saved([](auto& o) { return registers::RegistruIncasariPlati(nullptr, o); }, file);
+    ASSERT_GT(year.size(), 2u);
+    EXPECT_EQ(year[0].textOf("UnitTxt3"), QStringLiteral("Parohia Sfânta Treime"));
+    EXPECT_EQ(year[0].textOf("CodFiscalLbl"), QStringLiteral("Cod fiscal: 4321"));
+    EXPECT_TRUE(year[0].textOf("PeriodLbl").startsWith(QStringLiteral("Perioada: 01.01.2014")));
+    for (const Page& p : year) EXPECT_TRUE(rt::bodyBands(p).contains(QStringLiteral("QRBand4")));
+    rt::expectTextsFit(year);
+}
+
+// A monastery's expense ledger: its head signs, the type's caption is whole
+// on the page and the data export keeps the whole column caption.
+TEST_F(RegisterReports, ALedgerSignsByTheUnitsKindAndKeepsItsCaptionsWhole) {
+    sql("UPDATE \"Parohia.DB\" SET Tip_unitate = 'Manastire de maici', Parohia = 'Manastirea " + std::string(60, 'X') +
+        "'");
+    for (int k = 1; k <= 3; ++k) payment(day(k + 3, 2), k, "Lemne", 10.0 * k, k == 2 ? "Banca" : "Casa");
+    const auto run = [](const auto& o) { return registers::PartiziCheltuieli(nullptr, short{18}, o); };
+    const auto pages = saved(run, db.file("partizi.qrp"));
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ((QStringList{pages[0].textOf("QRLabel2"), pages[0].textOf("QRLabel14"), pages[0].textOf("QRLabel15")}),
+              (QStringList{"Natura cheltuielii", "STARETA,", "CONTABIL,"}));
+    rt::expectTextsFit(pages);
+    ASSERT_EQ(run(reports::ReportOutput{QString::fromStdString(db.file("partizi.csv")), {}}), reports::RunResult::Done);
+    QFile csv(QString::fromStdString(db.file("partizi.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(csv.readAll()).contains(QStringLiteral(";TOTAL CUMULAT")));
+}
+
 }  // namespace

@@ -19,6 +19,7 @@
 #include "data/Format.h"
 #include "data/Schema.h"
 #include "data/Table.h"
+#include "reports/Fonts.h"
 #include "reports/Preview.h"
 #include "reports/Printer.h"
 #include "reports/PrintSettings.h"
@@ -200,6 +201,31 @@ inline Previewed previewOf(const std::function<void()>& run) {
     confirmForPreview(out);
     run();
     return out;
+}
+
+// Every text of the pages is whole in its box, as the engine measures it: a
+// line no wider than the box, and wrapped lines all within its height.
+inline void expectTextsFit(const std::vector<reports::Page>& pages) {
+    for (const reports::Page& p : pages)
+        for (const auto& e : p.elements) {
+            if (e.kind() != reports::ElementKind::Text || e.text.isEmpty()) continue;
+            const QStringList lines =
+                e.wordWrap() ? reports::wrapText(e.font(), e.text, e.box.width()) : QStringList{e.text};
+            for (const QString& line : lines)
+                EXPECT_LE(reports::textWidthMm(e.font(), line), e.box.width() + 1e-6)
+                    << e.name().toStdString() << ": " << e.text.toStdString();
+            if (lines.size() > 1)  // no wrapped line cut off at the box's bottom
+                EXPECT_LE(lines.size() * reports::lineSpacingMm(e.font()), e.box.height() + 0.05)
+                    << e.name().toStdString() << ": " << e.text.toStdString();
+        }
+}
+
+// The names of the bands placed on a page, in order, the page footer left out.
+inline QStringList bodyBands(const reports::Page& p) {
+    QStringList names;
+    for (const auto& b : p.bands)
+        if (b.name != QLatin1String("PageFooterBand")) names << b.name;
+    return names;
 }
 
 }  // namespace rt

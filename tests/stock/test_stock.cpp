@@ -122,6 +122,17 @@ TEST_F(Stock, ValuesTextsOrderTotalAndTheUnitHeading) {
     EXPECT_EQ(p.findElement("TitluLbl")->font().size, 16);
     EXPECT_EQ(p.findElement("ValoareTxt")->font().size, 8);
     EXPECT_TRUE(gui::Recorder::messages().isEmpty());
+    // "Nr crt" whole, the date after the title, the heading's frame as wide as the table
+    rt::expectTextsFit(pages);
+    const auto* title = p.findElement("TitluLbl");
+    EXPECT_GE(p.findElement("DataLbl")->box.left(),
+              title->box.left() + reports::textWidthMm(title->font(), title->text));
+    double tableRight = 0, headingRight = 0;
+    for (const auto& e : p.elements) {
+        if (e.kind() == reports::ElementKind::Line) tableRight = std::max(tableRight, e.box.right());
+        if (e.kind() == reports::ElementKind::Rect) headingRight = std::max(headingRight, e.box.right());
+    }
+    EXPECT_NEAR(headingRight, tableRight, 0.01);
 }
 
 TEST_F(Stock, NamesPrintInRomanianOrderLetterCaseAside) {

@@ -1,7 +1,7 @@
 // The payment order ("ORDIN DE PLATA") of a stored payment: the unit's
 // identification, number and date, payee, purpose, the amount in figures and
-// in words, printed from the first stored payment line with the given date,
-// number and expense code.
+// in words, how it was paid, its expense type and the signatures, printed from the first stored payment line with the
+// given date, number and expense code.
 #pragma once
 #include <QString>
 
@@ -28,7 +28,8 @@ public:
 
 private:
     data::Query Q;         // the payment lines with that date, number and code
-    data::Table TParohia;  // the unit's identification
+    data::Table TParohia;  // the unit's identification, kind and signatories
+    data::Query QTip;      // the expense type's name
     int codChelt_;
     double nr_;
     data::Date data_;
