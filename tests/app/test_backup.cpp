@@ -93,7 +93,7 @@ TEST_F(SettingsTest, WritingKeepsTheRestOfTheFile) {
     // the file's own lines as they were, the changed value in its place, the new keys after it
     EXPECT_EQ(text,
               "[Altele]\nCheie=valoare\n[Options]\nBackup BD zilnic=1\nCheck for new version=0\n"
-              "Zile pastrare copii=30\n");
+              "Zile pastrare copii=30\nAfisare pe ecran=0\nFisa enoriasului si pangar=0\n");
     app::switches() = {true, false};
     app::readSettings(db.file("Configurari.ini"));
     EXPECT_FALSE(app::switches().versionCheck);

@@ -110,7 +110,9 @@ TEST_F(WindowFitTest, TheSettingsFileKeepsItsOwnLayout) {
     const std::string head =
         "; Corvalinde\r\n[Retea]\r\nProxy = gazda:8080\r\n\r\n[Options]\r\n; comentariu\r\n"
         "Check for new version = 1\r\nBackup BD zilnic=";
-    const std::string tail = "\r\nCheie necunoscuta=x\r\nZile pastrare copii=30\r\n\r\n[Altele]\r\nA=b";
+    const std::string tail =
+        "\r\nCheie necunoscuta=x\r\nZile pastrare copii=30\r\nAfisare pe ecran=0\r\n"
+        "Fisa enoriasului si pangar=0\r\n\r\n[Altele]\r\nA=b";
     writeFile(path, head + "1" + tail);
     app::switches().backup = false;
     app::writeSettings(path);
