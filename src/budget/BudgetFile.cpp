@@ -12,6 +12,7 @@
 #include <variant>
 
 #include "budget/CalcBilant.h"
+#include "data/UnitKind.h"
 #include "data/Engine.h"
 #include "data/Errors.h"
 #include "data/Format.h"
@@ -366,8 +367,11 @@ UnitIdentity readUnitIdentity(const std::string& dir) {
                                    .select("SELECT * FROM \"Parohia.DB\" ORDER BY rowid LIMIT 1");
     UnitIdentity u;
     u.name = optionalText(rs, "Parohia");
-    u.kind = optionalText(rs, "Tip_unitate");
-    if (u.kind.empty()) u.kind = kKindOficiu;
+    // the kind as the unit data dialog keeps it (a see's Felmarosta included)
+    const std::string see = optionalText(rs, "Felmarosta");
+    u.kind = data::unitCaptions(data::unitKindOf(optionalText(rs, "Tip_unitate"),
+                                                 see.empty() ? std::nullopt : std::optional<bool>(see != "0")))
+                 .kindName;
     u.fiscalCode = optionalText(rs, "Cod_fiscal");
     const std::string year = optionalText(rs, "An_lucru");
     u.year = year.empty() ? 0 : std::atoi(year.c_str());

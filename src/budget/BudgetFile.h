@@ -26,6 +26,7 @@ inline constexpr size_t kMaxBudgetLines = 5000;
 // A unit's kinds, as "Tip_unitate" of "Parohia.DB" names them.
 inline constexpr const char* kKindParohie = "Parohie";
 inline constexpr const char* kKindManastire = "Manastire";
+inline constexpr const char* kKindManastireMaici = "Manastire de maici";
 inline constexpr const char* kKindOficiu = "Oficiu protopopesc";
 
 // A budget file that cannot be used; what() is the whole message.

@@ -122,10 +122,11 @@ TakeOver planTakeOver(const std::string& appDir, const std::string& path, const 
     t.group = groupHolding(currentTree(appDir), b.unit.name);
     if (t.group.empty()) {
         t.newUnit = true;
-        t.group = groupForNew.empty() ? (b.unit.kind == kKindParohie     ? kParohii
-                                         : b.unit.kind == kKindManastire ? kManastiri
-                                                                         : "")
-                                      : groupForNew;
+        t.group = groupForNew.empty()
+                      ? (b.unit.kind == kKindParohie                                           ? kParohii
+                         : b.unit.kind == kKindManastire || b.unit.kind == kKindManastireMaici ? kManastiri
+                                                                                               : "")
+                      : groupForNew;
         if (t.group != kParohii && t.group != kManastiri)
             refuse(path, "unitatea " + b.unit.name + " nu exista in structura; alegeti grupa PAROHII sau MANASTIRI");
     }
