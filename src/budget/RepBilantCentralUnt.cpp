@@ -48,7 +48,9 @@ std::optional<exports::DataTable> TRepBilantCentralFrm::dataTable() {
     // the period line states what the office's figures are for
     const std::string heading = periodHeading(lastComputation(), readUnitIdentity({}).year);
     for (std::string& l : t->head.titleLines) {
-        if (l == "BUGET DE VENITURI SI CHELTUIELI") l = kTitle;
+        // the unit's own title, "... A OFICIULUI PROTOPOPIATULUI" after it
+        static const std::string own = "BUGET DE VENITURI SI CHELTUIELI";
+        if (l.rfind(own, 0) == 0) l = kTitle + l.substr(own.size());
         if (l.rfind("Perioada: ", 0) == 0) l = heading;
     }
     return t;
