@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "data/Engine.h"
 #include "data/Install.h"
 #include "data/Schema.h"
 
@@ -77,7 +78,9 @@ inline void makeRegisterUnit(const std::string& dir, int documents, int moves) {
     using data::Date;
     using data::Value;
     data::createInstallation(dir);
-    data::insertRows(dir + "Parohia.DB", {"Parohia", "An_lucru"}, {{"Parohia Sf. Ioan", 2014}});
+    // a new installation already holds its unit record: the unit is that one
+    data::SqlSession::forDirectory(dir).execute(
+        "UPDATE \"Parohia.DB\" SET Parohia = 'Parohia Sf. Ioan', An_lucru = 2014");
     data::insertRows(dir + "Contor.DB", {"Sold_init_casa", "Sold_init_banca"}, {{1234.56, 98765.43}});
     std::vector<std::vector<Value>> venituri, cheltuieli, depuneri, ridicari;
     for (int i = 0; i < documents; ++i) {
