@@ -62,7 +62,7 @@ band DetailBand1 detail 6.6
   rect 0 0 195 6.6
   vlines 0 6.6 10.1 22.2 33.9 123.3 140.5 157.7 176.5
   label QRLabel10 0.5 1.3 9.1 4 "" align=center
-  field QRDBText5 10.6 1.3 11.1 4 TRegistru.Fel wrap stretch
+  field QRDBText5 10.6 1.3 11.1 4 TRegistru.Fel wrap shrink stretch
   field QRDBText6 22.7 1.3 10.7 4 TRegistru.Nr_doc
   field QRDBText7 34.4 1.3 88.4 4 TRegistru.Explicatii
   field QRDBText8 123.8 1.3 16.2 4 TRegistru.%1 align=right

@@ -519,6 +519,17 @@ private:
     // whole as a number does.
     static void fit(ItemLayout& il, const QString& text, bool number) {
         const Item& it = *il.item;
+        if (it.shrinkToFit && it.wordWrap && il.width > 0) {
+            // wrapped between words, never inside one: the longest word sets the font
+            const FontSpec& font = it.effectiveFont();
+            QString longest;
+            double widest = 0;
+            for (const QString& w : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                if (const double mm = textWidthMm(font, w); mm > widest) widest = mm, longest = w;
+            if (!longest.isEmpty() && !textFits(font, longest, il.width))
+                il.fitted = fittingFont(font, longest, il.width);
+            return;
+        }
         const bool whole = number || (it.shrinkToFit && !it.wordWrap);
         const bool caption = !whole && it.alignment != HAlign::Left && !it.wordWrap;
         if (!(whole || caption) || it.autoSize || il.width <= 0 || text.isEmpty()) return;
