@@ -332,7 +332,7 @@ void CalcBilantPerioada(const data::Date& start, const data::Date& end, int work
         // a program still reading the copy would be left on the old file
         if (std::filesystem::exists(copy, ec) &&
             data::OpenFiles::instance().openInAnotherProgram(data::canonicalPath(copy)))
-            throw data::FileError("Error opening destination file \"" + copy + "\"");
+            throw data::FileError(data::destinationErrorText(copy));
         data::CopyWholeFile(data::tableFileIn(dir, "Bilant.DB"), copy);
         const std::string index = data::resolveTableFile(dir, "Bilant.PX");
         if (!index.empty()) data::CopyWholeFile(index, data::tableFileIn(dir, "Bilant1.PX"));

@@ -244,7 +244,8 @@ void copyUnitTemplate(const std::string& appDir, const std::string& group, const
         std::string target = findEntry(dir, c.target);
         if (target.empty()) target = (fs::path(dir) / c.target).string();
         try {
-            if (source.empty()) throw data::FileError("Error opening source file");
+            if (source.empty())
+                throw data::FileError(data::sourceErrorText((fs::path(appDir) / (tpl + c.ext)).string()));
             data::CopyWholeFile(source, target);
         } catch (const std::exception&) {
             throw UnitError("Nu pot crea fisierul :" + shown + c.target +

@@ -30,13 +30,9 @@ const char kSqliteMagic[16] = "SQLite format 3";  // 15 characters and the NUL
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
-[[noreturn]] void failSource(const std::string& source) {
-    throw FileError("Error opening source file " + quoted(source));
-}
-[[noreturn]] void failDest(const std::string& dest) {
-    throw FileError("Error opening destination file " + quoted(dest));
-}
-[[noreturn]] void failCopy(const std::string& source) { throw FileError("Error copying file " + quoted(source)); }
+[[noreturn]] void failSource(const std::string& source) { throw FileError(sourceErrorText(source)); }
+[[noreturn]] void failDest(const std::string& dest) { throw FileError(destinationErrorText(dest)); }
+[[noreturn]] void failCopy(const std::string& source) { throw FileError(copyErrorText(source)); }
 
 // Removes the temporary file unless the copy was committed.
 class TempFile {
@@ -287,6 +283,14 @@ int createTemp(const fs::path& dir, const fs::path& target, std::string& path) {
 }
 
 }  // namespace
+
+std::string sourceErrorText(const std::string& source) {
+    return "Nu se poate deschide fisierul sursa " + quoted(source);
+}
+std::string destinationErrorText(const std::string& dest) {
+    return "Nu se poate crea fisierul destinatie " + quoted(dest);
+}
+std::string copyErrorText(const std::string& source) { return "Eroare la copierea fisierului " + quoted(source); }
 
 void CopyWholeFile(const std::string& source, const std::string& dest) {
     // Source: opened for reading, denying writes by others through a shared

@@ -142,7 +142,7 @@ bool heldByAnotherProgram(const std::string& path) {
 void copyTemplate(const std::string& dir) {
     try {
         const std::string work = data::tableFileIn(dir, "Registru.DB");
-        if (heldByAnotherProgram(work)) throw data::FileError("Error opening destination file \"" + work + "\"");
+        if (heldByAnotherProgram(work)) throw data::FileError(data::destinationErrorText(work));
         data::CopyWholeFile(data::tableFileIn(dir, "RegGol.DB"), work);
         std::string index = data::resolveTableFile(dir, "RegGol.PX");
         if (!index.empty()) data::CopyWholeFile(index, data::tableFileIn(dir, "Registru.PX"));

@@ -157,7 +157,7 @@ TEST(CopyWholeFile, DamagedSzddSourceIsACopyErrorAndLeavesTheDestination) {
     writeFile(dir.file("Bilant.DB"), "previous content");
     for (const std::string& bad : cases) {
         writeFile(src, bad);
-        EXPECT_EQ(copyError(src, dir.file("Bilant.DB")), "Error copying file " + quoted(src));
+        EXPECT_EQ(copyError(src, dir.file("Bilant.DB")), "Eroare la copierea fisierului " + quoted(src));
         EXPECT_EQ(readFile(dir.file("Bilant.DB")), "previous content");
     }
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"BILANT.DB_", "Bilant.DB"}));
@@ -166,18 +166,18 @@ TEST(CopyWholeFile, DamagedSzddSourceIsACopyErrorAndLeavesTheDestination) {
 TEST(CopyWholeFile, SourceErrors) {
     TempDir dir;
     const std::string missing = dir.file("Lipsa.DB");
-    EXPECT_EQ(copyError(missing, dir.file("out.DB")), "Error opening source file " + quoted(missing));
+    EXPECT_EQ(copyError(missing, dir.file("out.DB")), "Nu se poate deschide fisierul sursa " + quoted(missing));
     EXPECT_FALSE(fs::exists(dir.file("out.DB")));
 
     fs::create_directory(dir.file("sub"));
-    EXPECT_EQ(copyError(dir.file("sub"), dir.file("out.DB")), "Error opening source file " + quoted(dir.file("sub")));
+    EXPECT_EQ(copyError(dir.file("sub"), dir.file("out.DB")), "Nu se poate deschide fisierul sursa " + quoted(dir.file("sub")));
 
     // Another writer holds a lock on the source: it cannot be read denying writes.
     writeFile(dir.file("busy.DB"), "data");
     LockedElsewhere writer(dir.file("busy.DB"), true);
     ASSERT_TRUE(writer.locked());
     EXPECT_EQ(copyError(dir.file("busy.DB"), dir.file("out.DB")),
-              "Error opening source file " + quoted(dir.file("busy.DB")));
+              "Nu se poate deschide fisierul sursa " + quoted(dir.file("busy.DB")));
     writer.release();
     EXPECT_EQ(copyError(dir.file("busy.DB"), dir.file("out.DB")), "");
 }
@@ -187,7 +187,7 @@ TEST(CopyWholeFile, DestinationErrors) {
     const std::string src = dir.file("src.DB");
     writeFile(src, "data");
     auto destError = [&](const std::string& dst) { return copyError(src, dst); };
-    auto expected = [](const std::string& dst) { return "Error opening destination file " + quoted(dst); };
+    auto expected = [](const std::string& dst) { return "Nu se poate crea fisierul destinatie " + quoted(dst); };
 
     const std::string noDir = dir.file("nu/exista/Registru.DB");
     EXPECT_EQ(destError(noDir), expected(noDir));
@@ -221,7 +221,7 @@ TEST(CopyWholeFile, RefusesATableOpenInThisProcess) {
     const std::string canonical = data::canonicalPath(dir.file("Registru.DB"));
     data::OpenFiles::instance().acquire(canonical, false);
     EXPECT_EQ(copyError(dir.file("RegGol.DB"), dir.file("Registru.DB")),
-              "Error opening destination file " + quoted(dir.file("Registru.DB")));
+              "Nu se poate crea fisierul destinatie " + quoted(dir.file("Registru.DB")));
     EXPECT_EQ(readFile(dir.file("Registru.DB")), "work table");
     data::OpenFiles::instance().release(canonical, false);
     EXPECT_EQ(copyError(dir.file("RegGol.DB"), dir.file("Registru.DB")), "");
