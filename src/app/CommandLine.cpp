@@ -74,7 +74,9 @@ int runExportBudget(const CommandLine& cl, std::ostream& out, std::ostream& err)
 
 int runTakeOverBudget(const CommandLine& cl, std::ostream& out, std::ostream& err) {
     if (!useDatabaseDirectory(cl, err)) return 1;
-    return budget::runTakeOverBudget({cl.value("--take-over-budget")}, cl.value("--group"), out, err);
+    std::vector<std::string> files{cl.value("--take-over-budget")};
+    files.insert(files.end(), cl.moreFiles.begin(), cl.moreFiles.end());
+    return budget::runTakeOverBudget(files, cl.value("--group"), out, err);
 }
 
 int runSumUnits(const CommandLine& cl, std::ostream& out, std::ostream& err) {
@@ -252,7 +254,7 @@ const std::vector<CommandEntry>& commands() {
          false,
          {{"--dir", true}, {"--group", true}},
          Runs::Plain,
-         "  Corvalinde [--dir DIRECTOR] --take-over-budget FISIER|DOSAR [--group PAROHII|MANASTIRI]\n"
+         "  Corvalinde [--dir DIRECTOR] --take-over-budget FISIER...|DOSAR [--group PAROHII|MANASTIRI]\n"
          "                               preia bugetul unei unitati (sau toate bugetele *.json din DOSAR);\n"
          "                               o unitate care lipseste din structura se adauga la grupa data\n",
          runTakeOverBudget},
@@ -328,6 +330,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 value = args[++i];
             }
             if (value.empty()) return invalid("valoarea data dupa " + option + " este goala");
+            // several budget files in one go: the arguments up to the next option
+            if (option == "--take-over-budget")
+                while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) cl.moreFiles.push_back(args[++i]);
         } else if (valueGiven) {
             return invalid(option + " nu primeste o valoare");
         }

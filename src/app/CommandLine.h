@@ -48,6 +48,9 @@ struct CommandLine {
     std::string error;  // for Invalid
     // Every option given, with its value ("" for a switch such as --balances).
     std::map<std::string, std::string> options;
+    // The files after the first of an option that takes several
+    // ("--take-over-budget a.json b.json").
+    std::vector<std::string> moreFiles;
 
     bool has(const std::string& option) const { return options.count(option) != 0; }
     std::string value(const std::string& option) const {

@@ -45,6 +45,12 @@ TEST(CommandLineTest, Parsing) {
     EXPECT_EQ(app::parseCommandLine({"--list-reports"}).mode, Mode::ListReports);
     EXPECT_TRUE(app::parseCommandLine({"--report", "bilant", "--expenses-new-page", "--out", "b.csv"})
                     .has("--expenses-new-page"));
+    // several budget files: the arguments up to the next option
+    auto take = app::parseCommandLine({"--take-over-budget", "a.json", "b.json", "c.json", "--group", "PAROHII"});
+    EXPECT_EQ(take.mode, Mode::TakeOverBudget);
+    EXPECT_EQ(take.value("--take-over-budget"), "a.json");
+    EXPECT_EQ(take.moreFiles, (std::vector<std::string>{"b.json", "c.json"}));
+    EXPECT_EQ(take.value("--group"), "PAROHII");
     for (const auto& bad : std::vector<std::vector<std::string>>{{"--report"},
                                                                  {"--balances", "--list-reports"},
                                                                  {"--balances", "--from", "01.01.2014"},
