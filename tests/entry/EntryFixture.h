@@ -122,6 +122,7 @@ protected:
             keyInModal(dlg, Qt::Key_Escape);
         });
         key(Qt::Key_H, Qt::ControlModifier);
+        gui::cancelModalWatches();  // none showed: a message said why
         if (!rows.empty()) rows.erase(rows.begin());
         return rows;
     }

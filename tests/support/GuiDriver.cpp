@@ -74,7 +74,8 @@ QWidget* findNamed(QWidget* root, const QString& name, const char* kind, const s
 }
 
 void onModal(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp);
+    timer->setObjectName(QStringLiteral("gui::onModal"));
     auto ticks = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, act, ticks] {
         QWidget* w = QApplication::activeModalWidget();
@@ -84,6 +85,13 @@ void onModal(std::function<void(QWidget*)> act) {
         if (w && w->isVisible()) act(w);
     });
     timer->start(10);
+}
+
+void cancelModalWatches() {
+    for (QTimer* t : qApp->findChildren<QTimer*>(QStringLiteral("gui::onModal"), Qt::FindDirectChildrenOnly)) {
+        t->stop();
+        delete t;
+    }
 }
 
 void keyIn(QWidget* window, int k, Qt::KeyboardModifiers m) {

@@ -57,6 +57,9 @@ T* control(QWidget* root, const QString& name) {
 
 // Acts on the next modal window once it shows (gives up after 10 s).
 void onModal(std::function<void(QWidget*)> act);
+// Drops the watches of onModal still waiting: for a step that was expected
+// to show no modal window, so a later test's window is not acted on.
+void cancelModalWatches();
 template <class W>
 void onModal(std::function<void(W*)> act) {
     onModal([act](QWidget* w) {
