@@ -211,12 +211,14 @@ inline void expectTextsFit(const std::vector<reports::Page>& pages) {
             if (e.kind() != reports::ElementKind::Text || e.text.isEmpty()) continue;
             const QStringList lines =
                 e.wordWrap() ? reports::wrapText(e.font(), e.text, e.box.width()) : QStringList{e.text};
-            for (const QString& line : lines)
+            for (const QString& line : lines) {
                 EXPECT_LE(reports::textWidthMm(e.font(), line), e.box.width() + 1e-6)
                     << e.name().toStdString() << ": " << e.text.toStdString();
-            if (lines.size() > 1)  // no wrapped line cut off at the box's bottom
+            }
+            if (lines.size() > 1) {  // no wrapped line cut off at the box's bottom
                 EXPECT_LE(lines.size() * reports::lineSpacingMm(e.font()), e.box.height() + 0.05)
                     << e.name().toStdString() << ": " << e.text.toStdString();
+            }
         }
 }
 
